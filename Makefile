@@ -1,0 +1,43 @@
+# Two commands from a fresh clone: `make demo` and `make test`.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+JOBS       ?= $(shell nproc)
+DEMO_OUT   ?= out/demo
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all setup build build-asan demo test test-plain test-asan bench clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+$(BUILD)/build.ninja: CMakeLists.txt | setup
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+$(BUILD_ASAN)/build.ninja: CMakeLists.txt | setup
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_FLAGS) -DLUMIVA_SANITIZE=ON -DLUMIVA_BENCH=OFF
+
+build: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: setup $(BUILD_ASAN)/build.ninja
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+
+demo: build
+	$(BUILD)/lumiva-demo --headless --out $(DEMO_OUT)
+
+test-plain: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 300
+
+test-asan: build-asan
+	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest -j $(JOBS) --output-on-failure --timeout 600
+
+test: test-plain test-asan
+
+bench: build
+	$(BUILD)/lumiva-bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) out
