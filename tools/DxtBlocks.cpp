@@ -36,17 +36,22 @@ void AlphaPalette(uint32_t a0, uint32_t a1, uint32_t palette[8]) {
 
 uint32_t Channel(uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
 
+uint32_t ColourDistance(uint32_t a, uint32_t b) {
+    uint32_t sum = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        int d = int(Channel(a, shift)) - int(Channel(b, shift));
+        sum += uint32_t(d * d);
+    }
+    return sum;
+}
+
 }  // namespace
 
 void EncodeDxt5Block(const uint32_t argb[16], uint8_t block[kDxt5BlockBytes]) {
-    uint32_t aMin = 255, aMax = 0, lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+    uint32_t aMin = 255, aMax = 0;
     for (int i = 0; i < 16; ++i) {
         aMin = std::min(aMin, Channel(argb[i], 24));
         aMax = std::max(aMax, Channel(argb[i], 24));
-        for (int k = 0; k < 3; ++k) {
-            lo[k] = std::min(lo[k], Channel(argb[i], 16 - 8 * k));
-            hi[k] = std::max(hi[k], Channel(argb[i], 16 - 8 * k));
-        }
     }
     uint32_t alphas[8];
     AlphaPalette(aMax, aMin, alphas);
@@ -63,7 +68,18 @@ void EncodeDxt5Block(const uint32_t argb[16], uint8_t block[kDxt5BlockBytes]) {
     block[1] = uint8_t(aMin);
     for (int i = 0; i < 6; ++i) block[2 + i] = uint8_t(alphaBits >> (8 * i));
 
-    uint16_t c0 = To565(hi[0], hi[1], hi[2]), c1 = To565(lo[0], lo[1], lo[2]);
+    // The two colours farthest apart become the end points.
+    int far0 = 0, far1 = 0;
+    uint32_t farthest = 0;
+    for (int i = 0; i < 16; ++i) {
+        for (int j = i + 1; j < 16; ++j) {
+            uint32_t d = ColourDistance(argb[i], argb[j]);
+            if (d > farthest) far0 = i, far1 = j, farthest = d;
+        }
+    }
+    uint32_t e0 = argb[far0], e1 = argb[far1];
+    uint16_t c0 = To565(Channel(e0, 16), Channel(e0, 8), Channel(e0, 0));
+    uint16_t c1 = To565(Channel(e1, 16), Channel(e1, 8), Channel(e1, 0));
     uint32_t colours[4][3];
     ColourPalette(c0, c1, colours);
     uint32_t colourBits = 0;

@@ -1,6 +1,7 @@
-// A small DXT5 block coder for sprite fixtures: end-point boxes and nearest
-// palette entries. A flat block comes back exactly when R5G6B5 holds its
-// colour; other blocks come back approximately.
+// A small DXT5 block coder for sprite fixtures: the farthest pair of colours
+// and the alpha range as end points, nearest palette entries. A flat block
+// comes back exactly when R5G6B5 holds its colour, a two-colour block when
+// R5G6B5 holds both; other blocks come back approximately.
 #pragma once
 
 #include <cstdint>
