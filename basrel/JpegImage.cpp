@@ -145,7 +145,11 @@ QivImageContent* get_jpg_image(const char* name, int mask) {
     KPakFile file;
     if (!file.Open(name)) return nullptr;  // KPakFile logs why
     std::vector<uint8_t> bytes(file.Size());
-    if (bytes.empty() || file.Read(bytes.data(), uint32_t(bytes.size())) != bytes.size()) {
+    if (bytes.empty()) {
+        g_DebugLog("[Basrel]get_jpg_image %s: empty file", name);
+        return nullptr;
+    }
+    if (file.Read(bytes.data(), uint32_t(bytes.size())) != bytes.size()) {
         g_DebugLog("[Basrel]get_jpg_image %s: short read", name);
         return nullptr;
     }
