@@ -40,9 +40,8 @@ void FreeBlock(uint8_t* bytes) {
     delete[] reinterpret_cast<uint8_t*>(prefix);
 }
 
-bool ReadAt(KPakFile* file, uint32_t offset, void* buffer, uint64_t count) {
-    if (file->Seek(int32_t(offset), 0) != offset) return false;
-    return file->Read(buffer, uint32_t(count)) == count;
+bool ReadFromStart(KPakFile* file, void* buffer, uint64_t count) {
+    return file->Seek(0, 0) == 0 && file->Read(buffer, uint32_t(count)) == count;
 }
 
 SPRHEAD* Refuse(KPakFile* file, const char* name, const char* why) {
@@ -62,7 +61,7 @@ SPRHEAD* SprGetHeader(KPakFile* file, const char* name) {
     if (!file->Open(name)) return nullptr;
     uint64_t fileSize = file->Size();
     uint8_t head[SPR_HEADER_SIZE];
-    if (fileSize < SPR_HEADER_SIZE || !ReadAt(file, 0, head, SPR_HEADER_SIZE))
+    if (fileSize < SPR_HEADER_SIZE || !ReadFromStart(file, head, SPR_HEADER_SIZE))
         return Refuse(file, name, "truncated header");
     SprHeaderFields fields;
     if (const char* why = SprParseHeader(head, SPR_HEADER_SIZE, &fields)) return Refuse(file, name, why);
@@ -72,7 +71,7 @@ SPRHEAD* SprGetHeader(KPakFile* file, const char* name) {
     if (blockSize > fileSize) return Refuse(file, name, "truncated frame records");
     uint8_t* block = NewBlock(blockSize);
     if (!block) return Refuse(file, name, "out of memory");
-    if (!ReadAt(file, 0, block, blockSize)) {
+    if (!ReadFromStart(file, block, blockSize)) {
         FreeBlock(block);
         return Refuse(file, name, "short read");
     }

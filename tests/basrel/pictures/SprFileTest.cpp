@@ -195,6 +195,22 @@ TEST_F(SprFileTest, FileStaysOpenForStreamReading) {
     SprReleaseHeader(header);
 }
 
+TEST_F(SprFileTest, FramesStillReadFromTheBlockOnceTheFileIsGone) {
+    std::vector<SprPixels> frames = {Frame(9, 6, 0, 0, Badge), Frame(5, 4, 0, 0, Badge)};
+    SPRHEAD* header = Open(WriteSpr({}, frames));
+    ASSERT_NE(header, nullptr);
+    m_file.Close();
+    WriteHostFile("spr/test.spr", {});
+    std::vector<uint32_t> palette = ReadPalette(header, SprGetHeaderFields(header).colorCount);
+    for (int i : {1, 0, 1}) {
+        SPRFRAME* frame = SprGetFrame(header, i);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(DecodeRuns(SprFrameData(frame), frame->Width, frame->Height, palette), frames[i].argb) << i;
+        SprReleaseFrame(frame);
+    }
+    SprReleaseHeader(header);
+}
+
 TEST_F(SprFileTest, Dxt5SpriteRoundTrips) {
     auto quarters = [](uint32_t x, uint32_t y) -> uint32_t {
         return x < 4 ? (y < 4 ? 0xFFFF0000u : 0x80000000u) : (y < 4 ? 0x0000FF00u : 0xFFFFFFFFu);
