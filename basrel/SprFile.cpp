@@ -20,8 +20,8 @@ constexpr uint64_t kSprBlockTag = 0x4B4C4248'52505321ull;
 
 SprBlockPrefix* PrefixOf(const SPRHEAD* header) {
     if (!header) return nullptr;
-    auto* prefix = reinterpret_cast<SprBlockPrefix*>(
-        const_cast<BYTE*>(reinterpret_cast<const BYTE*>(header)) - sizeof(SprBlockPrefix));
+    auto* prefix = reinterpret_cast<SprBlockPrefix*>(const_cast<BYTE*>(reinterpret_cast<const BYTE*>(header)) -
+                                                     sizeof(SprBlockPrefix));
     return prefix->tag == kSprBlockTag ? prefix : nullptr;
 }
 

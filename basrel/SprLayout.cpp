@@ -65,8 +65,7 @@ const char* SprLocateFrame(const uint8_t* bytes, uint64_t size, const SprHeaderF
     return nullptr;
 }
 
-const char* SprCheckRleFrame(const uint8_t* data, uint64_t size, uint32_t width, uint32_t height,
-                             uint32_t colorCount) {
+const char* SprCheckRleFrame(const uint8_t* data, uint64_t size, uint32_t width, uint32_t height, uint32_t colorCount) {
     if (width == 0 || height == 0) return "empty frame";
     // Follows the decoder's row counting: a row ends when its pixels left
     // reach zero or less, and the overrun is carried into the next row once.

@@ -29,8 +29,7 @@ const char* SprLocateFrame(const uint8_t* bytes, uint64_t size, const SprHeaderF
 // A run-length frame of width x height pixels with palette indices below
 // colorCount: every run is 1..255 pixels, passes at most one row end, never
 // runs past the last row, and its index bytes lie inside data.
-const char* SprCheckRleFrame(const uint8_t* data, uint64_t size, uint32_t width, uint32_t height,
-                             uint32_t colorCount);
+const char* SprCheckRleFrame(const uint8_t* data, uint64_t size, uint32_t width, uint32_t height, uint32_t colorCount);
 // A DXT5 frame: the DDS header and every block the frame's rows need.
 const char* SprCheckDxtFrame(uint64_t size, uint32_t width, uint32_t height);
 // One whole frame (head and data) of the given kind.

@@ -109,8 +109,8 @@ void DecodeDxt5Block(const uint8_t block[kDxt5BlockBytes], uint32_t argb[16]) {
     for (int i = 0; i < 6; ++i) alphaBits |= uint64_t(block[2 + i]) << (8 * i);
     uint32_t colours[4][3];
     ColourPalette(uint16_t(block[8] | block[9] << 8), uint16_t(block[10] | block[11] << 8), colours);
-    uint32_t colourBits = uint32_t(block[12]) | uint32_t(block[13]) << 8 | uint32_t(block[14]) << 16 |
-                          uint32_t(block[15]) << 24;
+    uint32_t colourBits =
+        uint32_t(block[12]) | uint32_t(block[13]) << 8 | uint32_t(block[14]) << 16 | uint32_t(block[15]) << 24;
     for (int i = 0; i < 16; ++i) {
         uint32_t a = alphas[(alphaBits >> (3 * i)) & 7];
         const uint32_t* c = colours[(colourBits >> (2 * i)) & 3];

@@ -71,8 +71,7 @@ bool RunEncode(EncoderState& s, const uint8_t* pixels, int width, int height, co
 
 }  // namespace
 
-std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& pixels, int width, int height,
-                                const JpegOptions& options) {
+std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& pixels, int width, int height, const JpegOptions& options) {
     if (width <= 0 || height <= 0 || width > 65500 || height > 65500)
         throw std::invalid_argument("JPEG size out of range");
     if (pixels.size() != size_t(width) * size_t(height) * size_t(ComponentsOf(options.colour)))

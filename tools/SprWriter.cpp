@@ -15,8 +15,7 @@ void CheckPixels(const SprPixels& frame) {
         throw std::invalid_argument("sprite frame pixel count does not match its size");
 }
 
-void WriteUnpackedHeader(ByteWriter& out, uint32_t kind, const SprSpriteInfo& info, size_t frames,
-                         size_t colours) {
+void WriteUnpackedHeader(ByteWriter& out, uint32_t kind, const SprSpriteInfo& info, size_t frames, size_t colours) {
     if (frames == 0 || frames > 0xFFFF) throw std::invalid_argument("sprite frame count out of range");
     out.U32(kind);
     out.U16(info.width);
@@ -50,8 +49,7 @@ std::vector<uint32_t> BuildSprPalette(const std::vector<SprPixels>& frames) {
     return palette;
 }
 
-std::vector<uint8_t> EncodeSprRuns(const SprPixels& frame, const std::vector<uint32_t>& palette,
-                                   bool runsCrossRows) {
+std::vector<uint8_t> EncodeSprRuns(const SprPixels& frame, const std::vector<uint32_t>& palette, bool runsCrossRows) {
     CheckPixels(frame);
     const size_t width = frame.width, total = frame.argb.size();
     std::vector<uint8_t> out;
@@ -77,8 +75,7 @@ std::vector<uint8_t> EncodeSprRuns(const SprPixels& frame, const std::vector<uin
     return out;
 }
 
-std::vector<uint8_t> WriteUnpackedSprite(uint32_t kind, const SprSpriteInfo& info,
-                                         const std::vector<uint32_t>& palette,
+std::vector<uint8_t> WriteUnpackedSprite(uint32_t kind, const SprSpriteInfo& info, const std::vector<uint32_t>& palette,
                                          const std::vector<SprRawFrame>& frames, bool negativeLengths) {
     if (palette.size() > 0xFFFF) throw std::invalid_argument("palette too long");
     ByteWriter out;
@@ -112,15 +109,16 @@ std::vector<uint8_t> WriteSpr(const SprSpriteInfo& info, const std::vector<SprPi
                               const SprRleOptions& options) {
     std::vector<uint32_t> palette = BuildSprPalette(frames);
     std::vector<SprRawFrame> stored;
-    for (const SprPixels& frame : frames) stored.push_back(StoredFrame(frame, EncodeSprRuns(frame, palette, options.runsCrossRows)));
+    for (const SprPixels& frame : frames)
+        stored.push_back(StoredFrame(frame, EncodeSprRuns(frame, palette, options.runsCrossRows)));
     return WriteUnpackedSprite(SPR_KIND_RLE, info, palette, stored, options.negativeLengths);
 }
 
 std::vector<uint8_t> MakeDxt5DdsHeader(uint32_t width, uint32_t height) {
     ByteWriter out;
     out.Text("DDS ", 4);
-    out.U32(124);                                   // header size
-    out.U32(0x1 | 0x2 | 0x4 | 0x1000 | 0x80000);    // caps, height, width, pixel format, linear size
+    out.U32(124);                                 // header size
+    out.U32(0x1 | 0x2 | 0x4 | 0x1000 | 0x80000);  // caps, height, width, pixel format, linear size
     out.U32(height);
     out.U32(width);
     out.U32(((width + 3) / 4) * ((height + 3) / 4) * 16);

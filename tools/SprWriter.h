@@ -52,8 +52,7 @@ std::vector<uint32_t> BuildSprPalette(const std::vector<SprPixels>& frames);
 
 // Run-length data of one frame over a palette: pixels of equal alpha make a
 // run of 1..255; alpha 0 runs carry no indices.
-std::vector<uint8_t> EncodeSprRuns(const SprPixels& frame, const std::vector<uint32_t>& palette,
-                                   bool runsCrossRows);
+std::vector<uint8_t> EncodeSprRuns(const SprPixels& frame, const std::vector<uint32_t>& palette, bool runsCrossRows);
 
 // "SPR\0": palette built from the frames' colours, run-length frames.
 std::vector<uint8_t> WriteSpr(const SprSpriteInfo& info, const std::vector<SprPixels>& frames,
@@ -62,8 +61,7 @@ std::vector<uint8_t> WriteSpr(const SprSpriteInfo& info, const std::vector<SprPi
 std::vector<uint8_t> WriteSds2(const SprSpriteInfo& info, const std::vector<SprPixels>& frames);
 // Either unpacked kind from frames given as stored, and a palette of RGB
 // colours (SPR only).
-std::vector<uint8_t> WriteUnpackedSprite(uint32_t kind, const SprSpriteInfo& info,
-                                         const std::vector<uint32_t>& palette,
+std::vector<uint8_t> WriteUnpackedSprite(uint32_t kind, const SprSpriteInfo& info, const std::vector<uint32_t>& palette,
                                          const std::vector<SprRawFrame>& frames, bool negativeLengths = false);
 // The 128-byte DDS header of a DXT5 surface of width x height, one level.
 std::vector<uint8_t> MakeDxt5DdsHeader(uint32_t width, uint32_t height);

@@ -29,7 +29,8 @@ TEST(DxtBlocks, GradientStaysClose) {
     std::vector<uint32_t> image(16 * 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            image[y * 16 + x] = uint32_t(y * 16) << 24 | uint32_t(x * 16) << 16 | uint32_t(x * 16) << 8 | uint32_t(x * 8);
+            image[y * 16 + x] =
+                uint32_t(y * 16) << 24 | uint32_t(x * 16) << 16 | uint32_t(x * 16) << 8 | uint32_t(x * 8);
     std::vector<uint32_t> back = DecodeDxt5(EncodeDxt5(image.data(), 16, 16).data(), 16, 16);
     for (size_t i = 0; i < image.size(); ++i) {
         for (int shift : {0, 8, 16, 24}) {

@@ -35,7 +35,8 @@ TEST(JpegWriter, WritesCompleteFilesOfEachKind) {
         JpegOptions options;
         options.colour = c.colour;
         options.progressive = c.progressive;
-        std::vector<uint8_t> jpeg = EncodeJpeg(std::vector<uint8_t>(size_t(10) * 6 * c.bytesPerPixel, 90), 10, 6, options);
+        std::vector<uint8_t> jpeg =
+            EncodeJpeg(std::vector<uint8_t>(size_t(10) * 6 * c.bytesPerPixel, 90), 10, 6, options);
         ASSERT_GE(jpeg.size(), 4u);
         EXPECT_EQ(jpeg[0], 0xFF);
         EXPECT_EQ(jpeg[1], 0xD8);

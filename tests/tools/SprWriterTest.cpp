@@ -99,7 +99,8 @@ TEST(SprWriter, Sds2FramesCarryADdsHeaderAndBlocks) {
 }
 
 TEST(SprWriter, PackedTilesPointPastTheRecords) {
-    std::vector<uint8_t> file = WriteSds0({100, 80, 50, 70, 1, 1}, {{10, 12, 3, 4, {{{7, 7, 7}, 16, 16, 1, 2, 10, 12}}}});
+    std::vector<uint8_t> file =
+        WriteSds0({100, 80, 50, 70, 1, 1}, {{10, 12, 3, 4, {{{7, 7, 7}, 16, 16, 1, 2, 10, 12}}}});
     EXPECT_EQ(U32At(file, 0), SPR_KIND_PACKED);
     EXPECT_EQ(U16At(file, 4), 0);
     EXPECT_EQ(U16At(file, 6), 100);

@@ -113,7 +113,8 @@ TEST_F(JpegImageTest, ColourPicturesMatchLibjpegOutputByTheRule) {
             for (int i = 0; i < width * height; ++i) {
                 const uint8_t* p = &rgb[size_t(i) * 3];
                 uint16_t want = mask == 65535 ? Expect565(p[0], p[1], p[2]) : Expect555(p[0], p[1], p[2]);
-                ASSERT_EQ(image->Pixels()[i], want) << "pixel " << i << " mask " << mask << " progressive " << progressive;
+                ASSERT_EQ(image->Pixels()[i], want)
+                    << "pixel " << i << " mask " << mask << " progressive " << progressive;
             }
             release_image(image);
         }
@@ -200,21 +201,24 @@ TEST_P(JpegMalformedTest, IsRefusedWithOneLogLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Jpegs, JpegMalformedTest,
-    ::testing::Values(BadJpeg{"empty file", {}, "empty file"}, BadJpeg{"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, "Not a JPEG"},
-                      BadJpeg{"cut after the markers", Cut(SoundJpeg(false), 2), "Premature end"},
-                      BadJpeg{"baseline cut in half", Cut(SoundJpeg(false), SoundJpeg(false).size() / 2), "Premature end"},
-                      BadJpeg{"progressive cut in half", Cut(SoundJpeg(true), SoundJpeg(true).size() / 2), "Premature end"},
-                      BadJpeg{"end marker missing", Cut(SoundJpeg(false), SoundJpeg(false).size() - 2), "Premature end"},
-                      BadJpeg{"corrupt scan marker", CorruptMarkerAfterHeader(SoundJpeg(false)), "marker"},
-                      BadJpeg{"garbage in the scan", FlipScanBytes(SoundJpeg(false)), "Corrupt JPEG data"},
-                      BadJpeg{"CMYK", [] {
-                                  JpegOptions options;
-                                  options.colour = JpegColour::Cmyk;
-                                  return EncodeJpeg(Bytes(8 * 8 * 4, 100), 8, 8, options);
-                              }(), "CMYK"},
-                      BadJpeg{"zero width", WithSize(SoundJpeg(false), 0, 48), "Empty JPEG image"},
-                      BadJpeg{"side over the cap", WithSize(SoundJpeg(false), 16385, 1), "cap"},
-                      BadJpeg{"pixels over the cap", WithSize(SoundJpeg(false), 4097, 4097), "cap"}),
+    ::testing::Values(
+        BadJpeg{"empty file", {}, "empty file"}, BadJpeg{"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, "Not a JPEG"},
+        BadJpeg{"cut after the markers", Cut(SoundJpeg(false), 2), "Premature end"},
+        BadJpeg{"baseline cut in half", Cut(SoundJpeg(false), SoundJpeg(false).size() / 2), "Premature end"},
+        BadJpeg{"progressive cut in half", Cut(SoundJpeg(true), SoundJpeg(true).size() / 2), "Premature end"},
+        BadJpeg{"end marker missing", Cut(SoundJpeg(false), SoundJpeg(false).size() - 2), "Premature end"},
+        BadJpeg{"corrupt scan marker", CorruptMarkerAfterHeader(SoundJpeg(false)), "marker"},
+        BadJpeg{"garbage in the scan", FlipScanBytes(SoundJpeg(false)), "Corrupt JPEG data"},
+        BadJpeg{"CMYK",
+                [] {
+                    JpegOptions options;
+                    options.colour = JpegColour::Cmyk;
+                    return EncodeJpeg(Bytes(8 * 8 * 4, 100), 8, 8, options);
+                }(),
+                "CMYK"},
+        BadJpeg{"zero width", WithSize(SoundJpeg(false), 0, 48), "Empty JPEG image"},
+        BadJpeg{"side over the cap", WithSize(SoundJpeg(false), 16385, 1), "cap"},
+        BadJpeg{"pixels over the cap", WithSize(SoundJpeg(false), 4097, 4097), "cap"}),
     [](const ::testing::TestParamInfo<BadJpeg>& info) {
         std::string name;
         for (const char* c = info.param.what; *c; ++c) name += std::isalnum(uint8_t(*c)) ? *c : '_';

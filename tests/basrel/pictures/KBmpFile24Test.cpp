@@ -71,10 +71,14 @@ TEST_F(KBmpFile24Test, RefusesBadArgumentsWithOneLogLineAndNoFile) {
         int pitch, width, height;
     };
     const Case cases[] = {
-        {"no name", nullptr, pixels.data(), 20, 3, 2},      {"empty name", "", pixels.data(), 20, 3, 2},
-        {"no pixels", "bad.bmp", nullptr, 20, 3, 2},         {"zero width", "bad.bmp", pixels.data(), 20, 0, 2},
-        {"negative height", "bad.bmp", pixels.data(), 20, 3, -2}, {"pitch short of a row", "bad.bmp", pixels.data(), 11, 3, 2},
-        {"negative pitch", "bad.bmp", pixels.data(), -20, 3, 2}, {"name leaving the root", "..\\bad.bmp", pixels.data(), 20, 3, 2},
+        {"no name", nullptr, pixels.data(), 20, 3, 2},
+        {"empty name", "", pixels.data(), 20, 3, 2},
+        {"no pixels", "bad.bmp", nullptr, 20, 3, 2},
+        {"zero width", "bad.bmp", pixels.data(), 20, 0, 2},
+        {"negative height", "bad.bmp", pixels.data(), 20, 3, -2},
+        {"pitch short of a row", "bad.bmp", pixels.data(), 11, 3, 2},
+        {"negative pitch", "bad.bmp", pixels.data(), -20, 3, 2},
+        {"name leaving the root", "..\\bad.bmp", pixels.data(), 20, 3, 2},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(KBmpFile24::SaveBuffer32(c.name, c.pixels, c.pitch, c.width, c.height)) << c.what;

@@ -50,7 +50,9 @@ std::vector<std::string> PictureTest::TakeLog() { return basrel::TakeCapturedLog
 
 uint16_t U16At(const std::vector<uint8_t>& bytes, size_t at) { return uint16_t(bytes.at(at) | bytes.at(at + 1) << 8); }
 
-uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) { return U16At(bytes, at) | uint32_t(U16At(bytes, at + 2)) << 16; }
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
+    return U16At(bytes, at) | uint32_t(U16At(bytes, at + 2)) << 16;
+}
 
 void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
     bytes.at(at) = uint8_t(value);

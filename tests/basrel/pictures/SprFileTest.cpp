@@ -25,8 +25,7 @@ std::vector<uint32_t> DecodeRuns(const uint8_t* data, uint32_t width, uint32_t h
     while (rows < height) {
         uint32_t count = data[0], alpha = data[1];
         data += 2;
-        for (uint32_t i = 0; i < count; ++i)
-            out.at(written++) = alpha == 0 ? 0 : alpha << 24 | palette.at(data[i]);
+        for (uint32_t i = 0; i < count; ++i) out.at(written++) = alpha == 0 ? 0 : alpha << 24 | palette.at(data[i]);
         if (alpha != 0) data += count;
         left -= count;
         if (left <= 0) {
@@ -269,7 +268,8 @@ TEST_F(SprFileTest, PackedSpriteKeepsRecordsAndTilesPointAtTheirImages) {
         const std::vector<uint8_t>* image;
         uint16_t x, width;
     };
-    const TileCase tiles[] = {{32 + 9, &imageA, 0, 256}, {32 + 9 + 36, &imageB, 256, 44}, {record1 + 9, &imageC, 0, 10}};
+    const TileCase tiles[] = {
+        {32 + 9, &imageA, 0, 256}, {32 + 9 + 36, &imageB, 256, 44}, {record1 + 9, &imageC, 0, 10}};
     for (const TileCase& t : tiles) {
         uint32_t offset = U32At(file, t.tile), length = U32At(file, t.tile + 4);
         ASSERT_EQ(length, t.image->size());

@@ -30,9 +30,7 @@ Bytes SprWithRuns(Bytes runs, uint16_t width = 2, uint16_t height = 2) {
     return WriteUnpackedSprite(SPR_KIND_RLE, {}, {0xFF0000, 0x00FF00}, {{width, height, 0, 0, std::move(runs)}});
 }
 
-Bytes GoodSds2() {
-    return WriteSds2({}, {{4, 4, 0, 0, std::vector<uint32_t>(16, 0xFF00FF00u)}});
-}
+Bytes GoodSds2() { return WriteSds2({}, {{4, 4, 0, 0, std::vector<uint32_t>(16, 0xFF00FF00u)}}); }
 
 Bytes GoodSds0() {
     return WriteSds0({}, {{10, 10, 0, 0, {{{1, 2, 3}, 16, 16, 0, 0, 10, 10}, {{4, 5}, 16, 16, 0, 0, 10, 10}}}});
