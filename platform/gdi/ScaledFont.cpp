@@ -249,11 +249,16 @@ DWORD ScaledFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS* glyph,
         FT_Outline_Transform(&slot->outline, &transform);
         FT_Vector_Transform(&advance, &transform);
     }
-    if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return GDI_ERROR;
+    // An outline without contours (a space) has no black box; the mono
+    // renderer would still hand back one empty pixel.
+    const bool noOutline = slot->outline.n_contours == 0;
+    if (!noOutline && FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
+        return GDI_ERROR;
     const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return GDI_ERROR;
+    const bool blank = noOutline || bitmap.width == 0 || bitmap.rows == 0;
+    if (!blank && bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
+        return GDI_ERROR;
 
-    const bool blank = bitmap.width == 0 || bitmap.rows == 0;
     GLYPHMETRICS metrics{};
     metrics.gmBlackBoxX = blank ? 1 : bitmap.width;
     metrics.gmBlackBoxY = blank ? 1 : bitmap.rows;
