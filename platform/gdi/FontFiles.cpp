@@ -60,8 +60,8 @@ struct FileTable {
 };
 
 FileTable& Files() {
-    static FileTable table;
-    return table;
+    static FileTable* table = new FileTable;  // outlives static destructors
+    return *table;
 }
 
 bool IsFontFile(const std::filesystem::path& path) {

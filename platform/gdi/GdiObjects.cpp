@@ -29,8 +29,10 @@ LOGFONTA StockDescription(int index) {
 }  // namespace
 
 GdiObjects& GdiObjects::Instance() {
-    static GdiObjects objects;
-    return objects;
+    // Never destroyed: other objects may release fonts from their own
+    // static destructors.
+    static GdiObjects* objects = new GdiObjects;
+    return *objects;
 }
 
 HFONT GdiObjects::AddFont(std::shared_ptr<LogicalFont> font) {

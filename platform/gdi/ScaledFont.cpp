@@ -1,7 +1,9 @@
 #include "gdi/ScaledFont.h"
 
 #include <ft2build.h>
+#include FT_DRIVER_H
 #include FT_FREETYPE_H
+#include FT_MODULE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -22,12 +24,22 @@ const int64_t kMaxPixels = 2048;
 const int64_t kDefaultCellPixels = 16;
 const FT_Fixed kItalicShear = 0x0366A;  // about 12 degrees
 
+void* Allocate(FT_Memory, long size) { return std::malloc(size_t(size)); }
+void Free(FT_Memory, void* block) { std::free(block); }
+void* Reallocate(FT_Memory, long, long size, void* block) { return std::realloc(block, size_t(size)); }
+
 // One FreeType library for the process; it outlives every face, so it is
-// never torn down.
+// never torn down. Built by hand rather than by FT_Init_FreeType, which
+// would take hinting settings from the environment: the same input must
+// give the same bits everywhere.
 FT_Library Library() {
     static FT_Library library = [] {
+        static FT_MemoryRec_ memory{nullptr, Allocate, Free, Reallocate};
         FT_Library created = nullptr;
-        if (FT_Init_FreeType(&created) != 0) created = nullptr;
+        if (FT_New_Library(&memory, &created) != 0) return FT_Library(nullptr);
+        FT_Add_Default_Modules(created);
+        FT_UInt interpreter = TT_INTERPRETER_VERSION_40;
+        FT_Property_Set(created, "truetype", "interpreter-version", &interpreter);
         return created;
     }();
     return library;

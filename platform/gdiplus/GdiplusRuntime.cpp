@@ -15,8 +15,8 @@ struct Runtime {
 };
 
 Runtime& State() {
-    static Runtime runtime;
-    return runtime;
+    static Runtime* runtime = new Runtime;  // outlives static destructors
+    return *runtime;
 }
 
 Gdiplus::Status WINAPI HookNotification(ULONG_PTR* token) {

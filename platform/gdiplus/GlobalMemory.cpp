@@ -25,8 +25,8 @@ struct BlockTable {
 };
 
 BlockTable& Blocks() {
-    static BlockTable table;
-    return table;
+    static BlockTable* table = new BlockTable;  // outlives static destructors
+    return *table;
 }
 
 // New bytes always start zeroed, so results never depend on old memory.

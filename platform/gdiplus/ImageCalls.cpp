@@ -29,8 +29,8 @@ struct ImageTable {
 };
 
 ImageTable& Images() {
-    static ImageTable table;
-    return table;
+    static ImageTable* table = new ImageTable;  // outlives static destructors
+    return *table;
 }
 
 DecodedImage* Live(Gdiplus::GpImage* image) {

@@ -168,7 +168,8 @@ static_assert(sizeof(GLYPHMETRICS) == 20, "GLYPHMETRICS layout");
 #define GGO_GLYPH_INDEX 0x0080
 #define GGO_UNHINTED 0x0100
 
-#define GDI_ERROR (0xFFFFFFFFL)
+// Unsigned 32 bits as on the platform, so an int holding it compares equal.
+#define GDI_ERROR ((DWORD)0xFFFFFFFFu)
 #define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
 
 // --- Stock objects (only the fonts exist here) ---
