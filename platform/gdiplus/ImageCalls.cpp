@@ -60,8 +60,9 @@ Gdiplus::Status ReadRest(IStream* stream, std::vector<BYTE>* bytes) {
         bytes->resize(used + kReadChunk);
         ULONG read = 0;
         HRESULT result = stream->Read(bytes->data() + used, kReadChunk, &read);
-        bytes->resize(used + (read <= kReadChunk ? read : 0));
-        if (FAILED(result)) return Gdiplus::Win32Error;
+        // A stream claiming more than it was asked for is not believed.
+        if (FAILED(result) || read > kReadChunk) return Gdiplus::Win32Error;
+        bytes->resize(used + read);
         if (read == 0) return Gdiplus::Ok;
     }
 }

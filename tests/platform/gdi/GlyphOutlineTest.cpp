@@ -214,3 +214,38 @@ TEST_F(GdiTest, MatrixScalesTheGlyph) {
 
 }  // namespace
 }  // namespace gdi_test
+
+namespace gdi_test {
+namespace {
+
+TEST_F(GdiTest, UnhintedGlyphsKeepTheirShape) {
+    FontDC f(Description("Arial", -16));
+    Glyph hinted = FetchGlyph(f.dc, 'o', GGO_GRAY8_BITMAP);
+    Glyph unhinted = FetchGlyph(f.dc, 'o', GGO_GRAY8_BITMAP | GGO_UNHINTED);
+    ASSERT_NE(unhinted.result, GDI_ERROR);
+    EXPECT_NEAR(double(unhinted.metrics.gmBlackBoxX), double(hinted.metrics.gmBlackBoxX), 1.0);
+    EXPECT_NEAR(double(unhinted.metrics.gmBlackBoxY), double(hinted.metrics.gmBlackBoxY), 1.0);
+    EXPECT_NEAR(unhinted.metrics.gmCellIncX, hinted.metrics.gmCellIncX, 1);
+}
+
+TEST_F(GdiTest, ItalicLeansToTheRight) {
+    LOGFONTA description = Description("Arial", -32);
+    FontDC upright(description);
+    description.lfItalic = TRUE;
+    FontDC italic(description);
+    Glyph straight = FetchGlyph(upright.dc, 'l', GGO_BITMAP);
+    Glyph leaning = FetchGlyph(italic.dc, 'l', GGO_BITMAP);
+    EXPECT_GT(leaning.metrics.gmBlackBoxX, straight.metrics.gmBlackBoxX + 3);
+    EXPECT_EQ(leaning.metrics.gmCellIncX, straight.metrics.gmCellIncX);
+    // The top row's ink sits right of the bottom row's.
+    const DWORD pitch = ((leaning.metrics.gmBlackBoxX + 31) / 32) * 4;
+    auto firstInk = [&](UINT row) {
+        for (UINT x = 0; x < leaning.metrics.gmBlackBoxX; ++x)
+            if ((leaning.bits[row * pitch + x / 8] >> (7 - x % 8)) & 1) return int(x);
+        return -1;
+    };
+    EXPECT_GT(firstInk(0), firstInk(leaning.metrics.gmBlackBoxY - 1) + 3);
+}
+
+}  // namespace
+}  // namespace gdi_test
