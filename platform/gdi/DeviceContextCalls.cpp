@@ -3,8 +3,8 @@
 
 #include "gdi/GdiObjects.h"
 
-using gdi::DeviceContext;
-using gdi::GdiObjects;
+using lumiva::gdi::DeviceContext;
+using lumiva::gdi::GdiObjects;
 
 namespace {
 

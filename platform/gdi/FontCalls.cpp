@@ -6,8 +6,8 @@
 
 #include "gdi/GdiObjects.h"
 
-using gdi::GdiObjects;
-using gdi::LogicalFont;
+using lumiva::gdi::GdiObjects;
+using lumiva::gdi::LogicalFont;
 
 HFONT CreateFontIndirectA(const LOGFONTA* description) {
     if (!description) return nullptr;
@@ -19,7 +19,7 @@ HFONT CreateFontIndirectA(const LOGFONTA* description) {
     std::lock_guard<std::mutex> hold(objects.Lock());
     // Realised at once, so a missing font file fails here rather than at
     // the first glyph.
-    font->realised = gdi::ScaledFont::Create(font->description);
+    font->realised = lumiva::gdi::ScaledFont::Create(font->description);
     if (!font->realised) return nullptr;
     return objects.AddFont(std::move(font));
 }

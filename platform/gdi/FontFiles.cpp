@@ -6,7 +6,7 @@
 #include <optional>
 #include <strings.h>
 
-namespace gdi {
+namespace lumiva::gdi {
 namespace {
 
 const char kCjkFile[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
@@ -154,4 +154,4 @@ void RestoreSystemFontFiles() {
     files.latin.clear();
 }
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace gdi {
+namespace lumiva::gdi {
 
 enum class FaceKind { Latin, Cjk };
 
@@ -29,4 +29,4 @@ std::string FallbackFileFor(FaceKind kind);
 void SetFontFiles(const std::string& cjkPath, const std::string& latinPath);
 void RestoreSystemFontFiles();
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace gdi {
+namespace lumiva::gdi {
 namespace {
 
 template <typename Handle>
@@ -88,4 +88,4 @@ void GdiObjects::Clear() {
     stockFonts_.clear();
 }
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

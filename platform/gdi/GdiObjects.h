@@ -13,7 +13,7 @@
 
 #include "gdi/ScaledFont.h"
 
-namespace gdi {
+namespace lumiva::gdi {
 
 struct LogicalFont {
     LOGFONTA description{};
@@ -59,4 +59,4 @@ private:
     std::map<int, uintptr_t> stockFonts_;
 };
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

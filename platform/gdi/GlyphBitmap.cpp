@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace gdi {
+namespace lumiva::gdi {
 namespace {
 
 int GrayLevels(UINT layout) {
@@ -54,4 +54,4 @@ void PackGlyphBitmap(const CoverageView& view, UINT layout, BYTE* out) {
     }
 }
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

@@ -5,7 +5,7 @@
 
 #include <wingdi.h>
 
-namespace gdi {
+namespace lumiva::gdi {
 
 // A top-down view of a rendered coverage bitmap.
 struct CoverageView {
@@ -24,4 +24,4 @@ DWORD GlyphBitmapSize(UINT layout, UINT width, UINT rows);
 // padding is zero.
 void PackGlyphBitmap(const CoverageView& view, UINT layout, BYTE* out);
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

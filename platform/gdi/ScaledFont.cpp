@@ -15,7 +15,7 @@
 #include "gdi/FontFiles.h"
 #include "gdi/GlyphBitmap.h"
 
-namespace gdi {
+namespace lumiva::gdi {
 namespace {
 
 // Sizes beyond this many pixels are clamped: the platform draws them, but a
@@ -289,4 +289,4 @@ DWORD ScaledFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS* glyph,
     return needed;
 }
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

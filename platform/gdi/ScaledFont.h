@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-namespace gdi {
+namespace lumiva::gdi {
 
 class ScaledFace;
 
@@ -42,4 +42,4 @@ private:
     TEXTMETRICA metrics_{};
 };
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

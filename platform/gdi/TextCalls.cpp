@@ -7,12 +7,12 @@
 
 #include "gdi/GdiObjects.h"
 
-using gdi::DeviceContext;
-using gdi::GdiObjects;
+using lumiva::gdi::DeviceContext;
+using lumiva::gdi::GdiObjects;
 
 namespace {
 
-gdi::ScaledFont* SelectedFont(HDC dc) {
+lumiva::gdi::ScaledFont* SelectedFont(HDC dc) {
     DeviceContext* context = GdiObjects::Instance().FindContext(dc);
     if (!context || !context->selected) return nullptr;
     return context->selected->realised.get();
@@ -22,7 +22,7 @@ gdi::ScaledFont* SelectedFont(HDC dc) {
 
 BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
     std::lock_guard<std::mutex> hold(GdiObjects::Instance().Lock());
-    gdi::ScaledFont* font = SelectedFont(dc);
+    lumiva::gdi::ScaledFont* font = SelectedFont(dc);
     if (!font || !metrics) return FALSE;
     *metrics = font->Metrics();
     return TRUE;
@@ -31,7 +31,7 @@ BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
 // Names the face that really draws, so a caller sees what its name became.
 int GetTextFaceA(HDC dc, int size, LPSTR faceName) {
     std::lock_guard<std::mutex> hold(GdiObjects::Instance().Lock());
-    gdi::ScaledFont* font = SelectedFont(dc);
+    lumiva::gdi::ScaledFont* font = SelectedFont(dc);
     if (!font) return 0;
     std::string name = font->FamilyName();
     if (!faceName) return int(name.size()) + 1;
@@ -45,7 +45,7 @@ int GetTextFaceA(HDC dc, int size, LPSTR faceName) {
 DWORD GetGlyphOutlineW(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize,
                        LPVOID buffer, const MAT2* matrix) {
     std::lock_guard<std::mutex> hold(GdiObjects::Instance().Lock());
-    gdi::ScaledFont* font = SelectedFont(dc);
+    lumiva::gdi::ScaledFont* font = SelectedFont(dc);
     if (!font || !metrics || !matrix) return GDI_ERROR;
     return font->GlyphOutline(character, format, metrics, bufferSize, buffer, *matrix);
 }

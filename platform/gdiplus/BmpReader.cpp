@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 const size_t kFileHeaderBytes = 14;
@@ -71,4 +71,4 @@ Gdiplus::Status ReadBmp(const std::vector<BYTE>& bytes, DecodedImage* image) {
     return Gdiplus::Ok;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -8,7 +8,7 @@
 
 #include "gdiplus/DecodedImage.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 bool LooksLikeBmp(const std::vector<BYTE>& bytes);
 
@@ -16,4 +16,4 @@ bool LooksLikeBmp(const std::vector<BYTE>& bytes);
 // is malformed or of a kind not read here.
 Gdiplus::Status ReadBmp(const std::vector<BYTE>& bytes, DecodedImage* image);
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

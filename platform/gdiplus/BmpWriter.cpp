@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 void PutU16(std::vector<BYTE>& out, uint32_t value) {
@@ -47,4 +47,4 @@ Gdiplus::Status WriteBmp(const DecodedImage& image, std::vector<BYTE>* out) {
     return Gdiplus::Ok;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

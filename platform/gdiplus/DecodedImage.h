@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 class DecodedImage final : public Gdiplus::GpBitmap {
 public:
@@ -21,4 +21,4 @@ public:
     BYTE* Row(UINT y) { return bgr.data() + size_t(y) * width * 3; }
 };
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -3,9 +3,9 @@
 #include <mutex>
 #include <set>
 
-#include "gdiplus/GdiplusControl.h"
+#include "gdiplus/Control.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 struct Runtime {
@@ -40,7 +40,7 @@ void ResetStartupForTests() {
     runtime.tokens.clear();
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus
 
 namespace Gdiplus {
 
@@ -51,10 +51,10 @@ extern "C" Status WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupIn
     // Without the background thread the caller must take the hooks.
     if (input->SuppressBackgroundThread && !output) return InvalidParameter;
     if (output) {
-        output->NotificationHook = gdiplus::HookNotification;
-        output->NotificationUnhook = gdiplus::UnhookNotification;
+        output->NotificationHook = lumiva::gdiplus::HookNotification;
+        output->NotificationUnhook = lumiva::gdiplus::UnhookNotification;
     }
-    gdiplus::Runtime& runtime = gdiplus::State();
+    lumiva::gdiplus::Runtime& runtime = lumiva::gdiplus::State();
     std::lock_guard<std::mutex> hold(runtime.lock);
     runtime.nextToken += 4;
     runtime.tokens.insert(runtime.nextToken);
@@ -63,7 +63,7 @@ extern "C" Status WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupIn
 }
 
 extern "C" VOID WINAPI GdiplusShutdown(ULONG_PTR token) {
-    gdiplus::Runtime& runtime = gdiplus::State();
+    lumiva::gdiplus::Runtime& runtime = lumiva::gdiplus::State();
     std::lock_guard<std::mutex> hold(runtime.lock);
     runtime.tokens.erase(token);
 }

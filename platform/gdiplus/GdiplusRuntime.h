@@ -3,8 +3,8 @@
 
 #include <gdiplus.h>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 bool IsStarted();
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -8,7 +8,7 @@
 #include <map>
 #include <mutex>
 
-#include "gdiplus/GdiplusControl.h"
+#include "gdiplus/Control.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ HGLOBAL GlobalFree(HGLOBAL memory) {
     return nullptr;
 }
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 size_t LiveGlobalBlockCount() {
     BlockTable& table = Blocks();
@@ -122,4 +122,4 @@ size_t LiveGlobalBlockCount() {
     return table.blocks.size();
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

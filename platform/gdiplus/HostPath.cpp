@@ -1,6 +1,6 @@
 #include "gdiplus/HostPath.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 bool AppendUtf8(std::string& out, uint32_t code) {
@@ -36,4 +36,4 @@ std::string HostPathFromWide(const WCHAR* path) {
     return out;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 // Empty when the name is empty or is not valid Unicode.
 std::string HostPathFromWide(const WCHAR* path);
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -11,12 +11,12 @@
 
 #include "gdiplus/BmpReader.h"
 #include "gdiplus/DecodedImage.h"
-#include "gdiplus/GdiplusControl.h"
+#include "gdiplus/Control.h"
 #include "gdiplus/GdiplusRuntime.h"
 #include "gdiplus/HostPath.h"
 #include "gdiplus/ImageCodecs.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 // Streams beyond this are refused rather than read into memory.
@@ -112,26 +112,26 @@ size_t LiveImageCount() {
     return table.live.size();
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus
 
 namespace Gdiplus::DllExports {
 
 GpStatus WINGDIPAPI GdipLoadImageFromStream(IStream* stream, GpImage** image) {
-    gdiplus::DecodedImage* loaded = nullptr;
-    GpStatus status = gdiplus::Load(stream, image ? &loaded : nullptr);
+    lumiva::gdiplus::DecodedImage* loaded = nullptr;
+    GpStatus status = lumiva::gdiplus::Load(stream, image ? &loaded : nullptr);
     if (image) *image = loaded;
     return status;
 }
 
 GpStatus WINGDIPAPI GdipCreateBitmapFromStream(IStream* stream, GpBitmap** bitmap) {
-    gdiplus::DecodedImage* loaded = nullptr;
-    GpStatus status = gdiplus::Load(stream, bitmap ? &loaded : nullptr);
+    lumiva::gdiplus::DecodedImage* loaded = nullptr;
+    GpStatus status = lumiva::gdiplus::Load(stream, bitmap ? &loaded : nullptr);
     if (bitmap) *bitmap = loaded;
     return status;
 }
 
 GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image) {
-    gdiplus::ImageTable& table = gdiplus::Images();
+    lumiva::gdiplus::ImageTable& table = lumiva::gdiplus::Images();
     std::unique_lock<std::mutex> hold(table.lock);
     if (!image || table.live.erase(image) == 0) return InvalidParameter;
     hold.unlock();
@@ -141,19 +141,19 @@ GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image) {
 
 GpStatus WINGDIPAPI GdipSaveImageToFile(GpImage* image, GDIPCONST WCHAR* filename, GDIPCONST CLSID* clsidEncoder,
                                         GDIPCONST EncoderParameters* encoderParams) {
-    std::string path = gdiplus::HostPathFromWide(filename);
+    std::string path = lumiva::gdiplus::HostPathFromWide(filename);
     if (path.empty()) return InvalidParameter;
     std::vector<BYTE> bytes;
-    GpStatus status = gdiplus::Encode(image, clsidEncoder, encoderParams, &bytes);
+    GpStatus status = lumiva::gdiplus::Encode(image, clsidEncoder, encoderParams, &bytes);
     if (status != Ok) return status;
-    return gdiplus::WriteFileBytes(path, bytes);
+    return lumiva::gdiplus::WriteFileBytes(path, bytes);
 }
 
 GpStatus WINGDIPAPI GdipSaveImageToStream(GpImage* image, IStream* stream, GDIPCONST CLSID* clsidEncoder,
                                           GDIPCONST EncoderParameters* encoderParams) {
     if (!stream) return InvalidParameter;
     std::vector<BYTE> bytes;
-    GpStatus status = gdiplus::Encode(image, clsidEncoder, encoderParams, &bytes);
+    GpStatus status = lumiva::gdiplus::Encode(image, clsidEncoder, encoderParams, &bytes);
     if (status != Ok) return status;
     if (bytes.size() > 0xFFFFFFFFull) return ValueOverflow;
     ULONG written = 0;
@@ -162,28 +162,28 @@ GpStatus WINGDIPAPI GdipSaveImageToStream(GpImage* image, IStream* stream, GDIPC
 }
 
 GpStatus WINGDIPAPI GdipGetImageWidth(GpImage* image, UINT* width) {
-    gdiplus::DecodedImage* decoded = gdiplus::Live(image);
+    lumiva::gdiplus::DecodedImage* decoded = lumiva::gdiplus::Live(image);
     if (!decoded || !width) return InvalidParameter;
     *width = decoded->width;
     return Ok;
 }
 
 GpStatus WINGDIPAPI GdipGetImageHeight(GpImage* image, UINT* height) {
-    gdiplus::DecodedImage* decoded = gdiplus::Live(image);
+    lumiva::gdiplus::DecodedImage* decoded = lumiva::gdiplus::Live(image);
     if (!decoded || !height) return InvalidParameter;
     *height = decoded->height;
     return Ok;
 }
 
 GpStatus WINGDIPAPI GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
-    gdiplus::DecodedImage* decoded = gdiplus::Live(image);
+    lumiva::gdiplus::DecodedImage* decoded = lumiva::gdiplus::Live(image);
     if (!decoded || !format) return InvalidParameter;
     *format = decoded->format;
     return Ok;
 }
 
 GpStatus WINGDIPAPI GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) {
-    gdiplus::DecodedImage* decoded = gdiplus::Live(bitmap);
+    lumiva::gdiplus::DecodedImage* decoded = lumiva::gdiplus::Live(bitmap);
     if (!decoded || !color) return InvalidParameter;
     if (x < 0 || y < 0 || UINT(x) >= decoded->width || UINT(y) >= decoded->height) return InvalidParameter;
     const BYTE* pixel = decoded->Row(UINT(y)) + size_t(x) * 3;

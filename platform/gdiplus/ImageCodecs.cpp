@@ -6,7 +6,7 @@
 #include "gdiplus/GdiplusRuntime.h"
 #include "gdiplus/ImageWriters.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 const int kDefaultJpegQuality = 75;
@@ -109,26 +109,26 @@ const Codec* FindEncoder(const CLSID& clsid) {
     return nullptr;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus
 
 namespace Gdiplus::DllExports {
 
 GpStatus WINGDIPAPI GdipGetImageEncodersSize(UINT* numEncoders, UINT* size) {
     if (!numEncoders || !size) return InvalidParameter;
-    if (!gdiplus::IsStarted()) return GdiplusNotInitialized;
-    *numEncoders = gdiplus::kEncoderCount;
-    *size = gdiplus::EncoderListBytes();
+    if (!lumiva::gdiplus::IsStarted()) return GdiplusNotInitialized;
+    *numEncoders = lumiva::gdiplus::kEncoderCount;
+    *size = lumiva::gdiplus::EncoderListBytes();
     return Ok;
 }
 
 GpStatus WINGDIPAPI GdipGetImageEncoders(UINT numEncoders, UINT size, ImageCodecInfo* encoders) {
     if (!encoders) return InvalidParameter;
-    if (!gdiplus::IsStarted()) return GdiplusNotInitialized;
-    if (numEncoders != gdiplus::kEncoderCount || size != gdiplus::EncoderListBytes()) return GenericError;
+    if (!lumiva::gdiplus::IsStarted()) return GdiplusNotInitialized;
+    if (numEncoders != lumiva::gdiplus::kEncoderCount || size != lumiva::gdiplus::EncoderListBytes()) return GenericError;
     BYTE* base = reinterpret_cast<BYTE*>(encoders);
-    gdiplus::ListWriter tail(base + gdiplus::kEncoderCount * sizeof(ImageCodecInfo));
-    for (UINT i = 0; i < gdiplus::kEncoderCount; ++i) {
-        const gdiplus::Codec& codec = gdiplus::kEncoders[i];
+    lumiva::gdiplus::ListWriter tail(base + lumiva::gdiplus::kEncoderCount * sizeof(ImageCodecInfo));
+    for (UINT i = 0; i < lumiva::gdiplus::kEncoderCount; ++i) {
+        const lumiva::gdiplus::Codec& codec = lumiva::gdiplus::kEncoders[i];
         ImageCodecInfo& info = encoders[i];
         info.Clsid = codec.clsid;
         info.FormatID = codec.format;

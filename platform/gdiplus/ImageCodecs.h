@@ -7,7 +7,7 @@
 
 #include "gdiplus/DecodedImage.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 typedef Gdiplus::Status (*EncodeFunction)(const DecodedImage& image, const Gdiplus::EncoderParameters* parameters,
                                           std::vector<BYTE>* out);
@@ -27,4 +27,4 @@ struct Codec {
 // Null for a class id that names no encoder.
 const Codec* FindEncoder(const CLSID& clsid);
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -8,7 +8,7 @@
 
 #include "gdiplus/DecodedImage.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 // Bottom-up 24-bit BMP with the image's resolution.
 Gdiplus::Status WriteBmp(const DecodedImage& image, std::vector<BYTE>* out);
@@ -19,4 +19,4 @@ Gdiplus::Status WriteJpeg(const DecodedImage& image, int quality, std::vector<BY
 // 8-bit RGB PNG through libpng.
 Gdiplus::Status WritePng(const DecodedImage& image, std::vector<BYTE>* out);
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -8,7 +8,7 @@
 
 #include "gdiplus/ImageWriters.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 const UINT kMaxJpegDimension = 65500;
@@ -74,4 +74,4 @@ Gdiplus::Status WriteJpeg(const DecodedImage& image, int quality, std::vector<BY
     return done ? Gdiplus::Ok : Gdiplus::GenericError;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -4,7 +4,7 @@
 
 #include "gdiplus/ImageWriters.h"
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 namespace {
 
 struct PngSink {
@@ -57,4 +57,4 @@ Gdiplus::Status WritePng(const DecodedImage& image, std::vector<BYTE>* out) {
     return sink.failed ? Gdiplus::OutOfMemory : Gdiplus::GenericError;
 }
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

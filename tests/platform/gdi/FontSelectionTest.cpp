@@ -40,7 +40,7 @@ TEST_P(FontSelection, CodePageNameReachesItsFace) {
     description.lfCharSet = c.requestedCharSet;
     FontDC f(description);
     ASSERT_NE(f.font, nullptr);
-    EXPECT_EQ(gdi::FontFileOf(f.font), c.expectedFile);
+    EXPECT_EQ(lumiva::gdi::FontFileOf(f.font), c.expectedFile);
     EXPECT_EQ(f.Metrics().tmCharSet, c.expectedCharSet);
 }
 
@@ -52,7 +52,7 @@ TEST_F(GdiTest, SpecificationBytesOfTheCharacterSetFacesSelectTheCjkFont) {
     for (const char* bytes : {"\xBA\xDA\xCC\xE5", "\xB7\x73\xB2\xD3\xA9\xFA\xC5\xE9"}) {
         FontDC f(Description(bytes, -14));
         ASSERT_NE(f.font, nullptr);
-        EXPECT_EQ(gdi::FontFileOf(f.font), kCjkFont);
+        EXPECT_EQ(lumiva::gdi::FontFileOf(f.font), kCjkFont);
         char face[64] = {};
         EXPECT_GT(GetTextFaceA(f.dc, sizeof face, face), 0);
         EXPECT_STREQ(face, "WenQuanYi Micro Hei");
@@ -81,17 +81,17 @@ TEST_F(GdiTest, UnterminatedFaceNameStaysInsideItsField) {
 }
 
 TEST_F(GdiTest, MissingCjkFileFallsBackToTheLatinOne) {
-    gdi::UseFontFilesForTests("", kLatinFont);
+    lumiva::gdi::UseFontFilesForTests("", kLatinFont);
     FontDC f(Description(Encode("黑体", "GBK"), -12));
     ASSERT_NE(f.font, nullptr);
-    EXPECT_EQ(gdi::FontFileOf(f.font), kLatinFont);
+    EXPECT_EQ(lumiva::gdi::FontFileOf(f.font), kLatinFont);
 }
 
 TEST_F(GdiTest, NoFontFileAtAllFailsCreation) {
-    gdi::UseFontFilesForTests("", "/nonexistent/font.ttf");
+    lumiva::gdi::UseFontFilesForTests("", "/nonexistent/font.ttf");
     LOGFONTA description = Description("Arial", -12);
     EXPECT_EQ(CreateFontIndirectA(&description), nullptr);
-    EXPECT_EQ(gdi::LiveFontCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveFontCount(), 0u);
 }
 
 TEST_F(GdiTest, LatinFaceBorrowsChineseGlyphsFromTheCjkFont) {
@@ -105,7 +105,7 @@ TEST_F(GdiTest, LatinFaceBorrowsChineseGlyphsFromTheCjkFont) {
 }
 
 TEST_F(GdiTest, WithoutCjkFileAChineseCharacterGivesTheMissingGlyphBox) {
-    gdi::UseFontFilesForTests("", kLatinFont);
+    lumiva::gdi::UseFontFilesForTests("", kLatinFont);
     FontDC f(Description("Arial", -16));
     Glyph glyph = FetchGlyph(f.dc, 0x4E2D, GGO_GRAY8_BITMAP);
     EXPECT_NE(glyph.result, GDI_ERROR);

@@ -15,8 +15,8 @@ TEST_F(GdiTest, SelectObjectReturnsThePreviousFont) {
     EXPECT_EQ(ReleaseDC(nullptr, dc), 1);
     EXPECT_TRUE(DeleteObject(first));
     EXPECT_TRUE(DeleteObject(second));
-    EXPECT_EQ(gdi::LiveFontCount(), 0u);
-    EXPECT_EQ(gdi::LiveContextCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveFontCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveContextCount(), 0u);
 }
 
 TEST_F(GdiTest, DeletingASelectedFontLeavesTheDcWorking) {
@@ -54,7 +54,7 @@ TEST_F(GdiTest, MemoryDcIsDeletedNotReleased) {
     HDC dc = CreateCompatibleDC(nullptr);
     EXPECT_EQ(ReleaseDC(nullptr, dc), 0);
     EXPECT_TRUE(DeleteDC(dc));
-    EXPECT_EQ(gdi::LiveContextCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveContextCount(), 0u);
 }
 
 TEST_F(GdiTest, StockFontsAreSharedAndSurviveDeletion) {
@@ -67,7 +67,7 @@ TEST_F(GdiTest, StockFontsAreSharedAndSurviveDeletion) {
     HDC dc = GetDC(nullptr);
     EXPECT_EQ(SelectObject(dc, system), system);
     ReleaseDC(nullptr, dc);
-    EXPECT_EQ(gdi::LiveFontCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveFontCount(), 0u);
 }
 
 TEST_F(GdiTest, CreateFontAFillsTheDescription) {
@@ -84,7 +84,7 @@ TEST_F(GdiTest, CreateFontAFillsTheDescription) {
     EXPECT_EQ(stored.lfCharSet, GB2312_CHARSET);
     EXPECT_EQ(stored.lfQuality, ANTIALIASED_QUALITY);
     EXPECT_STREQ(stored.lfFaceName, "SimHei");
-    EXPECT_EQ(gdi::FontFileOf(font), kCjkFont);
+    EXPECT_EQ(lumiva::gdi::FontFileOf(font), kCjkFont);
     EXPECT_TRUE(DeleteObject(font));
 }
 
@@ -93,11 +93,11 @@ TEST_F(GdiTest, ResetDropsEverything) {
     HFONT font = CreateFontIndirectA(&description);
     GetDC(nullptr);
     CreateCompatibleDC(nullptr);
-    EXPECT_EQ(gdi::LiveFontCount(), 1u);
-    EXPECT_EQ(gdi::LiveContextCount(), 2u);
-    gdi::ResetForTests();
-    EXPECT_EQ(gdi::LiveFontCount(), 0u);
-    EXPECT_EQ(gdi::LiveContextCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveFontCount(), 1u);
+    EXPECT_EQ(lumiva::gdi::LiveContextCount(), 2u);
+    lumiva::gdi::ResetForTests();
+    EXPECT_EQ(lumiva::gdi::LiveFontCount(), 0u);
+    EXPECT_EQ(lumiva::gdi::LiveContextCount(), 0u);
     EXPECT_FALSE(DeleteObject(font));
 }
 

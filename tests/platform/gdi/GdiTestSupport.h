@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gdi/GdiControl.h"
+#include "gdi/Control.h"
 
 namespace gdi_test {
 
@@ -94,8 +94,8 @@ public:
 
 class GdiTest : public ::testing::Test {
 protected:
-    void SetUp() override { gdi::ResetForTests(); }
-    void TearDown() override { gdi::ResetForTests(); }
+    void SetUp() override { lumiva::gdi::ResetForTests(); }
+    void TearDown() override { lumiva::gdi::ResetForTests(); }
 };
 
 const char kCjkFont[] = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";

@@ -54,7 +54,7 @@ Difference Compare(const DecodedPicture& decoded, const Picture& source) {
 }
 
 TEST(GdiplusStartup, TokensAndVersions) {
-    gdiplus::ResetStartupForTests();
+    lumiva::gdiplus::ResetStartupForTests();
     UINT count = 0, size = 0;
     EXPECT_EQ(GetImageEncodersSize(&count, &size), GdiplusNotInitialized);
     GdiplusStartupInput input;
@@ -80,11 +80,11 @@ TEST(GdiplusStartup, TokensAndVersions) {
     ASSERT_EQ(GdiplusStartup(&token, &quiet, &hooks), Ok);
     EXPECT_NE(hooks.NotificationHook, nullptr);
     GdiplusShutdown(token);
-    gdiplus::ResetStartupForTests();
+    lumiva::gdiplus::ResetStartupForTests();
 }
 
 TEST(GdiplusStartup, ImagesNeedAStartedLibrary) {
-    gdiplus::ResetStartupForTests();
+    lumiva::gdiplus::ResetStartupForTests();
     IStream* stream = StreamWith(Bmp24(2, 2, Gradient));
     GpImage* image = reinterpret_cast<GpImage*>(1);
     EXPECT_EQ(GdipLoadImageFromStream(stream, &image), GdiplusNotInitialized);

@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "gdiplus/GdiplusControl.h"
+#include "gdiplus/Control.h"
 
 namespace gdiplus_test {
 
@@ -158,14 +158,14 @@ bool DecodePng(const std::vector<BYTE>& bytes, DecodedPicture* picture);
 class GdiplusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gdiplus::ResetStartupForTests();
+        lumiva::gdiplus::ResetStartupForTests();
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
     }
     void TearDown() override {
         Gdiplus::GdiplusShutdown(token);
-        EXPECT_EQ(gdiplus::LiveImageCount(), 0u);
-        gdiplus::ResetStartupForTests();
+        EXPECT_EQ(lumiva::gdiplus::LiveImageCount(), 0u);
+        lumiva::gdiplus::ResetStartupForTests();
     }
     ULONG_PTR token = 0;
 };

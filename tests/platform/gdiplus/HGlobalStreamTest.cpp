@@ -33,14 +33,14 @@ std::string ReadText(IStream* stream, ULONG bytes) {
 class StreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        blocksBefore = gdiplus::LiveGlobalBlockCount();
+        blocksBefore = lumiva::gdiplus::LiveGlobalBlockCount();
         ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     }
     void TearDown() override {
         if (stream) {
             EXPECT_EQ(stream->Release(), 0u);
         }
-        EXPECT_EQ(gdiplus::LiveGlobalBlockCount(), blocksBefore);
+        EXPECT_EQ(lumiva::gdiplus::LiveGlobalBlockCount(), blocksBefore);
     }
     void Write(const std::string& text) {
         ULONG written = 0;
@@ -173,7 +173,7 @@ TEST_F(StreamTest, NullBuffersAreRefused) {
 }
 
 TEST(HGlobalStream, StreamOverCallerMemoryLeavesItToTheCaller) {
-    size_t before = gdiplus::LiveGlobalBlockCount();
+    size_t before = lumiva::gdiplus::LiveGlobalBlockCount();
     HGLOBAL memory = GlobalAlloc(GHND, 5);
     ASSERT_NE(memory, nullptr);
     std::memcpy(GlobalLock(memory), "bytes", 5);
@@ -187,7 +187,7 @@ TEST(HGlobalStream, StreamOverCallerMemoryLeavesItToTheCaller) {
     EXPECT_EQ(stream->Release(), 0u);
     EXPECT_EQ(GlobalSize(memory), 5u);
     EXPECT_EQ(GlobalFree(memory), nullptr);
-    EXPECT_EQ(gdiplus::LiveGlobalBlockCount(), before);
+    EXPECT_EQ(lumiva::gdiplus::LiveGlobalBlockCount(), before);
 }
 
 TEST(HGlobalStream, CreationChecksItsArguments) {
@@ -202,7 +202,7 @@ TEST(HGlobalStream, CreationChecksItsArguments) {
 }
 
 TEST(GlobalMemory, FixedAndMoveableBlocks) {
-    size_t before = gdiplus::LiveGlobalBlockCount();
+    size_t before = lumiva::gdiplus::LiveGlobalBlockCount();
     HGLOBAL fixed = GlobalAlloc(GPTR, 8);
     EXPECT_EQ(GlobalLock(fixed), fixed);  // a fixed block is its own address
     EXPECT_EQ(GlobalSize(fixed), 8u);
@@ -225,7 +225,7 @@ TEST(GlobalMemory, FixedAndMoveableBlocks) {
     EXPECT_EQ(GlobalFree(moveable), moveable);  // already gone
     EXPECT_EQ(GlobalSize(moveable), 0u);
     EXPECT_EQ(GlobalLock(moveable), nullptr);
-    EXPECT_EQ(gdiplus::LiveGlobalBlockCount(), before);
+    EXPECT_EQ(lumiva::gdiplus::LiveGlobalBlockCount(), before);
 }
 
 }  // namespace

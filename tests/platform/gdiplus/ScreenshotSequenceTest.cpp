@@ -41,7 +41,7 @@ bool WriteBmpIntoStream(IStream* stream, const std::vector<DWORD>& pixels, int w
 }
 
 TEST_F(GdiplusTest, ScreenshotSequenceWritesADecodableJpegAndLeavesNothingBehind) {
-    const size_t blocksBefore = gdiplus::LiveGlobalBlockCount();
+    const size_t blocksBefore = lumiva::gdiplus::LiveGlobalBlockCount();
     const int width = 301, height = 33;
     std::vector<DWORD> pixels = ScreenPixels(width, height);
     IStream* stream = nullptr;
@@ -56,7 +56,7 @@ TEST_F(GdiplusTest, ScreenshotSequenceWritesADecodableJpegAndLeavesNothingBehind
     EXPECT_EQ(GdipSaveImageToFile(image, Wide(folder + "\\ScreenShot.jpg").c_str(), &jpeg, &quality.parameters), Ok);
     EXPECT_EQ(GdipDisposeImage(image), Ok);
     EXPECT_EQ(stream->Release(), 0u);
-    EXPECT_EQ(gdiplus::LiveGlobalBlockCount(), blocksBefore);
+    EXPECT_EQ(lumiva::gdiplus::LiveGlobalBlockCount(), blocksBefore);
 
     DecodedPicture decoded;
     ASSERT_TRUE(DecodeJpeg(FileBytes(folder + "/ScreenShot.jpg"), &decoded));

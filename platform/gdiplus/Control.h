@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-namespace gdiplus {
+namespace lumiva::gdiplus {
 
 // Forgets every start-up token, as if GDI+ had never been started. Images
 // still alive stay valid until disposed.
@@ -15,4 +15,4 @@ size_t LiveImageCount();
 // HGLOBAL blocks allocated and not yet freed.
 size_t LiveGlobalBlockCount();
 
-}  // namespace gdiplus
+}  // namespace lumiva::gdiplus

@@ -1,9 +1,9 @@
-#include "gdi/GdiControl.h"
+#include "gdi/Control.h"
 
 #include "gdi/FontFiles.h"
 #include "gdi/GdiObjects.h"
 
-namespace gdi {
+namespace lumiva::gdi {
 
 void ResetForTests() {
     GdiObjects& objects = GdiObjects::Instance();
@@ -35,4 +35,4 @@ std::string FontFileOf(HFONT font) {
     return found && found->realised ? found->realised->File() : std::string();
 }
 
-}  // namespace gdi
+}  // namespace lumiva::gdi

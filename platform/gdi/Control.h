@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace gdi {
+namespace lumiva::gdi {
 
 // Deletes every font and DC and goes back to the system's font files.
 void ResetForTests();
@@ -22,4 +22,4 @@ size_t LiveContextCount();
 // The file a font draws from; empty for an unknown handle.
 std::string FontFileOf(HFONT font);
 
-}  // namespace gdi
+}  // namespace lumiva::gdi
