@@ -159,7 +159,8 @@ std::unique_ptr<ScaledFont> ScaledFont::Create(const LOGFONTA& description) {
 
     const int64_t averageUnits = AverageWidthUnits(face);
     int64_t width = std::min<int64_t>(std::llabs(int64_t(description.lfWidth)), kMaxPixels);
-    int64_t emX = width ? std::max<int64_t>(64, RoundDiv(width * unitsPerEm * 64, averageUnits)) : emY;
+    int64_t emX = width ? std::clamp<int64_t>(RoundDiv(width * unitsPerEm * 64, averageUnits), 64, kMaxPixels * 64)
+                        : emY;
     font->emX_ = long(emX);
     font->emY_ = long(emY);
     if (!font->face_->SetSize(font->emX_, font->emY_)) return nullptr;
