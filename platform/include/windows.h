@@ -4,3 +4,4 @@
 
 #include "win32/types.h"
 #include "win32/api.h"
+#include "wingdi.h"
