@@ -1,0 +1,4 @@
+// Stand-in for the D3DX9 utility library: math, buffers, textures and surfaces.
+#pragma once
+
+#include "d3dx9math.h"
