@@ -2,3 +2,4 @@
 #pragma once
 
 #include "d3dx9math.h"
+#include "d3dx9tex.h"

@@ -2,6 +2,7 @@
 // Row vectors, left-handed; A * B applies A first, then B.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 
 #include "windows.h"
@@ -9,29 +10,7 @@
 #if __has_include("d3d9types.h")
 #include "d3d9types.h"
 #else
-// Base records of the device headers, kept here until those land.
-typedef struct _D3DVECTOR {
-    float x, y, z;
-} D3DVECTOR;
-typedef struct _D3DCOLORVALUE {
-    float r, g, b, a;
-} D3DCOLORVALUE;
-typedef struct _D3DMATRIX {
-    union {
-        struct {
-            float _11, _12, _13, _14;
-            float _21, _22, _23, _24;
-            float _31, _32, _33, _34;
-            float _41, _42, _43, _44;
-        };
-        float m[4][4];
-    };
-} D3DMATRIX;
-typedef struct _D3DVIEWPORT9 {
-    DWORD X, Y, Width, Height;
-    float MinZ, MaxZ;
-} D3DVIEWPORT9;
-typedef DWORD D3DCOLOR;
+#include "d3dx9/PendingDeviceTypes.h"
 #endif
 
 #define D3DX_PI 3.141592654f
