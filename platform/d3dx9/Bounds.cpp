@@ -1,7 +1,7 @@
 // Bounding volumes of strided vertex positions.
 #include <cstring>
 
-#include "D3dxResults.h"
+#include "d3d9.h"
 #include "d3dx9math.h"
 
 namespace {
@@ -17,7 +17,7 @@ D3DXVECTOR3 PositionAt(const D3DXVECTOR3* first, DWORD index, DWORD stride) {
 
 HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
                                D3DXVECTOR3* outMin, D3DXVECTOR3* outMax) {
-    if (!firstPosition || !outMin || !outMax) return kD3dxInvalidCall;
+    if (!firstPosition || !outMin || !outMax) return D3DERR_INVALIDCALL;
     if (count == 0) {
         *outMin = *outMax = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
         return S_OK;
@@ -35,7 +35,7 @@ HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DW
 
 HRESULT D3DXComputeBoundingSphere(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
                                   D3DXVECTOR3* outCenter, float* outRadius) {
-    if (!firstPosition || !outCenter || !outRadius) return kD3dxInvalidCall;
+    if (!firstPosition || !outCenter || !outRadius) return D3DERR_INVALIDCALL;
     D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
     for (DWORD i = 0; i < count; ++i) sum += PositionAt(firstPosition, i, stride);
     D3DXVECTOR3 center = count ? sum / float(count) : sum;

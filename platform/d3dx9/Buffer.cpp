@@ -3,7 +3,7 @@
 #include <new>
 #include <vector>
 
-#include "D3dxResults.h"
+#include "d3d9.h"
 #include "d3dx9core.h"
 
 namespace {
@@ -43,7 +43,7 @@ private:
 }  // namespace
 
 HRESULT D3DXCreateBuffer(DWORD size, LPD3DXBUFFER* buffer) {
-    if (!buffer) return kD3dxInvalidCall;
+    if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
     try {
         *buffer = new Buffer(size);

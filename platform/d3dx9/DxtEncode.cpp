@@ -118,6 +118,37 @@ void PrincipalEndpoints(const Rgb* points, int count, Rgb* lo, Rgb* hi) {
     *hi = at(tMax);
 }
 
+// Endpoints that best reproduce the texels for the indices of fit, by least
+// squares on each channel. False when the indices use only one weight.
+bool RefineEndpoints(const uint32_t texels[16], const bool transparent[16], const ColourFit& fit, bool threeColour,
+                     Rgb* first, Rgb* second) {
+    // Share of the first endpoint in palette entries 0..3.
+    const float fourWeights[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
+    const float threeWeights[4] = {1.0f, 0.0f, 0.5f, 0.0f};
+    const float* weights = threeColour ? threeWeights : fourWeights;
+    float aa = 0, ab = 0, bb = 0;
+    Rgb ax{0, 0, 0}, bx{0, 0, 0};
+    for (int i = 0; i < 16; ++i) {
+        uint32_t index = (fit.indices >> (2 * i)) & 3;
+        if (transparent[i] || (threeColour && index == 3)) continue;
+        float a = weights[index], b = 1.0f - a;
+        Rgb x = ToRgb(texels[i]);
+        aa += a * a, ab += a * b, bb += b * b;
+        ax = {ax.r + a * x.r, ax.g + a * x.g, ax.b + a * x.b};
+        bx = {bx.r + b * x.r, bx.g + b * x.g, bx.b + b * x.b};
+    }
+    float det = aa * bb - ab * ab;
+    if (std::fabs(det) < 1e-6f) return false;
+    auto solve = [&](float sa, float sb, float* c0, float* c1) {
+        *c0 = std::clamp((sa * bb - sb * ab) / det, 0.0f, 255.0f);
+        *c1 = std::clamp((sb * aa - sa * ab) / det, 0.0f, 255.0f);
+    };
+    solve(ax.r, bx.r, &first->r, &second->r);
+    solve(ax.g, bx.g, &first->g, &second->g);
+    solve(ax.b, bx.b, &first->b, &second->b);
+    return true;
+}
+
 void EncodeColourBlock(const uint32_t texels[16], bool dxt1, uint8_t* out) {
     bool transparent[16];
     Rgb points[16];
@@ -140,6 +171,13 @@ void EncodeColourBlock(const uint32_t texels[16], bool dxt1, uint8_t* out) {
         best = FitEndpoints(texels, transparent, hi, lo, threeColour, dxt1);
         ColourFit box = FitEndpoints(texels, transparent, boxHi, boxLo, threeColour, dxt1);
         if (box.error < best.error) best = box;
+        for (int pass = 0; pass < 2 && best.error > 0; ++pass) {
+            Rgb first, second;
+            if (!RefineEndpoints(texels, transparent, best, threeColour, &first, &second)) break;
+            ColourFit refined = FitEndpoints(texels, transparent, first, second, threeColour, dxt1);
+            if (refined.error >= best.error) break;
+            best = refined;
+        }
     }
     StoreLe16(out, best.c0);
     StoreLe16(out + 2, best.c1);

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "Codecs.h"
-#include "D3dxResults.h"
+#include "d3d9.h"
 
 namespace d3dx {
 
@@ -34,7 +34,7 @@ HRESULT DecodeImageFile(const void* data, size_t size, DecodedImage* out) {
 }  // namespace d3dx
 
 HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO* info) {
-    if (!data || size == 0) return kD3dxInvalidCall;
+    if (!data || size == 0) return D3DERR_INVALIDCALL;
     d3dx::DecodedImage image;
     HRESULT hr = d3dx::DecodeImageFile(data, size, &image);
     if (FAILED(hr)) return hr;

@@ -7,11 +7,7 @@
 
 #include "windows.h"
 
-#if __has_include("d3d9types.h")
 #include "d3d9types.h"
-#else
-#include "d3dx9/PendingDeviceTypes.h"
-#endif
 
 #define D3DX_PI 3.141592654f
 #define D3DX_1BYPI 0.318309886f
