@@ -1,6 +1,7 @@
 // Image files in memory: recognising the format, and the image-info query.
 #include <cstring>
 
+#include "AllocationGuard.h"
 #include "Codecs.h"
 #include "d3d9.h"
 
@@ -35,9 +36,10 @@ HRESULT DecodeImageFile(const void* data, size_t size, DecodedImage* out) {
 
 HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO* info) {
     if (!data || size == 0) return D3DERR_INVALIDCALL;
-    d3dx::DecodedImage image;
-    HRESULT hr = d3dx::DecodeImageFile(data, size, &image);
-    if (FAILED(hr)) return hr;
-    if (info) *info = image.info;
-    return S_OK;
+    return d3dx::GuardAllocation([&] {
+        d3dx::DecodedImage image;
+        HRESULT hr = d3dx::DecodeImageFile(data, size, &image);
+        if (SUCCEEDED(hr) && info) *info = image.info;
+        return hr;
+    });
 }

@@ -11,7 +11,7 @@ namespace d3dx {
 // Larger images are refused as malformed: no texture the module makes comes
 // near these, and they bound what a small hostile file can make us allocate.
 inline constexpr uint64_t kMaxImageSide = 16384;
-inline constexpr uint64_t kMaxImagePixels = uint64_t(1) << 25;
+inline constexpr uint64_t kMaxImagePixels = uint64_t(1) << 24;
 
 inline bool IsAcceptableSize(uint64_t width, uint64_t height) {
     return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&

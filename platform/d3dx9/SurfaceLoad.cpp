@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AllocationGuard.h"
 #include "Codecs.h"
 #include "Resample.h"
 #include "SurfaceAccess.h"
@@ -70,6 +71,41 @@ HRESULT LoadSurfaceFromImage(IDirect3DSurface9* dest, const RECT* destRect, cons
     return WriteImage(lock, target, image, filter, colourKey);
 }
 
+namespace {
+
+HRESULT LoadFromSurface(IDirect3DSurface9* destSurface, const RECT* destRect, IDirect3DSurface9* srcSurface,
+                        const RECT* srcRect, DWORD filter, D3DCOLOR colourKey) {
+    SurfaceLock source;
+    HRESULT hr = source.OpenForRead(srcSurface);
+    if (FAILED(hr)) return hr;
+    RECT from;
+    if (!ResolveRect(srcRect, source.Desc().Width, source.Desc().Height, &from)) return D3DERR_INVALIDCALL;
+    if (srcSurface == destSurface) {
+        // Both locks would be the same surface: work from a copy.
+        ArgbImage image = ReadRect(source.View(), from);
+        source.Commit(from);
+        return LoadSurfaceFromImage(destSurface, destRect, image, filter, colourKey);
+    }
+    return LoadSurfaceFromView(destSurface, destRect, source.View(), from, filter, colourKey);
+}
+
+HRESULT LoadFromFileInMemory(IDirect3DSurface9* destSurface, const RECT* destRect, const void* srcData,
+                             UINT srcDataSize, const RECT* srcRect, DWORD filter, D3DCOLOR colourKey,
+                             D3DXIMAGE_INFO* srcInfo) {
+    DecodedImage decoded;
+    HRESULT hr = DecodeImageFile(srcData, srcDataSize, &decoded);
+    if (FAILED(hr)) return hr;
+    const ArgbImage& top = decoded.levels[0];
+    RECT from;
+    if (!ResolveRect(srcRect, top.width, top.height, &from)) return D3DERR_INVALIDCALL;
+    SurfaceView view{D3DFMT_A8R8G8B8, reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(top.pixels.data())),
+                     uint64_t(top.width) * 4, top.width, top.height};
+    hr = LoadSurfaceFromImage(destSurface, destRect, ReadRect(view, from), filter, colourKey);
+    if (SUCCEEDED(hr) && srcInfo) *srcInfo = decoded.info;
+    return hr;
+}
+
+}  // namespace
 }  // namespace d3dx
 
 HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY*, const RECT* destRect,
@@ -79,46 +115,30 @@ HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEE
     if (!d3dx::IsConvertibleFormat(srcFormat)) return E_NOTIMPL;
     const RECT& r = *srcRect;
     if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom) return D3DERR_INVALIDCALL;
+    if (!d3dx::IsAcceptableSize(uint64_t(r.right) - uint64_t(r.left), uint64_t(r.bottom) - uint64_t(r.top)))
+        return D3DERR_INVALIDCALL;
     // The memory is only known to cover the source rectangle.
     if (srcPitch < d3dx::RowBytes(srcFormat, uint64_t(r.right))) return D3DERR_INVALIDCALL;
     d3dx::SurfaceView source{srcFormat, static_cast<uint8_t*>(const_cast<void*>(srcMemory)), srcPitch, UINT(r.right),
                              UINT(r.bottom)};
-    return d3dx::LoadSurfaceFromView(destSurface, destRect, source, r, filter, colorKey);
+    return d3dx::GuardAllocation(
+        [&] { return d3dx::LoadSurfaceFromView(destSurface, destRect, source, r, filter, colorKey); });
 }
 
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY*, const RECT* destRect,
                                    LPDIRECT3DSURFACE9 srcSurface, const PALETTEENTRY*, const RECT* srcRect,
                                    DWORD filter, D3DCOLOR colorKey) {
     if (!destSurface || !srcSurface) return D3DERR_INVALIDCALL;
-    d3dx::SurfaceLock source;
-    HRESULT hr = source.OpenForRead(srcSurface);
-    if (FAILED(hr)) return hr;
-    RECT from;
-    if (!d3dx::ResolveRect(srcRect, source.Desc().Width, source.Desc().Height, &from)) return D3DERR_INVALIDCALL;
-    if (srcSurface == destSurface) {
-        // Both locks would be the same surface: work from a copy.
-        d3dx::ArgbImage image = d3dx::ReadRect(source.View(), from);
-        source.Commit(from);
-        return d3dx::LoadSurfaceFromImage(destSurface, destRect, image, filter, colorKey);
-    }
-    return d3dx::LoadSurfaceFromView(destSurface, destRect, source.View(), from, filter, colorKey);
+    return d3dx::GuardAllocation(
+        [&] { return d3dx::LoadFromSurface(destSurface, destRect, srcSurface, srcRect, filter, colorKey); });
 }
 
 HRESULT D3DXLoadSurfaceFromFileInMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY*, const RECT* destRect,
                                         LPCVOID srcData, UINT srcDataSize, const RECT* srcRect, DWORD filter,
                                         D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
     if (!destSurface || !srcData || srcDataSize == 0) return D3DERR_INVALIDCALL;
-    d3dx::DecodedImage decoded;
-    HRESULT hr = d3dx::DecodeImageFile(srcData, srcDataSize, &decoded);
-    if (FAILED(hr)) return hr;
-    const d3dx::ArgbImage& top = decoded.levels[0];
-    RECT from;
-    if (!d3dx::ResolveRect(srcRect, top.width, top.height, &from)) return D3DERR_INVALIDCALL;
-    d3dx::ArgbImage image = d3dx::ReadRect(
-        d3dx::SurfaceView{D3DFMT_A8R8G8B8, reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(top.pixels.data())),
-                          uint64_t(top.width) * 4, top.width, top.height},
-        from);
-    hr = d3dx::LoadSurfaceFromImage(destSurface, destRect, image, filter, colorKey);
-    if (SUCCEEDED(hr) && srcInfo) *srcInfo = decoded.info;
-    return hr;
+    return d3dx::GuardAllocation([&] {
+        return d3dx::LoadFromFileInMemory(destSurface, destRect, srcData, srcDataSize, srcRect, filter, colorKey,
+                                          srcInfo);
+    });
 }

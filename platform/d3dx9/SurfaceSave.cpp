@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../../basrel/DataRoot.h"
+#include "AllocationGuard.h"
 #include "Codecs.h"
 #include "SurfaceAccess.h"
 #include "d3dx9tex.h"
@@ -110,7 +111,7 @@ HRESULT D3DXSaveSurfaceToFileInMemory(LPD3DXBUFFER* destBuffer, D3DXIMAGE_FILEFO
                                       LPDIRECT3DSURFACE9 srcSurface, const PALETTEENTRY*, const RECT* srcRect) {
     if (!destBuffer || !srcSurface) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> bytes;
-    HRESULT hr = d3dx::EncodeSurface(format, srcSurface, srcRect, &bytes);
+    HRESULT hr = d3dx::GuardAllocation([&] { return d3dx::EncodeSurface(format, srcSurface, srcRect, &bytes); });
     return FAILED(hr) ? hr : d3dx::WrapInBuffer(bytes, destBuffer);
 }
 
@@ -118,7 +119,7 @@ HRESULT D3DXSaveSurfaceToFileA(LPCSTR destFile, D3DXIMAGE_FILEFORMAT format, LPD
                                const PALETTEENTRY*, const RECT* srcRect) {
     if (!destFile || !srcSurface) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> bytes;
-    HRESULT hr = d3dx::EncodeSurface(format, srcSurface, srcRect, &bytes);
+    HRESULT hr = d3dx::GuardAllocation([&] { return d3dx::EncodeSurface(format, srcSurface, srcRect, &bytes); });
     return FAILED(hr) ? hr : d3dx::WriteUnderDataRoot(destFile, bytes);
 }
 
@@ -126,7 +127,7 @@ HRESULT D3DXSaveTextureToFileInMemory(LPD3DXBUFFER* destBuffer, D3DXIMAGE_FILEFO
                                       LPDIRECT3DBASETEXTURE9 srcTexture, const PALETTEENTRY*) {
     if (!destBuffer || !srcTexture) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> bytes;
-    HRESULT hr = d3dx::EncodeTexture(format, srcTexture, &bytes);
+    HRESULT hr = d3dx::GuardAllocation([&] { return d3dx::EncodeTexture(format, srcTexture, &bytes); });
     return FAILED(hr) ? hr : d3dx::WrapInBuffer(bytes, destBuffer);
 }
 
@@ -134,6 +135,6 @@ HRESULT D3DXSaveTextureToFileA(LPCSTR destFile, D3DXIMAGE_FILEFORMAT format, LPD
                                const PALETTEENTRY*) {
     if (!destFile || !srcTexture) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> bytes;
-    HRESULT hr = d3dx::EncodeTexture(format, srcTexture, &bytes);
+    HRESULT hr = d3dx::GuardAllocation([&] { return d3dx::EncodeTexture(format, srcTexture, &bytes); });
     return FAILED(hr) ? hr : d3dx::WriteUnderDataRoot(destFile, bytes);
 }

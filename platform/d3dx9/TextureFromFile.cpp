@@ -3,6 +3,7 @@
 // when it has one of that size, or scaled from the level above.
 #include <algorithm>
 
+#include "AllocationGuard.h"
 #include "Codecs.h"
 #include "Resample.h"
 #include "SurfaceLoad.h"
@@ -123,13 +124,15 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID sr
                                             LPDIRECT3DTEXTURE9* texture) {
     if (!device || !srcData || srcDataSize == 0 || !texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    d3dx::DecodedImage file;
-    HRESULT hr = d3dx::DecodeImageFile(srcData, srcDataSize, &file);
-    if (FAILED(hr)) return hr;
-    hr = d3dx::CreateTextureFromDecoded(device, file, width, height, mipLevels, usage, format, pool, filter,
-                                        mipFilter, colorKey, texture);
-    if (SUCCEEDED(hr) && srcInfo) *srcInfo = file.info;
-    return hr;
+    return d3dx::GuardAllocation([&] {
+        d3dx::DecodedImage file;
+        HRESULT hr = d3dx::DecodeImageFile(srcData, srcDataSize, &file);
+        if (FAILED(hr)) return hr;
+        hr = d3dx::CreateTextureFromDecoded(device, file, width, height, mipLevels, usage, format, pool, filter,
+                                            mipFilter, colorKey, texture);
+        if (SUCCEEDED(hr) && srcInfo) *srcInfo = file.info;
+        return hr;
+    });
 }
 
 HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "../../basrel/KPakFile.h"
+#include "AllocationGuard.h"
 #include "d3dx9tex.h"
 
 HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE9 device, LPCSTR srcFile, UINT width, UINT height,
@@ -11,11 +12,16 @@ HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE9 device, LPCSTR srcFile, U
                                      PALETTEENTRY* palette, LPDIRECT3DTEXTURE9* texture) {
     if (!device || !srcFile || !texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    KPakFile file;
-    if (!file.Open(srcFile)) return D3DERR_NOTAVAILABLE;
-    std::vector<BYTE> bytes(file.Size());
-    if (bytes.empty() || file.Read(bytes.data(), uint32_t(bytes.size())) != bytes.size())
-        return D3DXERR_INVALIDDATA;
+    std::vector<BYTE> bytes;
+    HRESULT hr = d3dx::GuardAllocation([&]() -> HRESULT {
+        KPakFile file;
+        if (!file.Open(srcFile)) return D3DERR_NOTAVAILABLE;
+        bytes.resize(file.Size());
+        if (bytes.empty() || file.Read(bytes.data(), uint32_t(bytes.size())) != bytes.size())
+            return D3DXERR_INVALIDDATA;
+        return S_OK;
+    });
+    if (FAILED(hr)) return hr;
     return D3DXCreateTextureFromFileInMemoryEx(device, bytes.data(), UINT(bytes.size()), width, height, mipLevels,
                                                usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette,
                                                texture);
