@@ -30,8 +30,7 @@ void CopyStoredBytes(const SurfaceView& from, const RECT& fromRect, const Surfac
                      from.bits + (fromRow0 + row) * from.pitch + fromColumn, size_t(rowBytes));
 }
 
-HRESULT WriteImage(SurfaceLock& lock, const RECT& destRect, const ArgbImage& source, DWORD filter,
-                   D3DCOLOR colourKey) {
+HRESULT WriteImage(SurfaceLock& lock, const RECT& destRect, const ArgbImage& source, DWORD filter, D3DCOLOR colourKey) {
     UINT width = UINT(destRect.right - destRect.left), height = UINT(destRect.bottom - destRect.top);
     ArgbImage keyed = source;
     ApplyColourKey(&keyed, colourKey);

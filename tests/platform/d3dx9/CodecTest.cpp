@@ -50,10 +50,18 @@ struct LosslessCase {
 
 std::vector<LosslessCase> LosslessCases() {
     auto png = [](bool alpha) {
-        return [alpha](const ArgbImage& i) { Bytes b; EXPECT_EQ(d3dx::EncodePng(i, alpha, &b), S_OK); return b; };
+        return [alpha](const ArgbImage& i) {
+            Bytes b;
+            EXPECT_EQ(d3dx::EncodePng(i, alpha, &b), S_OK);
+            return b;
+        };
     };
     auto bmp = [](bool alpha) {
-        return [alpha](const ArgbImage& i) { Bytes b; EXPECT_EQ(d3dx::EncodeBmp(i, alpha, &b), S_OK); return b; };
+        return [alpha](const ArgbImage& i) {
+            Bytes b;
+            EXPECT_EQ(d3dx::EncodeBmp(i, alpha, &b), S_OK);
+            return b;
+        };
     };
     auto tga = [](bool alpha, bool rle) {
         return [alpha, rle](const ArgbImage& i) {
@@ -105,9 +113,8 @@ TEST(D3dxCodec, DdsNarrowFormatsRoundTripTheirOwnPrecision) {
         D3DFORMAT format;
         int tolerance;  // the widest channel step of the format, halved
     };
-    const Case cases[] = {{D3DFMT_R5G6B5, 4},   {D3DFMT_X1R5G5B5, 4}, {D3DFMT_A1R5G5B5, 4},
-                          {D3DFMT_A4R4G4B4, 8}, {D3DFMT_X4R4G4B4, 8}, {D3DFMT_L8, 0},
-                          {D3DFMT_A8L8, 0},     {D3DFMT_A8, 0}};
+    const Case cases[] = {{D3DFMT_R5G6B5, 4},   {D3DFMT_X1R5G5B5, 4}, {D3DFMT_A1R5G5B5, 4}, {D3DFMT_A4R4G4B4, 8},
+                          {D3DFMT_X4R4G4B4, 8}, {D3DFMT_L8, 0},       {D3DFMT_A8L8, 0},     {D3DFMT_A8, 0}};
     ArgbImage image = MakePatternImage(6, 3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -246,13 +253,13 @@ TEST(D3dxCodec, BmpPalettedAndBitFieldsDecode) {
 
 TEST(D3dxCodec, TgaColourMappedAndBottomUpDecode) {
     ByteWriter w;
-    w.U8(0), w.U8(1), w.U8(9);        // RLE colour-mapped
-    w.U16(4), w.U16(2), w.U8(24);     // map entries 4 and 5, 24-bit
+    w.U8(0), w.U8(1), w.U8(9);                                 // RLE colour-mapped
+    w.U16(4), w.U16(2), w.U8(24);                              // map entries 4 and 5, 24-bit
     w.U16(0), w.U16(0), w.U16(3), w.U16(2), w.U8(8), w.U8(0);  // bottom-up
-    w.U8(0x10), w.U8(0x20), w.U8(0x30);  // entry 4: B G R
-    w.U8(0x40), w.U8(0x50), w.U8(0x60);  // entry 5
-    w.U8(0x82), w.U8(4);                 // run of 3 x index 4: bottom row
-    w.U8(0x02), w.U8(5), w.U8(4), w.U8(5);  // raw 3: top row
+    w.U8(0x10), w.U8(0x20), w.U8(0x30);                        // entry 4: B G R
+    w.U8(0x40), w.U8(0x50), w.U8(0x60);                        // entry 5
+    w.U8(0x82), w.U8(4);                                       // run of 3 x index 4: bottom row
+    w.U8(0x02), w.U8(5), w.U8(4), w.U8(5);                     // raw 3: top row
     DecodedImage decoded = Decode(w.Data());
     ASSERT_EQ(decoded.levels.size(), 1u);
     EXPECT_EQ(decoded.levels[0].At(0, 1), 0xFF302010u);
@@ -336,15 +343,31 @@ TEST(D3dxCodec, InconsistentHeadersAreRefused) {
     cases.push_back({"DdsUnknownFourCC", patched(patched(dds, 80, 4), 84, MAKEFOURCC('A', 'T', 'I', '2'))});
     cases.push_back({"DdsBadHeaderSize", patched(dds, 4, 100)});
     cases.push_back({"DdsCubeMap", patched(dds, 112, 0x200)});
-    cases.push_back({"BmpPaletteIndexOutOfRange", [&] { Bytes b = bmp8; b[14 + 40 + 8 + 1] = 2; return b; }()});
+    cases.push_back({"BmpPaletteIndexOutOfRange", [&] {
+                         Bytes b = bmp8;
+                         b[14 + 40 + 8 + 1] = 2;
+                         return b;
+                     }()});
     cases.push_back({"BmpTooManyColours", patched(bmp8, 46, 300)});
     cases.push_back({"BmpNegativeWidth", patched(bmp8, 18, uint32_t(-2))});
     cases.push_back({"BmpPixelsPastEnd", patched(bmp8, 10, 0xFFFFFFF0u)});
     cases.push_back({"BmpRunLength", patched(bmp8, 30, 1)});
     cases.push_back({"BmpHuge", patched(patched(bmp8, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF)});
-    cases.push_back({"TgaRunPastImage", [&] { Bytes b = tga; b[18] = 0xFF; return b; }()});
-    cases.push_back({"TgaUnknownType", [&] { Bytes b = tga; b[2] = 4; return b; }()});
-    cases.push_back({"TgaZeroWidth", [&] { Bytes b = tga; b[12] = b[13] = 0; return b; }()});
+    cases.push_back({"TgaRunPastImage", [&] {
+                         Bytes b = tga;
+                         b[18] = 0xFF;
+                         return b;
+                     }()});
+    cases.push_back({"TgaUnknownType", [&] {
+                         Bytes b = tga;
+                         b[2] = 4;
+                         return b;
+                     }()});
+    cases.push_back({"TgaZeroWidth", [&] {
+                         Bytes b = tga;
+                         b[12] = b[13] = 0;
+                         return b;
+                     }()});
     {
         ByteWriter w;  // colour-mapped, index beyond the map
         w.U8(0), w.U8(1), w.U8(1), w.U16(0), w.U16(1), w.U8(24);
