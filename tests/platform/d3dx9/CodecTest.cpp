@@ -313,6 +313,43 @@ TEST(D3dxCodec, CorruptedBytesNeverCrash) {
 
 void PatchU32(Bytes* file, size_t at, uint32_t value) { d3dx::StoreLe32(file->data() + at, value); }
 
+uint32_t Crc32(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void StoreBe(uint8_t* p, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) p[i] = uint8_t(value >> (8 * (bytes - 1 - i)));
+}
+
+// A PNG whose header claims another size, with a correct checksum.
+Bytes PngClaiming(uint32_t width, uint32_t height) {
+    Bytes file;
+    EXPECT_EQ(d3dx::EncodePng(MakePatternImage(2, 2), true, &file), S_OK);
+    StoreBe(&file[16], width, 4);
+    StoreBe(&file[20], height, 4);
+    StoreBe(&file[29], Crc32(&file[12], 17), 4);
+    return file;
+}
+
+// A JPEG whose frame header claims another size.
+Bytes JpegClaiming(uint16_t width, uint16_t height) {
+    Bytes file;
+    EXPECT_EQ(d3dx::EncodeJpeg(MakePatternImage(8, 8, true), 80, &file), S_OK);
+    for (size_t i = 2; i + 9 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            StoreBe(&file[i + 5], height, 2);
+            StoreBe(&file[i + 7], width, 2);
+            break;
+        }
+    }
+    return file;
+}
+
 TEST(D3dxCodec, InconsistentHeadersAreRefused) {
     ArgbImage image = MakePatternImage(4, 4);
     Bytes dds = EncodeDdsOf(D3DFMT_A8R8G8B8, {image});
@@ -375,6 +412,12 @@ TEST(D3dxCodec, InconsistentHeadersAreRefused) {
         w.U8(1), w.U8(2), w.U8(3), w.U8(1);
         cases.push_back({"TgaPaletteIndexOutOfRange", w.Take()});
     }
+    // The patching itself keeps the files valid.
+    EXPECT_EQ(Decode(PngClaiming(2, 2)).info.Width, 2u);
+    EXPECT_EQ(Decode(JpegClaiming(8, 8)).info.Width, 8u);
+    cases.push_back({"PngHuge", PngClaiming(60000, 60000)});
+    cases.push_back({"PngZeroHeight", PngClaiming(2, 0)});
+    cases.push_back({"JpegHuge", JpegClaiming(65000, 65000)});
     cases.push_back({"JpegGarbage", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8}});
     cases.push_back({"PngSignatureOnly", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}});
 
