@@ -65,9 +65,7 @@ TEST_F(D3dxTexture, CreateTextureRoundsOnlyWhereCapsRequire) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        m_device = nullptr;
-        m_d3d = nullptr;
+        TearDown();  // a fresh device per set of caps
         SetUp();
         CreateDevice(c.caps);
         IDirect3DTexture9* texture = nullptr;
