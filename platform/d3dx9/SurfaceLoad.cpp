@@ -82,7 +82,7 @@ HRESULT LoadFromSurface(IDirect3DSurface9* destSurface, const RECT* destRect, ID
     if (srcSurface == destSurface) {
         // Both locks would be the same surface: work from a copy.
         ArgbImage image = ReadRect(source.View(), from);
-        source.Commit(from);
+        source.Close();
         return LoadSurfaceFromImage(destSurface, destRect, image, filter, colourKey);
     }
     return LoadSurfaceFromView(destSurface, destRect, source.View(), from, filter, colourKey);

@@ -169,6 +169,19 @@ TEST_F(D3dxSurface, FromSurfaceFilterNoneCropsAndOthersScale) {
     EXPECT_EQ(MaxDifference(expected, ReadLevel(small, 0)), 0);
 }
 
+TEST_F(D3dxSurface, FromSurfaceOntoItselfMovesARectangle) {
+    CreateDevice();
+    ArgbImage image = MakePatternImage(8, 8);
+    IDirect3DTexture9* texture = MakeTexture(8, 8, D3DFMT_A8R8G8B8);
+    WriteLevel(texture, 0, image);
+    IDirect3DSurface9* surface = Level0(texture);
+    RECT from{0, 0, 4, 4}, to{4, 4, 8, 8};
+    ASSERT_EQ(D3DXLoadSurfaceFromSurface(surface, nullptr, &to, surface, nullptr, &from, D3DX_FILTER_NONE, 0), D3D_OK);
+    ArgbImage level = ReadLevel(texture, 0);
+    EXPECT_EQ(MaxDifference(Crop(image, 0, 0, 4, 4), Crop(level, 4, 4, 4, 4)), 0);
+    EXPECT_EQ(level.At(5, 1), image.At(5, 1));
+}
+
 TEST_F(D3dxSurface, ScreenshotOfRenderTargetSavesAsDxt5Dds) {
     CreateDevice(-1, 64, 48);
     std::string root = UseScratchRoot();
