@@ -1,0 +1,17 @@
+// Numbers in ini and tab values: blanks around them are allowed, anything
+// else after them is not. Integers are decimal or 0x-hex, from -2147483648
+// to 4294967295, kept as 32 bits (so colours like 0xFF00FF00 fit an int).
+#pragma once
+
+#include <string_view>
+
+namespace basrel {
+
+bool ParseInteger32(std::string_view text, int& value);
+bool ParseFloat(std::string_view text, float& value);
+// Exactly `count` integers separated by commas.
+bool ParseIntegerList(std::string_view text, int* values, int count);
+
+std::string_view TrimBlanks(std::string_view text);
+
+}  // namespace basrel
