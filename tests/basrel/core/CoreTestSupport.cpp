@@ -9,11 +9,13 @@
 #include "ByteWriter.h"
 #include "DataRoot.h"
 #include "DebugLog.h"
+#include "win32/Control.h"
 
 namespace basrel_core_test {
 
 void DataRootTest::SetUp() {
     BasrelResetForTests();
+    lumiva::win32::ResetForTests();
     const char* base = std::getenv("LUMIVA_TEST_TMP");
     std::string folder = base && *base ? base : "/tmp";
     std::filesystem::create_directories(folder);
@@ -28,6 +30,7 @@ void DataRootTest::SetUp() {
 
 void DataRootTest::TearDown() {
     BasrelResetForTests();
+    lumiva::win32::ResetForTests();
     std::error_code ec;
     std::filesystem::remove_all(m_root, ec);
 }
