@@ -207,6 +207,9 @@ bool ResolveForWriting(const char* name, std::string& hostPath) {
     std::string root;
     std::vector<std::string> parts;
     if (!Prepare(name, root, parts) || parts.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(root, ec);  // a host may name a root that is still to be made
+    if (KindOf(root) != EntryKind::Folder) return false;
     std::string path = root;
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         std::string found;

@@ -39,8 +39,8 @@ BASREL_API bool NormalizeModulePath(const char* name, std::string& modulePath);
 BASREL_API bool ResolveExisting(const char* name, std::string& hostPath, bool wantFolder = false);
 
 // Host path to write the named file to. Existing folders and the file are
-// matched without regard to case; missing folders are created with the
-// name's own spelling. False when the name leaves the root, names a folder,
+// matched without regard to case; missing folders (the root's own too) are
+// created with the name's own spelling. False when the name leaves the root, names a folder,
 // or a folder cannot be made.
 BASREL_API bool ResolveForWriting(const char* name, std::string& hostPath);
 

@@ -2,15 +2,22 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include "DataRoot.h"
 
 namespace {
 
+// LUMIVA_LOG_STDERR=1 in the environment echoes lines to stderr from the start.
+bool StderrWanted() {
+    const char* value = std::getenv("LUMIVA_LOG_STDERR");
+    return value != nullptr && value[0] != '\0' && value[0] != '0';
+}
+
 struct LogState {
     std::mutex lock;
-    bool toStderr = false;
+    bool toStderr = StderrWanted();
     bool toFile = true;
     bool capturing = false;
     std::vector<std::string> captured;
@@ -95,7 +102,7 @@ std::vector<std::string> TakeCapturedLog() {
 void ResetDebugLog() {
     std::lock_guard<std::mutex> guard(State().lock);
     LogState& state = State();
-    state.toStderr = false;
+    state.toStderr = StderrWanted();
     state.toFile = true;
     state.capturing = false;
     state.captured.clear();

@@ -1,7 +1,7 @@
 // The host's table of user-visible texts, by number.
 //
 // Built-in texts cover every number the module shows. On first use the
-// table also reads "settings\StringTable.txt" from the data root, whose
+// table also reads "\settings\StringTable.txt" from the data root, whose
 // texts take the place of the built-in ones:
 //
 //   ; comment
@@ -22,7 +22,7 @@
 
 #include "BasrelApi.h"
 
-#define BASREL_STRING_TABLE_FILE "settings\\StringTable.txt"
+#define BASREL_STRING_TABLE_FILE "\\settings\\StringTable.txt"
 
 class BASREL_API KStringMap {
 public:

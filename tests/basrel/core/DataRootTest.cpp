@@ -107,6 +107,10 @@ TEST_F(DataRootPaths, WritingCreatesFoldersAndReusesExistingSpelling) {
     EXPECT_FALSE(basrel::ResolveForWriting("\\logs", host));  // a folder
     EXPECT_FALSE(basrel::ResolveForWriting("\\", host));
     EXPECT_FALSE(basrel::ResolveForWriting("logs\\old.log\\x.txt", host));  // a file in the way
+
+    g_SetRootPath((m_root + "/new/root").c_str());
+    ASSERT_TRUE(basrel::ResolveForWriting("Logs\\a.log", host));
+    EXPECT_TRUE(HostFileExists("new/root/Logs"));
 }
 
 }  // namespace

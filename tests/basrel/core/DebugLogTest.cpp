@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "CoreTestSupport.h"
+#include "DataRoot.h"
 #include "DebugLog.h"
 
 namespace basrel_core_test {
@@ -11,6 +12,7 @@ namespace {
 using DebugLogTest = DataRootTest;
 
 TEST_F(DebugLogTest, OneLinePerCallInTheLogFile) {
+    ASSERT_TRUE(g_SetFilePath("\\maps\\east"));  // the log stays at the root
     basrel::TakeCapturedLog();
     g_DebugLog("[D3DRender]Warning: Device create failed.");
     g_DebugLog("value %d and %s\n", 42, "text");

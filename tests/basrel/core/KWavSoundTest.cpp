@@ -10,7 +10,7 @@
 namespace basrel_core_test {
 namespace {
 
-struct WaveSpec {
+struct WaveShape {
     uint16_t tag = 1;
     uint16_t channels = 1;
     uint32_t rate = 8000;
@@ -20,7 +20,7 @@ struct WaveSpec {
     bool extraChunk = false;
 };
 
-std::vector<uint8_t> MakeWave(const WaveSpec& s) {
+std::vector<uint8_t> MakeWave(const WaveShape& s) {
     ByteWriter w;
     w.Bytes("RIFF", 4);
     size_t riffSize = w.Size();
@@ -52,9 +52,9 @@ std::vector<uint8_t> MakeWave(const WaveSpec& s) {
 using KWavSoundTest = DataRootTest;
 
 TEST_F(KWavSoundTest, LoadsPlaysAndRecordsState) {
-    WaveSpec spec;
-    spec.extraChunk = true;
-    WriteHostFile("Sound/Rain.wav", MakeWave(spec));
+    WaveShape shape;
+    shape.extraChunk = true;
+    WriteHostFile("Sound/Rain.wav", MakeWave(shape));
     lumiva::win32::InstallManualClock(1000);
     KWavSound sound;
     EXPECT_FALSE(sound.Play());  // nothing loaded
@@ -119,10 +119,10 @@ TEST_F(KWavSoundTest, BadFilesAreRefusedWithOneLogLine) {
         bytes[8] = 'X';
         cases.push_back({"not a wave", bytes});
     }
-    WaveSpec noChannels;
+    WaveShape noChannels;
     noChannels.channels = 0;
     cases.push_back({"no channels", MakeWave(noChannels)});
-    WaveSpec oddBits;
+    WaveShape oddBits;
     oddBits.bits = 12;
     cases.push_back({"12-bit PCM", MakeWave(oddBits)});
     {
