@@ -1,7 +1,9 @@
 // Returns every stand-in to its defaults; each part resets its own state.
 #include "Clock.h"
 #include "MessageBox.h"
+#include "ProcessExit.h"
 #include "Random.h"
+#include "Waits.h"
 #include "WindowRecords.h"
 #include "win32/Control.h"
 
@@ -12,6 +14,8 @@ void ResetForTests() {
     detail::ResetRandom();
     detail::ResetWindows();
     detail::ResetMessageBoxes();
+    detail::ResetFatalHook();
+    detail::ResetWaits();
 }
 
 }  // namespace lumiva::win32
