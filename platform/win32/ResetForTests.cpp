@@ -1,8 +1,10 @@
 // Returns every stand-in to its defaults; each part resets its own state.
 #include "Clock.h"
+#include "DebugOutput.h"
 #include "MessageBox.h"
 #include "ProcessExit.h"
 #include "Random.h"
+#include "SystemFacts.h"
 #include "Waits.h"
 #include "WindowRecords.h"
 #include "win32/Control.h"
@@ -16,6 +18,8 @@ void ResetForTests() {
     detail::ResetMessageBoxes();
     detail::ResetFatalHook();
     detail::ResetWaits();
+    detail::ResetDebugOutput();
+    detail::ResetSystemFacts();
 }
 
 }  // namespace lumiva::win32
