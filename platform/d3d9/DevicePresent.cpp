@@ -27,6 +27,18 @@ void Blit(const PixelBuffer& back, const RECT& source, PixelBuffer& front, const
     if (!IntersectRects(clip, frontRect, &clip) || !IntersectRects(destination, clip, &visible)) return;
     const int64_t sw = source.right - source.left, sh = source.bottom - source.top;
     const int64_t dw = destination.right - destination.left, dh = destination.bottom - destination.top;
+    const bool wholePixels32 = sw == dw && sh == dh && (back.format == D3DFMT_X8R8G8B8 || back.format == D3DFMT_A8R8G8B8);
+    if (wholePixels32) {
+        // The usual frame: same size, 32-bit pixels, rows copied with alpha set.
+        for (LONG y = visible.top; y < visible.bottom; ++y) {
+            const UINT sy = static_cast<UINT>(source.top + (y - destination.top));
+            const UINT sx = static_cast<UINT>(source.left + (visible.left - destination.left));
+            const DWORD* from = reinterpret_cast<const DWORD*>(back.At(sx, sy));
+            DWORD* to = reinterpret_cast<DWORD*>(front.At(static_cast<UINT>(visible.left), static_cast<UINT>(y)));
+            for (LONG i = 0; i < visible.right - visible.left; ++i) to[i] = from[i] | 0xFF000000;
+        }
+        return;
+    }
     for (LONG y = visible.top; y < visible.bottom; ++y) {
         const int64_t sy = source.top + (2 * (y - destination.top) + 1) * sh / (2 * dh);
         for (LONG x = visible.left; x < visible.right; ++x) {
