@@ -8,7 +8,6 @@
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
 #include "d3d9/SurfaceCopy.h"
-#include "win32/Control.h"
 
 namespace lumiva::d3d9 {
 namespace {
@@ -17,6 +16,23 @@ uint64_t RectArg(const RECT* r, int field) {
     if (!r) return 0;
     const LONG values[4] = {r->left, r->top, r->right, r->bottom};
     return static_cast<uint64_t>(static_cast<int64_t>(values[field]));
+}
+
+// Where the window's client area lies on the desktop.
+bool ClientAreaOnDesktop(HWND window, RECT* area) {
+    RECT client;
+    if (!window || !GetClientRect(window, &client)) return false;
+    POINT topLeft{client.left, client.top};
+    POINT bottomRight{client.right, client.bottom};
+    if (!ClientToScreen(window, &topLeft) || !ClientToScreen(window, &bottomRight)) return false;
+    *area = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    return true;
+}
+
+// Coordinates far beyond any display would overflow on the way to the desktop.
+bool IsSaneRect(const RECT& r) {
+    constexpr LONG kLimit = 1 << 24;
+    return r.left > -kLimit && r.top > -kLimit && r.right < kLimit && r.bottom < kLimit;
 }
 
 // Copies `source` of the back buffer onto `destination` of the front buffer
@@ -147,16 +163,18 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (!parameters_.Windowed) {
         const RECT screen{0, 0, static_cast<LONG>(front.width), static_cast<LONG>(front.height)};
         const RECT destination = destRect ? *destRect : screen;
-        if (destination.left >= destination.right || destination.top >= destination.bottom)
+        if (destination.left >= destination.right || destination.top >= destination.bottom ||
+            !IsSaneRect(destination))
             return finish(D3DERR_INVALIDCALL);
         Blit(back, source, front, destination, screen);
         return finish(D3D_OK);
     }
     RECT client;
-    if (!win32::ClientAreaOnDesktop(PresentWindow(destWindowOverride), &client)) return finish(D3DERR_INVALIDCALL);
+    if (!ClientAreaOnDesktop(PresentWindow(destWindowOverride), &client)) return finish(D3DERR_INVALIDCALL);
     RECT destination = destRect ? *destRect
                                 : RECT{0, 0, client.right - client.left, client.bottom - client.top};
-    if (destination.left >= destination.right || destination.top >= destination.bottom)
+    if (destination.left >= destination.right || destination.top >= destination.bottom ||
+        !IsSaneRect(destination))
         return finish(D3DERR_INVALIDCALL);
     // Client coordinates to the desktop.
     destination.left += client.left;
