@@ -22,7 +22,11 @@ inline uint32_t Pack(const Rgba& c) {
 inline int32_t Saturate(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 // round(v / 255) for v >= 0; never a tie, 255 being odd.
 inline int32_t Div255Round(int32_t v) { return (2 * v + 255) / 510; }
-inline int32_t MulRound(int32_t a, int32_t b) { return Div255Round(a * b); }
+// round(a * b / 255) for a, b in 0..255, without a division.
+inline int32_t MulRound(int32_t a, int32_t b) {
+    const int32_t x = a * b + 128;
+    return (x + (x >> 8)) >> 8;
+}
 inline int32_t ScaledProduct(int32_t a, int32_t b, int32_t scale) { return std::min(255, Div255Round(a * b * scale)); }
 // a * f + b * (1 - f) with f in 0..255.
 inline int32_t LerpRound(int32_t a, int32_t b, int32_t f) { return Div255Round(a * f + b * (255 - f)); }

@@ -17,7 +17,8 @@ enum class FastKind {
 struct FastPathPlan {
     FastKind kind = FastKind::kNone;
     bool blend = false;            // SRCALPHA / INVSRCALPHA, else opaque
-    SpanFn texturedSpan = nullptr;  // chosen by filter, addressing and formats
+    SpanFn texturedSpan = nullptr;  // chosen by filter, texture and target formats
+    SpanFn constantSpan = nullptr;
 };
 
 FastPathPlan PlanFastPath(const PixelState& ps);

@@ -27,7 +27,9 @@ inline int32_t TexelFixed(double coord) {
     double t = coord * 256.0 + 0.5;
     if (!(t > -1073741824.0)) t = -1073741824.0;  // also NaN
     if (t > 1073741824.0) t = 1073741824.0;
-    return int32_t(std::floor(t));
+    // floor without a library call: truncation, one down for negatives.
+    const int32_t i = int32_t(t);
+    return double(i) > t ? i - 1 : i;
 }
 
 // Texel index after addressing, or -1 for a border texel.
