@@ -1,0 +1,10 @@
+// The calling thread's last error, as the platform keeps it.
+#include <windows.h>
+
+namespace {
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return t_lastError; }
+
+void SetLastError(DWORD error) { t_lastError = error; }
