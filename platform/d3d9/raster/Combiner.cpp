@@ -1,6 +1,6 @@
 #include "d3d9/raster/Combiner.h"
 
-#include "d3d9/raster/RasterConstants.h"
+#include <d3d9.h>
 
 namespace raster {
 

@@ -3,7 +3,6 @@
 #include "d3d9/raster/RasterPipeline.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 #include "d3d9/raster/Clipper.h"
@@ -16,8 +15,6 @@
 namespace raster {
 
 namespace {
-
-std::atomic<bool> g_rasterEnabled{true};
 
 // Recently processed vertices by vertex number; strips and fans reuse two of
 // every three.
@@ -217,17 +214,12 @@ Rect DrawBounds(const DrawCommand& draw) {
 
 }  // namespace
 
-void SetRasterEnabled(bool enabled) { g_rasterEnabled.store(enabled, std::memory_order_relaxed); }
-bool IsRasterEnabled() { return g_rasterEnabled.load(std::memory_order_relaxed); }
-void ResetRasterSwitch() { SetRasterEnabled(true); }
-
 DrawResult Draw(const DrawCommand& draw) {
     if (!draw.states) return DrawResult::kInvalidLayout;
     DrawSetup d;
     d.draw = &draw;
     if (!BuildPixelState(draw, d.pixels)) return DrawResult::kInvalidTarget;
     if (!BuildVertexSetup(draw, d.pixels.stageCount, d.vertices)) return DrawResult::kInvalidLayout;
-    if (!IsRasterEnabled()) return DrawResult::kSkipped;
 
     const StateBlock& st = *draw.states;
     d.viewport = st.viewport;

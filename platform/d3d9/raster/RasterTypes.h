@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "d3d9/raster/RasterConstants.h"
+#include <d3d9.h>
 
 namespace raster {
 
@@ -66,6 +66,9 @@ struct StateBlock {
     uint32_t stage[kMaxStages][kStageStateCount] = {};
     uint32_t sampler[kMaxStages][kSamplerStateCount] = {};
     Matrix world[kMaxBlendMatrices] = {};
+    // Indexed vertex blending reads its matrices here when set (else world).
+    const Matrix* worldPalette = nullptr;
+    uint32_t worldPaletteCount = 0;
     Matrix view = {};
     Matrix projection = {};
     Matrix texture[kMaxStages] = {};

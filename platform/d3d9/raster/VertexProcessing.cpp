@@ -120,8 +120,15 @@ void BlendToWorld(const VertexSetup& setup, const float pos[3], const float weig
         const double w = (i == matrices - 1) ? remaining : double(weights[i]);
         remaining -= w;
         int index = setup.indexedBlend ? int(indices[i]) : i;
-        if (index < 0 || index >= kMaxBlendMatrices) index = 0;
-        const DMatrix& m = setup.world[index];
+        DMatrix fromPalette;
+        const DMatrix* chosen;
+        if (setup.indexedBlend && setup.palette && index >= 0 && uint32_t(index) < setup.paletteCount) {
+            fromPalette = ToDouble(setup.palette[index]);
+            chosen = &fromPalette;
+        } else {
+            chosen = &setup.world[index >= 0 && index < kMaxBlendMatrices ? index : 0];
+        }
+        const DMatrix& m = *chosen;
         double p[4];
         TransformRow(in, m, p);
         for (int c = 0; c < 4; ++c) worldPos[c] += w * p[c];
@@ -178,11 +185,13 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
         const uint32_t index = st.stage[s][D3DTSS_TEXCOORDINDEX];
         sc.sourceSet = int(index & 0xFFFF) % kMaxStages;
         sc.generate = out.pretransformed ? 0 : (index & 0xFFFF0000u);
-        sc.transformFlags = out.pretransformed ? D3DTTFF_DISABLE : st.stage[s][D3DTSS_TEXTURETRANSFORMFLAGS];
+        sc.transformFlags = out.pretransformed ? uint32_t(D3DTTFF_DISABLE) : st.stage[s][D3DTSS_TEXTURETRANSFORMFLAGS];
         sc.transform = ToDouble(st.texture[s]);
         if (sc.generate) out.needsCameraSpace = true;
     }
     for (int i = 0; i < kMaxBlendMatrices; ++i) out.world[i] = ToDouble(st.world[i]);
+    out.palette = st.worldPalette;
+    out.paletteCount = st.worldPaletteCount;
     out.view = ToDouble(st.view);
     out.viewProjection = Multiply(out.view, ToDouble(st.projection));
     out.vertexBlend = st.render[D3DRS_VERTEXBLEND];

@@ -35,6 +35,8 @@ struct VertexSetup {
     int stageCount = 0;  // stages whose coordinates are produced
     StageCoordinates stages[kMaxStages];
     DMatrix world[kMaxBlendMatrices];
+    const Matrix* palette = nullptr;  // indexed blending, when the device gives all its matrices
+    uint32_t paletteCount = 0;
     DMatrix viewProjection{};
     DMatrix view{};
     bool needsCameraSpace = false;
