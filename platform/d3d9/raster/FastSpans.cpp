@@ -1,0 +1,271 @@
+// Specialised spans. Each is the general span with the states of its plan
+// fixed: the same plane evaluation, texel fetch, filtering, stage arithmetic
+// and blend rounding, without the per-pixel state interpretation.
+#include "d3d9/raster/FastSpans.h"
+
+#include <atomic>
+
+#include "d3d9/raster/TexelFormats.h"
+
+namespace raster {
+
+namespace {
+
+std::atomic<bool> g_fastPaths{true};
+
+bool IsPlainArgument(uint32_t arg, uint32_t selector) { return arg == selector; }
+bool IsDiffuseArgument(uint32_t arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; }
+
+// How stage 0 makes one channel group from texture t and diffuse d.
+enum ChannelMode : int { kTextureOnly, kDiffuseOnly, kProduct };
+
+bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale) {
+    scale = 1;
+    switch (op) {
+        case D3DTOP_SELECTARG1:
+        case D3DTOP_SELECTARG2: {
+            const uint32_t arg = op == D3DTOP_SELECTARG1 ? arg1 : arg2;
+            if (IsPlainArgument(arg, D3DTA_TEXTURE)) mode = kTextureOnly;
+            else if (IsDiffuseArgument(arg)) mode = kDiffuseOnly;
+            else return false;
+            return true;
+        }
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X:
+            scale = op == D3DTOP_MODULATE ? 1 : (op == D3DTOP_MODULATE2X ? 2 : 4);
+            mode = kProduct;
+            return (IsPlainArgument(arg1, D3DTA_TEXTURE) && IsDiffuseArgument(arg2)) ||
+                   (IsPlainArgument(arg2, D3DTA_TEXTURE) && IsDiffuseArgument(arg1));
+        default: return false;
+    }
+}
+
+#define LUMIVA_HOT inline __attribute__((always_inline))
+
+LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
+    if (mode == kTextureOnly) return t;
+    if (mode == kDiffuseOnly) return d;
+    return scale == 1 ? MulRound(t, d) : ScaledProduct(t, d, scale);
+}
+
+// round(x / 255) in both 16-bit lanes of x at once; exact for lanes up to
+// 255 * 255, the same value Div255Round gives.
+LUMIVA_HOT uint32_t Div255RoundPair(uint32_t x) {
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Source-alpha blending: the general blend's arithmetic, two channels per
+// operation.
+LUMIVA_HOT uint32_t AlphaBlend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24, ia = 255 - a;
+    const uint32_t rb = Div255RoundPair((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
+    const uint32_t ag = Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
+    return rb | (ag << 8);
+}
+
+inline Rgba ConstantColor(const Gradients& g, int first) {
+    return Rgba{ColorChannel(g.attr[first].c), ColorChannel(g.attr[first + 1].c), ColorChannel(g.attr[first + 2].c),
+                ColorChannel(g.attr[first + 3].c)};
+}
+
+template <bool Blend, bool XTarget>
+LUMIVA_HOT void StorePixel(uint32_t* p, uint32_t colour) {
+    if constexpr (Blend) colour = AlphaBlend(colour, XTarget ? (*p | 0xFF000000u) : *p);
+    if constexpr (XTarget) colour |= 0xFF000000u;
+    *p = colour;
+}
+
+// One colour for the whole span: no texture is read and the inputs are
+// constant over the triangle.
+template <bool Blend, bool XTarget>
+void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    FragmentInputs in;
+    in.diffuse = ConstantColor(g, kDiffuseR);
+    in.specular = ConstantColor(g, kSpecularR);
+    const uint32_t colour = CombineStages(ps, in);
+    if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) return;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    if constexpr (!Blend) {
+        const uint32_t stored = XTarget ? (colour | 0xFF000000u) : colour;
+        for (int x = x0; x < x1; ++x) row[x] = stored;
+    } else {
+        for (int x = x0; x < x1; ++x) StorePixel<true, XTarget>(row + x, colour);
+    }
+}
+
+// Texel coordinates (1/256 texel) of a span's pixels; linear in x, so the
+// two ends bound every pixel between them.
+struct SpanCoordinates {
+    bool constant;
+    double row, dx, c, size;
+    int32_t At(int x) const { return TexelFixed((constant ? c : Plane::At(row, dx, double(x))) * size); }
+    // TexelFixed's value where it is known to be non-negative and in range.
+    int32_t AtInside(int x) const {
+        return int32_t((constant ? c : Plane::At(row, dx, double(x))) * size * 256.0 + 0.5);
+    }
+    // Whether every base texel of [x0, x1) lies inside [0, size).
+    bool Inside(int x0, int x1, int32_t bias) const {
+        const int32_t a = At(x0) - bias, b = At(x1 - 1) - bias;
+        const int32_t limit = int32_t(size) * 256;
+        return a >= 0 && b >= 0 && a < limit && b < limit;
+    }
+};
+
+// Stage 0 texture with a constant diffuse colour, affine coordinates.
+template <D3DFORMAT Format, bool Linear, bool Blend, bool XTarget>
+void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const StageSetup& st = ps.stages[0];
+    const SamplerSetup& sampler = st.sampler;
+    const int level = std::min(sampler.baseLevel, int(sampler.texture->levelCount) - 1);
+    const SurfaceView& surface = sampler.texture->levels[level];
+    const Rgba d = ConstantColor(g, kDiffuseR);
+    int colourMode, colourScale, alphaMode, alphaScale;
+    ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, colourMode, colourScale);
+    if (st.alphaOp == D3DTOP_DISABLE) {
+        alphaMode = kDiffuseOnly;
+        alphaScale = 1;
+    } else {
+        ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, alphaMode, alphaScale);
+    }
+    // Modulating by white leaves the texel as it is.
+    if (colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255) colourMode = kTextureOnly;
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    const double fy = double(y);
+    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
+    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
+    auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+    const int32_t bias = Linear ? 128 : 0;
+    const bool inside = cu.Inside(x0, x1, bias) && cv.Inside(x0, x1, bias);
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+
+    auto shadeAndStore = [&](int x, uint32_t texel) __attribute__((always_inline)) {
+        uint32_t colour;
+        if (colourMode == kTextureOnly) {
+            colour = texel & 0x00FFFFFFu;
+        } else {
+            const int32_t tr = int32_t((texel >> 16) & 255), tg = int32_t((texel >> 8) & 255), tb = int32_t(texel & 255);
+            colour = uint32_t(StageChannel(colourMode, colourScale, tr, d.r)) << 16 |
+                     uint32_t(StageChannel(colourMode, colourScale, tg, d.g)) << 8 |
+                     uint32_t(StageChannel(colourMode, colourScale, tb, d.b));
+        }
+        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), d.a));
+        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
+        StorePixel<Blend, XTarget>(row + x, (a << 24) | colour);
+    };
+
+    if (inside) {
+        // No addressing and no negative coordinates: the sampler's arithmetic
+        // without its range handling.
+        for (int x = x0; x < x1; ++x) {
+            const int32_t fu = cu.AtInside(x) - bias, fv = cv.AtInside(x) - bias;
+            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
+                if (fx | fyy) {
+                    const int tx = fu >> 8, ty = fv >> 8;
+                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
+                }
+            }
+            shadeAndStore(x, texel);
+        }
+        return;
+    }
+    for (int x = x0; x < x1; ++x) {
+        const double fx = double(x);
+        const double u = cu.constant ? cu.c : Plane::At(cu.row, cu.dx, fx);
+        const double v = cv.constant ? cv.c : Plane::At(cv.row, cv.dx, fx);
+        uint32_t texel;
+        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
+        else texel = SamplePoint(surface, fetch, u, v, sampler);
+        shadeAndStore(x, texel);
+    }
+}
+
+template <D3DFORMAT Format, bool Linear>
+SpanFn TexturedFor(bool blend, bool xTarget) {
+    if (blend) return xTarget ? &TexturedSpan<Format, Linear, true, true> : &TexturedSpan<Format, Linear, true, false>;
+    return xTarget ? &TexturedSpan<Format, Linear, false, true> : &TexturedSpan<Format, Linear, false, false>;
+}
+
+template <D3DFORMAT Format>
+SpanFn TexturedFor(bool linear, bool blend, bool xTarget) {
+    return linear ? TexturedFor<Format, true>(blend, xTarget) : TexturedFor<Format, false>(blend, xTarget);
+}
+
+SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, bool blend, bool xTarget) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, blend, xTarget);
+        case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, blend, xTarget);
+        case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, blend, xTarget);
+        case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, blend, xTarget);
+        default: return nullptr;
+    }
+}
+
+SpanFn ConstantSpanFor(bool blend, bool xTarget) {
+    if (blend) return xTarget ? &ConstantSpan<true, true> : &ConstantSpan<true, false>;
+    return xTarget ? &ConstantSpan<false, true> : &ConstantSpan<false, false>;
+}
+
+bool AnyStageSamples(const PixelState& ps) {
+    for (int s = 0; s < ps.stageCount; ++s)
+        if (ps.stages[s].readsTexture && ps.stages[s].hasTexture) return true;
+    return false;
+}
+
+}  // namespace
+
+void SetFastPathsEnabled(bool enabled) { g_fastPaths.store(enabled, std::memory_order_relaxed); }
+bool FastPathsEnabled() { return g_fastPaths.load(std::memory_order_relaxed); }
+
+FastPathPlan PlanFastPath(const PixelState& ps) {
+    FastPathPlan plan;
+    if (!FastPathsEnabled()) return plan;
+    const D3DFORMAT target = ps.target.format;
+    if (target != D3DFMT_A8R8G8B8 && target != D3DFMT_X8R8G8B8) return plan;
+    if (ps.depthTest || ps.stencil || ps.colorWriteMask != 0xF || ps.specularAdd) return plan;
+    if (ps.blend) {
+        const bool sourceAlpha = (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA) ||
+                                 ps.srcBlend == D3DBLEND_BOTHSRCALPHA;
+        if (!sourceAlpha || ps.blendOp != D3DBLENDOP_ADD) return plan;
+        plan.blend = true;
+    }
+    const bool xTarget = target == D3DFMT_X8R8G8B8;
+    if (!AnyStageSamples(ps)) {
+        plan.kind = FastKind::kConstant;
+        plan.constantSpan = ConstantSpanFor(plan.blend, xTarget);
+        return plan;
+    }
+    if (ps.stageCount != 1) return plan;
+    const StageSetup& st = ps.stages[0];
+    if (st.resultToTemp || st.sampler.needsLod) return plan;
+    int mode, scale;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, mode, scale)) return plan;
+    if (st.alphaOp != D3DTOP_DISABLE && !ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, mode, scale)) return plan;
+    const uint32_t filter = st.sampler.magFilter;
+    if (filter != D3DTEXF_POINT && filter != D3DTEXF_LINEAR) return plan;
+    const int level = std::min(st.sampler.baseLevel, int(st.sampler.texture->levelCount) - 1);
+    plan.texturedSpan =
+        TexturedSpanFor(st.sampler.texture->levels[level].format, filter == D3DTEXF_LINEAR, plan.blend, xTarget);
+    if (plan.texturedSpan) plan.kind = FastKind::kTextured;
+    return plan;
+}
+
+SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
+    const FastPathPlan* plan = ctx.fast;
+    if (!plan || plan->kind == FastKind::kNone) return &ShadeSpanGeneral;
+    const uint32_t diffuseBits = 0xFu << kDiffuseR, specularBits = 0xFu << kSpecularR;
+    if ((g.constantMask & diffuseBits) != diffuseBits) return &ShadeSpanGeneral;
+    if (plan->kind == FastKind::kConstant) {
+        if ((g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
+        return plan->constantSpan;
+    }
+    if (g.perspective) return &ShadeSpanGeneral;
+    return plan->texturedSpan;
+}
+
+}  // namespace raster

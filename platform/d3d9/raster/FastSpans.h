@@ -1,0 +1,30 @@
+// Specialised spans for the common state combinations of 2D drawing:
+// textured quads (point or linear, opaque or alpha-blended), solid fills and
+// text. Each computes exactly what the general span computes.
+#pragma once
+
+#include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/Rasterizer.h"
+
+namespace raster {
+
+enum class FastKind {
+    kNone,      // general spans only
+    kTextured,  // stage 0 texture with diffuse, stage 1 off
+    kConstant,  // no texture read: the stages give one colour per triangle
+};
+
+struct FastPathPlan {
+    FastKind kind = FastKind::kNone;
+    bool blend = false;            // SRCALPHA / INVSRCALPHA, else opaque
+    SpanFn texturedSpan = nullptr;  // chosen by filter, texture and target formats
+    SpanFn constantSpan = nullptr;
+};
+
+FastPathPlan PlanFastPath(const PixelState& ps);
+
+// For tests and benchmarks: with false every draw takes the general spans.
+void SetFastPathsEnabled(bool enabled);
+bool FastPathsEnabled();
+
+}  // namespace raster
