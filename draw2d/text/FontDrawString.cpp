@@ -9,8 +9,6 @@ namespace {
 
 constexpr float kGlyphZ = 0.9f;
 
-bool IsNt() { return GetVersion() < 0x80000000u; }
-
 // Single-byte characters of a bitmap font live in its full-width row.
 uint16_t FileCodeOfSingleByte(uint8_t b) {
     const uint8_t trail = b <= 0x5E ? uint8_t(b + 0x20) : uint8_t(b + 0x21);
@@ -20,11 +18,11 @@ uint16_t FileCodeOfSingleByte(uint8_t b) {
 }  // namespace
 
 // 0 stands for "no glyph": the character advances but draws nothing.
-uint16_t KFont::CharacterCode(const uint8_t* bytes, int count) const {
+uint16_t KFont::CharacterCode(const uint8_t* bytes, int count, bool nt) const {
     if (!m_isGdi) {
         return count == 2 ? uint16_t(bytes[0] | bytes[1] << 8) : FileCodeOfSingleByte(bytes[0]);
     }
-    if (!IsNt()) return count == 2 ? uint16_t(bytes[0] << 8 | bytes[1]) : bytes[0];
+    if (!nt) return count == 2 ? uint16_t(bytes[0] << 8 | bytes[1]) : bytes[0];
     WCHAR wide[2] = {};
     if (MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(bytes), count, wide, 2) < 1) return 0;
     return wide[0] > 0xFFFF ? 0 : uint16_t(wide[0]);
@@ -58,6 +56,7 @@ void KFont::DrawString(const char* text, float x, float y, int length, int xKeep
     const uint32_t bottomColour = oneColour ? colour : gradient;
 
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    const bool nt = GetVersion() < 0x80000000u;
     const int batchLimit = m_cache.BatchLimit();
     uint16_t codes[KGlyphCache::kBatch];
     KTextVertex vertices[KGlyphCache::kBatch * 6];
@@ -88,7 +87,7 @@ void KFont::DrawString(const char* text, float x, float y, int length, int xKeep
             advance = m_halfAdvance[parity];
             parity ^= 1;
         }
-        const uint16_t code = codeBytes ? CharacterCode(bytes + i, codeBytes) : 0;
+        const uint16_t code = codeBytes ? CharacterCode(bytes + i, codeBytes, nt) : 0;
         i += codeBytes ? codeBytes : 1;
         if (code != 0 && batchLimit > 0) {
             const float left = x + float(offset) - 0.5f;

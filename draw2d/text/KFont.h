@@ -58,7 +58,8 @@ public:
 private:
     ~KFont();
     void ChooseAlphaCompare();
-    uint16_t CharacterCode(const uint8_t* bytes, int count) const;
+    // NT systems convert the code page to UCS-2 for GDI fonts.
+    uint16_t CharacterCode(const uint8_t* bytes, int count, bool nt) const;
     void FlushBatch(const uint16_t* codes, KTextVertex* vertices, int quads, uint32_t gradient);
 
     uint8_t m_hasFace = 0;

@@ -9,6 +9,7 @@
 #include "AsfFontWriter.h"
 #include "TextTestSupport.h"
 #include "d3d9/Control.h"
+#include "basrel/HostGlobals.h"
 #include "draw2d/text/TextShellOperations.h"
 
 namespace {
@@ -222,6 +223,28 @@ TEST_F(DrawStringTest, OutputTextProjectsScenePoints) {
     ASSERT_EQ(CapturedQuads().quads.size(), 1u);
     EXPECT_FLOAT_EQ(CapturedQuads().quads[0].Left(), 60.25f);
     EXPECT_FLOAT_EQ(CapturedQuads().quads[0].Top(), 59.5f);
+}
+
+}  // namespace
+
+namespace {
+
+class GdiDrawStringTest : public TextTest {};
+
+TEST_F(GdiDrawStringTest, GdiCodesAreUcs2OfTheHostCodePage) {
+    CreateDevice();
+    CaptureQuads();
+    ASSERT_TRUE(fonts_->CreateFont(shell_, "@Arial,12,0,32,0", 0, 12));
+    KFont* font = fonts_->FindFont(12);
+    g_iCharacterSet = 1;
+    const std::string big5 = "A" + Encode("中文", "BIG5");
+    font->DrawString(big5.c_str(), 0, 0, -1, 0, 0, 0xFFFFFFFFu, 0);
+    g_iCharacterSet = 0;
+    const KGlyphSlotTable& slots = font->Cache().Slots();
+    std::vector<uint16_t> codes;
+    for (int i = 0; i < slots.Used(); ++i) codes.push_back(slots.Slot(i).code);
+    EXPECT_EQ(codes, (std::vector<uint16_t>{0x41, 0x4E2D, 0x6587}));
+    EXPECT_EQ(CapturedQuads().quads.size(), 3u);
 }
 
 }  // namespace

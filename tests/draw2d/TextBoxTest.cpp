@@ -168,6 +168,22 @@ TEST_F(TextBoxTest, ATallPictureLineCountsItsRows) {
     EXPECT_EQ(Output(text), 2);
 }
 
+TEST_F(TextBoxTest, ExFormMovesByExactHalves) {
+    pictures_.sizes[5] = {12, 41};  // 3 rows, 29 pixels taller than the size
+    const std::string text = std::string("a\x06\x05\x00" "b", 5);
+    record_.placement = 1;
+    record_.fx = 10;
+    record_.fy = 20;
+    CapturedQuads() = {};
+    EXPECT_EQ(OutputTextInRectEx(*fonts_, box_, 12, &record_, text.data(), 5, 200), 3);
+    EXPECT_FLOAT_EQ(CapturedQuads().quads[0].Top() + 0.5f, 34.5f);
+    ASSERT_EQ(pictures_.drawn.size(), 1u);
+    EXPECT_FLOAT_EQ(pictures_.drawn[0].x, 16.0f);
+    EXPECT_FLOAT_EQ(pictures_.drawn[0].y, 34.5f - 14.5f);
+    Output(text);
+    EXPECT_FLOAT_EQ(CapturedQuads().quads[0].Top() + 0.5f, 34.0f) << "the integer form halves by division";
+}
+
 TEST_F(TextBoxTest, UnderlineFollowsItsCode) {
     Output("a\x07\x11\x22\x33" "bc\x08" "d");
     ASSERT_EQ(box_.lines.size(), 1u);
