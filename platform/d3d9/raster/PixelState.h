@@ -67,6 +67,11 @@ uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in);
 
 bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference);
 
+// Stencil test, then depth test, with the stencil operations each outcome
+// asks for; writes depth when both pass and depth writes are on. True when
+// the pixel goes on to be written.
+bool StencilAndDepth(const PixelState& ps, uint8_t* depthPixel, uint32_t depth);
+
 // Blends and writes one pixel; source and result as ARGB.
 uint32_t BlendPixel(const PixelState& ps, uint32_t source, uint32_t dest);
 

@@ -54,7 +54,7 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
     const bool needLod = AnyStageNeedsLod(ps);
     const int bpp = BytesPerPixel(ps.target.format);
     uint8_t* targetRow = ps.target.bits + ptrdiff_t(y) * ps.target.pitch;
-    const bool useDepth = ps.depthTest && ps.depth.bits;
+    const bool useDepth = ps.depthTest;  // only with a depth surface
     const int depthBpp = BytesPerPixel(ps.depth.format);
     uint8_t* depthRow = ps.depth.bits ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
 
@@ -64,7 +64,8 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
         uint32_t depth = 0;
         if (useDepth) {
             depth = QuantizeDepth(ps.depth.format, Plane::At(rows.z, g.z.dx, fx));
-            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) continue;
+            // Without stencil a failing depth test discards the pixel before shading.
+            if (!ps.stencil && !CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) continue;
         }
         const double w = g.perspective ? 1.0 / Plane::At(rows.q, g.q.dx, fx) : 1.0;
 
@@ -94,7 +95,11 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
 
         uint32_t colour = CombineStages(ps, in);
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
-        if (useDepth && ps.depthWrite) WriteDepth(ps.depth.format, depthPixel, depth);
+        if (ps.stencil) {
+            if (!StencilAndDepth(ps, depthPixel, depth)) continue;
+        } else if (useDepth && ps.depthWrite) {
+            WriteDepth(ps.depth.format, depthPixel, depth);
+        }
         uint8_t* pixel = targetRow + x * bpp;
         if (ps.blend) colour = BlendPixel(ps, colour, ReadPixel(ps.target.format, pixel));
         MergeColorWrite(ps, pixel, colour);

@@ -227,4 +227,31 @@ void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth) {
     }
 }
 
+int StencilBits(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D24S8: return 8;
+        case D3DFMT_D24X4S4: return 4;
+        case D3DFMT_D15S1: return 1;
+        default: return 0;
+    }
+}
+
+uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_D24S8: return p[0];
+        case D3DFMT_D24X4S4: return p[0] & 0x0F;
+        case D3DFMT_D15S1: return p[0] & 1;
+        default: return 0;
+    }
+}
+
+void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil) {
+    switch (format) {
+        case D3DFMT_D24S8: p[0] = uint8_t(stencil); break;
+        case D3DFMT_D24X4S4: p[0] = uint8_t((p[0] & 0xF0) | (stencil & 0x0F)); break;
+        case D3DFMT_D15S1: p[0] = uint8_t((p[0] & 0xFE) | (stencil & 1)); break;
+        default: break;
+    }
+}
+
 }  // namespace raster
