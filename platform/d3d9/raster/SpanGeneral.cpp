@@ -80,16 +80,16 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
             in.u[set] = IsConstant(g, ua) ? g.attr[ua].c : (g.perspective ? uRow * w : uRow);
             in.v[set] = IsConstant(g, va) ? g.attr[va].c : (g.perspective ? vRow * w : vRow);
             if (needLod) {
+                // d(A/Q) = (dA - (A/Q) dQ) / Q with Q = 1 / w; constants do not change.
+                auto slope = [&](int a, double value, double dA, double dQ) {
+                    if (IsConstant(g, a)) return 0.0;
+                    return g.perspective ? (dA - value * dQ) * w : dA;
+                };
                 TexelDerivatives& d = in.derivatives[set];
-                if (g.perspective) {
-                    // d(U/Q) = (dU - (U/Q) dQ) / Q, with Q = 1 / w.
-                    d.dudx = (g.attr[ua].dx - in.u[set] * g.q.dx) * w;
-                    d.dudy = (g.attr[ua].dy - in.u[set] * g.q.dy) * w;
-                    d.dvdx = (g.attr[va].dx - in.v[set] * g.q.dx) * w;
-                    d.dvdy = (g.attr[va].dy - in.v[set] * g.q.dy) * w;
-                } else {
-                    d = TexelDerivatives{g.attr[ua].dx, g.attr[va].dx, g.attr[ua].dy, g.attr[va].dy};
-                }
+                d.dudx = slope(ua, in.u[set], g.attr[ua].dx, g.q.dx);
+                d.dudy = slope(ua, in.u[set], g.attr[ua].dy, g.q.dy);
+                d.dvdx = slope(va, in.v[set], g.attr[va].dx, g.q.dx);
+                d.dvdy = slope(va, in.v[set], g.attr[va].dy, g.q.dy);
             }
         }
 
