@@ -60,6 +60,10 @@ LUMIVA_HOT uint32_t Div255RoundPair(uint32_t x) {
 // operation.
 LUMIVA_HOT uint32_t AlphaBlend(uint32_t src, uint32_t dst) {
     const uint32_t a = src >> 24, ia = 255 - a;
+    // The arithmetic gives exactly these at the ends, where sprites spend
+    // most of their texels.
+    if (a == 0) return dst;
+    if (a == 255) return src;
     const uint32_t rb = Div255RoundPair((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
     const uint32_t ag = Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
     return rb | (ag << 8);

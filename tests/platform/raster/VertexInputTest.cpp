@@ -203,3 +203,48 @@ TEST(VertexInput, IndicesOutsideTheDataSkipTheirPrimitives) {
 
 }  // namespace
 }  // namespace rastertest
+
+namespace rastertest {
+namespace {
+
+TEST(VertexInput, CameraSpacePositionGeneratesCoordinates) {
+    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF;
+    const Texture tex = Texture::Argb(2, 1, {red, blue});
+    StateBlock s = States2D();
+    s.stage[0][D3DTSS_TEXCOORDINDEX] = D3DTSS_TCI_CAMERASPACEPOSITION;
+    s.stage[0][D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_COUNT2;
+    s.sampler[0][D3DSAMP_ADDRESSU] = s.sampler[0][D3DSAMP_ADDRESSV] = D3DTADDRESS_CLAMP;
+    struct Vtx {
+        float x, y, z;
+    };
+    // u is the camera-space x: texel 1 from x = 0.5, which is screen column 12.
+    Target t;
+    DrawUp(s, t.view, D3DFVF_XYZ, D3DPT_TRIANGLELIST, 1,
+           std::vector<Vtx>{{-1, 1, 0.5f}, {3, 1, 0.5f}, {-1, -3, 0.5f}}, &tex.view);
+    EXPECT_EQ(t.At(11, 4), red);
+    EXPECT_EQ(t.At(12, 4), blue);
+}
+
+TEST(VertexInput, TextureTransformOfTwoCoordinatesTakesTheThirdRow) {
+    // (u, v) enters the matrix as (u, v, 1, 0): the translation of a 2D
+    // transform sits in the third row.
+    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF;
+    const Texture tex = Texture::Argb(2, 1, {red, blue});
+    StateBlock s = States2D();
+    s.stage[0][D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_COUNT2;
+    s.texture[0].m[2][0] = 0.5f;
+    s.texture[0].m[3][0] = 100.0f;  // the fourth row is not reached
+    struct Vtx {
+        float x, y, z;
+        float u, v;
+    };
+    Target t;
+    DrawUp(s, t.view, D3DFVF_XYZ | D3DFVF_TEX1, D3DPT_TRIANGLESTRIP, 2,
+           std::vector<Vtx>{{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}},
+           &tex.view);
+    EXPECT_EQ(t.At(1, 4), blue);   // u 0.06 + 0.5
+    EXPECT_EQ(t.At(9, 4), red);    // u 0.56 + 0.5 wraps to 0.06
+}
+
+}  // namespace
+}  // namespace rastertest
