@@ -120,19 +120,12 @@ struct SpanCoordinates {
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
 template <D3DFORMAT Format, bool Linear, bool Blend, bool XTarget>
 void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
-    const StageSetup& st = ps.stages[0];
-    const SamplerSetup& sampler = st.sampler;
-    const int level = std::min(sampler.baseLevel, int(sampler.texture->levelCount) - 1);
-    const SurfaceView& surface = sampler.texture->levels[level];
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const SurfaceView& surface = *ps.fastStage.surface;
     const Rgba d = ConstantColor(g, kDiffuseR);
-    int colourMode, colourScale, alphaMode, alphaScale;
-    ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, colourMode, colourScale);
-    if (st.alphaOp == D3DTOP_DISABLE) {
-        alphaMode = kDiffuseOnly;
-        alphaScale = 1;
-    } else {
-        ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, alphaMode, alphaScale);
-    }
+    int colourMode = ps.fastStage.colourMode;
+    const int colourScale = ps.fastStage.colourScale, alphaMode = ps.fastStage.alphaMode,
+              alphaScale = ps.fastStage.alphaScale;
     // Modulating by white leaves the texel as it is.
     if (colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255) colourMode = kTextureOnly;
     const int ua = kTexcoord0, va = kTexcoord0 + 1;
@@ -226,7 +219,7 @@ bool AnyStageSamples(const PixelState& ps) {
 void SetFastPathsEnabled(bool enabled) { g_fastPaths.store(enabled, std::memory_order_relaxed); }
 bool FastPathsEnabled() { return g_fastPaths.load(std::memory_order_relaxed); }
 
-FastPathPlan PlanFastPath(const PixelState& ps) {
+FastPathPlan PlanFastPath(PixelState& ps) {
     FastPathPlan plan;
     if (!FastPathsEnabled()) return plan;
     const D3DFORMAT target = ps.target.format;
@@ -247,12 +240,18 @@ FastPathPlan PlanFastPath(const PixelState& ps) {
     if (ps.stageCount != 1) return plan;
     const StageSetup& st = ps.stages[0];
     if (st.resultToTemp || st.sampler.needsLod) return plan;
-    int mode, scale;
-    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, mode, scale)) return plan;
-    if (st.alphaOp != D3DTOP_DISABLE && !ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, mode, scale)) return plan;
+    PixelState::FastStage fs;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale)) return plan;
+    if (st.alphaOp == D3DTOP_DISABLE) {
+        fs.alphaMode = kDiffuseOnly;  // alpha passes CURRENT, the diffuse on stage 0
+    } else if (!ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, fs.alphaMode, fs.alphaScale)) {
+        return plan;
+    }
     const uint32_t filter = st.sampler.magFilter;
     if (filter != D3DTEXF_POINT && filter != D3DTEXF_LINEAR) return plan;
     const int level = std::min(st.sampler.baseLevel, int(st.sampler.texture->levelCount) - 1);
+    fs.surface = &st.sampler.texture->levels[level];
+    ps.fastStage = fs;
     plan.texturedSpan =
         TexturedSpanFor(st.sampler.texture->levels[level].format, filter == D3DTEXF_LINEAR, plan.blend, xTarget);
     if (plan.texturedSpan) plan.kind = FastKind::kTextured;

@@ -21,7 +21,8 @@ struct FastPathPlan {
     SpanFn constantSpan = nullptr;
 };
 
-FastPathPlan PlanFastPath(const PixelState& ps);
+// Also fills ps.fastStage for the textured spans.
+FastPathPlan PlanFastPath(PixelState& ps);
 
 // For tests and benchmarks: with false every draw takes the general spans.
 void SetFastPathsEnabled(bool enabled);

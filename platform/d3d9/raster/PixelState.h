@@ -49,6 +49,12 @@ struct PixelState {
     SurfaceView depth;  // bits null: no depth buffer
 
     uint32_t attributeMask = 0;  // attributes some stage or output reads
+
+    // Stage 0 as the textured fast span reads it, filled when it is planned.
+    struct FastStage {
+        int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
+        const SurfaceView* surface = nullptr;
+    } fastStage;
 };
 
 // Folds the state block into a pixel state. False when the target cannot be

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "d3d9/raster/Clipper.h"
 #include "d3d9/raster/FastSpans.h"
@@ -23,23 +24,23 @@ public:
     explicit VertexCache(const VertexSetup& setup) : setup_(setup) {}
     const ClipVertex* Get(uint32_t vertex) {
         Entry& e = entries_[vertex & (kSize - 1)];
-        if (!e.filled || e.vertex != vertex) {
-            e.filled = true;
+        if (!e.value || e.vertex != vertex) {
             e.vertex = vertex;
-            e.ok = ProcessVertex(setup_, vertex, e.value);
+            e.value.emplace();
+            e.ok = ProcessVertex(setup_, vertex, *e.value);
             if (e.ok) {
-                for (double c : e.value.pos) e.ok = e.ok && std::isfinite(c);
+                for (double c : e.value->pos) e.ok = e.ok && std::isfinite(c);
             }
         }
-        return e.ok ? &e.value : nullptr;
+        return e.ok ? &*e.value : nullptr;
     }
 
 private:
     static constexpr uint32_t kSize = 16;
     struct Entry {
-        bool filled = false, ok = false;
+        bool ok = false;
         uint32_t vertex = 0;
-        ClipVertex value;
+        std::optional<ClipVertex> value;  // built on first use
     };
     const VertexSetup& setup_;
     Entry entries_[kSize];
