@@ -182,6 +182,76 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     }
 }
 
+// Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
+// test allowed, decided per pixel as the general span decides them.
+template <D3DFORMAT Format, bool Linear>
+void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const PixelState::FastStage& fs = ps.fastStage;
+    auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+    const double fy = double(y);
+    double rows[kTexcoord0 + 2];
+    for (int a = kDiffuseR; a < kDiffuseR + 4; ++a) rows[a] = g.attr[a].Row(fy);
+    for (int a = kTexcoord0; a < kTexcoord0 + 2; ++a) rows[a] = g.attr[a].Row(fy);
+    const double zRow = g.z.Row(fy), qRow = g.q.Row(fy);
+    const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    const D3DFORMAT depthFormat = ps.depth.format;
+    const int depthBytes = ps.depthTest ? BytesPerPixel(depthFormat) : 0;
+    uint8_t* depthRow = ps.depthTest ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
+    auto attribute = [&](int a, double fx, double w) {
+        if (IsConstant(g, a)) return g.attr[a].c;
+        const double v = Plane::At(rows[a], g.attr[a].dx, fx);
+        return g.perspective ? v * w : v;
+    };
+
+    for (int x = x0; x < x1; ++x) {
+        const double fx = double(x);
+        uint8_t* depthPixel = nullptr;
+        uint32_t depth = 0;
+        if (ps.depthTest) {
+            depthPixel = depthRow + x * depthBytes;
+            depth = QuantizeDepth(depthFormat, Plane::At(zRow, g.z.dx, fx));
+            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(depthFormat, depthPixel))) continue;
+        }
+        const double w = g.perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
+        const int32_t dr = ColorChannel(attribute(kDiffuseR, fx, w));
+        const int32_t dg = ColorChannel(attribute(kDiffuseR + 1, fx, w));
+        const int32_t db = ColorChannel(attribute(kDiffuseR + 2, fx, w));
+        const int32_t da = ColorChannel(attribute(kDiffuseR + 3, fx, w));
+        const double u = attribute(kTexcoord0, fx, w), v = attribute(kTexcoord0 + 1, fx, w);
+        uint32_t texel;
+        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
+        else texel = SamplePoint(surface, fetch, u, v, sampler);
+        const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 16) & 255), dr));
+        const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 8) & 255), dg));
+        const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
+        const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
+        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
+        if (ps.depthTest && ps.depthWrite) WriteDepth(depthFormat, depthPixel, depth);
+        uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
+        if (ps.blend) colour = AlphaBlend(colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
+        row[x] = xTarget ? (colour | 0xFF000000u) : colour;
+    }
+}
+
+template <D3DFORMAT Format>
+SpanFn SceneFor(bool linear) {
+    return linear ? &SceneTexturedSpan<Format, true> : &SceneTexturedSpan<Format, false>;
+}
+
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear);
+        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear);
+        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear);
+        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear);
+        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear);
+        default: return nullptr;
+    }
+}
+
 template <D3DFORMAT Format, bool Linear>
 SpanFn TexturedFor(bool blend, bool xTarget) {
     if (blend) return xTarget ? &TexturedSpan<Format, Linear, true, true> : &TexturedSpan<Format, Linear, true, false>;
@@ -224,7 +294,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (!FastPathsEnabled()) return plan;
     const D3DFORMAT target = ps.target.format;
     if (target != D3DFMT_A8R8G8B8 && target != D3DFMT_X8R8G8B8) return plan;
-    if (ps.depthTest || ps.stencil || ps.colorWriteMask != 0xF || ps.specularAdd) return plan;
+    if (ps.stencil || ps.colorWriteMask != 0xF || ps.specularAdd) return plan;
     if (ps.blend) {
         const bool sourceAlpha = (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA) ||
                                  ps.srcBlend == D3DBLEND_BOTHSRCALPHA;
@@ -233,6 +303,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     }
     const bool xTarget = target == D3DFMT_X8R8G8B8;
     if (!AnyStageSamples(ps)) {
+        if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
         plan.constantSpan = ConstantSpanFor(plan.blend, xTarget);
         return plan;
@@ -252,9 +323,10 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     const int level = std::min(st.sampler.baseLevel, int(st.sampler.texture->levelCount) - 1);
     fs.surface = &st.sampler.texture->levels[level];
     ps.fastStage = fs;
-    plan.texturedSpan =
-        TexturedSpanFor(st.sampler.texture->levels[level].format, filter == D3DTEXF_LINEAR, plan.blend, xTarget);
-    if (plan.texturedSpan) plan.kind = FastKind::kTextured;
+    const D3DFORMAT format = st.sampler.texture->levels[level].format;
+    plan.sceneSpan = SceneSpanFor(format, filter == D3DTEXF_LINEAR);
+    if (!ps.depthTest) plan.texturedSpan = TexturedSpanFor(format, filter == D3DTEXF_LINEAR, plan.blend, xTarget);
+    if (plan.sceneSpan) plan.kind = FastKind::kTextured;
     return plan;
 }
 
@@ -262,13 +334,13 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     const FastPathPlan* plan = ctx.fast;
     if (!plan || plan->kind == FastKind::kNone) return &ShadeSpanGeneral;
     const uint32_t diffuseBits = 0xFu << kDiffuseR, specularBits = 0xFu << kSpecularR;
-    if ((g.constantMask & diffuseBits) != diffuseBits) return &ShadeSpanGeneral;
+    const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
     if (plan->kind == FastKind::kConstant) {
-        if ((g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
+        if (!flatDiffuse || (g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
         return plan->constantSpan;
     }
-    if (g.perspective) return &ShadeSpanGeneral;
-    return plan->texturedSpan;
+    if (plan->texturedSpan && flatDiffuse && !g.perspective) return plan->texturedSpan;
+    return plan->sceneSpan;
 }
 
 }  // namespace raster

@@ -10,14 +10,15 @@ namespace raster {
 
 enum class FastKind {
     kNone,      // general spans only
-    kTextured,  // stage 0 texture with diffuse, stage 1 off
+    kTextured,  // stage 0 texture with diffuse, stage 1 off, depth test allowed
     kConstant,  // no texture read: the stages give one colour per triangle
 };
 
 struct FastPathPlan {
     FastKind kind = FastKind::kNone;
     bool blend = false;            // SRCALPHA / INVSRCALPHA, else opaque
-    SpanFn texturedSpan = nullptr;  // chosen by filter, texture and target formats
+    SpanFn texturedSpan = nullptr;  // 2D: flat diffuse, affine, no depth test
+    SpanFn sceneSpan = nullptr;     // any textured triangle of the plan
     SpanFn constantSpan = nullptr;
 };
 

@@ -197,7 +197,7 @@ uint32_t QuantizeDepth(D3DFORMAT format, double z) {
     const double scale = double(DepthMax(format));
     if (!(z > 0.0)) return 0;  // also NaN
     if (z >= 1.0) return DepthMax(format);
-    return uint32_t(std::floor(z * scale + 0.5));
+    return uint32_t(z * scale + 0.5);  // positive: truncation is the floor
 }
 
 uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p) {

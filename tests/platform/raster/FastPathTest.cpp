@@ -151,7 +151,7 @@ TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
             }
 }
 
-TEST(FastPaths, GouraudQuadsFallBackAndStillMatch) {
+TEST(FastPaths, GouraudQuadsTakeTheSceneSpanAndMatch) {
     BothPaths guard;
     Sequence seq{99};
     const Texture tex = MakeTexture(D3DFMT_A4R4G4B4, seq);
@@ -159,6 +159,76 @@ TEST(FastPaths, GouraudQuadsFallBackAndStillMatch) {
                D3DTADDRESS_CLAMP};
     const StateBlock s = StatesFor(cfg);
     EXPECT_EQ(Render(cfg, s, &tex, true, false), Render(cfg, s, &tex, false, false));
+}
+
+// Perspective triangles with depth, Gouraud colours, some crossing the near
+// plane; both the colours and the depth buffer must match.
+struct SceneResult {
+    std::vector<uint8_t> colour, depth;
+    bool operator==(const SceneResult&) const = default;
+};
+
+SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes, bool fast) {
+    SetFastPathsEnabled(fast);
+    Target t(32, 0xFF302010u, D3DFMT_X8R8G8B8);
+    Surface depth(depthFormat, 32, 32, depthBytes);
+    std::fill(depth.bytes.begin(), depth.bytes.end(), 0xFF);
+    Sequence seq{1234};
+    std::vector<SceneVtx> triangles;
+    for (int i = 0; i < 3 * 24; ++i) {
+        const float z = (i % 9 == 0) ? seq.Range(0.2f, 1.0f) : seq.Range(1.5f, 6.0f);
+        triangles.push_back({seq.Range(-3, 3), seq.Range(-3, 3), z, seq.Next() * 2654435761u | 0x80000000u,
+                             seq.Range(-1, 2), seq.Range(-1, 2)});
+    }
+    EXPECT_EQ(DrawUp(s, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles, &tex.view, depth.view), DrawResult::kDrawn);
+    return SceneResult{t.bytes, depth.bytes};
+}
+
+TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
+    BothPaths guard;
+    Matrix projection{};  // near 1, far 10
+    projection.m[0][0] = projection.m[1][1] = 1;
+    projection.m[2][2] = 10.0f / 9.0f;
+    projection.m[2][3] = 1;
+    projection.m[3][2] = -10.0f / 9.0f;
+    const struct {
+        D3DFORMAT format;
+        int bytes;
+    } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24S8, 4}};
+    int n = 0;
+    for (const auto& depth : depths)
+        for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_DXT5})
+            for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+                for (bool blend : {false, true}) {
+                    ++n;
+                    Sequence seq{uint32_t(n)};
+                    const Texture tex = MakeTexture(texFormat, seq);
+                    Config cfg{texFormat, filter, blend, D3DFMT_X8R8G8B8, n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                               D3DTOP_MODULATE, n % 3 == 0, D3DTADDRESS_WRAP};
+                    StateBlock s = StatesFor(cfg);
+                    s.projection = projection;
+                    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+                    s.render[D3DRS_ZWRITEENABLE] = !blend;
+                    s.render[D3DRS_ZFUNC] = n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_LESS;
+                    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
+                    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
+                    SetFastPathsEnabled(true);
+                    Target probe(4, 0, D3DFMT_X8R8G8B8);
+                    Surface probeDepth(depth.format, 4, 4, depth.bytes);
+                    DrawCommand d;
+                    d.states = &s;
+                    d.target = probe.view;
+                    d.depth = probeDepth.view;
+                    d.textures[0] = &tex.view;
+                    PixelState ps;
+                    ASSERT_TRUE(BuildPixelState(d, ps));
+                    ASSERT_EQ(PlanFastPath(ps).kind, FastKind::kTextured);
+                    const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
+                    const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false);
+                    ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
+                    ASSERT_TRUE(fast == general) << "depth " << depth.format << " texture " << texFormat << " filter "
+                                                 << filter << " blend " << blend;
+                }
 }
 
 TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
