@@ -278,6 +278,13 @@ SpanFn ConstantSpanFor(bool blend, bool xTarget) {
     return xTarget ? &ConstantSpan<false, true> : &ConstantSpan<false, false>;
 }
 
+// POINT or LINEAR (ANISOTROPIC samples as LINEAR); NONE and others go the
+// general way.
+bool IsFastFilter(uint32_t filter, bool& linear) {
+    linear = filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC;
+    return linear || filter == D3DTEXF_POINT;
+}
+
 bool AnyStageSamples(const PixelState& ps) {
     for (int s = 0; s < ps.stageCount; ++s)
         if (ps.stages[s].readsTexture && ps.stages[s].hasTexture) return true;
@@ -310,7 +317,8 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     }
     if (ps.stageCount != 1) return plan;
     const StageSetup& st = ps.stages[0];
-    if (st.resultToTemp || st.sampler.needsLod) return plan;
+    if (st.resultToTemp) return plan;
+    if (st.sampler.needsLod && !LodPicksFilterOnly(st.sampler)) return plan;
     PixelState::FastStage fs;
     if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale)) return plan;
     if (st.alphaOp == D3DTOP_DISABLE) {
@@ -318,15 +326,20 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     } else if (!ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, fs.alphaMode, fs.alphaScale)) {
         return plan;
     }
-    const uint32_t filter = st.sampler.magFilter;
-    if (filter != D3DTEXF_POINT && filter != D3DTEXF_LINEAR) return plan;
+    bool magLinear, minLinear;
+    if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
+    plan.filterPerTriangle = st.sampler.needsLod;
+    plan.magLinear = magLinear;
+    plan.minLinear = plan.filterPerTriangle ? minLinear : magLinear;
     const int level = std::min(st.sampler.baseLevel, int(st.sampler.texture->levelCount) - 1);
     fs.surface = &st.sampler.texture->levels[level];
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
-    plan.sceneSpan = SceneSpanFor(format, filter == D3DTEXF_LINEAR);
-    if (!ps.depthTest) plan.texturedSpan = TexturedSpanFor(format, filter == D3DTEXF_LINEAR, plan.blend, xTarget);
-    if (plan.sceneSpan) plan.kind = FastKind::kTextured;
+    for (int linear = 0; linear < 2; ++linear) {
+        plan.sceneSpan[linear] = SceneSpanFor(format, linear);
+        if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blend, xTarget);
+    }
+    if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
     return plan;
 }
 
@@ -339,8 +352,18 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
         if (!flatDiffuse || (g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
         return plan->constantSpan;
     }
-    if (plan->texturedSpan && flatDiffuse && !g.perspective) return plan->texturedSpan;
-    return plan->sceneSpan;
+    bool linear = plan->magLinear;
+    if (plan->filterPerTriangle) {
+        // The general span's per-pixel choice, made once: the derivatives of
+        // an affine triangle are the same at every pixel.
+        if (g.perspective) return &ShadeSpanGeneral;
+        const int ua = kTexcoord0, va = kTexcoord0 + 1;
+        const TexelDerivatives d{IsConstant(g, ua) ? 0.0 : g.attr[ua].dx, IsConstant(g, va) ? 0.0 : g.attr[va].dx,
+                                 IsConstant(g, ua) ? 0.0 : g.attr[ua].dy, IsConstant(g, va) ? 0.0 : g.attr[va].dy};
+        linear = SamplerLod(ctx.pixels->stages[0].sampler, d) <= 0.0 ? plan->magLinear : plan->minLinear;
+    }
+    if (plan->texturedSpan[linear] && flatDiffuse && !g.perspective) return plan->texturedSpan[linear];
+    return plan->sceneSpan[linear];
 }
 
 }  // namespace raster

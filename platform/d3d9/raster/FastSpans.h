@@ -17,8 +17,13 @@ enum class FastKind {
 struct FastPathPlan {
     FastKind kind = FastKind::kNone;
     bool blend = false;            // SRCALPHA / INVSRCALPHA, else opaque
-    SpanFn texturedSpan = nullptr;  // 2D: flat diffuse, affine, no depth test
-    SpanFn sceneSpan = nullptr;     // any textured triangle of the plan
+    // By filter, [0] point and [1] linear.
+    SpanFn texturedSpan[2] = {};  // 2D: flat diffuse, affine, no depth test
+    SpanFn sceneSpan[2] = {};     // any textured triangle of the plan
+    // Minification and magnification filters differ: the filter follows the
+    // level of detail, constant over an affine triangle.
+    bool filterPerTriangle = false;
+    bool magLinear = false, minLinear = false;
     SpanFn constantSpan = nullptr;
 };
 

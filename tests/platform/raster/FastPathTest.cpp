@@ -136,6 +136,46 @@ TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
                     }
 }
 
+TEST(FastPaths, DifferentMinAndMagFiltersChooseAFilterPerTriangle) {
+    BothPaths guard;
+    const uint32_t pairs[][2] = {{D3DTEXF_POINT, D3DTEXF_LINEAR}, {D3DTEXF_LINEAR, D3DTEXF_POINT}};
+    int n = 0;
+    for (const auto& pair : pairs)
+        for (bool blend : {false, true}) {
+            Sequence seq{uint32_t(50 + n++)};
+            const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
+            Config cfg{D3DFMT_A8R8G8B8, D3DTEXF_POINT, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE,
+                       false, D3DTADDRESS_WRAP};
+            StateBlock s = StatesFor(cfg);
+            s.sampler[0][D3DSAMP_MINFILTER] = pair[0];
+            s.sampler[0][D3DSAMP_MAGFILTER] = pair[1];
+            SetFastPathsEnabled(true);
+            ASSERT_EQ(PlannedKind(s, &tex, D3DFMT_X8R8G8B8), FastKind::kTextured);
+            EXPECT_EQ(Render(cfg, s, &tex, true, true), Render(cfg, s, &tex, false, true))
+                << "min " << pair[0] << " mag " << pair[1] << " blend " << blend;
+        }
+}
+
+TEST(FastPaths, MagnifiedQuadsFilterWithTheMagnificationFilter) {
+    // Min POINT, mag LINEAR: a 2x1 texture stretched over 4 pixels blends
+    // neighbours; squeezed into one pixel it reads the nearest texel.
+    BothPaths guard;
+    const Texture tex = Texture::Argb(2, 1, {0xFF000000, 0xFFFFFFFF});
+    for (bool fast : {true, false}) {
+        SetFastPathsEnabled(fast);
+        StateBlock s = States2D();
+        s.sampler[0][D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        s.sampler[0][D3DSAMP_MAGFILTER] = D3DTEXF_LINEAR;
+        s.sampler[0][D3DSAMP_ADDRESSU] = D3DTADDRESS_CLAMP;
+        Target t;
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(-0.5f, -0.5f, 3.5f, 0.5f, 0xFFFFFFFF), &tex.view);
+        // u at pixel 1 = 0.375: texel coordinate 0.75, a quarter of the way to texel 1.
+        EXPECT_EQ(t.At(1, 0), 0xFF404040u) << fast;
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(-0.5f, 1.5f, 0.5f, 2.5f, 0xFFFFFFFF), &tex.view);
+        EXPECT_EQ(t.At(0, 2), 0xFFFFFFFFu) << fast;  // u 0.5 lands on texel 1's edge: point reads texel 1
+    }
+}
+
 TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     BothPaths guard;
     for (bool blend : {false, true})
