@@ -95,6 +95,11 @@ TEST_F(PresentTest, BadRectanglesAreRefused) {
     const RECT empty{10, 10, 10, 20};
     EXPECT_EQ(device_->Present(&outside, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->Present(nullptr, &empty, nullptr, nullptr), D3DERR_INVALIDCALL);
+    const RECT huge{-2147483000, 0, 10, 10};
+    EXPECT_EQ(device_->Present(nullptr, &huge, nullptr, nullptr), D3DERR_INVALIDCALL);
+    HWND gone = CreateWindowExA(0, "Test", "Gone", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, gone, nullptr), D3DERR_INVALIDCALL);
 }
 
 TEST_F(PresentTest, OverrideWindowAndClipping) {
