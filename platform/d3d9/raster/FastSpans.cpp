@@ -14,19 +14,33 @@ namespace {
 std::atomic<bool> g_fastPaths{true};
 
 bool IsPlainArgument(uint32_t arg, uint32_t selector) { return arg == selector; }
-bool IsDiffuseArgument(uint32_t arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; }
 
 // How stage 0 makes one channel group from texture t and diffuse d.
 enum ChannelMode : int { kTextureOnly, kDiffuseOnly, kProduct };
 
-bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale) {
+// The colour a stage-0 operation combines the texture with: the diffuse
+// colour (DIFFUSE or CURRENT) or the texture factor.
+bool ColourArgument(uint32_t arg, bool& fromFactor) {
+    if (arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT) {
+        fromFactor = false;
+        return true;
+    }
+    if (arg == D3DTA_TFACTOR) {
+        fromFactor = true;
+        return true;
+    }
+    return false;
+}
+
+bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale, bool& fromFactor) {
     scale = 1;
+    fromFactor = false;
     switch (op) {
         case D3DTOP_SELECTARG1:
         case D3DTOP_SELECTARG2: {
             const uint32_t arg = op == D3DTOP_SELECTARG1 ? arg1 : arg2;
             if (IsPlainArgument(arg, D3DTA_TEXTURE)) mode = kTextureOnly;
-            else if (IsDiffuseArgument(arg)) mode = kDiffuseOnly;
+            else if (ColourArgument(arg, fromFactor)) mode = kDiffuseOnly;
             else return false;
             return true;
         }
@@ -35,8 +49,8 @@ bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale
         case D3DTOP_MODULATE4X:
             scale = op == D3DTOP_MODULATE ? 1 : (op == D3DTOP_MODULATE2X ? 2 : 4);
             mode = kProduct;
-            return (IsPlainArgument(arg1, D3DTA_TEXTURE) && IsDiffuseArgument(arg2)) ||
-                   (IsPlainArgument(arg2, D3DTA_TEXTURE) && IsDiffuseArgument(arg1));
+            return (IsPlainArgument(arg1, D3DTA_TEXTURE) && ColourArgument(arg2, fromFactor)) ||
+                   (IsPlainArgument(arg2, D3DTA_TEXTURE) && ColourArgument(arg1, fromFactor));
         default: return false;
     }
 }
@@ -122,7 +136,10 @@ template <D3DFORMAT Format, bool Linear, bool Blend, bool XTarget>
 void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
-    const Rgba d = ConstantColor(g, kDiffuseR);
+    const PixelState::FastStage& fs = ps.fastStage;
+    const Rgba diffuse = ConstantColor(g, kDiffuseR);
+    const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
+    const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
     int colourMode = ps.fastStage.colourMode;
     const int colourScale = ps.fastStage.colourScale, alphaMode = ps.fastStage.alphaMode,
               alphaScale = ps.fastStage.alphaScale;
@@ -147,7 +164,7 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
                      uint32_t(StageChannel(colourMode, colourScale, tg, d.g)) << 8 |
                      uint32_t(StageChannel(colourMode, colourScale, tb, d.b));
         }
-        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), d.a));
+        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), da));
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
         StorePixel<Blend, XTarget>(row + x, (a << 24) | colour);
     };
@@ -216,10 +233,10 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
             if (!CompareFunc(ps.depthFunc, depth, ReadDepth(depthFormat, depthPixel))) continue;
         }
         const double w = g.perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
-        const int32_t dr = ColorChannel(attribute(kDiffuseR, fx, w));
-        const int32_t dg = ColorChannel(attribute(kDiffuseR + 1, fx, w));
-        const int32_t db = ColorChannel(attribute(kDiffuseR + 2, fx, w));
-        const int32_t da = ColorChannel(attribute(kDiffuseR + 3, fx, w));
+        const int32_t dr = fs.colourFromFactor ? fs.factor.r : ColorChannel(attribute(kDiffuseR, fx, w));
+        const int32_t dg = fs.colourFromFactor ? fs.factor.g : ColorChannel(attribute(kDiffuseR + 1, fx, w));
+        const int32_t db = fs.colourFromFactor ? fs.factor.b : ColorChannel(attribute(kDiffuseR + 2, fx, w));
+        const int32_t da = fs.alphaFromFactor ? fs.factor.a : ColorChannel(attribute(kDiffuseR + 3, fx, w));
         const double u = attribute(kTexcoord0, fx, w), v = attribute(kTexcoord0 + 1, fx, w);
         uint32_t texel;
         if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
@@ -320,12 +337,14 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (st.resultToTemp) return plan;
     if (st.sampler.needsLod && !LodPicksFilterOnly(st.sampler)) return plan;
     PixelState::FastStage fs;
-    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale)) return plan;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale, fs.colourFromFactor))
+        return plan;
     if (st.alphaOp == D3DTOP_DISABLE) {
         fs.alphaMode = kDiffuseOnly;  // alpha passes CURRENT, the diffuse on stage 0
-    } else if (!ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, fs.alphaMode, fs.alphaScale)) {
+    } else if (!ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, fs.alphaMode, fs.alphaScale, fs.alphaFromFactor)) {
         return plan;
     }
+    fs.factor = Unpack(ps.textureFactor);
     bool magLinear, minLinear;
     if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
     plan.filterPerTriangle = st.sampler.needsLod;

@@ -53,6 +53,8 @@ struct PixelState {
     // Stage 0 as the textured fast span reads it, filled when it is planned.
     struct FastStage {
         int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
+        bool colourFromFactor = false, alphaFromFactor = false;  // TFACTOR instead of diffuse
+        Rgba factor;
         const SurfaceView* surface = nullptr;
     } fastStage;
 };

@@ -176,6 +176,26 @@ TEST(FastPaths, MagnifiedQuadsFilterWithTheMagnificationFilter) {
     }
 }
 
+TEST(FastPaths, TintByTheTextureFactorMatches) {
+    // The tinted picture: texture times TFACTOR in colour and alpha.
+    BothPaths guard;
+    for (bool blend : {false, true})
+        for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+            Sequence seq{77};
+            const Texture tex = MakeTexture(D3DFMT_A4R4G4B4, seq);
+            Config cfg{D3DFMT_A4R4G4B4, filter, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+                       D3DTADDRESS_CLAMP};
+            StateBlock s = StatesFor(cfg);
+            s.stage[0][D3DTSS_COLORARG2] = D3DTA_TFACTOR;
+            s.stage[0][D3DTSS_ALPHAARG2] = D3DTA_TFACTOR;
+            s.render[D3DRS_TEXTUREFACTOR] = 0x80C08040u;
+            SetFastPathsEnabled(true);
+            ASSERT_EQ(PlannedKind(s, &tex, D3DFMT_X8R8G8B8), FastKind::kTextured);
+            for (bool flat : {true, false})
+                EXPECT_EQ(Render(cfg, s, &tex, true, flat), Render(cfg, s, &tex, false, flat)) << blend << filter;
+        }
+}
+
 TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     BothPaths guard;
     for (bool blend : {false, true})
@@ -286,9 +306,12 @@ TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
     StateBlock twoStages = s;
     twoStages.stage[1][D3DTSS_COLOROP] = D3DTOP_ADD;
     EXPECT_EQ(PlannedKind(twoStages, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
-    StateBlock factor = s;
-    factor.stage[0][D3DTSS_COLORARG2] = D3DTA_TFACTOR;
-    EXPECT_EQ(PlannedKind(factor, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock specular = s;
+    specular.stage[0][D3DTSS_COLORARG2] = D3DTA_SPECULAR;
+    EXPECT_EQ(PlannedKind(specular, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock complement = s;
+    complement.stage[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
+    EXPECT_EQ(PlannedKind(complement, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
     SetFastPathsEnabled(false);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
     SetFastPathsEnabled(true);
