@@ -4,8 +4,12 @@
 #include "d3d9/raster/FastSpans.h"
 
 #include <atomic>
+#include <cmath>
 
 #include "d3d9/raster/TexelFormats.h"
+
+// Per-pixel helpers must inline into the span loops.
+#define LUMIVA_HOT inline __attribute__((always_inline))
 
 namespace raster {
 
@@ -54,8 +58,6 @@ bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale
         default: return false;
     }
 }
-
-#define LUMIVA_HOT inline __attribute__((always_inline))
 
 LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
     if (mode == kTextureOnly) return t;
@@ -129,6 +131,28 @@ struct SpanCoordinates {
         const int32_t limit = int32_t(size) * 256;
         return a >= 0 && b >= 0 && a < limit && b < limit;
     }
+
+    // Integer stepping that reproduces At exactly: when the plane's row value
+    // and slope are whole multiples of 2^-24 (sprites: texel-aligned quads of
+    // power-of-two textures) every double operation of At is exact, so
+    // At(x) == (start + step * (x - x0)) >> 16. False when that cannot be shown.
+    bool ExactSteps(int x0, int x1, int64_t& start, int64_t& step) const {
+        constexpr double kScale = 16777216.0;  // 2^24
+        const double a = (constant ? c : row) * kScale, b = constant ? 0.0 : dx * kScale;
+        if (!(std::fabs(a) < 1099511627776.0) || !(std::fabs(b) < 1073741824.0) || size > 8192.0) return false;
+        if (x0 < 0 || x1 > 16384) return false;  // |B x| below 2^44
+        const int64_t A = int64_t(a), B = int64_t(b);
+        if (double(A) != a || double(B) != b) return false;
+        // (A + B x) * size stays below 2^45 at both ends, hence between them:
+        // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
+        const int64_t w = int64_t(size);
+        const int64_t first = A + B * x0, last = A + B * (x1 - 1);
+        const int64_t limit = (int64_t(1) << 45) / w;
+        if (first >= limit || first <= -limit || last >= limit || last <= -limit) return false;
+        start = first * w + 32768;
+        step = B * w;
+        return true;
+    }
 };
 
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
@@ -169,6 +193,26 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         StorePixel<Blend, XTarget>(row + x, (a << 24) | colour);
     };
 
+    int64_t uStart, uStep, vStart, vStep;
+    if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
+        for (int x = x0; x < x1; ++x) {
+            const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
+            uStart += uStep;
+            vStart += vStep;
+            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
+                if (fx | fyy) {
+                    const int tx = fu >> 8, ty = fv >> 8;
+                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
+                }
+            }
+            shadeAndStore(x, texel);
+        }
+        return;
+    }
     if (inside) {
         // No addressing and no negative coordinates: the sampler's arithmetic
         // without its range handling.

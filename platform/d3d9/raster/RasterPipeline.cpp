@@ -11,6 +11,7 @@
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
 #include "d3d9/raster/Rasterizer.h"
+#include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/VertexProcessing.h"
 
 namespace raster {
@@ -72,8 +73,6 @@ public:
     }
 
 private:
-    static uint32_t Load32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-    static uint32_t Load16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
     const DrawCommand& draw_;
 };
 
