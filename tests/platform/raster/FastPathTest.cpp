@@ -196,6 +196,40 @@ TEST(FastPaths, TintByTheTextureFactorMatches) {
         }
 }
 
+// Sprites as the picture renderers place them: whole-texel windows of
+// power-of-two textures, shifted half a pixel, some cut by the target edge.
+TEST(FastPaths, TexelAlignedSpritesMatchTheGeneralPath) {
+    BothPaths guard;
+    for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+        for (bool blend : {false, true}) {
+            Sequence seq{uint32_t(filter * 10 + blend)};
+            std::vector<uint32_t> texels(16 * 16);
+            for (uint32_t& t : texels) t = seq.Next() * 2654435761u;
+            const Texture tex = Texture::Argb(16, 16, texels);
+            Config cfg{D3DFMT_A8R8G8B8, filter, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+                       D3DTADDRESS_CLAMP};
+            const StateBlock s = StatesFor(cfg);
+            std::vector<uint8_t> results[2];
+            for (int fast = 0; fast < 2; ++fast) {
+                SetFastPathsEnabled(fast == 1);
+                Target t(32, 0x80402010u, D3DFMT_X8R8G8B8);
+                Sequence place{5};
+                for (int i = 0; i < 12; ++i) {
+                    const int w = 1 + int(place.Next() % 16), h = 1 + int(place.Next() % 16);
+                    const float x = float(int(place.Next() % 44) - 8) - 0.5f, y = float(int(place.Next() % 44) - 8) - 0.5f;
+                    // Whole texels: a window of w x h texels, also magnified twice.
+                    const float scale = (i % 3 == 0) ? 2.0f : 1.0f;
+                    const float u1 = float(w) / 16.0f, v1 = float(h) / 16.0f;
+                    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+                           Quad(x, y, x + float(w) * scale, y + float(h) * scale, 0xC0FFFFFFu ^ uint32_t(i), 0, 0, u1, v1),
+                           &tex.view);
+                }
+                results[fast] = t.bytes;
+            }
+            EXPECT_EQ(results[1], results[0]) << "filter " << filter << " blend " << blend;
+        }
+}
+
 TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     BothPaths guard;
     for (bool blend : {false, true})
