@@ -1,5 +1,6 @@
 // Alpha test, depth and stencil comparisons, and blending.
 #include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/TexelFormats.h"
 
 namespace raster {
 
@@ -17,6 +18,26 @@ bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
 }
 
 namespace {
+
+uint32_t StencilOperation(uint32_t op, uint32_t value, uint32_t reference, uint32_t maxValue) {
+    switch (op) {
+        case D3DSTENCILOP_ZERO: return 0;
+        case D3DSTENCILOP_REPLACE: return reference & maxValue;
+        case D3DSTENCILOP_INCRSAT: return value < maxValue ? value + 1 : maxValue;
+        case D3DSTENCILOP_DECRSAT: return value > 0 ? value - 1 : 0;
+        case D3DSTENCILOP_INVERT: return ~value & maxValue;
+        case D3DSTENCILOP_INCR: return (value + 1) & maxValue;
+        case D3DSTENCILOP_DECR: return (value - 1) & maxValue;
+        default: return value;  // KEEP
+    }
+}
+
+void ApplyStencil(const PixelState& ps, uint8_t* pixel, uint32_t op, uint32_t value) {
+    const uint32_t maxValue = (1u << StencilBits(ps.depth.format)) - 1;
+    const uint32_t result = StencilOperation(op, value, ps.stencilRef, maxValue);
+    const uint32_t mask = ps.stencilWriteMask & maxValue;
+    WriteStencil(ps.depth.format, pixel, (value & ~mask) | (result & mask));
+}
 
 // Factor for one channel; alpha channel passes isAlpha.
 int32_t BlendFactor(uint32_t factor, int32_t srcChannel, const Rgba& src, int32_t destChannel, const Rgba& dest,
@@ -57,6 +78,25 @@ int32_t BlendChannel(const PixelState& ps, uint32_t srcFactor, uint32_t destFact
 }
 
 }  // namespace
+
+bool StencilAndDepth(const PixelState& ps, uint8_t* depthPixel, uint32_t depth) {
+    if (ps.stencil) {
+        const uint32_t value = ReadStencil(ps.depth.format, depthPixel);
+        if (!CompareFunc(ps.stencilFunc, ps.stencilRef & ps.stencilMask, value & ps.stencilMask)) {
+            ApplyStencil(ps, depthPixel, ps.stencilFail, value);
+            return false;
+        }
+        if (ps.depthTest && !CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) {
+            ApplyStencil(ps, depthPixel, ps.stencilDepthFail, value);
+            return false;
+        }
+        ApplyStencil(ps, depthPixel, ps.stencilPass, value);
+    } else if (ps.depthTest && !CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) {
+        return false;
+    }
+    if (ps.depthTest && ps.depthWrite) WriteDepth(ps.depth.format, depthPixel, depth);
+    return true;
+}
 
 uint32_t BlendPixel(const PixelState& ps, uint32_t source, uint32_t dest) {
     uint32_t srcFactor = ps.srcBlend, destFactor = ps.destBlend;

@@ -99,6 +99,15 @@ bool BuildPixelState(const DrawCommand& draw, PixelState& out) {
     out.depthWrite = st.render[D3DRS_ZWRITEENABLE] != 0;
     out.depthFunc = st.render[D3DRS_ZFUNC];
 
+    out.stencil = st.render[D3DRS_STENCILENABLE] != 0 && out.depth.bits && StencilBits(out.depth.format) > 0;
+    out.stencilFunc = st.render[D3DRS_STENCILFUNC];
+    out.stencilRef = st.render[D3DRS_STENCILREF];
+    out.stencilMask = st.render[D3DRS_STENCILMASK];
+    out.stencilWriteMask = st.render[D3DRS_STENCILWRITEMASK];
+    out.stencilFail = st.render[D3DRS_STENCILFAIL];
+    out.stencilDepthFail = st.render[D3DRS_STENCILZFAIL];
+    out.stencilPass = st.render[D3DRS_STENCILPASS];
+
     out.blend = st.render[D3DRS_ALPHABLENDENABLE] != 0;
     out.srcBlend = st.render[D3DRS_SRCBLEND];
     out.destBlend = st.render[D3DRS_DESTBLEND];

@@ -49,6 +49,14 @@ struct PixelState {
     SurfaceView depth;  // bits null: no depth buffer
 
     uint32_t attributeMask = 0;  // attributes some stage or output reads
+
+    // Stage 0 as the textured fast span reads it, filled when it is planned.
+    struct FastStage {
+        int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
+        bool colourFromFactor = false, alphaFromFactor = false;  // TFACTOR instead of diffuse
+        Rgba factor;
+        const SurfaceView* surface = nullptr;
+    } fastStage;
 };
 
 // Folds the state block into a pixel state. False when the target cannot be
@@ -66,6 +74,11 @@ struct FragmentInputs {
 uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in);
 
 bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference);
+
+// Stencil test, then depth test, with the stencil operations each outcome
+// asks for; writes depth when both pass and depth writes are on. True when
+// the pixel goes on to be written.
+bool StencilAndDepth(const PixelState& ps, uint8_t* depthPixel, uint32_t depth);
 
 // Blends and writes one pixel; source and result as ARGB.
 uint32_t BlendPixel(const PixelState& ps, uint32_t source, uint32_t dest);

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "d3d9/raster/Clipper.h"
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
 #include "d3d9/raster/Rasterizer.h"
+#include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/VertexProcessing.h"
 
 namespace raster {
@@ -23,23 +25,23 @@ public:
     explicit VertexCache(const VertexSetup& setup) : setup_(setup) {}
     const ClipVertex* Get(uint32_t vertex) {
         Entry& e = entries_[vertex & (kSize - 1)];
-        if (!e.filled || e.vertex != vertex) {
-            e.filled = true;
+        if (!e.value || e.vertex != vertex) {
             e.vertex = vertex;
-            e.ok = ProcessVertex(setup_, vertex, e.value);
+            e.value.emplace();
+            e.ok = ProcessVertex(setup_, vertex, *e.value);
             if (e.ok) {
-                for (double c : e.value.pos) e.ok = e.ok && std::isfinite(c);
+                for (double c : e.value->pos) e.ok = e.ok && std::isfinite(c);
             }
         }
-        return e.ok ? &e.value : nullptr;
+        return e.ok ? &*e.value : nullptr;
     }
 
 private:
     static constexpr uint32_t kSize = 16;
     struct Entry {
-        bool filled = false, ok = false;
+        bool ok = false;
         uint32_t vertex = 0;
-        ClipVertex value;
+        std::optional<ClipVertex> value;  // built on first use
     };
     const VertexSetup& setup_;
     Entry entries_[kSize];
@@ -71,8 +73,6 @@ public:
     }
 
 private:
-    static uint32_t Load32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-    static uint32_t Load16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
     const DrawCommand& draw_;
 };
 

@@ -54,7 +54,7 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
     const bool needLod = AnyStageNeedsLod(ps);
     const int bpp = BytesPerPixel(ps.target.format);
     uint8_t* targetRow = ps.target.bits + ptrdiff_t(y) * ps.target.pitch;
-    const bool useDepth = ps.depthTest && ps.depth.bits;
+    const bool useDepth = ps.depthTest;  // only with a depth surface
     const int depthBpp = BytesPerPixel(ps.depth.format);
     uint8_t* depthRow = ps.depth.bits ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
 
@@ -64,7 +64,8 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
         uint32_t depth = 0;
         if (useDepth) {
             depth = QuantizeDepth(ps.depth.format, Plane::At(rows.z, g.z.dx, fx));
-            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) continue;
+            // Without stencil a failing depth test discards the pixel before shading.
+            if (!ps.stencil && !CompareFunc(ps.depthFunc, depth, ReadDepth(ps.depth.format, depthPixel))) continue;
         }
         const double w = g.perspective ? 1.0 / Plane::At(rows.q, g.q.dx, fx) : 1.0;
 
@@ -79,22 +80,26 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
             in.u[set] = IsConstant(g, ua) ? g.attr[ua].c : (g.perspective ? uRow * w : uRow);
             in.v[set] = IsConstant(g, va) ? g.attr[va].c : (g.perspective ? vRow * w : vRow);
             if (needLod) {
+                // d(A/Q) = (dA - (A/Q) dQ) / Q with Q = 1 / w; constants do not change.
+                auto slope = [&](int a, double value, double dA, double dQ) {
+                    if (IsConstant(g, a)) return 0.0;
+                    return g.perspective ? (dA - value * dQ) * w : dA;
+                };
                 TexelDerivatives& d = in.derivatives[set];
-                if (g.perspective) {
-                    // d(U/Q) = (dU - (U/Q) dQ) / Q, with Q = 1 / w.
-                    d.dudx = (g.attr[ua].dx - in.u[set] * g.q.dx) * w;
-                    d.dudy = (g.attr[ua].dy - in.u[set] * g.q.dy) * w;
-                    d.dvdx = (g.attr[va].dx - in.v[set] * g.q.dx) * w;
-                    d.dvdy = (g.attr[va].dy - in.v[set] * g.q.dy) * w;
-                } else {
-                    d = TexelDerivatives{g.attr[ua].dx, g.attr[va].dx, g.attr[ua].dy, g.attr[va].dy};
-                }
+                d.dudx = slope(ua, in.u[set], g.attr[ua].dx, g.q.dx);
+                d.dudy = slope(ua, in.u[set], g.attr[ua].dy, g.q.dy);
+                d.dvdx = slope(va, in.v[set], g.attr[va].dx, g.q.dx);
+                d.dvdy = slope(va, in.v[set], g.attr[va].dy, g.q.dy);
             }
         }
 
         uint32_t colour = CombineStages(ps, in);
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
-        if (useDepth && ps.depthWrite) WriteDepth(ps.depth.format, depthPixel, depth);
+        if (ps.stencil) {
+            if (!StencilAndDepth(ps, depthPixel, depth)) continue;
+        } else if (useDepth && ps.depthWrite) {
+            WriteDepth(ps.depth.format, depthPixel, depth);
+        }
         uint8_t* pixel = targetRow + x * bpp;
         if (ps.blend) colour = BlendPixel(ps, colour, ReadPixel(ps.target.format, pixel));
         MergeColorWrite(ps, pixel, colour);

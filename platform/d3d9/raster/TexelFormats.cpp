@@ -197,7 +197,7 @@ uint32_t QuantizeDepth(D3DFORMAT format, double z) {
     const double scale = double(DepthMax(format));
     if (!(z > 0.0)) return 0;  // also NaN
     if (z >= 1.0) return DepthMax(format);
-    return uint32_t(std::floor(z * scale + 0.5));
+    return uint32_t(z * scale + 0.5);  // positive: truncation is the floor
 }
 
 uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p) {
@@ -223,6 +223,33 @@ void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth) {
         case D3DFMT_D24X8:
         case D3DFMT_D24X4S4: Store32(p, (depth << 8) | (Load32(p) & 0xFF)); break;
         case D3DFMT_D32: Store32(p, depth); break;
+        default: break;
+    }
+}
+
+int StencilBits(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D24S8: return 8;
+        case D3DFMT_D24X4S4: return 4;
+        case D3DFMT_D15S1: return 1;
+        default: return 0;
+    }
+}
+
+uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_D24S8: return p[0];
+        case D3DFMT_D24X4S4: return p[0] & 0x0F;
+        case D3DFMT_D15S1: return p[0] & 1;
+        default: return 0;
+    }
+}
+
+void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil) {
+    switch (format) {
+        case D3DFMT_D24S8: p[0] = uint8_t(stencil); break;
+        case D3DFMT_D24X4S4: p[0] = uint8_t((p[0] & 0xF0) | (stencil & 0x0F)); break;
+        case D3DFMT_D15S1: p[0] = uint8_t((p[0] & 0xFE) | (stencil & 1)); break;
         default: break;
     }
 }

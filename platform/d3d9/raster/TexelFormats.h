@@ -93,4 +93,9 @@ uint32_t QuantizeDepth(D3DFORMAT format, double z);
 uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p);
 void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth);
 
+// Stencil bits of a depth format (0 without stencil) and their values.
+int StencilBits(D3DFORMAT format);
+uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p);
+void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil);
+
 }  // namespace raster

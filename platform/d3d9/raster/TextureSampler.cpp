@@ -12,6 +12,14 @@ double LevelOfDetail(const TexelDerivatives& d) {
     return 0.5 * std::log2(rho2);
 }
 
+double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives) {
+    const SurfaceView& top = s.texture->levels[0];
+    const double w = double(top.width), h = double(top.height);
+    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
+                                  derivatives.dvdy * h};
+    return LevelOfDetail(texels) + s.lodBias;
+}
+
 namespace {
 
 uint32_t FilterLevel(const SamplerSetup& s, int level, uint32_t filter, double u, double v) {
@@ -27,11 +35,7 @@ uint32_t SampleTexture(const SamplerSetup& s, double u, double v, const TexelDer
     const int base = std::min(s.baseLevel, lastLevel);
     if (!s.needsLod) return FilterLevel(s, base, s.magFilter, u, v);
 
-    const SurfaceView& top = s.texture->levels[0];
-    const double w = double(top.width), h = double(top.height);
-    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
-                                  derivatives.dvdy * h};
-    const double lod = LevelOfDetail(texels) + s.lodBias;
+    const double lod = SamplerLod(s, derivatives);
     if (lod <= 0.0) return FilterLevel(s, base, s.magFilter, u, v);
     if (s.mipFilter == D3DTEXF_NONE || base == lastLevel) return FilterLevel(s, base, s.minFilter, u, v);
     if (s.mipFilter == D3DTEXF_POINT) {

@@ -102,6 +102,15 @@ struct TexelDerivatives {
 
 double LevelOfDetail(const TexelDerivatives& d);
 
+// The sampler's level of detail (bias included) for coordinate derivatives.
+double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives);
+
+// Whether the level of detail can only switch between the magnification and
+// minification filters on one level (one level, or no mip filter).
+inline bool LodPicksFilterOnly(const SamplerSetup& s) {
+    return s.texture->levelCount == 1 || s.mipFilter == D3DTEXF_NONE;
+}
+
 // Full sample: level selection, then filtering. A stage without a texture
 // never gets here.
 uint32_t SampleTexture(const SamplerSetup& s, double u, double v, const TexelDerivatives& derivatives);

@@ -26,19 +26,71 @@ Edge MakeEdge(int64_t xa, int64_t ya, int64_t xb, int64_t yb) {
     return e;
 }
 
-// Narrows [xMin, xMax) to the pixels of row py inside the edge.
-void ClampToEdge(const Edge& e, int64_t py, int64_t& xMin, int64_t& xMax) {
-    // E(px) = dx * (py - y0) - dy * (px - x0) in sub-pixel units, inside when E + bias > 0.
-    const int64_t k = e.dx * (py - e.y0) + e.dy * e.x0 + e.bias;
-    const int64_t d = e.dy * int64_t(kSubpixelScale);
-    if (d > 0) {
-        xMax = std::min(xMax, FloorDiv(k - 1, d) + 1);
-    } else if (d < 0) {
-        xMin = std::max(xMin, FloorDiv(-k, -d) + 1);
-    } else if (k <= 0) {
-        xMax = xMin;
+// The pixel bound one edge puts on each row, stepped row by row with an
+// exact quotient and remainder instead of a division per row.
+//
+// E(px) = dx * (py - y0) - dy * (px - x0) in sub-pixel units; a pixel is
+// inside when E + bias > 0. With k = dx * (py - y0) + dy * x0 + bias and
+// d = dy * 256 that is k - d * px > 0: px < k / d for d > 0 (a right
+// bound), px > -k / -d for d < 0 (a left bound).
+class EdgeStepper {
+public:
+    EdgeStepper(const Edge& e, int64_t firstRow) {
+        const int64_t s = int64_t(kSubpixelScale);
+        const int64_t d = e.dy * s;
+        const int64_t k = e.dx * (firstRow * s - e.y0) + e.dy * e.x0 + e.bias;
+        const int64_t step = e.dx * s;  // k grows by this per row
+        if (d > 0) {
+            kind_ = kRight;
+            Start(k - 1, step, d);
+        } else if (d < 0) {
+            kind_ = kLeft;
+            Start(-k, -step, -d);
+        } else {
+            kind_ = kFlat;
+            k_ = k;
+            step_ = step;
+        }
     }
-}
+
+    // Narrows [xMin, xMax) for the current row.
+    void Clamp(int64_t& xMin, int64_t& xMax) const {
+        switch (kind_) {
+            case kRight: xMax = std::min(xMax, q_ + 1); break;
+            case kLeft: xMin = std::max(xMin, q_ + 1); break;
+            case kFlat:
+                if (k_ <= 0) xMax = xMin;
+                break;
+        }
+    }
+
+    void NextRow() {
+        if (kind_ == kFlat) {
+            k_ += step_;
+            return;
+        }
+        q_ += dq_;
+        r_ += dr_;
+        if (r_ >= den_) {
+            r_ -= den_;
+            ++q_;
+        }
+    }
+
+private:
+    // q and r of numerator / den (floor division), and their per-row steps.
+    void Start(int64_t numerator, int64_t step, int64_t den) {
+        den_ = den;
+        q_ = FloorDiv(numerator, den);
+        r_ = numerator - q_ * den;
+        dq_ = FloorDiv(step, den);
+        dr_ = step - dq_ * den;
+    }
+
+    enum Kind { kRight, kLeft, kFlat } kind_;
+    int64_t q_ = 0, r_ = 0, dq_ = 0, dr_ = 0, den_ = 1;
+    int64_t k_ = 0, step_ = 0;
+};
 
 Plane MakePlane(double a0, double a1, double a2, double x0, double y0, double ex1, double ey1, double ex2,
                 double ey2, double invArea) {
@@ -109,9 +161,13 @@ void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const 
     }
 
     const SpanFn span = SelectSpan(ctx, g);
+    EdgeStepper steppers[3] = {EdgeStepper(edges[0], top), EdgeStepper(edges[1], top), EdgeStepper(edges[2], top)};
     for (int64_t py = top; py < bottom; ++py) {
         int64_t xMin = left, xMax = right;
-        for (const Edge& e : edges) ClampToEdge(e, py * s, xMin, xMax);
+        for (EdgeStepper& e : steppers) {
+            e.Clamp(xMin, xMax);
+            e.NextRow();
+        }
         if (xMin < xMax) span(*ctx.pixels, g, int(py), int(xMin), int(xMax));
     }
 }

@@ -63,13 +63,14 @@ bool LayoutFromFvf(uint32_t fvf, VertexLayout& layout) {
         case D3DFVF_XYZB5: {
             Place(layout.position, 0, 0, D3DDECLTYPE_FLOAT3);
             offset = 12;
-            int betas = int((position - D3DFVF_XYZ) / 2);
+            const int betas = int((position - D3DFVF_XYZRHW) / 2);  // XYZB1 = 0x006 ... XYZB5 = 0x00E
             const bool lastIsIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
-            int weights = lastIsIndices ? betas - 1 : betas;
-            if (weights > 4) return false;
+            const int weights = lastIsIndices ? betas - 1 : betas;
             if (weights > 0) {
-                Place(layout.blendWeights, 0, offset, FloatType(weights));
-                layout.weightCount = weights;
+                // Blending reads at most three weights; a fifth beta only takes room.
+                const int read = weights < 4 ? weights : 4;
+                Place(layout.blendWeights, 0, offset, FloatType(read));
+                layout.weightCount = read;
                 offset += 4 * uint32_t(weights);
             }
             if (lastIsIndices) {

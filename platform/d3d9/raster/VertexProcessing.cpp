@@ -189,6 +189,7 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
         sc.transform = ToDouble(st.texture[s]);
         if (sc.generate) out.needsCameraSpace = true;
     }
+    if (out.pretransformed) return true;  // no transforms or lighting
     for (int i = 0; i < kMaxBlendMatrices; ++i) out.world[i] = ToDouble(st.world[i]);
     out.palette = st.worldPalette;
     out.paletteCount = st.worldPaletteCount;

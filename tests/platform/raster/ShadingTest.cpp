@@ -455,3 +455,65 @@ TEST(Shading, ColourWriteMaskKeepsChannels) {
 
 }  // namespace
 }  // namespace rastertest
+
+namespace rastertest {
+namespace {
+
+TEST(Shading, StencilMasksLaterDrawsOnlyWhenEnabled) {
+    Surface depth(D3DFMT_D24S8, 16, 16, 4);  // depth 0, stencil 0
+    StateBlock s = States2D();
+    s.render[D3DRS_STENCILENABLE] = 1;
+    s.render[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
+    s.render[D3DRS_STENCILPASS] = D3DSTENCILOP_REPLACE;
+    s.render[D3DRS_STENCILREF] = 5;
+    Target t;
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 8, 16, 0xFFFF0000), nullptr, depth.view);
+    EXPECT_EQ(depth.bytes[size_t(3 * depth.view.pitch + 2 * 4)], 5);  // stencil of (2, 3)
+    EXPECT_EQ(depth.bytes[size_t(3 * depth.view.pitch + 12 * 4)], 0);
+
+    s.render[D3DRS_STENCILFUNC] = D3DCMP_EQUAL;
+    s.render[D3DRS_STENCILPASS] = D3DSTENCILOP_INCRSAT;
+    s.render[D3DRS_STENCILFAIL] = D3DSTENCILOP_INVERT;
+    s.render[D3DRS_STENCILWRITEMASK] = 0x0F;
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 16, 16, 0xFF00FF00), nullptr, depth.view);
+    EXPECT_EQ(t.At(2, 3), 0xFF00FF00u);
+    EXPECT_EQ(t.At(12, 3), 0xFF000000u);
+    EXPECT_EQ(depth.bytes[size_t(3 * depth.view.pitch + 2 * 4)], 6);     // incremented
+    EXPECT_EQ(depth.bytes[size_t(3 * depth.view.pitch + 12 * 4)], 0x0F);  // inverted under the write mask
+
+    s.render[D3DRS_STENCILENABLE] = 0;
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 16, 16, 0xFF0000FF), nullptr, depth.view);
+    EXPECT_EQ(t.At(12, 3), 0xFF0000FFu);
+    EXPECT_EQ(depth.bytes[size_t(3 * depth.view.pitch + 12 * 4)], 0x0F);
+}
+
+TEST(Shading, StencilDepthFailAndAlphaTestRejection) {
+    Surface depth(D3DFMT_D24S8, 16, 16, 4);
+    for (size_t i = 0; i < depth.bytes.size(); i += 4) depth.bytes[i + 3] = 0x40;  // depth 0x40xxxx, stencil 0
+    StateBlock s = States2D();
+    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+    s.render[D3DRS_ZFUNC] = D3DCMP_LESS;
+    s.render[D3DRS_STENCILENABLE] = 1;
+    s.render[D3DRS_STENCILZFAIL] = D3DSTENCILOP_REPLACE;
+    s.render[D3DRS_STENCILPASS] = D3DSTENCILOP_INCR;
+    s.render[D3DRS_STENCILREF] = 9;
+    Target t;
+    // z 0.5 lies behind the stored 0.25: depth fails, stencil takes REPLACE.
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1, 0.5f), nullptr,
+           depth.view);
+    EXPECT_EQ(depth.bytes[0], 9);
+    EXPECT_EQ(t.At(1, 1), 0xFF000000u);
+    // In front: passes, INCR.
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1, 0.0f), nullptr,
+           depth.view);
+    EXPECT_EQ(depth.bytes[0], 10);
+    // An alpha-test reject leaves stencil and depth alone.
+    s.render[D3DRS_ALPHATESTENABLE] = 1;
+    s.render[D3DRS_ALPHAFUNC] = D3DCMP_NEVER;
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1, 0.0f), nullptr,
+           depth.view);
+    EXPECT_EQ(depth.bytes[0], 10);
+}
+
+}  // namespace
+}  // namespace rastertest
