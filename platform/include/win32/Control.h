@@ -32,9 +32,10 @@ uint64_t ClockMilliseconds();
 uint64_t ClockMicroseconds();
 // Threads now blocked in WaitFor*Object(s) with a time-out other than 0.
 int BlockedWaiters();
-// Returns once at least count threads are blocked in such waits, so a test
-// can advance the manual clock knowing the waiters have their deadlines.
-// Event-driven (no polling); gives up after timeoutMs of real time.
+// Returns once exactly count threads are blocked in such waits, so a test
+// can advance the manual clock knowing the waiters have their deadlines, or
+// see that a released waiter has left. Event-driven, no polling; false
+// after timeoutMs of real time.
 bool WaitForBlockedWaiters(int count, uint64_t timeoutMs = 10000);
 
 // --- Random source ---
