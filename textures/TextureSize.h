@@ -1,0 +1,9 @@
+// Texture sides the pictures use: powers of two from 8 to 1024.
+#pragma once
+
+constexpr int kMinTextureSide = 8;
+constexpr int kMaxTextureSide = 1024;
+
+// The smallest of 8, 16, ..., 1024 that is at least n; 0 when n is below 0
+// or above 1024.
+int RoundUpTextureSize(int n);
