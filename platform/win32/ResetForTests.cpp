@@ -3,6 +3,7 @@
 #include "DebugOutput.h"
 #include "MessageBox.h"
 #include "ProcessExit.h"
+#include "ProcessScheduling.h"
 #include "Random.h"
 #include "SystemFacts.h"
 #include "Waits.h"
@@ -20,6 +21,7 @@ void ResetForTests() {
     detail::ResetWaits();
     detail::ResetDebugOutput();
     detail::ResetSystemFacts();
+    detail::ResetProcessScheduling();
 }
 
 }  // namespace lumiva::win32

@@ -37,10 +37,10 @@ struct ThreadObject : detail::KernelObject {
         bool done;
         {
             std::lock_guard lock(detail::KernelLock());
-            done = finished;
+            done = returned;
         }
-        // A finished thread is joined so nothing is left behind; a running
-        // one goes on without a handle, as on the platform.
+        // A thread whose routine is over is joined so nothing is left
+        // behind; a running one goes on without a handle, as on the platform.
         if (done && thread.get_id() != std::this_thread::get_id() && thread.joinable())
             thread.join();
         else if (thread.joinable())
@@ -51,14 +51,16 @@ struct ThreadObject : detail::KernelObject {
     DWORD id = 0;
     // Guarded by KernelLock().
     DWORD suspendCount = 0;
-    bool finished = false;
+    bool finished = false;  // the handle is signalled
+    bool returned = false;  // the routine is over (or never ran)
     DWORD exitCode = STILL_ACTIVE;
     int priority = THREAD_PRIORITY_NORMAL;
 };
 
-void Finish(ThreadObject& self, DWORD code) {
+void Finish(ThreadObject& self, DWORD code, bool routineOver) {
     {
         std::lock_guard lock(detail::KernelLock());
+        if (routineOver) self.returned = true;
         if (self.finished) return;  // terminated from outside already
         self.finished = true;
         self.exitCode = code;
@@ -72,7 +74,10 @@ void RunThread(std::shared_ptr<ThreadObject> self, Routine routine) {
     {
         std::unique_lock lock(detail::KernelLock());
         detail::KernelChanged().wait(lock, [&] { return self->suspendCount == 0 || self->finished; });
-        if (self->finished) return;
+        if (self->finished) {
+            self->returned = true;  // terminated before it ever ran
+            return;
+        }
     }
     DWORD code;
     try {
@@ -80,7 +85,7 @@ void RunThread(std::shared_ptr<ThreadObject> self, Routine routine) {
     } catch (const ThreadExit& exit) {
         code = exit.code;
     }
-    Finish(*self, code);
+    Finish(*self, code, true);
 }
 
 HANDLE StartThread(Routine routine, DWORD flags, DWORD* threadId) {
@@ -165,7 +170,7 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
             return FALSE;
         }
     }
-    lumiva::win32::Finish(*self, exitCode);
+    lumiva::win32::Finish(*self, exitCode, false);
     return TRUE;
 }
 

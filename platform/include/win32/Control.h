@@ -14,8 +14,9 @@ namespace lumiva::win32 {
 
 // Everything below back to its default: system clock, default random source
 // seeded with 1, 1024x768 desktop without windows, machine facts from the
-// system, no records, default fatal hook, stderr for logs. Kernel objects
-// stay: threads keep running and their handles stay valid.
+// system, normal priority on all processors, no records, default fatal
+// hook, stderr for logs. Kernel objects stay: threads keep running and
+// their handles stay valid.
 void ResetForTests();
 
 // --- Clock ---

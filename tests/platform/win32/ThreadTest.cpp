@@ -121,14 +121,32 @@ TEST_F(ThreadTest, WaitForAnyThreadOrEvent) {
 
 TEST_F(ThreadTest, TerminateThreadSignalsAtOnceWithTheGivenCode) {
     Gate gate;
-    HANDLE thread = CreateThread(nullptr, 0, WaitForGateThenReturn42, &gate, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, WaitForGateThenReturn42, &gate, CREATE_SUSPENDED, nullptr);
     ASSERT_TRUE(TerminateThread(thread, 3));
     EXPECT_EQ(WaitForSingleObject(thread, 0), DWORD(WAIT_OBJECT_0));
-    SetEvent(gate.go);  // let the routine end; its 42 is ignored
+    ResumeThread(thread);  // a terminated thread never runs its routine
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(code, 3u);
     CloseHandle(thread);
+    EXPECT_EQ(gate.runs.load(), 0);
+}
+
+TEST_F(ThreadTest, ClosingATerminatedButStillRunningThreadDoesNotBlock) {
+    auto gate = std::make_shared<Gate>();
+    auto* keep = new std::shared_ptr<Gate>(gate);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            std::unique_ptr<std::shared_ptr<Gate>> g(static_cast<std::shared_ptr<Gate>*>(p));
+            ++(*g)->runs;
+            WaitForSingleObject((*g)->go, INFINITE);
+            return 42;
+        },
+        keep, 0, nullptr);
+    ASSERT_TRUE(TerminateThread(thread, 9));
+    EXPECT_TRUE(CloseHandle(thread)) << "returns although the routine may still wait";
+    SetEvent(gate->go);
 }
 
 TEST_F(ThreadTest, PrioritiesAreRecorded) {
@@ -153,6 +171,36 @@ TEST_F(ThreadTest, BadThreadHandlesFail) {
     EXPECT_EQ(ResumeThread(e), DWORD(-1));
     EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
     CloseHandle(e);
+}
+
+}  // namespace
+
+namespace {
+
+using ProcessSchedulingTest = Win32Test;
+
+TEST_F(ProcessSchedulingTest, PriorityClassAndAffinityRoundTripAndReset) {
+    HANDLE self = GetCurrentProcess();
+    EXPECT_EQ(GetPriorityClass(self), DWORD(NORMAL_PRIORITY_CLASS));
+    DWORD_PTR processMask = 0, systemMask = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(self, &processMask, &systemMask));
+    EXPECT_NE(systemMask, DWORD_PTR(0));
+    EXPECT_EQ(processMask, systemMask);
+
+    ASSERT_TRUE(SetPriorityClass(self, REALTIME_PRIORITY_CLASS));
+    ASSERT_TRUE(SetProcessAffinityMask(self, 1));
+    EXPECT_EQ(GetPriorityClass(self), DWORD(REALTIME_PRIORITY_CLASS));
+    GetProcessAffinityMask(self, &processMask, &systemMask);
+    EXPECT_EQ(processMask, DWORD_PTR(1));
+
+    EXPECT_FALSE(SetProcessAffinityMask(self, 0));
+    EXPECT_FALSE(SetPriorityClass(self, 0x12345));
+    EXPECT_FALSE(SetPriorityClass(reinterpret_cast<HANDLE>(0x40), NORMAL_PRIORITY_CLASS));
+
+    lumiva::win32::ResetForTests();
+    EXPECT_EQ(GetPriorityClass(self), DWORD(NORMAL_PRIORITY_CLASS));
+    GetProcessAffinityMask(self, &processMask, &systemMask);
+    EXPECT_EQ(processMask, systemMask);
 }
 
 }  // namespace
