@@ -22,9 +22,7 @@ int JpegMaskFor(D3DFORMAT format) {
     return format == D3DFMT_X1R5G5B5 || format == D3DFMT_A1R5G5B5 ? JPEG_MASK_555 : JPEG_MASK_565;
 }
 
-bool IsFourBytesPerPixel(D3DFORMAT format) {
-    return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8;
-}
+bool IsFourBytesPerPixel(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
 
 void CopyPixelRows(const QivImageContent* image, const D3DLOCKED_RECT& locked, D3DFORMAT format) {
     const uint16_t* source = image->Pixels();
@@ -95,8 +93,7 @@ bool KJpgImage::CreateDefaultTexture(D3DFORMAT format) {
     HRESULT hr = CreatePictureTexture([&] {
         UINT before = device->GetAvailableTextureMem();
         HRESULT result = device->CreateTexture(UINT(tile.textureWidth), UINT(tile.textureHeight), 1,
-                                               D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &tile.texture,
-                                               nullptr);
+                                               D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &tile.texture, nullptr);
         UINT after = device->GetAvailableTextureMem();
         cost = before > after ? before - after : 0;
         return result;
@@ -153,8 +150,7 @@ bool KJpgImage::LoadJpeg(const char* name) {
 }
 
 bool KJpgImage::Create(const char* name, int width, int height, int type, bool withSystemCopy) {
-    if (!name || !*name || width < 0 || height < 0 || width > kMaxTextureSide || height > kMaxTextureSide)
-        return false;
+    if (!name || !*name || width < 0 || height < 0 || width > kMaxTextureSide || height > kMaxTextureSide) return false;
     D3DFORMAT format;
     if (type == kImageJpeg)
         format = picture_services::PictureTextureFormat();

@@ -154,8 +154,8 @@ bool KSprImage::OpenPacked(const SprHeaderFields& fields) {
     m_packedFrames.resize(m_frameCount);
     m_frameCosts.assign(m_frameCount, 0);
     for (int f = 0; f < m_frameCount; ++f) {
-        if (const char* why =
-                ReadPackedSprFrame(records.data() + size_t(f) * SPR_PACKED_FRAME_SIZE, m_file.Size(), &m_packedFrames[f])) {
+        if (const char* why = ReadPackedSprFrame(records.data() + size_t(f) * SPR_PACKED_FRAME_SIZE, m_file.Size(),
+                                                 &m_packedFrames[f])) {
             g_DebugLog("[Pictures]packed frame %d: %s", f, why);
             return false;
         }
@@ -186,8 +186,7 @@ void KSprImage::ReadPalette(const SprHeaderFields& fields) {
 
 bool KSprImage::ReadFramesFromStream() {
     std::vector<uint8_t> table(size_t(m_frameCount) * SPR_TABLE_ENTRY_SIZE);
-    if (lumiva::textures::SprFrameTableReadFails() ||
-        m_file.Read(table.data(), uint32_t(table.size())) != table.size())
+    if (lumiva::textures::SprFrameTableReadFails() || m_file.Read(table.data(), uint32_t(table.size())) != table.size())
         return false;
     for (int f = 0; f < m_frameCount; ++f) {
         KSprFrame& record = m_frames[f];
@@ -299,11 +298,10 @@ bool KSprImage::TileAt(int frame, int tile, TileView* view) const {
     } else {
         const KSprTile& t = m_frames[frame].tiles[tile];
         *view = {uint16_t(t.textureWidth), uint16_t(t.textureHeight), uint16_t(t.x), uint16_t(t.y),
-                 uint16_t(t.width), uint16_t(t.height), t.texture};
+                 uint16_t(t.width),        uint16_t(t.height),        t.texture};
     }
     return true;
 }
-
 
 int KSprImage::GetTileCount(int frame) const {
     if (!HasFrame(frame)) return 0;
@@ -328,9 +326,9 @@ TILE_GETTER(GetTileWidth, width)
 TILE_GETTER(GetTileHeight, height)
 #undef TILE_GETTER
 
-#define FRAME_GETTER(Name, field)                                              \
-    uint16_t KSprImage::Name(int frame) const {                                \
-        if (!HasFrame(frame)) return 0;                                        \
+#define FRAME_GETTER(Name, field)                                                        \
+    uint16_t KSprImage::Name(int frame) const {                                          \
+        if (!HasFrame(frame)) return 0;                                                  \
         return m_packed ? m_packedFrames[frame].field : uint16_t(m_frames[frame].field); \
     }
 FRAME_GETTER(GetFrameOffsetX, offsetX)
@@ -339,9 +337,7 @@ FRAME_GETTER(GetFrameWidth, width)
 FRAME_GETTER(GetFrameHeight, height)
 #undef FRAME_GETTER
 
-const uint8_t* KSprImage::GetRleFrameData() const {
-    return m_packed || m_frames.empty() ? nullptr : m_frames[0].data;
-}
+const uint8_t* KSprImage::GetRleFrameData() const { return m_packed || m_frames.empty() ? nullptr : m_frames[0].data; }
 
 const uint16_t* KSprImage::GetPalette16() const {
     return m_packed || m_palette16.empty() ? nullptr : m_palette16.data();

@@ -111,8 +111,8 @@ private:
     std::vector<uint32_t> m_palette32;
     std::vector<uint16_t> m_palette16;
     int32_t m_frameCount = 1;
-    SPRHEAD* m_header = nullptr;          // memory mode only
-    uint8_t* m_frameTable = nullptr;      // inside m_header
+    SPRHEAD* m_header = nullptr;      // memory mode only
+    uint8_t* m_frameTable = nullptr;  // inside m_header
     std::vector<KSprFrame> m_frames;
     bool m_packed = false;
     bool m_dxt5 = false;

@@ -1,15 +1,14 @@
-// STAND-IN, see PictureServices.h.
 #include "textures/PictureServices.h"
 
 #include <utility>
+
+#include "shell/D3DDevice.h"
+#include "shell/VideoPolicy.h"
 
 namespace picture_services {
 namespace {
 
 struct Services {
-    IDirect3DDevice9* device = nullptr;
-    D3DFORMAT pictureFormat = D3DFMT_X8R8G8B8;
-    bool dxt = false;
     std::function<void()> purgeIdle;
     std::function<void()> purgeAll;
     std::function<bool()> shrinkGround;
@@ -22,9 +21,11 @@ Services& State() {
 
 }  // namespace
 
-IDirect3DDevice9* Device() { return State().device; }
-D3DFORMAT PictureTextureFormat() { return State().pictureFormat; }
-bool DxtSupported() { return State().dxt; }
+IDirect3DDevice9* Device() { return g_D3DDevice.device; }
+D3DFORMAT PictureTextureFormat() { return g_PictureTextureFormat; }
+bool DxtSupported() { return g_VideoPolicy.SupportDXT != 0; }
+
+// STAND-INS below until the image cache and the shell exist.
 
 void PurgeIdle() {
     if (State().purgeIdle) State().purgeIdle();
@@ -43,9 +44,6 @@ D3DCOLOR Color565To8888(uint16_t colour) {
     return 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
 }
 
-void SetDevice(IDirect3DDevice9* device) { State().device = device; }
-void SetPictureTextureFormat(D3DFORMAT format) { State().pictureFormat = format; }
-void SetDxtSupported(bool supported) { State().dxt = supported; }
 void SetPurgeIdle(std::function<void()> purge) { State().purgeIdle = std::move(purge); }
 void SetPurgeAll(std::function<void()> purge) { State().purgeAll = std::move(purge); }
 void SetShrinkGroundPictures(std::function<bool()> shrink) { State().shrinkGround = std::move(shrink); }

@@ -1,12 +1,14 @@
 // What the picture objects need from the device wrapper, the drawing shell
 // and the image cache.
 //
-// STAND-IN: the device wrapper (g_D3DDevice, the DXT flag, the picture
-// texture format), the shell (slot 130, Color565To8888) and the image cache
-// (PurgeIdle, PurgeAll) come with later work; until then these bodies do the
-// least that works and tests set them through the setters below. Replace
-// this file (both halves) when those land; nothing else in textures/ reaches
-// them any other way.
+// The device, the DXT flag and the picture texture format come from the
+// device wrapper and its video policy.
+//
+// STAND-IN: the shell's slot 130 and Color565To8888 and the image cache's
+// PurgeIdle and PurgeAll come with later work; until then their bodies do
+// the least that works and tests set them through the setters below. Replace
+// them here when those land; nothing else in textures/ reaches them any
+// other way.
 #pragma once
 
 #include <d3d9.h>
@@ -16,9 +18,10 @@
 
 namespace picture_services {
 
-// The module's device; null before one exists.
+// The module's device (g_D3DDevice); null before one exists.
 IDirect3DDevice9* Device();
-// The format of JPEG and blank picture textures (R5G6B5, else X8R8G8B8).
+// The format of JPEG and blank picture textures (g_PictureTextureFormat:
+// R5G6B5, else X8R8G8B8).
 D3DFORMAT PictureTextureFormat();
 // True when the device takes DXT1 and DXT5 textures.
 bool DxtSupported();
@@ -32,14 +35,10 @@ bool ShrinkGroundPictures();
 D3DCOLOR Color565To8888(uint16_t colour);
 
 // --- Test control of the stand-ins ---
-void SetDevice(IDirect3DDevice9* device);
-void SetPictureTextureFormat(D3DFORMAT format);
-void SetDxtSupported(bool supported);
 void SetPurgeIdle(std::function<void()> purge);
 void SetPurgeAll(std::function<void()> purge);
 void SetShrinkGroundPictures(std::function<bool()> shrink);
-// No device, X8R8G8B8 pictures, no DXT, purges that do nothing, and ground
-// pictures that cannot shrink.
+// Purges that do nothing and ground pictures that cannot shrink.
 void Reset();
 
 }  // namespace picture_services

@@ -29,8 +29,8 @@ struct KSprFrame {
     int32_t offsetY = 0;
     KSprTile tiles[kMaxFrameTiles];
     uint32_t dataLength = 0;
-    uint8_t* data = nullptr;            // owned in stream mode
-    SPRFRAME* hostFrame = nullptr;      // memory mode: owns data until the tiles exist
+    uint8_t* data = nullptr;        // owned in stream mode
+    SPRFRAME* hostFrame = nullptr;  // memory mode: owns data until the tiles exist
 };
 
 struct KSprPackedTile {

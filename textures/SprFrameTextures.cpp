@@ -149,8 +149,8 @@ void KSprImage::ReadFrames(int frame, int loadArgument) {
             [&] {
                 UINT before = device->GetAvailableTextureMem();
                 HRESULT result = D3DXCreateTextureFromFileInMemoryEx(
-                    device, buffer.data(), tile.fileLength, width, height, 1, 0, format, D3DPOOL_MANAGED,
-                    D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &tile.texture);
+                    device, buffer.data(), tile.fileLength, width, height, 1, 0, format, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                    D3DX_DEFAULT, 0, nullptr, nullptr, &tile.texture);
                 UINT after = device->GetAvailableTextureMem();
                 cost = before > after ? before - after : 0;
                 return result;

@@ -11,8 +11,8 @@
 #include <cstdint>
 
 struct SprRun {
-    uint64_t start = 0;   // first pixel, counted row by row from the top-left
-    uint32_t count = 0;   // pixels, clipped at the end of the frame
+    uint64_t start = 0;  // first pixel, counted row by row from the top-left
+    uint32_t count = 0;  // pixels, clipped at the end of the frame
     uint8_t alpha = 0;
     const uint8_t* indices = nullptr;  // count palette indices; null for alpha 0
 };

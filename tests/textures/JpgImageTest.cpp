@@ -9,6 +9,7 @@
 #include "JpegWriter.h"
 #include "PictureFixture.h"
 #include "d3d9/Control.h"
+#include "shell/VideoPolicy.h"
 #include "textures/KJpgImage.h"
 #include "textures/PictureServices.h"
 
@@ -51,7 +52,7 @@ protected:
 
 TEST_F(JpgImageTest, SixteenBitPicturesCopyTheDecodedRowsIntoTheTexture) {
     WriteDataFile("p.jpg", BandedJpeg(20, 10));
-    picture_services::SetPictureTextureFormat(D3DFMT_R5G6B5);
+    g_PictureTextureFormat = D3DFMT_R5G6B5;
     KJpgImage picture;
     ASSERT_TRUE(picture.Open("p.jpg", 0));
     EXPECT_EQ(picture.GetWidth(), 20);
@@ -72,8 +73,7 @@ TEST_F(JpgImageTest, SixteenBitPicturesCopyTheDecodedRowsIntoTheTexture) {
     QivImageContent* decoded = get_jpg_image("p.jpg", JPEG_MASK_565);
     ASSERT_NE(decoded, nullptr);
     std::vector<uint16_t> copy = Texels16(picture.GetSystemCopy());
-    for (int y = 0; y < 10; ++y)
-        ASSERT_EQ(std::memcmp(&copy[size_t(y) * 32], decoded->Pixels() + y * 20, 40), 0) << y;
+    for (int y = 0; y < 10; ++y) ASSERT_EQ(std::memcmp(&copy[size_t(y) * 32], decoded->Pixels() + y * 20, 40), 0) << y;
     release_image(decoded);
     lumiva::d3d9::Image shown = TextureImage(picture.GetTexture());
     lumiva::d3d9::Image copied = TextureImage(picture.GetSystemCopy());
@@ -117,9 +117,9 @@ TEST_F(JpgImageTest, BlankPicturesOfBothTypes) {
         bool copy, made;
         D3DFORMAT format;
         UINT textureWidth;
-    } cases[] = {{2, 100, 30, true, true, D3DFMT_A8R8G8B8, 128},  {0, 1024, 1, false, true, D3DFMT_X8R8G8B8, 1024},
-                 {0, 0, 0, false, true, D3DFMT_X8R8G8B8, 8},       {1, 8, 8, false, false, D3DFMT_UNKNOWN, 0},
-                 {2, 1025, 8, false, false, D3DFMT_UNKNOWN, 0},    {2, -1, 8, false, false, D3DFMT_UNKNOWN, 0}};
+    } cases[] = {{2, 100, 30, true, true, D3DFMT_A8R8G8B8, 128}, {0, 1024, 1, false, true, D3DFMT_X8R8G8B8, 1024},
+                 {0, 0, 0, false, true, D3DFMT_X8R8G8B8, 8},     {1, 8, 8, false, false, D3DFMT_UNKNOWN, 0},
+                 {2, 1025, 8, false, false, D3DFMT_UNKNOWN, 0},  {2, -1, 8, false, false, D3DFMT_UNKNOWN, 0}};
     for (const Case& c : cases) {
         KJpgImage picture;
         EXPECT_EQ(picture.Create("blank", c.width, c.height, c.type, c.copy), c.made) << c.type << " " << c.width;
@@ -170,7 +170,7 @@ TEST_F(JpgImageTest, LockedPixelsReachTheTextureAndClearingBlanksIt) {
 
 TEST_F(JpgImageTest, DeviceLossReleasesTheTextureAndRestoreRefillsIt) {
     WriteDataFile("p.jpg", BandedJpeg(12, 6));
-    picture_services::SetPictureTextureFormat(D3DFMT_R5G6B5);
+    g_PictureTextureFormat = D3DFMT_R5G6B5;
     KJpgImage picture;
     ASSERT_TRUE(picture.Open("p.jpg", 0));
     lumiva::d3d9::Image original = TextureImage(picture.GetTexture());

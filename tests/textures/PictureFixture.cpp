@@ -9,8 +9,9 @@
 #include "DataRoot.h"
 #include "DebugLog.h"
 #include "d3d9/Control.h"
+#include "shell/D3DDevice.h"
+#include "shell/D3DShellStartup.h"
 #include "textures/Control.h"
-#include "textures/PictureServices.h"
 #include "win32/Control.h"
 
 namespace pictures_test {
@@ -19,6 +20,7 @@ void PictureFixture::SetUp() {
     lumiva::win32::ResetForTests();
     lumiva::d3d9::ResetForTests();
     BasrelResetForTests();
+    ResetDirect3DForTests();
     lumiva::textures::ResetForTests();
     const char* base = std::getenv("LUMIVA_TEST_TMP");
     std::string folder = base && *base ? base : "/tmp";
@@ -35,6 +37,9 @@ void PictureFixture::SetUp() {
 
 void PictureFixture::TearDown() {
     lumiva::textures::ResetForTests();
+    // The device is the test's: the wrapper must not release it.
+    g_D3DDevice.device = nullptr;
+    ResetDirect3DForTests();
     if (m_device) m_device->Release();
     if (m_d3d) m_d3d->Release();
     lumiva::d3d9::ResetForTests();
@@ -58,7 +63,7 @@ void PictureFixture::CreateDevice() {
     pp.Windowed = TRUE;
     ASSERT_EQ(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &m_device),
               D3D_OK);
-    picture_services::SetDevice(m_device);
+    g_D3DDevice.device = m_device;
 }
 
 void PictureFixture::WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes) {

@@ -3,9 +3,8 @@
 // device that the pictures use.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <d3d9.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>

@@ -10,6 +10,7 @@
 #include "PictureFixture.h"
 #include "SprWriter.h"
 #include "d3d9/Control.h"
+#include "shell/VideoPolicy.h"
 #include "textures/Control.h"
 #include "textures/KSprImage.h"
 #include "textures/PictureServices.h"
@@ -114,7 +115,8 @@ TEST_F(SprTilesTest, FrameWiderThanATextureShowsItsFirst1024Columns) {
 TEST_F(SprTilesTest, Sds2FramesLoadTheirDxt5BlocksIntoTheTiles) {
     // 12 x 8 splits across: an 8 x 8 tile and an 8 x 8 texture showing 4 x 8.
     std::vector<uint32_t> argb(12 * 8);
-    for (size_t i = 0; i < argb.size(); ++i) argb[i] = (i % 12) < 4 ? 0xFFFF0000u : (i % 12) < 8 ? 0x80000FF0u : 0xFF00FF00u;
+    for (size_t i = 0; i < argb.size(); ++i)
+        argb[i] = (i % 12) < 4 ? 0xFFFF0000u : (i % 12) < 8 ? 0x80000FF0u : 0xFF00FF00u;
     WriteDataFile("d.spr", WriteSds2({}, {{12, 8, 0, 0, argb}}));
     Bytes blocks = EncodeDxt5(argb.data(), 12, 8);  // 3 blocks a row, 2 rows
     KSprImage sprite;
@@ -135,6 +137,26 @@ TEST_F(SprTilesTest, Sds2FramesLoadTheirDxt5BlocksIntoTheTiles) {
                     << "tile " << t << " block row " << row << " block " << b;
     }
     EXPECT_EQ(sprite.GetCost(), 2u * 8 * 8 * 2);
+}
+
+TEST_F(SprTilesTest, Sds2BlockRowsAreReadWholeBlocksApart) {
+    // A 6-pixel row of DXT5 holds two blocks (32 bytes), not 6 x 4.
+    std::vector<uint32_t> argb(6 * 8);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = i < 24 ? 0xFFFF0000u : 0xFF00FF00u;
+    Bytes blocks = EncodeDxt5(argb.data(), 6, 8);
+    ASSERT_EQ(blocks.size(), 64u);
+    Bytes data = MakeDxt5DdsHeader(6, 8);
+    data.insert(data.end(), blocks.begin(), blocks.end());
+    WriteDataFile("o.spr", WriteUnpackedSprite(SPR_KIND_DXT5, {}, {}, {{6, 8, 0, 0, data}}));
+    KSprImage sprite;
+    ASSERT_TRUE(sprite.Open("o.spr", 1));
+    ASSERT_TRUE(sprite.LoadFrame("o.spr", 0, true, 0));
+    ASSERT_EQ(sprite.GetTileCount(0), 2);
+    ASSERT_EQ(sprite.GetTileTextureWidth(0, 0), 4);
+    Bytes stored = TextureBytes(sprite.GetTileTexture(0, 0));  // one block a row, two rows
+    ASSERT_EQ(stored.size(), 32u);
+    EXPECT_TRUE(std::equal(stored.begin(), stored.begin() + 16, blocks.begin()));
+    EXPECT_TRUE(std::equal(stored.begin() + 16, stored.end(), blocks.begin() + 32));
 }
 
 Bytes DdsImage(int width, int height, uint32_t argb) {
@@ -165,7 +187,7 @@ TEST_F(SprTilesTest, PackedTilesTakeTheirFormatFromTheLoadArgumentOrTheFile) {
                  {false, 1, D3DFMT_A8R8G8B8, 16 * 16 * 4},
                  {true, 0, D3DFMT_DXT5, 16 * 16}};
     for (const Case& c : cases) {
-        picture_services::SetDxtSupported(c.dxt);
+        g_VideoPolicy.SupportDXT = c.dxt;
         KSprImage sprite;
         ASSERT_TRUE(sprite.Open("k.spr", 1));
         ASSERT_TRUE(sprite.LoadFrame("k.spr", 0, true, c.loadArgument));

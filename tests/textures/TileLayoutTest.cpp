@@ -11,7 +11,7 @@ namespace {
 TEST(RoundUpTextureSizeTest, PowersOfTwoFromEightToTheLimit) {
     struct Case {
         int n, expected;
-    } cases[] = {{-1, 0},  {0, 8},    {1, 8},      {8, 8},      {9, 16},   {255, 256},
+    } cases[] = {{-1, 0},    {0, 8},     {1, 8},      {8, 8},       {9, 16},   {255, 256},
                  {256, 256}, {257, 512}, {600, 1024}, {1024, 1024}, {1025, 0}, {1 << 30, 0}};
     for (const Case& c : cases) EXPECT_EQ(RoundUpTextureSize(c.n), c.expected) << c.n;
 }
@@ -50,11 +50,11 @@ TEST_P(PlanFrameTilesTest, GivesTheTilesOfTheFrame) {
 INSTANTIATE_TEST_SUITE_P(
     Sizes, PlanFrameTilesTest,
     ::testing::Values(
-        LayoutCase{3, 3, {{4, 4, 0, 0, 3, 3}}},
-        LayoutCase{8, 8, {{8, 8, 0, 0, 8, 8}}},
-        LayoutCase{257,
-                   257,
-                   {{256, 256, 0, 0, 256, 256}, {8, 256, 256, 0, 1, 256}, {256, 8, 0, 256, 256, 1}, {8, 8, 256, 256, 1, 1}}},
+        LayoutCase{3, 3, {{4, 4, 0, 0, 3, 3}}}, LayoutCase{8, 8, {{8, 8, 0, 0, 8, 8}}},
+        LayoutCase{
+            257,
+            257,
+            {{256, 256, 0, 0, 256, 256}, {8, 256, 256, 0, 1, 256}, {256, 8, 0, 256, 256, 1}, {8, 8, 256, 256, 1, 1}}},
         LayoutCase{600,
                    300,
                    {{512, 256, 0, 0, 512, 256},
@@ -66,10 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Only the height.
         LayoutCase{100, 260, {{128, 256, 0, 0, 100, 256}, {128, 8, 0, 256, 100, 4}}},
         // Past a quarter beyond the half: one larger texture.
-        LayoutCase{400, 400, {{512, 512, 0, 0, 400, 400}}},
-        LayoutCase{1024, 1024, {{1024, 1024, 0, 0, 1024, 1024}}},
+        LayoutCase{400, 400, {{512, 512, 0, 0, 400, 400}}}, LayoutCase{1024, 1024, {{1024, 1024, 0, 0, 1024, 1024}}},
         // Beyond 1024 the frame is cut to what a texture holds.
-        LayoutCase{2000, 100, {{1024, 128, 0, 0, 1024, 100}}},
-        LayoutCase{0, 10, {}}));
+        LayoutCase{2000, 100, {{1024, 128, 0, 0, 1024, 100}}}, LayoutCase{0, 10, {}}));
 
 }  // namespace
