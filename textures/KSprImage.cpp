@@ -128,12 +128,13 @@ bool KSprImage::OpenSpr(const char* name) {
     m_frames.assign(m_frameCount, KSprFrame{});
     m_frameCosts.assign(m_frameCount, 0);
 
-    bool opened = ReadFramesFromStream();
+    StreamRead read = ReadFramesFromStream();
+    bool opened = read == StreamRead::Done;
     if (opened) {
         SprReleaseHeader(m_header);
         m_header = nullptr;
         m_frameTable = nullptr;
-    } else {
+    } else if (read == StreamRead::Unreadable) {
         opened = KeepHeaderBlock(fields);
     }
     m_file.Close();
@@ -184,29 +185,29 @@ void KSprImage::ReadPalette(const SprHeaderFields& fields) {
     g_Pal24ToPal32(m_palette24.data(), reinterpret_cast<DWORD*>(m_palette32.data()), m_colorCount);
 }
 
-bool KSprImage::ReadFramesFromStream() {
+KSprImage::StreamRead KSprImage::ReadFramesFromStream() {
     std::vector<uint8_t> table(size_t(m_frameCount) * SPR_TABLE_ENTRY_SIZE);
     if (lumiva::textures::SprFrameTableReadFails() || m_file.Read(table.data(), uint32_t(table.size())) != table.size())
-        return false;
+        return StreamRead::Unreadable;
     for (int f = 0; f < m_frameCount; ++f) {
         KSprFrame& record = m_frames[f];
         uint32_t length = 0;
+        if (!FrameLength(I32(&table[size_t(f) * 8 + 4]), &length)) return StreamRead::Malformed;
         uint8_t head[SPR_FRAME_HEAD_SIZE];
-        if (!FrameLength(I32(&table[size_t(f) * 8 + 4]), &length) ||
-            m_file.Read(head, SPR_FRAME_HEAD_SIZE) != SPR_FRAME_HEAD_SIZE)
-            return false;
+        if (m_file.Read(head, SPR_FRAME_HEAD_SIZE) != SPR_FRAME_HEAD_SIZE) return StreamRead::Unreadable;
         record.width = U16(head);
         record.height = U16(head + 2);
         record.offsetX = U16(head + 4);
         record.offsetY = U16(head + 6);
         uint32_t dataLength = length - SPR_FRAME_HEAD_SIZE;
-        if (dataLength > m_file.Size() - m_file.Tell()) return false;
+        if (dataLength > m_file.Size() - m_file.Tell()) return StreamRead::Unreadable;
         record.data = new (std::nothrow) uint8_t[dataLength ? dataLength : 1];
-        if (!record.data || m_file.Read(record.data, dataLength) != dataLength) return false;
+        if (!record.data || m_file.Read(record.data, dataLength) != dataLength) return StreamRead::Unreadable;
         record.dataLength = dataLength;
         m_memory += dataLength;
+        if (m_dxt5 && !Dxt5FrameFits(record)) return StreamRead::Malformed;
     }
-    return true;
+    return StreamRead::Done;
 }
 
 bool KSprImage::KeepHeaderBlock(const SprHeaderFields& fields) {
@@ -245,6 +246,10 @@ bool KSprImage::FetchFrame(int frame) {
     record.data = SprFrameData(host);
     record.hostFrame = host;
     m_memory += record.dataLength;
+    if (m_dxt5 && !Dxt5FrameFits(record)) {
+        DropFrameData(record);
+        return false;
+    }
     return true;
 }
 

@@ -92,7 +92,8 @@ private:
     void TakeHeaderFields(const SprHeaderFields& fields);
     bool OpenPacked(const SprHeaderFields& fields);
     void ReadPalette(const SprHeaderFields& fields);
-    bool ReadFramesFromStream();
+    enum class StreamRead { Done, Unreadable, Malformed };
+    StreamRead ReadFramesFromStream();
     bool KeepHeaderBlock(const SprHeaderFields& fields);
     bool FetchFrame(int frame);
     bool TableLength(int frame, uint32_t* length);

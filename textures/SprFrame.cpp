@@ -33,6 +33,14 @@ const char* CheckPackedTile(const KSprPackedTile& tile, const KSprPackedFrame& f
 
 }  // namespace
 
+uint32_t Dxt5BlockRowBytes(uint32_t width) { return (width + 3) / 4 * 16; }
+
+bool Dxt5FrameFits(const KSprFrame& frame) {
+    uint64_t blockRows = (uint64_t(uint32_t(frame.height)) + 3) / 4;
+    uint64_t need = SPR_DDS_HEADER_SIZE + blockRows * Dxt5BlockRowBytes(uint32_t(frame.width));
+    return frame.data && frame.dataLength >= need;
+}
+
 const char* ReadPackedSprFrame(const uint8_t* record, uint64_t fileSize, KSprPackedFrame* frame) {
     *frame = KSprPackedFrame{};
     frame->tileCount = record[0];

@@ -33,6 +33,11 @@ struct KSprFrame {
     SPRFRAME* hostFrame = nullptr;  // memory mode: owns data until the tiles exist
 };
 
+// A DXT5 frame's data holds its 128-byte DDS header and every block row
+// (ceil(width / 4) blocks of 16 bytes) its height needs.
+uint32_t Dxt5BlockRowBytes(uint32_t width);
+bool Dxt5FrameFits(const KSprFrame& frame);
+
 struct KSprPackedTile {
     uint32_t fileOffset = 0;  // of the tile's embedded image file
     uint32_t fileLength = 0;

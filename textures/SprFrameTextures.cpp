@@ -13,15 +13,6 @@
 
 namespace {
 
-uint32_t DxtBlockRowBytes(uint32_t width) { return (width + 3) / 4 * 16; }
-
-// The DDS header and every block row the frame needs.
-bool DxtDataFits(const KSprFrame& record) {
-    uint64_t blockRows = (uint64_t(record.height) + 3) / 4;
-    uint64_t need = SPR_DDS_HEADER_SIZE + blockRows * DxtBlockRowBytes(uint32_t(record.width));
-    return record.data && record.dataLength >= need;
-}
-
 HRESULT LoadTileLevel(IDirect3DTexture9* texture, const KSprTile& tile, const void* source, D3DFORMAT format,
                       UINT pitch) {
     IDirect3DSurface9* surface = nullptr;
@@ -91,9 +82,9 @@ void KSprImage::CreateFrameTiles(int frame) {
     if (record.tileCount == 0) {
         // Nothing to show.
     } else if (m_dxt5) {
-        if (DxtDataFits(record)) {
+        if (Dxt5FrameFits(record)) {
             source = record.data + SPR_DDS_HEADER_SIZE;
-            pitch = DxtBlockRowBytes(uint32_t(record.width));
+            pitch = Dxt5BlockRowBytes(uint32_t(record.width));
         }
     } else {
         int rowBytes = 0;
@@ -117,7 +108,8 @@ void KSprImage::CreateFrameTiles(int frame) {
             if (stop) break;
             continue;
         }
-        LoadTileLevel(tile.texture, tile, source, format, pitch);
+        if (FAILED(LoadTileLevel(tile.texture, tile, source, format, pitch)))
+            g_DebugLog("[Pictures]frame %d tile %d: pixels not loaded", frame, t);
         AddFrameCost(frame, uint32_t(tile.textureWidth) * uint32_t(tile.textureHeight) * 2);
     }
     DropFrameData(record);
