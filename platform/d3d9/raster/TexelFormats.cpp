@@ -175,7 +175,7 @@ void WritePixel(D3DFORMAT format, uint8_t* p, uint32_t argb) {
             Store16(p, uint16_t((Narrow(a, 15) << 12) | (Narrow(r, 15) << 8) | (Narrow(g, 15) << 4) | Narrow(b, 15)));
             break;
         case D3DFMT_A8: p[0] = uint8_t(a); break;
-        case D3DFMT_L8: p[0] = uint8_t((r * 77 + g * 150 + b * 29 + 128) >> 8); break;
+        case D3DFMT_L8: p[0] = uint8_t((r * 2125 + g * 7154 + b * 721 + 5000) / 10000); break;  // Rec. 709 luma
         default: break;
     }
 }
@@ -248,7 +248,7 @@ uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p) {
 void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil) {
     switch (format) {
         case D3DFMT_D24S8: p[0] = uint8_t(stencil); break;
-        case D3DFMT_D24X4S4: p[0] = uint8_t((p[0] & 0xF0) | (stencil & 0x0F)); break;
+        case D3DFMT_D24X4S4: p[0] = uint8_t(stencil & 0x0F); break;
         case D3DFMT_D15S1: p[0] = uint8_t((p[0] & 0xFE) | (stencil & 1)); break;
         default: break;
     }

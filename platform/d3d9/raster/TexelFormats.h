@@ -12,9 +12,11 @@ namespace raster {
 inline uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
+// n-bit channels to 8 bits rounded to nearest, as the device's format table
+// converts them (locks, copies and screenshots read the same values).
 inline uint32_t Expand4(uint32_t v) { return v * 17; }
-inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
+inline uint32_t Expand5(uint32_t v) { return (v * 255 + 15) / 31; }
+inline uint32_t Expand6(uint32_t v) { return (v * 255 + 31) / 63; }
 // Nearest n-bit level of an 8-bit value.
 inline uint32_t Narrow(uint32_t v, uint32_t maxLevel) { return (v * maxLevel + 127) / 255; }
 

@@ -429,7 +429,7 @@ TEST(Shading, ColourWritesIntoEveryTargetFormat) {
         {D3DFMT_R8G8B8, 3, {0x40, 0x80, 0xFF}},         {D3DFMT_R5G6B5, 2, {0x08, 0xFC}},
         {D3DFMT_X1R5G5B5, 2, {0x08, 0xFE}},             {D3DFMT_A1R5G5B5, 2, {0x08, 0xFE}},
         {D3DFMT_A4R4G4B4, 2, {0x84, 0x8F}},             {D3DFMT_A8, 1, {0x80}},
-        {D3DFMT_L8, 1, {0x9F}},
+        {D3DFMT_L8, 1, {0x96}},  // Rec. 709 luma of (FF, 80, 40)
     };
     for (const Case& c : cases) {
         StateBlock s = States2D(4, 4);
