@@ -11,6 +11,10 @@
 
 namespace raster {
 
+// Blends the fast spans perform: none, SRCALPHA / INVSRCALPHA, ONE / ONE and
+// SRCALPHA / ONE, all with BLENDOP ADD.
+enum FastBlend : int { kOpaqueBlend, kSourceAlphaBlend, kAdditiveBlend, kAdditiveAlphaBlend };
+
 struct StageSetup {
     uint32_t colorOp = D3DTOP_DISABLE;
     uint32_t colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT, colorArg0 = D3DTA_CURRENT;
@@ -55,6 +59,7 @@ struct PixelState {
         int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
         bool colourFromFactor = false, alphaFromFactor = false;  // TFACTOR instead of diffuse
         Rgba factor;
+        int blendMode = kOpaqueBlend;
         const SurfaceView* surface = nullptr;
     } fastStage;
 };
