@@ -41,6 +41,8 @@ ULONG Surface::Release() { return container_ ? container_->Release() : ReleaseOb
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;
+    *container = nullptr;
+    if (IsDead()) return D3DERR_INVALIDCALL;
     if (container_) return container_->QueryInterface(riid, container);
     return DeviceInterface(device_)->QueryInterface(riid, container);
 }
@@ -120,6 +122,7 @@ bool Surface::IsRenderTargetCapable() const {
 }
 
 void Surface::ReleaseLevel() {
+    MarkDead();
     locked_ = false;
     pixels_.Free();
     DetachFromDevice();
