@@ -78,7 +78,18 @@ struct FragmentInputs {
 // The combined colour of a fragment through the texture stages.
 uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in);
 
-bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference);
+inline bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
+    switch (func) {
+        case D3DCMP_NEVER: return false;
+        case D3DCMP_LESS: return value < reference;
+        case D3DCMP_EQUAL: return value == reference;
+        case D3DCMP_LESSEQUAL: return value <= reference;
+        case D3DCMP_GREATER: return value > reference;
+        case D3DCMP_NOTEQUAL: return value != reference;
+        case D3DCMP_GREATEREQUAL: return value >= reference;
+        default: return true;
+    }
+}
 
 // Stencil test, then depth test, with the stencil operations each outcome
 // asks for; writes depth when both pass and depth writes are on. True when
