@@ -148,6 +148,19 @@ TEST_F(DeviceDraw, IndexedDrawWithBaseVertexAndStartIndex) {
     ib->Release();
 }
 
+TEST_F(DeviceDraw, IndexedDrawFromUserMemory) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->SetFVF(kFvf);
+    const auto quad = Quad(4, 4, 8, 8, 0xFF0000FF);
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, quad.data(),
+                                              sizeof(Vtx)),
+              D3D_OK);
+    EXPECT_EQ(Pixel(4, 4), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(7, 7), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+}
+
 TEST_F(DeviceDraw, DepthBufferOfTheDevice) {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
