@@ -161,6 +161,26 @@ TEST_F(DeviceDraw, IndexedDrawFromUserMemory) {
     EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
 }
 
+TEST_F(DeviceDraw, IndexedVertexBlendingReadsTheWholePalette) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    D3DMATRIX shift{};
+    shift._11 = shift._22 = shift._33 = shift._44 = 1.0f;
+    shift._41 = 0.5f;
+    device_->SetTransform(D3DTS_WORLDMATRIX(10), &shift);
+    device_->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    device_->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, TRUE);
+    struct Blended {
+        float x, y, z, weight;
+        BYTE indices[4];
+        D3DCOLOR color;
+    };
+    // All weight on matrix 10: x 0 -> 0.5 in clip space -> column (0.5 + 1) * 8.
+    const Blended point = {0, 0, 0.5f, 1.0f, {10, 0, 0, 0}, 0xFFFFFFFF};
+    device_->SetFVF(D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(Blended)), D3D_OK);
+    EXPECT_EQ(Pixel(12, 8), 0xFFFFFFFFu);
+}
+
 TEST_F(DeviceDraw, DepthBufferOfTheDevice) {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
