@@ -112,11 +112,20 @@ LUMIVA_HOT uint32_t AddAlphaBlend(uint32_t src, uint32_t dst) {
     return rb | (ag << 8);
 }
 
+// The destination times the source, channel by channel.
+LUMIVA_HOT uint32_t MultiplyBlend(uint32_t src, uint32_t dst) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= uint32_t(MulRound(int32_t((src >> shift) & 255), int32_t((dst >> shift) & 255))) << shift;
+    return out;
+}
+
 template <int Mode>
 LUMIVA_HOT uint32_t BlendWith(uint32_t src, uint32_t dst) {
     if constexpr (Mode == kSourceAlphaBlend) return AlphaBlend(src, dst);
     else if constexpr (Mode == kAdditiveBlend) return AddBlend(src, dst);
     else if constexpr (Mode == kAdditiveAlphaBlend) return AddAlphaBlend(src, dst);
+    else if constexpr (Mode == kMultiplyBlend) return MultiplyBlend(src, dst);
     else return src;
 }
 
@@ -125,6 +134,7 @@ LUMIVA_HOT uint32_t BlendWithMode(int mode, uint32_t src, uint32_t dst) {
         case kSourceAlphaBlend: return AlphaBlend(src, dst);
         case kAdditiveBlend: return AddBlend(src, dst);
         case kAdditiveAlphaBlend: return AddAlphaBlend(src, dst);
+        case kMultiplyBlend: return MultiplyBlend(src, dst);
         default: return src;
     }
 }
@@ -364,6 +374,7 @@ SpanFn TexturedFor(int mode, bool xTarget) {
         case kSourceAlphaBlend: return TexturedFor<Format, Linear, kSourceAlphaBlend>(xTarget);
         case kAdditiveBlend: return TexturedFor<Format, Linear, kAdditiveBlend>(xTarget);
         case kAdditiveAlphaBlend: return TexturedFor<Format, Linear, kAdditiveAlphaBlend>(xTarget);
+        case kMultiplyBlend: return TexturedFor<Format, Linear, kMultiplyBlend>(xTarget);
         default: return TexturedFor<Format, Linear, kOpaqueBlend>(xTarget);
     }
 }
@@ -393,6 +404,7 @@ SpanFn ConstantSpanFor(int mode, bool xTarget) {
         case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget);
         case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget);
         case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget);
+        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget);
         default: return ConstantFor<kOpaqueBlend>(xTarget);
     }
 }
@@ -412,6 +424,8 @@ int FastBlendMode(const PixelState& ps) {
         return kSourceAlphaBlend;
     if (src == D3DBLEND_ONE && dst == D3DBLEND_ONE) return kAdditiveBlend;
     if (src == D3DBLEND_SRCALPHA && dst == D3DBLEND_ONE) return kAdditiveAlphaBlend;
+    if ((src == D3DBLEND_ZERO && dst == D3DBLEND_SRCCOLOR) || (src == D3DBLEND_DESTCOLOR && dst == D3DBLEND_ZERO))
+        return kMultiplyBlend;
     return kOpaqueBlend;
 }
 

@@ -11,9 +11,10 @@
 
 namespace raster {
 
-// Blends the fast spans perform: none, SRCALPHA / INVSRCALPHA, ONE / ONE and
-// SRCALPHA / ONE, all with BLENDOP ADD.
-enum FastBlend : int { kOpaqueBlend, kSourceAlphaBlend, kAdditiveBlend, kAdditiveAlphaBlend };
+// Blends the fast spans perform: none, SRCALPHA / INVSRCALPHA, ONE / ONE,
+// SRCALPHA / ONE and the multiply (ZERO / SRCCOLOR or DESTCOLOR / ZERO), all
+// with BLENDOP ADD.
+enum FastBlend : int { kOpaqueBlend, kSourceAlphaBlend, kAdditiveBlend, kAdditiveAlphaBlend, kMultiplyBlend };
 
 struct StageSetup {
     uint32_t colorOp = D3DTOP_DISABLE;

@@ -230,9 +230,12 @@ TEST(FastPaths, TexelAlignedSpritesMatchTheGeneralPath) {
         }
 }
 
-TEST(FastPaths, AdditiveBlendsMatchTheGeneralPath) {
+TEST(FastPaths, AdditiveAndMultiplyBlendsMatchTheGeneralPath) {
     BothPaths guard;
-    const uint32_t blends[][2] = {{D3DBLEND_ONE, D3DBLEND_ONE}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
+    const uint32_t blends[][2] = {{D3DBLEND_ONE, D3DBLEND_ONE},
+                                  {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                  {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},
+                                  {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO}};
     int n = 0;
     for (const auto& blend : blends)
         for (D3DFORMAT texFormat : {D3DFMT_UNKNOWN, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4})
@@ -361,10 +364,10 @@ TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
     SetFastPathsEnabled(true);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kTextured);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_R5G6B5), FastKind::kNone);
-    StateBlock multiply = s;
-    multiply.render[D3DRS_SRCBLEND] = D3DBLEND_ZERO;
-    multiply.render[D3DRS_DESTBLEND] = D3DBLEND_SRCCOLOR;
-    EXPECT_EQ(PlannedKind(multiply, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock glow = s;
+    glow.render[D3DRS_SRCBLEND] = D3DBLEND_SRCCOLOR;
+    glow.render[D3DRS_DESTBLEND] = D3DBLEND_ONE;
+    EXPECT_EQ(PlannedKind(glow, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
     StateBlock subtract = s;
     subtract.render[D3DRS_BLENDOP] = D3DBLENDOP_REVSUBTRACT;
     EXPECT_EQ(PlannedKind(subtract, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
