@@ -60,6 +60,9 @@ bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
 
 void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
     if (!targets.color) return;
+    // Shaders are not executed here: drawing their vertices through the fixed
+    // pipeline would put untransformed geometry on screen.
+    if (state.vertexShader || state.pixelShader) return;
     StateBlock states;
     CopyStates(state, states);
 

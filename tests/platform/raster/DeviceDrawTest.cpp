@@ -181,6 +181,22 @@ TEST_F(DeviceDraw, IndexedVertexBlendingReadsTheWholePalette) {
     EXPECT_EQ(Pixel(12, 8), 0xFFFFFFFFu);
 }
 
+TEST_F(DeviceDraw, DrawsWithAVertexShaderAreNotRasterized) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    const DWORD tokens[] = {0xFFFE0101, 0x0000FFFF};  // vs_1_1, end
+    IDirect3DVertexShader9* shader = nullptr;
+    ASSERT_EQ(device_->CreateVertexShader(tokens, &shader), D3D_OK);
+    device_->SetVertexShader(shader);
+    device_->SetFVF(kFvf);
+    const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFF);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    device_->SetVertexShader(nullptr);
+    shader->Release();
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFFFFFFFFu);
+}
+
 TEST_F(DeviceDraw, DepthBufferOfTheDevice) {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
