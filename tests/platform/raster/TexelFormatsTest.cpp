@@ -4,6 +4,7 @@
 
 #include "d3d9/PixelFormats.h"
 #include "d3d9/raster/TexelFormats.h"
+#include "d3d9/raster/TextureSampler.h"
 
 namespace {
 
@@ -68,6 +69,27 @@ TEST(TexelFormats, DepthQuantizesAsTheDeviceClears) {
             lumiva::d3d9::EncodeDepth(f, z, device);
             EXPECT_EQ(QuantizeDepth(f, double(z)), ReadDepth(f, device)) << f << " z " << z;
         }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TexelFormats, BilinearMixRoundsEachChannelOnItsOwn) {
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t t[4] = {next(), next(), next(), i % 7 == 0 ? 0xFFFFFFFFu : next()};
+        const uint32_t fx = next() % 257, fy = (i % 5 == 0) ? 256 : next() % 257;
+        const uint32_t w[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+        uint32_t expected = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            uint32_t sum = 0;
+            for (int k = 0; k < 4; ++k) sum += ((t[k] >> shift) & 255) * w[k];
+            expected |= ((sum + 32768) >> 16) << shift;
+        }
+        ASSERT_EQ(raster::BilinearMix(t[0], t[1], t[2], t[3], fx, fy), expected) << i;
+    }
 }
 
 }  // namespace
