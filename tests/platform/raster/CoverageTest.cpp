@@ -213,7 +213,7 @@ TEST(Coverage, ViewportAndTargetBoundDrawing) {
     EXPECT_EQ(t.Mask(kBlack), MaskOf(16, [](int x, int y) { return x >= 4 && x < 10 && y >= 4; }));
 }
 
-TEST(Coverage, ZeroCountsAndMissingDataDrawNothing) {
+TEST(Coverage, ZeroCountDrawsNothingAndOversizedCountsStopAtTheData) {
     StateBlock s = UntexturedStates();
     Target t;
     const auto quad = Quad(0, 0, 16, 16, kWhite);

@@ -93,11 +93,9 @@ TEST(Shading, StagesChainThroughCurrentAndTakeTheirOwnCoordinates) {
     s.stage[2][D3DTSS_COLOROP] = D3DTOP_ADD;
     s.stage[2][D3DTSS_COLORARG1] = D3DTA_TFACTOR;
     s.stage[2][D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    s.stage[3][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;  // after a disabled stage: never runs
-    s.stage[2][D3DTSS_COLOROP] = D3DTOP_ADD;
     s.render[D3DRS_TEXTUREFACTOR] = 0x00000100;
     s.stage[3][D3DTSS_COLOROP] = D3DTOP_DISABLE;
-    s.stage[4][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
+    s.stage[4][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;  // after a disabled stage: never runs
     s.stage[4][D3DTSS_COLORARG1] = D3DTA_TFACTOR;
     struct Vtx {
         float x, y, z, rhw;
