@@ -152,7 +152,7 @@ template <int Mode, bool XTarget>
 void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     FragmentInputs in;
     in.diffuse = ConstantColor(g, kDiffuseR);
-    in.specular = ConstantColor(g, kSpecularR);
+    if (ps.needsSpecular) in.specular = ConstantColor(g, kSpecularR);
     const uint32_t colour = CombineStages(ps, in);
     if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) return;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
@@ -494,7 +494,8 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     const uint32_t diffuseBits = 0xFu << kDiffuseR, specularBits = 0xFu << kSpecularR;
     const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
     if (plan->kind == FastKind::kConstant) {
-        if (!flatDiffuse || (g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
+        const bool flatSpecular = !ctx.pixels->needsSpecular || (g.constantMask & specularBits) == specularBits;
+        if (!flatDiffuse || !flatSpecular) return &ShadeSpanGeneral;
         return plan->constantSpan;
     }
     bool linear = plan->magLinear;

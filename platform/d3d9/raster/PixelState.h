@@ -33,6 +33,7 @@ struct PixelState {
     StageSetup stages[kMaxStages];
     uint32_t textureFactor = 0xFFFFFFFFu;
     bool specularAdd = false;
+    bool needsSpecular = false;  // added, or read by a stage; else specular stays black
 
     bool alphaTest = false;
     uint32_t alphaFunc = D3DCMP_ALWAYS;

@@ -146,6 +146,13 @@ TEST(Shading, SpecularIsAddedWhenEnabled) {
         DrawUp(s, t.view, 0xC4, D3DPT_TRIANGLELIST, 1, v);
         EXPECT_EQ(t.At(2, 2), enabled ? 0xFFFF8090u : 0xFF808080u);
     }
+    // A stage reads SPECULAR without the add.
+    StateBlock s = States2D();
+    s.stage[0][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
+    s.stage[0][D3DTSS_COLORARG1] = D3DTA_SPECULAR;
+    Target t;
+    DrawUp(s, t.view, 0xC4, D3DPT_TRIANGLELIST, 1, v);
+    EXPECT_EQ(t.At(2, 2), 0xFF900010u);
 }
 
 TEST(Shading, GouraudInterpolatesAndFlatTakesTheFirstVertex) {
