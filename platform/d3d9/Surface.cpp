@@ -5,8 +5,8 @@
 namespace lumiva::d3d9 {
 
 Surface::Surface(Device* device, SurfaceRole role, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
-                 DWORD usage, bool lockable)
-    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT && role != SurfaceRole::BackBuffer),
+                 DWORD usage, bool lockable, bool ofSwapChain)
+    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT && !ofSwapChain),
       role_(role),
       lockable_(lockable) {
     pixels_.Allocate(format, width, height);

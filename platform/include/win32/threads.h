@@ -85,6 +85,19 @@ LONG InterlockedExchange(LONG volatile* target, LONG value);
 LONG InterlockedExchangeAdd(LONG volatile* target, LONG value);
 LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
 
+// Process scheduling: recorded and answered back, never applied to the host.
+#define NORMAL_PRIORITY_CLASS 0x00000020
+#define IDLE_PRIORITY_CLASS 0x00000040
+#define HIGH_PRIORITY_CLASS 0x00000080
+#define REALTIME_PRIORITY_CLASS 0x00000100
+#define BELOW_NORMAL_PRIORITY_CLASS 0x00004000
+#define ABOVE_NORMAL_PRIORITY_CLASS 0x00008000
+DWORD GetPriorityClass(HANDLE process);
+BOOL SetPriorityClass(HANDLE process, DWORD priorityClass);
+BOOL GetProcessAffinityMask(HANDLE process, DWORD_PTR* processMask, DWORD_PTR* systemMask);
+// The mask must be a non-empty subset of the system mask.
+BOOL SetProcessAffinityMask(HANDLE process, DWORD_PTR mask);
+
 // The process-ending paths. Both go through the fatal hook (see Control.h):
 // ExitProcess is the runtime's exit(), which runs the exit list;
 // TerminateProcess on the current process is _exit(), which does not.
