@@ -5,6 +5,8 @@
 #include <process.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -126,8 +128,12 @@ uintptr_t _beginthreadex(void*, unsigned, unsigned(__stdcall* start)(void*), voi
 }
 
 void ExitThread(DWORD exitCode) {
-    // Unwinds to the routine's caller in RunThread; on a thread this layer
-    // did not start there is no such caller and the process ends.
+    // Unwinds to the routine's caller in RunThread. A thread this layer did
+    // not start has no such caller to return to.
+    if (!lumiva::win32::t_startedHere) {
+        std::fprintf(stderr, "ExitThread(%u) on a thread not started by CreateThread\n", unsigned(exitCode));
+        std::abort();
+    }
     throw lumiva::win32::ThreadExit{exitCode};
 }
 

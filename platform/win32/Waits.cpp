@@ -56,7 +56,9 @@ struct BlockedWaiter {
 };
 
 DWORD Block(std::unique_lock<std::mutex>& lock, const Objects& objects, bool waitAll, DWORD milliseconds) {
-    const uint64_t deadline = detail::NowMicroseconds() + uint64_t(milliseconds) * 1000;
+    const uint64_t timeout = uint64_t(milliseconds) * 1000;
+    detail::ClockEpoch epoch = detail::CurrentClockEpoch();
+    uint64_t deadline = detail::NowMicroseconds() + timeout;
     BlockedWaiter blocked(lock);
     for (;;) {
         DWORD result = TrySatisfy(objects, waitAll);
@@ -68,7 +70,13 @@ DWORD Block(std::unique_lock<std::mutex>& lock, const Objects& objects, bool wai
             if (now >= deadline) return WAIT_TIMEOUT;
             detail::KernelChanged().wait_for(lock, std::chrono::microseconds(deadline - now));
         }
-        if (milliseconds != INFINITE && detail::NowMicroseconds() >= deadline) {
+        if (milliseconds == INFINITE) continue;
+        detail::ClockEpoch current = detail::CurrentClockEpoch();
+        if (current.id != epoch.id) {
+            epoch = current;
+            deadline = epoch.startMicroseconds + timeout;
+        }
+        if (detail::NowMicroseconds() >= deadline) {
             // One last look: a signal and the deadline may arrive together.
             return TrySatisfy(objects, waitAll);
         }

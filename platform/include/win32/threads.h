@@ -51,7 +51,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
 DWORD ResumeThread(HANDLE thread);
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 // Only ends threads this layer started, and only from inside (it unwinds).
-void ExitThread(DWORD exitCode);
+[[noreturn]] void ExitThread(DWORD exitCode);
 // A thread cannot be killed from outside here: its handle turns signalled
 // with the given exit code at once, and the routine's own result is ignored.
 BOOL TerminateThread(HANDLE thread, DWORD exitCode);

@@ -118,6 +118,20 @@ TEST_F(WaitTest, SleepOnAnotherThreadWakesTimedWaiters) {
     CloseHandle(e);
 }
 
+TEST_F(WaitTest, WaitStartedOnTheSystemClockMovesToTheManualClock) {
+    HANDLE e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<DWORD> result{0xDEAD};
+    std::thread waiter([&] { result = WaitForSingleObject(e, 3600 * 1000); });
+    ASSERT_TRUE(WaitForBlockedWaiters(1));
+    InstallManualClock(0);
+    AdvanceClock(3600 * 1000 - 1);
+    EXPECT_EQ(result.load(), 0xDEADu);
+    AdvanceClock(1);  // the time-out counts from the switch
+    waiter.join();
+    EXPECT_EQ(result.load(), DWORD(WAIT_TIMEOUT));
+    CloseHandle(e);
+}
+
 TEST_F(WaitTest, ShortRealTimeoutExpires) {
     HANDLE e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     EXPECT_EQ(WaitForSingleObject(e, 1), DWORD(WAIT_TIMEOUT));
