@@ -8,7 +8,6 @@
 #include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
-#include "win32/Control.h"
 
 namespace lumiva::d3d9 {
 

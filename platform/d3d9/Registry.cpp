@@ -1,6 +1,7 @@
 #include "d3d9/Registry.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "d3d9/Device.h"
 #include "d3d9/SurfaceCopy.h"

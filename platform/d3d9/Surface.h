@@ -55,6 +55,8 @@ protected:
     const char* InterfaceName() const override { return "IDirect3DSurface9"; }
 
 private:
+    HRESULT Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags);
+
     SurfaceRole role_;
     Texture* container_ = nullptr;
     UINT level_ = 0;

@@ -13,6 +13,8 @@ struct ScreenVertex {
 };
 static_assert(sizeof(ScreenVertex) == 28);
 
+uint64_t PointerOf(const void* object) { return reinterpret_cast<uintptr_t>(object); }
+
 class DrawAndRecorderTest : public D3D9Test {
 protected:
     void SetUp() override {
@@ -164,6 +166,35 @@ TEST_F(DrawAndRecorderTest, RecorderKeepsMatricesAndPresentRectangles) {
     EXPECT_EQ(calls[1].name, "Present");
     EXPECT_EQ(calls[1].args[2], 3u);
     EXPECT_EQ(calls[1].args[7], 4u);
+}
+
+TEST_F(DrawAndRecorderTest, RecorderSeesLocksAndFormatChecks) {
+    EnableRecording(true);
+    void* data = nullptr;
+    buffer_->Lock(0, 112, &data, D3DLOCK_NOOVERWRITE);
+    buffer_->Unlock();
+    buffer_->Lock(0, 0, &data, D3DLOCK_DISCARD);
+    buffer_->Unlock();
+    d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8);
+    IDirect3DTexture9* texture = nullptr;
+    device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
+    D3DLOCKED_RECT locked;
+    const RECT part{0, 4, 8, 8};
+    texture->LockRect(0, &locked, &part, D3DLOCK_READONLY);
+    texture->UnlockRect(0);
+
+    const auto locks = RecordedCallsNamed("VertexBuffer::Lock");
+    ASSERT_EQ(locks.size(), 2u);
+    EXPECT_EQ(locks[0].args, (std::vector<uint64_t>{PointerOf(buffer_), 0, 112, D3DLOCK_NOOVERWRITE}));
+    EXPECT_EQ(locks[1].args[3], static_cast<uint64_t>(D3DLOCK_DISCARD));
+    EXPECT_EQ(RecordedCallsNamed("VertexBuffer::Unlock").size(), 2u);
+    const auto checks = RecordedCallsNamed("Direct3D::CheckDeviceFormat");
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_EQ(checks[0].args[5], static_cast<uint64_t>(D3DFMT_D24S8));
+    const auto textureLocks = RecordedCallsNamed("Texture::LockRect");
+    ASSERT_EQ(textureLocks.size(), 1u);
+    EXPECT_EQ(textureLocks[0].args, (std::vector<uint64_t>{PointerOf(texture), 0, 0, 4, 8, 8, D3DLOCK_READONLY}));
+    texture->Release();
 }
 
 TEST_F(DrawAndRecorderTest, NoRasterStillValidatesAndRecords) {

@@ -29,6 +29,26 @@ TEST_F(ReferenceCountTest, OverReleaseIsReportedNotFreedTwice) {
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
 }
 
+TEST_F(ReferenceCountTest, PartsOfADeadTextureRefuseWork) {
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    IDirect3DSurface9* level = nullptr;
+    texture->GetSurfaceLevel(0, &level);
+    level->Release();
+    texture->Release();
+    // Both pointers are stale now; using them is reported or refused, never a crash.
+    D3DLOCKED_RECT locked{};
+    EXPECT_EQ(level->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(locked.pBits, nullptr);
+    void* container = nullptr;
+    EXPECT_EQ(level->GetContainer(IID_IDirect3DTexture9, &container), D3DERR_INVALIDCALL);
+    IDirect3DDevice9* owner = nullptr;
+    EXPECT_EQ(texture->GetDevice(&owner), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetTexture(0, texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetRenderTarget(0, level), D3DERR_INVALIDCALL);
+    EXPECT_TRUE(OverReleases().empty());
+}
+
 TEST_F(ReferenceCountTest, LevelOverReleaseCountsAgainstTheTexture) {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
