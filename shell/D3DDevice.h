@@ -3,8 +3,8 @@
 // One instance, g_D3DDevice; drawing code reads g_D3DDevice.device.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <functional>

@@ -16,10 +16,10 @@ struct KDepthStep {
 };
 
 constexpr KDepthStep kDepthSteps[] = {
-    {32, 0, D3DFMT_D32, 24, 8},      {32, 1, D3DFMT_D24S8, 32, 4},   {32, 4, D3DFMT_D24X4S4, 24, 8},
-    {32, 8, D3DFMT_D24S8, 32, 4},    {24, 0, D3DFMT_D24X8, 16, 8},   {24, 1, D3DFMT_D24S8, 24, 4},
-    {24, 4, D3DFMT_D24X4S4, 24, 0},  {24, 8, D3DFMT_D24S8, 24, 4},   {16, 0, D3DFMT_D16, 0, 0},
-    {16, 1, D3DFMT_D15S1, 16, 4},    {16, 4, D3DFMT_D15S1, 16, 0},   {16, 8, D3DFMT_D15S1, 16, 4},
+    {32, 0, D3DFMT_D32, 24, 8},     {32, 1, D3DFMT_D24S8, 32, 4}, {32, 4, D3DFMT_D24X4S4, 24, 8},
+    {32, 8, D3DFMT_D24S8, 32, 4},   {24, 0, D3DFMT_D24X8, 16, 8}, {24, 1, D3DFMT_D24S8, 24, 4},
+    {24, 4, D3DFMT_D24X4S4, 24, 0}, {24, 8, D3DFMT_D24S8, 24, 4}, {16, 0, D3DFMT_D16, 0, 0},
+    {16, 1, D3DFMT_D15S1, 16, 4},   {16, 4, D3DFMT_D15S1, 16, 0}, {16, 8, D3DFMT_D15S1, 16, 4},
 };
 
 const KDepthStep* FindDepthStep(int depth, int stencil) {
@@ -66,13 +66,13 @@ D3DFORMAT ChooseDepthFormatWith(int depthBits, int stencilBits, const std::funct
 
 bool DepthFormatHasStencil(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_D15S1:
-    case D3DFMT_D24S8:
-    case D3DFMT_D24X4S4:
-    case D3DFMT_D24FS8:
-        return true;
-    default:
-        return false;
+        case D3DFMT_D15S1:
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D24FS8:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -118,11 +118,11 @@ std::string FormatPresentParamsLog(const D3DPRESENT_PARAMETERS& p) {
     char text[1024];
     const int length = std::snprintf(
         text, sizeof(text), kPresentLogFormat, static_cast<int>(p.AutoDepthStencilFormat),
-        static_cast<int>(p.BackBufferCount), static_cast<int>(p.BackBufferFormat),
-        static_cast<int>(p.BackBufferHeight), static_cast<int>(p.BackBufferWidth),
-        static_cast<int>(p.EnableAutoDepthStencil), static_cast<int>(p.Flags),
+        static_cast<int>(p.BackBufferCount), static_cast<int>(p.BackBufferFormat), static_cast<int>(p.BackBufferHeight),
+        static_cast<int>(p.BackBufferWidth), static_cast<int>(p.EnableAutoDepthStencil), static_cast<int>(p.Flags),
         static_cast<unsigned>(p.PresentationInterval), static_cast<int>(p.FullScreen_RefreshRateInHz),
         static_cast<int>(p.MultiSampleType), static_cast<int>(p.SwapEffect), static_cast<int>(p.Windowed));
     if (length <= 0) return std::string();
-    return std::string(text, static_cast<size_t>(length) < sizeof(text) ? static_cast<size_t>(length) : sizeof(text) - 1);
+    return std::string(text,
+                       static_cast<size_t>(length) < sizeof(text) ? static_cast<size_t>(length) : sizeof(text) - 1);
 }

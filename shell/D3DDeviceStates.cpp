@@ -76,8 +76,7 @@ void KD3DDevice::SetViewportRect(int left, int right, int top, int bottom, float
     viewport.Height = static_cast<DWORD>(bottom - top);
     viewport.MinZ = minZ;
     viewport.MaxZ = maxZ;
-    if (FAILED(device->SetViewport(&viewport)))
-        g_DebugLog("[D3DRender]IDirect3DDevice::SetCurrentViewport failed.");
+    if (FAILED(device->SetViewport(&viewport))) g_DebugLog("[D3DRender]IDirect3DDevice::SetCurrentViewport failed.");
 }
 
 bool KD3DDevice::BeginScene() {

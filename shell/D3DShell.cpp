@@ -152,7 +152,8 @@ KD3DDeviceInfo* KD3DShell::FindDevice(KD3DAdapterInfo** adapter) {
 KD3DModeInfo* KD3DShell::FindDisplayMode(KD3DDeviceInfo* device, int bits) {
     if (!device) return nullptr;
     for (KD3DModeInfo& mode : device->Modes) {
-        if (mode.Width != static_cast<UINT>(g_ScreenWidth) || mode.Height != static_cast<UINT>(g_ScreenHeight)) continue;
+        if (mode.Width != static_cast<UINT>(g_ScreenWidth) || mode.Height != static_cast<UINT>(g_ScreenHeight))
+            continue;
         if (ModeFitsDepth(mode, bits, g_Windowed != 0, desktopMode.Format)) return &mode;
     }
     return nullptr;

@@ -2,8 +2,8 @@
 // and display modes. One instance, g_D3DShell.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
+#include <windows.h>
 
 #include <vector>
 

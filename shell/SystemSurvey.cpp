@@ -101,8 +101,8 @@ uint8_t KSystemSurvey::QueryTextureFormats() const {
     if (!d3d) return 0;
     uint8_t mask = 0;
     for (const KFormatProbe& probe : kFormatProbes) {
-        if (SUCCEEDED(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, probe.display, D3DUSAGE_RENDERTARGET,
-                                             D3DRTYPE_TEXTURE, probe.texture)))
+        if (SUCCEEDED(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, probe.display, D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE,
+                                             probe.texture)))
             mask |= probe.bit;
     }
     return mask;
@@ -222,8 +222,8 @@ unsigned KSystemSurvey::MeasureCpuClock(unsigned sampleMs) const {
     return static_cast<unsigned>(megahertz);
 }
 
-void KSystemSurvey::GetCpuFeatures(char* vendor, uint32_t* stepping, uint32_t* model, uint32_t* family,
-                                   uint32_t* type, uint32_t* brand) const {
+void KSystemSurvey::GetCpuFeatures(char* vendor, uint32_t* stepping, uint32_t* model, uint32_t* family, uint32_t* type,
+                                   uint32_t* brand) const {
     const KCpuSource& cpu = CurrentCpuSource();
     if (!cpu.hasCpuid()) return;
     *vendor = VendorLetter(cpu.cpuid(0).ebx);

@@ -98,16 +98,16 @@ int DetectVideoCardType(const char* adapterDescription) {
 
 int DesktopBytesPerPixel(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-        return 4;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-        return 2;
-    default:
-        return 0;
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_X8R8G8B8:
+            return 4;
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4:
+            return 2;
+        default:
+            return 0;
     }
 }
 

@@ -3,8 +3,8 @@
 // module draws with, and the files behind them.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -19,9 +19,9 @@ struct KVideoPolicy {
     int32_t Billboard_High;
     int32_t Force32BitScene;
     int32_t AnimationDelay;
-    int32_t BackRefresh;          // MB, compared with available texture memory
-    uint8_t RenderTargetAlpha;    // render-target texture format has alpha
-    uint8_t SupportDXT;           // DXT1 and DXT5 textures both supported
+    int32_t BackRefresh;        // MB, compared with available texture memory
+    uint8_t RenderTargetAlpha;  // render-target texture format has alpha
+    uint8_t SupportDXT;         // DXT1 and DXT5 textures both supported
     uint16_t Reserved;
 };
 static_assert(sizeof(KVideoPolicy) == 36);

@@ -24,8 +24,8 @@ class D3DDeviceCreate : public shell_test::ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        window = CreateWindowExA(0, "Lumiva", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                 nullptr, nullptr);
+        window = CreateWindowExA(0, "Lumiva", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                 nullptr);
         ASSERT_NE(window, nullptr);
         g_SetMainHWnd(window);
     }
@@ -55,13 +55,31 @@ TEST_F(D3DDeviceCreate, WindowedStartUpSucceedsAndLogs) {
     EXPECT_EQ(g_D3DDevice.deviceInfo->DeviceType, D3DDEVTYPE_HAL);
     EXPECT_EQ(g_D3DDevice.presentParams.SwapEffect, D3DSWAPEFFECT_COPY);
     EXPECT_EQ(g_D3DDevice.presentParams.hDeviceWindow, window);
-    EXPECT_EQ(g_D3DDevice.behaviorFlags, static_cast<DWORD>(D3DCREATE_MULTITHREADED | D3DCREATE_MIXED_VERTEXPROCESSING));
+    EXPECT_EQ(g_D3DDevice.behaviorFlags,
+              static_cast<DWORD>(D3DCREATE_MULTITHREADED | D3DCREATE_MIXED_VERTEXPROCESSING));
     EXPECT_TRUE(g_D3DDevice.depth32);
     EXPECT_EQ(g_D3DDevice.availableTextureMem, 128u << 20);
     EXPECT_TRUE(Boxes().empty());
     // Skinning shaders wait for the assembler.
     for (int k = 1; k <= 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr);
     EXPECT_EQ(ReadDataFile("Logs/D3DPP.log"), FormatPresentParamsLog(g_D3DDevice.presentParams));
+}
+
+TEST_F(D3DDeviceCreate, HolderCreateReadsTheDesktopAndStartsOver) {
+    d3d::AdapterConfig a = Adapter();
+    a.displayMode = D3DDISPLAYMODE{1280, 1024, 75, D3DFMT_R5G6B5};
+    d3d::SetAdapters({a, d3d::DefaultAdapter(1)});
+    ASSERT_TRUE(g_D3DShell.Create());
+    EXPECT_EQ(g_D3DShell.desktopMode.Width, 1280u);
+    EXPECT_EQ(g_D3DShell.desktopMode.Format, D3DFMT_R5G6B5);
+    ASSERT_EQ(g_D3DShell.adapters.size(), 2u);
+    EXPECT_EQ(g_D3DShell.adapters[1].Ordinal, 1u);
+    IDirect3D9* first = g_D3DShell.d3d;
+    first->AddRef();
+    ASSERT_TRUE(g_D3DShell.Create());
+    EXPECT_EQ(g_D3DShell.adapters.size(), 2u);
+    EXPECT_EQ(first->Release(), 0u);  // the holder gave its reference back
+    EXPECT_TRUE(d3d::OverReleases().empty());
 }
 
 TEST_F(D3DDeviceCreate, ReferenceOnlyMachineFindsNoDevice) {
@@ -74,7 +92,7 @@ TEST_F(D3DDeviceCreate, ReferenceOnlyMachineFindsNoDevice) {
         TakeLog();
         EXPECT_FALSE(CreateDirect3D(800, 600, fullScreen));
         EXPECT_EQ(TakeRenderLog(), (std::vector<std::string>{"[D3DRender]g_D3DShell create ok!",
-                                                       "[D3DRender]Can't find any d3d devices to use!"}));
+                                                             "[D3DRender]Can't find any d3d devices to use!"}));
         const auto boxes = Boxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].owner, nullptr);
@@ -99,7 +117,7 @@ TEST_F(D3DDeviceCreate, StartUpFailuresBeforeAnyDevice) {
     TakeLog();
     EXPECT_FALSE(CreateDirect3D(700, 500, true));
     EXPECT_EQ(TakeRenderLog(), (std::vector<std::string>{"[D3DRender]g_D3DShell create ok!",
-                                                   "[D3DRender]Can't find an appropriate display mode!"}));
+                                                         "[D3DRender]Can't find an appropriate display mode!"}));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, Text(26));
     EXPECT_EQ(g_D3DShell.d3d, nullptr);
@@ -108,9 +126,9 @@ TEST_F(D3DDeviceCreate, StartUpFailuresBeforeAnyDevice) {
 TEST_F(D3DDeviceCreate, RefusedDeviceIsReportedTwice) {
     d3d::SetCreateDeviceResult(D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_FALSE(CreateDirect3D(800, 600, false));
-    EXPECT_EQ(TakeRenderLog(), (std::vector<std::string>{"[D3DRender]g_D3DShell create ok!",
-                                                   "[D3DRender]Warning: Device create failed.",
-                                                   "[D3DRender]Couldn't create D3D Device!"}));
+    EXPECT_EQ(TakeRenderLog(),
+              (std::vector<std::string>{"[D3DRender]g_D3DShell create ok!", "[D3DRender]Warning: Device create failed.",
+                                        "[D3DRender]Couldn't create D3D Device!"}));
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, Text(2));
@@ -126,15 +144,30 @@ TEST_F(D3DDeviceCreate, FixedStatesAfterCreation) {
         D3DRENDERSTATETYPE state;
         DWORD value;
     } renderStates[] = {
-        {D3DRS_FOGVERTEXMODE, 0},        {D3DRS_FOGTABLEMODE, 0},          {D3DRS_FOGENABLE, FALSE},
-        {D3DRS_MULTISAMPLEANTIALIAS, FALSE}, {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_ZENABLE, FALSE},
-        {D3DRS_ZWRITEENABLE, FALSE},     {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},  {D3DRS_SPECULARENABLE, FALSE},
-        {D3DRS_SHADEMODE, D3DSHADE_GOURAUD}, {D3DRS_DITHERENABLE, FALSE},  {D3DRS_FILLMODE, D3DFILL_SOLID},
-        {D3DRS_ALPHABLENDENABLE, TRUE},  {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-        {D3DRS_COLORVERTEX, FALSE},      {D3DRS_NORMALIZENORMALS, FALSE},  {D3DRS_CLIPPING, FALSE},
-        {D3DRS_LIGHTING, FALSE},         {D3DRS_AMBIENT, 0xFFFFFFFF},
-        {D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL}, {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL},
-        {D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL}, {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_FOGVERTEXMODE, 0},
+        {D3DRS_FOGTABLEMODE, 0},
+        {D3DRS_FOGENABLE, FALSE},
+        {D3DRS_MULTISAMPLEANTIALIAS, FALSE},
+        {D3DRS_CULLMODE, D3DCULL_NONE},
+        {D3DRS_ZENABLE, FALSE},
+        {D3DRS_ZWRITEENABLE, FALSE},
+        {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+        {D3DRS_SPECULARENABLE, FALSE},
+        {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+        {D3DRS_DITHERENABLE, FALSE},
+        {D3DRS_FILLMODE, D3DFILL_SOLID},
+        {D3DRS_ALPHABLENDENABLE, TRUE},
+        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {D3DRS_COLORVERTEX, FALSE},
+        {D3DRS_NORMALIZENORMALS, FALSE},
+        {D3DRS_CLIPPING, FALSE},
+        {D3DRS_LIGHTING, FALSE},
+        {D3DRS_AMBIENT, 0xFFFFFFFF},
+        {D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL},
     };
     for (const auto& s : renderStates) {
         DWORD value = 0xDEADBEEF;
@@ -190,7 +223,7 @@ TEST_F(D3DDeviceCreate, FirstRunPolicyAndConfigureFile) {
     EXPECT_EQ(g_TexMemThreshold, 20971520u);
     EXPECT_EQ(g_TexMemTarget, 41943040u);
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"VideoCardType", "3"},  {"VideoMemory", "128"},    {"IsDesktop32BitColor", "1"}, {"Billboard_High", "40"},
+        {"VideoCardType", "3"},  {"VideoMemory", "128"},   {"IsDesktop32BitColor", "1"}, {"Billboard_High", "40"},
         {"Billboard_Low", "20"}, {"Force32BitScene", "0"}, {"AnimationDelay", "500"}};
     EXPECT_EQ(IniSectionEntries(ReadDataFile("Logs/Configure.ini"), "CONFIGURE"), expected);
 }
@@ -251,7 +284,11 @@ TEST_F(D3DDeviceCreate, RenderTargetFormatFallbacksWarn) {
         {{D3DFMT_A4R4G4B4}, true, {}, D3DFMT_A8R8G8B8, 1, D3DFMT_R5G6B5},
         {{D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8}, true, {6}, D3DFMT_R5G6B5, 0, D3DFMT_R5G6B5},
         {{D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5}, true, {7}, D3DFMT_X8R8G8B8, 0, D3DFMT_X8R8G8B8},
-        {{D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}, false, {8, 27}, D3DFMT_A8R8G8B8, 0,
+        {{D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X8R8G8B8},
+         false,
+         {8, 27},
+         D3DFMT_A8R8G8B8,
+         0,
          D3DFMT_X8R8G8B8},
         {{D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}, false, {9, 27}, D3DFMT_A4R4G4B4, 1, D3DFMT_X8R8G8B8},
     };
@@ -347,7 +384,7 @@ TEST_F(D3DDeviceCreate, DxtFlagNeedsBothFormats) {
                 EXPECT_EQ(usage, 0u);
                 EXPECT_EQ(adapterFormat, D3DFMT_X8R8G8B8);
                 return std::find(rejected.begin(), rejected.end(), format) != rejected.end() ? D3DERR_NOTAVAILABLE
-                                                                                              : D3D_OK;
+                                                                                             : D3D_OK;
             }
             return d3d::DefaultFormatCheck(adapter, type, adapterFormat, usage, resourceType, format);
         });

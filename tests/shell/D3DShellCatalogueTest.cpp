@@ -66,8 +66,7 @@ TEST_F(D3DShellCatalogue, RefreshRatesCollapseIntoOneRecord) {
                Mode(800, 600, D3DFMT_X8R8G8B8, 85), Mode(800, 600, D3DFMT_R5G6B5, 60)};
     fake.adapters = {a};
     Enumerate();
-    EXPECT_EQ(Keys(Hal().Modes),
-              (std::vector<ModeKey>{{800, 600, D3DFMT_X8R8G8B8}, {800, 600, D3DFMT_R5G6B5}}));
+    EXPECT_EQ(Keys(Hal().Modes), (std::vector<ModeKey>{{800, 600, D3DFMT_X8R8G8B8}, {800, 600, D3DFMT_R5G6B5}}));
 }
 
 TEST_F(D3DShellCatalogue, DeviceModesAreSortedAndLimitedToAcceptedFormats) {
@@ -76,9 +75,9 @@ TEST_F(D3DShellCatalogue, DeviceModesAreSortedAndLimitedToAcceptedFormats) {
     a.hal.displayFormats = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
     fake.adapters = {a};
     Enumerate();
-    EXPECT_EQ(Keys(Hal().Modes), (std::vector<ModeKey>{{640, 480, D3DFMT_A8R8G8B8},
-                                                       {800, 600, D3DFMT_X8R8G8B8},
-                                                       {1024, 768, D3DFMT_X8R8G8B8}}));
+    EXPECT_EQ(
+        Keys(Hal().Modes),
+        (std::vector<ModeKey>{{640, 480, D3DFMT_A8R8G8B8}, {800, 600, D3DFMT_X8R8G8B8}, {1024, 768, D3DFMT_X8R8G8B8}}));
     const KD3DDeviceInfo& ref = g_D3DShell.adapters[0].Devices.at(1);
     EXPECT_EQ(Keys(ref.Modes), (std::vector<ModeKey>{{800, 600, D3DFMT_X8R8G8B8},
                                                      {1024, 768, D3DFMT_X8R8G8B8},
@@ -191,9 +190,9 @@ TEST_F(D3DShellCatalogue, DisplayModeByScreenSizeAndDepth) {
         bool found;
         D3DFORMAT format;
     } cases[] = {
-        {800, 600, 32, true, D3DFMT_X8R8G8B8},   {800, 600, 24, true, D3DFMT_X8R8G8B8},
-        {800, 600, 16, true, D3DFMT_R5G6B5},     {1024, 768, 16, true, D3DFMT_R5G6B5},
-        {1024, 768, 8, true, D3DFMT_X8R8G8B8},   {640, 480, 32, false, D3DFMT_UNKNOWN},
+        {800, 600, 32, true, D3DFMT_X8R8G8B8}, {800, 600, 24, true, D3DFMT_X8R8G8B8},
+        {800, 600, 16, true, D3DFMT_R5G6B5},   {1024, 768, 16, true, D3DFMT_R5G6B5},
+        {1024, 768, 8, true, D3DFMT_X8R8G8B8}, {640, 480, 32, false, D3DFMT_UNKNOWN},
     };
     for (const auto& c : cases) {
         g_ScreenWidth = c.width;

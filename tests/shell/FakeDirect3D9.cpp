@@ -21,8 +21,8 @@ HRESULT FakeDirect3D9::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDEN
 UINT FakeDirect3D9::GetAdapterModeCount(UINT adapter, D3DFORMAT format) {
     const FakeAdapter* a = Find(adapter);
     if (!a) return 0;
-    return static_cast<UINT>(std::count_if(a->modes.begin(), a->modes.end(),
-                                           [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
+    return static_cast<UINT>(
+        std::count_if(a->modes.begin(), a->modes.end(), [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
 }
 
 HRESULT FakeDirect3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT index, D3DDISPLAYMODE* mode) {
@@ -56,7 +56,8 @@ const FakeDeviceType* FakeDirect3D9::FindType(UINT adapter, D3DDEVTYPE type) con
 HRESULT FakeDirect3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT display, D3DFORMAT backBuffer, BOOL) {
     const FakeDeviceType* t = FindType(adapter, type);
     if (!t || display != backBuffer) return D3DERR_NOTAVAILABLE;
-    const bool accepted = std::find(t->displayFormats.begin(), t->displayFormats.end(), display) != t->displayFormats.end();
+    const bool accepted =
+        std::find(t->displayFormats.begin(), t->displayFormats.end(), display) != t->displayFormats.end();
     return accepted ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 

@@ -17,7 +17,7 @@ TEST(RoundUpTextureSize, PowersOfTwoFromEightToOneKilo) {
     const struct {
         int n;
         int expected;
-    } cases[] = {{-1, 0}, {0, 8},      {1, 8},      {8, 8},      {9, 16},     {16, 16},  {17, 32},
+    } cases[] = {{-1, 0},    {0, 8},     {1, 8},     {8, 8},      {9, 16},      {16, 16},  {17, 32},
                  {255, 256}, {256, 256}, {257, 512}, {513, 1024}, {1024, 1024}, {1025, 0}, {1 << 30, 0}};
     for (const auto& c : cases) EXPECT_EQ(KD3DShell::RoundUpTextureSize(c.n), c.expected) << c.n;
 }
@@ -29,8 +29,8 @@ TEST(CompareDisplayModes, FormatThenWidthThenHeight) {
     };
     std::sort(modes.begin(), modes.end(), KD3DShell::CompareDisplayModes);
     const KD3DModeInfo expected[] = {
-        {800, 600, D3DFMT_A8R8G8B8, 0}, {800, 480, D3DFMT_X8R8G8B8, 0}, {800, 600, D3DFMT_X8R8G8B8, 0},
-        {1024, 600, D3DFMT_X8R8G8B8, 0}, {640, 480, D3DFMT_R5G6B5, 0}, {1024, 768, D3DFMT_R5G6B5, 0},
+        {800, 600, D3DFMT_A8R8G8B8, 0},  {800, 480, D3DFMT_X8R8G8B8, 0}, {800, 600, D3DFMT_X8R8G8B8, 0},
+        {1024, 600, D3DFMT_X8R8G8B8, 0}, {640, 480, D3DFMT_R5G6B5, 0},   {1024, 768, D3DFMT_R5G6B5, 0},
     };
     ASSERT_EQ(modes.size(), std::size(expected));
     for (size_t i = 0; i < modes.size(); ++i) {
@@ -65,9 +65,8 @@ TEST(ChooseDepthFormat, StopsAtTheFirstAcceptedFormat) {
         D3DFORMAT accepted;
         size_t probes;
     } cases[] = {
-        {32, 8, D3DFMT_D24S8, 1},   {32, 8, D3DFMT_D24X8, 5}, {32, 8, D3DFMT_D16, 8},
-        {32, 0, D3DFMT_D32, 1},     {16, 0, D3DFMT_D16, 1},   {16, 8, D3DFMT_D15S1, 1},
-        {24, 0, D3DFMT_D15S1, 2},   {32, 1, D3DFMT_D24X4S4, 2},
+        {32, 8, D3DFMT_D24S8, 1}, {32, 8, D3DFMT_D24X8, 5}, {32, 8, D3DFMT_D16, 8},   {32, 0, D3DFMT_D32, 1},
+        {16, 0, D3DFMT_D16, 1},   {16, 8, D3DFMT_D15S1, 1}, {24, 0, D3DFMT_D15S1, 2}, {32, 1, D3DFMT_D24X4S4, 2},
     };
     for (const auto& c : cases) {
         D3DFORMAT chosen;
@@ -139,7 +138,8 @@ TEST(VideoCardType, FirstNameInSearchOrderWins) {
         {"", 0},
         {nullptr, 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(DetectVideoCardType(c.description), c.type) << (c.description ? c.description : "null");
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectVideoCardType(c.description), c.type) << (c.description ? c.description : "null");
 }
 
 TEST(DesktopBytesPerPixel, ByFormat) {

@@ -28,7 +28,6 @@ protected:
 };
 
 // The "key=value" lines of one section of an ini text, in file order.
-std::vector<std::pair<std::string, std::string>> IniSectionEntries(const std::string& text,
-                                                                   const std::string& section);
+std::vector<std::pair<std::string, std::string>> IniSectionEntries(const std::string& text, const std::string& section);
 
 }  // namespace shell_test

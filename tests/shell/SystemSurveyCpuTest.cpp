@@ -139,6 +139,24 @@ TEST_F(SystemSurveyCpu, HardwareSourceAnswersOnThisMachine) {
     EXPECT_LE(type, 3u);
 }
 
+TEST_F(SystemSurveyCpu, RecordTakesTheProcessorFields) {
+    std::memcpy(g_cpu.vendor, "AuthenticAMD", 12);
+    g_cpu.signature = 0x1FFF;  // type 1
+    g_cpu.stamps[0] = 0;
+    g_cpu.stamps[1] = 3500000000ull * 5 / 100;  // 3500 MHz over 50 ms
+    KSystemInfo info;
+    std::memset(&info, 0, sizeof(info));
+    g_SystemSurvey.FillSystemInfo(&info);
+    EXPECT_EQ(+info.CpuVendor, 'A');
+    EXPECT_EQ(+info.CpuType, 1u);
+    EXPECT_EQ(+info.CpuClockMHz, 3500);
+    // A clock past 16 bits keeps its low 16 bits.
+    g_cpu.stamps[1] = 70000000000ull * 5 / 100;
+    g_cpu.stampReads = 0;
+    g_SystemSurvey.FillSystemInfo(&info);
+    EXPECT_EQ(+info.CpuClockMHz, 70000 & 0xFFFF);
+}
+
 TEST_F(SystemSurveyCpu, ServicePackIsTheLastCharacter) {
     const struct {
         const char* csd;

@@ -56,9 +56,9 @@ TEST_F(VideoPolicyFile, FirstRunWritesTheSevenKeysInOrder) {
         policy.VideoMemory = c.videoMemory;
         policy.IsDesktop32BitColor = 1;
         ASSERT_TRUE(LoadOrWriteConfigureFile(policy));
-        const Entries expected = {{"VideoCardType", "3"},   {"VideoMemory", std::to_string(c.videoMemory)},
+        const Entries expected = {{"VideoCardType", "3"},       {"VideoMemory", std::to_string(c.videoMemory)},
                                   {"IsDesktop32BitColor", "1"}, {"Billboard_High", "40"},
-                                  {"Billboard_Low", "20"},  {"Force32BitScene", c.force32},
+                                  {"Billboard_Low", "20"},      {"Force32BitScene", c.force32},
                                   {"AnimationDelay", "500"}};
         EXPECT_EQ(IniSectionEntries(ReadDataFile("Logs/Configure.ini"), "CONFIGURE"), expected);
         EXPECT_EQ(policy.Billboard_High, 40);
@@ -99,8 +99,8 @@ TEST_F(VideoPolicyFile, AMissingTunableGetsItsDefaultAndTheFileIsRewritten) {
     EXPECT_EQ(policy.Billboard_High, 70);
     EXPECT_EQ(policy.Force32BitScene, 0);
     EXPECT_EQ(policy.AnimationDelay, 500);
-    const Entries expected = {{"VideoCardType", "1"},   {"VideoMemory", "200"},     {"IsDesktop32BitColor", "1"},
-                              {"Billboard_High", "70"}, {"Billboard_Low", "30"},    {"Force32BitScene", "0"},
+    const Entries expected = {{"VideoCardType", "1"},   {"VideoMemory", "200"},  {"IsDesktop32BitColor", "1"},
+                              {"Billboard_High", "70"}, {"Billboard_Low", "30"}, {"Force32BitScene", "0"},
                               {"AnimationDelay", "500"}};
     EXPECT_EQ(IniSectionEntries(ReadDataFile("Logs/Configure.ini"), "CONFIGURE"), expected);
 }
