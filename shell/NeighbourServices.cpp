@@ -94,6 +94,7 @@ bool KImageCache::RestoreDeviceObjects() {
 }
 
 void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
+void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
 
 void KLightGlow::Reset() {
     glowOn = 1;

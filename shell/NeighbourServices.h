@@ -27,6 +27,8 @@ public:
     bool InvalidateDeviceObjects();
     bool RestoreDeviceObjects();
     void ReleaseAll();
+    // Frees pictures nobody drew for a while.
+    void TrimIdle();
 
 private:
     KDrawShell* m_shell;

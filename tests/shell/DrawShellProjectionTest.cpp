@@ -4,7 +4,10 @@
 #include <d3dx9math.h>
 
 #include "DrawShellFixture.h"
+#include "basrel/KStringMap.h"
+#include "d3d9/Control.h"
 #include "shell/ShellGlobals.h"
+#include "win32/Control.h"
 
 namespace shell_test {
 namespace {
@@ -145,6 +148,25 @@ TEST_F(DrawShellProjection, ScreenTargetOption) {
     shell->SetOption(2, 0);
     EXPECT_EQ(shell->screenTarget, nullptr);
     EXPECT_EQ(shell->screenTargetEnabled, 0);
+}
+
+}  // namespace
+}  // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+TEST_F(DrawShellProjection, ScreenTargetOutOfVideoMemory) {
+    KDrawShell* shell = MakeCreatedShell();
+    lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY);
+    neighbours::CallLog().clear();
+    EXPECT_EQ(shell->CreateScreenTarget(800, 600), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(shell->screenTarget, nullptr);
+    const auto boxes = lumiva::win32::RecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, m_window);
+    EXPECT_EQ(boxes[0].text, g_cStringMap.GetString(33));
+    EXPECT_EQ(neighbours::CallLog(), std::vector<std::string>{"KImageCache::TrimIdle"});
 }
 
 }  // namespace

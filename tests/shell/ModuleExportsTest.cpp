@@ -30,6 +30,7 @@ TEST(ModuleExports, InternalsStayHidden) {
 #include <windows.h>
 
 #include "DrawShellFixture.h"
+#include "basrel/HostGlobals.h"
 #include "ddraw/Control.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
@@ -92,6 +93,41 @@ TEST_F(ModuleFactories, EachCallMakesANewModuleShell) {
     first->Release();
     second->Release();
     EXPECT_EQ(g_pDrawShell, nullptr);
+}
+
+}  // namespace
+}  // namespace shell_test
+
+#include <dlfcn.h>
+
+#include "d3d9/Control.h"
+
+namespace shell_test {
+namespace {
+
+class LoadedModule : public DrawShellTest {};
+
+// The host's road: load the library, make the shell through the export,
+// create the device, release it all.
+TEST_F(LoadedModule, ShellThroughTheLoadedLibrary) {
+    HWND window = CreateWindowExA(0, "Host", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
+                                  nullptr);
+    g_SetMainHWnd(window);
+    void* module = dlopen(LUMIVA_MODULE_FILE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto create = reinterpret_cast<IKDrawShell* (*)()>(dlsym(module, "CreateLumivaShell4"));
+    ASSERT_NE(create, nullptr);
+    IKDrawShell* shell = create();
+    ASSERT_NE(shell, nullptr);
+    EXPECT_FALSE(shell->HasDevice());
+    ASSERT_TRUE(shell->Create(800, 600, 0, 0, 0));
+    EXPECT_TRUE(shell->HasDevice());
+    EXPECT_EQ(shell->GetClientFlag(), 1);
+    EXPECT_TRUE(InOrder(TakeRenderLog(), {"[D3DRender]g_D3DShell create ok!", "[D3DRender]InitDeviceObjects ok!"}));
+    shell->Release();
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+    dlclose(module);
 }
 
 }  // namespace
