@@ -203,8 +203,8 @@ public:
     void InvokeCallback() override;
     void SetGlobalAlpha(float alpha) override;
     void DrawQuad3D(const float* a, const float* b, DWORD colour) override;
-    void DrawTexturedRect(float x, float y, float width, float height, DWORD topLeft, DWORD topRight,
-                          DWORD bottomRight, DWORD bottomLeft) override;
+    void DrawTexturedRect(float x, float y, float width, float height, DWORD topLeft, DWORD topRight, DWORD bottomRight,
+                          DWORD bottomLeft) override;
     void AddGlowLight(const D3DLIGHT9* light) override;
     int AddLight(const D3DLIGHT9* light) override;
     void ClearLights() override;

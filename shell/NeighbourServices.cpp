@@ -104,7 +104,9 @@ void KLightGlow::Reset() {
 
 void KLightGlow::Render() { neighbours::CallLog().emplace_back("KLightGlow::Render"); }
 void KLightGlow::Draw() { neighbours::CallLog().emplace_back("KLightGlow::Draw"); }
-void KLightGlow::InvalidateDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects"); }
+void KLightGlow::InvalidateDeviceObjects() {
+    neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects");
+}
 void KLightGlow::RestoreDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::RestoreDeviceObjects"); }
 HRESULT KLightGlow::DeleteDeviceObjects() { return 0; }
 HRESULT KLightGlow::LoadSettings() { return 0; }

@@ -37,8 +37,8 @@ private:
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
 public:
-    uint8_t glowOn = 0;      // option 8
-    uint8_t gridFlag = 0;    // option 0
+    uint8_t glowOn = 0;    // option 8
+    uint8_t gridFlag = 0;  // option 0
     DWORD clearColour = 0;
 
     void Init() { Reset(); }

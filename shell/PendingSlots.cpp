@@ -8,7 +8,9 @@
 /*   2 */ void KDrawShell::RenderDebugMeshes(WORD, DWORD, DWORD) {}
 /*   4 */ void KDrawShell::MoveFreeCamera(BYTE, WORD) {}
 /*   5 */ void KDrawShell::SetFreeCameraTarget(float, float, float) {}
-/*   6 */ bool KDrawShell::HitTestBox(float, float, float, float, float, float, float, float, float, int, int) { return false; }
+/*   6 */ bool KDrawShell::HitTestBox(float, float, float, float, float, float, float, float, float, int, int) {
+    return false;
+}
 /*   7 */ void KDrawShell::BeginBillboardState(DWORD) {}
 /*   8 */ void KDrawShell::EndBillboardState(DWORD) {}
 /*  15 */ void KDrawShell::SaveScreenShotDDS() {}
@@ -71,13 +73,18 @@
 /* 108 */ void KDrawShell::ProjectPointF(float*, float*, float) {}
 /* 109 */ void KDrawShell::ProjectPointOffset(int*, int*, int, int, int) {}
 /* 110 */ void KDrawShell::ProjectPointOffsetF(float*, float*, float, float, float) {}
-/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) { return 0xFFFFFFFF; }
+/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
+    return 0xFFFFFFFF;
+}
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
 /* 114 */ void KDrawShell::ReadCapturedPixels(int, int, int, int) {}
 /* 115 */ void KDrawShell::CapturePreview(const char*, int, int, int, int) {}
 /* 116 */ void KDrawShell::SetColorBlend() {}
-/* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float, float, float, float, float) { return false; }
+/* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float,
+                                         float, float, float, float) {
+    return false;
+}
 /* 118 */ void KDrawShell::SampleOcclusionPixels() {}
 /* 119 */ bool KDrawShell::TestOcclusionPixels() { return false; }
 /* 122 */ void KDrawShell::SaveRenderStates2() {}
@@ -95,7 +102,8 @@
 /* 138 */ void KDrawShell::ClearLights() {}
 /* 139 */ int KDrawShell::GetLightCount() { return 0; }
 /* 140 */ HRESULT KDrawShell::EnableLight(int, BYTE) { return E_FAIL; }
-/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float, float, float, BYTE) {}
+/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float,
+                                           float, float, BYTE) {}
 /* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 145 */ void KDrawShell::ScreenToView(int*, int*) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
