@@ -35,9 +35,10 @@ IDirect3DTexture9* KNamedTexturePool::Load(const char* name, D3DPOOL pool) {
     if (bytes.empty() || file.Read(bytes.data(), uint32_t(bytes.size())) != bytes.size()) return nullptr;
     file.Close();
 
+    // An unknown format asks for the one stored in the file.
     IDirect3DTexture9* texture = nullptr;
     HRESULT result = D3DXCreateTextureFromFileInMemoryEx(device, bytes.data(), UINT(bytes.size()), D3DX_DEFAULT,
-                                                         D3DX_DEFAULT, 1, 0, D3DFMT_FROM_FILE, pool, D3DX_DEFAULT,
+                                                         D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, pool, D3DX_DEFAULT,
                                                          D3DX_DEFAULT, 0, nullptr, nullptr, &texture);
     if (FAILED(result) || !texture) return nullptr;
     KNamedTextureEntry& entry = m_entries[name];
