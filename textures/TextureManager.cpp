@@ -77,7 +77,10 @@ KTextureRecord* KTextureManager::LoadTexture(const char* fileName, const char* f
                                              BYTE /*load*/) {
     if (!m_device || !fileName) return nullptr;
     std::string path;
-    if (!BuildTexturePath(fileName, folder, fullPath != 0, &path)) return nullptr;
+    if (!BuildTexturePath(fileName, folder, fullPath != 0, &path)) {
+        if (path.size() >= kTextureNameSize) g_DebugLog("[Texture]Path for %s too long", fileName);
+        return nullptr;
+    }
     LowerCase(&path);
     if (!ApplyNameRemap(&path)) {
         g_DebugLog("[Texture]Remapped name of %s too long", path.c_str());

@@ -98,7 +98,8 @@ extern KTextureManager* g_pTextureManager;
 extern std::unordered_map<std::string, std::string> g_TextureNameRemap;
 
 // The path LoadTexture opens for a name; false when the rules give none or
-// the path would not fit in a record's name. Not yet lower-cased.
+// the path would not fit in a record's name (the path is then left made, so
+// the caller can tell). Not yet lower-cased.
 //   fullPath:   the name itself;
 //   folder:     folder + "texture\" + the part after the name's last '/' or '\';
 //   no folder:  "\portrait\common\" + that part.

@@ -87,7 +87,9 @@ TEST_F(TextureManagerTest, NamesWithoutRecordGiveNull) {
     EXPECT_EQ(Manager().LoadTexture("\\effects\\beam", nullptr, 0, 1, 0), nullptr);
     EXPECT_EQ(Manager().LoadTexture(nullptr, nullptr, 0, 1, 0), nullptr);
     std::string tooLong = "\\" + std::string(251, 'a') + ".dds";
+    TakeLog();
     EXPECT_EQ(Manager().LoadTexture(tooLong.c_str(), nullptr, 0, 1, 0), nullptr);
+    EXPECT_EQ(TakeLog().size(), 1u);
     EXPECT_EQ(Manager().FindTexture(tooLong.substr(0, 255).c_str()), nullptr);
 }
 
