@@ -45,14 +45,18 @@ HRESULT KDrawShell::CreateScreenTarget(int width, int height) {
                                              D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &screenTarget);
     if (SUCCEEDED(result)) return 0;
     screenTarget = nullptr;
-    if (result == D3DERR_OUTOFVIDEOMEMORY)
+    if (result == D3DERR_OUTOFVIDEOMEMORY) {
         MessageBoxA(g_MainWindow, g_cStringMap.GetString(kOutOfVideoMemoryText), g_cStringMap.GetString(kCaptionText),
                     MB_OK);
+        imageCache.TrimIdle();
+    }
     return result;
 }
 
 HRESULT KDrawShell::ReleaseScreenTarget() {
     if (screenTarget) screenTarget->Release();
     screenTarget = nullptr;
+    if (screenTargetSavedTarget) screenTargetSavedTarget->Release();
+    screenTargetSavedTarget = nullptr;
     return 0;
 }
