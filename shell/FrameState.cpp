@@ -1,5 +1,6 @@
 #include "shell/FrameState.h"
 
+#include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 
 float g_FreeCameraPoint[3] = {};
@@ -24,6 +25,18 @@ void SetDebugTextSinkForTests(KDebugTextSink sink) { DebugTextSink() = std::move
 void DrawDebugLine(KDrawShell& shell, const std::string& text, int x, int y) {
     if (DebugTextSink()) DebugTextSink()(g_DebugFontId, text, x, y);
     shell.OutputText(g_DebugFontId, text.c_str(), static_cast<int>(text.size()), x, y, 0xFFFFFFFF, 800, -32767, 0);
+}
+
+void UnbindTexture(IDirect3DBaseTexture9* texture) {
+    IDirect3DDevice9* device = g_D3DDevice.device;
+    if (!device || !texture) return;
+    constexpr DWORD kStages = 8;
+    for (DWORD stage = 0; stage < kStages; ++stage) {
+        IDirect3DBaseTexture9* bound = nullptr;
+        if (FAILED(device->GetTexture(stage, &bound)) || !bound) continue;
+        if (bound == texture) device->SetTexture(stage, nullptr);
+        bound->Release();
+    }
 }
 
 void ResetDebugTimersForTests();

@@ -42,4 +42,8 @@ using KDebugTextSink = std::function<void(int fontId, const std::string& text, i
 void SetDebugTextSinkForTests(KDebugTextSink sink);
 void DrawDebugLine(KDrawShell& shell, const std::string& text, int x, int y);
 
+// Takes a texture out of every stage that holds it, so that releasing it
+// really frees it and a device reset is not refused.
+void UnbindTexture(IDirect3DBaseTexture9* texture);
+
 void ResetFrameStateForTests();

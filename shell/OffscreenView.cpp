@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "shell/D3DDevice.h"
+#include "shell/FrameState.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
 #include "shell/VideoPolicy.h"
@@ -33,6 +34,7 @@ HRESULT CreateOffscreenTexture(IDirect3DDevice9* device, IDirect3DTexture9** tex
 }  // namespace
 
 void KDrawShell::ReleaseOffscreenView() {
+    UnbindTexture(offscreenTexture);
     if (offscreenTexture) offscreenTexture->Release();
     offscreenTexture = nullptr;
     if (offscreenSavedTarget) offscreenSavedTarget->Release();
@@ -45,6 +47,7 @@ bool KDrawShell::PrepareOffscreenView(void* records, int count, int width, int h
     offscreenPrepared = false;
     if (!device || (count > 0 && !records)) return false;
     if (!offscreenTexture || width != offscreenWidth || height != offscreenHeight) {
+        UnbindTexture(offscreenTexture);
         if (offscreenTexture) offscreenTexture->Release();
         offscreenTexture = nullptr;
         HRESULT result = CreateOffscreenTexture(device, &offscreenTexture);
