@@ -62,10 +62,6 @@ uint32_t PictureCost(const KImageTexture* picture) {
     return picture && cost ? cost(picture) : 0;
 }
 
-void FontInvalidateDeviceObjects(KFont*) { Note("KFont::InvalidateDeviceObjects"); }
-void FontRestoreDeviceObjects(KFont*) { Note("KFont::RestoreDeviceObjects"); }
-void FontRelease(KFont*) { Note("KFont::Release"); }
-
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
     Note("KModelManager::SetDevice");
     return TestAnswers().modelManagerSetDevice;
@@ -146,7 +142,9 @@ void KLightGlow::Reset() {
 
 void KLightGlow::Render() { neighbours::CallLog().emplace_back("KLightGlow::Render"); }
 void KLightGlow::Draw() { neighbours::CallLog().emplace_back("KLightGlow::Draw"); }
-void KLightGlow::InvalidateDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects"); }
+void KLightGlow::InvalidateDeviceObjects() {
+    neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects");
+}
 void KLightGlow::RestoreDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::RestoreDeviceObjects"); }
 HRESULT KLightGlow::DeleteDeviceObjects() { return 0; }
 HRESULT KLightGlow::LoadSettings() { return 0; }

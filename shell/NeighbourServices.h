@@ -1,5 +1,5 @@
 // STAND-IN: what the shell calls in the texture manager and image cache,
-// the fonts, the model manager, the effects and the scene place, with the
+// the model manager, the effects and the scene place, with the
 // least body that works. Each later subsystem replaces its part of this
 // file (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
@@ -18,7 +18,6 @@
 #include <vector>
 
 class KDrawShell;
-class KFont;
 class IK3DSceneNode;
 class KImageTexture;
 class KModelProxy;
@@ -46,8 +45,8 @@ private:
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
 public:
-    uint8_t glowOn = 0;      // option 8
-    uint8_t gridFlag = 0;    // option 0
+    uint8_t glowOn = 0;    // option 8
+    uint8_t gridFlag = 0;  // option 0
     DWORD clearColour = 0;
 
     void Init() { Reset(); }
@@ -103,11 +102,6 @@ void TextureManagerFreeTextureMemory(int mode);
 // --- Pictures (textures/) ---
 // Bytes of texture memory a picture's textures take.
 uint32_t PictureCost(const KImageTexture* picture);
-
-// --- Fonts (draw2d/) ---
-void FontInvalidateDeviceObjects(KFont* font);
-void FontRestoreDeviceObjects(KFont* font);
-void FontRelease(KFont* font);
 
 // --- Model manager (scene/) ---
 HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);

@@ -7,14 +7,6 @@
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  30 */ IDirect3DSurface9* KDrawShell::SetRenderTargetImage(const char*, DWORD, int16_t*, WORD) { return nullptr; }
-/*  31 */ bool KDrawShell::CreateFont(const char*, int, int) { return false; }
-/*  32 */ void KDrawShell::OutputText(int, const char*, int, int, int, DWORD, int, int, DWORD) {}
-/*  33 */ void KDrawShell::OutputTextEx(int, const char*, int, float, float, DWORD, int, float, DWORD) {}
-/*  34 */ int KDrawShell::GetTextExtent(int, const char*, int, int) { return 0; }
-/*  35 */ int KDrawShell::OutputTextInRect(int, KTextRect*, const char*, int, int) { return 0; }
-/*  36 */ int KDrawShell::OutputTextInRectEx(int, KTextRect*, const char*, int, int) { return 0; }
-/*  37 */ int KDrawShell::HitTestText(int, int, int, KTextRect*, const char*, int, int) { return -1; }
-/*  38 */ void KDrawShell::ReleaseFont(int) {}
 /*  39 */ DWORD KDrawShell::CreateImage(const char*, int, int, int, BYTE) { return 0; }
 /*  40 */ bool KDrawShell::RemoveImage(const char*) { return false; }
 /*  41 */ void KDrawShell::ReleaseAllImages() {}
@@ -29,8 +21,6 @@
 /*  52 */ void KDrawShell::ClearImage(const char*, DWORD, int16_t*) {}
 /*  53 */ int KDrawShell::SetViewCenter(int, int, int) { return 0; }
 /*  54 */ bool KDrawShell::CanDraw(const char*, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD) { return false; }
-/*  61 */ int KDrawShell::SetTextImageHandler(ITextImageHandler*) { return 0; }
-/*  62 */ int KDrawShell::RemoveTextImageHandler(ITextImageHandler*) { return 0; }
 /*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
@@ -44,7 +34,9 @@
 /*  76 */ void KDrawShell::ReleaseEffectInstance(K3DEffectInstance*) {}
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
-/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) { return 0xFFFFFFFF; }
+/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
+    return 0xFFFFFFFF;
+}
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
 /* 114 */ void KDrawShell::ReadCapturedPixels(int, int, int, int) {}
@@ -59,7 +51,8 @@
 /* 138 */ void KDrawShell::ClearLights() {}
 /* 139 */ int KDrawShell::GetLightCount() { return 0; }
 /* 140 */ HRESULT KDrawShell::EnableLight(int, BYTE) { return E_FAIL; }
-/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float, float, float, BYTE) {}
+/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float,
+                                           float, float, BYTE) {}
 /* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
 /* 153 */ void KDrawShell::SetPreviewObject(KPrimPicture*) {}

@@ -16,15 +16,15 @@ TEST(ParseColorString, FieldsAndEarlyEnds) {
         DWORD expected;
     } cases[] = {
         {"255,128,0", 0xFFFF8000},
-        {"12", 0xFF000000},               // no comma: nothing but alpha
-        {"12,34", 0xFF0C0000},            // G never ends with a comma
+        {"12", 0xFF000000},     // no comma: nothing but alpha
+        {"12,34", 0xFF0C0000},  // G never ends with a comma
         {"1,2,3", 0xFF010203},
-        {"256,257,511", 0xFF0001FF},      // low 8 bits only
-        {" 10, 20, 30", 0xFF0A141E},      // atoi skips leading blanks
+        {"256,257,511", 0xFF0001FF},  // low 8 bits only
+        {" 10, 20, 30", 0xFF0A141E},  // atoi skips leading blanks
         {"", 0xFF000000},
-        {"000000000000001,2,3", 0xFF010203},     // 15 characters fit
-        {"0000000000000001,2,3", 0xFF000000},    // a 16th does not
-        {"1,2,0000000000000003", 0xFF010200},    // B too long: without B
+        {"000000000000001,2,3", 0xFF010203},   // 15 characters fit
+        {"0000000000000001,2,3", 0xFF000000},  // a 16th does not
+        {"1,2,0000000000000003", 0xFF010200},  // B too long: without B
         {"-1,0,0", 0xFFFF0000},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseColorString(c.text), c.expected) << '"' << c.text << '"';
@@ -34,8 +34,9 @@ TEST(ParseColorString, FieldsAndEarlyEnds) {
 class ClientSettings : public DrawShellTest {};
 
 TEST_F(ClientSettings, SparkSectionsUntilTheFirstGap) {
-    std::string text = "[sparkIntrval]\nValue=100\n[spark0]\ncolor0=255,0,0\ncolor1=0,255,0\ncolor2=0,0,255\n"
-                       "[spark2]\ncolor0=1,1,1\n";
+    std::string text =
+        "[sparkIntrval]\nValue=100\n[spark0]\ncolor0=255,0,0\ncolor1=0,255,0\ncolor2=0,0,255\n"
+        "[spark2]\ncolor0=1,1,1\n";
     WriteDataFile("ui/setting.ini", text);
     lumiva::win32::InstallManualClock(0);
     KDrawShell* shell = MakeShell();
@@ -46,8 +47,8 @@ TEST_F(ClientSettings, SparkSectionsUntilTheFirstGap) {
     const struct {
         uint64_t at;
         DWORD colour;
-    } steps[] = {{0, 0xFFFF0000}, {99, 0xFFFF0000}, {100, 0xFF00FF00}, {250, 0xFF0000FF}, {300, 0xFFFF0000},
-                 {399, 0xFFFF0000}, {400, 0xFF00FF00}};
+    } steps[] = {{0, 0xFFFF0000},   {99, 0xFFFF0000},  {100, 0xFF00FF00}, {250, 0xFF0000FF},
+                 {300, 0xFFFF0000}, {399, 0xFFFF0000}, {400, 0xFF00FF00}};
     // At 300 the cycle has run out: colour 0 again, timer restarted.
     for (const auto& s : steps) {
         lumiva::win32::SetClock(s.at);
@@ -103,8 +104,8 @@ TEST_F(ClientSettings, SceneBrightnessFromTheFile) {
     const struct {
         const char* text;
         float value;
-    } cases[] = {{"0", 1.0f}, {"1.5", 1.0f}, {"0.3", 0.3f}, {"-2", 1.0f}, {"nan", 1.0f}, {"inf", 1.0f},
-                 {"1", 1.0f}, {"abc", 1.0f}};
+    } cases[] = {{"0", 1.0f},   {"1.5", 1.0f}, {"0.3", 0.3f}, {"-2", 1.0f},
+                 {"nan", 1.0f}, {"inf", 1.0f}, {"1", 1.0f},   {"abc", 1.0f}};
     for (const auto& c : cases) {
         WriteDataFile("settings/game.ini", std::string("[scale]\nscenebright=") + c.text + "\n");
         SetSceneBrightness(0.7f);

@@ -68,10 +68,9 @@ TEST_F(DrawShellDeviceCycle, PartsFollowTheProtocolInOrder) {
     KDrawShell* shell = MakeCreatedShell();
     neighbours::CallLog().clear();
     ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
-    EXPECT_EQ(neighbours::CallLog(),
-              (std::vector<std::string>{"KLightGlow::InvalidateDeviceObjects", "ReleaseRibbons",
-                                        "KImageCache::InvalidateDeviceObjects",
-                                        "TextureManager::InvalidateDeviceObjects"}));
+    EXPECT_EQ(neighbours::CallLog(), (std::vector<std::string>{"KLightGlow::InvalidateDeviceObjects", "ReleaseRibbons",
+                                                               "KImageCache::InvalidateDeviceObjects",
+                                                               "TextureManager::InvalidateDeviceObjects"}));
     neighbours::TestAnswers().imageCacheInvalidate = false;
     EXPECT_EQ(shell->InvalidateDeviceObjects(), E_FAIL);
     neighbours::TestAnswers().textureManagerRestore = false;

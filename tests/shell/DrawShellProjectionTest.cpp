@@ -21,8 +21,8 @@ void ExpectMatrix(const D3DXMATRIX& actual, const float (&expected)[16]) {
 TEST_F(DrawShellProjection, OrthographicAfterCreate) {
     KDrawShell* shell = MakeCreatedShell();
     EXPECT_EQ(shell->projectionKind, 1);
-    const float expected[16] = {2.0f / 800, 0, 0, 0, 0, 2.0f / 600, 0, 0, 0, 0, 1.0f / 19800, 0,
-                                0,          0, -200.0f / 19800,  1};
+    const float expected[16] = {2.0f / 800,      0, 0, 0, 0, 2.0f / 600, 0, 0, 0, 0, 1.0f / 19800, 0, 0, 0,
+                                -200.0f / 19800, 1};
     ExpectMatrix(shell->projectionMatrix, expected);
     D3DXMATRIX onDevice;
     shell->GetDevice()->GetTransform(D3DTS_PROJECTION, &onDevice);

@@ -110,8 +110,8 @@ class LoadedModule : public DrawShellTest {};
 // The host's road: load the library, make the shell through the export,
 // create the device, release it all.
 TEST_F(LoadedModule, ShellThroughTheLoadedLibrary) {
-    HWND window = CreateWindowExA(0, "Host", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(0, "Host", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
     g_SetMainHWnd(window);
     void* module = dlopen(LUMIVA_MODULE_FILE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
