@@ -64,6 +64,7 @@ void TextureManagerReleaseTexture(void* record) {
 
 void TextureManagerFreeTextureMemory(int mode) {
     CallLog().push_back("TextureManager::FreeTextureMemory " + std::to_string(mode));
+    g_pTextureManager->FreeTextureMemory(DWORD(mode));
 }
 
 uint32_t PictureCost(const KImageTexture* picture) {
