@@ -11,7 +11,6 @@
 /*   6 */ bool KDrawShell::HitTestBox(float, float, float, float, float, float, float, float, float, int, int) { return false; }
 /*   7 */ void KDrawShell::BeginBillboardState(DWORD) {}
 /*   8 */ void KDrawShell::EndBillboardState(DWORD) {}
-/*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  30 */ IDirect3DSurface9* KDrawShell::SetRenderTargetImage(const char*, DWORD, int16_t*, WORD) { return nullptr; }
@@ -43,7 +42,6 @@
 /*  58 */ void KDrawShell::SetLightColorGrid(int, int, const DWORD*) {}
 /*  61 */ int KDrawShell::SetTextImageHandler(ITextImageHandler*) { return 0; }
 /*  62 */ int KDrawShell::RemoveTextImageHandler(ITextImageHandler*) { return 0; }
-/*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
 /*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}
