@@ -72,7 +72,6 @@
 /* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) { return 0xFFFFFFFF; }
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
-/* 114 */ void KDrawShell::ReadCapturedPixels(int, int, int, int) {}
 /* 115 */ void KDrawShell::CapturePreview(const char*, int, int, int, int) {}
 /* 116 */ void KDrawShell::SetColorBlend() {}
 /* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float, float, float, float, float) { return false; }
