@@ -308,6 +308,9 @@ public:
     uint32_t dynamicWritePosition;
     IDirect3DVertexBuffer9* quadTable[kQuadTableSize];
     uint8_t quadTableReady;
+    // The preview capture's mask: loaded by the first CapturePreview, kept by
+    // the named texture pool (the shell holds no reference).
+    IDirect3DTexture9* previewMask = nullptr;
 
 private:
     void PlaceMainWindow(bool fullScreen, int width, int height, bool showInBothModes);

@@ -72,7 +72,6 @@
 /* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) { return 0xFFFFFFFF; }
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
-/* 115 */ void KDrawShell::CapturePreview(const char*, int, int, int, int) {}
 /* 116 */ void KDrawShell::SetColorBlend() {}
 /* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float, float, float, float, float) { return false; }
 /* 118 */ void KDrawShell::SampleOcclusionPixels() {}
@@ -96,9 +95,6 @@
 /* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 145 */ void KDrawShell::ScreenToView(int*, int*) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
-/* 153 */ void KDrawShell::SetPreviewObject(KPrimPicture*) {}
-/* 155 */ void KDrawShell::BeginPreviewRender() {}
-/* 156 */ void KDrawShell::EndPreviewRender() {}
 /* 160 */ KStaticMesh* KDrawShell::CreateStaticMesh(int, int) { return nullptr; }
 /* 164 */ void KDrawShell::DrawRect(int, int, int, int, DWORD) {}
 /* 165 */ void KDrawShell::DrawColorRect(KColorRect*, const char*, int, int) {}
