@@ -118,9 +118,7 @@ void LoadDebugAndBrightness() {
 
 float GetSceneBrightness() { return g_SceneBrightness; }
 
-void SetSceneBrightness(float value) {
-    g_SceneBrightness = std::isfinite(value) ? value : 1.0f;
-}
+void SetSceneBrightness(float value) { g_SceneBrightness = std::isfinite(value) ? value : 1.0f; }
 
 void ReadCoolSettings() {
     KIniFile ini;

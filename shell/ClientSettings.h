@@ -59,8 +59,8 @@ void SetSceneBrightness(float value);
 
 // [Cool] of "settings\gamesetting.ini": the models' position trail.
 struct KCoolSettings {
-    int interval = 0;   // ms between two recorded positions
-    int limitNum = 0;   // most positions kept
+    int interval = 0;  // ms between two recorded positions
+    int limitNum = 0;  // most positions kept
     int width = 0;
     int height = 0;
     void* texture = nullptr;  // texture-manager record, or null

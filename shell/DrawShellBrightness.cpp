@@ -45,9 +45,11 @@ HRESULT KDrawShell::CreateScreenTarget(int width, int height) {
                                              D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &screenTarget);
     if (SUCCEEDED(result)) return 0;
     screenTarget = nullptr;
-    if (result == D3DERR_OUTOFVIDEOMEMORY)
+    if (result == D3DERR_OUTOFVIDEOMEMORY) {
         MessageBoxA(g_MainWindow, g_cStringMap.GetString(kOutOfVideoMemoryText), g_cStringMap.GetString(kCaptionText),
                     MB_OK);
+        imageCache.TrimIdle();
+    }
     return result;
 }
 

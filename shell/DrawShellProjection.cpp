@@ -34,54 +34,55 @@ void KDrawShell::SetOption(int option, DWORD value) {
     const uint8_t byte = static_cast<uint8_t>(value);
     const float range = cameraDistanceMax - cameraDistanceMin;
     switch (option) {
-    case 0:
-        lightGridEnabled = byte;
-        lightGlow.gridFlag = byte;
-        break;
-    case 1: {
-        const int mode = byte ? 2 : 1;
-        if (mode == g_ProjectionMode) break;
-        if (g_ProjectionRampState == -1) g_ProjectionRamp = mode == 2 ? kProjectionRampPerspective : kProjectionRampOrtho;
-        g_ProjectionRampState = 0;
-        g_ProjectionMode = mode;
-        SetProjection();
-        break;
-    }
-    case 2:
-        screenTargetEnabled = byte;
-        if (byte)
-            CreateScreenTarget(g_ScreenWidth, g_ScreenHeight);
-        else
-            ReleaseScreenTarget();
-        break;
-    case 3: {
-        const float fraction = std::clamp(static_cast<float>(byte) / 255.0f, 0.0f, 1.0f);
-        cameraDistance = range * fraction + cameraDistanceMin;
-        break;
-    }
-    case 4:
-    case 5: {
-        float fraction = (cameraDistance - cameraDistanceMin) / range + (option == 4 ? kZoomStep : -kZoomStep);
-        fraction = std::max(fraction, 0.0f);
-        fraction = std::min(fraction, g_FreeCamera ? g_FreeCameraZoomLimit : zoom);
-        cameraDistance = range * fraction + cameraDistanceMin;
-        break;
-    }
-    case 7:
-        if (byte)
-            g_ProjectionRampState = -1;
-        else if (g_ProjectionRampState == -1)
+        case 0:
+            lightGridEnabled = byte;
+            lightGlow.gridFlag = byte;
+            break;
+        case 1: {
+            const int mode = byte ? 2 : 1;
+            if (mode == g_ProjectionMode) break;
+            if (g_ProjectionRampState == -1)
+                g_ProjectionRamp = mode == 2 ? kProjectionRampPerspective : kProjectionRampOrtho;
             g_ProjectionRampState = 0;
-        break;
-    case 8:
-        lightGlow.glowOn = byte;
-        if (byte) {
-            lightGlow.Render();
-            lightGlow.Draw();
+            g_ProjectionMode = mode;
+            SetProjection();
+            break;
         }
-        break;
-    default:
-        break;
+        case 2:
+            screenTargetEnabled = byte;
+            if (byte)
+                CreateScreenTarget(g_ScreenWidth, g_ScreenHeight);
+            else
+                ReleaseScreenTarget();
+            break;
+        case 3: {
+            const float fraction = std::clamp(static_cast<float>(byte) / 255.0f, 0.0f, 1.0f);
+            cameraDistance = range * fraction + cameraDistanceMin;
+            break;
+        }
+        case 4:
+        case 5: {
+            float fraction = (cameraDistance - cameraDistanceMin) / range + (option == 4 ? kZoomStep : -kZoomStep);
+            fraction = std::max(fraction, 0.0f);
+            fraction = std::min(fraction, g_FreeCamera ? g_FreeCameraZoomLimit : zoom);
+            cameraDistance = range * fraction + cameraDistanceMin;
+            break;
+        }
+        case 7:
+            if (byte)
+                g_ProjectionRampState = -1;
+            else if (g_ProjectionRampState == -1)
+                g_ProjectionRampState = 0;
+            break;
+        case 8:
+            lightGlow.glowOn = byte;
+            if (byte) {
+                lightGlow.Render();
+                lightGlow.Draw();
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -60,7 +60,7 @@ public:
     /*  28 */ virtual HRESULT InvalidateDeviceObjects() = 0;
     /*  29 */ virtual HRESULT RestoreDeviceObjects() = 0;
     /*  30 */ virtual IDirect3DSurface9* SetRenderTargetImage(const char* name, DWORD fileId, int16_t* indexHint,
-                                                            WORD type) = 0;
+                                                              WORD type) = 0;
     /*  31 */ virtual bool CreateFont(const char* descriptor, int unused, int id) = 0;
     /*  32 */ virtual void OutputText(int id, const char* text, int length, int x, int y, DWORD colour, int wrapWidth,
                                       int z, DWORD gradient) = 0;
@@ -172,8 +172,8 @@ public:
     /* 132 */ virtual void InvokeCallback() = 0;
     /* 133 */ virtual void SetGlobalAlpha(float alpha) = 0;
     /* 134 */ virtual void DrawQuad3D(const float* a, const float* b, DWORD colour) = 0;
-    /* 135 */ virtual void DrawTexturedRect(float x, float y, float width, float height, DWORD topLeft,
-                                            DWORD topRight, DWORD bottomRight, DWORD bottomLeft) = 0;
+    /* 135 */ virtual void DrawTexturedRect(float x, float y, float width, float height, DWORD topLeft, DWORD topRight,
+                                            DWORD bottomRight, DWORD bottomLeft) = 0;
     /* 136 */ virtual void AddGlowLight(const D3DLIGHT9* light) = 0;
     /* 137 */ virtual int AddLight(const D3DLIGHT9* light) = 0;
     /* 138 */ virtual void ClearLights() = 0;

@@ -10,13 +10,8 @@
 #include "shell/ShellGlobals.h"
 
 const KModuleExport g_ModuleExports[7] = {
-    {1, "g_SetRegisterNodeFn"},
-    {2, "g_SetUnregisterNodeFn"},
-    {3, "CreateLumivaShell4"},
-    {4, "CreateScenePlaceC"},
-    {5, "LumivaIsModuleRecommended"},
-    {6, "TestTimerBegin"},
-    {7, "TestTimerEnd"},
+    {1, "g_SetRegisterNodeFn"},       {2, "g_SetUnregisterNodeFn"}, {3, "CreateLumivaShell4"}, {4, "CreateScenePlaceC"},
+    {5, "LumivaIsModuleRecommended"}, {6, "TestTimerBegin"},        {7, "TestTimerEnd"},
 };
 
 LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*)) { neighbours::SetRegisterNodeFn(fn); }

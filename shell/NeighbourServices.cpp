@@ -53,10 +53,6 @@ void TextureManagerReleaseTexture(void* record) {
     if (record) Note("TextureManager::ReleaseTexture");
 }
 
-void FontInvalidateDeviceObjects(KFont*) { Note("KFont::InvalidateDeviceObjects"); }
-void FontRestoreDeviceObjects(KFont*) { Note("KFont::RestoreDeviceObjects"); }
-void FontRelease(KFont*) { Note("KFont::Release"); }
-
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
     Note("KModelManager::SetDevice");
     return TestAnswers().modelManagerSetDevice;
@@ -94,6 +90,7 @@ bool KImageCache::RestoreDeviceObjects() {
 }
 
 void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
+void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
 
 void KLightGlow::Reset() {
     glowOn = 1;
@@ -103,7 +100,9 @@ void KLightGlow::Reset() {
 
 void KLightGlow::Render() { neighbours::CallLog().emplace_back("KLightGlow::Render"); }
 void KLightGlow::Draw() { neighbours::CallLog().emplace_back("KLightGlow::Draw"); }
-void KLightGlow::InvalidateDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects"); }
+void KLightGlow::InvalidateDeviceObjects() {
+    neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects");
+}
 void KLightGlow::RestoreDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::RestoreDeviceObjects"); }
 HRESULT KLightGlow::DeleteDeviceObjects() { return 0; }
 HRESULT KLightGlow::LoadSettings() { return 0; }

@@ -1,5 +1,5 @@
 // STAND-IN: what the shell calls in the texture manager and image cache,
-// the fonts, the model manager, the effects and the scene place, with the
+// the model manager, the effects and the scene place, with the
 // least body that works. Each later subsystem replaces its part of this
 // file (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
@@ -17,7 +17,6 @@
 #include <vector>
 
 class KDrawShell;
-class KFont;
 class IK3DSceneNode;
 
 // The shell's picture cache (textures/); until it exists, an empty table.
@@ -27,6 +26,8 @@ public:
     bool InvalidateDeviceObjects();
     bool RestoreDeviceObjects();
     void ReleaseAll();
+    // Frees pictures nobody drew for a while.
+    void TrimIdle();
 
 private:
     KDrawShell* m_shell;
@@ -35,8 +36,8 @@ private:
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
 public:
-    uint8_t glowOn = 0;      // option 8
-    uint8_t gridFlag = 0;    // option 0
+    uint8_t glowOn = 0;    // option 8
+    uint8_t gridFlag = 0;  // option 0
     DWORD clearColour = 0;
 
     void Init() { Reset(); }
@@ -87,11 +88,6 @@ bool TextureManagerRestoreDeviceObjects();
 // A record of the manager, or null when the texture cannot be had.
 void* TextureManagerLoadTexture(const char* name, const char* folder, BYTE keep, BYTE fullPath, BYTE load);
 void TextureManagerReleaseTexture(void* record);
-
-// --- Fonts (draw2d/) ---
-void FontInvalidateDeviceObjects(KFont* font);
-void FontRestoreDeviceObjects(KFont* font);
-void FontRelease(KFont* font);
 
 // --- Model manager (scene/) ---
 HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);

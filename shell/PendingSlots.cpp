@@ -8,20 +8,14 @@
 /*   2 */ void KDrawShell::RenderDebugMeshes(WORD, DWORD, DWORD) {}
 /*   4 */ void KDrawShell::MoveFreeCamera(BYTE, WORD) {}
 /*   5 */ void KDrawShell::SetFreeCameraTarget(float, float, float) {}
-/*   6 */ bool KDrawShell::HitTestBox(float, float, float, float, float, float, float, float, float, int, int) { return false; }
+/*   6 */ bool KDrawShell::HitTestBox(float, float, float, float, float, float, float, float, float, int, int) {
+    return false;
+}
 /*   7 */ void KDrawShell::BeginBillboardState(DWORD) {}
 /*   8 */ void KDrawShell::EndBillboardState(DWORD) {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  30 */ IDirect3DSurface9* KDrawShell::SetRenderTargetImage(const char*, DWORD, int16_t*, WORD) { return nullptr; }
-/*  31 */ bool KDrawShell::CreateFont(const char*, int, int) { return false; }
-/*  32 */ void KDrawShell::OutputText(int, const char*, int, int, int, DWORD, int, int, DWORD) {}
-/*  33 */ void KDrawShell::OutputTextEx(int, const char*, int, float, float, DWORD, int, float, DWORD) {}
-/*  34 */ int KDrawShell::GetTextExtent(int, const char*, int, int) { return 0; }
-/*  35 */ int KDrawShell::OutputTextInRect(int, KTextRect*, const char*, int, int) { return 0; }
-/*  36 */ int KDrawShell::OutputTextInRectEx(int, KTextRect*, const char*, int, int) { return 0; }
-/*  37 */ int KDrawShell::HitTestText(int, int, int, KTextRect*, const char*, int, int) { return -1; }
-/*  38 */ void KDrawShell::ReleaseFont(int) {}
 /*  39 */ DWORD KDrawShell::CreateImage(const char*, int, int, int, BYTE) { return 0; }
 /*  40 */ bool KDrawShell::RemoveImage(const char*) { return false; }
 /*  41 */ void KDrawShell::ReleaseAllImages() {}
@@ -40,8 +34,6 @@
 /*  56 */ void KDrawShell::EndFrame() {}
 /*  57 */ void KDrawShell::ScreenToMap(int*, int*, int) {}
 /*  58 */ void KDrawShell::SetLightColorGrid(int, int, const DWORD*) {}
-/*  61 */ int KDrawShell::SetTextImageHandler(ITextImageHandler*) { return 0; }
-/*  62 */ int KDrawShell::RemoveTextImageHandler(ITextImageHandler*) { return 0; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
 /*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}
@@ -69,11 +61,16 @@
 /* 108 */ void KDrawShell::ProjectPointF(float*, float*, float) {}
 /* 109 */ void KDrawShell::ProjectPointOffset(int*, int*, int, int, int) {}
 /* 110 */ void KDrawShell::ProjectPointOffsetF(float*, float*, float, float, float) {}
-/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) { return 0xFFFFFFFF; }
+/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
+    return 0xFFFFFFFF;
+}
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
 /* 116 */ void KDrawShell::SetColorBlend() {}
-/* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float, float, float, float, float) { return false; }
+/* 117 */ bool KDrawShell::IsInViewRange(float, float, float, float, float, float, float, float, float, float, float,
+                                         float, float, float, float) {
+    return false;
+}
 /* 118 */ void KDrawShell::SampleOcclusionPixels() {}
 /* 119 */ bool KDrawShell::TestOcclusionPixels() { return false; }
 /* 122 */ void KDrawShell::SaveRenderStates2() {}
@@ -91,7 +88,8 @@
 /* 138 */ void KDrawShell::ClearLights() {}
 /* 139 */ int KDrawShell::GetLightCount() { return 0; }
 /* 140 */ HRESULT KDrawShell::EnableLight(int, BYTE) { return E_FAIL; }
-/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float, float, float, BYTE) {}
+/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float,
+                                           float, float, BYTE) {}
 /* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 145 */ void KDrawShell::ScreenToView(int*, int*) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}

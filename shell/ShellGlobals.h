@@ -12,16 +12,16 @@
 class KDrawShell;
 
 extern KDrawShell* g_pDrawShell;
-extern int g_ProjectionMode;            // 1 orthographic, 2 perspective
-extern float g_ProjectionRamp;          // eased toward 0.58 (mode 1) or 0.33 (mode 2)
-extern int g_ProjectionRampState;       // -1: the next change is immediate
-extern float g_FreeCameraZoomLimit;     // zoom bound while the free camera is on
+extern int g_ProjectionMode;         // 1 orthographic, 2 perspective
+extern float g_ProjectionRamp;       // eased toward 0.58 (mode 1) or 0.33 (mode 2)
+extern int g_ProjectionRampState;    // -1: the next change is immediate
+extern float g_FreeCameraZoomLimit;  // zoom bound while the free camera is on
 extern bool g_FreeCamera;
 extern DWORD g_FrameTime;
-extern D3DFORMAT g_SixteenBitFormat;    // R5G6B5 or X1R5G5B5, from the display mode
-extern DWORD g_ReservedValue;           // slot 14 stores it; nothing reads it
-extern bool g_ReservedFlag;             // slot 147 reads it; nothing sets it
-extern int g_BrightnessLevel;           // 0..100, 60 at load
+extern D3DFORMAT g_SixteenBitFormat;  // R5G6B5 or X1R5G5B5, from the display mode
+extern DWORD g_ReservedValue;         // slot 14 stores it; nothing reads it
+extern bool g_ReservedFlag;           // slot 147 reads it; nothing sets it
+extern int g_BrightnessLevel;         // 0..100, 60 at load
 
 constexpr float kProjectionRampOrtho = 0.58f;
 constexpr float kProjectionRampPerspective = 0.33f;

@@ -49,13 +49,20 @@ TEST_F(DrawShellStartup, LeavesTheDefaultStates) {
         D3DRENDERSTATETYPE state;
         DWORD value;
     } renderStates[] = {
-        {D3DRS_ALPHABLENDENABLE, TRUE},      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_ALPHATESTENABLE, FALSE},
-        {D3DRS_FILLMODE, D3DFILL_SOLID},      {D3DRS_CULLMODE, D3DCULL_NONE},
-        {D3DRS_STENCILENABLE, FALSE},         {D3DRS_LIGHTING, FALSE},
-        {D3DRS_CLIPPLANEENABLE, 0},           {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
-        {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE}, {D3DRS_FOGENABLE, FALSE},
-        {D3DRS_AMBIENT, 0},                   {D3DRS_ZENABLE, FALSE},
+        {D3DRS_ALPHABLENDENABLE, TRUE},
+        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {D3DRS_ALPHATESTENABLE, FALSE},
+        {D3DRS_FILLMODE, D3DFILL_SOLID},
+        {D3DRS_CULLMODE, D3DCULL_NONE},
+        {D3DRS_STENCILENABLE, FALSE},
+        {D3DRS_LIGHTING, FALSE},
+        {D3DRS_CLIPPLANEENABLE, 0},
+        {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
+        {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
+        {D3DRS_FOGENABLE, FALSE},
+        {D3DRS_AMBIENT, 0},
+        {D3DRS_ZENABLE, FALSE},
         {D3DRS_ZWRITEENABLE, FALSE},
     };
     for (const auto& c : renderStates) {
@@ -68,11 +75,11 @@ TEST_F(DrawShellStartup, LeavesTheDefaultStates) {
         D3DTEXTURESTAGESTATETYPE state;
         DWORD value;
     } stageStates[] = {
-        {0, D3DTSS_COLOROP, D3DTOP_MODULATE},  {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-        {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},  {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
-        {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},  {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
-        {0, D3DTSS_TEXCOORDINDEX, 0},          {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
-        {1, D3DTSS_COLOROP, D3DTOP_DISABLE},   {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+        {0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+        {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+        {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+        {0, D3DTSS_TEXCOORDINDEX, 0},         {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
+        {1, D3DTSS_COLOROP, D3DTOP_DISABLE},  {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
     };
     for (const auto& c : stageStates) {
         DWORD value = 0xDEADBEEF;
@@ -82,9 +89,8 @@ TEST_F(DrawShellStartup, LeavesTheDefaultStates) {
     const struct {
         D3DSAMPLERSTATETYPE state;
         DWORD value;
-    } samplerStates[] = {{D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
-                         {D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
-                         {D3DSAMP_MIPFILTER, D3DTEXF_NONE}};
+    } samplerStates[] = {
+        {D3DSAMP_MINFILTER, D3DTEXF_LINEAR}, {D3DSAMP_MAGFILTER, D3DTEXF_LINEAR}, {D3DSAMP_MIPFILTER, D3DTEXF_NONE}};
     for (const auto& c : samplerStates) {
         DWORD value = 0xDEADBEEF;
         device->GetSamplerState(0, c.state, &value);
@@ -117,10 +123,10 @@ TEST_F(DrawShellStartup, RunsTheDeviceObjectProtocolOnItsParts) {
     neighbours::CallLog().clear();
     KDrawShell* shell = MakeCreatedShell();
     const std::vector<std::string>& calls = neighbours::CallLog();
-    EXPECT_TRUE(InOrder(calls, {"TextureManager::Init", "KModelManager::SetDevice", "KLightGlow::RestoreDeviceObjects",
-                                "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects",
-                                "KImageCache::RestoreDeviceObjects", "TextureManager::LoadTexture",
-                                "KDebugMeshSet::SetDevice"}));
+    EXPECT_TRUE(InOrder(
+        calls, {"TextureManager::Init", "KModelManager::SetDevice", "KLightGlow::RestoreDeviceObjects",
+                "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects", "KImageCache::RestoreDeviceObjects",
+                "TextureManager::LoadTexture", "KDebugMeshSet::SetDevice"}));
     ASSERT_NE(shell->composeTextureSmall, nullptr);
     D3DSURFACE_DESC desc{};
     shell->composeTextureLarge->GetLevelDesc(0, &desc);
