@@ -195,6 +195,15 @@ TEST_F(ScreenshotTest, JpegNeedsGdiplusStarted) {
     EXPECT_TRUE(DataFileExists("Gdiplus.jpg"));
 }
 
+TEST_F(ScreenshotTest, JpegPathTooLongForGdiplusIsRefusedNotCut) {
+    MakePresentedShell();
+    std::string path;
+    for (int i = 0; i < 6; ++i) path += "\\" + std::string(100, char('a' + i));
+    path += "\\Shot.jpg";
+    EXPECT_FALSE(m_shell->SaveScreenShot(path.c_str(), 1, 80));
+    EXPECT_TRUE(m_shell->SaveScreenShot("\\aaaa\\Shot.jpg", 1, 80));
+}
+
 TEST_F(ScreenshotTest, EncoderLookupComparesTheMimeTypeExactly) {
     MakeCreatedShell();
     CLSID jpeg{}, unused{};
