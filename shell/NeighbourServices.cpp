@@ -1,6 +1,8 @@
 // STAND-IN, see NeighbourServices.h.
 #include "shell/NeighbourServices.h"
 
+#include "textures/TextureManager.h"
+
 namespace neighbours {
 namespace {
 
@@ -29,28 +31,35 @@ void ResetForTests() {
     g_UnregisterNodeFn = nullptr;
 }
 
-bool TextureManagerInit(IDirect3DDevice9*, bool, bool) {
+// The texture manager is real: these forward to it, keep the call log the
+// shell's tests read, and let a test answer force a failure.
+bool TextureManagerInit(IDirect3DDevice9* device, bool useA8R8G8B8, bool mip) {
     Note("TextureManager::Init");
-    return TestAnswers().textureManagerInit;
+    bool ok = g_pTextureManager->Init(device, BYTE(useA8R8G8B8), BYTE(mip));
+    return ok && TestAnswers().textureManagerInit;
 }
 
 bool TextureManagerInvalidateDeviceObjects() {
     Note("TextureManager::InvalidateDeviceObjects");
-    return TestAnswers().textureManagerInvalidate;
+    bool ok = g_pTextureManager->InvalidateDeviceObjects();
+    return ok && TestAnswers().textureManagerInvalidate;
 }
 
 bool TextureManagerRestoreDeviceObjects() {
     Note("TextureManager::RestoreDeviceObjects");
-    return TestAnswers().textureManagerRestore;
+    bool ok = g_pTextureManager->RestoreDeviceObjects();
+    return ok && TestAnswers().textureManagerRestore;
 }
 
-void* TextureManagerLoadTexture(const char*, const char*, BYTE, BYTE, BYTE) {
+void* TextureManagerLoadTexture(const char* name, const char* folder, BYTE keep, BYTE fullPath, BYTE load) {
     Note("TextureManager::LoadTexture");
-    return nullptr;
+    return g_pTextureManager->LoadTexture(name, folder, keep, fullPath, load);
 }
 
 void TextureManagerReleaseTexture(void* record) {
-    if (record) Note("TextureManager::ReleaseTexture");
+    if (!record) return;
+    Note("TextureManager::ReleaseTexture");
+    g_pTextureManager->ReleaseTexture(static_cast<KTextureRecord*>(record));
 }
 
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {

@@ -1,6 +1,6 @@
-// STAND-IN: what the shell calls in the texture manager and image cache,
-// the model manager, the effects and the scene place, with the
-// least body that works. Each later subsystem replaces its part of this
+// What the shell calls in its neighbours. The texture manager part forwards
+// to the real manager; the image cache, the model manager, the effects and
+// the scene place are STAND-INS with the least body that works. Each later subsystem replaces its part of this
 // file (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
 // Every call is noted in CallLog() so tests can check the order in which

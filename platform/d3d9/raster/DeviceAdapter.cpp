@@ -39,7 +39,7 @@ void CopyStates(const DeviceState& state, StateBlock& out) {
         out.texture[s] = FromDevice(state.textureMatrices[size_t(s)]);
     }
     for (int i = 0; i < kMaxBlendMatrices; ++i) out.world[i] = FromDevice(state.worldMatrices[size_t(i)]);
-    out.worldPalette = reinterpret_cast<const Matrix*>(state.worldMatrices.data());
+    out.worldPalette = state.worldMatrices.data();
     out.worldPaletteCount = uint32_t(state.worldMatrices.size());
     out.view = FromDevice(state.view);
     out.projection = FromDevice(state.projection);
@@ -56,12 +56,13 @@ bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
     return true;
 }
 
-static_assert(sizeof(Matrix) == sizeof(D3DMATRIX), "world palette is read in place");
-
 }  // namespace
 
 void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
     if (!targets.color) return;
+    // Shaders are not executed here: drawing their vertices through the fixed
+    // pipeline would put untransformed geometry on screen.
+    if (state.vertexShader || state.pixelShader) return;
     StateBlock states;
     CopyStates(state, states);
 

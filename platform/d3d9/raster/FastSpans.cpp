@@ -90,28 +90,77 @@ inline Rgba ConstantColor(const Gradients& g, int first) {
                 ColorChannel(g.attr[first + 3].c)};
 }
 
-template <bool Blend, bool XTarget>
+// Both 16-bit lanes of x, each at most 510, saturated to 255.
+LUMIVA_HOT uint32_t SaturatePair(uint32_t x) {
+    const uint32_t over = (x & 0x01000100u) >> 8;
+    return (x | (over * 0xFF)) & 0x00FF00FFu;
+}
+
+// ONE / ONE: the sum, saturated.
+LUMIVA_HOT uint32_t AddBlend(uint32_t src, uint32_t dst) {
+    const uint32_t rb = SaturatePair((src & 0x00FF00FFu) + (dst & 0x00FF00FFu));
+    const uint32_t ag = SaturatePair(((src >> 8) & 0x00FF00FFu) + ((dst >> 8) & 0x00FF00FFu));
+    return rb | (ag << 8);
+}
+
+// SRCALPHA / ONE: round(s * a / 255) + d, saturated; the general blend's
+// round((s * a + d * 255) / 255) is the same number.
+LUMIVA_HOT uint32_t AddAlphaBlend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24;
+    const uint32_t rb = SaturatePair(Div255RoundPair((src & 0x00FF00FFu) * a) + (dst & 0x00FF00FFu));
+    const uint32_t ag = SaturatePair(Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a) + ((dst >> 8) & 0x00FF00FFu));
+    return rb | (ag << 8);
+}
+
+// The destination times the source, channel by channel.
+LUMIVA_HOT uint32_t MultiplyBlend(uint32_t src, uint32_t dst) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= uint32_t(MulRound(int32_t((src >> shift) & 255), int32_t((dst >> shift) & 255))) << shift;
+    return out;
+}
+
+template <int Mode>
+LUMIVA_HOT uint32_t BlendWith(uint32_t src, uint32_t dst) {
+    if constexpr (Mode == kSourceAlphaBlend) return AlphaBlend(src, dst);
+    else if constexpr (Mode == kAdditiveBlend) return AddBlend(src, dst);
+    else if constexpr (Mode == kAdditiveAlphaBlend) return AddAlphaBlend(src, dst);
+    else if constexpr (Mode == kMultiplyBlend) return MultiplyBlend(src, dst);
+    else return src;
+}
+
+LUMIVA_HOT uint32_t BlendWithMode(int mode, uint32_t src, uint32_t dst) {
+    switch (mode) {
+        case kSourceAlphaBlend: return AlphaBlend(src, dst);
+        case kAdditiveBlend: return AddBlend(src, dst);
+        case kAdditiveAlphaBlend: return AddAlphaBlend(src, dst);
+        case kMultiplyBlend: return MultiplyBlend(src, dst);
+        default: return src;
+    }
+}
+
+template <int Mode, bool XTarget>
 LUMIVA_HOT void StorePixel(uint32_t* p, uint32_t colour) {
-    if constexpr (Blend) colour = AlphaBlend(colour, XTarget ? (*p | 0xFF000000u) : *p);
+    if constexpr (Mode != kOpaqueBlend) colour = BlendWith<Mode>(colour, XTarget ? (*p | 0xFF000000u) : *p);
     if constexpr (XTarget) colour |= 0xFF000000u;
     *p = colour;
 }
 
 // One colour for the whole span: no texture is read and the inputs are
 // constant over the triangle.
-template <bool Blend, bool XTarget>
+template <int Mode, bool XTarget>
 void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     FragmentInputs in;
     in.diffuse = ConstantColor(g, kDiffuseR);
-    in.specular = ConstantColor(g, kSpecularR);
+    if (ps.needsSpecular) in.specular = ConstantColor(g, kSpecularR);
     const uint32_t colour = CombineStages(ps, in);
     if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) return;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
-    if constexpr (!Blend) {
+    if constexpr (Mode == kOpaqueBlend) {
         const uint32_t stored = XTarget ? (colour | 0xFF000000u) : colour;
         for (int x = x0; x < x1; ++x) row[x] = stored;
     } else {
-        for (int x = x0; x < x1; ++x) StorePixel<true, XTarget>(row + x, colour);
+        for (int x = x0; x < x1; ++x) StorePixel<Mode, XTarget>(row + x, colour);
     }
 }
 
@@ -156,7 +205,7 @@ struct SpanCoordinates {
 };
 
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
-template <D3DFORMAT Format, bool Linear, bool Blend, bool XTarget>
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
 void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
@@ -190,7 +239,7 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         }
         const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), da));
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
-        StorePixel<Blend, XTarget>(row + x, (a << 24) | colour);
+        StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
     };
 
     int64_t uStart, uStep, vStart, vStep;
@@ -257,6 +306,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     for (int a = kTexcoord0; a < kTexcoord0 + 2; ++a) rows[a] = g.attr[a].Row(fy);
     const double zRow = g.z.Row(fy), qRow = g.q.Row(fy);
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
+    const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     const D3DFORMAT depthFormat = ps.depth.format;
     const int depthBytes = ps.depthTest ? BytesPerPixel(depthFormat) : 0;
@@ -292,7 +342,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
         if (ps.depthTest && ps.depthWrite) WriteDepth(depthFormat, depthPixel, depth);
         uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
-        if (ps.blend) colour = AlphaBlend(colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
+        if (blendMode != kOpaqueBlend) colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
         row[x] = xTarget ? (colour | 0xFF000000u) : colour;
     }
 }
@@ -313,30 +363,50 @@ SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
     }
 }
 
+template <D3DFORMAT Format, bool Linear, int Mode>
+SpanFn TexturedFor(bool xTarget) {
+    return xTarget ? &TexturedSpan<Format, Linear, Mode, true> : &TexturedSpan<Format, Linear, Mode, false>;
+}
+
 template <D3DFORMAT Format, bool Linear>
-SpanFn TexturedFor(bool blend, bool xTarget) {
-    if (blend) return xTarget ? &TexturedSpan<Format, Linear, true, true> : &TexturedSpan<Format, Linear, true, false>;
-    return xTarget ? &TexturedSpan<Format, Linear, false, true> : &TexturedSpan<Format, Linear, false, false>;
+SpanFn TexturedFor(int mode, bool xTarget) {
+    switch (mode) {
+        case kSourceAlphaBlend: return TexturedFor<Format, Linear, kSourceAlphaBlend>(xTarget);
+        case kAdditiveBlend: return TexturedFor<Format, Linear, kAdditiveBlend>(xTarget);
+        case kAdditiveAlphaBlend: return TexturedFor<Format, Linear, kAdditiveAlphaBlend>(xTarget);
+        case kMultiplyBlend: return TexturedFor<Format, Linear, kMultiplyBlend>(xTarget);
+        default: return TexturedFor<Format, Linear, kOpaqueBlend>(xTarget);
+    }
 }
 
 template <D3DFORMAT Format>
-SpanFn TexturedFor(bool linear, bool blend, bool xTarget) {
-    return linear ? TexturedFor<Format, true>(blend, xTarget) : TexturedFor<Format, false>(blend, xTarget);
+SpanFn TexturedFor(bool linear, int mode, bool xTarget) {
+    return linear ? TexturedFor<Format, true>(mode, xTarget) : TexturedFor<Format, false>(mode, xTarget);
 }
 
-SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, bool blend, bool xTarget) {
+SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
     switch (format) {
-        case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, blend, xTarget);
-        case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, blend, xTarget);
-        case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, blend, xTarget);
-        case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, blend, xTarget);
+        case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, mode, xTarget);
+        case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, mode, xTarget);
+        case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, mode, xTarget);
+        case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, mode, xTarget);
         default: return nullptr;
     }
 }
 
-SpanFn ConstantSpanFor(bool blend, bool xTarget) {
-    if (blend) return xTarget ? &ConstantSpan<true, true> : &ConstantSpan<true, false>;
-    return xTarget ? &ConstantSpan<false, true> : &ConstantSpan<false, false>;
+template <int Mode>
+SpanFn ConstantFor(bool xTarget) {
+    return xTarget ? &ConstantSpan<Mode, true> : &ConstantSpan<Mode, false>;
+}
+
+SpanFn ConstantSpanFor(int mode, bool xTarget) {
+    switch (mode) {
+        case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget);
+        case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget);
+        case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget);
+        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget);
+        default: return ConstantFor<kOpaqueBlend>(xTarget);
+    }
 }
 
 // POINT or LINEAR (ANISOTROPIC samples as LINEAR); NONE and others go the
@@ -344,6 +414,19 @@ SpanFn ConstantSpanFor(bool blend, bool xTarget) {
 bool IsFastFilter(uint32_t filter, bool& linear) {
     linear = filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC;
     return linear || filter == D3DTEXF_POINT;
+}
+
+// The blend as one of the fast modes; kOpaqueBlend when it is none of them.
+int FastBlendMode(const PixelState& ps) {
+    if (ps.blendOp != D3DBLENDOP_ADD) return kOpaqueBlend;
+    const uint32_t src = ps.srcBlend, dst = ps.destBlend;
+    if ((src == D3DBLEND_SRCALPHA && dst == D3DBLEND_INVSRCALPHA) || src == D3DBLEND_BOTHSRCALPHA)
+        return kSourceAlphaBlend;
+    if (src == D3DBLEND_ONE && dst == D3DBLEND_ONE) return kAdditiveBlend;
+    if (src == D3DBLEND_SRCALPHA && dst == D3DBLEND_ONE) return kAdditiveAlphaBlend;
+    if ((src == D3DBLEND_ZERO && dst == D3DBLEND_SRCCOLOR) || (src == D3DBLEND_DESTCOLOR && dst == D3DBLEND_ZERO))
+        return kMultiplyBlend;
+    return kOpaqueBlend;
 }
 
 bool AnyStageSamples(const PixelState& ps) {
@@ -364,16 +447,14 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (target != D3DFMT_A8R8G8B8 && target != D3DFMT_X8R8G8B8) return plan;
     if (ps.stencil || ps.colorWriteMask != 0xF || ps.specularAdd) return plan;
     if (ps.blend) {
-        const bool sourceAlpha = (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA) ||
-                                 ps.srcBlend == D3DBLEND_BOTHSRCALPHA;
-        if (!sourceAlpha || ps.blendOp != D3DBLENDOP_ADD) return plan;
-        plan.blend = true;
+        plan.blendMode = FastBlendMode(ps);
+        if (plan.blendMode == kOpaqueBlend) return plan;
     }
     const bool xTarget = target == D3DFMT_X8R8G8B8;
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
-        plan.constantSpan = ConstantSpanFor(plan.blend, xTarget);
+        plan.constantSpan = ConstantSpanFor(plan.blendMode, xTarget);
         return plan;
     }
     if (ps.stageCount != 1) return plan;
@@ -389,6 +470,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
         return plan;
     }
     fs.factor = Unpack(ps.textureFactor);
+    fs.blendMode = plan.blendMode;
     bool magLinear, minLinear;
     if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
     plan.filterPerTriangle = st.sampler.needsLod;
@@ -400,7 +482,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
         plan.sceneSpan[linear] = SceneSpanFor(format, linear);
-        if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blend, xTarget);
+        if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
     return plan;
@@ -412,7 +494,8 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     const uint32_t diffuseBits = 0xFu << kDiffuseR, specularBits = 0xFu << kSpecularR;
     const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
     if (plan->kind == FastKind::kConstant) {
-        if (!flatDiffuse || (g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
+        const bool flatSpecular = !ctx.pixels->needsSpecular || (g.constantMask & specularBits) == specularBits;
+        if (!flatDiffuse || !flatSpecular) return &ShadeSpanGeneral;
         return plan->constantSpan;
     }
     bool linear = plan->magLinear;

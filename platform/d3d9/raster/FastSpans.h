@@ -16,7 +16,7 @@ enum class FastKind {
 
 struct FastPathPlan {
     FastKind kind = FastKind::kNone;
-    bool blend = false;            // SRCALPHA / INVSRCALPHA, else opaque
+    int blendMode = kOpaqueBlend;
     // By filter, [0] point and [1] linear.
     SpanFn texturedSpan[2] = {};  // 2D: flat diffuse, affine, no depth test
     SpanFn sceneSpan[2] = {};     // any textured triangle of the plan

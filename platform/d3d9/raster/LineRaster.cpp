@@ -1,5 +1,5 @@
 // Lines step along their major axis, one pixel per column (or row), the
-// pixel nearest to the line; points light the pixel whose centre is nearest.
+// pixel nearest to the line.
 #include <cmath>
 #include <cstdlib>
 
@@ -8,14 +8,6 @@
 namespace raster {
 
 namespace {
-
-// Pixel whose centre is nearest; ties go to the lower pixel, as a point's
-// square covers [v - 0.5, v + 0.5).
-int64_t NearestPixel(double v) { return int64_t(std::ceil(v - 0.5)); }
-
-bool Inside(const RasterContext& ctx, int64_t x, int64_t y) {
-    return x >= ctx.bounds.left && x < ctx.bounds.right && y >= ctx.bounds.top && y < ctx.bounds.bottom;
-}
 
 // Attributes vary along the segment only: the value at a pixel is that of
 // the pixel centre's projection onto the segment.
@@ -67,18 +59,8 @@ void RasterizeLine(const RasterContext& ctx, const ScreenVertex& a, const Screen
         t = t < 0 ? 0 : (t > 1 ? 1 : t);
         const int64_t minor = NearestPixel(aMinor + t * dMinor);
         const int64_t x = xMajor ? major : minor, y = xMajor ? minor : major;
-        if (Inside(ctx, x, y)) ShadeSpanGeneral(*ctx.pixels, g, int(y), int(x), int(x) + 1);
+        if (InsideBounds(ctx, x, y)) ShadeSpanGeneral(*ctx.pixels, g, int(y), int(x), int(x) + 1);
     }
-}
-
-void RasterizePoint(const RasterContext& ctx, const ScreenVertex& v) {
-    const int64_t x = NearestPixel(v.x), y = NearestPixel(v.y);
-    if (!Inside(ctx, x, y)) return;
-    Gradients g;
-    g.z.c = v.z;
-    for (int i = 0; i < kAttributeCount; ++i) g.attr[i].c = v.attr[i];
-    g.constantMask = ~0u;
-    ShadeSpanGeneral(*ctx.pixels, g, int(y), int(x), int(x) + 1);
 }
 
 }  // namespace raster

@@ -4,19 +4,6 @@
 
 namespace raster {
 
-bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
-    switch (func) {
-        case D3DCMP_NEVER: return false;
-        case D3DCMP_LESS: return value < reference;
-        case D3DCMP_EQUAL: return value == reference;
-        case D3DCMP_LESSEQUAL: return value <= reference;
-        case D3DCMP_GREATER: return value > reference;
-        case D3DCMP_NOTEQUAL: return value != reference;
-        case D3DCMP_GREATEREQUAL: return value >= reference;
-        default: return true;
-    }
-}
-
 namespace {
 
 uint32_t StencilOperation(uint32_t op, uint32_t value, uint32_t reference, uint32_t maxValue) {

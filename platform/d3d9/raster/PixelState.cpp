@@ -66,7 +66,7 @@ bool BuildPixelState(const DrawCommand& draw, PixelState& out) {
         draw.depth.height >= draw.target.height)
         out.depth = draw.depth;
 
-    out.attributeMask = 0xFFu;  // diffuse and specular
+    out.attributeMask = 0x0Fu << kDiffuseR;
     for (int s = 0; s < kMaxStages; ++s) {
         const uint32_t* ts = st.stage[s];
         if (ts[D3DTSS_COLOROP] == D3DTOP_DISABLE || ts[D3DTSS_COLOROP] == 0) break;
@@ -90,6 +90,14 @@ bool BuildPixelState(const DrawCommand& draw, PixelState& out) {
     }
     out.textureFactor = st.render[D3DRS_TEXTUREFACTOR];
     out.specularAdd = st.render[D3DRS_SPECULARENABLE] != 0;
+    out.needsSpecular = out.specularAdd;
+    for (int s = 0; s < out.stageCount; ++s) {
+        const StageSetup& stage = out.stages[s];
+        for (uint32_t arg : {stage.colorArg1, stage.colorArg2, stage.colorArg0, stage.alphaArg1, stage.alphaArg2,
+                             stage.alphaArg0})
+            if ((arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR) out.needsSpecular = true;
+    }
+    if (out.needsSpecular) out.attributeMask |= 0x0Fu << kSpecularR;
 
     out.alphaTest = st.render[D3DRS_ALPHATESTENABLE] != 0;
     out.alphaFunc = st.render[D3DRS_ALPHAFUNC];

@@ -11,6 +11,11 @@
 
 namespace raster {
 
+// Blends the fast spans perform: none, SRCALPHA / INVSRCALPHA, ONE / ONE,
+// SRCALPHA / ONE and the multiply (ZERO / SRCCOLOR or DESTCOLOR / ZERO), all
+// with BLENDOP ADD.
+enum FastBlend : int { kOpaqueBlend, kSourceAlphaBlend, kAdditiveBlend, kAdditiveAlphaBlend, kMultiplyBlend };
+
 struct StageSetup {
     uint32_t colorOp = D3DTOP_DISABLE;
     uint32_t colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT, colorArg0 = D3DTA_CURRENT;
@@ -28,6 +33,7 @@ struct PixelState {
     StageSetup stages[kMaxStages];
     uint32_t textureFactor = 0xFFFFFFFFu;
     bool specularAdd = false;
+    bool needsSpecular = false;  // added, or read by a stage; else specular stays black
 
     bool alphaTest = false;
     uint32_t alphaFunc = D3DCMP_ALWAYS;
@@ -55,6 +61,7 @@ struct PixelState {
         int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
         bool colourFromFactor = false, alphaFromFactor = false;  // TFACTOR instead of diffuse
         Rgba factor;
+        int blendMode = kOpaqueBlend;
         const SurfaceView* surface = nullptr;
     } fastStage;
 };
@@ -73,7 +80,18 @@ struct FragmentInputs {
 // The combined colour of a fragment through the texture stages.
 uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in);
 
-bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference);
+inline bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
+    switch (func) {
+        case D3DCMP_NEVER: return false;
+        case D3DCMP_LESS: return value < reference;
+        case D3DCMP_EQUAL: return value == reference;
+        case D3DCMP_LESSEQUAL: return value <= reference;
+        case D3DCMP_GREATER: return value > reference;
+        case D3DCMP_NOTEQUAL: return value != reference;
+        case D3DCMP_GREATEREQUAL: return value >= reference;
+        default: return true;
+    }
+}
 
 // Stencil test, then depth test, with the stencil operations each outcome
 // asks for; writes depth when both pass and depth writes are on. True when

@@ -67,7 +67,7 @@ struct StateBlock {
     uint32_t sampler[kMaxStages][kSamplerStateCount] = {};
     Matrix world[kMaxBlendMatrices] = {};
     // Indexed vertex blending reads its matrices here when set (else world).
-    const Matrix* worldPalette = nullptr;
+    const D3DMATRIX* worldPalette = nullptr;
     uint32_t worldPaletteCount = 0;
     Matrix view = {};
     Matrix projection = {};

@@ -2,6 +2,7 @@
 // lines and points; each covered run of a row goes to a span function.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "d3d9/raster/Interpolation.h"
@@ -40,6 +41,14 @@ void RasterizePoint(const RasterContext& ctx, const ScreenVertex& v);
 
 // Twice the signed area on the snapped grid; positive for clockwise on screen.
 int64_t SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
+
+// Pixel whose centre is nearest; ties go to the lower pixel, as a point's
+// square covers [v - 0.5, v + 0.5).
+inline int64_t NearestPixel(double v) { return int64_t(std::ceil(v - 0.5)); }
+
+inline bool InsideBounds(const RasterContext& ctx, int64_t x, int64_t y) {
+    return x >= ctx.bounds.left && x < ctx.bounds.right && y >= ctx.bounds.top && y < ctx.bounds.bottom;
+}
 
 // Span choice for one triangle: a specialised span when the plan allows.
 SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g);

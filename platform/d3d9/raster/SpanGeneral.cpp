@@ -71,7 +71,7 @@ void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, i
 
         FragmentInputs in;
         in.diffuse = ColorAt(g, rows, kDiffuseR, fx, w);
-        in.specular = ColorAt(g, rows, kSpecularR, fx, w);
+        if (ps.needsSpecular) in.specular = ColorAt(g, rows, kSpecularR, fx, w);
         for (int set = 0; set < kMaxStages; ++set) {
             const int ua = kTexcoord0 + 2 * set, va = ua + 1;
             if (!((ps.attributeMask >> ua) & 1u)) continue;

@@ -175,57 +175,14 @@ void WritePixel(D3DFORMAT format, uint8_t* p, uint32_t argb) {
             Store16(p, uint16_t((Narrow(a, 15) << 12) | (Narrow(r, 15) << 8) | (Narrow(g, 15) << 4) | Narrow(b, 15)));
             break;
         case D3DFMT_A8: p[0] = uint8_t(a); break;
-        case D3DFMT_L8: p[0] = uint8_t((r * 77 + g * 150 + b * 29 + 128) >> 8); break;
+        case D3DFMT_L8: p[0] = uint8_t((r * 2125 + g * 7154 + b * 721 + 5000) / 10000); break;  // Rec. 709 luma
         default: break;
     }
 }
 
-uint32_t DepthMax(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_D16:
-        case D3DFMT_D16_LOCKABLE: return 0xFFFF;
-        case D3DFMT_D15S1: return 0x7FFF;
-        case D3DFMT_D24S8:
-        case D3DFMT_D24X8:
-        case D3DFMT_D24X4S4: return 0xFFFFFF;
-        case D3DFMT_D32: return 0xFFFFFFFFu;
-        default: return 0;
-    }
-}
 
-uint32_t QuantizeDepth(D3DFORMAT format, double z) {
-    const double scale = double(DepthMax(format));
-    if (!(z > 0.0)) return 0;  // also NaN
-    if (z >= 1.0) return DepthMax(format);
-    return uint32_t(z * scale + 0.5);  // positive: truncation is the floor
-}
 
-uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p) {
-    switch (format) {
-        case D3DFMT_D16:
-        case D3DFMT_D16_LOCKABLE: return Load16(p);
-        case D3DFMT_D15S1: return Load16(p) >> 1;
-        case D3DFMT_D24S8:
-        case D3DFMT_D24X8:
-        case D3DFMT_D24X4S4: return Load32(p) >> 8;
-        case D3DFMT_D32: return Load32(p);
-        default: return 0;
-    }
-}
 
-// Stencil bits are kept as they are.
-void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth) {
-    switch (format) {
-        case D3DFMT_D16:
-        case D3DFMT_D16_LOCKABLE: Store16(p, uint16_t(depth)); break;
-        case D3DFMT_D15S1: Store16(p, uint16_t((depth << 1) | (Load16(p) & 1))); break;
-        case D3DFMT_D24S8:
-        case D3DFMT_D24X8:
-        case D3DFMT_D24X4S4: Store32(p, (depth << 8) | (Load32(p) & 0xFF)); break;
-        case D3DFMT_D32: Store32(p, depth); break;
-        default: break;
-    }
-}
 
 int StencilBits(D3DFORMAT format) {
     switch (format) {
@@ -248,7 +205,7 @@ uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p) {
 void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil) {
     switch (format) {
         case D3DFMT_D24S8: p[0] = uint8_t(stencil); break;
-        case D3DFMT_D24X4S4: p[0] = uint8_t((p[0] & 0xF0) | (stencil & 0x0F)); break;
+        case D3DFMT_D24X4S4: p[0] = uint8_t(stencil & 0x0F); break;
         case D3DFMT_D15S1: p[0] = uint8_t((p[0] & 0xFE) | (stencil & 1)); break;
         default: break;
     }

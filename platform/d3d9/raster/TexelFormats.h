@@ -12,9 +12,11 @@ namespace raster {
 inline uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
+// n-bit channels to 8 bits rounded to nearest, as the device's format table
+// converts them (locks, copies and screenshots read the same values).
 inline uint32_t Expand4(uint32_t v) { return v * 17; }
-inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
+inline uint32_t Expand5(uint32_t v) { return (v * 255 + 15) / 31; }
+inline uint32_t Expand6(uint32_t v) { return (v * 255 + 31) / 63; }
 // Nearest n-bit level of an 8-bit value.
 inline uint32_t Narrow(uint32_t v, uint32_t maxLevel) { return (v * maxLevel + 127) / 255; }
 
@@ -87,11 +89,54 @@ TexelFetchFn TexelFetcherFor(D3DFORMAT format);
 uint32_t ReadPixel(D3DFORMAT format, const uint8_t* p);
 void WritePixel(D3DFORMAT format, uint8_t* p, uint32_t argb);
 
-// Depth values in the format's own integer scale.
-uint32_t DepthMax(D3DFORMAT format);
-uint32_t QuantizeDepth(D3DFORMAT format, double z);
-uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p);
-void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth);
+// Depth values in the format's own integer scale; inline, as every
+// depth-tested pixel calls them.
+inline uint32_t DepthMax(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: return 0xFFFF;
+        case D3DFMT_D15S1: return 0x7FFF;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return 0xFFFFFF;
+        case D3DFMT_D32: return 0xFFFFFFFFu;
+        default: return 0;
+    }
+}
+
+inline uint32_t QuantizeDepth(D3DFORMAT format, double z) {
+    const double scale = double(DepthMax(format));
+    if (!(z > 0.0)) return 0;  // also NaN
+    if (z >= 1.0) return DepthMax(format);
+    return uint32_t(z * scale + 0.5);  // positive: truncation is the floor
+}
+
+inline uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: return Load16(p);
+        case D3DFMT_D15S1: return Load16(p) >> 1;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return Load32(p) >> 8;
+        case D3DFMT_D32: return Load32(p);
+        default: return 0;
+    }
+}
+
+// Stencil bits are kept as they are.
+inline void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: Store16(p, uint16_t(depth)); break;
+        case D3DFMT_D15S1: Store16(p, uint16_t((depth << 1) | (Load16(p) & 1))); break;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: Store32(p, (depth << 8) | (Load32(p) & 0xFF)); break;
+        case D3DFMT_D32: Store32(p, depth); break;
+        default: break;
+    }
+}
 
 // Stencil bits of a depth format (0 without stencil) and their values.
 int StencilBits(D3DFORMAT format);

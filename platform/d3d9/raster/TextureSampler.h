@@ -69,15 +69,21 @@ inline uint32_t SamplePoint(const SurfaceView& level, Fetch fetch, double u, dou
     return TexelOrBorder(level, fetch, fu >> 8, fv >> 8, s);
 }
 
+// Weights in 1/256 (fx, fy in 0..256); each channel is
+// round(sum(texel * weight) / 65536). Two channels per 64-bit word, 32 bits
+// apart, so no lane carries into the next.
 inline uint32_t BilinearMix(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fx, uint32_t fy) {
-    const uint32_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t sum = ((t00 >> shift) & 255) * w00 + ((t10 >> shift) & 255) * w10 +
-                             ((t01 >> shift) & 255) * w01 + ((t11 >> shift) & 255) * w11;
-        out |= ((sum + 32768) >> 16) << shift;
-    }
-    return out;
+    const uint64_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
+    auto blueRed = [](uint32_t t) { return uint64_t(t & 0xFFu) | (uint64_t(t & 0x00FF0000u) << 16); };
+    auto greenAlpha = [](uint32_t t) { return uint64_t((t >> 8) & 0xFFu) | (uint64_t(t >> 24) << 32); };
+    constexpr uint64_t kHalf = 32768 | (uint64_t(32768) << 32), kMask = 0xFF | (uint64_t(0xFF) << 32);
+    const uint64_t br =
+        ((blueRed(t00) * w00 + blueRed(t10) * w10 + blueRed(t01) * w01 + blueRed(t11) * w11 + kHalf) >> 16) & kMask;
+    const uint64_t ga = ((greenAlpha(t00) * w00 + greenAlpha(t10) * w10 + greenAlpha(t01) * w01 +
+                          greenAlpha(t11) * w11 + kHalf) >>
+                         16) &
+                        kMask;
+    return uint32_t(br) | uint32_t(br >> 16) | uint32_t(ga << 8) | uint32_t(ga >> 8);
 }
 
 template <class Fetch>

@@ -14,6 +14,13 @@ DMatrix ToDouble(const Matrix& m) {
     return out;
 }
 
+DMatrix ToDouble(const D3DMATRIX& m) {
+    DMatrix out;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) out.m[r][c] = m.m[r][c];
+    return out;
+}
+
 DMatrix Multiply(const DMatrix& a, const DMatrix& b) {
     DMatrix out{};
     for (int r = 0; r < 4; ++r)

@@ -35,7 +35,7 @@ struct VertexSetup {
     int stageCount = 0;  // stages whose coordinates are produced
     StageCoordinates stages[kMaxStages];
     DMatrix world[kMaxBlendMatrices];
-    const Matrix* palette = nullptr;  // indexed blending, when the device gives all its matrices
+    const D3DMATRIX* palette = nullptr;  // indexed blending, when the device gives all its matrices
     uint32_t paletteCount = 0;
     DMatrix viewProjection{};
     DMatrix view{};
@@ -52,6 +52,7 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
 bool ProcessVertex(const VertexSetup& setup, uint32_t vertexNumber, ClipVertex& out);
 
 DMatrix ToDouble(const Matrix& m);
+DMatrix ToDouble(const D3DMATRIX& m);
 DMatrix Multiply(const DMatrix& a, const DMatrix& b);
 
 }  // namespace raster

@@ -213,7 +213,7 @@ TEST(Coverage, ViewportAndTargetBoundDrawing) {
     EXPECT_EQ(t.Mask(kBlack), MaskOf(16, [](int x, int y) { return x >= 4 && x < 10 && y >= 4; }));
 }
 
-TEST(Coverage, ZeroCountsAndMissingDataDrawNothing) {
+TEST(Coverage, ZeroCountDrawsNothingAndOversizedCountsStopAtTheData) {
     StateBlock s = UntexturedStates();
     Target t;
     const auto quad = Quad(0, 0, 16, 16, kWhite);
@@ -256,6 +256,32 @@ TEST(Coverage, TriangleCrossingTheNearPlaneIsClipped) {
                       default: return false;
                   }
               }));
+}
+
+TEST(Coverage, ClippedPolygonsAreCulledByTheirVisibleWinding) {
+    // The visible trapezoid of the near-plane case runs counter-clockwise.
+    struct Vtx {
+        float x, y, z;
+        uint32_t c;
+    };
+    const std::vector<Vtx> v = {{-1, 1, 2, kWhite}, {1, 1, 2, kWhite}, {0, 1, -2, kWhite}};
+    for (uint32_t cull : {D3DCULL_CW, D3DCULL_CCW}) {
+        StateBlock s = UntexturedStates();
+        s.projection = NearAtOneProjection();
+        s.render[D3DRS_CULLMODE] = cull;
+        Target t;
+        DrawUp(s, t.view, 0x42, D3DPT_TRIANGLELIST, 1, v);
+        EXPECT_EQ(t.At(8, 1), cull == D3DCULL_CW ? kWhite : kBlack) << cull;
+    }
+}
+
+TEST(Coverage, WireframeTrianglesAreCulledToo) {
+    StateBlock s = UntexturedStates();
+    s.render[D3DRS_FILLMODE] = D3DFILL_WIREFRAME;
+    s.render[D3DRS_CULLMODE] = D3DCULL_CW;  // the quad's triangles are clockwise
+    Target t;
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(2, 2, 10, 10, kWhite));
+    EXPECT_EQ(t.Mask(kBlack), std::vector<std::string>(16, std::string(16, '.')));
 }
 
 TEST(Coverage, PretransformedVerticesIgnoreDepthRange) {

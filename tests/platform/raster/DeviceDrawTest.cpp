@@ -148,6 +148,55 @@ TEST_F(DeviceDraw, IndexedDrawWithBaseVertexAndStartIndex) {
     ib->Release();
 }
 
+TEST_F(DeviceDraw, IndexedDrawFromUserMemory) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->SetFVF(kFvf);
+    const auto quad = Quad(4, 4, 8, 8, 0xFF0000FF);
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, quad.data(),
+                                              sizeof(Vtx)),
+              D3D_OK);
+    EXPECT_EQ(Pixel(4, 4), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(7, 7), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+}
+
+TEST_F(DeviceDraw, IndexedVertexBlendingReadsTheWholePalette) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    D3DMATRIX shift{};
+    shift._11 = shift._22 = shift._33 = shift._44 = 1.0f;
+    shift._41 = 0.5f;
+    device_->SetTransform(D3DTS_WORLDMATRIX(10), &shift);
+    device_->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    device_->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, TRUE);
+    struct Blended {
+        float x, y, z, weight;
+        BYTE indices[4];
+        D3DCOLOR color;
+    };
+    // All weight on matrix 10: x 0 -> 0.5 in clip space -> column (0.5 + 1) * 8.
+    const Blended point = {0, 0, 0.5f, 1.0f, {10, 0, 0, 0}, 0xFFFFFFFF};
+    device_->SetFVF(D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(Blended)), D3D_OK);
+    EXPECT_EQ(Pixel(12, 8), 0xFFFFFFFFu);
+}
+
+TEST_F(DeviceDraw, DrawsWithAVertexShaderAreNotRasterized) {
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    const DWORD tokens[] = {0xFFFE0101, 0x0000FFFF};  // vs_1_1, end
+    IDirect3DVertexShader9* shader = nullptr;
+    ASSERT_EQ(device_->CreateVertexShader(tokens, &shader), D3D_OK);
+    device_->SetVertexShader(shader);
+    device_->SetFVF(kFvf);
+    const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFF);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    device_->SetVertexShader(nullptr);
+    shader->Release();
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFFFFFFFFu);
+}
+
 TEST_F(DeviceDraw, DepthBufferOfTheDevice) {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);

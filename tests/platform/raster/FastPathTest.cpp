@@ -230,6 +230,36 @@ TEST(FastPaths, TexelAlignedSpritesMatchTheGeneralPath) {
         }
 }
 
+TEST(FastPaths, AdditiveAndMultiplyBlendsMatchTheGeneralPath) {
+    BothPaths guard;
+    const uint32_t blends[][2] = {{D3DBLEND_ONE, D3DBLEND_ONE},
+                                  {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                  {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},
+                                  {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO}};
+    int n = 0;
+    for (const auto& blend : blends)
+        for (D3DFORMAT texFormat : {D3DFMT_UNKNOWN, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4})
+            for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+                for (bool flat : {true, false}) {
+                    Sequence seq{uint32_t(300 + n++)};
+                    const Texture tex = MakeTexture(texFormat == D3DFMT_UNKNOWN ? D3DFMT_A8R8G8B8 : texFormat, seq);
+                    const bool textured = texFormat != D3DFMT_UNKNOWN;
+                    Config cfg{texFormat, D3DTEXF_LINEAR, true, target,
+                               textured ? uint32_t(D3DTOP_MODULATE) : uint32_t(D3DTOP_SELECTARG2),
+                               textured ? uint32_t(D3DTOP_MODULATE) : uint32_t(D3DTOP_SELECTARG2), false,
+                               D3DTADDRESS_WRAP};
+                    StateBlock s = StatesFor(cfg);
+                    s.render[D3DRS_SRCBLEND] = blend[0];
+                    s.render[D3DRS_DESTBLEND] = blend[1];
+                    const Texture* bound = textured ? &tex : nullptr;
+                    SetFastPathsEnabled(true);
+                    ASSERT_NE(PlannedKind(s, bound, target), FastKind::kNone);
+                    EXPECT_EQ(Render(cfg, s, bound, true, flat), Render(cfg, s, bound, false, flat))
+                        << "src " << blend[0] << " dst " << blend[1] << " texture " << texFormat << " target " << target
+                        << " flat " << flat;
+                }
+}
+
 TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     BothPaths guard;
     for (bool blend : {false, true})
@@ -334,9 +364,13 @@ TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
     SetFastPathsEnabled(true);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kTextured);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_R5G6B5), FastKind::kNone);
-    StateBlock additive = s;
-    additive.render[D3DRS_DESTBLEND] = D3DBLEND_ONE;
-    EXPECT_EQ(PlannedKind(additive, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock glow = s;
+    glow.render[D3DRS_SRCBLEND] = D3DBLEND_SRCCOLOR;
+    glow.render[D3DRS_DESTBLEND] = D3DBLEND_ONE;
+    EXPECT_EQ(PlannedKind(glow, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock subtract = s;
+    subtract.render[D3DRS_BLENDOP] = D3DBLENDOP_REVSUBTRACT;
+    EXPECT_EQ(PlannedKind(subtract, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
     StateBlock twoStages = s;
     twoStages.stage[1][D3DTSS_COLOROP] = D3DTOP_ADD;
     EXPECT_EQ(PlannedKind(twoStages, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);

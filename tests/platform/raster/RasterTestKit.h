@@ -73,7 +73,7 @@ struct Target : Surface {
     }
 };
 
-// A one-level texture over caller-made texel bytes.
+// A texture over caller-made texel bytes, level by level.
 struct Texture {
     std::vector<std::vector<uint8_t>> levels;
     TextureView view;
@@ -142,7 +142,7 @@ inline std::vector<ScreenVtx> Quad(float x0, float y0, float x1, float y1, uint3
             {x1, y1, z, 1, color, u1, v1}};
 }
 
-// Runs a draw with fast paths on and then off, on two copies of a target.
+// Puts the fast-path switch back as it was when a test that flips it ends.
 struct BothPaths {
     bool restore = FastPathsEnabled();
     ~BothPaths() { SetFastPathsEnabled(restore); }

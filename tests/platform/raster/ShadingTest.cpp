@@ -93,11 +93,9 @@ TEST(Shading, StagesChainThroughCurrentAndTakeTheirOwnCoordinates) {
     s.stage[2][D3DTSS_COLOROP] = D3DTOP_ADD;
     s.stage[2][D3DTSS_COLORARG1] = D3DTA_TFACTOR;
     s.stage[2][D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    s.stage[3][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;  // after a disabled stage: never runs
-    s.stage[2][D3DTSS_COLOROP] = D3DTOP_ADD;
     s.render[D3DRS_TEXTUREFACTOR] = 0x00000100;
     s.stage[3][D3DTSS_COLOROP] = D3DTOP_DISABLE;
-    s.stage[4][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
+    s.stage[4][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;  // after a disabled stage: never runs
     s.stage[4][D3DTSS_COLORARG1] = D3DTA_TFACTOR;
     struct Vtx {
         float x, y, z, rhw;
@@ -148,6 +146,13 @@ TEST(Shading, SpecularIsAddedWhenEnabled) {
         DrawUp(s, t.view, 0xC4, D3DPT_TRIANGLELIST, 1, v);
         EXPECT_EQ(t.At(2, 2), enabled ? 0xFFFF8090u : 0xFF808080u);
     }
+    // A stage reads SPECULAR without the add.
+    StateBlock s = States2D();
+    s.stage[0][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
+    s.stage[0][D3DTSS_COLORARG1] = D3DTA_SPECULAR;
+    Target t;
+    DrawUp(s, t.view, 0xC4, D3DPT_TRIANGLELIST, 1, v);
+    EXPECT_EQ(t.At(2, 2), 0xFF900010u);
 }
 
 TEST(Shading, GouraudInterpolatesAndFlatTakesTheFirstVertex) {
@@ -429,7 +434,7 @@ TEST(Shading, ColourWritesIntoEveryTargetFormat) {
         {D3DFMT_R8G8B8, 3, {0x40, 0x80, 0xFF}},         {D3DFMT_R5G6B5, 2, {0x08, 0xFC}},
         {D3DFMT_X1R5G5B5, 2, {0x08, 0xFE}},             {D3DFMT_A1R5G5B5, 2, {0x08, 0xFE}},
         {D3DFMT_A4R4G4B4, 2, {0x84, 0x8F}},             {D3DFMT_A8, 1, {0x80}},
-        {D3DFMT_L8, 1, {0x9F}},
+        {D3DFMT_L8, 1, {0x96}},  // Rec. 709 luma of (FF, 80, 40)
     };
     for (const Case& c : cases) {
         StateBlock s = States2D(4, 4);
