@@ -306,8 +306,8 @@ public:
     uint8_t quadTableReady;
     ITextImageHandler* textImageHandler;
     KShellTextServices textServices;
-    // The preview capture's mask: loaded by the first CapturePreview, kept by
-    // the named texture pool (the shell holds no reference).
+    // The preview capture's mask: loaded by the first CapturePreview, owned
+    // by the named texture pool (the shell holds no reference).
     IDirect3DTexture9* previewMask = nullptr;
 
 private:

@@ -7,6 +7,7 @@
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 #include "shell/PreviewSources.h"
+#include "textures/NamedTexturePool.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ void KDrawShell::CapturePreview(const char* maskName, int x, int y, int width, i
     if (backBufferSurface) {
         // The first mask stays in use for the life of the shell.
         if (!previewMask && maskName && *maskName)
-            previewMask = preview_sources::LoadNamedTexture(maskName, D3DPOOL_SYSTEMMEM);
+            previewMask = NamedTexturePool().Load(maskName, D3DPOOL_SYSTEMMEM);
         if (previewMask) CompositeOntoBackBuffer(copy, previewMask, backBufferSurface, x, y, width, height);
     }
     copy->Release();

@@ -1,8 +1,7 @@
-// STAND-IN: the preview operations' way to the image cache (issue 12) and
-// the named texture pool (issue 10). Until those land, pictures come from a
-// table tests fill, and named textures load straight from their files. When
-// they land, each body below becomes the one call its comment names; nothing
-// else in the shell reaches them for the previews.
+// STAND-IN: the preview operations' way to the image cache (issue 12). Until
+// it lands, pictures come from a table tests fill. When it lands, each body
+// below becomes the one call its comment names; nothing else in the shell
+// reaches the cache for the previews.
 #pragma once
 
 #include <windows.h>
@@ -30,16 +29,10 @@ bool GetPreviewPicture(KPrimPicture* record, KPreviewPicture* out);
 // reference for the caller), or null.
 IDirect3DSurface9* SetPictureAsRenderTarget(KDrawShell* shell, KPrimPicture* record);
 
-// KNamedTexturePool::Load(name, pool): the pool keeps the texture; the
-// caller holds no reference.
-IDirect3DTexture9* LoadNamedTexture(const char* name, D3DPOOL pool);
-
 // --- Test control ---
 // Puts a picture under `name`, taking one reference of each texture.
 void SetPictureForTests(const char* name, IDirect3DTexture9* texture, IDirect3DTexture9* systemCopy);
-// Named textures loaded so far.
-int NamedTextureCount();
-// Releases the pictures and the named textures.
+// Releases the pictures.
 void ResetForTests();
 
 }  // namespace preview_sources

@@ -10,6 +10,7 @@
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
 #include "shell/PrimPicture.h"
+#include "textures/NamedTexturePool.h"
 
 namespace shell_test {
 namespace {
@@ -173,7 +174,7 @@ TEST_F(PreviewCaptureTest, TheFirstMaskStaysInUse) {
     PaintBackBuffer(Pattern);
     m_shell->CapturePreview("\\masks\\open.dds", 10, 10, kPictureWidth, kPictureHeight);
     ExpectComposited(10, 10, kPictureWidth, kPictureHeight, true);
-    EXPECT_EQ(preview_sources::NamedTextureCount(), 1);
+    EXPECT_EQ(NamedTexturePool().Find("\\masks\\open.dds"), nullptr);
 }
 
 TEST_F(PreviewCaptureTest, RectanglesAreClippedToThePictureTheMaskAndTheBackBuffer) {

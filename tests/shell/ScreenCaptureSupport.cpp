@@ -11,6 +11,7 @@
 #include "shell/D3DShell.h"
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
+#include "textures/NamedTexturePool.h"
 #include "win32/Control.h"
 
 namespace shell_test {
@@ -75,6 +76,7 @@ bool DecodeImageFile(const std::vector<uint8_t>& bytes, UINT* width, UINT* heigh
 void ScreenCaptureTest::TearDown() {
     ResetPreviewForTests();
     preview_sources::ResetForTests();
+    NamedTexturePool().Clear();
     DrawShellTest::TearDown();
 }
 
