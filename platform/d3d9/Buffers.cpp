@@ -1,0 +1,109 @@
+#include "d3d9/Buffers.h"
+
+namespace lumiva::d3d9 {
+
+HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags, DWORD usage) {
+    if (!data) return D3DERR_INVALIDCALL;
+    *data = nullptr;
+    const uint64_t length = bytes_.size();
+    if (offset > length || (offset == length && length > 0 && size > 0)) return D3DERR_INVALIDCALL;
+    // Size 0 locks from the offset to the end.
+    if (static_cast<uint64_t>(offset) + size > length) return D3DERR_INVALIDCALL;
+    // Discarding is for dynamic buffers only; discard and no-overwrite exclude each other.
+    if ((flags & D3DLOCK_DISCARD) && !(usage & D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
+    if ((flags & D3DLOCK_DISCARD) && (flags & D3DLOCK_NOOVERWRITE)) return D3DERR_INVALIDCALL;
+    if ((flags & D3DLOCK_READONLY) && (flags & D3DLOCK_DISCARD)) return D3DERR_INVALIDCALL;
+    ++lockCount_;
+    *data = bytes_.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT BufferMemory::Unlock() {
+    if (lockCount_ == 0) return D3DERR_INVALIDCALL;
+    --lockCount_;
+    return D3D_OK;
+}
+
+void BufferMemory::Free() {
+    lockCount_ = 0;
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+}
+
+VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT), fvf_(fvf), memory_(length) {}
+
+VertexBuffer* AsVertexBuffer(IDirect3DVertexBuffer9* buffer) { return static_cast<VertexBuffer*>(buffer); }
+IndexBuffer* AsIndexBuffer(IDirect3DIndexBuffer9* buffer) { return static_cast<IndexBuffer*>(buffer); }
+
+HRESULT VertexBuffer::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IDirect3DVertexBuffer9 || riid == IID_IDirect3DResource9) {
+        *object = static_cast<IDirect3DVertexBuffer9*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+    if (IsDead()) return D3DERR_INVALIDCALL;
+    return memory_.Lock(offset, size, data, flags, usage_);
+}
+
+HRESULT VertexBuffer::Unlock() { return IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock(); }
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = D3DFMT_VERTEXDATA;
+    desc->Type = D3DRTYPE_VERTEXBUFFER;
+    desc->Usage = usage_;
+    desc->Pool = pool_;
+    desc->Size = memory_.Length();
+    desc->FVF = fvf_;
+    return D3D_OK;
+}
+
+void VertexBuffer::OnFinalRelease() {
+    memory_.Free();
+    DetachFromDevice();
+}
+
+IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT), format_(format), memory_(length) {}
+
+HRESULT IndexBuffer::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IDirect3DIndexBuffer9 || riid == IID_IDirect3DResource9) {
+        *object = static_cast<IDirect3DIndexBuffer9*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+    if (IsDead()) return D3DERR_INVALIDCALL;
+    return memory_.Lock(offset, size, data, flags, usage_);
+}
+
+HRESULT IndexBuffer::Unlock() { return IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock(); }
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = format_;
+    desc->Type = D3DRTYPE_INDEXBUFFER;
+    desc->Usage = usage_;
+    desc->Pool = pool_;
+    desc->Size = memory_.Length();
+    return D3D_OK;
+}
+
+void IndexBuffer::OnFinalRelease() {
+    memory_.Free();
+    DetachFromDevice();
+}
+
+}  // namespace lumiva::d3d9

@@ -1,0 +1,192 @@
+// Scenes and draw calls: validation, recording, and the hand-off to the
+// rasterizer (DrawPipeline.h).
+#include "d3d9/Buffers.h"
+#include "d3d9/Device.h"
+#include "d3d9/Recorder.h"
+#include "d3d9/Registry.h"
+#include "d3d9/ShaderObjects.h"
+#include "d3d9/Surface.h"
+
+namespace lumiva::d3d9 {
+namespace {
+
+// Vertices (or indices) that `count` primitives of `type` consume; 0 for an
+// unknown type.
+uint64_t VerticesFor(D3DPRIMITIVETYPE type, uint64_t count) {
+    switch (type) {
+        case D3DPT_POINTLIST: return count;
+        case D3DPT_LINELIST: return count * 2;
+        case D3DPT_LINESTRIP: return count + 1;
+        case D3DPT_TRIANGLELIST: return count * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return count + 2;
+        default: return 0;
+    }
+}
+
+UINT IndexSize(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? 4 : 2; }
+
+}  // namespace
+
+HRESULT Device::BeginScene() {
+    if (inScene_) return RecordCall("BeginScene", {}, D3DERR_INVALIDCALL);
+    inScene_ = true;
+    return RecordCall("BeginScene", {}, D3D_OK);
+}
+
+HRESULT Device::EndScene() {
+    if (!inScene_) return RecordCall("EndScene", {}, D3DERR_INVALIDCALL);
+    inScene_ = false;
+    return RecordCall("EndScene", {}, D3D_OK);
+}
+
+HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const {
+    const uint64_t vertices = VerticesFor(type, primitiveCount);
+    if (vertices == 0 || !inScene_ || !state_.renderTarget) return D3DERR_INVALIDCALL;
+    if (primitiveCount > caps_.MaxPrimitiveCount || vertices > UINT_MAX) return D3DERR_INVALIDCALL;
+    if (state_.fvf == 0 && !state_.declaration) return D3DERR_INVALIDCALL;
+    *vertexCount = static_cast<UINT>(vertices);
+    return D3D_OK;
+}
+
+// Fills the streams the vertex format reads and checks that vertices
+// [firstVertex, vertexEnd) lie inside each of them.
+HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t firstVertex, uint64_t vertexEnd) const {
+    bool used[kStreamCount] = {};
+    if (state_.declaration) {
+        call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
+        for (const D3DVERTEXELEMENT9& element : *call.declaration) used[element.Stream] = true;
+    } else {
+        used[0] = true;
+    }
+    call.fvf = state_.fvf;
+    for (UINT s = 0; s < kStreamCount; ++s) {
+        if (!used[s]) continue;
+        const StreamBinding& binding = state_.streams[s];
+        if (!binding.buffer || binding.stride == 0) return D3DERR_INVALIDCALL;
+        const BufferMemory& memory = AsVertexBuffer(binding.buffer)->Memory();
+        const uint64_t available = memory.Length() - binding.offset;
+        if (vertexEnd * binding.stride > available) return D3DERR_INVALIDCALL;
+        (void)firstVertex;
+        call.streams[s] = StreamData{memory.Data() + binding.offset, static_cast<UINT>(available), binding.stride};
+    }
+    return D3D_OK;
+}
+
+void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call) {
+    RecordDraw(name, args, D3D_OK, state_);
+    if (IsLost() || Registry::Get().noRaster) return;
+    Surface* depth = AsSurface(state_.depthStencil);
+    DrawTargets targets{&AsSurface(state_.renderTarget)->Pixels(), depth ? &depth->Pixels() : nullptr};
+    RasterizeDraw(state_, call, targets);
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type), startVertex, primitiveCount};
+    if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawPrimitive", args, D3D_OK);
+    DrawCall call;
+    HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
+    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, startVertex, static_cast<uint64_t>(startVertex) + call.vertexCount);
+    if (FAILED(hr)) return RecordCall("DrawPrimitive", args, hr);
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.startVertex = startVertex;
+    SubmitDraw("DrawPrimitive", args, call);
+    return D3D_OK;
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
+                                     UINT numVertices, UINT startIndex, UINT primitiveCount) {
+    const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type),
+                                                  static_cast<uint64_t>(static_cast<int64_t>(baseVertexIndex)),
+                                                  minVertexIndex, numVertices, startIndex, primitiveCount};
+    if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawIndexedPrimitive", args, D3D_OK);
+    DrawCall call;
+    HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
+    const int64_t first = static_cast<int64_t>(baseVertexIndex) + minVertexIndex;
+    if (SUCCEEDED(hr) && (!state_.indices || numVertices == 0 || first < 0)) hr = D3DERR_INVALIDCALL;
+    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(first), static_cast<uint64_t>(first) + numVertices);
+    if (FAILED(hr)) return RecordCall("DrawIndexedPrimitive", args, hr);
+    const IndexBuffer* indices = AsIndexBuffer(state_.indices);
+    const UINT indexSize = IndexSize(indices->Format());
+    if ((static_cast<uint64_t>(startIndex) + call.vertexCount) * indexSize > indices->Memory().Length())
+        return RecordCall("DrawIndexedPrimitive", args, D3DERR_INVALIDCALL);
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.indexed = true;
+    call.baseVertexIndex = baseVertexIndex;
+    call.minVertexIndex = minVertexIndex;
+    call.numVertices = numVertices;
+    call.indices = indices->Memory().Data() + static_cast<size_t>(startIndex) * indexSize;
+    call.indexFormat = indices->Format();
+    SubmitDraw("DrawIndexedPrimitive", args, call);
+    return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
+                                UINT vertexStride) {
+    const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type), primitiveCount, PointerArg(vertexData),
+                                                  vertexStride};
+    DrawCall call;
+    HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
+    if (SUCCEEDED(hr) && (!vertexData || vertexStride == 0)) hr = D3DERR_INVALIDCALL;
+    if (SUCCEEDED(hr) && state_.declaration) {
+        for (const D3DVERTEXELEMENT9& element : AsVertexDeclaration(state_.declaration)->Elements())
+            if (element.Stream != 0) hr = D3DERR_INVALIDCALL;
+    }
+    if (FAILED(hr)) return RecordCall("DrawPrimitiveUP", args, hr);
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.userMemory = true;
+    call.fvf = state_.fvf;
+    if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
+    const uint64_t bytes = static_cast<uint64_t>(call.vertexCount) * vertexStride;
+    if (bytes > UINT_MAX) return RecordCall("DrawPrimitiveUP", args, D3DERR_INVALIDCALL);
+    call.streams[0] = StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride};
+    SubmitDraw("DrawPrimitiveUP", args, call);
+    // The platform unbinds stream 0 after a draw from user memory.
+    Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
+    state_.streams[0].offset = 0;
+    state_.streams[0].stride = 0;
+    return D3D_OK;
+}
+
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
+                                       UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
+                                       const void* vertexData, UINT vertexStride) {
+    const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type), minVertexIndex, numVertices,
+                                                  primitiveCount, PointerArg(indexData),
+                                                  static_cast<uint64_t>(indexFormat), PointerArg(vertexData),
+                                                  vertexStride};
+    DrawCall call;
+    HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
+    if (SUCCEEDED(hr) && (!vertexData || !indexData || vertexStride == 0 || numVertices == 0 ||
+                          (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)))
+        hr = D3DERR_INVALIDCALL;
+    const uint64_t bytes = (static_cast<uint64_t>(minVertexIndex) + numVertices) * vertexStride;
+    if (SUCCEEDED(hr) && bytes > UINT_MAX) hr = D3DERR_INVALIDCALL;
+    if (FAILED(hr)) return RecordCall("DrawIndexedPrimitiveUP", args, hr);
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    call.userMemory = true;
+    call.indexed = true;
+    call.minVertexIndex = minVertexIndex;
+    call.numVertices = numVertices;
+    call.indices = static_cast<const BYTE*>(indexData);
+    call.indexFormat = indexFormat;
+    call.fvf = state_.fvf;
+    if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
+    call.streams[0] = StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride};
+    SubmitDraw("DrawIndexedPrimitiveUP", args, call);
+    Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
+    state_.streams[0].offset = 0;
+    state_.streams[0].stride = 0;
+    Bind<IDirect3DIndexBuffer9>(state_.indices, nullptr);
+    return D3D_OK;
+}
+
+HRESULT Device::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9*, IDirect3DVertexDeclaration9*, DWORD) {
+    return RecordCall("ProcessVertices", {}, D3DERR_INVALIDCALL);
+}
+
+}  // namespace lumiva::d3d9

@@ -1,0 +1,176 @@
+#include "d3d9/Registry.h"
+
+#include <algorithm>
+
+#include "d3d9/Device.h"
+#include "win32/Control.h"
+
+namespace lumiva::d3d9 {
+namespace {
+
+// Dead shells kept for late Release calls before they are freed for good.
+constexpr size_t kRetiredShellLimit = 65536;
+constexpr uint64_t kDefaultTextureMemory = 128ull << 20;
+
+}  // namespace
+
+Registry& Registry::Get() {
+    // Never destroyed: objects may be released from static destructors.
+    static Registry* registry = new Registry;
+    return *registry;
+}
+
+Registry::Registry() { Reset(); }
+
+void Registry::Reset() {
+    std::lock_guard guard(lock);
+    for (const FullScreen& entry : fullScreen_) win32::SetDesktopSize(entry.savedDesktopWidth, entry.savedDesktopHeight);
+    fullScreen_.clear();
+    adapters = {DefaultAdapter(0)};
+    formatCheck = nullptr;
+    deviceTypeCheck = nullptr;
+    rejectedFormats.clear();
+    direct3DCreateFails = false;
+    createDeviceResult = D3D_OK;
+    creationCount = 0;
+    failAt_ = failCount_ = 0;
+    failResult_ = D3D_OK;
+    totalTextureMemory = kDefaultTextureMemory;
+    recording = false;
+    calls.clear();
+    noRaster = false;
+    overReleases.clear();
+    frontBuffer_.Free();
+    frontBuffer_ = PixelBuffer{};
+    FreeRetired();
+    // Devices and resources a test still holds stay valid; only their
+    // bookkeeping of texture memory carries over.
+}
+
+D3DDISPLAYMODE Registry::CurrentDisplayMode(UINT adapter) {
+    std::lock_guard guard(lock);
+    for (const FullScreen& entry : fullScreen_)
+        if (entry.adapter == adapter) return entry.mode;
+    D3DDISPLAYMODE mode = adapter < adapters.size() ? adapters[adapter].displayMode
+                                                     : D3DDISPLAYMODE{0, 0, 60, D3DFMT_X8R8G8B8};
+    if (mode.Width == 0 || mode.Height == 0) {
+        mode.Width = static_cast<UINT>(std::max(1, GetSystemMetrics(SM_CXSCREEN)));
+        mode.Height = static_cast<UINT>(std::max(1, GetSystemMetrics(SM_CYSCREEN)));
+    }
+    return mode;
+}
+
+void Registry::EnterFullScreen(UINT adapter, const D3DDISPLAYMODE& mode) {
+    std::lock_guard guard(lock);
+    LeaveFullScreen(adapter);
+    fullScreen_.push_back(
+        FullScreen{adapter, mode, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    if (adapter == 0) win32::SetDesktopSize(static_cast<int>(mode.Width), static_cast<int>(mode.Height));
+}
+
+void Registry::LeaveFullScreen(UINT adapter) {
+    std::lock_guard guard(lock);
+    for (auto it = fullScreen_.begin(); it != fullScreen_.end(); ++it) {
+        if (it->adapter != adapter) continue;
+        if (adapter == 0) win32::SetDesktopSize(it->savedDesktopWidth, it->savedDesktopHeight);
+        fullScreen_.erase(it);
+        return;
+    }
+}
+
+HRESULT Registry::CheckFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                              D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) {
+    if (std::find(rejectedFormats.begin(), rejectedFormats.end(), checkFormat) != rejectedFormats.end())
+        return D3DERR_NOTAVAILABLE;
+    if (formatCheck) return formatCheck(adapter, type, adapterFormat, usage, resourceType, checkFormat);
+    return DefaultFormatCheck(adapter, type, adapterFormat, usage, resourceType, checkFormat);
+}
+
+HRESULT Registry::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                  D3DFORMAT backBufferFormat, BOOL windowed) {
+    if (deviceTypeCheck) return deviceTypeCheck(adapter, type, adapterFormat, backBufferFormat, windowed);
+    const bool display = adapterFormat == D3DFMT_X8R8G8B8 || adapterFormat == D3DFMT_R5G6B5 ||
+                         adapterFormat == D3DFMT_X1R5G5B5;
+    const bool matches = backBufferFormat == adapterFormat ||
+                         (adapterFormat == D3DFMT_X8R8G8B8 && backBufferFormat == D3DFMT_A8R8G8B8) ||
+                         (adapterFormat == D3DFMT_X1R5G5B5 && backBufferFormat == D3DFMT_A1R5G5B5);
+    return display && matches ? D3D_OK : D3DERR_NOTAVAILABLE;
+}
+
+HRESULT Registry::CountCreation() {
+    std::lock_guard guard(lock);
+    ++creationCount;
+    if (failAt_ == 0) return D3D_OK;
+    if (--failAt_ > 0) return D3D_OK;
+    // This creation fails; so do the next failCount_ - 1.
+    if (--failCount_ > 0) failAt_ = 1;
+    return failResult_;
+}
+
+void Registry::FailCreationAt(UINT n, HRESULT result, UINT count) {
+    std::lock_guard guard(lock);
+    failAt_ = count ? n : 0;
+    failCount_ = count;
+    failResult_ = result;
+}
+
+bool Registry::ChargeTextureMemory(uint64_t bytes) {
+    std::lock_guard guard(lock);
+    if (usedTextureMemory + bytes > totalTextureMemory) return false;
+    usedTextureMemory += bytes;
+    return true;
+}
+
+void Registry::RefundTextureMemory(uint64_t bytes) {
+    std::lock_guard guard(lock);
+    usedTextureMemory -= std::min(bytes, usedTextureMemory);
+}
+
+void Registry::AddDevice(Device* device) {
+    std::lock_guard guard(lock);
+    devices.insert(device);
+}
+
+void Registry::RemoveDevice(Device* device) {
+    std::lock_guard guard(lock);
+    devices.erase(device);
+}
+
+PixelBuffer& Registry::FrontBuffer() {
+    std::lock_guard guard(lock);
+    const D3DDISPLAYMODE mode = CurrentDisplayMode(0);
+    if (frontBuffer_.width != mode.Width || frontBuffer_.height != mode.Height || frontBuffer_.Empty()) {
+        // A new display size starts black; what fits of the old picture stays.
+        PixelBuffer resized;
+        resized.Allocate(D3DFMT_A8R8G8B8, mode.Width, mode.Height);
+        for (UINT y = 0; y < resized.height; ++y)
+            for (UINT x = 0; x < resized.width; ++x)
+                resized.WriteColor(x, y, x < frontBuffer_.width && y < frontBuffer_.height && !frontBuffer_.Empty()
+                                             ? frontBuffer_.ReadColor(x, y)
+                                             : 0xFF000000);
+        frontBuffer_ = std::move(resized);
+    }
+    return frontBuffer_;
+}
+
+void Registry::ReportOverRelease(const char* interfaceName) {
+    std::lock_guard guard(lock);
+    overReleases.emplace_back(interfaceName);
+    fprintf(stderr, "[d3d9] %s released more often than referenced\n", interfaceName);
+}
+
+void Registry::Retire(ObjectBase* object) {
+    std::lock_guard guard(lock);
+    retired_.push_back(object);
+    while (retired_.size() > kRetiredShellLimit) {
+        delete retired_.front();
+        retired_.pop_front();
+    }
+}
+
+void Registry::FreeRetired() {
+    for (ObjectBase* object : retired_) delete object;
+    retired_.clear();
+}
+
+}  // namespace lumiva::d3d9

@@ -1,0 +1,118 @@
+#include "d3d9/Surface.h"
+
+#include "d3d9/Texture.h"
+
+namespace lumiva::d3d9 {
+
+Surface::Surface(Device* device, SurfaceRole role, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
+                 DWORD usage, bool lockable)
+    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT && role != SurfaceRole::BackBuffer),
+      role_(role),
+      lockable_(lockable) {
+    pixels_.Allocate(format, width, height);
+}
+
+Surface::Surface(Texture* container, Device* device, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
+                 DWORD usage, UINT level)
+    : ResourceBase(device, pool, usage, false),
+      role_(SurfaceRole::TextureLevel),
+      container_(container),
+      level_(level),
+      lockable_(pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC)) {
+    pixels_.Allocate(format, width, height);
+}
+
+Surface* AsSurface(IDirect3DSurface9* surface) { return static_cast<Surface*>(surface); }
+
+HRESULT Surface::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IDirect3DSurface9 || riid == IID_IDirect3DResource9) {
+        *object = static_cast<IDirect3DSurface9*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG Surface::AddRef() { return container_ ? container_->AddRef() : AddRefObject(); }
+ULONG Surface::Release() { return container_ ? container_->Release() : ReleaseObject(); }
+
+HRESULT Surface::GetContainer(REFIID riid, void** container) {
+    if (!container) return D3DERR_INVALIDCALL;
+    if (container_) return container_->QueryInterface(riid, container);
+    return DeviceInterface(device_)->QueryInterface(riid, container);
+}
+
+HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = pixels_.format;
+    desc->Type = D3DRTYPE_SURFACE;
+    desc->Usage = usage_;
+    desc->Pool = pool_;
+    desc->MultiSampleType = D3DMULTISAMPLE_NONE;
+    desc->MultiSampleQuality = 0;
+    desc->Width = pixels_.width;
+    desc->Height = pixels_.height;
+    return D3D_OK;
+}
+
+bool ResolveRect(const RECT* rect, UINT width, UINT height, RECT* out) {
+    RECT r = rect ? *rect : RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom) return false;
+    if (static_cast<UINT>(r.right) > width || static_cast<UINT>(r.bottom) > height) return false;
+    *out = r;
+    return true;
+}
+
+HRESULT Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
+    if (!lockedRect || IsDead()) return D3DERR_INVALIDCALL;
+    if (!lockable_ || locked_) return D3DERR_INVALIDCALL;
+    RECT r;
+    if (!ResolveRect(rect, pixels_.width, pixels_.height, &r)) return D3DERR_INVALIDCALL;
+    if (IsBlockFormat(pixels_.format)) {
+        // Blocks lock whole; a rectangle ending at the image edge may be ragged.
+        const bool leftTopAligned = r.left % 4 == 0 && r.top % 4 == 0;
+        const bool rightAligned = r.right % 4 == 0 || static_cast<UINT>(r.right) == pixels_.width;
+        const bool bottomAligned = r.bottom % 4 == 0 || static_cast<UINT>(r.bottom) == pixels_.height;
+        if (!leftTopAligned || !rightAligned || !bottomAligned) return D3DERR_INVALIDCALL;
+    }
+    locked_ = true;
+    lockedRect->Pitch = static_cast<INT>(pixels_.pitch);
+    lockedRect->pBits = pixels_.At(static_cast<UINT>(r.left), static_cast<UINT>(r.top));
+    if (container_ && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE)) && level_ == 0)
+        container_->AddDirtyRect(&r);
+    return D3D_OK;
+}
+
+HRESULT Surface::UnlockRect() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    return D3D_OK;
+}
+
+// No GDI device contexts on surfaces in this stand-in.
+HRESULT Surface::GetDC(HDC* hdc) {
+    if (hdc) *hdc = nullptr;
+    return D3DERR_INVALIDCALL;
+}
+HRESULT Surface::ReleaseDC(HDC) { return D3DERR_INVALIDCALL; }
+
+bool Surface::IsRenderTargetCapable() const {
+    return role_ == SurfaceRole::RenderTarget || role_ == SurfaceRole::BackBuffer ||
+           (role_ == SurfaceRole::TextureLevel && (usage_ & D3DUSAGE_RENDERTARGET));
+}
+
+void Surface::ReleaseLevel() {
+    locked_ = false;
+    pixels_.Free();
+    DetachFromDevice();
+}
+
+void Surface::OnFinalRelease() {
+    locked_ = false;
+    pixels_.Free();
+    DetachFromDevice();
+}
+
+}  // namespace lumiva::d3d9

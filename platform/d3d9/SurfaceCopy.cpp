@@ -1,0 +1,72 @@
+#include "d3d9/SurfaceCopy.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumiva::d3d9 {
+
+void CopyRect(const PixelBuffer& from, const RECT& source, PixelBuffer& into, POINT to) {
+    const bool blocks = IsBlockFormat(from.format);
+    const UINT unit = blocks ? 4 : 1;
+    const UINT firstRow = static_cast<UINT>(source.top) / unit;
+    const UINT rows = (static_cast<UINT>(source.bottom - source.top) + unit - 1) / unit;
+    const UINT columns = (static_cast<UINT>(source.right - source.left) + unit - 1) / unit;
+    const FormatInfo* info = FindFormat(from.format);
+    const size_t rowBytes = static_cast<size_t>(columns) * (blocks ? info->bytesPerBlock : info->bytesPerPixel);
+    for (UINT row = 0; row < rows; ++row) {
+        const BYTE* src = from.At(static_cast<UINT>(source.left), (firstRow + row) * unit);
+        BYTE* dst = into.At(static_cast<UINT>(to.x), static_cast<UINT>(to.y) + row * unit);
+        std::memcpy(dst, src, rowBytes);
+    }
+}
+
+void StretchCopy(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination) {
+    const LONG dw = destination.right - destination.left;
+    const LONG dh = destination.bottom - destination.top;
+    const LONG sw = source.right - source.left;
+    const LONG sh = source.bottom - source.top;
+    const bool sameSize = sw == dw && sh == dh;
+    for (LONG y = 0; y < dh; ++y) {
+        const LONG sy = source.top + (sameSize ? y : static_cast<LONG>((2 * y + 1) * static_cast<int64_t>(sh) / (2 * dh)));
+        for (LONG x = 0; x < dw; ++x) {
+            const LONG sx =
+                source.left + (sameSize ? x : static_cast<LONG>((2 * x + 1) * static_cast<int64_t>(sw) / (2 * dw)));
+            into.WriteColor(static_cast<UINT>(destination.left + x), static_cast<UINT>(destination.top + y),
+                            from.ReadColor(static_cast<UINT>(sx), static_cast<UINT>(sy)));
+        }
+    }
+}
+
+void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color) {
+    const FormatInfo* info = FindFormat(into.format);
+    if (!info || info->kind != FormatKind::Color || area.right <= area.left) return;
+    BYTE encoded[4] = {};
+    EncodePixel(into.format, color, encoded);
+    const UINT bpp = info->bytesPerPixel;
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+        for (LONG x = area.left; x < area.right; ++x, p += bpp) std::memcpy(p, encoded, bpp);
+    }
+}
+
+void FillDepthStencil(PixelBuffer& into, const RECT& area, bool depth, float z, bool stencil, DWORD stencilValue) {
+    const FormatInfo* info = FindFormat(into.format);
+    if (!info || info->kind != FormatKind::Depth) return;
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+        for (LONG x = area.left; x < area.right; ++x, p += info->bytesPerPixel) {
+            if (depth) EncodeDepth(into.format, z, p);
+            if (stencil) EncodeStencil(into.format, stencilValue, p);
+        }
+    }
+}
+
+bool IntersectRects(const RECT& a, const RECT& b, RECT* out) {
+    out->left = std::max(a.left, b.left);
+    out->top = std::max(a.top, b.top);
+    out->right = std::min(a.right, b.right);
+    out->bottom = std::min(a.bottom, b.bottom);
+    return out->left < out->right && out->top < out->bottom;
+}
+
+}  // namespace lumiva::d3d9

@@ -1,0 +1,113 @@
+// A software device and a scratch data root for the D3DX texture and surface
+// tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BasrelReset.h"
+#include "DataRoot.h"
+#include "d3d9.h"
+#include "d3d9/Control.h"
+#include "d3dx9.h"
+#include "d3dx9/ImageTypes.h"
+#include "d3dx9/PixelFormat.h"
+#include "win32/Control.h"
+
+class D3dxDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lumiva::win32::ResetForTests();
+        lumiva::d3d9::ResetForTests();
+        BasrelResetForTests();
+    }
+
+    void TearDown() override {
+        if (m_device) m_device->Release();
+        if (m_d3d) m_d3d->Release();
+        lumiva::d3d9::ResetForTests();
+        BasrelResetForTests();
+    }
+
+    // A windowed device whose adapter reports the given texture caps bits
+    // (the default adapter's when textureCaps is -1).
+    void CreateDevice(long textureCaps = -1, UINT backWidth = 64, UINT backHeight = 48) {
+        if (textureCaps >= 0) {
+            lumiva::d3d9::AdapterConfig adapter = lumiva::d3d9::DefaultAdapter();
+            adapter.halCaps.TextureCaps = DWORD(textureCaps);
+            lumiva::d3d9::SetAdapters({adapter});
+        }
+        m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(m_d3d, nullptr);
+        HWND window = CreateWindowExA(0, "D3dxTest", "D3dxTest", WS_OVERLAPPEDWINDOW, 0, 0, int(backWidth),
+                                      int(backHeight), nullptr, nullptr, nullptr, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = backWidth;
+        pp.BackBufferHeight = backHeight;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferCount = 1;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.hDeviceWindow = window;
+        pp.Windowed = TRUE;
+        ASSERT_EQ(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &m_device),
+                  D3D_OK);
+    }
+
+    // A scratch folder as the host library's data root.
+    std::string UseScratchRoot() {
+        const char* base = std::getenv("LUMIVA_TEST_TMP");
+        std::string folder = std::string(base && *base ? base : "/tmp");
+        std::string pattern = folder + "/d3dx9-XXXXXX";
+        std::filesystem::create_directories(folder);
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        EXPECT_NE(mkdtemp(name.data()), nullptr);
+        g_SetRootPath(name.data());
+        return name.data();
+    }
+
+    static d3dx::ArgbImage ReadLevel(IDirect3DTexture9* texture, UINT level) {
+        D3DSURFACE_DESC desc{};
+        EXPECT_EQ(texture->GetLevelDesc(level, &desc), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        EXPECT_EQ(texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        d3dx::SurfaceView view{desc.Format, static_cast<uint8_t*>(locked.pBits), uint64_t(locked.Pitch), desc.Width,
+                               desc.Height};
+        d3dx::ArgbImage image = d3dx::ReadRect(view, RECT{0, 0, LONG(desc.Width), LONG(desc.Height)});
+        texture->UnlockRect(level);
+        return image;
+    }
+
+    static std::vector<uint8_t> StoredBytes(IDirect3DTexture9* texture, UINT level) {
+        D3DSURFACE_DESC desc{};
+        EXPECT_EQ(texture->GetLevelDesc(level, &desc), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        EXPECT_EQ(texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        std::vector<uint8_t> bytes;
+        uint64_t rowBytes = d3dx::RowBytes(desc.Format, desc.Width);
+        for (uint64_t row = 0; row < d3dx::RowCount(desc.Format, desc.Height); ++row) {
+            const uint8_t* p = static_cast<const uint8_t*>(locked.pBits) + row * uint64_t(locked.Pitch);
+            bytes.insert(bytes.end(), p, p + rowBytes);
+        }
+        texture->UnlockRect(level);
+        return bytes;
+    }
+
+    static void WriteLevel(IDirect3DTexture9* texture, UINT level, const d3dx::ArgbImage& image) {
+        D3DSURFACE_DESC desc{};
+        ASSERT_EQ(texture->GetLevelDesc(level, &desc), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+        d3dx::SurfaceView view{desc.Format, static_cast<uint8_t*>(locked.pBits), uint64_t(locked.Pitch), desc.Width,
+                               desc.Height};
+        d3dx::WriteRect(view, RECT{0, 0, LONG(desc.Width), LONG(desc.Height)}, image);
+        texture->UnlockRect(level);
+    }
+
+    IDirect3D9* m_d3d = nullptr;
+    IDirect3DDevice9* m_device = nullptr;
+};
