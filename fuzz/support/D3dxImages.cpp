@@ -1,0 +1,75 @@
+#include "support/D3dxImages.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "d3dx9/PixelFormat.h"
+
+namespace lumiva::fuzz {
+namespace {
+
+IDirect3DDevice9* MakeDevice() {
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (d3d == nullptr) std::abort();
+    HWND window = CreateWindowExA(0, "LumivaFuzz", "LumivaFuzz", WS_OVERLAPPEDWINDOW, 0, 0, 64, 48, nullptr,
+                                  nullptr, nullptr, nullptr);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 64;
+    pp.BackBufferHeight = 48;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.Windowed = TRUE;
+    IDirect3DDevice9* device = nullptr;
+    if (d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK)
+        std::abort();
+    return device;
+}
+
+IDirect3DDevice9* Device() {
+    // Kept for the whole process: a device per input would dwarf the decoding.
+    static IDirect3DDevice9* device = MakeDevice();
+    return device;
+}
+
+}  // namespace
+
+void LoadD3dxImage(const uint8_t* data, size_t size) {
+    D3DXIMAGE_INFO info{};
+    if (FAILED(D3DXGetImageInfoFromFileInMemory(data, UINT(size), &info))) return;
+    IDirect3DTexture9* texture = nullptr;
+    if (SUCCEEDED(D3DXCreateTextureFromFileInMemory(Device(), data, UINT(size), &texture))) texture->Release();
+}
+
+d3dx::ArgbImage SeedPicture(UINT width, UINT height) {
+    d3dx::ArgbImage image(width, height);
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x)
+            image.At(x, y) = uint32_t((x * 255 / width) << 24 | (y * 40) << 16 | (x * 70) << 8 | ((x ^ y) * 90));
+    return image;
+}
+
+Bytes SeedDds(D3DFORMAT format, UINT width, UINT height, UINT levels) {
+    std::vector<Bytes> stored;
+    std::vector<d3dx::StoredLevel> views;
+    for (UINT level = 0; level < levels; ++level) {
+        UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+        d3dx::ArgbImage picture = SeedPicture(w, h);
+        uint64_t pitch = d3dx::RowBytes(format, w);
+        stored.emplace_back(d3dx::SurfaceBytes(format, w, h));
+        d3dx::WriteRect(d3dx::SurfaceView{format, stored.back().data(), pitch, w, h}, RECT{0, 0, LONG(w), LONG(h)},
+                        picture);
+    }
+    for (UINT level = 0; level < levels; ++level) {
+        UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+        views.push_back({w, h, stored[level].data(), d3dx::RowBytes(format, w)});
+    }
+    Bytes file;
+    if (FAILED(d3dx::EncodeDds(format, views, &file))) std::abort();
+    return file;
+}
+
+}  // namespace lumiva::fuzz
