@@ -34,17 +34,36 @@ LUMIVA_FUZZ_SEEDS(spr) {
     };
 }
 
+namespace {
+
+// The frame count and one past it; large counts are sampled at the ends.
+void ReadEveryFrame(SPRHEAD* header) {
+    int count = SprGetHeaderFields(header).frameCount;
+    for (int index = -1; index <= count; ++index) {
+        if (index > 16 && index < count - 2) index = count - 2;
+        if (SPRFRAME* frame = SprGetFrame(header, index)) SprReleaseFrame(frame);
+    }
+}
+
+}  // namespace
+
 LUMIVA_FUZZ_TARGET(spr, data, size) {
     ServeFile("fuzz.spr", data, size);
     KPakFile file;
     SPRHEAD* header = SprGetHeader(&file, "fuzz.spr");
     if (header == nullptr) return;
-    SprHeaderFields fields = SprGetHeaderFields(header);
     SprGetHeaderBlockSize(header);
-    // The frame count and one past it; large counts are sampled at the ends.
-    for (int index = -1; index <= int(fields.frameCount); ++index) {
-        if (index > 16 && index < int(fields.frameCount) - 2) index = int(fields.frameCount) - 2;
-        if (SPRFRAME* frame = SprGetFrame(header, index)) SprReleaseFrame(frame);
+    ReadEveryFrame(header);
+    // The block is writable and callers do write it, so frames are read
+    // again after two of its bytes change (where and to what: the input's
+    // last four bytes).
+    if (size >= 4) {
+        auto* block = reinterpret_cast<uint8_t*>(header);
+        uint32_t blockSize = SprGetHeaderBlockSize(header);
+        uint32_t at = uint32_t(data[size - 4] | data[size - 3] << 8) % (blockSize - 1);
+        block[at] = data[size - 2];
+        block[at + 1] = data[size - 1];
+        ReadEveryFrame(header);
     }
     SprReleaseHeader(header);
 }
