@@ -15,8 +15,8 @@ D3DXVECTOR3 PositionAt(const D3DXVECTOR3* first, DWORD index, DWORD stride) {
 
 }  // namespace
 
-HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
-                               D3DXVECTOR3* outMin, D3DXVECTOR3* outMax) {
+HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* outMin,
+                               D3DXVECTOR3* outMax) {
     if (!firstPosition || !outMin || !outMax) return D3DERR_INVALIDCALL;
     if (count == 0) {
         *outMin = *outMax = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
@@ -33,8 +33,8 @@ HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DW
     return S_OK;
 }
 
-HRESULT D3DXComputeBoundingSphere(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
-                                  D3DXVECTOR3* outCenter, float* outRadius) {
+HRESULT D3DXComputeBoundingSphere(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* outCenter,
+                                  float* outRadius) {
     if (!firstPosition || !outCenter || !outRadius) return D3DERR_INVALIDCALL;
     D3DXVECTOR3 sum(0.0f, 0.0f, 0.0f);
     for (DWORD i = 0; i < count; ++i) sum += PositionAt(firstPosition, i, stride);

@@ -14,7 +14,9 @@ DWORD FloatToChannel(float v) {
 }  // namespace
 
 D3DXCOLOR::D3DXCOLOR(DWORD argb)
-    : r(ChannelToFloat(argb, 16)), g(ChannelToFloat(argb, 8)), b(ChannelToFloat(argb, 0)),
+    : r(ChannelToFloat(argb, 16)),
+      g(ChannelToFloat(argb, 8)),
+      b(ChannelToFloat(argb, 0)),
       a(ChannelToFloat(argb, 24)) {}
 
 D3DXCOLOR::operator DWORD() const {

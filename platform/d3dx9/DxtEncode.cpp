@@ -38,8 +38,7 @@ struct ColourFit {
 };
 
 // Picks indices for endpoints already ordered for the wanted mode.
-ColourFit FitIndices(const uint32_t texels[16], const bool transparent[16], uint16_t c0, uint16_t c1,
-                     bool dxt1) {
+ColourFit FitIndices(const uint32_t texels[16], const bool transparent[16], uint16_t c0, uint16_t c1, bool dxt1) {
     uint8_t probe[8];
     StoreLe16(probe, c0);
     StoreLe16(probe + 2, c1);

@@ -1,13 +1,12 @@
 // JPEG files through libjpeg-turbo. Its default error handler ends the
 // process, so errors here longjmp back instead; a stream that ends early
 // (which libjpeg only warns about) is refused too.
-#include <cstdio>
+#include <csetjmp>
+#include <cstdio>  // before jpeglib.h, which needs FILE and size_t
+#include <cstdlib>
 
 #include <jerror.h>
 #include <jpeglib.h>
-
-#include <csetjmp>
-#include <cstdlib>
 
 #include "Codecs.h"
 

@@ -7,10 +7,22 @@ D3DXMATRIX::D3DXMATRIX(const float* f) {
 
 D3DXMATRIX::D3DXMATRIX(float f11, float f12, float f13, float f14, float f21, float f22, float f23, float f24,
                        float f31, float f32, float f33, float f34, float f41, float f42, float f43, float f44) {
-    _11 = f11; _12 = f12; _13 = f13; _14 = f14;
-    _21 = f21; _22 = f22; _23 = f23; _24 = f24;
-    _31 = f31; _32 = f32; _33 = f33; _34 = f34;
-    _41 = f41; _42 = f42; _43 = f43; _44 = f44;
+    _11 = f11;
+    _12 = f12;
+    _13 = f13;
+    _14 = f14;
+    _21 = f21;
+    _22 = f22;
+    _23 = f23;
+    _24 = f24;
+    _31 = f31;
+    _32 = f32;
+    _33 = f33;
+    _34 = f34;
+    _41 = f41;
+    _42 = f42;
+    _43 = f43;
+    _44 = f44;
 }
 
 D3DXMATRIX& D3DXMATRIX::operator*=(const D3DXMATRIX& mat) {
@@ -92,8 +104,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
     D3DXMATRIX r;
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
-            r.m[row][col] = a->m[row][0] * b->m[0][col] + a->m[row][1] * b->m[1][col] +
-                            a->m[row][2] * b->m[2][col] + a->m[row][3] * b->m[3][col];
+            r.m[row][col] = a->m[row][0] * b->m[0][col] + a->m[row][1] * b->m[1][col] + a->m[row][2] * b->m[2][col] +
+                            a->m[row][3] * b->m[3][col];
         }
     }
     *out = r;
@@ -141,8 +153,7 @@ PairMinors ComputePairMinors(const D3DXMATRIX& a) {
 }
 
 float DeterminantOf(const PairMinors& p) {
-    return p.s[0] * p.c[5] - p.s[1] * p.c[4] + p.s[2] * p.c[3] + p.s[3] * p.c[2] - p.s[4] * p.c[1] +
-           p.s[5] * p.c[0];
+    return p.s[0] * p.c[5] - p.s[1] * p.c[4] + p.s[2] * p.c[3] + p.s[3] * p.c[2] - p.s[4] * p.c[1] + p.s[5] * p.c[0];
 }
 
 }  // namespace
@@ -266,8 +277,7 @@ D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pit
     return D3DXMatrixMultiply(out, out, &yawM);
 }
 
-D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
-                               const D3DXVECTOR3* up) {
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up) {
     D3DXVECTOR3 zAxis = *at - *eye;
     D3DXVec3Normalize(&zAxis, &zAxis);
     D3DXVECTOR3 xAxis;
@@ -275,9 +285,7 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
     D3DXVec3Normalize(&xAxis, &xAxis);
     D3DXVECTOR3 yAxis;
     D3DXVec3Cross(&yAxis, &zAxis, &xAxis);
-    *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0.0f,
-                      xAxis.y, yAxis.y, zAxis.y, 0.0f,
-                      xAxis.z, yAxis.z, zAxis.z, 0.0f,
+    *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0.0f, xAxis.y, yAxis.y, zAxis.y, 0.0f, xAxis.z, yAxis.z, zAxis.z, 0.0f,
                       -D3DXVec3Dot(&xAxis, eye), -D3DXVec3Dot(&yAxis, eye), -D3DXVec3Dot(&zAxis, eye), 1.0f);
     return out;
 }
@@ -292,8 +300,7 @@ D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect
 
 D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar) {
     float q = zFar / (zFar - zNear);
-    *out = D3DXMATRIX(2.0f * zNear / width, 0, 0, 0, 0, 2.0f * zNear / height, 0, 0, 0, 0, q, 1, 0, 0,
-                      -zNear * q, 0);
+    *out = D3DXMATRIX(2.0f * zNear / width, 0, 0, 0, 0, 2.0f * zNear / height, 0, 0, 0, 0, q, 1, 0, 0, -zNear * q, 0);
     return out;
 }
 
@@ -303,10 +310,9 @@ D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float width, float height, float 
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom, float top,
-                                       float zNear, float zFar) {
-    *out = D3DXMATRIX(2.0f / (right - left), 0, 0, 0, 0, 2.0f / (top - bottom), 0, 0, 0, 0,
-                      1.0f / (zFar - zNear), 0, (left + right) / (left - right), (top + bottom) / (bottom - top),
-                      zNear / (zNear - zFar), 1);
+D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom, float top, float zNear,
+                                       float zFar) {
+    *out = D3DXMATRIX(2.0f / (right - left), 0, 0, 0, 0, 2.0f / (top - bottom), 0, 0, 0, 0, 1.0f / (zFar - zNear), 0,
+                      (left + right) / (left - right), (top + bottom) / (bottom - top), zNear / (zNear - zFar), 1);
     return out;
 }

@@ -92,9 +92,7 @@ uint64_t RowBytes(D3DFORMAT format, uint64_t width) {
     return width * BytesPerPixel(format);
 }
 
-uint64_t RowCount(D3DFORMAT format, uint64_t height) {
-    return IsBlockCompressed(format) ? (height + 3) / 4 : height;
-}
+uint64_t RowCount(D3DFORMAT format, uint64_t height) { return IsBlockCompressed(format) ? (height + 3) / 4 : height; }
 
 uint64_t SurfaceBytes(D3DFORMAT format, uint64_t width, uint64_t height) {
     return RowBytes(format, width) * RowCount(format, height);
@@ -231,7 +229,8 @@ void WriteRect(const SurfaceView& surface, const RECT& rect, const ArgbImage& im
                     } else if (UINT(x) >= surface.width || UINT(y) >= surface.height) {
                         // Padding texels beyond the surface edge copy the nearest
                         // real texel so they do not pull the endpoints away.
-                        UINT cx = std::min(UINT(x), UINT(rect.right) - 1), cy = std::min(UINT(y), UINT(rect.bottom) - 1);
+                        UINT cx = std::min(UINT(x), UINT(rect.right) - 1),
+                             cy = std::min(UINT(y), UINT(rect.bottom) - 1);
                         if (LONG(cx) >= rect.left && LONG(cy) >= rect.top)
                             texels[i] = image.At(cx - UINT(rect.left), cy - UINT(rect.top));
                     }

@@ -9,9 +9,7 @@ float D3DXPlaneDotCoord(const D3DXPLANE* p, const D3DXVECTOR3* v) {
     return p->a * v->x + p->b * v->y + p->c * v->z + p->d;
 }
 
-float D3DXPlaneDotNormal(const D3DXPLANE* p, const D3DXVECTOR3* v) {
-    return p->a * v->x + p->b * v->y + p->c * v->z;
-}
+float D3DXPlaneDotNormal(const D3DXPLANE* p, const D3DXVECTOR3* v) { return p->a * v->x + p->b * v->y + p->c * v->z; }
 
 D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p) {
     float length = std::sqrt(p->a * p->a + p->b * p->b + p->c * p->c);
@@ -28,16 +26,14 @@ D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, co
     return out;
 }
 
-D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b,
-                               const D3DXVECTOR3* c) {
+D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c) {
     D3DXVECTOR3 ab = *b - *a, ac = *c - *a, normal;
     D3DXVec3Cross(&normal, &ab, &ac);
     D3DXVec3Normalize(&normal, &normal);
     return D3DXPlaneFromPointNormal(out, a, &normal);
 }
 
-D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a,
-                                    const D3DXVECTOR3* b) {
+D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
     D3DXVECTOR3 direction = *b - *a;
     float along = D3DXPlaneDotNormal(p, &direction);
     if (along == 0.0f) return nullptr;

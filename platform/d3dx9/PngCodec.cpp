@@ -106,7 +106,8 @@ HRESULT EncodePng(const ArgbImage& image, bool alpha, std::vector<uint8_t>* out)
     if (image.width == 0 || image.height == 0) return D3DXERR_INVALIDDATA;
     std::vector<png_bytep> rows(image.height);
     std::vector<uint32_t> pixels = image.pixels;
-    for (UINT y = 0; y < image.height; ++y) rows[y] = reinterpret_cast<png_bytep>(pixels.data() + size_t(y) * image.width);
+    for (UINT y = 0; y < image.height; ++y)
+        rows[y] = reinterpret_cast<png_bytep>(pixels.data() + size_t(y) * image.width);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Abort, Quiet);
     if (!png) return E_OUTOFMEMORY;
     png_infop info = png_create_info_struct(png);

@@ -40,10 +40,9 @@ D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* out, const D3DXQUATERNIO
 
 // Rotating by a and then by b is the product b a in Hamilton's order.
 D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b) {
-    D3DXQUATERNION r(b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y,
-                     b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
-                     b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w,
-                     b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
+    D3DXQUATERNION r(
+        b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y, b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
+        b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w, b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
     *out = r;
     return out;
 }
@@ -86,8 +85,7 @@ D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float ya
     return D3DXQuaternionMultiply(out, out, &qYaw);
 }
 
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b,
-                                    float t) {
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b, float t) {
     float cosine = D3DXQuaternionDot(a, b);
     float sign = 1.0f;
     if (cosine < 0.0f) {  // take the shorter arc
@@ -102,7 +100,6 @@ D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a
         wb = std::sin(t * angle) * inverseSine;
     }
     wb *= sign;
-    *out = D3DXQUATERNION(wa * a->x + wb * b->x, wa * a->y + wb * b->y, wa * a->z + wb * b->z,
-                          wa * a->w + wb * b->w);
+    *out = D3DXQUATERNION(wa * a->x + wb * b->x, wa * a->y + wb * b->y, wa * a->z + wb * b->z, wa * a->w + wb * b->w);
     return out;
 }

@@ -48,8 +48,8 @@ HRESULT SurfaceLock::MakeStaging(IDirect3DSurface9* surface, bool write) {
     IDirect3DDevice9* device = nullptr;
     HRESULT hr = surface->GetDevice(&device);
     if (FAILED(hr)) return hr;
-    hr = device->CreateOffscreenPlainSurface(m_desc.Width, m_desc.Height, m_desc.Format, D3DPOOL_SYSTEMMEM,
-                                             &m_staging, nullptr);
+    hr = device->CreateOffscreenPlainSurface(m_desc.Width, m_desc.Height, m_desc.Format, D3DPOOL_SYSTEMMEM, &m_staging,
+                                             nullptr);
     // Reading needs the target's pixels; a write only uploads what it wrote.
     if (SUCCEEDED(hr) && !write) hr = device->GetRenderTargetData(surface, m_staging);
     device->Release();

@@ -23,6 +23,8 @@ public:
     const D3DSURFACE_DESC& Desc() const { return m_desc; }
     // Unlocks; a staged write uploads the rectangle that was written.
     HRESULT Commit(const RECT& written);
+    // Unlocks without uploading anything.
+    void Close() { Unlock(); }
 
 private:
     HRESULT Open(IDirect3DSurface9* surface, bool write);

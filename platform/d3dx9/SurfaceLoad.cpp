@@ -30,8 +30,7 @@ void CopyStoredBytes(const SurfaceView& from, const RECT& fromRect, const Surfac
                      from.bits + (fromRow0 + row) * from.pitch + fromColumn, size_t(rowBytes));
 }
 
-HRESULT WriteImage(SurfaceLock& lock, const RECT& destRect, const ArgbImage& source, DWORD filter,
-                   D3DCOLOR colourKey) {
+HRESULT WriteImage(SurfaceLock& lock, const RECT& destRect, const ArgbImage& source, DWORD filter, D3DCOLOR colourKey) {
     UINT width = UINT(destRect.right - destRect.left), height = UINT(destRect.bottom - destRect.top);
     ArgbImage keyed = source;
     ApplyColourKey(&keyed, colourKey);
@@ -83,7 +82,7 @@ HRESULT LoadFromSurface(IDirect3DSurface9* destSurface, const RECT* destRect, ID
     if (srcSurface == destSurface) {
         // Both locks would be the same surface: work from a copy.
         ArgbImage image = ReadRect(source.View(), from);
-        source.Commit(from);
+        source.Close();
         return LoadSurfaceFromImage(destSurface, destRect, image, filter, colourKey);
     }
     return LoadSurfaceFromView(destSurface, destRect, source.View(), from, filter, colourKey);

@@ -1,9 +1,10 @@
 // D3DXCheckTextureRequirements and D3DXCreateTexture: fitting a request to
 // what the device can make.
+#include "TextureCreate.h"
+
 #include <algorithm>
 
 #include "PixelFormat.h"
-#include "TextureCreate.h"
 #include "d3dx9tex.h"
 
 namespace d3dx {
@@ -26,11 +27,10 @@ bool DeviceAccepts(IDirect3DDevice9* device, DWORD usage, D3DFORMAT format) {
     if (FAILED(device->GetDirect3D(&d3d))) return false;
     D3DDEVICE_CREATION_PARAMETERS creation{};
     D3DDISPLAYMODE mode{};
-    bool accepted = SUCCEEDED(device->GetCreationParameters(&creation)) &&
-                    SUCCEEDED(device->GetDisplayMode(0, &mode)) &&
-                    SUCCEEDED(d3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType, mode.Format,
-                                                     usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC),
-                                                     D3DRTYPE_TEXTURE, format));
+    bool accepted =
+        SUCCEEDED(device->GetCreationParameters(&creation)) && SUCCEEDED(device->GetDisplayMode(0, &mode)) &&
+        SUCCEEDED(d3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType, mode.Format,
+                                         usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC), D3DRTYPE_TEXTURE, format));
     d3d->Release();
     return accepted;
 }
@@ -90,8 +90,8 @@ HRESULT FitTextureRequest(IDirect3DDevice9* device, UINT* width, UINT* height, U
 
 }  // namespace d3dx
 
-HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE9 device, UINT* width, UINT* height, UINT* mipLevels,
-                                     DWORD usage, D3DFORMAT* format, D3DPOOL) {
+HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE9 device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
+                                     D3DFORMAT* format, D3DPOOL) {
     if (!device) return D3DERR_INVALIDCALL;
     UINT w = width ? *width : D3DX_DEFAULT, h = height ? *height : D3DX_DEFAULT;
     UINT levels = mipLevels ? *mipLevels : D3DX_DEFAULT;

@@ -1,6 +1,8 @@
 // Textures from image files in memory: size, levels and format from the
 // request or the file, then each level filled from the file's own level
 // when it has one of that size, or scaled from the level above.
+#include "TextureFromFile.h"
+
 #include <algorithm>
 
 #include "AllocationGuard.h"
@@ -8,22 +10,19 @@
 #include "Resample.h"
 #include "SurfaceLoad.h"
 #include "TextureCreate.h"
-#include "TextureFromFile.h"
 #include "d3dx9tex.h"
 
 namespace d3dx {
 namespace {
 
 UINT FromFileOr(UINT requested, UINT fromFile) {
-    bool fromFileSize = requested == 0 || requested == D3DX_DEFAULT || requested == D3DX_DEFAULT_NONPOW2 ||
-                        requested == D3DX_FROM_FILE;
+    bool fromFileSize =
+        requested == 0 || requested == D3DX_DEFAULT || requested == D3DX_DEFAULT_NONPOW2 || requested == D3DX_FROM_FILE;
     return fromFileSize ? fromFile : requested;
 }
 
 // The format a file's pixels suggest when the caller names none.
-D3DFORMAT FileFormat(const D3DXIMAGE_INFO& info) {
-    return info.Format == D3DFMT_P8 ? D3DFMT_X8R8G8B8 : info.Format;
-}
+D3DFORMAT FileFormat(const D3DXIMAGE_INFO& info) { return info.Format == D3DFMT_P8 ? D3DFMT_X8R8G8B8 : info.Format; }
 
 class ReleaseOnExit {
 public:
@@ -47,8 +46,8 @@ HRESULT FillLevel(IDirect3DTexture9* texture, UINT level, const DecodedImage& fi
         D3DFORMAT f = file.info.Format;
         SurfaceView view{f, const_cast<uint8_t*>(stored.data()), RowBytes(f, source.width), source.width,
                          source.height};
-        hr = LoadSurfaceFromView(surface, nullptr, view, RECT{0, 0, LONG(source.width), LONG(source.height)},
-                                 filter, colourKey);
+        hr = LoadSurfaceFromView(surface, nullptr, view, RECT{0, 0, LONG(source.width), LONG(source.height)}, filter,
+                                 colourKey);
     } else {
         hr = LoadSurfaceFromImage(surface, nullptr, source, filter, colourKey);
     }
@@ -117,11 +116,10 @@ HRESULT CreateTextureFromDecoded(IDirect3DDevice9* device, const DecodedImage& f
 
 }  // namespace d3dx
 
-HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize,
-                                            UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                            D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                            D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY*,
-                                            LPDIRECT3DTEXTURE9* texture) {
+HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize, UINT width,
+                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                            PALETTEENTRY*, LPDIRECT3DTEXTURE9* texture) {
     if (!device || !srcData || srcDataSize == 0 || !texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
     return d3dx::GuardAllocation([&] {
@@ -137,7 +135,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID sr
 
 HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize,
                                           LPDIRECT3DTEXTURE9* texture) {
-    return D3DXCreateTextureFromFileInMemoryEx(device, srcData, srcDataSize, D3DX_DEFAULT, D3DX_DEFAULT,
-                                               D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
-                                               D3DX_DEFAULT, 0, nullptr, nullptr, texture);
+    return D3DXCreateTextureFromFileInMemoryEx(device, srcData, srcDataSize, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT,
+                                               0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                               nullptr, nullptr, texture);
 }

@@ -80,7 +80,8 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
         uint32_t entryBytes = (mapBits + 7) / 8;
         const uint8_t* map = in.Take(size_t(mapLength) * entryBytes);
         if (!map) return D3DXERR_INVALIDDATA;
-        for (uint32_t i = 0; i < mapLength; ++i) palette.push_back(ReadColour(map + i * entryBytes, mapBits, alphaBits > 0));
+        for (uint32_t i = 0; i < mapLength; ++i)
+            palette.push_back(ReadColour(map + i * entryBytes, mapBits, alphaBits > 0));
     }
 
     uint32_t pixelBytes = (pixelBits + 7) / 8;

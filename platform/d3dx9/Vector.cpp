@@ -19,9 +19,7 @@ float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y 
 
 float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
 
-float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    return a->x * b->x + a->y * b->y + a->z * b->z;
-}
+float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
 
 D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
     // Computed into a temporary: out may alias a or b.
@@ -71,10 +69,9 @@ D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
 }
 
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
-    D3DXVECTOR4 r(v->x * m->_11 + v->y * m->_21 + v->z * m->_31 + m->_41,
-                  v->x * m->_12 + v->y * m->_22 + v->z * m->_32 + m->_42,
-                  v->x * m->_13 + v->y * m->_23 + v->z * m->_33 + m->_43,
-                  v->x * m->_14 + v->y * m->_24 + v->z * m->_34 + m->_44);
+    D3DXVECTOR4 r(
+        v->x * m->_11 + v->y * m->_21 + v->z * m->_31 + m->_41, v->x * m->_12 + v->y * m->_22 + v->z * m->_32 + m->_42,
+        v->x * m->_13 + v->y * m->_23 + v->z * m->_33 + m->_43, v->x * m->_14 + v->y * m->_24 + v->z * m->_34 + m->_44);
     *out = r;
     return out;
 }
@@ -87,8 +84,7 @@ D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, cons
 }
 
 D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
-    D3DXVECTOR3 r(v->x * m->_11 + v->y * m->_21 + v->z * m->_31,
-                  v->x * m->_12 + v->y * m->_22 + v->z * m->_32,
+    D3DXVECTOR3 r(v->x * m->_11 + v->y * m->_21 + v->z * m->_31, v->x * m->_12 + v->y * m->_22 + v->z * m->_32,
                   v->x * m->_13 + v->y * m->_23 + v->z * m->_33);
     *out = r;
     return out;

@@ -5,9 +5,8 @@
 #include <cfloat>
 #include <cmath>
 
-#include "windows.h"
-
 #include "d3d9types.h"
+#include "windows.h"
 
 #define D3DX_PI 3.141592654f
 #define D3DX_1BYPI 0.318309886f
@@ -26,10 +25,26 @@ struct D3DXVECTOR2 {
     operator float*() { return &x; }
     operator const float*() const { return &x; }
 
-    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v) { x += v.x; y += v.y; return *this; }
-    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v) { x -= v.x; y -= v.y; return *this; }
-    D3DXVECTOR2& operator*=(float s) { x *= s; y *= s; return *this; }
-    D3DXVECTOR2& operator/=(float s) { x /= s; y /= s; return *this; }
+    D3DXVECTOR2& operator+=(const D3DXVECTOR2& v) {
+        x += v.x;
+        y += v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator-=(const D3DXVECTOR2& v) {
+        x -= v.x;
+        y -= v.y;
+        return *this;
+    }
+    D3DXVECTOR2& operator*=(float s) {
+        x *= s;
+        y *= s;
+        return *this;
+    }
+    D3DXVECTOR2& operator/=(float s) {
+        x /= s;
+        y /= s;
+        return *this;
+    }
     D3DXVECTOR2 operator+() const { return *this; }
     D3DXVECTOR2 operator-() const { return {-x, -y}; }
     D3DXVECTOR2 operator+(const D3DXVECTOR2& v) const { return {x + v.x, y + v.y}; }
@@ -43,17 +58,45 @@ struct D3DXVECTOR2 {
 
 struct D3DXVECTOR3 : public D3DVECTOR {
     D3DXVECTOR3() = default;
-    D3DXVECTOR3(float fx, float fy, float fz) { x = fx; y = fy; z = fz; }
+    D3DXVECTOR3(float fx, float fy, float fz) {
+        x = fx;
+        y = fy;
+        z = fz;
+    }
     D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
-    explicit D3DXVECTOR3(const float* f) { x = f[0]; y = f[1]; z = f[2]; }
+    explicit D3DXVECTOR3(const float* f) {
+        x = f[0];
+        y = f[1];
+        z = f[2];
+    }
 
     operator float*() { return &x; }
     operator const float*() const { return &x; }
 
-    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-    D3DXVECTOR3& operator*=(float s) { x *= s; y *= s; z *= s; return *this; }
-    D3DXVECTOR3& operator/=(float s) { x /= s; y /= s; z /= s; return *this; }
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
+    D3DXVECTOR3& operator/=(float s) {
+        x /= s;
+        y /= s;
+        z /= s;
+        return *this;
+    }
     D3DXVECTOR3 operator+() const { return *this; }
     D3DXVECTOR3 operator-() const { return {-x, -y, -z}; }
     D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -76,10 +119,34 @@ struct D3DXVECTOR4 {
     operator float*() { return &x; }
     operator const float*() const { return &x; }
 
-    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) { x += v.x; y += v.y; z += v.z; w += v.w; return *this; }
-    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) { x -= v.x; y -= v.y; z -= v.z; w -= v.w; return *this; }
-    D3DXVECTOR4& operator*=(float s) { x *= s; y *= s; z *= s; w *= s; return *this; }
-    D3DXVECTOR4& operator/=(float s) { x /= s; y /= s; z /= s; w /= s; return *this; }
+    D3DXVECTOR4& operator+=(const D3DXVECTOR4& v) {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        w += v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator-=(const D3DXVECTOR4& v) {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        w -= v.w;
+        return *this;
+    }
+    D3DXVECTOR4& operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        w *= s;
+        return *this;
+    }
+    D3DXVECTOR4& operator/=(float s) {
+        x /= s;
+        y /= s;
+        z /= s;
+        w /= s;
+        return *this;
+    }
     D3DXVECTOR4 operator+() const { return *this; }
     D3DXVECTOR4 operator-() const { return {-x, -y, -z, -w}; }
     D3DXVECTOR4 operator+(const D3DXVECTOR4& v) const { return {x + v.x, y + v.y, z + v.z, w + v.w}; }
@@ -95,10 +162,8 @@ struct D3DXMATRIX : public D3DMATRIX {
     D3DXMATRIX() = default;
     D3DXMATRIX(const D3DMATRIX& mat) : D3DMATRIX(mat) {}
     explicit D3DXMATRIX(const float* f);
-    D3DXMATRIX(float f11, float f12, float f13, float f14,
-               float f21, float f22, float f23, float f24,
-               float f31, float f32, float f33, float f34,
-               float f41, float f42, float f43, float f44);
+    D3DXMATRIX(float f11, float f12, float f13, float f14, float f21, float f22, float f23, float f24, float f31,
+               float f32, float f33, float f34, float f41, float f42, float f43, float f44);
 
     float& operator()(UINT row, UINT col) { return m[row][col]; }
     float operator()(UINT row, UINT col) const { return m[row][col]; }
@@ -132,11 +197,35 @@ struct D3DXQUATERNION {
     operator float*() { return &x; }
     operator const float*() const { return &x; }
 
-    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) { x += q.x; y += q.y; z += q.z; w += q.w; return *this; }
-    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) { x -= q.x; y -= q.y; z -= q.z; w -= q.w; return *this; }
+    D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) {
+        x += q.x;
+        y += q.y;
+        z += q.z;
+        w += q.w;
+        return *this;
+    }
+    D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) {
+        x -= q.x;
+        y -= q.y;
+        z -= q.z;
+        w -= q.w;
+        return *this;
+    }
     D3DXQUATERNION& operator*=(const D3DXQUATERNION& q);
-    D3DXQUATERNION& operator*=(float s) { x *= s; y *= s; z *= s; w *= s; return *this; }
-    D3DXQUATERNION& operator/=(float s) { x /= s; y /= s; z /= s; w /= s; return *this; }
+    D3DXQUATERNION& operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        w *= s;
+        return *this;
+    }
+    D3DXQUATERNION& operator/=(float s) {
+        x /= s;
+        y /= s;
+        z /= s;
+        w /= s;
+        return *this;
+    }
     D3DXQUATERNION operator+() const { return *this; }
     D3DXQUATERNION operator-() const { return {-x, -y, -z, -w}; }
     D3DXQUATERNION operator+(const D3DXQUATERNION& q) const { return {x + q.x, y + q.y, z + q.z, w + q.w}; }
@@ -180,13 +269,36 @@ struct D3DXCOLOR {
     operator DWORD() const;
     operator float*() { return &r; }
     operator const float*() const { return &r; }
-    operator D3DCOLORVALUE&() { return *reinterpret_cast<D3DCOLORVALUE*>(&r); }
-    operator const D3DCOLORVALUE&() const { return *reinterpret_cast<const D3DCOLORVALUE*>(&r); }
+    operator D3DCOLORVALUE() const { return {r, g, b, a}; }
 
-    D3DXCOLOR& operator+=(const D3DXCOLOR& c) { r += c.r; g += c.g; b += c.b; a += c.a; return *this; }
-    D3DXCOLOR& operator-=(const D3DXCOLOR& c) { r -= c.r; g -= c.g; b -= c.b; a -= c.a; return *this; }
-    D3DXCOLOR& operator*=(float s) { r *= s; g *= s; b *= s; a *= s; return *this; }
-    D3DXCOLOR& operator/=(float s) { r /= s; g /= s; b /= s; a /= s; return *this; }
+    D3DXCOLOR& operator+=(const D3DXCOLOR& c) {
+        r += c.r;
+        g += c.g;
+        b += c.b;
+        a += c.a;
+        return *this;
+    }
+    D3DXCOLOR& operator-=(const D3DXCOLOR& c) {
+        r -= c.r;
+        g -= c.g;
+        b -= c.b;
+        a -= c.a;
+        return *this;
+    }
+    D3DXCOLOR& operator*=(float s) {
+        r *= s;
+        g *= s;
+        b *= s;
+        a *= s;
+        return *this;
+    }
+    D3DXCOLOR& operator/=(float s) {
+        r /= s;
+        g /= s;
+        b /= s;
+        a /= s;
+        return *this;
+    }
     D3DXCOLOR operator+() const { return *this; }
     D3DXCOLOR operator-() const { return {-r, -g, -b, -a}; }
     D3DXCOLOR operator+(const D3DXCOLOR& c) const { return {r + c.r, g + c.g, b + c.b, a + c.a}; }
@@ -255,13 +367,12 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, flo
 D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* q);
 // Roll about z, then pitch about x, then yaw about y.
 D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pitch, float roll);
-D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
-                               const D3DXVECTOR3* up);
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at, const D3DXVECTOR3* up);
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar);
 D3DXMATRIX* D3DXMatrixPerspectiveLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar);
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar);
-D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom, float top,
-                                       float zNear, float zFar);
+D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom, float top, float zNear,
+                                       float zFar);
 
 // --- Quaternions ---
 D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* out);
@@ -274,8 +385,7 @@ D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION
 D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, float angle);
 D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
 D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch, float roll);
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b,
-                                    float t);
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b, float t);
 
 // --- Planes ---
 float D3DXPlaneDot(const D3DXPLANE* p, const D3DXVECTOR4* v);
@@ -286,8 +396,7 @@ D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, co
 // Normal is the normalised (b - a) x (c - a).
 D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c);
 // Point where the line through a and b meets the plane; null when parallel.
-D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a,
-                                    const D3DXVECTOR3* b);
+D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* out, const D3DXPLANE* p, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 
 // --- Colours ---
 D3DXCOLOR* D3DXColorAdd(D3DXCOLOR* out, const D3DXCOLOR* a, const D3DXCOLOR* b);
@@ -302,7 +411,7 @@ D3DXCOLOR* D3DXColorAdjustContrast(D3DXCOLOR* out, const D3DXCOLOR* c, float s);
 
 // --- Bounding volumes ---
 // Axis-aligned box of count positions, each at the start of a stride-byte vertex.
-HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
-                               D3DXVECTOR3* outMin, D3DXVECTOR3* outMax);
-HRESULT D3DXComputeBoundingSphere(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride,
-                                  D3DXVECTOR3* outCenter, float* outRadius);
+HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* outMin,
+                               D3DXVECTOR3* outMax);
+HRESULT D3DXComputeBoundingSphere(const D3DXVECTOR3* firstPosition, DWORD count, DWORD stride, D3DXVECTOR3* outCenter,
+                                  float* outRadius);

@@ -73,8 +73,8 @@ HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO
 
 // --- Textures ---
 // Fits size, levels and format to the device in place (see D3DXCreateTexture).
-HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE9 device, UINT* width, UINT* height, UINT* mipLevels,
-                                     DWORD usage, D3DFORMAT* format, D3DPOOL pool);
+HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE9 device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
+                                     D3DFORMAT* format, D3DPOOL pool);
 // Sizes are rounded up to powers of two only when the device's capabilities
 // require it; 0 or D3DX_DEFAULT levels make a full chain.
 HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UINT mipLevels, DWORD usage,
@@ -84,33 +84,29 @@ HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE9 device, LPCVOID srcD
 // width/height 0 or D3DX_DEFAULT take the file's size, format UNKNOWN the
 // file's format; texels equal to colorKey (when not 0) become transparent
 // black; srcInfo receives the file's own description.
-HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize,
-                                            UINT width, UINT height, UINT mipLevels, DWORD usage,
-                                            D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                            D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
-                                            LPDIRECT3DTEXTURE9* texture);
+HRESULT D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 device, LPCVOID srcData, UINT srcDataSize, UINT width,
+                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                            DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                            PALETTEENTRY* palette, LPDIRECT3DTEXTURE9* texture);
 // The file is read through the host library's pak layer and data root.
 HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE9 device, LPCSTR srcFile, LPDIRECT3DTEXTURE9* texture);
-HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE9 device, LPCSTR srcFile, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                                     PALETTEENTRY* palette, LPDIRECT3DTEXTURE9* texture);
+HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE9 device, LPCSTR srcFile, UINT width, UINT height, UINT mipLevels,
+                                     DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                     LPDIRECT3DTEXTURE9* texture);
 
 // --- Surfaces ---
 // srcRect is required; srcPitch is bytes per row of pixels, or per row of
 // 4 x 4 blocks for the DXT formats. destRect null means the whole surface.
-HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
-                                  const RECT* destRect, LPCVOID srcMemory, D3DFORMAT srcFormat, UINT srcPitch,
-                                  const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
-                                  D3DCOLOR colorKey);
+HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette, const RECT* destRect,
+                                  LPCVOID srcMemory, D3DFORMAT srcFormat, UINT srcPitch, const PALETTEENTRY* srcPalette,
+                                  const RECT* srcRect, DWORD filter, D3DCOLOR colorKey);
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
-                                   const RECT* destRect, LPDIRECT3DSURFACE9 srcSurface,
-                                   const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
-                                   D3DCOLOR colorKey);
+                                   const RECT* destRect, LPDIRECT3DSURFACE9 srcSurface, const PALETTEENTRY* srcPalette,
+                                   const RECT* srcRect, DWORD filter, D3DCOLOR colorKey);
 HRESULT D3DXLoadSurfaceFromFileInMemory(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
-                                        const RECT* destRect, LPCVOID srcData, UINT srcDataSize,
-                                        const RECT* srcRect, DWORD filter, D3DCOLOR colorKey,
-                                        D3DXIMAGE_INFO* srcInfo);
+                                        const RECT* destRect, LPCVOID srcData, UINT srcDataSize, const RECT* srcRect,
+                                        DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);
 
 // --- Saving: DDS, BMP, PNG, JPG (quality 90) and TGA ---
 HRESULT D3DXSaveSurfaceToFileInMemory(LPD3DXBUFFER* destBuffer, D3DXIMAGE_FILEFORMAT format,

@@ -50,10 +50,18 @@ struct LosslessCase {
 
 std::vector<LosslessCase> LosslessCases() {
     auto png = [](bool alpha) {
-        return [alpha](const ArgbImage& i) { Bytes b; EXPECT_EQ(d3dx::EncodePng(i, alpha, &b), S_OK); return b; };
+        return [alpha](const ArgbImage& i) {
+            Bytes b;
+            EXPECT_EQ(d3dx::EncodePng(i, alpha, &b), S_OK);
+            return b;
+        };
     };
     auto bmp = [](bool alpha) {
-        return [alpha](const ArgbImage& i) { Bytes b; EXPECT_EQ(d3dx::EncodeBmp(i, alpha, &b), S_OK); return b; };
+        return [alpha](const ArgbImage& i) {
+            Bytes b;
+            EXPECT_EQ(d3dx::EncodeBmp(i, alpha, &b), S_OK);
+            return b;
+        };
     };
     auto tga = [](bool alpha, bool rle) {
         return [alpha, rle](const ArgbImage& i) {
@@ -105,9 +113,8 @@ TEST(D3dxCodec, DdsNarrowFormatsRoundTripTheirOwnPrecision) {
         D3DFORMAT format;
         int tolerance;  // the widest channel step of the format, halved
     };
-    const Case cases[] = {{D3DFMT_R5G6B5, 4},   {D3DFMT_X1R5G5B5, 4}, {D3DFMT_A1R5G5B5, 4},
-                          {D3DFMT_A4R4G4B4, 8}, {D3DFMT_X4R4G4B4, 8}, {D3DFMT_L8, 0},
-                          {D3DFMT_A8L8, 0},     {D3DFMT_A8, 0}};
+    const Case cases[] = {{D3DFMT_R5G6B5, 4},   {D3DFMT_X1R5G5B5, 4}, {D3DFMT_A1R5G5B5, 4}, {D3DFMT_A4R4G4B4, 8},
+                          {D3DFMT_X4R4G4B4, 8}, {D3DFMT_L8, 0},       {D3DFMT_A8L8, 0},     {D3DFMT_A8, 0}};
     ArgbImage image = MakePatternImage(6, 3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -246,13 +253,13 @@ TEST(D3dxCodec, BmpPalettedAndBitFieldsDecode) {
 
 TEST(D3dxCodec, TgaColourMappedAndBottomUpDecode) {
     ByteWriter w;
-    w.U8(0), w.U8(1), w.U8(9);        // RLE colour-mapped
-    w.U16(4), w.U16(2), w.U8(24);     // map entries 4 and 5, 24-bit
+    w.U8(0), w.U8(1), w.U8(9);                                 // RLE colour-mapped
+    w.U16(4), w.U16(2), w.U8(24);                              // map entries 4 and 5, 24-bit
     w.U16(0), w.U16(0), w.U16(3), w.U16(2), w.U8(8), w.U8(0);  // bottom-up
-    w.U8(0x10), w.U8(0x20), w.U8(0x30);  // entry 4: B G R
-    w.U8(0x40), w.U8(0x50), w.U8(0x60);  // entry 5
-    w.U8(0x82), w.U8(4);                 // run of 3 x index 4: bottom row
-    w.U8(0x02), w.U8(5), w.U8(4), w.U8(5);  // raw 3: top row
+    w.U8(0x10), w.U8(0x20), w.U8(0x30);                        // entry 4: B G R
+    w.U8(0x40), w.U8(0x50), w.U8(0x60);                        // entry 5
+    w.U8(0x82), w.U8(4);                                       // run of 3 x index 4: bottom row
+    w.U8(0x02), w.U8(5), w.U8(4), w.U8(5);                     // raw 3: top row
     DecodedImage decoded = Decode(w.Data());
     ASSERT_EQ(decoded.levels.size(), 1u);
     EXPECT_EQ(decoded.levels[0].At(0, 1), 0xFF302010u);
@@ -306,6 +313,43 @@ TEST(D3dxCodec, CorruptedBytesNeverCrash) {
 
 void PatchU32(Bytes* file, size_t at, uint32_t value) { d3dx::StoreLe32(file->data() + at, value); }
 
+uint32_t Crc32(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void StoreBe(uint8_t* p, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) p[i] = uint8_t(value >> (8 * (bytes - 1 - i)));
+}
+
+// A PNG whose header claims another size, with a correct checksum.
+Bytes PngClaiming(uint32_t width, uint32_t height) {
+    Bytes file;
+    EXPECT_EQ(d3dx::EncodePng(MakePatternImage(2, 2), true, &file), S_OK);
+    StoreBe(&file[16], width, 4);
+    StoreBe(&file[20], height, 4);
+    StoreBe(&file[29], Crc32(&file[12], 17), 4);
+    return file;
+}
+
+// A JPEG whose frame header claims another size.
+Bytes JpegClaiming(uint16_t width, uint16_t height) {
+    Bytes file;
+    EXPECT_EQ(d3dx::EncodeJpeg(MakePatternImage(8, 8, true), 80, &file), S_OK);
+    for (size_t i = 2; i + 9 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            StoreBe(&file[i + 5], height, 2);
+            StoreBe(&file[i + 7], width, 2);
+            break;
+        }
+    }
+    return file;
+}
+
 TEST(D3dxCodec, InconsistentHeadersAreRefused) {
     ArgbImage image = MakePatternImage(4, 4);
     Bytes dds = EncodeDdsOf(D3DFMT_A8R8G8B8, {image});
@@ -336,15 +380,31 @@ TEST(D3dxCodec, InconsistentHeadersAreRefused) {
     cases.push_back({"DdsUnknownFourCC", patched(patched(dds, 80, 4), 84, MAKEFOURCC('A', 'T', 'I', '2'))});
     cases.push_back({"DdsBadHeaderSize", patched(dds, 4, 100)});
     cases.push_back({"DdsCubeMap", patched(dds, 112, 0x200)});
-    cases.push_back({"BmpPaletteIndexOutOfRange", [&] { Bytes b = bmp8; b[14 + 40 + 8 + 1] = 2; return b; }()});
+    cases.push_back({"BmpPaletteIndexOutOfRange", [&] {
+                         Bytes b = bmp8;
+                         b[14 + 40 + 8 + 1] = 2;
+                         return b;
+                     }()});
     cases.push_back({"BmpTooManyColours", patched(bmp8, 46, 300)});
     cases.push_back({"BmpNegativeWidth", patched(bmp8, 18, uint32_t(-2))});
     cases.push_back({"BmpPixelsPastEnd", patched(bmp8, 10, 0xFFFFFFF0u)});
     cases.push_back({"BmpRunLength", patched(bmp8, 30, 1)});
     cases.push_back({"BmpHuge", patched(patched(bmp8, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF)});
-    cases.push_back({"TgaRunPastImage", [&] { Bytes b = tga; b[18] = 0xFF; return b; }()});
-    cases.push_back({"TgaUnknownType", [&] { Bytes b = tga; b[2] = 4; return b; }()});
-    cases.push_back({"TgaZeroWidth", [&] { Bytes b = tga; b[12] = b[13] = 0; return b; }()});
+    cases.push_back({"TgaRunPastImage", [&] {
+                         Bytes b = tga;
+                         b[18] = 0xFF;
+                         return b;
+                     }()});
+    cases.push_back({"TgaUnknownType", [&] {
+                         Bytes b = tga;
+                         b[2] = 4;
+                         return b;
+                     }()});
+    cases.push_back({"TgaZeroWidth", [&] {
+                         Bytes b = tga;
+                         b[12] = b[13] = 0;
+                         return b;
+                     }()});
     {
         ByteWriter w;  // colour-mapped, index beyond the map
         w.U8(0), w.U8(1), w.U8(1), w.U16(0), w.U16(1), w.U8(24);
@@ -352,6 +412,12 @@ TEST(D3dxCodec, InconsistentHeadersAreRefused) {
         w.U8(1), w.U8(2), w.U8(3), w.U8(1);
         cases.push_back({"TgaPaletteIndexOutOfRange", w.Take()});
     }
+    // The patching itself keeps the files valid.
+    EXPECT_EQ(Decode(PngClaiming(2, 2)).info.Width, 2u);
+    EXPECT_EQ(Decode(JpegClaiming(8, 8)).info.Width, 8u);
+    cases.push_back({"PngHuge", PngClaiming(60000, 60000)});
+    cases.push_back({"PngZeroHeight", PngClaiming(2, 0)});
+    cases.push_back({"JpegHuge", JpegClaiming(65000, 65000)});
     cases.push_back({"JpegGarbage", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8}});
     cases.push_back({"PngSignatureOnly", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}});
 

@@ -29,6 +29,8 @@ protected:
     void TearDown() override {
         if (m_device) m_device->Release();
         if (m_d3d) m_d3d->Release();
+        m_device = nullptr;
+        m_d3d = nullptr;
         lumiva::d3d9::ResetForTests();
         BasrelResetForTests();
     }

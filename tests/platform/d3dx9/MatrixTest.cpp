@@ -18,10 +18,7 @@ TEST(D3dxMatrix, LookAtLhBuildsViewBasisAndTranslation) {
     D3DXVECTOR3 eye(0, 4500, 50), at(0, 0, 50), up(0, 0, 1);
     D3DXMATRIX view;
     ASSERT_EQ(D3DXMatrixLookAtLH(&view, &eye, &at, &up), &view);
-    D3DXMATRIX expected(1, 0, 0, 0,
-                        0, 0, -1, 0,
-                        0, 1, 0, 0,
-                        0, -50, 4500, 1);
+    D3DXMATRIX expected(1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, -50, 4500, 1);
     ExpectMatrixNear(expected, view);
     // The target lands on the view axis at the eye distance.
     ExpectVectorNear(D3DXVECTOR3(0, 0, 4500), Apply(view, at), 1e-3f);
@@ -30,10 +27,7 @@ TEST(D3dxMatrix, LookAtLhBuildsViewBasisAndTranslation) {
 TEST(D3dxMatrix, PerspectiveFovLhMatchesHandValues) {
     D3DXMATRIX p;
     D3DXMatrixPerspectiveFovLH(&p, 0.1308997f, 1.37f, 200.0f, 20000.0f);
-    D3DXMATRIX expected(15.2570510f, 0, 0, 0,
-                        0, 15.2570510f, 0, 0,
-                        0, 0, 1.0101010f, 1,
-                        0, 0, -202.020202f, 0);
+    D3DXMATRIX expected(15.2570510f, 0, 0, 0, 0, 15.2570510f, 0, 0, 0, 0, 1.0101010f, 1, 0, 0, -202.020202f, 0);
     expected._11 = 11.1365336f;
     ExpectMatrixNear(expected, p, 1e-4f);
     // Near plane maps to depth 0, far plane to depth 1.
@@ -44,10 +38,7 @@ TEST(D3dxMatrix, PerspectiveFovLhMatchesHandValues) {
 TEST(D3dxMatrix, OrthoLhMatchesHandValues) {
     D3DXMATRIX p;
     D3DXMatrixOrthoLH(&p, 800.0f, 600.0f, 200.0f, 20000.0f);
-    D3DXMATRIX expected(0.0025f, 0, 0, 0,
-                        0, 1.0f / 300.0f, 0, 0,
-                        0, 0, 5.0505050e-05f, 0,
-                        0, 0, -0.01010101f, 1);
+    D3DXMATRIX expected(0.0025f, 0, 0, 0, 0, 1.0f / 300.0f, 0, 0, 0, 0, 5.0505050e-05f, 0, 0, 0, -0.01010101f, 1);
     ExpectMatrixNear(expected, p, 1e-7f);
 }
 

@@ -15,9 +15,9 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Pack(D3DFORMAT format, const ArgbImage& image) {
     Bytes bits(d3dx::SurfaceBytes(format, image.width, image.height));
-    d3dx::WriteRect(d3dx::SurfaceView{format, bits.data(), d3dx::RowBytes(format, image.width), image.width,
-                                      image.height},
-                    RECT{0, 0, LONG(image.width), LONG(image.height)}, image);
+    d3dx::WriteRect(
+        d3dx::SurfaceView{format, bits.data(), d3dx::RowBytes(format, image.width), image.width, image.height},
+        RECT{0, 0, LONG(image.width), LONG(image.height)}, image);
     return bits;
 }
 
@@ -64,8 +64,8 @@ TEST_F(D3dxSurface, FromMemoryCopiesSourceRectangleIntoDestinationRectangle) {
                                         &source, D3DX_FILTER_NONE, 0),
               D3D_OK);
     ArgbImage level = ReadLevel(texture, 0);
-    ArgbImage packedPicture = d3dx::ReadRect(
-        d3dx::SurfaceView{D3DFMT_A4R4G4B4, bits.data(), 20, 10, 6}, RECT{0, 0, 10, 6});
+    ArgbImage packedPicture =
+        d3dx::ReadRect(d3dx::SurfaceView{D3DFMT_A4R4G4B4, bits.data(), 20, 10, 6}, RECT{0, 0, 10, 6});
     EXPECT_EQ(MaxDifference(Crop(packedPicture, 3, 1, 4, 4), Crop(level, 2, 2, 4, 4)), 0);
     // Outside the rectangle the fill stays: 0x11223344 as A4R4G4B4 is 0x1234.
     Bytes stored = StoredBytes(texture, 0);
@@ -111,8 +111,8 @@ TEST_F(D3dxSurface, FromMemoryRefusesBadArguments) {
     const Case cases[] = {
         {"no source rectangle", D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, bits.data(), D3DFMT_A8R8G8B8, 16,
                                                           nullptr, nullptr, D3DX_FILTER_NONE, 0)},
-        {"empty source", D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, bits.data(), D3DFMT_A8R8G8B8, 16,
-                                                   nullptr, &empty, D3DX_FILTER_NONE, 0)},
+        {"empty source", D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, bits.data(), D3DFMT_A8R8G8B8, 16, nullptr,
+                                                   &empty, D3DX_FILTER_NONE, 0)},
         {"pitch shorter than a row", D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, bits.data(), D3DFMT_A8R8G8B8,
                                                                8, nullptr, &source, D3DX_FILTER_NONE, 0)},
         {"destination outside", D3DXLoadSurfaceFromMemory(surface, nullptr, &outside, bits.data(), D3DFMT_A8R8G8B8, 16,
@@ -167,6 +167,19 @@ TEST_F(D3dxSurface, FromSurfaceFilterNoneCropsAndOthersScale) {
               D3D_OK);
     ArgbImage expected = Crop(image, 2, 2, 4, 4);
     EXPECT_EQ(MaxDifference(expected, ReadLevel(small, 0)), 0);
+}
+
+TEST_F(D3dxSurface, FromSurfaceOntoItselfMovesARectangle) {
+    CreateDevice();
+    ArgbImage image = MakePatternImage(8, 8);
+    IDirect3DTexture9* texture = MakeTexture(8, 8, D3DFMT_A8R8G8B8);
+    WriteLevel(texture, 0, image);
+    IDirect3DSurface9* surface = Level0(texture);
+    RECT from{0, 0, 4, 4}, to{4, 4, 8, 8};
+    ASSERT_EQ(D3DXLoadSurfaceFromSurface(surface, nullptr, &to, surface, nullptr, &from, D3DX_FILTER_NONE, 0), D3D_OK);
+    ArgbImage level = ReadLevel(texture, 0);
+    EXPECT_EQ(MaxDifference(Crop(image, 0, 0, 4, 4), Crop(level, 4, 4, 4, 4)), 0);
+    EXPECT_EQ(level.At(5, 1), image.At(5, 1));
 }
 
 TEST_F(D3dxSurface, ScreenshotOfRenderTargetSavesAsDxt5Dds) {

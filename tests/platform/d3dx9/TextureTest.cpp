@@ -65,9 +65,7 @@ TEST_F(D3dxTexture, CreateTextureRoundsOnlyWhereCapsRequire) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        m_device = nullptr;
-        m_d3d = nullptr;
+        TearDown();  // a fresh device per set of caps
         SetUp();
         CreateDevice(c.caps);
         IDirect3DTexture9* texture = nullptr;
@@ -111,9 +109,9 @@ TEST_F(D3dxTexture, CreateTextureReportsDeviceFailure) {
     CreateDevice();
     lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY);
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(D3DXCreateTexture(m_device, 128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                &texture),
-              D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(
+        D3DXCreateTexture(m_device, 128, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
+        D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(texture, nullptr);
 }
 
@@ -123,9 +121,9 @@ TEST_F(D3dxTexture, FromMemoryKeepsFileSizeAndReportsImageInfo) {
     Bytes file = Png(image);
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info{};
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), D3DX_DEFAULT,
-                                                  D3DX_DEFAULT, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT,
-                                                  D3DX_DEFAULT, 0, &info, nullptr, &texture),
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                  1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                  &info, nullptr, &texture),
               D3D_OK);
     TextureShape shape = ShapeOf(texture);
     EXPECT_EQ(shape.width, 12u);
@@ -151,10 +149,10 @@ TEST_F(D3dxTexture, FromMemoryResamplesToRequestedSize) {
     Bytes file = Png(image);
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info{};
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 8, 4, 1, 0,
-                                                  D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                                  &info, nullptr, &texture),
-              D3D_OK);
+    ASSERT_EQ(
+        D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 8, 4, 1, 0, D3DFMT_A8R8G8B8,
+                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info, nullptr, &texture),
+        D3D_OK);
     EXPECT_EQ(ShapeOf(texture).width, 8u);
     // Each texel is the mean of the 2 x 2 texels it covers.
     ArgbImage level = ReadLevel(texture, 0);
@@ -183,8 +181,8 @@ TEST_F(D3dxTexture, FromMemoryConvertsFormatsIncludingDxt5) {
         SCOPED_TRACE(c.format);
         IDirect3DTexture9* texture = nullptr;
         ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0, c.format,
-                                                      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
-                                                      nullptr, &texture),
+                                                      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                                      &texture),
                   D3D_OK);
         EXPECT_EQ(ShapeOf(texture).format, c.format);
         ArgbImage expected = c.format == D3DFMT_X8R8G8B8 ? Opaque(image) : image;
@@ -200,9 +198,9 @@ TEST_F(D3dxTexture, ColourKeyTurnsMatchingTexelsTransparentBlack) {
     image.At(2, 1) = 0x80000000u;  // black but not opaque: not the key
     Bytes file = Png(image);
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0,
-                                                  D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                                                  0xFF000000u, nullptr, nullptr, &texture),
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0, D3DFMT_UNKNOWN,
+                                                  D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFF000000u, nullptr,
+                                                  nullptr, &texture),
               D3D_OK);
     ArgbImage level = ReadLevel(texture, 0);
     EXPECT_EQ(level.At(0, 0), 0x00000000u);
@@ -221,14 +219,15 @@ TEST_F(D3dxTexture, DdsBlocksLoadUnchangedAndMipsComeFromFile) {
     ASSERT_EQ(d3dx::DecodeImageFile(file.data(), file.size(), &decoded), S_OK);
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info{};
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), D3DX_DEFAULT,
-                                                  D3DX_DEFAULT, D3DX_FROM_FILE, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0, &info, nullptr, &texture),
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                  D3DX_FROM_FILE, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                  D3DX_DEFAULT, 0, &info, nullptr, &texture),
               D3D_OK);
     TextureShape shape = ShapeOf(texture);
     EXPECT_EQ(shape.format, D3DFMT_DXT5);
     ASSERT_EQ(shape.levels, 4u);
-    for (UINT level = 0; level < 4; ++level) EXPECT_EQ(StoredBytes(texture, level), decoded.storedLevels[level]) << level;
+    for (UINT level = 0; level < 4; ++level)
+        EXPECT_EQ(StoredBytes(texture, level), decoded.storedLevels[level]) << level;
     EXPECT_EQ(info.MipLevels, 4u);
     EXPECT_EQ(info.ImageFileFormat, D3DXIFF_DDS);
     texture->Release();
@@ -239,9 +238,9 @@ TEST_F(D3dxTexture, MissingMipLevelsAreBoxFilteredFromTheLevelAbove) {
     ArgbImage image = MakePatternImage(4, 4);
     Bytes file = Png(image);
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 0, 0,
-                                                  D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
-                                                  D3DX_FILTER_BOX, 0, nullptr, nullptr, &texture),
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_BOX, 0, nullptr,
+                                                  nullptr, &texture),
               D3D_OK);
     ASSERT_EQ(texture->GetLevelCount(), 3u);
     ArgbImage half = d3dx::Resample(image, 2, 2, D3DX_FILTER_BOX);
@@ -255,10 +254,10 @@ TEST_F(D3dxTexture, DefaultPoolTextureIsFilledThroughSystemMemory) {
     ArgbImage image = MakePatternImage(8, 8);
     Bytes file = Png(image);
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0,
-                                                  D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                                  nullptr, nullptr, &texture),
-              D3D_OK);
+    ASSERT_EQ(
+        D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                            D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &texture),
+        D3D_OK);
     IDirect3DSurface9* surface = nullptr;
     ASSERT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
     lumiva::d3d9::Image pixels = lumiva::d3d9::SurfaceImage(surface);
@@ -274,10 +273,10 @@ TEST_F(D3dxTexture, MalformedFilesCreateNothing) {
     file.resize(file.size() / 2);
     UINT before = lumiva::d3d9::LiveResourceCount();
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0,
-                                                  D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                                  nullptr, nullptr, &texture),
-              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(
+        D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), UINT(file.size()), 0, 0, 1, 0, D3DFMT_UNKNOWN,
+                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &texture),
+        D3DXERR_INVALIDDATA);
     EXPECT_EQ(texture, nullptr);
     EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), before);
     EXPECT_EQ(D3DXCreateTextureFromFileInMemory(m_device, file.data(), 0, &texture), D3DERR_INVALIDCALL);
@@ -291,14 +290,14 @@ TEST_F(D3dxTexture, FromFileReadsThroughTheDataRoot) {
     IDirect3DTexture9* texture = nullptr;
     // Backslashes and any letter case, as the module names files.
     ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device, "\\mesh\\SKIN.PNG", D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                           D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR,
-                                           0, nullptr, nullptr, &texture),
+                                           D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR, D3DX_FILTER_LINEAR, 0,
+                                           nullptr, nullptr, &texture),
               D3D_OK);
     EXPECT_EQ(MaxDifference(image, ReadLevel(texture, 0)), 0);
     texture->Release();
     EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileExA(m_device, "\\mesh\\missing.png", D3DX_DEFAULT, D3DX_DEFAULT,
-                                                    D3DX_DEFAULT, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                                    D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &texture)));
+                                                    D3DX_DEFAULT, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                    D3DX_DEFAULT, 0, nullptr, nullptr, &texture)));
     EXPECT_EQ(texture, nullptr);
 }
 

@@ -100,9 +100,9 @@ TEST(D3dxVector, ComputeBoundingBoxWalksStride) {
     };
     std::vector<Vertex> vertices = {{1, 5, -2, 9, 9}, {-3, 2, 7, -9, -9}, {0, -1, 0, 99, 99}};
     D3DXVECTOR3 lo, hi;
-    ASSERT_EQ(D3DXComputeBoundingBox(reinterpret_cast<const D3DXVECTOR3*>(vertices.data()), 3, sizeof(Vertex),
-                                     &lo, &hi),
-              S_OK);
+    ASSERT_EQ(
+        D3DXComputeBoundingBox(reinterpret_cast<const D3DXVECTOR3*>(vertices.data()), 3, sizeof(Vertex), &lo, &hi),
+        S_OK);
     EXPECT_EQ(lo, D3DXVECTOR3(-3, -1, -2));
     EXPECT_EQ(hi, D3DXVECTOR3(1, 5, 7));
     EXPECT_TRUE(FAILED(D3DXComputeBoundingBox(nullptr, 3, 20, &lo, &hi)));
@@ -185,6 +185,18 @@ TEST(D3dxColor, ConvertsBetweenArgbAndFloats) {
     EXPECT_EQ(out, D3DXCOLOR(0.0f, 1.0f, 1.0f, 0.25f));
     D3DXColorModulate(&out, &red, &grey);
     EXPECT_EQ(out, D3DXCOLOR(0.5f, 0.0f, 0.0f, 0.25f));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(D3dxColor, FillsDeviceColourValues) {
+    D3DLIGHT9 light{};
+    light.Diffuse = D3DXCOLOR(1.0f, 0.5f, 0.25f, 1.0f);
+    EXPECT_EQ(light.Diffuse.g, 0.5f);
+    D3DXCOLOR back = light.Diffuse;
+    EXPECT_EQ(DWORD(back), 0xFFFF8040u);
 }
 
 }  // namespace
