@@ -40,8 +40,16 @@ IDirect3DDevice9* Device() {
 void LoadD3dxImage(const uint8_t* data, size_t size) {
     D3DXIMAGE_INFO info{};
     if (FAILED(D3DXGetImageInfoFromFileInMemory(data, UINT(size), &info))) return;
+    // Large pictures get one level copied unscaled: scaling them and building
+    // their mip chains would take most of the time, and none of it reads the file.
+    bool small = uint64_t(info.Width) * info.Height <= 256 * 256;
+    UINT levels = small ? D3DX_DEFAULT : 1;
+    DWORD filter = small ? D3DX_DEFAULT : D3DX_FILTER_NONE;
     IDirect3DTexture9* texture = nullptr;
-    if (SUCCEEDED(D3DXCreateTextureFromFileInMemory(Device(), data, UINT(size), &texture))) texture->Release();
+    if (SUCCEEDED(D3DXCreateTextureFromFileInMemoryEx(Device(), data, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT, levels,
+                                                      0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, filter, D3DX_DEFAULT, 0,
+                                                      nullptr, nullptr, &texture)))
+        texture->Release();
 }
 
 d3dx::ArgbImage SeedPicture(UINT width, UINT height) {

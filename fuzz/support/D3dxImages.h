@@ -11,8 +11,8 @@
 
 namespace lumiva::fuzz {
 
-// Reports the file's info, then makes a managed texture of it with the
-// full mip chain, as the module's texture loads do.
+// Reports the file's info, then makes a managed texture of it as the
+// module's texture loads do (the full mip chain for small pictures).
 void LoadD3dxImage(const uint8_t* data, size_t size);
 
 // A width x height picture with varied colour and alpha.

@@ -76,4 +76,29 @@ TEST(D3dxCodecHostile, TgaHeadersClaimingMorePixelsThanTheBytesHoldAreRefused) {
     }
 }
 
+// A JPEG whose frame header claims the largest picture accepted, cut short
+// in its scan: refused as soon as the data runs out.
+TEST(D3dxCodecHostile, JpegClaimingALargePictureAndCutShortIsRefused) {
+    Bytes file;
+    ASSERT_EQ(d3dx::EncodeJpeg(d3dx::ArgbImage(16, 16, 0xFF336699u), 90, &file), S_OK);
+    size_t frame = 0;
+    for (size_t i = 0; i + 8 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            frame = i;
+            break;
+        }
+    }
+    ASSERT_NE(frame, 0u);
+    // Height and width, big-endian, after the marker, length and precision.
+    file[frame + 5] = 0x04;  // 1024 rows
+    file[frame + 6] = 0x00;
+    file[frame + 7] = 0x40;  // 16384 columns
+    file[frame + 8] = 0x00;
+    ASSERT_GT(file.size(), frame + 60);
+    Bytes cut(file.begin(), file.begin() + ptrdiff_t(file.size() - 40));
+    d3dx::DecodedImage image;
+    EXPECT_EQ(d3dx::DecodeJpeg(cut.data(), cut.size(), &image), D3DXERR_INVALIDDATA);
+    EXPECT_TRUE(image.levels.empty());
+}
+
 }  // namespace
