@@ -1,5 +1,7 @@
 #include "d3d9/Buffers.h"
 
+#include "d3d9/Recorder.h"
+
 namespace lumiva::d3d9 {
 
 HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags, DWORD usage) {
@@ -48,11 +50,13 @@ HRESULT VertexBuffer::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-    if (IsDead()) return D3DERR_INVALIDCALL;
-    return memory_.Lock(offset, size, data, flags, usage_);
+    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags, usage_);
+    return RecordCall("VertexBuffer::Lock", {PointerArg(this), offset, size, flags}, result);
 }
 
-HRESULT VertexBuffer::Unlock() { return IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock(); }
+HRESULT VertexBuffer::Unlock() {
+    return RecordCall("VertexBuffer::Unlock", {PointerArg(this)}, IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock());
+}
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
@@ -85,11 +89,13 @@ HRESULT IndexBuffer::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-    if (IsDead()) return D3DERR_INVALIDCALL;
-    return memory_.Lock(offset, size, data, flags, usage_);
+    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags, usage_);
+    return RecordCall("IndexBuffer::Lock", {PointerArg(this), offset, size, flags}, result);
 }
 
-HRESULT IndexBuffer::Unlock() { return IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock(); }
+HRESULT IndexBuffer::Unlock() {
+    return RecordCall("IndexBuffer::Unlock", {PointerArg(this)}, IsDead() ? D3DERR_INVALIDCALL : memory_.Unlock());
+}
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;

@@ -26,6 +26,8 @@ public:
 protected:
     ULONG AddRefObject();
     ULONG ReleaseObject();
+    // For parts whose life ends with their owner's.
+    void MarkDead() { dead_ = true; }
     // Runs once, when the count reaches zero: give back memory and bindings.
     virtual void OnFinalRelease() = 0;
     virtual const char* InterfaceName() const = 0;

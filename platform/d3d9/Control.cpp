@@ -181,6 +181,11 @@ Image ImageOf(const PixelBuffer& pixels) {
     image.width = pixels.width;
     image.height = pixels.height;
     image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    if (pixels.format == D3DFMT_A8R8G8B8) {
+        for (UINT y = 0; y < image.height; ++y)
+            std::memcpy(&image.pixels[static_cast<size_t>(y) * image.width], pixels.Row(y), image.width * 4);
+        return image;
+    }
     for (UINT y = 0; y < image.height; ++y)
         for (UINT x = 0; x < image.width; ++x) image.pixels[static_cast<size_t>(y) * image.width + x] = pixels.ReadColor(x, y);
     return image;

@@ -8,7 +8,6 @@
 #include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
-#include "win32/Control.h"
 
 namespace lumiva::d3d9 {
 
@@ -140,13 +139,13 @@ HRESULT Device::CompleteParameters(UINT adapter, D3DDEVTYPE type, HWND focusWind
 HRESULT Device::CreateSwapChainSurfaces() {
     const bool lockable = parameters_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
     backBuffer_ = new Surface(this, SurfaceRole::BackBuffer, parameters_.BackBufferFormat, parameters_.BackBufferWidth,
-                              parameters_.BackBufferHeight, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable);
+                              parameters_.BackBufferHeight, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable, true);
     if (parameters_.EnableAutoDepthStencil) {
         const D3DFORMAT format = parameters_.AutoDepthStencilFormat;
         const bool depthLockable = format == D3DFMT_D16_LOCKABLE || format == D3DFMT_D32F_LOCKABLE;
         autoDepthStencil_ = new Surface(this, SurfaceRole::DepthStencil, format, parameters_.BackBufferWidth,
                                         parameters_.BackBufferHeight, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL,
-                                        depthLockable);
+                                        depthLockable, true);
     }
     return D3D_OK;
 }

@@ -216,7 +216,7 @@ private:
 
     // Draw plumbing (DeviceDraw.cpp).
     HRESULT CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const;
-    HRESULT ResolveVertexStreams(DrawCall& call, uint64_t firstVertex, uint64_t vertexEnd) const;
+    HRESULT ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const;
     void SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call);
 
     // Present plumbing (DevicePresent.cpp).

@@ -49,9 +49,9 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* 
     return D3D_OK;
 }
 
-// Fills the streams the vertex format reads and checks that vertices
-// [firstVertex, vertexEnd) lie inside each of them.
-HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t firstVertex, uint64_t vertexEnd) const {
+// Fills the streams the vertex format reads and checks that every vertex
+// below `vertexEnd` lies inside each of them.
+HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const {
     bool used[kStreamCount] = {};
     if (state_.declaration) {
         call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
@@ -67,7 +67,6 @@ HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t firstVertex, uint6
         const BufferMemory& memory = AsVertexBuffer(binding.buffer)->Memory();
         const uint64_t available = memory.Length() - binding.offset;
         if (vertexEnd * binding.stride > available) return D3DERR_INVALIDCALL;
-        (void)firstVertex;
         call.streams[s] = StreamData{memory.Data() + binding.offset, static_cast<UINT>(available), binding.stride};
     }
     return D3D_OK;
@@ -86,7 +85,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawPrimitive", args, D3D_OK);
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
-    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, startVertex, static_cast<uint64_t>(startVertex) + call.vertexCount);
+    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(startVertex) + call.vertexCount);
     if (FAILED(hr)) return RecordCall("DrawPrimitive", args, hr);
     call.type = type;
     call.primitiveCount = primitiveCount;
@@ -105,7 +104,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
     const int64_t first = static_cast<int64_t>(baseVertexIndex) + minVertexIndex;
     if (SUCCEEDED(hr) && (!state_.indices || numVertices == 0 || first < 0)) hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(first), static_cast<uint64_t>(first) + numVertices);
+    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(first) + numVertices);
     if (FAILED(hr)) return RecordCall("DrawIndexedPrimitive", args, hr);
     const IndexBuffer* indices = AsIndexBuffer(state_.indices);
     const UINT indexSize = IndexSize(indices->Format());
@@ -127,6 +126,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
                                 UINT vertexStride) {
     const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type), primitiveCount, PointerArg(vertexData),
                                                   vertexStride};
+    if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawPrimitiveUP", args, D3D_OK);
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
     if (SUCCEEDED(hr) && (!vertexData || vertexStride == 0)) hr = D3DERR_INVALIDCALL;
@@ -158,6 +158,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
                                                   primitiveCount, PointerArg(indexData),
                                                   static_cast<uint64_t>(indexFormat), PointerArg(vertexData),
                                                   vertexStride};
+    if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawIndexedPrimitiveUP", args, D3D_OK);
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
     if (SUCCEEDED(hr) && (!vertexData || !indexData || vertexStride == 0 || numVertices == 0 ||

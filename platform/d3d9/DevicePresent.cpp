@@ -8,7 +8,6 @@
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
 #include "d3d9/SurfaceCopy.h"
-#include "win32/Control.h"
 
 namespace lumiva::d3d9 {
 namespace {
@@ -19,6 +18,23 @@ uint64_t RectArg(const RECT* r, int field) {
     return static_cast<uint64_t>(static_cast<int64_t>(values[field]));
 }
 
+// Where the window's client area lies on the desktop.
+bool ClientAreaOnDesktop(HWND window, RECT* area) {
+    RECT client;
+    if (!window || !GetClientRect(window, &client)) return false;
+    POINT topLeft{client.left, client.top};
+    POINT bottomRight{client.right, client.bottom};
+    if (!ClientToScreen(window, &topLeft) || !ClientToScreen(window, &bottomRight)) return false;
+    *area = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    return true;
+}
+
+// Coordinates far beyond any display would overflow on the way to the desktop.
+bool IsSaneRect(const RECT& r) {
+    constexpr LONG kLimit = 1 << 24;
+    return r.left > -kLimit && r.top > -kLimit && r.right < kLimit && r.bottom < kLimit;
+}
+
 // Copies `source` of the back buffer onto `destination` of the front buffer
 // (desktop coordinates), scaling to fit, keeping only the part inside `clip`.
 void Blit(const PixelBuffer& back, const RECT& source, PixelBuffer& front, const RECT& destination, RECT clip) {
@@ -27,6 +43,18 @@ void Blit(const PixelBuffer& back, const RECT& source, PixelBuffer& front, const
     if (!IntersectRects(clip, frontRect, &clip) || !IntersectRects(destination, clip, &visible)) return;
     const int64_t sw = source.right - source.left, sh = source.bottom - source.top;
     const int64_t dw = destination.right - destination.left, dh = destination.bottom - destination.top;
+    const bool wholePixels32 = sw == dw && sh == dh && (back.format == D3DFMT_X8R8G8B8 || back.format == D3DFMT_A8R8G8B8);
+    if (wholePixels32) {
+        // The usual frame: same size, 32-bit pixels, rows copied with alpha set.
+        for (LONG y = visible.top; y < visible.bottom; ++y) {
+            const UINT sy = static_cast<UINT>(source.top + (y - destination.top));
+            const UINT sx = static_cast<UINT>(source.left + (visible.left - destination.left));
+            const DWORD* from = reinterpret_cast<const DWORD*>(back.At(sx, sy));
+            DWORD* to = reinterpret_cast<DWORD*>(front.At(static_cast<UINT>(visible.left), static_cast<UINT>(y)));
+            for (LONG i = 0; i < visible.right - visible.left; ++i) to[i] = from[i] | 0xFF000000;
+        }
+        return;
+    }
     for (LONG y = visible.top; y < visible.bottom; ++y) {
         const int64_t sy = source.top + (2 * (y - destination.top) + 1) * sh / (2 * dh);
         for (LONG x = visible.left; x < visible.right; ++x) {
@@ -135,16 +163,18 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (!parameters_.Windowed) {
         const RECT screen{0, 0, static_cast<LONG>(front.width), static_cast<LONG>(front.height)};
         const RECT destination = destRect ? *destRect : screen;
-        if (destination.left >= destination.right || destination.top >= destination.bottom)
+        if (destination.left >= destination.right || destination.top >= destination.bottom ||
+            !IsSaneRect(destination))
             return finish(D3DERR_INVALIDCALL);
         Blit(back, source, front, destination, screen);
         return finish(D3D_OK);
     }
     RECT client;
-    if (!win32::ClientAreaOnDesktop(PresentWindow(destWindowOverride), &client)) return finish(D3DERR_INVALIDCALL);
+    if (!ClientAreaOnDesktop(PresentWindow(destWindowOverride), &client)) return finish(D3DERR_INVALIDCALL);
     RECT destination = destRect ? *destRect
                                 : RECT{0, 0, client.right - client.left, client.bottom - client.top};
-    if (destination.left >= destination.right || destination.top >= destination.bottom)
+    if (destination.left >= destination.right || destination.top >= destination.bottom ||
+        !IsSaneRect(destination))
         return finish(D3DERR_INVALIDCALL);
     // Client coordinates to the desktop.
     destination.left += client.left;

@@ -1,6 +1,7 @@
 #include "d3d9/Direct3D.h"
 
 #include "d3d9/Device.h"
+#include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 
 namespace lumiva::d3d9 {
@@ -79,16 +80,24 @@ HRESULT Direct3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
 
 HRESULT Direct3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat,
                                   BOOL windowed) {
-    const HRESULT available = CheckDeviceAvailable(adapter, type);
-    if (FAILED(available)) return available;
-    return Registry::Get().CheckDeviceType(adapter, type, adapterFormat, backBufferFormat, windowed);
+    HRESULT result = CheckDeviceAvailable(adapter, type);
+    if (SUCCEEDED(result))
+        result = Registry::Get().CheckDeviceType(adapter, type, adapterFormat, backBufferFormat, windowed);
+    return RecordCall("Direct3D::CheckDeviceType",
+                      {adapter, static_cast<uint64_t>(type), static_cast<uint64_t>(adapterFormat),
+                       static_cast<uint64_t>(backBufferFormat), static_cast<uint64_t>(windowed)},
+                      result);
 }
 
 HRESULT Direct3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                                     D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) {
-    const HRESULT available = CheckDeviceAvailable(adapter, type);
-    if (FAILED(available)) return available;
-    return Registry::Get().CheckFormat(adapter, type, adapterFormat, usage, resourceType, checkFormat);
+    HRESULT result = CheckDeviceAvailable(adapter, type);
+    if (SUCCEEDED(result))
+        result = Registry::Get().CheckFormat(adapter, type, adapterFormat, usage, resourceType, checkFormat);
+    return RecordCall("Direct3D::CheckDeviceFormat",
+                      {adapter, static_cast<uint64_t>(type), static_cast<uint64_t>(adapterFormat), usage,
+                       static_cast<uint64_t>(resourceType), static_cast<uint64_t>(checkFormat)},
+                      result);
 }
 
 HRESULT Direct3D::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT /*surfaceFormat*/,
@@ -135,6 +144,15 @@ HMONITOR Direct3D::GetAdapterMonitor(UINT adapter) {
 
 HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                                D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+    const HRESULT result = CreateDeviceChecked(adapter, type, focusWindow, behaviorFlags, parameters, device);
+    return RecordCall("Direct3D::CreateDevice",
+                      {adapter, static_cast<uint64_t>(type), PointerArg(focusWindow), behaviorFlags,
+                       PointerArg(device ? *device : nullptr)},
+                      result);
+}
+
+HRESULT Direct3D::CreateDeviceChecked(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                                      D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
     if (!device) return D3DERR_INVALIDCALL;
     *device = nullptr;
     if (!parameters) return D3DERR_INVALIDCALL;

@@ -45,6 +45,8 @@ public:
 
 protected:
     void OnFinalRelease() override {}
+    HRESULT CreateDeviceChecked(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                                D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device);
     const char* InterfaceName() const override { return "IDirect3D9"; }
 };
 

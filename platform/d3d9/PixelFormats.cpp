@@ -1,6 +1,7 @@
 #include "d3d9/PixelFormats.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -104,6 +105,14 @@ void DecodeDxt5Alpha(const BYTE* block, BYTE alphas[16]) {
 }  // namespace
 
 const FormatInfo* FindFormat(D3DFORMAT format) {
+    // Numbered formats through a direct table; the FourCC ones by search.
+    static const auto byNumber = [] {
+        std::array<const FormatInfo*, 128> table{};
+        for (const FormatInfo& info : kFormats)
+            if (static_cast<DWORD>(info.format) < table.size()) table[info.format] = &info;
+        return table;
+    }();
+    if (static_cast<DWORD>(format) < byNumber.size()) return byNumber[format];
     for (const FormatInfo& info : kFormats)
         if (info.format == format) return &info;
     return nullptr;

@@ -1,8 +1,10 @@
 #include "d3d9/Registry.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "d3d9/Device.h"
+#include "d3d9/SurfaceCopy.h"
 #include "win32/Control.h"
 
 namespace lumiva::d3d9 {
@@ -143,11 +145,12 @@ PixelBuffer& Registry::FrontBuffer() {
         // A new display size starts black; what fits of the old picture stays.
         PixelBuffer resized;
         resized.Allocate(D3DFMT_A8R8G8B8, mode.Width, mode.Height);
-        for (UINT y = 0; y < resized.height; ++y)
-            for (UINT x = 0; x < resized.width; ++x)
-                resized.WriteColor(x, y, x < frontBuffer_.width && y < frontBuffer_.height && !frontBuffer_.Empty()
-                                             ? frontBuffer_.ReadColor(x, y)
-                                             : 0xFF000000);
+        FillColor(resized, RECT{0, 0, static_cast<LONG>(mode.Width), static_cast<LONG>(mode.Height)}, 0xFF000000);
+        if (!frontBuffer_.Empty()) {
+            const RECT kept{0, 0, static_cast<LONG>(std::min(mode.Width, frontBuffer_.width)),
+                            static_cast<LONG>(std::min(mode.Height, frontBuffer_.height))};
+            CopyRect(frontBuffer_, kept, resized, POINT{0, 0});
+        }
         frontBuffer_ = std::move(resized);
     }
     return frontBuffer_;

@@ -26,6 +26,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
         if (!device) return D3DERR_INVALIDCALL;
+        *device = nullptr;
+        if (IsDead()) return D3DERR_INVALIDCALL;  // the device may be gone
         *device = DeviceInterface(device_);
         (*device)->AddRef();
         return D3D_OK;

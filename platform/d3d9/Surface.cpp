@@ -1,12 +1,13 @@
 #include "d3d9/Surface.h"
 
+#include "d3d9/Recorder.h"
 #include "d3d9/Texture.h"
 
 namespace lumiva::d3d9 {
 
 Surface::Surface(Device* device, SurfaceRole role, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
-                 DWORD usage, bool lockable)
-    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT && role != SurfaceRole::BackBuffer),
+                 DWORD usage, bool lockable, bool ofSwapChain)
+    : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT && !ofSwapChain),
       role_(role),
       lockable_(lockable) {
     pixels_.Allocate(format, width, height);
@@ -40,6 +41,8 @@ ULONG Surface::Release() { return container_ ? container_->Release() : ReleaseOb
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;
+    *container = nullptr;
+    if (IsDead()) return D3DERR_INVALIDCALL;
     if (container_) return container_->QueryInterface(riid, container);
     return DeviceInterface(device_)->QueryInterface(riid, container);
 }
@@ -66,6 +69,18 @@ bool ResolveRect(const RECT* rect, UINT width, UINT height, RECT* out) {
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
+    const HRESULT result = Lock(lockedRect, rect, flags);
+    if (!IsRecordingCalls()) return result;
+    const RECT r = rect ? *rect : RECT{0, 0, static_cast<LONG>(pixels_.width), static_cast<LONG>(pixels_.height)};
+    const IUnknown* owner = container_ ? static_cast<const IUnknown*>(static_cast<IDirect3DTexture9*>(container_))
+                                       : static_cast<const IUnknown*>(static_cast<IDirect3DSurface9*>(this));
+    return RecordCall(container_ ? "Texture::LockRect" : "Surface::LockRect",
+                      {PointerArg(owner), level_, static_cast<uint64_t>(r.left), static_cast<uint64_t>(r.top),
+                       static_cast<uint64_t>(r.right), static_cast<uint64_t>(r.bottom), flags},
+                      result);
+}
+
+HRESULT Surface::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
     if (!lockedRect || IsDead()) return D3DERR_INVALIDCALL;
     if (!lockable_ || locked_) return D3DERR_INVALIDCALL;
     RECT r;
@@ -81,14 +96,17 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD fl
     lockedRect->Pitch = static_cast<INT>(pixels_.pitch);
     lockedRect->pBits = pixels_.At(static_cast<UINT>(r.left), static_cast<UINT>(r.top));
     if (container_ && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE)) && level_ == 0)
-        container_->AddDirtyRect(&r);
+        container_->MarkDirty(r);
     return D3D_OK;
 }
 
 HRESULT Surface::UnlockRect() {
-    if (!locked_) return D3DERR_INVALIDCALL;
+    const HRESULT result = locked_ ? D3D_OK : D3DERR_INVALIDCALL;
     locked_ = false;
-    return D3D_OK;
+    if (!IsRecordingCalls()) return result;
+    const IUnknown* owner = container_ ? static_cast<const IUnknown*>(static_cast<IDirect3DTexture9*>(container_))
+                                       : static_cast<const IUnknown*>(static_cast<IDirect3DSurface9*>(this));
+    return RecordCall(container_ ? "Texture::UnlockRect" : "Surface::UnlockRect", {PointerArg(owner), level_}, result);
 }
 
 // No GDI device contexts on surfaces in this stand-in.
@@ -104,6 +122,7 @@ bool Surface::IsRenderTargetCapable() const {
 }
 
 void Surface::ReleaseLevel() {
+    MarkDead();
     locked_ = false;
     pixels_.Free();
     DetachFromDevice();

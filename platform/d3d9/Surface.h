@@ -14,9 +14,10 @@ enum class SurfaceRole { OffscreenPlain, RenderTarget, DepthStencil, BackBuffer,
 
 class Surface final : public ResourceBase<IDirect3DSurface9> {
 public:
-    // A stand-alone surface with its own reference count.
+    // A stand-alone surface with its own reference count. The swap chain's
+    // surfaces (back buffer, automatic depth buffer) do not block a reset.
     Surface(Device* device, SurfaceRole role, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
-            DWORD usage, bool lockable);
+            DWORD usage, bool lockable, bool ofSwapChain = false);
     // A level of a texture: counts and lifetime are the texture's.
     Surface(Texture* container, Device* device, D3DFORMAT format, UINT width, UINT height, D3DPOOL pool,
             DWORD usage, UINT level);
@@ -54,6 +55,8 @@ protected:
     const char* InterfaceName() const override { return "IDirect3DSurface9"; }
 
 private:
+    HRESULT Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags);
+
     SurfaceRole role_;
     Texture* container_ = nullptr;
     UINT level_ = 0;

@@ -43,6 +43,15 @@ void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color) {
     BYTE encoded[4] = {};
     EncodePixel(into.format, color, encoded);
     const UINT bpp = info->bytesPerPixel;
+    if (bpp == 4) {
+        DWORD value;
+        std::memcpy(&value, encoded, 4);
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            DWORD* row = reinterpret_cast<DWORD*>(into.At(static_cast<UINT>(area.left), static_cast<UINT>(y)));
+            std::fill(row, row + (area.right - area.left), value);
+        }
+        return;
+    }
     for (LONG y = area.top; y < area.bottom; ++y) {
         BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
         for (LONG x = area.left; x < area.right; ++x, p += bpp) std::memcpy(p, encoded, bpp);

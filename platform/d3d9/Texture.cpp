@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "d3d9/Recorder.h"
+
 namespace lumiva::d3d9 {
 
 UINT Texture::FullChainLength(UINT width, UINT height) {
@@ -84,11 +86,14 @@ HRESULT Texture::UnlockRect(UINT level) {
 }
 
 HRESULT Texture::AddDirtyRect(const RECT* dirtyRect) {
-    if (IsDead()) return D3DERR_INVALIDCALL;
     RECT r;
-    if (!ResolveRect(dirtyRect, Width(), Height(), &r)) {
-        if (dirtyRect) return D3DERR_INVALIDCALL;
-    }
+    const bool valid = !IsDead() && ResolveRect(dirtyRect, Width(), Height(), &r);
+    if (valid) MarkDirty(r);
+    return RecordCall("Texture::AddDirtyRect", {PointerArg(static_cast<IDirect3DTexture9*>(this)), PointerArg(dirtyRect)},
+                      valid ? D3D_OK : D3DERR_INVALIDCALL);
+}
+
+void Texture::MarkDirty(const RECT& r) {
     if (!dirty_) {
         dirtyRect_ = r;
     } else {
@@ -98,7 +103,6 @@ HRESULT Texture::AddDirtyRect(const RECT* dirtyRect) {
         dirtyRect_.bottom = std::max(dirtyRect_.bottom, r.bottom);
     }
     dirty_ = true;
-    return D3D_OK;
 }
 
 void Texture::OnFinalRelease() {

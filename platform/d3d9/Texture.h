@@ -49,6 +49,8 @@ public:
     bool HasDirtyRegion() const { return dirty_; }
     const RECT& DirtyRegion() const { return dirtyRect_; }
     void ClearDirtyRegion() { dirty_ = false; }
+    // Grows the region the next UpdateTexture uploads (level-0 coordinates).
+    void MarkDirty(const RECT& rect);
 
 protected:
     void OnFinalRelease() override;

@@ -17,6 +17,7 @@ constexpr int64_t kCounterFrequency = 1000000;
 
 std::atomic<bool> g_manual{false};
 std::atomic<uint64_t> g_manualMicroseconds{0};
+detail::ClockEpoch g_epoch{0, 0};  // guarded by KernelLock()
 
 uint64_t SystemMicroseconds() {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
@@ -28,6 +29,7 @@ uint64_t SystemMicroseconds() {
 void StoreManual(bool manual, uint64_t us) {
     {
         std::lock_guard lock(detail::KernelLock());
+        if (manual != g_manual.load()) g_epoch = {g_epoch.id + 1, manual ? us : SystemMicroseconds()};
         g_manualMicroseconds.store(us);
         g_manual.store(manual);
     }
@@ -43,6 +45,8 @@ uint64_t NowMicroseconds() { return g_manual.load() ? g_manualMicroseconds.load(
 bool ManualClockActive() { return g_manual.load(); }
 
 void ResetClock() { StoreManual(false, 0); }
+
+ClockEpoch CurrentClockEpoch() { return g_epoch; }
 
 }  // namespace detail
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 
 #include "LogSink.h"
 
@@ -54,7 +55,10 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     MessageBoxCall call{owner, text ? text : "", caption ? caption : "Error", type};
     MessageBoxLog& log = Log();
     std::lock_guard lock(log.lock);
-    detail::WriteLine(log.sink, "MessageBox [" + call.caption + "] " + call.text);
+    std::string line = "MessageBox [" + call.caption + "] " + call.text;
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';  // one line per box, whatever the text holds
+    detail::WriteLine(log.sink, line);
     log.calls.push_back(std::move(call));
     return IDOK;
 }

@@ -93,8 +93,15 @@ uint64_t TotalTextureMemory();
 uint64_t UsedTextureMemory();
 
 // --- Call recorder ---
+// Device operations appear under their own names ("SetRenderState"); the
+// others under the object's kind: "Direct3D::CheckDeviceFormat",
+// "Direct3D::CheckDeviceType", "Direct3D::CreateDevice",
+// "VertexBuffer::Lock" / "::Unlock" and "IndexBuffer::Lock" / "::Unlock"
+// (buffer, offset, size, flags), "Texture::LockRect" / "Surface::LockRect"
+// (object, level, left, top, right, bottom, flags), their UnlockRect
+// (object, level), and "Texture::AddDirtyRect".
 struct RecordedCall {
-    std::string name;            // the device operation, e.g. "SetRenderState"
+    std::string name;            // e.g. "SetRenderState"
     std::vector<uint64_t> args;  // integers as given; floats as their bits;
                                  // pointers as addresses, or the pointed-to
                                  // values for matrices, viewports and rects

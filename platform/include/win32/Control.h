@@ -14,8 +14,9 @@ namespace lumiva::win32 {
 
 // Everything below back to its default: system clock, default random source
 // seeded with 1, 1024x768 desktop without windows, machine facts from the
-// system, no records, default fatal hook, stderr for logs. Kernel objects
-// stay: threads keep running and their handles stay valid.
+// system, normal priority on all processors, no records, default fatal
+// hook, stderr for logs. Kernel objects stay: threads keep running and
+// their handles stay valid.
 void ResetForTests();
 
 // --- Clock ---
@@ -32,9 +33,10 @@ uint64_t ClockMilliseconds();
 uint64_t ClockMicroseconds();
 // Threads now blocked in WaitFor*Object(s) with a time-out other than 0.
 int BlockedWaiters();
-// Returns once at least count threads are blocked in such waits, so a test
-// can advance the manual clock knowing the waiters have their deadlines.
-// Event-driven (no polling); gives up after timeoutMs of real time.
+// Returns once exactly count threads are blocked in such waits, so a test
+// can advance the manual clock knowing the waiters have their deadlines, or
+// see that a released waiter has left. Event-driven, no polling; false
+// after timeoutMs of real time.
 bool WaitForBlockedWaiters(int count, uint64_t timeoutMs = 10000);
 
 // --- Random source ---

@@ -51,7 +51,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
 DWORD ResumeThread(HANDLE thread);
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 // Only ends threads this layer started, and only from inside (it unwinds).
-void ExitThread(DWORD exitCode);
+[[noreturn]] void ExitThread(DWORD exitCode);
 // A thread cannot be killed from outside here: its handle turns signalled
 // with the given exit code at once, and the routine's own result is ignored.
 BOOL TerminateThread(HANDLE thread, DWORD exitCode);
@@ -84,6 +84,19 @@ LONG InterlockedDecrement(LONG volatile* value);
 LONG InterlockedExchange(LONG volatile* target, LONG value);
 LONG InterlockedExchangeAdd(LONG volatile* target, LONG value);
 LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LONG comparand);
+
+// Process scheduling: recorded and answered back, never applied to the host.
+#define NORMAL_PRIORITY_CLASS 0x00000020
+#define IDLE_PRIORITY_CLASS 0x00000040
+#define HIGH_PRIORITY_CLASS 0x00000080
+#define REALTIME_PRIORITY_CLASS 0x00000100
+#define BELOW_NORMAL_PRIORITY_CLASS 0x00004000
+#define ABOVE_NORMAL_PRIORITY_CLASS 0x00008000
+DWORD GetPriorityClass(HANDLE process);
+BOOL SetPriorityClass(HANDLE process, DWORD priorityClass);
+BOOL GetProcessAffinityMask(HANDLE process, DWORD_PTR* processMask, DWORD_PTR* systemMask);
+// The mask must be a non-empty subset of the system mask.
+BOOL SetProcessAffinityMask(HANDLE process, DWORD_PTR mask);
 
 // The process-ending paths. Both go through the fatal hook (see Control.h):
 // ExitProcess is the runtime's exit(), which runs the exit list;

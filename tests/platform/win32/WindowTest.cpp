@@ -214,6 +214,9 @@ TEST_F(WindowTest, MessageBoxRecordsAndAnswersAtOnce) {
     EXPECT_EQ(calls[1].caption, "Error");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "MessageBox [Warning] Device lost");
+    MessageBoxA(nullptr, "two\nlines", "C", 0);
+    EXPECT_EQ(lines.back(), "MessageBox [C] two lines");
+    EXPECT_EQ(RecordedMessageBoxes().back().text, "two\nlines");
     ResetForTests();
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace lumiva::win32::detail {
+
+void ResetFatalHook();
+
+}  // namespace lumiva::win32::detail

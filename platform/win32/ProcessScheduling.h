@@ -1,0 +1,7 @@
+#pragma once
+
+namespace lumiva::win32::detail {
+
+void ResetProcessScheduling();
+
+}  // namespace lumiva::win32::detail

@@ -1,0 +1,212 @@
+// Draw calls: validation of scenes, streams and counts; the call recorder
+// with its state snapshots; stream 0 after a draw from user memory.
+#include "DeviceFixture.h"
+
+using namespace lumiva::d3d9;
+
+namespace {
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    DWORD color;
+    float u, v;
+};
+static_assert(sizeof(ScreenVertex) == 28);
+
+uint64_t PointerOf(const void* object) { return reinterpret_cast<uintptr_t>(object); }
+
+class DrawAndRecorderTest : public D3D9Test {
+protected:
+    void SetUp() override {
+        D3D9Test::SetUp();
+        CreateDevice();
+        ASSERT_EQ(device_->CreateVertexBuffer(28 * 8, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT,
+                                              &buffer_, nullptr),
+                  D3D_OK);
+        device_->SetFVF(0x144);
+    }
+    void TearDown() override {
+        if (device_) {
+            device_->SetStreamSource(0, nullptr, 0, 0);
+            device_->SetIndices(nullptr);
+        }
+        if (buffer_) {
+            EXPECT_EQ(buffer_->Release(), 0u);
+        }
+        D3D9Test::TearDown();
+    }
+    IDirect3DVertexBuffer9* buffer_ = nullptr;
+};
+
+TEST_F(DrawAndRecorderTest, DrawsNeedAScene) {
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    EXPECT_EQ(device_->BeginScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    ASSERT_EQ(device_->EndScene(), D3D_OK);
+    EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DrawAndRecorderTest, DrawsCheckStreamsFormatsAndCounts) {
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);  // no stream
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);               // 6 of 8 vertices
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 2), D3DERR_INVALIDCALL);   // 9 > 8
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 4), D3D_OK);              // ends at 8 exactly
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 0xFFFFFFFF), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(7), 0, 1), D3DERR_INVALIDCALL);
+    device_->SetStreamSource(0, buffer_, 56, 28);  // two vertices in
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_LINELIST, 0, 3), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_LINELIST, 0, 4), D3DERR_INVALIDCALL);
+    device_->SetFVF(0);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);  // no vertex format
+    device_->EndScene();
+}
+
+TEST_F(DrawAndRecorderTest, IndexedDrawsCheckBothBuffers) {
+    IDirect3DIndexBuffer9* indices = nullptr;
+    ASSERT_EQ(device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr), D3D_OK);
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // no indices
+    device_->SetIndices(indices);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2), D3DERR_INVALIDCALL);  // 7 indices
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2), D3D_OK);  // vertices 4..7
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    device_->EndScene();
+    device_->SetIndices(nullptr);
+    EXPECT_EQ(indices->Release(), 0u);
+}
+
+TEST_F(DrawAndRecorderTest, UserMemoryDrawsUnbindStreamZero) {
+    ScreenVertex quad[4] = {};
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)), D3D_OK);
+    IDirect3DVertexBuffer9* bound = nullptr;
+    UINT offset = 9, stride = 9;
+    device_->GetStreamSource(0, &bound, &offset, &stride);
+    EXPECT_EQ(bound, nullptr);
+    EXPECT_EQ(stride, 0u);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nullptr, 28), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 0), D3DERR_INVALIDCALL);
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, quad, 28), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_A8R8G8B8, quad, 28),
+              D3DERR_INVALIDCALL);
+    device_->EndScene();
+}
+
+TEST_F(DrawAndRecorderTest, RecorderKeepsCallsArgumentsAndDrawState) {
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    EXPECT_FALSE(IsRecording());
+    device_->SetRenderState(D3DRS_FOGENABLE, TRUE);  // not recorded
+    EnableRecording(true);
+    DWORD saved = 0;
+    device_->GetRenderState(D3DRS_ALPHABLENDENABLE, &saved);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device_->SetTexture(0, texture);
+    device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    ScreenVertex quad[4] = {};
+    device_->BeginScene();
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 28);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, saved);
+    device_->EndScene();
+    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(0), 1);  // refused, still recorded
+
+    const auto& calls = RecordedCalls();
+    std::vector<std::string> names;
+    for (const RecordedCall& call : calls) names.push_back(call.name);
+    const std::vector<std::string> expected = {"GetRenderState", "SetRenderState", "SetTexture",
+                                               "SetSamplerState", "BeginScene", "DrawPrimitiveUP",
+                                               "SetRenderState", "EndScene", "SetRenderState"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(calls[1].args, (std::vector<uint64_t>{D3DRS_ALPHABLENDENABLE, TRUE}));
+    EXPECT_EQ(calls[8].result, D3DERR_INVALIDCALL);
+    EXPECT_EQ(calls[1].state, nullptr);
+    const RecordedCall& draw = calls[5];
+    ASSERT_NE(draw.state, nullptr);
+    EXPECT_EQ(draw.args[0], static_cast<uint64_t>(D3DPT_TRIANGLESTRIP));
+    EXPECT_EQ(draw.args[1], 2u);
+    EXPECT_EQ(draw.state->RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(draw.state->RenderState(D3DRS_FOGENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(draw.state->SamplerState(0, D3DSAMP_MAGFILTER), static_cast<DWORD>(D3DTEXF_LINEAR));
+    EXPECT_EQ(draw.state->textures[0], texture);
+    EXPECT_EQ(draw.state->fvf, 0x144u);
+    // The state left after the drawer: blending given back.
+    EXPECT_EQ(RecordedCallsNamed("SetRenderState").back().args[1], 1u);
+    EXPECT_EQ(RecordedCallsNamed("SetRenderState")[1].args[1], saved);
+
+    ClearRecording();
+    EXPECT_TRUE(RecordedCalls().empty());
+    EnableRecording(false);
+    device_->SetTexture(0, nullptr);
+    EXPECT_TRUE(RecordedCalls().empty());
+    texture->Release();
+}
+
+TEST_F(DrawAndRecorderTest, RecorderKeepsMatricesAndPresentRectangles) {
+    EnableRecording(true);
+    D3DMATRIX m{};
+    m._11 = 2.0f;
+    m._44 = 1.0f;
+    device_->SetTransform(D3DTS_PROJECTION, &m);
+    const RECT r{1, 2, 3, 4};
+    device_->Present(&r, &r, nullptr, nullptr);
+    const auto& calls = RecordedCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls[0].args.size(), 17u);
+    EXPECT_EQ(calls[0].args[0], static_cast<uint64_t>(D3DTS_PROJECTION));
+    EXPECT_EQ(calls[0].args[1], 0x40000000u);  // 2.0f
+    EXPECT_EQ(calls[1].name, "Present");
+    EXPECT_EQ(calls[1].args[2], 3u);
+    EXPECT_EQ(calls[1].args[7], 4u);
+}
+
+TEST_F(DrawAndRecorderTest, RecorderSeesLocksAndFormatChecks) {
+    EnableRecording(true);
+    void* data = nullptr;
+    buffer_->Lock(0, 112, &data, D3DLOCK_NOOVERWRITE);
+    buffer_->Unlock();
+    buffer_->Lock(0, 0, &data, D3DLOCK_DISCARD);
+    buffer_->Unlock();
+    d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8);
+    IDirect3DTexture9* texture = nullptr;
+    device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
+    D3DLOCKED_RECT locked;
+    const RECT part{0, 4, 8, 8};
+    texture->LockRect(0, &locked, &part, D3DLOCK_READONLY);
+    texture->UnlockRect(0);
+
+    const auto locks = RecordedCallsNamed("VertexBuffer::Lock");
+    ASSERT_EQ(locks.size(), 2u);
+    EXPECT_EQ(locks[0].args, (std::vector<uint64_t>{PointerOf(buffer_), 0, 112, D3DLOCK_NOOVERWRITE}));
+    EXPECT_EQ(locks[1].args[3], static_cast<uint64_t>(D3DLOCK_DISCARD));
+    EXPECT_EQ(RecordedCallsNamed("VertexBuffer::Unlock").size(), 2u);
+    const auto checks = RecordedCallsNamed("Direct3D::CheckDeviceFormat");
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_EQ(checks[0].args[5], static_cast<uint64_t>(D3DFMT_D24S8));
+    const auto textureLocks = RecordedCallsNamed("Texture::LockRect");
+    ASSERT_EQ(textureLocks.size(), 1u);
+    EXPECT_EQ(textureLocks[0].args, (std::vector<uint64_t>{PointerOf(texture), 0, 0, 4, 8, 8, D3DLOCK_READONLY}));
+    texture->Release();
+}
+
+TEST_F(DrawAndRecorderTest, NoRasterStillValidatesAndRecords) {
+    SetNoRaster(true);
+    EnableRecording(true);
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    device_->BeginScene();
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 3), D3DERR_INVALIDCALL);
+    device_->EndScene();
+    EXPECT_EQ(RecordedCallsNamed("DrawPrimitive").size(), 2u);
+    EXPECT_TRUE(NoRaster());
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// What the picture objects need from the device wrapper, the drawing shell
+// and the image cache.
+//
+// The device, the DXT flag and the picture texture format come from the
+// device wrapper and its video policy.
+//
+// STAND-IN: the shell's slot 130 and Color565To8888 and the image cache's
+// PurgeIdle and PurgeAll come with later work; until then their bodies do
+// the least that works and tests set them through the setters below. Replace
+// them here when those land; nothing else in textures/ reaches them any
+// other way.
+#pragma once
+
+#include <d3d9.h>
+
+#include <cstdint>
+#include <functional>
+
+namespace picture_services {
+
+// The module's device (g_D3DDevice); null before one exists.
+IDirect3DDevice9* Device();
+// The format of JPEG and blank picture textures (g_PictureTextureFormat:
+// R5G6B5, else X8R8G8B8).
+D3DFORMAT PictureTextureFormat();
+// True when the device takes DXT1 and DXT5 textures.
+bool DxtSupported();
+// The image cache's purges.
+void PurgeIdle();
+void PurgeAll();
+// The shell's slot 130: halves its ground pictures; false once it can shrink
+// them no further.
+bool ShrinkGroundPictures();
+// 16-bit R5G6B5 to opaque 32-bit X8R8G8B8.
+D3DCOLOR Color565To8888(uint16_t colour);
+
+// --- Test control of the stand-ins ---
+void SetPurgeIdle(std::function<void()> purge);
+void SetPurgeAll(std::function<void()> purge);
+void SetShrinkGroundPictures(std::function<bool()> shrink);
+// Purges that do nothing and ground pictures that cannot shrink.
+void Reset();
+
+}  // namespace picture_services
