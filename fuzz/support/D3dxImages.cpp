@@ -1,41 +1,12 @@
 #include "support/D3dxImages.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdlib>
 
 #include "d3dx9/PixelFormat.h"
+#include "support/FuzzDevice.h"
 
 namespace lumiva::fuzz {
-namespace {
-
-IDirect3DDevice9* MakeDevice() {
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    if (d3d == nullptr) std::abort();
-    HWND window = CreateWindowExA(0, "LumivaFuzz", "LumivaFuzz", WS_OVERLAPPEDWINDOW, 0, 0, 64, 48, nullptr,
-                                  nullptr, nullptr, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 48;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    IDirect3DDevice9* device = nullptr;
-    if (d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK)
-        std::abort();
-    return device;
-}
-
-IDirect3DDevice9* Device() {
-    // Kept for the whole process: a device per input would dwarf the decoding.
-    static IDirect3DDevice9* device = MakeDevice();
-    return device;
-}
-
-}  // namespace
 
 void LoadD3dxImage(const uint8_t* data, size_t size) {
     D3DXIMAGE_INFO info{};
@@ -46,7 +17,7 @@ void LoadD3dxImage(const uint8_t* data, size_t size) {
     UINT levels = small ? D3DX_DEFAULT : 1;
     DWORD filter = small ? D3DX_DEFAULT : D3DX_FILTER_NONE;
     IDirect3DTexture9* texture = nullptr;
-    if (SUCCEEDED(D3DXCreateTextureFromFileInMemoryEx(Device(), data, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT, levels,
+    if (SUCCEEDED(D3DXCreateTextureFromFileInMemoryEx(FuzzDevice(), data, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT, levels,
                                                       0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, filter, D3DX_DEFAULT, 0,
                                                       nullptr, nullptr, &texture)))
         texture->Release();
