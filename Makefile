@@ -1,11 +1,13 @@
 # Two commands from a fresh clone: `make demo` and `make test`.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 DEMO_OUT   ?= out/demo
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup build build-asan demo test test-plain test-asan bench clean
+.PHONY: all setup build build-asan build-fuzz demo test test-plain test-asan fuzz fuzz-short bench clean
 
 all: build
 
@@ -24,6 +26,12 @@ build: setup $(BUILD)/build.ninja
 build-asan: setup $(BUILD_ASAN)/build.ninja
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 
+$(BUILD_FUZZ)/build.ninja: CMakeLists.txt | setup
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_FLAGS) -DLUMIVA_FUZZ=ON -DLUMIVA_BENCH=OFF
+
+build-fuzz: setup $(BUILD_FUZZ)/build.ninja
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target lumiva-fuzz
+
 demo: build
 	$(BUILD)/lumiva-demo --headless --out $(DEMO_OUT)
 
@@ -35,9 +43,17 @@ test-asan: build-asan
 	  ctest -j $(JOBS) --output-on-failure --timeout 600
 
 test: test-plain test-asan
+	$(MAKE) fuzz-short
+
+# Every fuzz target for FUZZ_SECONDS each, several at once; fails on any finding.
+fuzz: build-fuzz
+	fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+fuzz-short: build-fuzz
+	fuzz/run.sh $(BUILD_FUZZ) 15
 
 bench: build
 	$(BUILD)/lumiva-bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) out
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out

@@ -51,8 +51,10 @@ constexpr uint32_t kKindFlags = DDPF_RGB | DDPF_LUMINANCE | DDPF_ALPHA | DDPF_AL
 
 D3DFORMAT FormatOf(const PixelFormatRecord& pf) {
     if (pf.flags & DDPF_FOURCC) {
-        D3DFORMAT f = D3DFORMAT(pf.fourCC);
-        return (f == D3DFMT_DXT1 || f == D3DFMT_DXT3 || f == D3DFMT_DXT5) ? f : D3DFMT_UNKNOWN;
+        // Compared as numbers: most codes lie outside the enumeration's range.
+        for (D3DFORMAT f : {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5})
+            if (pf.fourCC == uint32_t(f)) return f;
+        return D3DFMT_UNKNOWN;
     }
     for (const MaskedFormat& m : kMaskedFormats) {
         if ((pf.flags & kKindFlags) == m.flags && pf.bitCount == m.bitCount && pf.rMask == m.rMask &&

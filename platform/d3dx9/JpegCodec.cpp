@@ -1,6 +1,7 @@
 // JPEG files through libjpeg-turbo. Its default error handler ends the
 // process, so errors here longjmp back instead; a stream that ends early
-// (which libjpeg only warns about) is refused too.
+// (which libjpeg only warns about) is refused too, at once, before libjpeg
+// fills the rest of a picture of up to 16 M pixels.
 #include <csetjmp>
 #include <cstdio>  // before jpeglib.h, which needs FILE and size_t
 #include <cstdlib>
@@ -16,7 +17,6 @@ namespace {
 struct ErrorTrap {
     jpeg_error_mgr manager;
     jmp_buf jump;
-    bool truncated;
 };
 
 [[noreturn]] void Abort(j_common_ptr cinfo) {
@@ -25,8 +25,7 @@ struct ErrorTrap {
 }
 
 void NoteMessage(j_common_ptr cinfo, int level) {
-    auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) trap->truncated = true;
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) Abort(cinfo);
 }
 
 void Quiet(j_common_ptr) {}
@@ -36,7 +35,6 @@ void InstallTrap(ErrorTrap* trap) {
     trap->manager.error_exit = Abort;
     trap->manager.emit_message = NoteMessage;
     trap->manager.output_message = Quiet;
-    trap->truncated = false;
 }
 
 bool DecodeScanlines(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const uint8_t* data, size_t size,
@@ -57,7 +55,7 @@ bool DecodeScanlines(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const uint8
         jpeg_read_scanlines(cinfo, &row, 1);
     }
     jpeg_finish_decompress(cinfo);
-    return !trap->truncated;
+    return true;
 }
 
 bool EncodeScanlines(jpeg_compress_struct* cinfo, ErrorTrap* trap, const ArgbImage& image, int quality,

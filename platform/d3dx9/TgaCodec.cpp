@@ -100,6 +100,12 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
     };
 
     uint64_t count = uint64_t(width) * height;
+    // The most pixels the bytes left can hold (for run-length data, every
+    // packet a 128-pixel repeat): a short file is refused before the pixels
+    // are allocated, so a bare header cannot cost 64 MiB.
+    uint64_t left = in.Remaining();
+    uint64_t mostPixels = rle ? left / (1 + pixelBytes) * 128 : left / pixelBytes;
+    if (count > mostPixels) return D3DXERR_INVALIDDATA;
     std::vector<uint32_t> pixels(count);
     uint64_t done = 0;
     while (done < count) {
