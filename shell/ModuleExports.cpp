@@ -1,21 +1,43 @@
 #include "shell/ModuleExports.h"
 
+#include <windows.h>
+#include <ddraw.h>
+
+#include <new>
+
+#include "shell/KDrawShell.h"
+#include "shell/NeighbourServices.h"
+#include "shell/ShellGlobals.h"
+
 const KModuleExport g_ModuleExports[7] = {
-    {1, "g_SetRegisterNodeFn"},
-    {2, "g_SetUnregisterNodeFn"},
-    {3, "CreateLumivaShell4"},
-    {4, "CreateScenePlaceC"},
-    {5, "LumivaIsModuleRecommended"},
-    {6, "TestTimerBegin"},
-    {7, "TestTimerEnd"},
+    {1, "g_SetRegisterNodeFn"},       {2, "g_SetUnregisterNodeFn"}, {3, "CreateLumivaShell4"}, {4, "CreateScenePlaceC"},
+    {5, "LumivaIsModuleRecommended"}, {6, "TestTimerBegin"},        {7, "TestTimerEnd"},
 };
 
-// Placeholder bodies until the shell, scene and place subsystems land; each
-// later issue replaces its own entry here.
-LUMIVA_EXPORT void g_SetRegisterNodeFn(void*) {}
-LUMIVA_EXPORT void g_SetUnregisterNodeFn(void*) {}
-LUMIVA_EXPORT void* CreateLumivaShell4() { return nullptr; }
-LUMIVA_EXPORT void* CreateScenePlaceC() { return nullptr; }
-LUMIVA_EXPORT int LumivaIsModuleRecommended() { return 0; }
+LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*)) { neighbours::SetRegisterNodeFn(fn); }
+LUMIVA_EXPORT void g_SetUnregisterNodeFn(bool (*fn)(IK3DSceneNode*)) { neighbours::SetUnregisterNodeFn(fn); }
+
+LUMIVA_EXPORT IKDrawShell* CreateLumivaShell4() { return new (std::nothrow) KDrawShell(); }
+
+LUMIVA_EXPORT void* CreateScenePlaceC() { return g_pDrawShell ? neighbours::ScenePlaceInterface() : nullptr; }
+
+LUMIVA_EXPORT bool LumivaIsModuleRecommended() {
+    IDirectDraw7* directDraw = nullptr;
+    if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr)) ||
+        !directDraw)
+        return false;
+    DDCAPS halCaps{};
+    DDCAPS helCaps{};
+    halCaps.dwSize = sizeof halCaps;
+    helCaps.dwSize = sizeof helCaps;
+    const HRESULT caps = directDraw->GetCaps(&halCaps, &helCaps);
+    directDraw->Release();
+    if (FAILED(caps) || halCaps.dwVidMemTotal < kRecommendedVideoMemory) return false;
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    return status.dwTotalPhys >= kRecommendedPhysicalMemory;
+}
+
 LUMIVA_EXPORT void TestTimerBegin() {}
 LUMIVA_EXPORT void TestTimerEnd() {}

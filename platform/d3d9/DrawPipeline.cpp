@@ -1,8 +1,11 @@
 #include "d3d9/DrawPipeline.h"
 
+#include "d3d9/raster/DeviceAdapter.h"
+
 namespace lumiva::d3d9 {
 
-// The rasterizer fills this in.
-void RasterizeDraw(const DeviceState& /*state*/, const DrawCall& /*call*/, const DrawTargets& /*targets*/) {}
+void RasterizeDraw(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
+    raster::DrawFromDevice(state, call, targets);
+}
 
 }  // namespace lumiva::d3d9

@@ -1,0 +1,432 @@
+// Specialised spans. Each is the general span with the states of its plan
+// fixed: the same plane evaluation, texel fetch, filtering, stage arithmetic
+// and blend rounding, without the per-pixel state interpretation.
+#include "d3d9/raster/FastSpans.h"
+
+#include <atomic>
+#include <cmath>
+
+#include "d3d9/raster/TexelFormats.h"
+
+// Per-pixel helpers must inline into the span loops.
+#define LUMIVA_HOT inline __attribute__((always_inline))
+
+namespace raster {
+
+namespace {
+
+std::atomic<bool> g_fastPaths{true};
+
+bool IsPlainArgument(uint32_t arg, uint32_t selector) { return arg == selector; }
+
+// How stage 0 makes one channel group from texture t and diffuse d.
+enum ChannelMode : int { kTextureOnly, kDiffuseOnly, kProduct };
+
+// The colour a stage-0 operation combines the texture with: the diffuse
+// colour (DIFFUSE or CURRENT) or the texture factor.
+bool ColourArgument(uint32_t arg, bool& fromFactor) {
+    if (arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT) {
+        fromFactor = false;
+        return true;
+    }
+    if (arg == D3DTA_TFACTOR) {
+        fromFactor = true;
+        return true;
+    }
+    return false;
+}
+
+bool ClassifyOp(uint32_t op, uint32_t arg1, uint32_t arg2, int& mode, int& scale, bool& fromFactor) {
+    scale = 1;
+    fromFactor = false;
+    switch (op) {
+        case D3DTOP_SELECTARG1:
+        case D3DTOP_SELECTARG2: {
+            const uint32_t arg = op == D3DTOP_SELECTARG1 ? arg1 : arg2;
+            if (IsPlainArgument(arg, D3DTA_TEXTURE)) mode = kTextureOnly;
+            else if (ColourArgument(arg, fromFactor)) mode = kDiffuseOnly;
+            else return false;
+            return true;
+        }
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X:
+            scale = op == D3DTOP_MODULATE ? 1 : (op == D3DTOP_MODULATE2X ? 2 : 4);
+            mode = kProduct;
+            return (IsPlainArgument(arg1, D3DTA_TEXTURE) && ColourArgument(arg2, fromFactor)) ||
+                   (IsPlainArgument(arg2, D3DTA_TEXTURE) && ColourArgument(arg1, fromFactor));
+        default: return false;
+    }
+}
+
+LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
+    if (mode == kTextureOnly) return t;
+    if (mode == kDiffuseOnly) return d;
+    return scale == 1 ? MulRound(t, d) : ScaledProduct(t, d, scale);
+}
+
+// round(x / 255) in both 16-bit lanes of x at once; exact for lanes up to
+// 255 * 255, the same value Div255Round gives.
+LUMIVA_HOT uint32_t Div255RoundPair(uint32_t x) {
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Source-alpha blending: the general blend's arithmetic, two channels per
+// operation.
+LUMIVA_HOT uint32_t AlphaBlend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24, ia = 255 - a;
+    // The arithmetic gives exactly these at the ends, where sprites spend
+    // most of their texels.
+    if (a == 0) return dst;
+    if (a == 255) return src;
+    const uint32_t rb = Div255RoundPair((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
+    const uint32_t ag = Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
+    return rb | (ag << 8);
+}
+
+inline Rgba ConstantColor(const Gradients& g, int first) {
+    return Rgba{ColorChannel(g.attr[first].c), ColorChannel(g.attr[first + 1].c), ColorChannel(g.attr[first + 2].c),
+                ColorChannel(g.attr[first + 3].c)};
+}
+
+template <bool Blend, bool XTarget>
+LUMIVA_HOT void StorePixel(uint32_t* p, uint32_t colour) {
+    if constexpr (Blend) colour = AlphaBlend(colour, XTarget ? (*p | 0xFF000000u) : *p);
+    if constexpr (XTarget) colour |= 0xFF000000u;
+    *p = colour;
+}
+
+// One colour for the whole span: no texture is read and the inputs are
+// constant over the triangle.
+template <bool Blend, bool XTarget>
+void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    FragmentInputs in;
+    in.diffuse = ConstantColor(g, kDiffuseR);
+    in.specular = ConstantColor(g, kSpecularR);
+    const uint32_t colour = CombineStages(ps, in);
+    if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) return;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    if constexpr (!Blend) {
+        const uint32_t stored = XTarget ? (colour | 0xFF000000u) : colour;
+        for (int x = x0; x < x1; ++x) row[x] = stored;
+    } else {
+        for (int x = x0; x < x1; ++x) StorePixel<true, XTarget>(row + x, colour);
+    }
+}
+
+// Texel coordinates (1/256 texel) of a span's pixels; linear in x, so the
+// two ends bound every pixel between them.
+struct SpanCoordinates {
+    bool constant;
+    double row, dx, c, size;
+    int32_t At(int x) const { return TexelFixed((constant ? c : Plane::At(row, dx, double(x))) * size); }
+    // TexelFixed's value where it is known to be non-negative and in range.
+    int32_t AtInside(int x) const {
+        return int32_t((constant ? c : Plane::At(row, dx, double(x))) * size * 256.0 + 0.5);
+    }
+    // Whether every base texel of [x0, x1) lies inside [0, size).
+    bool Inside(int x0, int x1, int32_t bias) const {
+        const int32_t a = At(x0) - bias, b = At(x1 - 1) - bias;
+        const int32_t limit = int32_t(size) * 256;
+        return a >= 0 && b >= 0 && a < limit && b < limit;
+    }
+
+    // Integer stepping that reproduces At exactly: when the plane's row value
+    // and slope are whole multiples of 2^-24 (sprites: texel-aligned quads of
+    // power-of-two textures) every double operation of At is exact, so
+    // At(x) == (start + step * (x - x0)) >> 16. False when that cannot be shown.
+    bool ExactSteps(int x0, int x1, int64_t& start, int64_t& step) const {
+        constexpr double kScale = 16777216.0;  // 2^24
+        const double a = (constant ? c : row) * kScale, b = constant ? 0.0 : dx * kScale;
+        if (!(std::fabs(a) < 1099511627776.0) || !(std::fabs(b) < 1073741824.0) || size > 8192.0) return false;
+        if (x0 < 0 || x1 > 16384) return false;  // |B x| below 2^44
+        const int64_t A = int64_t(a), B = int64_t(b);
+        if (double(A) != a || double(B) != b) return false;
+        // (A + B x) * size stays below 2^45 at both ends, hence between them:
+        // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
+        const int64_t w = int64_t(size);
+        const int64_t first = A + B * x0, last = A + B * (x1 - 1);
+        const int64_t limit = (int64_t(1) << 45) / w;
+        if (first >= limit || first <= -limit || last >= limit || last <= -limit) return false;
+        start = first * w + 32768;
+        step = B * w;
+        return true;
+    }
+};
+
+// Stage 0 texture with a constant diffuse colour, affine coordinates.
+template <D3DFORMAT Format, bool Linear, bool Blend, bool XTarget>
+void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const PixelState::FastStage& fs = ps.fastStage;
+    const Rgba diffuse = ConstantColor(g, kDiffuseR);
+    const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
+    const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
+    int colourMode = ps.fastStage.colourMode;
+    const int colourScale = ps.fastStage.colourScale, alphaMode = ps.fastStage.alphaMode,
+              alphaScale = ps.fastStage.alphaScale;
+    // Modulating by white leaves the texel as it is.
+    if (colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255) colourMode = kTextureOnly;
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    const double fy = double(y);
+    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
+    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
+    auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+    const int32_t bias = Linear ? 128 : 0;
+    const bool inside = cu.Inside(x0, x1, bias) && cv.Inside(x0, x1, bias);
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+
+    auto shadeAndStore = [&](int x, uint32_t texel) __attribute__((always_inline)) {
+        uint32_t colour;
+        if (colourMode == kTextureOnly) {
+            colour = texel & 0x00FFFFFFu;
+        } else {
+            const int32_t tr = int32_t((texel >> 16) & 255), tg = int32_t((texel >> 8) & 255), tb = int32_t(texel & 255);
+            colour = uint32_t(StageChannel(colourMode, colourScale, tr, d.r)) << 16 |
+                     uint32_t(StageChannel(colourMode, colourScale, tg, d.g)) << 8 |
+                     uint32_t(StageChannel(colourMode, colourScale, tb, d.b));
+        }
+        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), da));
+        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
+        StorePixel<Blend, XTarget>(row + x, (a << 24) | colour);
+    };
+
+    int64_t uStart, uStep, vStart, vStep;
+    if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
+        for (int x = x0; x < x1; ++x) {
+            const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
+            uStart += uStep;
+            vStart += vStep;
+            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
+                if (fx | fyy) {
+                    const int tx = fu >> 8, ty = fv >> 8;
+                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
+                }
+            }
+            shadeAndStore(x, texel);
+        }
+        return;
+    }
+    if (inside) {
+        // No addressing and no negative coordinates: the sampler's arithmetic
+        // without its range handling.
+        for (int x = x0; x < x1; ++x) {
+            const int32_t fu = cu.AtInside(x) - bias, fv = cv.AtInside(x) - bias;
+            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
+                if (fx | fyy) {
+                    const int tx = fu >> 8, ty = fv >> 8;
+                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
+                }
+            }
+            shadeAndStore(x, texel);
+        }
+        return;
+    }
+    for (int x = x0; x < x1; ++x) {
+        const double fx = double(x);
+        const double u = cu.constant ? cu.c : Plane::At(cu.row, cu.dx, fx);
+        const double v = cv.constant ? cv.c : Plane::At(cv.row, cv.dx, fx);
+        uint32_t texel;
+        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
+        else texel = SamplePoint(surface, fetch, u, v, sampler);
+        shadeAndStore(x, texel);
+    }
+}
+
+// Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
+// test allowed, decided per pixel as the general span decides them.
+template <D3DFORMAT Format, bool Linear>
+void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const PixelState::FastStage& fs = ps.fastStage;
+    auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+    const double fy = double(y);
+    double rows[kTexcoord0 + 2];
+    for (int a = kDiffuseR; a < kDiffuseR + 4; ++a) rows[a] = g.attr[a].Row(fy);
+    for (int a = kTexcoord0; a < kTexcoord0 + 2; ++a) rows[a] = g.attr[a].Row(fy);
+    const double zRow = g.z.Row(fy), qRow = g.q.Row(fy);
+    const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    const D3DFORMAT depthFormat = ps.depth.format;
+    const int depthBytes = ps.depthTest ? BytesPerPixel(depthFormat) : 0;
+    uint8_t* depthRow = ps.depthTest ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
+    auto attribute = [&](int a, double fx, double w) {
+        if (IsConstant(g, a)) return g.attr[a].c;
+        const double v = Plane::At(rows[a], g.attr[a].dx, fx);
+        return g.perspective ? v * w : v;
+    };
+
+    for (int x = x0; x < x1; ++x) {
+        const double fx = double(x);
+        uint8_t* depthPixel = nullptr;
+        uint32_t depth = 0;
+        if (ps.depthTest) {
+            depthPixel = depthRow + x * depthBytes;
+            depth = QuantizeDepth(depthFormat, Plane::At(zRow, g.z.dx, fx));
+            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(depthFormat, depthPixel))) continue;
+        }
+        const double w = g.perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
+        const int32_t dr = fs.colourFromFactor ? fs.factor.r : ColorChannel(attribute(kDiffuseR, fx, w));
+        const int32_t dg = fs.colourFromFactor ? fs.factor.g : ColorChannel(attribute(kDiffuseR + 1, fx, w));
+        const int32_t db = fs.colourFromFactor ? fs.factor.b : ColorChannel(attribute(kDiffuseR + 2, fx, w));
+        const int32_t da = fs.alphaFromFactor ? fs.factor.a : ColorChannel(attribute(kDiffuseR + 3, fx, w));
+        const double u = attribute(kTexcoord0, fx, w), v = attribute(kTexcoord0 + 1, fx, w);
+        uint32_t texel;
+        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
+        else texel = SamplePoint(surface, fetch, u, v, sampler);
+        const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 16) & 255), dr));
+        const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 8) & 255), dg));
+        const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
+        const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
+        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
+        if (ps.depthTest && ps.depthWrite) WriteDepth(depthFormat, depthPixel, depth);
+        uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
+        if (ps.blend) colour = AlphaBlend(colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
+        row[x] = xTarget ? (colour | 0xFF000000u) : colour;
+    }
+}
+
+template <D3DFORMAT Format>
+SpanFn SceneFor(bool linear) {
+    return linear ? &SceneTexturedSpan<Format, true> : &SceneTexturedSpan<Format, false>;
+}
+
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear);
+        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear);
+        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear);
+        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear);
+        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear);
+        default: return nullptr;
+    }
+}
+
+template <D3DFORMAT Format, bool Linear>
+SpanFn TexturedFor(bool blend, bool xTarget) {
+    if (blend) return xTarget ? &TexturedSpan<Format, Linear, true, true> : &TexturedSpan<Format, Linear, true, false>;
+    return xTarget ? &TexturedSpan<Format, Linear, false, true> : &TexturedSpan<Format, Linear, false, false>;
+}
+
+template <D3DFORMAT Format>
+SpanFn TexturedFor(bool linear, bool blend, bool xTarget) {
+    return linear ? TexturedFor<Format, true>(blend, xTarget) : TexturedFor<Format, false>(blend, xTarget);
+}
+
+SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, bool blend, bool xTarget) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, blend, xTarget);
+        case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, blend, xTarget);
+        case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, blend, xTarget);
+        case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, blend, xTarget);
+        default: return nullptr;
+    }
+}
+
+SpanFn ConstantSpanFor(bool blend, bool xTarget) {
+    if (blend) return xTarget ? &ConstantSpan<true, true> : &ConstantSpan<true, false>;
+    return xTarget ? &ConstantSpan<false, true> : &ConstantSpan<false, false>;
+}
+
+// POINT or LINEAR (ANISOTROPIC samples as LINEAR); NONE and others go the
+// general way.
+bool IsFastFilter(uint32_t filter, bool& linear) {
+    linear = filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC;
+    return linear || filter == D3DTEXF_POINT;
+}
+
+bool AnyStageSamples(const PixelState& ps) {
+    for (int s = 0; s < ps.stageCount; ++s)
+        if (ps.stages[s].readsTexture && ps.stages[s].hasTexture) return true;
+    return false;
+}
+
+}  // namespace
+
+void SetFastPathsEnabled(bool enabled) { g_fastPaths.store(enabled, std::memory_order_relaxed); }
+bool FastPathsEnabled() { return g_fastPaths.load(std::memory_order_relaxed); }
+
+FastPathPlan PlanFastPath(PixelState& ps) {
+    FastPathPlan plan;
+    if (!FastPathsEnabled()) return plan;
+    const D3DFORMAT target = ps.target.format;
+    if (target != D3DFMT_A8R8G8B8 && target != D3DFMT_X8R8G8B8) return plan;
+    if (ps.stencil || ps.colorWriteMask != 0xF || ps.specularAdd) return plan;
+    if (ps.blend) {
+        const bool sourceAlpha = (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA) ||
+                                 ps.srcBlend == D3DBLEND_BOTHSRCALPHA;
+        if (!sourceAlpha || ps.blendOp != D3DBLENDOP_ADD) return plan;
+        plan.blend = true;
+    }
+    const bool xTarget = target == D3DFMT_X8R8G8B8;
+    if (!AnyStageSamples(ps)) {
+        if (ps.depthTest) return plan;
+        plan.kind = FastKind::kConstant;
+        plan.constantSpan = ConstantSpanFor(plan.blend, xTarget);
+        return plan;
+    }
+    if (ps.stageCount != 1) return plan;
+    const StageSetup& st = ps.stages[0];
+    if (st.resultToTemp) return plan;
+    if (st.sampler.needsLod && !LodPicksFilterOnly(st.sampler)) return plan;
+    PixelState::FastStage fs;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale, fs.colourFromFactor))
+        return plan;
+    if (st.alphaOp == D3DTOP_DISABLE) {
+        fs.alphaMode = kDiffuseOnly;  // alpha passes CURRENT, the diffuse on stage 0
+    } else if (!ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, fs.alphaMode, fs.alphaScale, fs.alphaFromFactor)) {
+        return plan;
+    }
+    fs.factor = Unpack(ps.textureFactor);
+    bool magLinear, minLinear;
+    if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
+    plan.filterPerTriangle = st.sampler.needsLod;
+    plan.magLinear = magLinear;
+    plan.minLinear = plan.filterPerTriangle ? minLinear : magLinear;
+    const int level = std::min(st.sampler.baseLevel, int(st.sampler.texture->levelCount) - 1);
+    fs.surface = &st.sampler.texture->levels[level];
+    ps.fastStage = fs;
+    const D3DFORMAT format = st.sampler.texture->levels[level].format;
+    for (int linear = 0; linear < 2; ++linear) {
+        plan.sceneSpan[linear] = SceneSpanFor(format, linear);
+        if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blend, xTarget);
+    }
+    if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
+    return plan;
+}
+
+SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
+    const FastPathPlan* plan = ctx.fast;
+    if (!plan || plan->kind == FastKind::kNone) return &ShadeSpanGeneral;
+    const uint32_t diffuseBits = 0xFu << kDiffuseR, specularBits = 0xFu << kSpecularR;
+    const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
+    if (plan->kind == FastKind::kConstant) {
+        if (!flatDiffuse || (g.constantMask & specularBits) != specularBits) return &ShadeSpanGeneral;
+        return plan->constantSpan;
+    }
+    bool linear = plan->magLinear;
+    if (plan->filterPerTriangle) {
+        // The general span's per-pixel choice, made once: the derivatives of
+        // an affine triangle are the same at every pixel.
+        if (g.perspective) return &ShadeSpanGeneral;
+        const int ua = kTexcoord0, va = kTexcoord0 + 1;
+        const TexelDerivatives d{IsConstant(g, ua) ? 0.0 : g.attr[ua].dx, IsConstant(g, va) ? 0.0 : g.attr[va].dx,
+                                 IsConstant(g, ua) ? 0.0 : g.attr[ua].dy, IsConstant(g, va) ? 0.0 : g.attr[va].dy};
+        linear = SamplerLod(ctx.pixels->stages[0].sampler, d) <= 0.0 ? plan->magLinear : plan->minLinear;
+    }
+    if (plan->texturedSpan[linear] && flatDiffuse && !g.perspective) return plan->texturedSpan[linear];
+    return plan->sceneSpan[linear];
+}
+
+}  // namespace raster

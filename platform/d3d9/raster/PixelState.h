@@ -1,0 +1,96 @@
+// The per-draw pixel pipeline: states folded once per draw into what the
+// spans read, so no span looks a state up by number.
+#pragma once
+
+#include <cstdint>
+
+#include "d3d9/raster/Combiner.h"
+#include "d3d9/raster/Interpolation.h"
+#include "d3d9/raster/RasterTypes.h"
+#include "d3d9/raster/TextureSampler.h"
+
+namespace raster {
+
+struct StageSetup {
+    uint32_t colorOp = D3DTOP_DISABLE;
+    uint32_t colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT, colorArg0 = D3DTA_CURRENT;
+    uint32_t alphaOp = D3DTOP_DISABLE;
+    uint32_t alphaArg1 = D3DTA_TEXTURE, alphaArg2 = D3DTA_CURRENT, alphaArg0 = D3DTA_CURRENT;
+    bool resultToTemp = false;
+    int texcoordSet = 0;
+    bool readsTexture = false;  // some argument or op uses the texture
+    bool hasTexture = false;    // a texture is bound (else TEXTURE reads white)
+    SamplerSetup sampler;
+};
+
+struct PixelState {
+    int stageCount = 0;  // stages before the first disabled one
+    StageSetup stages[kMaxStages];
+    uint32_t textureFactor = 0xFFFFFFFFu;
+    bool specularAdd = false;
+
+    bool alphaTest = false;
+    uint32_t alphaFunc = D3DCMP_ALWAYS;
+    int32_t alphaRef = 0;
+
+    bool depthTest = false;
+    bool depthWrite = false;
+    uint32_t depthFunc = D3DCMP_LESSEQUAL;
+
+    bool stencil = false;
+    uint32_t stencilFunc = D3DCMP_ALWAYS, stencilRef = 0, stencilMask = 0xFFFFFFFFu, stencilWriteMask = 0xFFFFFFFFu;
+    uint32_t stencilFail = 1, stencilDepthFail = 1, stencilPass = 1;
+
+    bool blend = false;
+    uint32_t srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
+    uint32_t colorWriteMask = 0xF;
+
+    SurfaceView target;
+    SurfaceView depth;  // bits null: no depth buffer
+
+    uint32_t attributeMask = 0;  // attributes some stage or output reads
+
+    // Stage 0 as the textured fast span reads it, filled when it is planned.
+    struct FastStage {
+        int colourMode = 0, colourScale = 1, alphaMode = 0, alphaScale = 1;
+        bool colourFromFactor = false, alphaFromFactor = false;  // TFACTOR instead of diffuse
+        Rgba factor;
+        const SurfaceView* surface = nullptr;
+    } fastStage;
+};
+
+// Folds the state block into a pixel state. False when the target cannot be
+// drawn into (unknown format).
+bool BuildPixelState(const DrawCommand& draw, PixelState& out);
+
+// Shading inputs of one pixel.
+struct FragmentInputs {
+    Rgba diffuse, specular;
+    double u[kMaxStages], v[kMaxStages];  // per texture coordinate set
+    TexelDerivatives derivatives[kMaxStages];
+};
+
+// The combined colour of a fragment through the texture stages.
+uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in);
+
+bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference);
+
+// Stencil test, then depth test, with the stencil operations each outcome
+// asks for; writes depth when both pass and depth writes are on. True when
+// the pixel goes on to be written.
+bool StencilAndDepth(const PixelState& ps, uint8_t* depthPixel, uint32_t depth);
+
+// Blends and writes one pixel; source and result as ARGB.
+uint32_t BlendPixel(const PixelState& ps, uint32_t source, uint32_t dest);
+
+// Evaluates, shades, tests and writes every pixel of one span [x0, x1) of
+// row y. The general path: any state the pixel state can hold.
+void ShadeSpanGeneral(const PixelState& ps, const Gradients& g, int y, int x0, int x1);
+
+inline int32_t ColorChannel(double v) {
+    if (!(v > 0.0)) return 0;
+    if (v >= 255.0) return 255;
+    return int32_t(v + 0.5);
+}
+
+}  // namespace raster

@@ -1,0 +1,285 @@
+// One draw: assemble primitives, process and clip their vertices, map them
+// to the screen, cull, and hand them to the rasterizer in the fill mode.
+#include "d3d9/raster/RasterPipeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "d3d9/raster/Clipper.h"
+#include "d3d9/raster/FastSpans.h"
+#include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/PrimitiveAssembly.h"
+#include "d3d9/raster/Rasterizer.h"
+#include "d3d9/raster/TexelFormats.h"
+#include "d3d9/raster/VertexProcessing.h"
+
+namespace raster {
+
+namespace {
+
+// Recently processed vertices by vertex number; strips and fans reuse two of
+// every three.
+class VertexCache {
+public:
+    explicit VertexCache(const VertexSetup& setup) : setup_(setup) {}
+    const ClipVertex* Get(uint32_t vertex) {
+        Entry& e = entries_[vertex & (kSize - 1)];
+        if (!e.value || e.vertex != vertex) {
+            e.vertex = vertex;
+            e.value.emplace();
+            e.ok = ProcessVertex(setup_, vertex, *e.value);
+            if (e.ok) {
+                for (double c : e.value->pos) e.ok = e.ok && std::isfinite(c);
+            }
+        }
+        return e.ok ? &*e.value : nullptr;
+    }
+
+private:
+    static constexpr uint32_t kSize = 16;
+    struct Entry {
+        bool ok = false;
+        uint32_t vertex = 0;
+        std::optional<ClipVertex> value;  // built on first use
+    };
+    const VertexSetup& setup_;
+    Entry entries_[kSize];
+};
+
+// Maps positions in the draw's vertex sequence to vertex numbers.
+class VertexSequence {
+public:
+    explicit VertexSequence(const DrawCommand& draw) : draw_(draw) {}
+    // False when the index lies outside the index data or the vertex number
+    // is negative or too large.
+    bool VertexAt(uint64_t position, uint32_t& vertex) const {
+        if (!draw_.indexed) {
+            const uint64_t v = uint64_t(draw_.startVertex) + position;
+            if (v > 0xFFFFFFFFull) return false;
+            vertex = uint32_t(v);
+            return true;
+        }
+        const uint32_t size = draw_.indices.indexSize;
+        const uint64_t offset = (uint64_t(draw_.startIndex) + position) * size;
+        if (!draw_.indices.data || offset + size > draw_.indices.size) return false;
+        uint32_t index = 0;
+        if (size == 4) index = Load32(draw_.indices.data + offset);
+        else index = Load16(draw_.indices.data + offset);
+        const int64_t v = int64_t(draw_.baseVertexIndex) + int64_t(index);
+        if (v < 0 || v > 0xFFFFFFFFll) return false;
+        vertex = uint32_t(v);
+        return true;
+    }
+
+private:
+    const DrawCommand& draw_;
+};
+
+// Vertices the data can supply at most: the count is the caller's and is
+// not trusted.
+uint64_t AvailableVertices(const DrawCommand& draw, const VertexSetup& setup) {
+    if (draw.indexed) {
+        const uint64_t size = draw.indices.indexSize;
+        const uint64_t start = uint64_t(draw.startIndex) * size;
+        if (!draw.indices.data || size == 0 || start >= draw.indices.size) return 0;
+        return (draw.indices.size - start) / size;
+    }
+    uint64_t available = UINT64_MAX;
+    for (int s = 0; s < kMaxStreams; ++s) {
+        const uint32_t need = setup.layout.streamBytes[s];
+        if (need == 0) continue;
+        const StreamView& stream = draw.streams[s];
+        if (stream.size < need) return 0;
+        const uint64_t count = (stream.size - need) / stream.stride + 1;
+        available = std::min(available, count);
+    }
+    const uint64_t start = draw.startVertex;
+    return available > start ? available - start : 0;
+}
+
+struct DrawSetup {
+    const DrawCommand* draw;
+    PixelState pixels;
+    VertexSetup vertices;
+    FastPathPlan fast;
+    RasterContext raster;
+    ClipPlanes planes;
+    Viewport viewport;
+    uint32_t cullMode, fillMode;
+    bool flat, lastPixel;
+};
+
+ScreenVertex ToScreen(const DrawSetup& d, const ClipVertex& v) {
+    ScreenVertex s;
+    if (v.hasScreen) {
+        s.x = v.screen[0];
+        s.y = v.screen[1];
+        s.z = v.screen[2];
+        s.rhw = v.screen[3];
+    } else {
+        const double rhw = 1.0 / v.pos[3];
+        s.rhw = rhw;
+        if (d.vertices.pretransformed) {
+            s.x = v.pos[0] * rhw;
+            s.y = v.pos[1] * rhw;
+            s.z = v.pos[2] * rhw;
+        } else {
+            const Viewport& vp = d.viewport;
+            s.x = double(vp.x) + (v.pos[0] * rhw + 1.0) * double(vp.width) * 0.5;
+            s.y = double(vp.y) + (1.0 - v.pos[1] * rhw) * double(vp.height) * 0.5;
+            s.z = double(vp.minZ) + v.pos[2] * rhw * double(vp.maxZ - vp.minZ);
+        }
+    }
+    std::copy(v.attr, v.attr + kAttributeCount, s.attr);
+    return s;
+}
+
+double PolygonArea(const ScreenVertex* v, int n) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        const ScreenVertex& a = v[i];
+        const ScreenVertex& b = v[(i + 1) % n];
+        sum += a.x * b.y - b.x * a.y;
+    }
+    return sum;
+}
+
+bool Culled(uint32_t cullMode, double area) {
+    if (cullMode == D3DCULL_CW) return area > 0;
+    if (cullMode == D3DCULL_CCW) return area < 0;
+    return false;
+}
+
+void DrawPolygon(const DrawSetup& d, const ScreenVertex* v, int n, bool clipped) {
+    if (n < 3) return;
+    // Unclipped triangles decide on the snapped grid, as coverage does.
+    const double area = clipped ? PolygonArea(v, n) : double(SnappedArea(v[0], v[1], v[2]));
+    if (area == 0 || Culled(d.cullMode, area)) return;
+    switch (d.fillMode) {
+        case D3DFILL_POINT:
+            for (int i = 0; i < n; ++i) RasterizePoint(d.raster, v[i]);
+            break;
+        case D3DFILL_WIREFRAME:
+            for (int i = 0; i < n; ++i) RasterizeLine(d.raster, v[i], v[(i + 1) % n], false);
+            break;
+        default:
+            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(d.raster, v[0], v[i], v[i + 1]);
+            break;
+    }
+}
+
+void DrawTriangle(const DrawSetup& d, ClipVertex corners[3], int provoking) {
+    if (d.flat) {
+        for (int c = 0; c < 3; ++c)
+            for (int a = kDiffuseR; a < kTexcoord0; ++a) corners[c].attr[a] = corners[provoking].attr[a];
+    }
+    const uint32_t outside = OutsideMask(d.planes, corners[0]) | OutsideMask(d.planes, corners[1]) |
+                             OutsideMask(d.planes, corners[2]);
+    ScreenVertex screen[kMaxClippedVertices];
+    if (outside == 0) {
+        for (int i = 0; i < 3; ++i) screen[i] = ToScreen(d, corners[i]);
+        DrawPolygon(d, screen, 3, false);
+        return;
+    }
+    if (OutsideMask(d.planes, corners[0]) & OutsideMask(d.planes, corners[1]) & OutsideMask(d.planes, corners[2]))
+        return;  // wholly outside one plane
+    ClipVertex clipped[kMaxClippedVertices];
+    const int n = ClipPolygon(d.planes, corners, 3, clipped);
+    for (int i = 0; i < n; ++i) screen[i] = ToScreen(d, clipped[i]);
+    DrawPolygon(d, screen, n, true);
+}
+
+void DrawLineSegment(const DrawSetup& d, ClipVertex a, ClipVertex b, bool includeLast) {
+    if (!ClipSegment(d.planes, a, b)) return;
+    RasterizeLine(d.raster, ToScreen(d, a), ToScreen(d, b), includeLast);
+}
+
+Rect DrawBounds(const DrawCommand& draw) {
+    const StateBlock& st = *draw.states;
+    const Viewport& vp = st.viewport;
+    Rect r;
+    r.left = int32_t(std::min<uint64_t>(vp.x, draw.target.width));
+    r.top = int32_t(std::min<uint64_t>(vp.y, draw.target.height));
+    r.right = int32_t(std::min<uint64_t>(uint64_t(vp.x) + vp.width, draw.target.width));
+    r.bottom = int32_t(std::min<uint64_t>(uint64_t(vp.y) + vp.height, draw.target.height));
+    if (st.render[D3DRS_SCISSORTESTENABLE]) {
+        r.left = std::max(r.left, st.scissor.left);
+        r.top = std::max(r.top, st.scissor.top);
+        r.right = std::min(r.right, st.scissor.right);
+        r.bottom = std::min(r.bottom, st.scissor.bottom);
+    }
+    return r;
+}
+
+}  // namespace
+
+DrawResult Draw(const DrawCommand& draw) {
+    if (!draw.states) return DrawResult::kInvalidLayout;
+    DrawSetup d;
+    d.draw = &draw;
+    if (!BuildPixelState(draw, d.pixels)) return DrawResult::kInvalidTarget;
+    if (!BuildVertexSetup(draw, d.pixels.stageCount, d.vertices)) return DrawResult::kInvalidLayout;
+
+    const StateBlock& st = *draw.states;
+    d.viewport = st.viewport;
+    d.cullMode = st.render[D3DRS_CULLMODE];
+    d.fillMode = st.render[D3DRS_FILLMODE];
+    d.flat = st.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+    d.lastPixel = st.render[D3DRS_LASTPIXEL] != 0;
+    d.planes = MakeClipPlanes(d.vertices.pretransformed, d.viewport);
+    d.raster.pixels = &d.pixels;
+    d.raster.bounds = DrawBounds(draw);
+    d.raster.attributeMask = d.pixels.attributeMask;
+    d.fast = PlanFastPath(d.pixels);
+    d.raster.fast = &d.fast;
+    if (d.raster.bounds.left >= d.raster.bounds.right || d.raster.bounds.top >= d.raster.bounds.bottom)
+        return DrawResult::kDrawn;
+
+    const uint32_t type = draw.primitiveType;
+    const uint64_t available = AvailableVertices(draw, d.vertices);
+    const uint64_t count = std::min<uint64_t>(draw.primitiveCount, PrimitivesForVertices(type, available));
+    const VertexSequence sequence(draw);
+    VertexCache cache(d.vertices);
+    auto fetch = [&](uint64_t position, ClipVertex& out) {
+        uint32_t vertex;
+        if (!sequence.VertexAt(position, vertex)) return false;
+        const ClipVertex* v = cache.Get(vertex);
+        if (!v) return false;
+        out = *v;
+        return true;
+    };
+
+    for (uint64_t i = 0; i < count; ++i) {
+        switch (type) {
+            case D3DPT_POINTLIST: {
+                ClipVertex v;
+                if (fetch(i, v) && OutsideMask(d.planes, v) == 0) RasterizePoint(d.raster, ToScreen(d, v));
+                break;
+            }
+            case D3DPT_LINELIST:
+            case D3DPT_LINESTRIP: {
+                uint64_t ends[2];
+                LineEnds(type, i, ends);
+                ClipVertex a, b;
+                if (!fetch(ends[0], a) || !fetch(ends[1], b)) break;
+                if (d.flat)
+                    for (int k = kDiffuseR; k < kTexcoord0; ++k) b.attr[k] = a.attr[k];
+                const bool includeLast = d.lastPixel && (type == D3DPT_LINELIST || i + 1 == count);
+                DrawLineSegment(d, a, b, includeLast);
+                break;
+            }
+            default: {
+                uint64_t corners[3];
+                TriangleCorners(type, i, corners);
+                ClipVertex v[3];
+                if (!fetch(corners[0], v[0]) || !fetch(corners[1], v[1]) || !fetch(corners[2], v[2])) break;
+                DrawTriangle(d, v, ProvokingCorner(type, i));
+                break;
+            }
+        }
+    }
+    return DrawResult::kDrawn;
+}
+
+}  // namespace raster

@@ -1,0 +1,47 @@
+// Coverage: triangles with the top-left rule on a 1/256 sub-pixel grid,
+// lines and points; each covered run of a row goes to a span function.
+#pragma once
+
+#include <cstdint>
+
+#include "d3d9/raster/Interpolation.h"
+#include "d3d9/raster/PixelState.h"
+
+namespace raster {
+
+struct ScreenVertex {
+    double x = 0, y = 0, z = 0, rhw = 1;
+    float attr[kAttributeCount] = {};
+};
+
+using SpanFn = void (*)(const PixelState& ps, const Gradients& g, int y, int x0, int x1);
+
+struct FastPathPlan;
+
+struct RasterContext {
+    const PixelState* pixels = nullptr;
+    Rect bounds;  // pixels that may be written: [left, right) x [top, bottom)
+    uint32_t attributeMask = 0;
+    const FastPathPlan* fast = nullptr;  // null: general spans only
+};
+
+constexpr int kSubpixelBits = 8;
+constexpr double kSubpixelScale = 256.0;
+
+// Fills a triangle of either winding.
+void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& v0, const ScreenVertex& v1,
+                       const ScreenVertex& v2);
+
+// A line from a to b; the pixel of b only with includeLast.
+void RasterizeLine(const RasterContext& ctx, const ScreenVertex& a, const ScreenVertex& b, bool includeLast);
+
+// A one-pixel point.
+void RasterizePoint(const RasterContext& ctx, const ScreenVertex& v);
+
+// Twice the signed area on the snapped grid; positive for clockwise on screen.
+int64_t SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
+
+// Span choice for one triangle: a specialised span when the plan allows.
+SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g);
+
+}  // namespace raster

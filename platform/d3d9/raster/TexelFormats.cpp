@@ -1,0 +1,257 @@
+#include "d3d9/raster/TexelFormats.h"
+
+#include <cmath>
+
+namespace raster {
+
+bool IsBlockFormat(D3DFORMAT format) {
+    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
+           format == D3DFMT_DXT5;
+}
+
+bool IsRenderTargetFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_R8G8B8:
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4:
+        case D3DFMT_A8:
+        case D3DFMT_L8: return true;
+        default: return false;
+    }
+}
+
+bool IsTextureFormat(D3DFORMAT format) { return IsRenderTargetFormat(format) || IsBlockFormat(format); }
+
+bool IsDepthFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE:
+        case D3DFMT_D15S1:
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D32: return true;
+        default: return false;
+    }
+}
+
+int BytesPerPixel(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4:
+        case D3DFMT_D32: return 4;
+        case D3DFMT_R8G8B8: return 3;
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4:
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE:
+        case D3DFMT_D15S1: return 2;
+        case D3DFMT_A8:
+        case D3DFMT_L8: return 1;
+        default: return 0;
+    }
+}
+
+namespace {
+
+// The four colours of a DXT colour block; three-colour mode only where
+// DXT1 allows it (first endpoint not above the second).
+void DxtPalette(const uint8_t* block, bool allowThreeColour, uint32_t palette[4]) {
+    const uint32_t c0 = Load16(block), c1 = Load16(block + 2);
+    const uint32_t e0 = DecodeR5G6B5(c0), e1 = DecodeR5G6B5(c1);
+    palette[0] = e0;
+    palette[1] = e1;
+    auto channel = [](uint32_t c, int shift) { return (c >> shift) & 255; };
+    auto mix = [&](uint32_t wa, uint32_t wb, uint32_t div) {
+        uint32_t out = 0xFF000000u;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const uint32_t v = (channel(e0, shift) * wa + channel(e1, shift) * wb + div / 2) / div;
+            out |= v << shift;
+        }
+        return out;
+    };
+    if (c0 > c1 || !allowThreeColour) {
+        palette[2] = mix(2, 1, 3);
+        palette[3] = mix(1, 2, 3);
+    } else {
+        palette[2] = mix(1, 1, 2);
+        palette[3] = 0;  // transparent black
+    }
+}
+
+uint32_t DxtColourTexel(const uint8_t* block, bool allowThreeColour, int x, int y) {
+    uint32_t palette[4];
+    DxtPalette(block, allowThreeColour, palette);
+    const uint32_t index = (block[4 + y] >> (x * 2)) & 3;
+    return palette[index];
+}
+
+}  // namespace
+
+uint32_t DecodeDxt1Texel(const uint8_t* block, int x, int y) { return DxtColourTexel(block, true, x, y); }
+
+uint32_t DecodeDxt3Texel(const uint8_t* block, int x, int y) {
+    const uint32_t bits = (Load16(block + y * 2) >> (x * 4)) & 15;
+    return (DxtColourTexel(block + 8, false, x, y) & 0x00FFFFFFu) | (Expand4(bits) << 24);
+}
+
+uint32_t DecodeDxt5Texel(const uint8_t* block, int x, int y) {
+    const uint32_t a0 = block[0], a1 = block[1];
+    uint64_t indices = 0;
+    for (int i = 0; i < 6; ++i) indices |= uint64_t(block[2 + i]) << (8 * i);
+    const uint32_t index = uint32_t(indices >> (3 * (y * 4 + x))) & 7;
+    uint32_t alpha;
+    if (index == 0) alpha = a0;
+    else if (index == 1) alpha = a1;
+    else if (a0 > a1) alpha = ((8 - index) * a0 + (index - 1) * a1 + 3) / 7;
+    else if (index == 6) alpha = 0;
+    else if (index == 7) alpha = 255;
+    else alpha = ((6 - index) * a0 + (index - 1) * a1 + 2) / 5;
+    return (DxtColourTexel(block + 8, false, x, y) & 0x00FFFFFFu) | (alpha << 24);
+}
+
+TexelFetchFn TexelFetcherFor(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return &FetchTexel<D3DFMT_A8R8G8B8>;
+        case D3DFMT_X8R8G8B8: return &FetchTexel<D3DFMT_X8R8G8B8>;
+        case D3DFMT_R8G8B8: return &FetchTexel<D3DFMT_R8G8B8>;
+        case D3DFMT_R5G6B5: return &FetchTexel<D3DFMT_R5G6B5>;
+        case D3DFMT_X1R5G5B5: return &FetchTexel<D3DFMT_X1R5G5B5>;
+        case D3DFMT_A1R5G5B5: return &FetchTexel<D3DFMT_A1R5G5B5>;
+        case D3DFMT_A4R4G4B4: return &FetchTexel<D3DFMT_A4R4G4B4>;
+        case D3DFMT_A8: return &FetchTexel<D3DFMT_A8>;
+        case D3DFMT_L8: return &FetchTexel<D3DFMT_L8>;
+        case D3DFMT_DXT1: return &FetchTexel<D3DFMT_DXT1>;
+        case D3DFMT_DXT2: return &FetchTexel<D3DFMT_DXT2>;
+        case D3DFMT_DXT3: return &FetchTexel<D3DFMT_DXT3>;
+        case D3DFMT_DXT4: return &FetchTexel<D3DFMT_DXT4>;
+        case D3DFMT_DXT5: return &FetchTexel<D3DFMT_DXT5>;
+        default: return nullptr;
+    }
+}
+
+uint32_t ReadPixel(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return Load32(p);
+        case D3DFMT_X8R8G8B8: return Load32(p) | 0xFF000000u;
+        case D3DFMT_R8G8B8: return PackArgb(255, p[2], p[1], p[0]);
+        case D3DFMT_R5G6B5: return DecodeR5G6B5(Load16(p));
+        case D3DFMT_X1R5G5B5: return DecodeA1R5G5B5(Load16(p)) | 0xFF000000u;
+        case D3DFMT_A1R5G5B5: return DecodeA1R5G5B5(Load16(p));
+        case D3DFMT_A4R4G4B4: return DecodeA4R4G4B4(Load16(p));
+        case D3DFMT_A8: return uint32_t(p[0]) << 24;
+        case D3DFMT_L8: return PackArgb(255, p[0], p[0], p[0]);
+        default: return 0;
+    }
+}
+
+void WritePixel(D3DFORMAT format, uint8_t* p, uint32_t argb) {
+    const uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
+    switch (format) {
+        case D3DFMT_A8R8G8B8: Store32(p, argb); break;
+        case D3DFMT_X8R8G8B8: Store32(p, argb | 0xFF000000u); break;
+        case D3DFMT_R8G8B8:
+            p[0] = uint8_t(b);
+            p[1] = uint8_t(g);
+            p[2] = uint8_t(r);
+            break;
+        case D3DFMT_R5G6B5: Store16(p, uint16_t((Narrow(r, 31) << 11) | (Narrow(g, 63) << 5) | Narrow(b, 31))); break;
+        case D3DFMT_X1R5G5B5:
+            Store16(p, uint16_t(0x8000 | (Narrow(r, 31) << 10) | (Narrow(g, 31) << 5) | Narrow(b, 31)));
+            break;
+        case D3DFMT_A1R5G5B5:
+            Store16(p, uint16_t((a >= 128 ? 0x8000 : 0) | (Narrow(r, 31) << 10) | (Narrow(g, 31) << 5) | Narrow(b, 31)));
+            break;
+        case D3DFMT_A4R4G4B4:
+            Store16(p, uint16_t((Narrow(a, 15) << 12) | (Narrow(r, 15) << 8) | (Narrow(g, 15) << 4) | Narrow(b, 15)));
+            break;
+        case D3DFMT_A8: p[0] = uint8_t(a); break;
+        case D3DFMT_L8: p[0] = uint8_t((r * 77 + g * 150 + b * 29 + 128) >> 8); break;
+        default: break;
+    }
+}
+
+uint32_t DepthMax(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: return 0xFFFF;
+        case D3DFMT_D15S1: return 0x7FFF;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return 0xFFFFFF;
+        case D3DFMT_D32: return 0xFFFFFFFFu;
+        default: return 0;
+    }
+}
+
+uint32_t QuantizeDepth(D3DFORMAT format, double z) {
+    const double scale = double(DepthMax(format));
+    if (!(z > 0.0)) return 0;  // also NaN
+    if (z >= 1.0) return DepthMax(format);
+    return uint32_t(z * scale + 0.5);  // positive: truncation is the floor
+}
+
+uint32_t ReadDepth(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: return Load16(p);
+        case D3DFMT_D15S1: return Load16(p) >> 1;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return Load32(p) >> 8;
+        case D3DFMT_D32: return Load32(p);
+        default: return 0;
+    }
+}
+
+// Stencil bits are kept as they are.
+void WriteDepth(D3DFORMAT format, uint8_t* p, uint32_t depth) {
+    switch (format) {
+        case D3DFMT_D16:
+        case D3DFMT_D16_LOCKABLE: Store16(p, uint16_t(depth)); break;
+        case D3DFMT_D15S1: Store16(p, uint16_t((depth << 1) | (Load16(p) & 1))); break;
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: Store32(p, (depth << 8) | (Load32(p) & 0xFF)); break;
+        case D3DFMT_D32: Store32(p, depth); break;
+        default: break;
+    }
+}
+
+int StencilBits(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D24S8: return 8;
+        case D3DFMT_D24X4S4: return 4;
+        case D3DFMT_D15S1: return 1;
+        default: return 0;
+    }
+}
+
+uint32_t ReadStencil(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_D24S8: return p[0];
+        case D3DFMT_D24X4S4: return p[0] & 0x0F;
+        case D3DFMT_D15S1: return p[0] & 1;
+        default: return 0;
+    }
+}
+
+void WriteStencil(D3DFORMAT format, uint8_t* p, uint32_t stencil) {
+    switch (format) {
+        case D3DFMT_D24S8: p[0] = uint8_t(stencil); break;
+        case D3DFMT_D24X4S4: p[0] = uint8_t((p[0] & 0xF0) | (stencil & 0x0F)); break;
+        case D3DFMT_D15S1: p[0] = uint8_t((p[0] & 0xFE) | (stencil & 1)); break;
+        default: break;
+    }
+}
+
+}  // namespace raster

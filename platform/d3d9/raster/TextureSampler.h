@@ -1,0 +1,118 @@
+// Texture addressing and filtering. Texel centres lie at (i + 0.5) / size;
+// coordinates are snapped to 1/256 texel before filtering, so exact texel
+// centres read exact texels whatever rounding the interpolation left.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "d3d9/raster/RasterTypes.h"
+#include "d3d9/raster/TexelFormats.h"
+
+namespace raster {
+
+struct SamplerSetup {
+    const TextureView* texture = nullptr;
+    TexelFetchFn fetch = nullptr;
+    uint32_t addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    uint32_t border = 0;
+    uint32_t magFilter = D3DTEXF_POINT, minFilter = D3DTEXF_POINT, mipFilter = D3DTEXF_NONE;
+    int baseLevel = 0;
+    double lodBias = 0.0;
+    bool needsLod = false;  // several levels in use, or min and mag filters differ
+};
+
+// coord in texels, 8 fractional bits, rounded to nearest.
+inline int32_t TexelFixed(double coord) {
+    double t = coord * 256.0 + 0.5;
+    if (!(t > -1073741824.0)) t = -1073741824.0;  // also NaN
+    if (t > 1073741824.0) t = 1073741824.0;
+    // floor without a library call: truncation, one down for negatives.
+    const int32_t i = int32_t(t);
+    return double(i) > t ? i - 1 : i;
+}
+
+// Texel index after addressing, or -1 for a border texel.
+inline int AddressTexel(int i, int size, uint32_t mode) {
+    if (unsigned(i) < unsigned(size)) return i;
+    switch (mode) {
+        case D3DTADDRESS_WRAP: {
+            const int m = i % size;
+            return m < 0 ? m + size : m;
+        }
+        case D3DTADDRESS_MIRROR: {
+            int m = i % (2 * size);
+            if (m < 0) m += 2 * size;
+            return m < size ? m : 2 * size - 1 - m;
+        }
+        case D3DTADDRESS_MIRRORONCE: {
+            const int m = i < 0 ? -1 - i : i;
+            return m < size ? m : size - 1;
+        }
+        case D3DTADDRESS_BORDER: return -1;
+        default: return i < 0 ? 0 : size - 1;  // clamp
+    }
+}
+
+template <class Fetch>
+inline uint32_t TexelOrBorder(const SurfaceView& level, Fetch fetch, int x, int y, const SamplerSetup& s) {
+    x = AddressTexel(x, int(level.width), s.addressU);
+    y = AddressTexel(y, int(level.height), s.addressV);
+    if (x < 0 || y < 0) return s.border;
+    return fetch(level, x, y);
+}
+
+template <class Fetch>
+inline uint32_t SamplePoint(const SurfaceView& level, Fetch fetch, double u, double v, const SamplerSetup& s) {
+    const int32_t fu = TexelFixed(u * double(level.width));
+    const int32_t fv = TexelFixed(v * double(level.height));
+    return TexelOrBorder(level, fetch, fu >> 8, fv >> 8, s);
+}
+
+inline uint32_t BilinearMix(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fx, uint32_t fy) {
+    const uint32_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t sum = ((t00 >> shift) & 255) * w00 + ((t10 >> shift) & 255) * w10 +
+                             ((t01 >> shift) & 255) * w01 + ((t11 >> shift) & 255) * w11;
+        out |= ((sum + 32768) >> 16) << shift;
+    }
+    return out;
+}
+
+template <class Fetch>
+inline uint32_t SampleLinear(const SurfaceView& level, Fetch fetch, double u, double v, const SamplerSetup& s) {
+    const int32_t fu = TexelFixed(u * double(level.width)) - 128;
+    const int32_t fv = TexelFixed(v * double(level.height)) - 128;
+    const int x0 = fu >> 8, y0 = fv >> 8;
+    const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+    const uint32_t t00 = TexelOrBorder(level, fetch, x0, y0, s);
+    if (fx == 0 && fy == 0) return t00;
+    const uint32_t t10 = TexelOrBorder(level, fetch, x0 + 1, y0, s);
+    const uint32_t t01 = TexelOrBorder(level, fetch, x0, y0 + 1, s);
+    const uint32_t t11 = TexelOrBorder(level, fetch, x0 + 1, y0 + 1, s);
+    return BilinearMix(t00, t10, t01, t11, fx, fy);
+}
+
+// Texture coordinate derivatives per pixel (LevelOfDetail wants them in
+// level-0 texels; SampleTexture takes them in coordinates and scales).
+struct TexelDerivatives {
+    double dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
+};
+
+double LevelOfDetail(const TexelDerivatives& d);
+
+// The sampler's level of detail (bias included) for coordinate derivatives.
+double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives);
+
+// Whether the level of detail can only switch between the magnification and
+// minification filters on one level (one level, or no mip filter).
+inline bool LodPicksFilterOnly(const SamplerSetup& s) {
+    return s.texture->levelCount == 1 || s.mipFilter == D3DTEXF_NONE;
+}
+
+// Full sample: level selection, then filtering. A stage without a texture
+// never gets here.
+uint32_t SampleTexture(const SamplerSetup& s, double u, double v, const TexelDerivatives& derivatives);
+
+}  // namespace raster

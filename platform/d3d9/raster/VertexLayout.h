@@ -1,0 +1,38 @@
+// Where each vertex attribute lives, from an FVF code or a declaration.
+#pragma once
+
+#include <cstdint>
+
+#include "d3d9/raster/RasterTypes.h"
+
+namespace raster {
+
+struct AttributeSlot {
+    bool present = false;
+    uint8_t stream = 0;
+    uint16_t offset = 0;
+    uint8_t type = D3DDECLTYPE_UNUSED;
+};
+
+struct VertexLayout {
+    AttributeSlot position;
+    bool pretransformed = false;  // XYZRHW / POSITIONT: screen x, y, z and rhw
+    AttributeSlot blendWeights;
+    int weightCount = 0;  // floats of explicit weights (the last is implied)
+    AttributeSlot blendIndices;
+    AttributeSlot normal;
+    AttributeSlot diffuse;
+    AttributeSlot specular;
+    AttributeSlot texcoord[kMaxStages];
+    uint32_t streamBytes[kMaxStreams] = {};  // bytes one vertex needs per stream
+};
+
+// False for codes the platform rejects (no position, too many coordinate
+// sets, weights without XYZ-style position).
+bool LayoutFromFvf(uint32_t fvf, VertexLayout& layout);
+bool LayoutFromDeclaration(const VertexElement* elements, VertexLayout& layout);
+
+uint32_t FvfVertexSize(uint32_t fvf);
+int DeclTypeSize(uint8_t type);
+
+}  // namespace raster

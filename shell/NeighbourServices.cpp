@@ -1,0 +1,112 @@
+// STAND-IN, see NeighbourServices.h.
+#include "shell/NeighbourServices.h"
+
+namespace neighbours {
+namespace {
+
+KNodeRegistrationFn g_RegisterNodeFn = nullptr;
+KNodeRegistrationFn g_UnregisterNodeFn = nullptr;
+
+void Note(const char* call) { CallLog().emplace_back(call); }
+
+}  // namespace
+
+std::vector<std::string>& CallLog() {
+    static std::vector<std::string> log;
+    return log;
+}
+
+Answers& TestAnswers() {
+    static Answers answers;
+    return answers;
+}
+
+void ResetForTests() {
+    CallLog().clear();
+    TestAnswers() = Answers{};
+    PakPreloadRunFlag().store(0);
+    g_RegisterNodeFn = nullptr;
+    g_UnregisterNodeFn = nullptr;
+}
+
+bool TextureManagerInit(IDirect3DDevice9*, bool, bool) {
+    Note("TextureManager::Init");
+    return TestAnswers().textureManagerInit;
+}
+
+bool TextureManagerInvalidateDeviceObjects() {
+    Note("TextureManager::InvalidateDeviceObjects");
+    return TestAnswers().textureManagerInvalidate;
+}
+
+bool TextureManagerRestoreDeviceObjects() {
+    Note("TextureManager::RestoreDeviceObjects");
+    return TestAnswers().textureManagerRestore;
+}
+
+void* TextureManagerLoadTexture(const char*, const char*, BYTE, BYTE, BYTE) {
+    Note("TextureManager::LoadTexture");
+    return nullptr;
+}
+
+void TextureManagerReleaseTexture(void* record) {
+    if (record) Note("TextureManager::ReleaseTexture");
+}
+
+void FontInvalidateDeviceObjects(KFont*) { Note("KFont::InvalidateDeviceObjects"); }
+void FontRestoreDeviceObjects(KFont*) { Note("KFont::RestoreDeviceObjects"); }
+void FontRelease(KFont*) { Note("KFont::Release"); }
+
+HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
+    Note("KModelManager::SetDevice");
+    return TestAnswers().modelManagerSetDevice;
+}
+
+void ModelManagerCollectGarbage() { Note("KModelManager::CollectGarbage"); }
+
+void ReleaseRibbons() { Note("ReleaseRibbons"); }
+void RecreateRibbonBuffers() { Note("RecreateRibbonBuffers"); }
+void DebugMeshSetDevice(IDirect3DDevice9*) { Note("KDebugMeshSet::SetDevice"); }
+
+void SetRegisterNodeFn(KNodeRegistrationFn fn) { g_RegisterNodeFn = fn; }
+void SetUnregisterNodeFn(KNodeRegistrationFn fn) { g_UnregisterNodeFn = fn; }
+KNodeRegistrationFn RegisterNodeFn() { return g_RegisterNodeFn; }
+KNodeRegistrationFn UnregisterNodeFn() { return g_UnregisterNodeFn; }
+
+std::atomic<int>& PakPreloadRunFlag() {
+    static std::atomic<int> flag{0};
+    return flag;
+}
+
+IScenePlaceHost* ScenePlaceHost() { return TestAnswers().scenePlaceHost; }
+void* ScenePlaceInterface() { return nullptr; }
+
+}  // namespace neighbours
+
+bool KImageCache::InvalidateDeviceObjects() {
+    neighbours::CallLog().emplace_back("KImageCache::InvalidateDeviceObjects");
+    return neighbours::TestAnswers().imageCacheInvalidate;
+}
+
+bool KImageCache::RestoreDeviceObjects() {
+    neighbours::CallLog().emplace_back("KImageCache::RestoreDeviceObjects");
+    return neighbours::TestAnswers().imageCacheRestore;
+}
+
+void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
+void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
+
+void KLightGlow::Reset() {
+    glowOn = 1;
+    gridFlag = 1;
+    clearColour = 0xFFFFFFFF;
+}
+
+void KLightGlow::Render() { neighbours::CallLog().emplace_back("KLightGlow::Render"); }
+void KLightGlow::Draw() { neighbours::CallLog().emplace_back("KLightGlow::Draw"); }
+void KLightGlow::InvalidateDeviceObjects() {
+    neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects");
+}
+void KLightGlow::RestoreDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::RestoreDeviceObjects"); }
+HRESULT KLightGlow::DeleteDeviceObjects() { return 0; }
+HRESULT KLightGlow::LoadSettings() { return 0; }

@@ -1,0 +1,138 @@
+// STAND-IN: what the shell calls in the texture manager and image cache,
+// the fonts, the model manager, the effects and the scene place, with the
+// least body that works. Each later subsystem replaces its part of this
+// file (and of NeighbourServices.cpp); the shell reaches them no other way.
+//
+// Every call is noted in CallLog() so tests can check the order in which
+// the shell drives its parts.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class KDrawShell;
+class KFont;
+class IK3DSceneNode;
+
+// The shell's picture cache (textures/); until it exists, an empty table.
+class KImageCache {
+public:
+    explicit KImageCache(KDrawShell* shell) : m_shell(shell) {}
+    bool InvalidateDeviceObjects();
+    bool RestoreDeviceObjects();
+    void ReleaseAll();
+    // Frees pictures nobody drew for a while.
+    void TrimIdle();
+
+private:
+    KDrawShell* m_shell;
+};
+
+// The light glow overlay (effects/): the two flags the shell sets.
+class KLightGlow {
+public:
+    uint8_t glowOn = 0;    // option 8
+    uint8_t gridFlag = 0;  // option 0
+    DWORD clearColour = 0;
+
+    void Init() { Reset(); }
+    void Reset();
+    void Render();
+    void Draw();
+    void InvalidateDeviceObjects();
+    void RestoreDeviceObjects();
+    HRESULT DeleteDeviceObjects();
+    HRESULT LoadSettings();
+};
+
+// One ribbon trail record (effects/).
+struct KRibbon {
+    uint32_t values[10] = {};
+};
+
+// The scene place's host interface; the shell calls only slot 15.
+class IScenePlaceHost {
+public:
+    virtual void Slot0() = 0;
+    virtual void Slot1() = 0;
+    virtual void Slot2() = 0;
+    virtual void Slot3() = 0;
+    virtual void Slot4() = 0;
+    virtual void Slot5() = 0;
+    virtual void Slot6() = 0;
+    virtual void Slot7() = 0;
+    virtual void Slot8() = 0;
+    virtual void Slot9() = 0;
+    virtual void Slot10() = 0;
+    virtual void Slot11() = 0;
+    virtual void Slot12() = 0;
+    virtual void Slot13() = 0;
+    virtual void Slot14() = 0;
+    virtual void DeviceRestored() = 0;  // slot 15
+
+protected:
+    ~IScenePlaceHost() = default;
+};
+
+namespace neighbours {
+
+// --- Texture manager (textures/) ---
+bool TextureManagerInit(IDirect3DDevice9* device, bool a, bool b);
+bool TextureManagerInvalidateDeviceObjects();
+bool TextureManagerRestoreDeviceObjects();
+// A record of the manager, or null when the texture cannot be had.
+void* TextureManagerLoadTexture(const char* name, const char* folder, BYTE keep, BYTE fullPath, BYTE load);
+void TextureManagerReleaseTexture(void* record);
+
+// --- Fonts (draw2d/) ---
+void FontInvalidateDeviceObjects(KFont* font);
+void FontRestoreDeviceObjects(KFont* font);
+void FontRelease(KFont* font);
+
+// --- Model manager (scene/) ---
+HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);
+void ModelManagerCollectGarbage();
+
+// --- Effects (effects/) ---
+void ReleaseRibbons();
+void RecreateRibbonBuffers();
+void DebugMeshSetDevice(IDirect3DDevice9* device);
+
+// --- Scene nodes (scene/) ---
+// Host callbacks for nodes that become or stop being registered roots.
+using KNodeRegistrationFn = bool (*)(IK3DSceneNode* node);
+void SetRegisterNodeFn(KNodeRegistrationFn fn);
+void SetUnregisterNodeFn(KNodeRegistrationFn fn);
+KNodeRegistrationFn RegisterNodeFn();
+KNodeRegistrationFn UnregisterNodeFn();
+
+// --- Scene place (place/) ---
+// 1 while the pak preload thread runs, 0 once asked to stop, 2 when it ended.
+std::atomic<int>& PakPreloadRunFlag();
+// The host interface the scene place holds, or null.
+IScenePlaceHost* ScenePlaceHost();
+// The scene place as CreateScenePlaceC hands it out; null until it exists.
+void* ScenePlaceInterface();
+
+// --- Test control ---
+std::vector<std::string>& CallLog();
+// Results the stand-ins give, for failure paths.
+struct Answers {
+    bool textureManagerInit = true;
+    bool textureManagerInvalidate = true;
+    bool textureManagerRestore = true;
+    bool imageCacheInvalidate = true;
+    bool imageCacheRestore = true;
+    HRESULT modelManagerSetDevice = 0;
+    IScenePlaceHost* scenePlaceHost = nullptr;
+};
+Answers& TestAnswers();
+void ResetForTests();
+
+}  // namespace neighbours

@@ -1,0 +1,355 @@
+// The specialised spans against the general one: the same scenes drawn both
+// ways must match byte for byte, and the scenes must take the fast plans.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "RasterTestKit.h"
+#include "d3d9/raster/PixelState.h"
+
+namespace rastertest {
+namespace {
+
+// Fixed-sequence generator: the scenes are the same on every run.
+struct Sequence {
+    uint32_t state;
+    uint32_t Next() {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    }
+    float Range(float lo, float hi) { return lo + (hi - lo) * float(Next() % 10000) / 10000.0f; }
+};
+
+Texture MakeTexture(D3DFORMAT format, Sequence& seq) {
+    if (format == D3DFMT_A4R4G4B4) {
+        std::vector<uint16_t> texels(8 * 8);
+        for (uint16_t& t : texels) t = uint16_t(seq.Next());
+        return Texture::Words(format, 8, 8, texels);
+    }
+    if (format == D3DFMT_DXT5) {
+        std::vector<uint8_t> blocks(4 * 16);
+        for (uint8_t& b : blocks) b = uint8_t(seq.Next());
+        Texture t;
+        t.AddLevel(format, 8, 8, 32, blocks);
+        return t;
+    }
+    std::vector<uint32_t> texels(8 * 8);
+    for (uint32_t& t : texels) t = seq.Next() * 2654435761u;
+    return Texture::Argb(8, 8, texels, format);
+}
+
+// A few quads: axis-aligned on half pixels, scaled, rotated, partly off-target.
+std::vector<std::vector<ScreenVtx>> Scene(Sequence& seq, bool constantColour) {
+    std::vector<std::vector<ScreenVtx>> quads;
+    for (int i = 0; i < 6; ++i) {
+        const float cx = seq.Range(-4, 36), cy = seq.Range(-4, 36);
+        const float w = seq.Range(2, 30), h = seq.Range(2, 30);
+        const float angle = (i % 3 == 0) ? 0.0f : seq.Range(-3.0f, 3.0f);
+        const float c = std::cos(angle), s = std::sin(angle);
+        auto corner = [&](float dx, float dy, float u, float v, uint32_t colour) {
+            return ScreenVtx{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, colour, u, v};
+        };
+        const uint32_t base = seq.Next() * 2246822519u;
+        auto colour = [&](int k) { return constantColour ? base : base ^ (uint32_t(k) * 0x01234567u); };
+        const float u0 = seq.Range(-1, 1), v0 = seq.Range(-1, 1), u1 = seq.Range(0, 3), v1 = seq.Range(0, 3);
+        quads.push_back({corner(-w / 2, -h / 2, u0, v0, colour(0)), corner(w / 2, -h / 2, u1, v0, colour(1)),
+                         corner(-w / 2, h / 2, u0, v1, colour(2)), corner(w / 2, h / 2, u1, v1, colour(3))});
+    }
+    return quads;
+}
+
+struct Config {
+    D3DFORMAT texture;  // D3DFMT_UNKNOWN: untextured
+    uint32_t filter;
+    bool blend;
+    D3DFORMAT target;
+    uint32_t colorOp, alphaOp;
+    bool alphaTest;
+    uint32_t address;
+};
+
+std::vector<uint8_t> Render(const Config& cfg, const StateBlock& s, const Texture* tex, bool fast, bool constantColour) {
+    SetFastPathsEnabled(fast);
+    Target t(32, 0x80402010u, cfg.target);
+    Sequence seq{7};
+    for (const auto& quad : Scene(seq, constantColour))
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, quad, tex ? &tex->view : nullptr);
+    return t.bytes;
+}
+
+StateBlock StatesFor(const Config& cfg) {
+    StateBlock s = States2D(32, 32);
+    s.stage[0][D3DTSS_COLOROP] = cfg.colorOp;
+    s.stage[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    s.stage[0][D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+    s.stage[0][D3DTSS_ALPHAOP] = cfg.alphaOp;
+    s.stage[0][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    s.stage[0][D3DTSS_ALPHAARG2] = D3DTA_DIFFUSE;
+    s.sampler[0][D3DSAMP_MINFILTER] = s.sampler[0][D3DSAMP_MAGFILTER] = cfg.filter;
+    s.sampler[0][D3DSAMP_ADDRESSU] = s.sampler[0][D3DSAMP_ADDRESSV] = cfg.address;
+    s.render[D3DRS_ALPHABLENDENABLE] = cfg.blend;
+    s.render[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
+    s.render[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    s.render[D3DRS_ALPHATESTENABLE] = cfg.alphaTest;
+    s.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;
+    s.render[D3DRS_ALPHAREF] = 0x60;
+    return s;
+}
+
+FastKind PlannedKind(const StateBlock& s, const Texture* tex, D3DFORMAT targetFormat) {
+    Target t(4, 0, targetFormat);
+    DrawCommand d;
+    d.states = &s;
+    d.target = t.view;
+    d.textures[0] = tex ? &tex->view : nullptr;
+    PixelState ps;
+    EXPECT_TRUE(BuildPixelState(d, ps));
+    return PlanFastPath(ps).kind;
+}
+
+TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
+    BothPaths guard;
+    const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_DXT5};
+    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
+                               {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+                               {D3DTOP_MODULATE2X, D3DTOP_MODULATE},
+                               {D3DTOP_MODULATE4X, D3DTOP_SELECTARG2}};
+    int configs = 0;
+    for (D3DFORMAT texFormat : textures)
+        for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+            for (bool blend : {false, true})
+                for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+                    for (const auto& op : ops) {
+                        const Config cfg{texFormat, filter, blend, target, op[0], op[1], configs % 3 == 0,
+                                         configs % 2 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP};
+                        ++configs;
+                        Sequence seq{uint32_t(configs)};
+                        const Texture tex = MakeTexture(texFormat, seq);
+                        const StateBlock s = StatesFor(cfg);
+                        SetFastPathsEnabled(true);
+                        ASSERT_EQ(PlannedKind(s, &tex, target), FastKind::kTextured);
+                        const auto fast = Render(cfg, s, &tex, true, true);
+                        const auto general = Render(cfg, s, &tex, false, true);
+                        ASSERT_NE(fast, Target(32, 0x80402010u, target).bytes) << "the scene draws something";
+                        ASSERT_EQ(fast, general) << "texture " << texFormat << " filter " << filter << " blend "
+                                                 << blend << " target " << target << " op " << op[0];
+                    }
+}
+
+TEST(FastPaths, DifferentMinAndMagFiltersChooseAFilterPerTriangle) {
+    BothPaths guard;
+    const uint32_t pairs[][2] = {{D3DTEXF_POINT, D3DTEXF_LINEAR}, {D3DTEXF_LINEAR, D3DTEXF_POINT}};
+    int n = 0;
+    for (const auto& pair : pairs)
+        for (bool blend : {false, true}) {
+            Sequence seq{uint32_t(50 + n++)};
+            const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
+            Config cfg{D3DFMT_A8R8G8B8, D3DTEXF_POINT, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE,
+                       false, D3DTADDRESS_WRAP};
+            StateBlock s = StatesFor(cfg);
+            s.sampler[0][D3DSAMP_MINFILTER] = pair[0];
+            s.sampler[0][D3DSAMP_MAGFILTER] = pair[1];
+            SetFastPathsEnabled(true);
+            ASSERT_EQ(PlannedKind(s, &tex, D3DFMT_X8R8G8B8), FastKind::kTextured);
+            EXPECT_EQ(Render(cfg, s, &tex, true, true), Render(cfg, s, &tex, false, true))
+                << "min " << pair[0] << " mag " << pair[1] << " blend " << blend;
+        }
+}
+
+TEST(FastPaths, MagnifiedQuadsFilterWithTheMagnificationFilter) {
+    // Min POINT, mag LINEAR: a 2x1 texture stretched over 4 pixels blends
+    // neighbours; squeezed into one pixel it reads the nearest texel.
+    BothPaths guard;
+    const Texture tex = Texture::Argb(2, 1, {0xFF000000, 0xFFFFFFFF});
+    for (bool fast : {true, false}) {
+        SetFastPathsEnabled(fast);
+        StateBlock s = States2D();
+        s.sampler[0][D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        s.sampler[0][D3DSAMP_MAGFILTER] = D3DTEXF_LINEAR;
+        s.sampler[0][D3DSAMP_ADDRESSU] = D3DTADDRESS_CLAMP;
+        Target t;
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(-0.5f, -0.5f, 3.5f, 0.5f, 0xFFFFFFFF), &tex.view);
+        // u at pixel 1 = 0.375: texel coordinate 0.75, a quarter of the way to texel 1.
+        EXPECT_EQ(t.At(1, 0), 0xFF404040u) << fast;
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(-0.5f, 1.5f, 0.5f, 2.5f, 0xFFFFFFFF), &tex.view);
+        EXPECT_EQ(t.At(0, 2), 0xFFFFFFFFu) << fast;  // u 0.5 lands on texel 1's edge: point reads texel 1
+    }
+}
+
+TEST(FastPaths, TintByTheTextureFactorMatches) {
+    // The tinted picture: texture times TFACTOR in colour and alpha.
+    BothPaths guard;
+    for (bool blend : {false, true})
+        for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+            Sequence seq{77};
+            const Texture tex = MakeTexture(D3DFMT_A4R4G4B4, seq);
+            Config cfg{D3DFMT_A4R4G4B4, filter, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+                       D3DTADDRESS_CLAMP};
+            StateBlock s = StatesFor(cfg);
+            s.stage[0][D3DTSS_COLORARG2] = D3DTA_TFACTOR;
+            s.stage[0][D3DTSS_ALPHAARG2] = D3DTA_TFACTOR;
+            s.render[D3DRS_TEXTUREFACTOR] = 0x80C08040u;
+            SetFastPathsEnabled(true);
+            ASSERT_EQ(PlannedKind(s, &tex, D3DFMT_X8R8G8B8), FastKind::kTextured);
+            for (bool flat : {true, false})
+                EXPECT_EQ(Render(cfg, s, &tex, true, flat), Render(cfg, s, &tex, false, flat)) << blend << filter;
+        }
+}
+
+// Sprites as the picture renderers place them: whole-texel windows of
+// power-of-two textures, shifted half a pixel, some cut by the target edge.
+TEST(FastPaths, TexelAlignedSpritesMatchTheGeneralPath) {
+    BothPaths guard;
+    for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+        for (bool blend : {false, true}) {
+            Sequence seq{uint32_t(filter * 10 + blend)};
+            std::vector<uint32_t> texels(16 * 16);
+            for (uint32_t& t : texels) t = seq.Next() * 2654435761u;
+            const Texture tex = Texture::Argb(16, 16, texels);
+            Config cfg{D3DFMT_A8R8G8B8, filter, blend, D3DFMT_X8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+                       D3DTADDRESS_CLAMP};
+            const StateBlock s = StatesFor(cfg);
+            std::vector<uint8_t> results[2];
+            for (int fast = 0; fast < 2; ++fast) {
+                SetFastPathsEnabled(fast == 1);
+                Target t(32, 0x80402010u, D3DFMT_X8R8G8B8);
+                Sequence place{5};
+                for (int i = 0; i < 12; ++i) {
+                    const int w = 1 + int(place.Next() % 16), h = 1 + int(place.Next() % 16);
+                    const float x = float(int(place.Next() % 44) - 8) - 0.5f, y = float(int(place.Next() % 44) - 8) - 0.5f;
+                    // Whole texels: a window of w x h texels, also magnified twice.
+                    const float scale = (i % 3 == 0) ? 2.0f : 1.0f;
+                    const float u1 = float(w) / 16.0f, v1 = float(h) / 16.0f;
+                    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+                           Quad(x, y, x + float(w) * scale, y + float(h) * scale, 0xC0FFFFFFu ^ uint32_t(i), 0, 0, u1, v1),
+                           &tex.view);
+                }
+                results[fast] = t.bytes;
+            }
+            EXPECT_EQ(results[1], results[0]) << "filter " << filter << " blend " << blend;
+        }
+}
+
+TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
+    BothPaths guard;
+    for (bool blend : {false, true})
+        for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+            for (bool alphaTest : {false, true}) {
+                Config cfg{D3DFMT_UNKNOWN, D3DTEXF_POINT, blend, target, D3DTOP_SELECTARG2, D3DTOP_SELECTARG2,
+                           alphaTest, D3DTADDRESS_WRAP};
+                const StateBlock s = StatesFor(cfg);
+                SetFastPathsEnabled(true);
+                ASSERT_EQ(PlannedKind(s, nullptr, target), FastKind::kConstant);
+                EXPECT_EQ(Render(cfg, s, nullptr, true, true), Render(cfg, s, nullptr, false, true))
+                    << "blend " << blend << " target " << target;
+            }
+}
+
+TEST(FastPaths, GouraudQuadsTakeTheSceneSpanAndMatch) {
+    BothPaths guard;
+    Sequence seq{99};
+    const Texture tex = MakeTexture(D3DFMT_A4R4G4B4, seq);
+    Config cfg{D3DFMT_A4R4G4B4, D3DTEXF_LINEAR, true, D3DFMT_A8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+               D3DTADDRESS_CLAMP};
+    const StateBlock s = StatesFor(cfg);
+    EXPECT_EQ(Render(cfg, s, &tex, true, false), Render(cfg, s, &tex, false, false));
+}
+
+// Perspective triangles with depth, Gouraud colours, some crossing the near
+// plane; both the colours and the depth buffer must match.
+struct SceneResult {
+    std::vector<uint8_t> colour, depth;
+    bool operator==(const SceneResult&) const = default;
+};
+
+SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes, bool fast) {
+    SetFastPathsEnabled(fast);
+    Target t(32, 0xFF302010u, D3DFMT_X8R8G8B8);
+    Surface depth(depthFormat, 32, 32, depthBytes);
+    std::fill(depth.bytes.begin(), depth.bytes.end(), 0xFF);
+    Sequence seq{1234};
+    std::vector<SceneVtx> triangles;
+    for (int i = 0; i < 3 * 24; ++i) {
+        const float z = (i % 9 == 0) ? seq.Range(0.2f, 1.0f) : seq.Range(1.5f, 6.0f);
+        triangles.push_back({seq.Range(-3, 3), seq.Range(-3, 3), z, seq.Next() * 2654435761u | 0x80000000u,
+                             seq.Range(-1, 2), seq.Range(-1, 2)});
+    }
+    EXPECT_EQ(DrawUp(s, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles, &tex.view, depth.view), DrawResult::kDrawn);
+    return SceneResult{t.bytes, depth.bytes};
+}
+
+TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
+    BothPaths guard;
+    Matrix projection{};  // near 1, far 10
+    projection.m[0][0] = projection.m[1][1] = 1;
+    projection.m[2][2] = 10.0f / 9.0f;
+    projection.m[2][3] = 1;
+    projection.m[3][2] = -10.0f / 9.0f;
+    const struct {
+        D3DFORMAT format;
+        int bytes;
+    } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24S8, 4}};
+    int n = 0;
+    for (const auto& depth : depths)
+        for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_DXT5})
+            for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+                for (bool blend : {false, true}) {
+                    ++n;
+                    Sequence seq{uint32_t(n)};
+                    const Texture tex = MakeTexture(texFormat, seq);
+                    Config cfg{texFormat, filter, blend, D3DFMT_X8R8G8B8, n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                               D3DTOP_MODULATE, n % 3 == 0, D3DTADDRESS_WRAP};
+                    StateBlock s = StatesFor(cfg);
+                    s.projection = projection;
+                    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+                    s.render[D3DRS_ZWRITEENABLE] = !blend;
+                    s.render[D3DRS_ZFUNC] = n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_LESS;
+                    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
+                    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
+                    SetFastPathsEnabled(true);
+                    Target probe(4, 0, D3DFMT_X8R8G8B8);
+                    Surface probeDepth(depth.format, 4, 4, depth.bytes);
+                    DrawCommand d;
+                    d.states = &s;
+                    d.target = probe.view;
+                    d.depth = probeDepth.view;
+                    d.textures[0] = &tex.view;
+                    PixelState ps;
+                    ASSERT_TRUE(BuildPixelState(d, ps));
+                    ASSERT_EQ(PlanFastPath(ps).kind, FastKind::kTextured);
+                    const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
+                    const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false);
+                    ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
+                    ASSERT_TRUE(fast == general) << "depth " << depth.format << " texture " << texFormat << " filter "
+                                                 << filter << " blend " << blend;
+                }
+}
+
+TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
+    Sequence seq{3};
+    const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
+    Config cfg{D3DFMT_A8R8G8B8, D3DTEXF_POINT, true, D3DFMT_A8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+               D3DTADDRESS_CLAMP};
+    StateBlock s = StatesFor(cfg);
+    SetFastPathsEnabled(true);
+    EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kTextured);
+    EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_R5G6B5), FastKind::kNone);
+    StateBlock additive = s;
+    additive.render[D3DRS_DESTBLEND] = D3DBLEND_ONE;
+    EXPECT_EQ(PlannedKind(additive, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock twoStages = s;
+    twoStages.stage[1][D3DTSS_COLOROP] = D3DTOP_ADD;
+    EXPECT_EQ(PlannedKind(twoStages, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock specular = s;
+    specular.stage[0][D3DTSS_COLORARG2] = D3DTA_SPECULAR;
+    EXPECT_EQ(PlannedKind(specular, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    StateBlock complement = s;
+    complement.stage[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
+    EXPECT_EQ(PlannedKind(complement, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    SetFastPathsEnabled(false);
+    EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+    SetFastPathsEnabled(true);
+}
+
+}  // namespace
+}  // namespace rastertest
