@@ -83,19 +83,6 @@ void* ScenePlaceInterface() { return nullptr; }
 
 }  // namespace neighbours
 
-bool KImageCache::InvalidateDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::InvalidateDeviceObjects");
-    return neighbours::TestAnswers().imageCacheInvalidate;
-}
-
-bool KImageCache::RestoreDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::RestoreDeviceObjects");
-    return neighbours::TestAnswers().imageCacheRestore;
-}
-
-void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
-void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
-
 void KLightGlow::Reset() {
     glowOn = 1;
     gridFlag = 1;

@@ -16,23 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "textures/ImageCache.h"
+
 class KDrawShell;
 class KFont;
 class IK3DSceneNode;
-
-// The shell's picture cache (textures/); until it exists, an empty table.
-class KImageCache {
-public:
-    explicit KImageCache(KDrawShell* shell) : m_shell(shell) {}
-    bool InvalidateDeviceObjects();
-    bool RestoreDeviceObjects();
-    void ReleaseAll();
-    // Frees pictures nobody drew for a while.
-    void TrimIdle();
-
-private:
-    KDrawShell* m_shell;
-};
 
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
@@ -127,8 +115,6 @@ struct Answers {
     bool textureManagerInit = true;
     bool textureManagerInvalidate = true;
     bool textureManagerRestore = true;
-    bool imageCacheInvalidate = true;
-    bool imageCacheRestore = true;
     HRESULT modelManagerSetDevice = 0;
     IScenePlaceHost* scenePlaceHost = nullptr;
 };
