@@ -25,7 +25,6 @@ KDrawShell::KDrawShell()
       savedGammaRamp{},
       projectionKind(0),
       imageCache(this),
-      fonts{},
       deviceLost(0),
       screenOffset{0, 0},
       composeTextureSmall(nullptr),
@@ -66,7 +65,9 @@ KDrawShell::KDrawShell()
       dynamicVertexBufferSize(kDynamicVertexBufferSize),
       dynamicWritePosition(0),
       quadTable{},
-      quadTableReady(0) {
+      quadTableReady(0),
+      textImageHandler(nullptr),
+      textServices(*this) {
     g_ProjectionMode = 1;
     g_pDrawShell = this;
     uiScale = ReadUiScale();
@@ -78,10 +79,7 @@ KDrawShell::~KDrawShell() {
     ReleaseSparks();
     ReleaseAndNull(offscreenSurface);
     if (g_pDrawShell == this) g_pDrawShell = nullptr;
-    for (KFontEntry& entry : fonts) {
-        if (entry.font) neighbours::FontRelease(entry.font);
-        entry = KFontEntry{};
-    }
+    fonts.ReleaseAll();
     frameTimes.clear();
     frameTimeSum = 0;
     ReleaseAndNull(screenTarget);

@@ -63,8 +63,7 @@ HRESULT KDrawShell::InvalidateDeviceObjects() {
     neighbours::ReleaseRibbons();
     if (!imageCache.InvalidateDeviceObjects()) return E_FAIL;
     if (!neighbours::TextureManagerInvalidateDeviceObjects()) return E_FAIL;
-    for (KFontEntry& entry : fonts)
-        if (entry.font) neighbours::FontInvalidateDeviceObjects(entry.font);
+    fonts.InvalidateDeviceObjects();
     // A strict device refuses to reset while any of these lives.
     ReleaseDeviceResources();
     return 0;
@@ -76,8 +75,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (!device) return E_FAIL;
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
-    for (KFontEntry& entry : fonts)
-        if (entry.font) neighbours::FontRestoreDeviceObjects(entry.font);
+    fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;
 

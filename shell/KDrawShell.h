@@ -14,20 +14,16 @@
 #include <map>
 #include <vector>
 
+#include "draw2d/text/KFontTable.h"
 #include "shell/ClientSettings.h"
 #include "shell/IKDrawShell.h"
 #include "shell/NeighbourServices.h"
+#include "shell/ShellTextServices.h"
 
-constexpr int kFontTableSize = 20;
 constexpr int kQuadTableSize = 343;
 constexpr uint32_t kDynamicVertexBufferSize = 256000;
 constexpr float kCameraDistanceMax = 4500.0f;
 constexpr float kCameraDistanceMin = 2200.0f;
-
-struct KFontEntry {
-    int32_t id;
-    KFont* font;
-};
 
 // A record holding one Direct3D resource that device resets drop.
 struct KTargetRecord {
@@ -260,7 +256,7 @@ public:
     D3DGAMMARAMP savedGammaRamp;
     int32_t projectionKind;
     KImageCache imageCache;
-    KFontEntry fonts[kFontTableSize];
+    KFontTable fonts;
     uint8_t deviceLost;
     int32_t screenOffset[2];
     IDirect3DTexture9* composeTextureSmall;
@@ -308,6 +304,8 @@ public:
     uint32_t dynamicWritePosition;
     IDirect3DVertexBuffer9* quadTable[kQuadTableSize];
     uint8_t quadTableReady;
+    ITextImageHandler* textImageHandler;
+    KShellTextServices textServices;
 
 private:
     void PlaceMainWindow(bool fullScreen, int width, int height, bool showInBothModes);

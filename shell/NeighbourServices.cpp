@@ -53,10 +53,6 @@ void TextureManagerReleaseTexture(void* record) {
     if (record) Note("TextureManager::ReleaseTexture");
 }
 
-void FontInvalidateDeviceObjects(KFont*) { Note("KFont::InvalidateDeviceObjects"); }
-void FontRestoreDeviceObjects(KFont*) { Note("KFont::RestoreDeviceObjects"); }
-void FontRelease(KFont*) { Note("KFont::Release"); }
-
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
     Note("KModelManager::SetDevice");
     return TestAnswers().modelManagerSetDevice;

@@ -1,5 +1,5 @@
 // STAND-IN: what the shell calls in the texture manager and image cache,
-// the fonts, the model manager, the effects and the scene place, with the
+// the model manager, the effects and the scene place, with the
 // least body that works. Each later subsystem replaces its part of this
 // file (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
@@ -19,7 +19,6 @@
 #include "textures/ImageCache.h"
 
 class KDrawShell;
-class KFont;
 class IK3DSceneNode;
 
 // The light glow overlay (effects/): the two flags the shell sets.
@@ -77,11 +76,6 @@ bool TextureManagerRestoreDeviceObjects();
 // A record of the manager, or null when the texture cannot be had.
 void* TextureManagerLoadTexture(const char* name, const char* folder, BYTE keep, BYTE fullPath, BYTE load);
 void TextureManagerReleaseTexture(void* record);
-
-// --- Fonts (draw2d/) ---
-void FontInvalidateDeviceObjects(KFont* font);
-void FontRestoreDeviceObjects(KFont* font);
-void FontRelease(KFont* font);
 
 // --- Model manager (scene/) ---
 HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);

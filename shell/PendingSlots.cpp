@@ -16,22 +16,12 @@
 /*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  31 */ bool KDrawShell::CreateFont(const char*, int, int) { return false; }
-/*  32 */ void KDrawShell::OutputText(int, const char*, int, int, int, DWORD, int, int, DWORD) {}
-/*  33 */ void KDrawShell::OutputTextEx(int, const char*, int, float, float, DWORD, int, float, DWORD) {}
-/*  34 */ int KDrawShell::GetTextExtent(int, const char*, int, int) { return 0; }
-/*  35 */ int KDrawShell::OutputTextInRect(int, KTextRect*, const char*, int, int) { return 0; }
-/*  36 */ int KDrawShell::OutputTextInRectEx(int, KTextRect*, const char*, int, int) { return 0; }
-/*  37 */ int KDrawShell::HitTestText(int, int, int, KTextRect*, const char*, int, int) { return -1; }
-/*  38 */ void KDrawShell::ReleaseFont(int) {}
 /*  49 */ void KDrawShell::DrawPrimitives(int, void*, DWORD, int, BYTE, int, float) {}
 /*  50 */ void KDrawShell::CompositePictureToCapture(void*) {}
 /*  55 */ void KDrawShell::BeginFrame(int, DWORD, KModelProxy*) {}
 /*  56 */ void KDrawShell::EndFrame() {}
 /*  57 */ void KDrawShell::ScreenToMap(int*, int*, int) {}
 /*  58 */ void KDrawShell::SetLightColorGrid(int, int, const DWORD*) {}
-/*  61 */ int KDrawShell::SetTextImageHandler(ITextImageHandler*) { return 0; }
-/*  62 */ int KDrawShell::RemoveTextImageHandler(ITextImageHandler*) { return 0; }
 /*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
