@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "basrel/DebugLog.h"
 #include "basrel/FileNameId.h"
 #include "textures/ImageCache.h"
 
@@ -24,6 +25,7 @@ struct Table {
     std::vector<Caller> callers;
 
     Table() {
+        basrel::SetDebugLogToFile(false);  // every missing file logs a line
         for (int i = 0; i < kEntries; ++i) {
             callers.push_back({"pictures\\bench\\p" + std::to_string(i) + ".jpg"});
             Caller& c = callers.back();
