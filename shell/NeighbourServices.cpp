@@ -1,6 +1,7 @@
 // STAND-IN, see NeighbourServices.h.
 #include "shell/NeighbourServices.h"
 
+#include "textures/KImageTexture.h"
 #include "textures/TextureManager.h"
 
 namespace neighbours {
@@ -67,10 +68,7 @@ void TextureManagerFreeTextureMemory(int mode) {
     g_pTextureManager->FreeTextureMemory(DWORD(mode));
 }
 
-uint32_t PictureCost(const KImageTexture* picture) {
-    const auto& cost = TestAnswers().pictureCost;
-    return picture && cost ? cost(picture) : 0;
-}
+uint32_t PictureCost(const KImageTexture* picture) { return picture ? picture->GetCost() : 0; }
 
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
     Note("KModelManager::SetDevice");
@@ -121,28 +119,6 @@ IScenePlaceHost* ScenePlaceHost() { return TestAnswers().scenePlaceHost; }
 void* ScenePlaceInterface() { return nullptr; }
 
 }  // namespace neighbours
-
-bool KImageCache::InvalidateDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::InvalidateDeviceObjects");
-    return neighbours::TestAnswers().imageCacheInvalidate;
-}
-
-bool KImageCache::RestoreDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::RestoreDeviceObjects");
-    return neighbours::TestAnswers().imageCacheRestore;
-}
-
-void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
-void KImageCache::PurgeAll() { neighbours::CallLog().emplace_back("KImageCache::PurgeAll"); }
-void KImageCache::PurgeIdle() { neighbours::CallLog().emplace_back("KImageCache::PurgeIdle"); }
-void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
-
-KImageTexture* KImageCache::GetImage(const char* name, DWORD*, int16_t*, int frame, int, int, BYTE, BYTE, BYTE) {
-    neighbours::CallLog().push_back(std::string("KImageCache::GetImage ") + (name ? name : "") + " " +
-                                    std::to_string(frame));
-    const auto& getImage = neighbours::TestAnswers().getImage;
-    return name && getImage ? getImage(name, frame) : nullptr;
-}
 
 void KLightGlow::Reset() {
     glowOn = 1;

@@ -115,7 +115,10 @@ TEST_F(DynamicVertexBuffer, DisplayModeChangeReleasesItAndTheNextLockStartsAgain
     const Run before = Lock(10, 28);
     ASSERT_NE(before.memory, nullptr);
     const UINT live = lumiva::d3d9::LiveResourceCount();
+    // Default-pool pictures must be gone before a strict device resets.
+    ASSERT_EQ(m_frameShell->InvalidateDeviceObjects(), S_OK);
     ASSERT_TRUE(m_frameShell->ChangeDisplayMode(800, 600, 0, 0));
+    ASSERT_EQ(m_frameShell->RestoreDeviceObjects(), S_OK);
     EXPECT_EQ(m_frameShell->dynamicVertexBuffer, nullptr);
     EXPECT_EQ(m_frameShell->dynamicWritePosition, 0u);
     const Run after = Lock(2, 28);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "JpegWriter.h"
 #include "win32/Control.h"
 
 namespace shell_test {
@@ -47,6 +48,19 @@ std::vector<PresentedRect> PresentedRects() {
         rects.push_back({at(0), at(1), at(2), at(3)});
     }
     return rects;
+}
+
+KImageTexture* FrameTest::CachePicture(const std::string& name) {
+    const std::vector<uint8_t> pixels(8 * 8 * 3, 0x80);
+    const std::vector<uint8_t> bytes = EncodeJpeg(pixels, 8, 8);
+    WriteDataFile(name, std::string(bytes.begin(), bytes.end()));
+    return m_frameShell->imageCache.GetImage(name.c_str(), nullptr, nullptr, 0, 0, 0, 1, 1, 0);
+}
+
+bool FrameTest::IsCached(const std::string& name) const {
+    for (const KImageCacheEntry& entry : m_frameShell->imageCache.Entries())
+        if (entry.name == name) return true;
+    return false;
 }
 
 }  // namespace shell_test

@@ -10,6 +10,7 @@
 
 #include "DrawShellFixture.h"
 #include "d3d9/Control.h"
+#include "textures/KImageTexture.h"
 
 namespace shell_test {
 
@@ -25,6 +26,10 @@ protected:
     std::vector<std::string> CallNames(const std::vector<std::string>& names) const;
     // The back buffer's pixels.
     lumiva::d3d9::Image BackBuffer() const;
+    // A small JPEG written to the data root and loaded through the shell's
+    // image cache, so purges have a real picture to drop.
+    KImageTexture* CachePicture(const std::string& name);
+    bool IsCached(const std::string& name) const;
 
     static constexpr uint64_t kStartMs = 100000;
     KDrawShell* m_frameShell = nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "FrameFixture.h"
+#include "win32/Control.h"
 #include "shell/NeighbourServices.h"
 #include "shell/VideoPolicy.h"
 
@@ -116,10 +117,11 @@ TEST_F(OffscreenView, RecordWithoutAMeshRefusesThePassAndSwitchesNothing) {
 
 TEST_F(OffscreenView, OutOfMemoryPurgesIdlePicturesAndASuccessfulRetryCounts) {
     Start();
-    neighbours::CallLog().clear();
+    ASSERT_NE(CachePicture("idle.jpg"), nullptr);
+    lumiva::win32::AdvanceClock(30000);
     lumiva::d3d9::FailCreationAt(1);
     EXPECT_TRUE(m_frameShell->PrepareOffscreenView(nullptr, 0, 64, 64));
-    EXPECT_EQ(neighbours::CallLog(), std::vector<std::string>{"KImageCache::PurgeIdle"});
+    EXPECT_FALSE(IsCached("idle.jpg")) << "the out-of-memory retry purges idle pictures first";
     m_frameShell->RenderOffscreenView(nullptr, 0, 0, 0);
     lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY, 2);
     EXPECT_FALSE(m_frameShell->PrepareOffscreenView(nullptr, 0, 32, 32));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrameFixture.h"
+#include "SprWriter.h"
 #include "shell/FrameState.h"
 #include "shell/NeighbourServices.h"
 #include "shell/VideoPolicy.h"
@@ -124,16 +125,24 @@ TEST_F(SmallServices, TextureReleaseModesReachTheirParts) {
     Start();
     const struct {
         int mode;
-        std::vector<std::string> calls;
+        uint32_t idleMs;
+        bool pictureStays;
     } cases[] = {
-        {5, {"TextureManager::FreeTextureMemory 5"}},
-        {0, {"TextureManager::FreeTextureMemory 0", "KImageCache::PurgeIdle"}},
-        {-1, {"TextureManager::FreeTextureMemory -1", "KImageCache::PurgeAll"}},
+        {5, 30000, true},     // the texture manager alone
+        {0, 30000, false},    // idle pictures go too
+        {0, 1000, true},      // ... but only idle ones
+        {-1, 0, false},       // everything goes
     };
     for (const auto& c : cases) {
+        ASSERT_NE(CachePicture("p.jpg"), nullptr);
+        lumiva::win32::AdvanceClock(c.idleMs);
         neighbours::CallLog().clear();
         m_frameShell->SetTextureRelease(c.mode);
-        EXPECT_EQ(neighbours::CallLog(), c.calls) << c.mode;
+        EXPECT_EQ(neighbours::CallLog(),
+                  std::vector<std::string>{"TextureManager::FreeTextureMemory " + std::to_string(c.mode)})
+            << c.mode;
+        EXPECT_EQ(IsCached("p.jpg"), c.pictureStays) << c.mode << " after " << c.idleMs << " ms";
+        m_frameShell->imageCache.ReleaseAll();
     }
 }
 
@@ -151,20 +160,19 @@ TEST_F(SmallServices, BackRefreshNeedsEnoughFreeTextureMemory) {
 
 TEST_F(SmallServices, PictureCostsComeFromTheCachedPictures) {
     Start();
-    KImageTexture* const pictures[] = {reinterpret_cast<KImageTexture*>(uintptr_t{0x100}),
-                                       reinterpret_cast<KImageTexture*>(uintptr_t{0x200})};
-    neighbours::TestAnswers().getImage = [&](const char*, int frame) { return frame < 2 ? pictures[frame] : nullptr; };
-    neighbours::TestAnswers().pictureCost = [&](const KImageTexture* p) { return p == pictures[0] ? 4096u : 8192u; };
-    neighbours::CallLog().clear();
-    EXPECT_EQ(m_frameShell->GetPictureFrameCost("a.spr", 1), 8192u);
-    EXPECT_EQ(m_frameShell->GetPictureFrameCost("a.spr", 0), 4096u);
+    SprSpriteInfo info{16, 16, 0, 0, 0, 0};
+    std::vector<SprPixels> frames = {
+        {8, 8, 0, 0, std::vector<uint32_t>(64, 0xFFFF0000u)},
+        {16, 16, 0, 0, std::vector<uint32_t>(256, 0xFF00FF00u)},
+    };
+    const std::vector<uint8_t> bytes = WriteSpr(info, frames);
+    WriteDataFile("a.spr", std::string(bytes.begin(), bytes.end()));
+    // A4R4G4B4 tiles: 8 x 8 x 2 bytes for frame 0, then 16 x 16 x 2 more.
+    EXPECT_EQ(m_frameShell->GetPictureFrameCost("a.spr", 0), 128u);
+    EXPECT_EQ(m_frameShell->GetPictureFrameCost("a.spr", 1), 128u + 512u);
     EXPECT_EQ(m_frameShell->GetPictureFrameCost("a.spr", 5), 0u);
     EXPECT_EQ(m_frameShell->GetPictureFrameCost(nullptr, 0), 0u);
-    EXPECT_EQ(neighbours::CallLog(), (std::vector<std::string>{"KImageCache::GetImage a.spr 1",
-                                                              "KImageCache::GetImage a.spr 0",
-                                                              "KImageCache::GetImage a.spr 5"}));
-    // Without picture information there are no frames to load.
-    EXPECT_EQ(m_frameShell->PreloadPictureFrames("a.spr"), 0u);
+    EXPECT_EQ(m_frameShell->GetPictureFrameCost("missing.spr", 0), 0u);
     EXPECT_EQ(m_frameShell->MeasureObjectMemory("fx.a3e"), 0u);
 }
 
