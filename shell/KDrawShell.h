@@ -342,6 +342,9 @@ public:
     D3DXMATRIX savedWorld{};
     D3DXMATRIX savedProjection{};
     DWORD savedStates2[kSavedStates2Count] = {};
+    // The preview capture's mask: loaded by the first CapturePreview, kept by
+    // the named texture pool (the shell holds no reference).
+    IDirect3DTexture9* previewMask = nullptr;
 
 private:
     void PlaceMainWindow(bool fullScreen, int width, int height, bool showInBothModes);

@@ -3,7 +3,6 @@
 // Move a body out of this file when its operation is built.
 #include "shell/KDrawShell.h"
 
-/*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  30 */ IDirect3DSurface9* KDrawShell::SetRenderTargetImage(const char*, DWORD, int16_t*, WORD) { return nullptr; }
@@ -21,7 +20,6 @@
 /*  52 */ void KDrawShell::ClearImage(const char*, DWORD, int16_t*) {}
 /*  53 */ int KDrawShell::SetViewCenter(int, int, int) { return 0; }
 /*  54 */ bool KDrawShell::CanDraw(const char*, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD) { return false; }
-/*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
 /*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}
@@ -39,8 +37,6 @@
 }
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
-/* 114 */ void KDrawShell::ReadCapturedPixels(int, int, int, int) {}
-/* 115 */ void KDrawShell::CapturePreview(const char*, int, int, int, int) {}
 /* 125 */ KChannelMagic* KDrawShell::CreateChannelMagic() { return nullptr; }
 /* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic*) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
@@ -55,9 +51,6 @@
                                            float, float, BYTE) {}
 /* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
-/* 153 */ void KDrawShell::SetPreviewObject(KPrimPicture*) {}
-/* 155 */ void KDrawShell::BeginPreviewRender() {}
-/* 156 */ void KDrawShell::EndPreviewRender() {}
 /* 160 */ KStaticMesh* KDrawShell::CreateStaticMesh(int, int) { return nullptr; }
 /* 164 */ void KDrawShell::DrawRect(int, int, int, int, DWORD) {}
 /* 165 */ void KDrawShell::DrawColorRect(KColorRect*, const char*, int, int) {}
