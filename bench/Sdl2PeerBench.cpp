@@ -1,0 +1,183 @@
+// The same sprite workload drawn by our device and by SDL2's software
+// renderer in one run: 1,000 alpha-blended 64 x 64 sprites on 800 x 600.
+// The "ratio" counter is our time over SDL2's.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <d3d9.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "basrel/BasrelReset.h"
+#include "basrel/HostGlobals.h"
+#include "d3d9/Control.h"
+#include "shell/IKDrawShell.h"
+#include "shell/ModuleExports.h"
+#include "win32/Control.h"
+
+namespace {
+
+constexpr int kSprites = 1000;
+constexpr int kSize = 64;
+
+struct Placement {
+    int x, y;
+};
+
+// Fixed positions from a small LCG, the same for both sides.
+std::vector<Placement> Placements() {
+    std::vector<Placement> out;
+    uint32_t seed = 12345;
+    for (int i = 0; i < kSprites; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int x = int((seed >> 8) % (800 - kSize));
+        seed = seed * 1103515245u + 12345u;
+        const int y = int((seed >> 8) % (600 - kSize));
+        out.push_back({x, y});
+    }
+    return out;
+}
+
+// A soft disc: alpha falls from the centre to the rim.
+std::vector<uint32_t> SpritePixels() {
+    std::vector<uint32_t> argb(kSize * kSize);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            const double d = std::hypot(x - 31.5, y - 31.5) / 32.0;
+            const uint32_t alpha = d >= 1.0 ? 0 : uint32_t(255 * (1.0 - d));
+            argb[size_t(y) * kSize + size_t(x)] = alpha << 24 | 0x40A0FFu;
+        }
+    return argb;
+}
+
+struct Vertex {
+    float x, y, z, rhw;
+    D3DCOLOR colour;
+    float u, v;
+};
+
+class OurSide {
+public:
+    bool Open() {
+        BasrelResetForTests();
+        lumiva::d3d9::ResetForTests();
+        lumiva::win32::SetDesktopSize(1056, 856);
+        m_window = CreateWindowExA(0, "LumivaBench", "bench", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                   nullptr, nullptr);
+        g_SetMainHWnd(m_window);
+        m_shell = CreateLumivaShell4();
+        if (!m_shell || !m_shell->Create(800, 600, 0, 0, 0)) return false;
+        IDirect3DDevice9* device = m_shell->GetDevice();
+        if (FAILED(device->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &m_texture, nullptr)))
+            return false;
+        D3DLOCKED_RECT locked{};
+        m_texture->LockRect(0, &locked, nullptr, 0);
+        const std::vector<uint32_t> pixels = SpritePixels();
+        for (int y = 0; y < kSize; ++y)
+            std::copy_n(&pixels[size_t(y) * kSize], kSize,
+                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch));
+        m_texture->UnlockRect(0);
+        return true;
+    }
+    void Draw(const std::vector<Placement>& placements) {
+        IDirect3DDevice9* device = m_shell->GetDevice();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        device->BeginScene();
+        device->SetTexture(0, m_texture);
+        device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        for (const Placement& p : placements) {
+            const float x = float(p.x) - 0.5f, y = float(p.y) - 0.5f, s = float(kSize);
+            const Vertex quad[4] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},
+                                    {x + s, y, 0, 1, 0xFFFFFFFFu, 1, 0},
+                                    {x, y + s, 0, 1, 0xFFFFFFFFu, 0, 1},
+                                    {x + s, y + s, 0, 1, 0xFFFFFFFFu, 1, 1}};
+            device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+        }
+        device->EndScene();
+    }
+    ~OurSide() {
+        if (m_texture) m_texture->Release();
+        if (m_shell) m_shell->Release();
+        if (m_window) DestroyWindow(m_window);
+    }
+
+private:
+    HWND m_window = nullptr;
+    IKDrawShell* m_shell = nullptr;
+    IDirect3DTexture9* m_texture = nullptr;
+};
+
+class SdlSide {
+public:
+    bool Open() {
+        m_target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
+        if (m_target) m_renderer = SDL_CreateSoftwareRenderer(m_target);
+        if (!m_renderer) return false;
+        std::vector<uint32_t> pixels = SpritePixels();
+        SDL_Surface* sprite = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kSize, kSize, 32, kSize * 4,
+                                                                 SDL_PIXELFORMAT_ARGB8888);
+        if (!sprite) return false;
+        m_texture = SDL_CreateTextureFromSurface(m_renderer, sprite);
+        SDL_FreeSurface(sprite);
+        if (!m_texture) return false;
+        SDL_SetTextureBlendMode(m_texture, SDL_BLENDMODE_BLEND);
+        return true;
+    }
+    void Draw(const std::vector<Placement>& placements) {
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+        SDL_RenderClear(m_renderer);
+        for (const Placement& p : placements) {
+            const SDL_Rect rect{p.x, p.y, kSize, kSize};
+            SDL_RenderCopy(m_renderer, m_texture, nullptr, &rect);
+        }
+        SDL_RenderFlush(m_renderer);
+    }
+    ~SdlSide() {
+        if (m_texture) SDL_DestroyTexture(m_texture);
+        if (m_renderer) SDL_DestroyRenderer(m_renderer);
+        if (m_target) SDL_FreeSurface(m_target);
+    }
+
+private:
+    SDL_Surface* m_target = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+};
+
+double Milliseconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void BM_SpritesOursVsSdl2(benchmark::State& state) {
+    const std::vector<Placement> placements = Placements();
+    OurSide ours;
+    SdlSide sdl;
+    if (!ours.Open() || !sdl.Open()) {
+        state.SkipWithError("cannot set up both renderers");
+        return;
+    }
+    double oursMs = 0, sdlMs = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        ours.Draw(placements);
+        const auto middle = std::chrono::steady_clock::now();
+        sdl.Draw(placements);
+        oursMs += Milliseconds(middle - start);
+        sdlMs += Milliseconds(std::chrono::steady_clock::now() - middle);
+    }
+    const double n = double(state.iterations());
+    state.counters["ours_ms"] = oursMs / n;
+    state.counters["sdl2_ms"] = sdlMs / n;
+    state.counters["ratio"] = sdlMs > 0 ? oursMs / sdlMs : 0;
+}
+
+}  // namespace
+
+BENCHMARK(BM_SpritesOursVsSdl2)->Unit(benchmark::kMillisecond);

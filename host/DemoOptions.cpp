@@ -1,0 +1,64 @@
+#include "DemoOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void PrintUsage() {
+    std::fprintf(stderr,
+                 "usage: lumiva-demo [--frames N] [--out DIR] [--data DIR] [--size 800x600|1024x768]\n"
+                 "                   [--headless] [--module FILE]\n");
+}
+
+bool ParseSize(const char* text, DemoOptions& options) {
+    if (!std::strcmp(text, "800x600")) {
+        options.width = 800;
+        options.height = 600;
+        return true;
+    }
+    if (!std::strcmp(text, "1024x768")) {
+        options.width = 1024;
+        options.height = 768;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ParseDemoOptions(int argc, char** argv, DemoOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(arg, "--headless")) {
+            options.headless = true;
+        } else if (!std::strcmp(arg, "--out") && hasValue) {
+            options.out = argv[++i];
+        } else if (!std::strcmp(arg, "--data") && hasValue) {
+            options.data = argv[++i];
+        } else if (!std::strcmp(arg, "--module") && hasValue) {
+            options.module = argv[++i];
+        } else if (!std::strcmp(arg, "--frames") && hasValue) {
+            char* end = nullptr;
+            const long frames = std::strtol(argv[++i], &end, 10);
+            if (*end || frames < 1 || frames > 100000) {
+                std::fprintf(stderr, "lumiva-demo: --frames wants 1 to 100000\n");
+                return false;
+            }
+            options.frames = int(frames);
+        } else if (!std::strcmp(arg, "--size") && hasValue) {
+            if (!ParseSize(argv[++i], options)) {
+                std::fprintf(stderr, "lumiva-demo: --size is 800x600 or 1024x768\n");
+                return false;
+            }
+        } else {
+            std::fprintf(stderr, "lumiva-demo: unknown option %s\n", arg);
+            PrintUsage();
+            return false;
+        }
+    }
+    if (options.data.empty()) options.data = options.out + "/data";
+    return true;
+}

@@ -1,0 +1,39 @@
+#include "ModuleLoader.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kExports[] = {
+    "g_SetRegisterNodeFn", "g_SetUnregisterNodeFn", "CreateLumivaShell4", "CreateScenePlaceC",
+    "LumivaIsModuleRecommended", "TestTimerBegin", "TestTimerEnd",
+};
+
+}  // namespace
+
+ModuleLoader::~ModuleLoader() {
+    if (m_module) dlclose(m_module);
+}
+
+bool ModuleLoader::Load(const std::string& path) {
+    m_module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_module) {
+        std::fprintf(stderr, "lumiva-demo: cannot load %s: %s\n", path.c_str(), dlerror());
+        return false;
+    }
+    for (const char* name : kExports) {
+        if (!dlsym(m_module, name)) {
+            std::fprintf(stderr, "lumiva-demo: the module lacks %s\n", name);
+            return false;
+        }
+    }
+    m_createShell = reinterpret_cast<IKDrawShell* (*)()>(dlsym(m_module, "CreateLumivaShell4"));
+    m_isRecommended = reinterpret_cast<bool (*)()>(dlsym(m_module, "LumivaIsModuleRecommended"));
+    return true;
+}
+
+IKDrawShell* ModuleLoader::CreateShell() const { return m_createShell ? m_createShell() : nullptr; }
+
+bool ModuleLoader::IsRecommended() const { return m_isRecommended && m_isRecommended(); }

@@ -1,0 +1,20 @@
+// liblumiva.so opened the way the client opens it: by name, exports by symbol.
+#pragma once
+
+#include <string>
+
+class IKDrawShell;
+
+class ModuleLoader {
+public:
+    ~ModuleLoader();
+    // False (after printing why) when the file or one of the seven exports is missing.
+    bool Load(const std::string& path);
+    IKDrawShell* CreateShell() const;
+    bool IsRecommended() const;
+
+private:
+    void* m_module = nullptr;
+    IKDrawShell* (*m_createShell)() = nullptr;
+    bool (*m_isRecommended)() = nullptr;
+};

@@ -1,0 +1,117 @@
+#include "SampleData.h"
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "AsfFontWriter.h"
+#include "JpegWriter.h"
+#include "SprWriter.h"
+
+const char kSampleDataMarker[] = "demo.ini";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(file);
+}
+
+bool WriteText(const fs::path& path, const std::string& text) {
+    return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// A dusk sky over hills: the kind of backdrop a login screen has.
+std::vector<uint8_t> BackgroundPixels(int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double t = double(y) / height;
+            const double hill = height * (0.62 + 0.06 * std::sin(x * 0.012) + 0.03 * std::sin(x * 0.041 + 1.0));
+            uint8_t r, g, b;
+            if (y > hill) {
+                const double d = (y - hill) / (height - hill + 1.0);
+                r = uint8_t(30 + 20 * d);
+                g = uint8_t(70 + 40 * d);
+                b = uint8_t(40 + 10 * d);
+            } else {
+                r = uint8_t(40 + 180 * t);
+                g = uint8_t(50 + 90 * t);
+                b = uint8_t(120 + 40 * t);
+            }
+            uint8_t* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+        }
+    }
+    return rgb;
+}
+
+// A round gem that pulses over its frames: alpha falls off at the edge.
+SprPixels GemFrame(int frame, int frames, uint32_t colour) {
+    SprPixels pixels;
+    pixels.width = pixels.height = 48;
+    pixels.argb.resize(48 * 48);
+    const double radius = 14.0 + 8.0 * std::sin(3.14159265 * frame / frames);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x) {
+            const double d = std::hypot(x - 23.5, y - 23.5);
+            if (d > radius) continue;
+            const uint32_t alpha = uint32_t(255.0 * (1.0 - 0.7 * d / radius));
+            pixels.argb[size_t(y) * 48 + size_t(x)] = alpha << 24 | (colour & 0xFFFFFFu);
+        }
+    }
+    return pixels;
+}
+
+// A bitmap font of eight GBK glyphs: box-drawing shapes readable at 12 x 12.
+AsfFontSpec BitmapFont() {
+    AsfFontSpec spec;
+    spec.cellWidth = spec.cellHeight = 12;
+    for (int glyph = 0; glyph < 8; ++glyph) {
+        std::vector<uint8_t> levels(144, 0);
+        for (int y = 1; y < 11; ++y) {
+            for (int x = 1; x < 11; ++x) {
+                const bool edge = x == 1 || x == 10 || y == 1 || y == 10;
+                const bool bar = (glyph & 1) ? y == 5 || y == 6 : x == 5 || x == 6;
+                const bool diagonal = glyph >= 4 && x == y;
+                if (edge || bar || diagonal) levels[size_t(y) * 12 + size_t(x)] = 7;
+            }
+        }
+        spec.glyphs.push_back(levels);
+    }
+    return spec;
+}
+
+}  // namespace
+
+bool HasSampleData(const std::string& folder) { return fs::exists(fs::path(folder) / kSampleDataMarker); }
+
+bool WriteSampleData(const std::string& folder) {
+    const fs::path root(folder);
+    bool ok = WriteFile(root / "ui" / "background.jpg", EncodeJpeg(BackgroundPixels(1024, 768), 1024, 768));
+
+    SprSpriteInfo info;
+    info.width = info.height = 48;
+    info.centerX = info.centerY = 24;
+    info.word16 = 8;
+    std::vector<SprPixels> gold, blue;
+    for (int i = 0; i < 8; ++i) {
+        gold.push_back(GemFrame(i, 8, 0xFFD040u));
+        blue.push_back(GemFrame(i, 8, 0x40A0FFu));
+    }
+    ok = WriteFile(root / "spr" / "gem_gold.spr", WriteSpr(info, gold)) && ok;
+    ok = WriteFile(root / "spr" / "gem_blue.spr", WriteSds2(info, blue)) && ok;
+    ok = WriteFile(root / "font" / "box12.asf", WriteAsfFont(BitmapFont())) && ok;
+    ok = WriteText(root / "config.ini", "[Client]\nShowDebugInfo=1\n") && ok;
+    ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=1\n") && ok;
+    return ok;
+}

@@ -1,0 +1,11 @@
+// The demo's data folder, written with the tools/ writers: a JPEG
+// background, SPR and SDS sprites, a bitmap font and the settings files.
+#pragma once
+
+#include <string>
+
+// The file whose presence marks a complete data folder.
+extern const char kSampleDataMarker[];
+
+bool WriteSampleData(const std::string& folder);
+bool HasSampleData(const std::string& folder);

@@ -1,0 +1,169 @@
+// Runs lumiva-demo as a user would and checks the images it leaves: sizes,
+// and pixels that only specific drawers put there.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Png {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint32_t> argb;
+    uint32_t At(uint32_t x, uint32_t y) const { return argb[size_t(y) * width + x]; }
+};
+
+Png ReadPng(const fs::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Png png;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return png;
+    image.format = PNG_FORMAT_BGRA;  // little-endian words read as ARGB
+    png.argb.resize(size_t(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, png.argb.data(), 0, nullptr)) return {};
+    png.width = image.width;
+    png.height = image.height;
+    return png;
+}
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+class DemoRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* base = std::getenv("LUMIVA_TEST_TMP");
+        fs::path root = base ? fs::path(base) : fs::temp_directory_path();
+        fs::create_directories(root);
+        std::string pattern = (root / "demo-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(m_dir, error);
+    }
+    // Exit status of the demo; its output lands in m_log.
+    int Run(const std::string& arguments, const std::string& prefix = "") {
+        const fs::path log = m_dir / "run.log";
+        const std::string command =
+            prefix + "'" + LUMIVA_DEMO_FILE + "' " + arguments + " >'" + log.string() + "' 2>&1";
+        const int status = std::system(command.c_str());
+        const std::vector<uint8_t> bytes = ReadBytes(log);
+        m_log.assign(bytes.begin(), bytes.end());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    fs::path Out() const { return m_dir / "out"; }
+
+    fs::path m_dir;
+    std::string m_log;
+};
+
+TEST_F(DemoRun, HeadlessRunWritesFramesAndScreenshots) {
+    ASSERT_EQ(Run("--headless --frames 3 --out '" + Out().string() + "'"), 0) << m_log;
+    EXPECT_NE(m_log.find("median frame time"), std::string::npos) << m_log;
+    EXPECT_NE(m_log.find(Out().string()), std::string::npos) << m_log;
+
+    const Png last = ReadPng(Out() / "frame-0002.png");
+    ASSERT_EQ(last.width, 800u);
+    ASSERT_EQ(last.height, 600u);
+    // The health bar (an opaque quad) and the portrait frame's gold edge.
+    EXPECT_EQ(last.At(20, 44), 0xFFC03020u);
+    EXPECT_EQ(last.At(8, 30), 0xFFC8A860u);
+    // The backdrop: a blue-violet sky above, green hills below.
+    const uint32_t sky = last.At(400, 100), hill = last.At(400, 560 - 160);
+    EXPECT_GT(sky & 0xFF, (sky >> 8) & 0xFF);
+    EXPECT_GT((hill >> 8) & 0xFF, (hill >> 16) & 0xFF);
+    // The chat panel blends its colour over the backdrop: neither is left whole.
+    const uint32_t panel = last.At(200, 580);
+    EXPECT_LT((panel >> 8) & 0xFF, (hill >> 8) & 0xFF);
+    EXPECT_GT(panel & 0xFF, 0x30u);
+
+    // The shell's screenshots show the same frame.
+    const std::vector<uint8_t> bmp = ReadBytes(Out() / "screenshot.bmp");
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(Le32(bmp, 18), 800u);
+    EXPECT_EQ(Le32(bmp, 22), 600u);
+    const std::vector<uint8_t> jpeg = ReadBytes(Out() / "screenshot.jpg");
+    ASSERT_GE(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg[0], 0xFF);
+    EXPECT_EQ(jpeg[1], 0xD8);
+}
+
+TEST_F(DemoRun, TextLandsInTheChatPanelAndTheFpsLine) {
+    ASSERT_EQ(Run("--headless --frames 2 --out '" + Out().string() + "'"), 0) << m_log;
+    const Png frame = ReadPng(Out() / "frame-0001.png");
+    ASSERT_EQ(frame.width, 800u);
+    // Near-white glyph pixels exist where the chat text and the FPS line are drawn, not elsewhere in the sky.
+    auto whiteIn = [&](uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1) {
+        int count = 0;
+        for (uint32_t y = y0; y < y1; ++y)
+            for (uint32_t x = x0; x < x1; ++x)
+                if ((frame.At(x, y) & 0xF0F0F0u) == 0xF0F0F0u) ++count;
+        return count;
+    };
+    EXPECT_GT(whiteIn(16, 440, 120, 460), 5);
+    EXPECT_GT(whiteIn(640, 118, 720, 140), 5);
+    EXPECT_EQ(whiteIn(300, 200, 500, 260), 0);
+}
+
+TEST_F(DemoRun, LargeWindowSize) {
+    ASSERT_EQ(Run("--headless --frames 1 --size 1024x768 --out '" + Out().string() + "'"), 0) << m_log;
+    const Png frame = ReadPng(Out() / "frame-0000.png");
+    EXPECT_EQ(frame.width, 1024u);
+    EXPECT_EQ(frame.height, 768u);
+}
+
+TEST_F(DemoRun, BadInputsFailWithAClearMessage) {
+    struct Case {
+        std::string arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--data '" + (m_dir / "missing").string() + "'", "is not a demo data folder"},
+        {"--module '" + (m_dir / "missing.so").string() + "'", "cannot load"},
+        {"--size 640x480", "--size is 800x600 or 1024x768"},
+        {"--frames 0", "--frames wants"},
+        {"--bogus", "unknown option"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(Run("--headless --frames 1 --out '" + Out().string() + "' " + c.arguments), 0) << c.arguments;
+        EXPECT_NE(m_log.find(c.message), std::string::npos) << c.arguments << ": " << m_log;
+    }
+}
+
+TEST_F(DemoRun, WindowUnderXvfbShowsTheFrontBuffer) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    // The display libraries keep allocations to process end; the headless runs check our leaks.
+    ASSERT_EQ(Run("--frames 2 --out '" + Out().string() + "'",
+                  "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" xvfb-run -a -s '-screen 0 1024x768x24' "),
+              0)
+        << m_log;
+    ASSERT_NE(m_log.find("shown in a window"), std::string::npos) << m_log;
+    const Png presented = ReadPng(Out() / "frame-0001.png");
+    const Png shown = ReadPng(Out() / "window.png");
+    ASSERT_EQ(shown.width, presented.width);
+    ASSERT_EQ(shown.height, presented.height);
+    size_t differing = 0;
+    for (size_t i = 0; i < shown.argb.size(); ++i) differing += shown.argb[i] != presented.argb[i];
+    EXPECT_EQ(differing, 0u);
+}
+
+}  // namespace
