@@ -107,18 +107,18 @@ TEST_F(LostDevice, FailedResetIsRetriedOnTheNextFrame) {
 TEST_F(LostDevice, FailedRestoreKeepsTheLostStateAndIsRetried) {
     Start();
     lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICENOTRESET);
-    neighbours::TestAnswers().imageCacheRestore = false;
+    neighbours::TestAnswers().textureManagerRestore = false;
     Frame(10);
     EXPECT_TRUE(m_frameShell->deviceLost);
     EXPECT_EQ(CallNames({"Reset", "Clear", "BeginScene", "Present"}), std::vector<std::string>{"Reset"});
-    neighbours::TestAnswers().imageCacheRestore = true;
+    neighbours::TestAnswers().textureManagerRestore = true;
     lumiva::d3d9::ClearRecording();
     neighbours::CallLog().clear();
     Frame(10);
     EXPECT_FALSE(m_frameShell->deviceLost);
     // The device was already reset: only the restore runs again.
     EXPECT_EQ(CallNames({"Reset", "Present"}), std::vector<std::string>{"Present"});
-    EXPECT_TRUE(InOrder(neighbours::CallLog(), {"KImageCache::RestoreDeviceObjects"}));
+    EXPECT_TRUE(InOrder(neighbours::CallLog(), {"TextureManager::RestoreDeviceObjects"}));
 }
 
 TEST_F(LostDevice, FailedInvalidateIsRetried) {
