@@ -58,5 +58,42 @@ TEST_F(VertexBuilders, TexturedQuadBlendSetsAlphaOnlyBelowFullAlphaAndGivesBackB
     EXPECT_EQ(DrawnVertices(draws[0])[3].u, 8.0f / float(picture->GetFrame().tiles[0].textureWidth));
 }
 
+TEST_F(VertexBuilders, RectSlotsWriteTheirCornersInStripOrder) {
+    ClearTarget();
+    m_shell->DrawRect(10, 20, 30, 40, 0xFF112233);
+    m_shell->DrawTexturedRect(1.0f, 2.0f, 3.0f, 4.0f, 0xA, 0xB, 0xC, 0xD);
+    auto draws = Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    auto rect = DrawnVertices(draws[0]);
+    const float corners[4][2] = {{10, 20}, {40, 20}, {10, 60}, {40, 60}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(rect[size_t(i)].x, corners[i][0]);
+        EXPECT_EQ(rect[size_t(i)].y, corners[i][1]);
+        EXPECT_EQ(rect[size_t(i)].z, 0.0f);
+        EXPECT_EQ(rect[size_t(i)].colour, 0xFF112233u);
+    }
+    EXPECT_EQ(draws[0].state->textures[0], nullptr);
+    auto textured = DrawnVertices(draws[1]);
+    // Top-left a, top-right b, bottom-right c, bottom-left d.
+    EXPECT_EQ(textured[0].colour, 0xAu);
+    EXPECT_EQ(textured[1].colour, 0xBu);
+    EXPECT_EQ(textured[2].colour, 0xDu);
+    EXPECT_EQ(textured[3].colour, 0xCu);
+    EXPECT_EQ(textured[3].u, 1.0f);
+    EXPECT_EQ(textured[0].z, 0.1f);
+}
+
+TEST_F(VertexBuilders, ColorRectWithoutAPictureIsUntexturedWithItsCornerColours) {
+    KColorRect rect{};
+    rect.x = 2, rect.y = 2, rect.width = 2, rect.height = 2;
+    rect.topLeft = rect.topRight = rect.bottomLeft = rect.bottomRight = 0xFF0000FF;
+    ClearTarget();
+    m_shell->DrawColorRect(&rect, "missing.spr", 0, 1);
+    auto draws = Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].state->fvf, kPlainVertexFvf);
+    EXPECT_EQ(draws[0].state->textures[0], nullptr);
+}
+
 }  // namespace
 }  // namespace dispatch_test
