@@ -112,28 +112,6 @@ void* ScenePlaceInterface() { return nullptr; }
 
 }  // namespace neighbours
 
-bool KImageCache::InvalidateDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::InvalidateDeviceObjects");
-    return neighbours::TestAnswers().imageCacheInvalidate;
-}
-
-bool KImageCache::RestoreDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::RestoreDeviceObjects");
-    return neighbours::TestAnswers().imageCacheRestore;
-}
-
-void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
-void KImageCache::PurgeAll() { neighbours::CallLog().emplace_back("KImageCache::PurgeAll"); }
-void KImageCache::PurgeIdle() { neighbours::CallLog().emplace_back("KImageCache::PurgeIdle"); }
-void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
-
-KImageTexture* KImageCache::GetImage(const char* name, DWORD*, int16_t*, int frame, int, int, BYTE, BYTE, BYTE) {
-    neighbours::CallLog().push_back(std::string("KImageCache::GetImage ") + (name ? name : "") + " " +
-                                    std::to_string(frame));
-    const auto& getImage = neighbours::TestAnswers().getImage;
-    return name && getImage ? getImage(name, frame) : nullptr;
-}
-
 void KLightGlow::Reset() {
     glowOn = 1;
     gridFlag = 1;

@@ -17,30 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "textures/ImageCache.h"
+
 class KDrawShell;
 class IK3DSceneNode;
 class KImageTexture;
 class KModelProxy;
-
-// The shell's picture cache (textures/); until it exists, an empty table.
-class KImageCache {
-public:
-    explicit KImageCache(KDrawShell* shell) : m_shell(shell) {}
-    bool InvalidateDeviceObjects();
-    bool RestoreDeviceObjects();
-    void ReleaseAll();
-    void PurgeAll();
-    void PurgeIdle();
-    void TrimIdle();
-    KImageTexture* GetImage(const char* name, DWORD* fileId, int16_t* indexHint, int frame, int type, int loadArg,
-                            BYTE createTiles, BYTE noThrottle, BYTE pin);
-
-    uint32_t loadsSinceFrameEnd = 0;    // zeroed by EndFrame
-    uint32_t loadsSinceFrameBegin = 0;  // zeroed by BeginFrame
-
-private:
-    KDrawShell* m_shell;
-};
 
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
@@ -145,8 +127,6 @@ struct Answers {
     bool textureManagerInit = true;
     bool textureManagerInvalidate = true;
     bool textureManagerRestore = true;
-    bool imageCacheInvalidate = true;
-    bool imageCacheRestore = true;
     HRESULT modelManagerSetDevice = 0;
     IScenePlaceHost* scenePlaceHost = nullptr;
     // Model handles: position and whether a scene node with a mesh exists.

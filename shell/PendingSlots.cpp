@@ -6,21 +6,8 @@
 /*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  30 */ IDirect3DSurface9* KDrawShell::SetRenderTargetImage(const char*, DWORD, int16_t*, WORD) { return nullptr; }
-/*  39 */ DWORD KDrawShell::CreateImage(const char*, int, int, int, BYTE) { return 0; }
-/*  40 */ bool KDrawShell::RemoveImage(const char*) { return false; }
-/*  41 */ void KDrawShell::ReleaseAllImages() {}
-/*  42 */ void* KDrawShell::LockImage(const char*, int32_t*) { return nullptr; }
-/*  43 */ void KDrawShell::UnlockImage(const char*, DWORD) {}
-/*  44 */ bool KDrawShell::GetImageInfo(const char*, int16_t*, int) { return false; }
-/*  45 */ bool KDrawShell::GetImageFrameRect(const char*, int, int32_t*, int32_t*, int) { return false; }
-/*  46 */ int KDrawShell::GetImageAlphaAt(const char*, int, int, int, int) { return 0; }
 /*  49 */ void KDrawShell::DrawPrimitives(int, void*, DWORD, int, BYTE, int, float) {}
 /*  50 */ void KDrawShell::CompositePictureToCapture(void*) {}
-/*  51 */ void KDrawShell::DrawImage(int, void*, DWORD, const char*, DWORD, int16_t*, DWORD, DWORD) {}
-/*  52 */ void KDrawShell::ClearImage(const char*, DWORD, int16_t*) {}
-/*  53 */ int KDrawShell::SetViewCenter(int, int, int) { return 0; }
-/*  54 */ bool KDrawShell::CanDraw(const char*, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD) { return false; }
 /*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
