@@ -1,5 +1,7 @@
 #include "shell/scene/ScenePictureFixture.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace shell_test {
@@ -17,6 +19,8 @@ void ScenePictureTest::StartIdentity() {
     m_frameShell->viewport = {0, 0, 800, 600, 0.0f, 1.0f};
     m_frameShell->worldOffsetSet = 0;
     m_frameShell->globalAlpha = 1.0f;
+    m_device->SetFVF(kSceneVertexFvf);  // the picture lists' part
+    m_device->BeginScene();
 }
 
 IDirect3DTexture9* ScenePictureTest::MakeTexture(int width, int height,
@@ -40,7 +44,10 @@ IDirect3DTexture9* ScenePictureTest::MakeTexture(int width, int height,
 std::vector<ScenePictureTest::Draw> ScenePictureTest::Draws() const {
     std::vector<Draw> draws;
     for (const lumiva::d3d9::RecordedCall& call : lumiva::d3d9::RecordedCallsNamed("DrawPrimitive"))
-        draws.push_back({static_cast<UINT>(call.args[1]), static_cast<UINT>(call.args[2]), call.state});
+        if (call.state)  // a refused draw has no state and drew nothing
+            draws.push_back({static_cast<UINT>(call.args[1]), static_cast<UINT>(call.args[2]), call.state});
+        else
+            ADD_FAILURE() << "refused DrawPrimitive";
     return draws;
 }
 
