@@ -6,7 +6,6 @@
 /*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  49 */ void KDrawShell::DrawPrimitives(int, void*, DWORD, int, BYTE, int, float) {}
 /*  50 */ void KDrawShell::CompositePictureToCapture(void*) {}
 /*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }

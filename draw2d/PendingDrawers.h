@@ -1,0 +1,36 @@
+// Picture drawers that DrawPrimitives routes to and that later work builds:
+// the scene-space renderers and the picture lists. Each body in
+// PendingDrawers.cpp draws nothing until its own work replaces it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "draw2d/scene/SceneFrame.h"  // type 5
+
+class KDrawShell;
+class KSprImage;
+struct KPrimPicture;
+struct KPrimPictureEx;
+struct KPrimSurface;
+
+// Scene lists (types 3, 6, 20, 21, 22). Quad records of types 6, 21 and 22
+// are stepped by ScenePictureStride(type).
+void DrawScenePictureList(KDrawShell& shell, uint32_t type, int count, void* records, int screenSpace,
+                          float brightness, bool clipSpan);
+void DrawScenePictureListAlt(KDrawShell& shell, uint32_t type, int count, void* records, int screenSpace);
+
+// Screen lists of 208-byte records (types 3 and 6).
+void DrawPictureList(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace);
+void DrawPictureListF(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace);
+
+// Type 7 and type 24.
+void DrawScaledPictureList(KDrawShell& shell, int count, KPrimPicture* records);
+void DrawScaledPictureListPoint(KDrawShell& shell, int count, KPrimPicture* records);
+void DrawClippedPictureList(KDrawShell& shell, int count, KPrimPictureEx* records);
+
+// The grey surface (type 17).
+void UpdateSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
+void DrawSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
+
