@@ -12,11 +12,9 @@ constexpr int kStripCapacity = 3000;
 // Grid colour, and unless `colour` is opaque white its R, G and B times the
 // grid's divided by 256 (the grid's alpha kept).
 DWORD ModulateColor(DWORD grid, DWORD colour);
-KSceneVertex LightVertexByGrid(KDrawShell &shell, const KSceneVertex &vertex,
-                               DWORD colour);
+KSceneVertex LightVertexByGrid(KDrawShell& shell, const KSceneVertex& vertex, DWORD colour);
 
 // quad: top-left, top-right, bottom-right, bottom-left. Returns the vertices
 // written to out, never more than capacity; 0 for a quad with non-finite
 // corners, no extent, or a strip that would not fit.
-int SplitQuadIntoStrip(KDrawShell &shell, const KSceneVertex *quad,
-                       KSceneVertex *out, int capacity, DWORD colour);
+int SplitQuadIntoStrip(KDrawShell& shell, const KSceneVertex* quad, KSceneVertex* out, int capacity, DWORD colour);

@@ -7,8 +7,6 @@ class KDrawShell;
 class KJpgImage;
 
 // One quad; 0 < brightness < 1 darkens it through the texture factor.
-void DrawTintedPicture(KDrawShell &shell, const float *corners,
-                       KJpgImage *picture, float brightness);
+void DrawTintedPicture(KDrawShell& shell, const float* corners, KJpgImage* picture, float brightness);
 // Cells of the light grid's size, each vertex coloured by the grid.
-void DrawTintedPictureSplit(KDrawShell &shell, const float *corners,
-                            KJpgImage *picture);
+void DrawTintedPictureSplit(KDrawShell& shell, const float* corners, KJpgImage* picture);
