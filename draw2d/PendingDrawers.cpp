@@ -10,5 +10,3 @@ void DrawScaledPictureListPoint(KDrawShell&, int, KPrimPicture*) {}
 void DrawClippedPictureList(KDrawShell&, int, KPrimPictureEx*) {}
 void UpdateSurfacePrimitive(KDrawShell&, KPrimSurface*) {}
 void DrawSurfacePrimitive(KDrawShell&, KPrimSurface*) {}
-void DrawFrameInScene(KDrawShell&, int, int, int, int, int, uint32_t, KSprImage*, const int32_t*) {}
-void DrawFrameInScenePoint(KDrawShell&, float, float, float, int, int, uint32_t, KSprImage*, const float*) {}

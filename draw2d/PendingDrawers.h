@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "draw2d/scene/SceneFrame.h"  // type 5
+
 class KDrawShell;
 class KSprImage;
 struct KPrimPicture;
@@ -32,9 +34,3 @@ void DrawClippedPictureList(KDrawShell& shell, int count, KPrimPictureEx* record
 void UpdateSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
 void DrawSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
 
-// Type 5: a sprite frame as a scene quad. Integer clip: left, top, right,
-// bottom; float clip: top, left, bottom, right.
-void DrawFrameInScene(KDrawShell& shell, int x, int y, int z, int width, int height, uint32_t frame,
-                      KSprImage* picture, const int32_t* clip);
-void DrawFrameInScenePoint(KDrawShell& shell, float x, float y, float z, int width, int height, uint32_t frame,
-                           KSprImage* picture, const float* clip);
