@@ -12,7 +12,7 @@ bool KDrawShell::HasDevice() { return g_D3DDevice.device != nullptr; }
 BYTE KDrawShell::IsQuadTableReady() { return quadTableReady; }
 void KDrawShell::SetReservedValue(DWORD value) { g_ReservedValue = value; }
 IDirect3DDevice9* KDrawShell::GetDevice() { return g_D3DDevice.device; }
-void KDrawShell::SetImageCacheParam(int, int) {}
+void KDrawShell::SetImageCacheParam(int a, int b) { imageCache.SetParam(a, b); }
 bool KDrawShell::Reserved48(DWORD, DWORD, DWORD) { return false; }
 DWORD KDrawShell::Reserved66(DWORD, DWORD b) { return b; }
 void KDrawShell::ClearWorldOffset(DWORD) { worldOffsetSet = 0; }

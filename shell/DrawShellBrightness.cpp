@@ -5,6 +5,7 @@
 #include "basrel/KStringMap.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
+#include "shell/FrameState.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 
@@ -54,7 +55,10 @@ HRESULT KDrawShell::CreateScreenTarget(int width, int height) {
 }
 
 HRESULT KDrawShell::ReleaseScreenTarget() {
+    UnbindTexture(screenTarget);
     if (screenTarget) screenTarget->Release();
     screenTarget = nullptr;
+    if (screenTargetSavedTarget) screenTargetSavedTarget->Release();
+    screenTargetSavedTarget = nullptr;
     return 0;
 }

@@ -83,6 +83,7 @@ KDrawShell::~KDrawShell() {
     frameTimes.clear();
     frameTimeSum = 0;
     ReleaseAndNull(screenTarget);
+    ReleaseOffscreenView();
     ReleaseAndNull(extraResource);
     ReleaseAndNull(backBufferSurface);
     ReleaseAndNull(extraSurface);

@@ -55,6 +55,7 @@ void KDrawShell::ReleaseDeviceResources() {
     ReleaseQuadTable();
     ReleaseDynamicVertexBuffer();
     ReleaseScreenTarget();
+    ReleaseOffscreenView();
     ReleaseAndNull(backBufferSurface);
 }
 

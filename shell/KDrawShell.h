@@ -42,12 +42,26 @@ struct KCaptureBuffers {
     uint32_t smallCount = 0;
 };
 
+// The occlusion probe's two screen points and the back-buffer pixels under
+// them when they were sampled.
 struct KOcclusionSamples {
-    uint8_t samples[16];
-    uint8_t extra[8];
+    float points[2][3];
+    uint32_t samples[2];
     uint8_t sampled;
     uint8_t changed;
 };
+
+// Screen-space vertex: x, y, z, rhw, ARGB colour, u, v (FVF 0x144).
+struct KScreenVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+    float u, v;
+};
+static_assert(sizeof(KScreenVertex) == 28);
+
+constexpr int kLightGridColumns = 48;
+constexpr int kLightGridRows = 96;
+constexpr int kSavedStates2Count = 11;
 
 class KDrawShell final : public IKDrawShell {
 public:
@@ -245,6 +259,14 @@ public:
     HRESULT ReleaseScreenTarget();
     // The shared dynamic vertex buffer lives in the default pool.
     void ReleaseDynamicVertexBuffer();
+    // Room for `count` vertices of `stride` bytes in the shared buffer, or
+    // null; the first vertex index and the buffer go to the outputs.
+    void* LockDynamicVertices(int count, int stride, int* firstVertex, IDirect3DVertexBuffer9** buffer);
+    HRESULT UnlockDynamicVertices();
+    // Ground light colour under a point whose first two fields are floats x, y.
+    DWORD GetLightGridColor(const void* point);
+    // The off-screen view's default-pool texture and kept target.
+    void ReleaseOffscreenView();
 
     // --- Members, in the order the design gives ---
     float uiScale;
@@ -306,6 +328,20 @@ public:
     uint8_t quadTableReady;
     ITextImageHandler* textImageHandler;
     KShellTextServices textServices;
+    // The target the screen target stands in for during a frame.
+    IDirect3DSurface9* screenTargetSavedTarget = nullptr;
+    KScreenVertex screenTargetQuad[4] = {};
+    int32_t lightGridOrigin[2] = {};
+    DWORD lightGrid[kLightGridRows * kLightGridColumns] = {};
+    IDirect3DTexture9* offscreenTexture = nullptr;
+    IDirect3DSurface9* offscreenSavedTarget = nullptr;
+    int32_t offscreenWidth = 0;
+    int32_t offscreenHeight = 0;
+    bool offscreenPrepared = false;
+    D3DXMATRIX savedView{};
+    D3DXMATRIX savedWorld{};
+    D3DXMATRIX savedProjection{};
+    DWORD savedStates2[kSavedStates2Count] = {};
 
 private:
     void PlaceMainWindow(bool fullScreen, int width, int height, bool showInBothModes);

@@ -62,16 +62,49 @@ void TextureManagerReleaseTexture(void* record) {
     g_pTextureManager->ReleaseTexture(static_cast<KTextureRecord*>(record));
 }
 
+void TextureManagerFreeTextureMemory(int mode) {
+    CallLog().push_back("TextureManager::FreeTextureMemory " + std::to_string(mode));
+}
+
+uint32_t PictureCost(const KImageTexture* picture) {
+    const auto& cost = TestAnswers().pictureCost;
+    return picture && cost ? cost(picture) : 0;
+}
+
 HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
     Note("KModelManager::SetDevice");
     return TestAnswers().modelManagerSetDevice;
 }
 
 void ModelManagerCollectGarbage() { Note("KModelManager::CollectGarbage"); }
+void ModelManagerUpdate() { Note("KModelManager::Update"); }
+
+void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z) {
+    Note("KModelProxy::GetPosition");
+    if (TestAnswers().modelPosition) TestAnswers().modelPosition(model, x, y, z);
+}
+
+bool ModelHasSceneMesh(KModelProxy* model) {
+    const auto& hasMesh = TestAnswers().modelHasMesh;
+    return model && (!hasMesh || hasMesh(model));
+}
+
+void ModelMeshEnterOffscreen(KModelProxy* model) {
+    if (ModelHasSceneMesh(model)) Note("KMesh::EnterOffscreen");
+}
+
+void ModelMeshLeaveOffscreen(KModelProxy* model) {
+    if (ModelHasSceneMesh(model)) Note("KMesh::LeaveOffscreen");
+}
 
 void ReleaseRibbons() { Note("ReleaseRibbons"); }
 void RecreateRibbonBuffers() { Note("RecreateRibbonBuffers"); }
 void DebugMeshSetDevice(IDirect3DDevice9*) { Note("KDebugMeshSet::SetDevice"); }
+
+void DrawDebugMeshes(WORD id, DWORD a, DWORD b) {
+    CallLog().push_back("KDebugMeshSet::DrawDebugMeshes " + std::to_string(id) + " " + std::to_string(a) + " " +
+                        std::to_string(b));
+}
 
 void SetRegisterNodeFn(KNodeRegistrationFn fn) { g_RegisterNodeFn = fn; }
 void SetUnregisterNodeFn(KNodeRegistrationFn fn) { g_UnregisterNodeFn = fn; }
@@ -87,19 +120,6 @@ IScenePlaceHost* ScenePlaceHost() { return TestAnswers().scenePlaceHost; }
 void* ScenePlaceInterface() { return nullptr; }
 
 }  // namespace neighbours
-
-bool KImageCache::InvalidateDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::InvalidateDeviceObjects");
-    return neighbours::TestAnswers().imageCacheInvalidate;
-}
-
-bool KImageCache::RestoreDeviceObjects() {
-    neighbours::CallLog().emplace_back("KImageCache::RestoreDeviceObjects");
-    return neighbours::TestAnswers().imageCacheRestore;
-}
-
-void KImageCache::ReleaseAll() { neighbours::CallLog().emplace_back("KImageCache::ReleaseAll"); }
-void KImageCache::TrimIdle() { neighbours::CallLog().emplace_back("KImageCache::TrimIdle"); }
 
 void KLightGlow::Reset() {
     glowOn = 1;

@@ -12,26 +12,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "textures/ImageCache.h"
+
 class KDrawShell;
 class IK3DSceneNode;
-
-// The shell's picture cache (textures/); until it exists, an empty table.
-class KImageCache {
-public:
-    explicit KImageCache(KDrawShell* shell) : m_shell(shell) {}
-    bool InvalidateDeviceObjects();
-    bool RestoreDeviceObjects();
-    void ReleaseAll();
-    // Frees pictures nobody drew for a while.
-    void TrimIdle();
-
-private:
-    KDrawShell* m_shell;
-};
+class KImageTexture;
+class KModelProxy;
 
 // The light glow overlay (effects/): the two flags the shell sets.
 class KLightGlow {
@@ -88,15 +79,30 @@ bool TextureManagerRestoreDeviceObjects();
 // A record of the manager, or null when the texture cannot be had.
 void* TextureManagerLoadTexture(const char* name, const char* folder, BYTE keep, BYTE fullPath, BYTE load);
 void TextureManagerReleaseTexture(void* record);
+void TextureManagerFreeTextureMemory(int mode);
+
+// --- Pictures (textures/) ---
+// Bytes of texture memory a picture's textures take.
+uint32_t PictureCost(const KImageTexture* picture);
 
 // --- Model manager (scene/) ---
 HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);
 void ModelManagerCollectGarbage();
+// The per-frame ageing pass.
+void ModelManagerUpdate();
+// KModelProxy::GetPosition with the flag 1.
+void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z);
+// The handle holds a model (its scene node) with a mesh.
+bool ModelHasSceneMesh(KModelProxy* model);
+// The off-screen state of the model's mesh; nothing without a mesh.
+void ModelMeshEnterOffscreen(KModelProxy* model);
+void ModelMeshLeaveOffscreen(KModelProxy* model);
 
 // --- Effects (effects/) ---
 void ReleaseRibbons();
 void RecreateRibbonBuffers();
 void DebugMeshSetDevice(IDirect3DDevice9* device);
+void DrawDebugMeshes(WORD id, DWORD a, DWORD b);
 
 // --- Scene nodes (scene/) ---
 // Host callbacks for nodes that become or stop being registered roots.
@@ -121,10 +127,14 @@ struct Answers {
     bool textureManagerInit = true;
     bool textureManagerInvalidate = true;
     bool textureManagerRestore = true;
-    bool imageCacheInvalidate = true;
-    bool imageCacheRestore = true;
     HRESULT modelManagerSetDevice = 0;
     IScenePlaceHost* scenePlaceHost = nullptr;
+    // Model handles: position and whether a scene node with a mesh exists.
+    std::function<void(KModelProxy*, float*, float*, float*)> modelPosition;
+    std::function<bool(KModelProxy*)> modelHasMesh;
+    // Pictures by name and frame, and their costs.
+    std::function<KImageTexture*(const char* name, int frame)> getImage;
+    std::function<uint32_t(const KImageTexture*)> pictureCost;
 };
 Answers& TestAnswers();
 void ResetForTests();

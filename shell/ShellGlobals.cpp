@@ -2,6 +2,7 @@
 
 #include "shell/ClientSettings.h"
 #include "shell/D3DShellStartup.h"
+#include "shell/FrameState.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
 
@@ -33,6 +34,7 @@ void ResetShellForTests() {
     g_BrightnessLevel = 60;
     g_PlaceMapTarget = KPlaceMapTarget{};
     StopGdiplusSession();
+    ResetFrameStateForTests();
     ResetClientSettings();
     neighbours::ResetForTests();
     ResetDirect3DForTests();

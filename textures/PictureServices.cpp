@@ -4,6 +4,7 @@
 
 #include "shell/D3DDevice.h"
 #include "shell/VideoPolicy.h"
+#include "textures/ImageCache.h"
 
 namespace picture_services {
 namespace {
@@ -25,15 +26,22 @@ IDirect3DDevice9* Device() { return g_D3DDevice.device; }
 D3DFORMAT PictureTextureFormat() { return g_PictureTextureFormat; }
 bool DxtSupported() { return g_VideoPolicy.SupportDXT != 0; }
 
-// STAND-INS below until the image cache and the shell exist.
-
+// Tests may stand in for the shell's image cache.
 void PurgeIdle() {
-    if (State().purgeIdle) State().purgeIdle();
+    if (State().purgeIdle)
+        State().purgeIdle();
+    else if (g_pImageCache)
+        g_pImageCache->PurgeIdle();
 }
 
 void PurgeAll() {
-    if (State().purgeAll) State().purgeAll();
+    if (State().purgeAll)
+        State().purgeAll();
+    else if (g_pImageCache)
+        g_pImageCache->PurgeAll();
 }
+
+// STAND-INS below until the shell's slots exist.
 
 bool ShrinkGroundPictures() { return State().shrinkGround ? State().shrinkGround() : false; }
 

@@ -69,10 +69,7 @@ TEST_F(DrawShellDeviceCycle, PartsFollowTheProtocolInOrder) {
     neighbours::CallLog().clear();
     ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
     EXPECT_EQ(neighbours::CallLog(), (std::vector<std::string>{"KLightGlow::InvalidateDeviceObjects", "ReleaseRibbons",
-                                                               "KImageCache::InvalidateDeviceObjects",
                                                                "TextureManager::InvalidateDeviceObjects"}));
-    neighbours::TestAnswers().imageCacheInvalidate = false;
-    EXPECT_EQ(shell->InvalidateDeviceObjects(), E_FAIL);
     neighbours::TestAnswers().textureManagerRestore = false;
     EXPECT_EQ(shell->RestoreDeviceObjects(), E_FAIL);
 }

@@ -125,7 +125,7 @@ TEST_F(DrawShellStartup, RunsTheDeviceObjectProtocolOnItsParts) {
     const std::vector<std::string>& calls = neighbours::CallLog();
     EXPECT_TRUE(InOrder(
         calls, {"TextureManager::Init", "KModelManager::SetDevice", "KLightGlow::RestoreDeviceObjects",
-                "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects", "KImageCache::RestoreDeviceObjects",
+                "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects",
                 "TextureManager::LoadTexture", "KDebugMeshSet::SetDevice"}));
     ASSERT_NE(shell->composeTextureSmall, nullptr);
     D3DSURFACE_DESC desc{};
@@ -158,7 +158,6 @@ void NoModeOfTheScreenSize() {
 }
 void DeviceRefused() { lumiva::d3d9::SetCreateDeviceResult(D3DERR_NOTAVAILABLE); }
 void ModelManagerRefuses() { neighbours::TestAnswers().modelManagerSetDevice = E_FAIL; }
-void ImageCacheCannotRestore() { neighbours::TestAnswers().imageCacheRestore = false; }
 
 TEST_F(DrawShellStartup, EachFailureReportsAndReturnsFalse) {
     const FailureCase cases[] = {
@@ -167,7 +166,6 @@ TEST_F(DrawShellStartup, EachFailureReportsAndReturnsFalse) {
         {"no display mode", NoModeOfTheScreenSize, "[D3DRender]Can't find an appropriate display mode!", 26},
         {"device refused", DeviceRefused, "[D3DRender]Couldn't create D3D Device!", 27},
         {"model manager", ModelManagerRefuses, nullptr, 0},
-        {"image cache", ImageCacheCannotRestore, nullptr, 0},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -230,6 +228,8 @@ TEST_F(DrawShellStartup, WindowedCreateFillsWhatModeChangesRead) {
     EXPECT_EQ(shell->windowedPresentParams.PresentationInterval, D3DPRESENT_INTERVAL_IMMEDIATE);
     EXPECT_EQ(shell->adapterMode.Format, D3DFMT_X8R8G8B8);
     ASSERT_NE(g_D3DDevice.deviceInfo, nullptr);
+    // The cache's default-pool pictures must go before a reset.
+    ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
     // A later mode change finds its mode through what CreateWindowed chose.
     EXPECT_TRUE(shell->ChangeDisplayMode(800, 600, 0, 0));
     EXPECT_EQ(g_D3DDevice.presentParams.BackBufferWidth, 800u);
@@ -238,6 +238,8 @@ TEST_F(DrawShellStartup, WindowedCreateFillsWhatModeChangesRead) {
 TEST_F(DrawShellStartup, ResizeBackBufferReportsTheReset) {
     KDrawShell* shell = MakeShell();
     ASSERT_TRUE(shell->CreateWindowed(640, 480, m_window));
+    // The cache's default-pool pictures must go before a reset.
+    ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
     EXPECT_TRUE(shell->ResizeBackBuffer(320, 240, nullptr));
     D3DSURFACE_DESC desc{};
     IDirect3DSurface9* back = nullptr;

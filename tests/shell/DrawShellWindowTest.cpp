@@ -90,6 +90,8 @@ TEST_F(DrawShellWindow, LargeScreenDecidesTheDisplayMode) {
 
 TEST_F(DrawShellWindow, WindowedModeChangePullsAnOffDesktopWindowBack) {
     KDrawShell* shell = MakeCreatedShell(false);
+    // The cache's default-pool pictures must go before a reset.
+    ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
     ASSERT_TRUE(shell->ChangeDisplayMode(800, 600, 0, 0));
     // The adjusted rectangle starts left of and above (0, 0): moved to the origin.
     const RECT rect = WindowRect();
