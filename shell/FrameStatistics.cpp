@@ -34,8 +34,8 @@ std::optional<KTimer>& MemoryTimer() {
 uint32_t g_UsedTextureKb = 0;
 
 int FirstFontId(const KDrawShell& shell) {
-    for (const KFontEntry& entry : shell.fonts)
-        if (entry.id != 0) return entry.id;
+    for (int i = 0; i < KFontTable::kEntries; ++i)
+        if (shell.fonts.Entry(i).id != 0) return shell.fonts.Entry(i).id;
     return -1;
 }
 

@@ -309,7 +309,7 @@ TEST_F(FrameStatistics, WithoutDebugOutputNothingIsKept) {
 TEST_F(FrameStatistics, KeepsTheLast100IntervalsAndDrawsTheFpsLine) {
     Start();
     g_ShowDebugInfo = 1;
-    m_frameShell->fonts[3].id = 7;
+    const_cast<KFontEntry&>(m_frameShell->fonts.Entry(3)).id = 7;  // a font id without building a font
     Frame(10);  // starts the timer
     Frame(30);
     for (int i = 0; i < 100; ++i) Frame(10);
