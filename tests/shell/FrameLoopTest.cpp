@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "AsfFontWriter.h"
 #include "FrameFixture.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DDevice.h"
@@ -307,9 +308,15 @@ TEST_F(FrameStatistics, WithoutDebugOutputNothingIsKept) {
 }
 
 TEST_F(FrameStatistics, KeepsTheLast100IntervalsAndDrawsTheFpsLine) {
+    AsfFontSpec font;
+    font.cellWidth = 4;
+    font.cellHeight = 4;
+    font.glyphs.push_back(std::vector<uint8_t>(16, 7));
+    const std::vector<uint8_t> bytes = WriteAsfFont(font);
+    WriteDataFile("px.asf", std::string(bytes.begin(), bytes.end()));
     Start();
+    ASSERT_TRUE(m_frameShell->CreateFont("px.asf", 0, 7));
     g_ShowDebugInfo = 1;
-    const_cast<KFontEntry&>(m_frameShell->fonts.Entry(3)).id = 7;  // a font id without building a font
     Frame(10);  // starts the timer
     Frame(30);
     for (int i = 0; i < 100; ++i) Frame(10);
