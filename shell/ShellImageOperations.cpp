@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "shell/D3DShell.h"
-#include "shell/ImageFrameDrawing.h"
+#include "draw2d/scene/ImageFrame.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 #include "textures/KJpgImage.h"
@@ -170,7 +170,7 @@ static KJpgImage* FindTargetPicture(KImageCache& cache, const char* name, DWORD*
                 }
             }
             if (record.BlendMode() < 3 || record.BlendMode() == 4)
-                DrawImageFrame(sprite, record.Frame(), target, x, y, scaleX, scaleY);
+                DrawImageFrame(*this, sprite, record.Frame(), target, x, y, scaleX, scaleY);
         }
     }
     device->SetRenderTarget(0, previous);
