@@ -12,8 +12,3 @@ uint32_t ScaleColor(uint32_t colour, uint8_t r, uint8_t g, uint8_t b) {
     const KArgbBytes c = SplitArgb(colour);
     return PackArgb(c.a, uint8_t((c.r * r) >> 8), uint8_t((c.g * g) >> 8), uint8_t((c.b * b) >> 8));
 }
-
-uint32_t ModulateColor(uint32_t colour, uint32_t factor) {
-    const KArgbBytes f = SplitArgb(factor);
-    return ScaleColor(colour, f.r, f.g, f.b);
-}

@@ -1,4 +1,4 @@
-// 32-bit ARGB helpers shared by group composition and light-grid tessellation.
+// 32-bit ARGB helpers shared by group composition and the lists.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,6 @@ struct KArgbBytes {
 
 KArgbBytes SplitArgb(uint32_t colour);
 uint32_t PackArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b);
-// R, G and B of colour times the factor's R, G and B, each product >> 8;
-// the colour's alpha stays.
-uint32_t ModulateColor(uint32_t colour, uint32_t factor);
+// R, G and B of colour times the factors, each product >> 8; alpha stays.
+// ModulateColor (draw2d/scene/QuadStrip.h) does the same with a colour's.
 uint32_t ScaleColor(uint32_t colour, uint8_t r, uint8_t g, uint8_t b);

@@ -3,6 +3,7 @@
 
 #include "draw2d/lists/ColorMath.h"
 #include "draw2d/lists/InterpolateLinear.h"
+#include "draw2d/scene/QuadStrip.h"
 
 namespace {
 
