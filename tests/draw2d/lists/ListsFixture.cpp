@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "ByteWriter.h"
 #include "basrel/BasrelReset.h"
 #include "basrel/DataRoot.h"
 #include "basrel/HostGlobals.h"
@@ -66,6 +67,10 @@ lumiva::d3d9::Image ListsTest::BackBuffer() const {
     lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(back);
     back->Release();
     return image;
+}
+
+void ListsTest::WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    ASSERT_TRUE(WriteFileBytes(m_root + "/" + name, bytes)) << name;
 }
 
 }  // namespace lists_test

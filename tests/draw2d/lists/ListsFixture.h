@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "d3d9/Control.h"
 #include "shell/KDrawShell.h"
@@ -22,6 +23,7 @@ protected:
     void BeginScene(D3DCOLOR colour);
     void EndScene();
     lumiva::d3d9::Image BackBuffer() const;
+    void WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes);
 
 private:
     std::string m_root;
