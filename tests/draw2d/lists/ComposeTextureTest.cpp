@@ -6,6 +6,7 @@
 #include "ListsFixture.h"
 #include "draw2d/lists/ComposeTexture.h"
 #include "draw2d/lists/GreySurface.h"
+#include "shell/D3DDevice.h"
 
 namespace {
 
@@ -155,6 +156,24 @@ TEST_F(ComposeTexture, GreySurfaceTextureHoldsTheImage) {
 
     RebuildGreySurfaceTexture(Device(), &texture, nullptr, 3, 2);
     EXPECT_EQ(texture, nullptr) << "the old texture goes even when no new one can be made";
+}
+
+}  // namespace
+
+namespace {
+
+class DeviceViewport : public lists_test::ListsTest {};
+
+TEST_F(DeviceViewport, WrapperHandsOutWhatWasSet) {
+    g_D3DDevice.SetViewportRect(10, 110, 20, 70, 0.25f, 0.75f);
+    D3DVIEWPORT9 viewport{};
+    g_D3DDevice.GetViewport(&viewport);
+    EXPECT_EQ(viewport.X, 10u);
+    EXPECT_EQ(viewport.Y, 20u);
+    EXPECT_EQ(viewport.Width, 100u);
+    EXPECT_EQ(viewport.Height, 50u);
+    EXPECT_EQ(viewport.MinZ, 0.25f);
+    EXPECT_EQ(viewport.MaxZ, 0.75f);
 }
 
 }  // namespace
