@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+#include "draw2d/lists/PictureRecordView.h"
+#include "draw2d/lists/RecordPicture.h"
+#include "shell/KDrawShell.h"
+#include "textures/KJpgImage.h"
+
 namespace {
 
 int BytesPerPixel(D3DFORMAT format) {
@@ -100,4 +105,27 @@ int CompositePixels(const KPixelArea& picture, const RECT& source, KPixelArea* t
         }
     }
     return written;
+}
+
+void CompositePictureOntoSurface(KDrawShell& shell, void* record, IDirect3DSurface9* captured) {
+    if (record == nullptr || shell.deviceLost) return;
+    KPictureRecordView view(static_cast<uint8_t*>(record));
+    KJpgImage* picture = FetchRecordJpeg(shell, view);
+    if (picture == nullptr) return;
+    void* bits = nullptr;
+    int pitch = 0;
+    if (!picture->LockPixels(&bits, &pitch)) return;
+    KPixelArea source{static_cast<uint8_t*>(bits), pitch, picture->GetWidth(), picture->GetHeight(),
+                      picture->GetFormat()};
+    D3DSURFACE_DESC desc{};
+    D3DLOCKED_RECT locked{};
+    if (captured && SUCCEEDED(captured->GetDesc(&desc)) &&
+        SUCCEEDED(captured->LockRect(&locked, nullptr, D3DLOCK_NOSYSLOCK))) {
+        KPixelArea target{static_cast<uint8_t*>(locked.pBits), locked.Pitch, int(desc.Width), int(desc.Height),
+                          desc.Format};
+        const RECT rect{view.Rect(0), view.Rect(1), view.Rect(2), view.Rect(3)};
+        CompositePixels(source, rect, &target, view.IntA(0), view.IntA(1));
+        captured->UnlockRect();
+    }
+    picture->UnlockPixels();
 }

@@ -25,3 +25,11 @@ bool IsNearBlack(uint32_t colour);
 // than the 32-bit and 16-bit ones above change nothing. Returns the pixels
 // written.
 int CompositePixels(const KPixelArea& picture, const RECT& source, KPixelArea* target, int x, int y);
+
+class KDrawShell;
+
+// The whole operation for a KPictureEx record naming a JPEG picture: source
+// rectangle r0..r3 of the picture's system-memory copy to point A of the
+// captured surface. Nothing happens without a record, with the device lost,
+// without the picture or its copy, or when either lock fails.
+void CompositePictureOntoSurface(KDrawShell& shell, void* record, IDirect3DSurface9* captured);
