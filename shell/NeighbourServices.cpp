@@ -119,6 +119,14 @@ std::atomic<int>& PakPreloadRunFlag() {
 IScenePlaceHost* ScenePlaceHost() { return TestAnswers().scenePlaceHost; }
 void* ScenePlaceInterface() { return nullptr; }
 
+void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {
+    CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));
+}
+void ModelUpdate(KModelProxy*) { Note("KModel::Update"); }
+void EffectNodeUpdate(IK3DEffectNode*) { Note("K3DEffectNode::Update"); }
+void LightningRender(KLightning*, int extra) { CallLog().push_back("KLightning::Render " + std::to_string(extra)); }
+void LightningSetDraw(KLightningSet*) { Note("KLightningSet::Draw"); }
+
 }  // namespace neighbours
 
 void KLightGlow::Reset() {

@@ -21,6 +21,9 @@
 
 class KDrawShell;
 class IK3DSceneNode;
+class IK3DEffectNode;
+class KLightning;
+class KLightningSet;
 class KImageTexture;
 class KModelProxy;
 
@@ -119,6 +122,14 @@ std::atomic<int>& PakPreloadRunFlag();
 IScenePlaceHost* ScenePlaceHost();
 // The scene place as CreateScenePlaceC hands it out; null until it exists.
 void* ScenePlaceInterface();
+// --- Drawn by DrawPrimitives (scene/, effects/) ---
+// GetSceneNode, SetComputeTransform(flag), ApplyColor and Update.
+void ModelDrawWithTransform(KModelProxy* model, bool computeTransform);
+// GetSceneNode and Update only.
+void ModelUpdate(KModelProxy* model);
+void EffectNodeUpdate(IK3DEffectNode* node);
+void LightningRender(KLightning* lightning, int extra);
+void LightningSetDraw(KLightningSet* set);
 
 // --- Test control ---
 std::vector<std::string>& CallLog();

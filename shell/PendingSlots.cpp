@@ -6,7 +6,6 @@
 /*  15 */ void KDrawShell::SaveScreenShotDDS() {}
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  49 */ void KDrawShell::DrawPrimitives(int, void*, DWORD, int, BYTE, int, float) {}
 /*  50 */ void KDrawShell::CompositePictureToCapture(void*) {}
 /*  63 */ bool KDrawShell::SaveScreenShot(const char*, int, int) { return false; }
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
@@ -32,7 +31,6 @@
 /* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic*) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
 /* 134 */ void KDrawShell::DrawQuad3D(const float*, const float*, DWORD) {}
-/* 135 */ void KDrawShell::DrawTexturedRect(float, float, float, float, DWORD, DWORD, DWORD, DWORD) {}
 /* 136 */ void KDrawShell::AddGlowLight(const D3DLIGHT9*) {}
 /* 137 */ int KDrawShell::AddLight(const D3DLIGHT9*) { return -1; }
 /* 138 */ void KDrawShell::ClearLights() {}
@@ -46,6 +44,4 @@
 /* 155 */ void KDrawShell::BeginPreviewRender() {}
 /* 156 */ void KDrawShell::EndPreviewRender() {}
 /* 160 */ KStaticMesh* KDrawShell::CreateStaticMesh(int, int) { return nullptr; }
-/* 164 */ void KDrawShell::DrawRect(int, int, int, int, DWORD) {}
-/* 165 */ void KDrawShell::DrawColorRect(KColorRect*, const char*, int, int) {}
 /* 166 */ void KDrawShell::RenderTimedPass(KStaticMesh*, int, int, int, int) {}

@@ -4,11 +4,13 @@
 // The device, the DXT flag and the picture texture format come from the
 // device wrapper and its video policy.
 //
-// STAND-IN: the shell's slot 130 and Color565To8888 and the image cache's
-// PurgeIdle and PurgeAll come with later work; until then their bodies do
-// the least that works and tests set them through the setters below. Replace
-// them here when those land; nothing else in textures/ reaches them any
-// other way.
+// PurgeIdle and PurgeAll reach the shell's image cache (tests may stand in
+// for it through the setters below).
+//
+// STAND-IN: the shell's slot 130 and Color565To8888 come with later work;
+// until then their bodies do the least that works and tests set them through
+// the setters below. Replace them here when those land; nothing else in
+// textures/ reaches them any other way.
 #pragma once
 
 #include <d3d9.h>

@@ -1,0 +1,274 @@
+#include "draw2d/render/ScreenPictureRenderers.h"
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "draw2d/render/VertexLock.h"
+#include "shell/D3DShell.h"
+#include "shell/KDrawShell.h"
+#include "textures/KJpgImage.h"
+#include "textures/KSprImage.h"
+
+namespace {
+
+constexpr int kFrameVertices = 16;
+
+struct TileQuad {
+    float x0, y0, x1, y1;
+    float u0, v0, u1, v1;
+    bool hidden;
+};
+
+struct StatePlan {
+    bool setFilters;
+    D3DTEXTUREFILTERTYPE filter;
+    bool alpha;            // set the six alpha states
+    bool giveBackBlend;    // put ALPHABLENDENABLE back afterwards
+    bool brightenMode3;    // MODULATE2X around each draw in blend mode 3
+};
+
+bool OnScreen(float x, float y, int width, int height) {
+    return x + float(width) >= 0.0f && x <= float(g_ScreenWidth) && y + float(height) >= 0.0f &&
+           y <= float(g_ScreenHeight);
+}
+
+bool HasFrame(KSprImage* picture, uint32_t frame) {
+    return picture && frame < uint32_t(picture->GetFrameCount());
+}
+
+TileQuad WholeTile(KSprImage* picture, int frame, int tile) {
+    TileQuad q{};
+    const float tw = picture->GetTileTextureWidth(frame, tile), th = picture->GetTileTextureHeight(frame, tile);
+    q.u1 = tw > 0 ? picture->GetTileWidth(frame, tile) / tw : 0.0f;
+    q.v1 = th > 0 ? picture->GetTileHeight(frame, tile) / th : 0.0f;
+    return q;
+}
+
+void WriteQuad(KScreenVertex* v, const TileQuad& q, float z, DWORD colour) {
+    const float xs[4] = {q.x0, q.x1, q.x0, q.x1}, ys[4] = {q.y0, q.y0, q.y1, q.y1};
+    const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
+    for (int i = 0; i < 4; ++i) v[i] = KScreenVertex{xs[i], ys[i], z, 1.0f, colour, us[i], vs[i]};
+}
+
+// Cuts the quad to the rectangle, moving the texture coordinates with the
+// edges; hides it when the rectangle misses it.
+void ClipQuad(TileQuad& q, float left, float top, float right, float bottom) {
+    if (left > q.x1 || right < q.x0 || top > q.y1 || bottom < q.y0) {
+        q.hidden = true;
+        return;
+    }
+    const float l = std::max(left, q.x0), t = std::max(top, q.y0);
+    const float r = std::min(right, q.x1), b = std::min(bottom, q.y1);
+    const float w = q.x1 - q.x0, h = q.y1 - q.y0;
+    const float uMax = q.u1, vMax = q.v1;
+    q.u0 = w != 0 ? (l - q.x0) / w * uMax : 0.0f;
+    q.u1 = w != 0 ? (r - q.x0) / w * uMax : 0.0f;
+    q.v0 = h != 0 ? (t - q.y0) / h * vMax : 0.0f;
+    q.v1 = h != 0 ? (b - q.y0) / h * vMax : 0.0f;
+    q.x0 = l, q.y0 = t, q.x1 = r, q.y1 = b;
+}
+
+// Steps 7 to 10 shared by the sprite renderers.
+void DrawTiles(KVertexLock& lock, KSprImage* picture, int frame, const bool* hidden, int tiles, int blendMode,
+               DWORD colour, const StatePlan& plan) {
+    lock.BindStream();
+    IDirect3DDevice9* device = lock.Device();
+    DWORD mag = 0, min = 0, blend = 0;
+    if (plan.setFilters) {
+        device->GetSamplerState(0, D3DSAMP_MAGFILTER, &mag);
+        device->GetSamplerState(0, D3DSAMP_MINFILTER, &min);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, plan.filter);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, plan.filter);
+    }
+    if (plan.giveBackBlend) device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+    if (plan.alpha) SetAlphaStates(device);
+    (void)colour;
+    for (int j = 0; j < tiles; ++j) {
+        IDirect3DTexture9* texture = picture->GetTileTexture(frame, j);
+        if (!texture || hidden[j]) continue;
+        device->SetTexture(0, texture);
+        const bool brighten = plan.brightenMode3 && blendMode == 3;
+        if (brighten) device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
+        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First() + UINT(4 * j), 2);
+        if (brighten) device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    }
+    if (plan.setFilters) {
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, mag);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, min);
+    }
+    if (plan.giveBackBlend) device->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+}
+
+int TileCount(KSprImage* picture, int frame) { return std::clamp(picture->GetTileCount(frame), 0, 4); }
+
+// The scaled renderers: the scaled tile, optionally grown by half a pixel
+// on every side (grow) and cut by a clip rectangle (clip: top, left,
+// bottom, right).
+void DrawScaledTiles(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+                     DWORD colour, int blendMode, float sx, float sy, float z, bool grow, const float* clip,
+                     const StatePlan& plan) {
+    if (!HasFrame(picture, frame)) return;
+    IDirect3DDevice9* device = shell.GetDevice();
+    if (!device) return;
+    device->SetFVF(0x144);
+    const int w = int(float(width) * sx), h = int(float(height) * sy);
+    if (w == 0 || h == 0 || !OnScreen(x, y, w, h)) return;
+    KVertexLock lock(shell, kFrameVertices, 0);
+    if (!lock) return;
+    const DWORD vertexColour = PictureVertexColour(colour, blendMode);
+    const int f = int(frame), tiles = TileCount(picture, f);
+    bool hidden[4] = {};
+    const float g = grow ? 0.5f : 0.0f;
+    for (int j = 0; j < tiles; ++j) {
+        TileQuad q = WholeTile(picture, f, j);
+        const float tx = picture->GetTileX(f, j), ty = picture->GetTileY(f, j);
+        const float tw = picture->GetTileWidth(f, j), th = picture->GetTileHeight(f, j);
+        q.x0 = x + tx * sx - g, q.y0 = y + ty * sy - g;
+        q.x1 = x + (tx + tw) * sx + g, q.y1 = y + (ty + th) * sy + g;
+        if (clip) ClipQuad(q, clip[1], clip[0], clip[3], clip[2]);
+        hidden[j] = q.hidden;
+        if (!q.hidden) WriteQuad(lock.Vertices() + 4 * j, q, z, vertexColour);
+    }
+    DrawTiles(lock, picture, f, hidden, tiles, blendMode, colour, plan);
+}
+
+}  // namespace
+
+void SetAlphaStates(IDirect3DDevice9* device) {
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+}
+
+void DrawFrameRotated(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+                      DWORD colour, int blendMode, float angle, int pivotX, int pivotY) {
+    if (!HasFrame(picture, frame)) return;
+    IDirect3DDevice9* device = shell.GetDevice();
+    if (!device) return;
+    device->SetFVF(0x144);
+    if (width == 0 || height == 0 || !OnScreen(x, y, width, height)) return;
+    KVertexLock lock(shell, kFrameVertices, 0);
+    if (!lock) return;
+    const DWORD vertexColour = PictureVertexColour(colour, blendMode);
+    const float px = x + float(pivotX), py = y + float(pivotY);
+    D3DXMATRIX toPivot, turn, back, m;
+    D3DXMatrixTranslation(&toPivot, -px, -py, 0.0f);
+    D3DXMatrixRotationZ(&turn, angle);
+    D3DXMatrixTranslation(&back, px - 0.5f, py - 0.5f, 0.0f);
+    m = toPivot * turn * back;
+    const int f = int(frame), tiles = TileCount(picture, f);
+    bool hidden[4] = {};
+    for (int j = 0; j < tiles; ++j) {
+        TileQuad q = WholeTile(picture, f, j);
+        q.x0 = x + picture->GetTileX(f, j), q.y0 = y + picture->GetTileY(f, j);
+        q.x1 = q.x0 + picture->GetTileWidth(f, j), q.y1 = q.y0 + picture->GetTileHeight(f, j);
+        KScreenVertex* v = lock.Vertices() + 4 * j;
+        WriteQuad(v, q, 0.0f, vertexColour);
+        for (int i = 0; i < 4; ++i) {
+            D3DXVECTOR4 corner(v[i].x, v[i].y, 0.0f, 1.0f), out;
+            D3DXVec4Transform(&out, &corner, &m);
+            v[i].x = out.x, v[i].y = out.y, v[i].z = out.z, v[i].rhw = out.w;
+        }
+    }
+    const StatePlan plan{true, D3DTEXF_LINEAR, (colour >> 24) != 0xFF, false, true};
+    DrawTiles(lock, picture, f, hidden, tiles, blendMode, colour, plan);
+}
+
+void DrawFrameScaled(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+                     DWORD colour, int blendMode, float scaleX, float scaleY) {
+    const StatePlan plan{true, D3DTEXF_LINEAR, (colour >> 24) != 0xFF, false, true};
+    DrawScaledTiles(shell, float(x), float(y), width, height, frame, picture, colour, blendMode, scaleX, scaleY, 0.0f,
+                    true, nullptr, plan);
+}
+
+void DrawFrameScaledPoint(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame,
+                          KSprImage* picture, DWORD colour, int blendMode, float scaleX, float scaleY) {
+    const StatePlan plan{true, D3DTEXF_POINT, true, true, true};
+    DrawScaledTiles(shell, x, y, width, height, frame, picture, colour, blendMode, scaleX, scaleY, 0.0f, true, nullptr,
+                    plan);
+}
+
+void DrawFrameClipped(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+                      DWORD colour, int blendMode, float scaleX, float scaleY, const float* clip) {
+    if (!clip) return;
+    const StatePlan plan{true, D3DTEXF_POINT, true, true, true};
+    DrawScaledTiles(shell, x, y, width, height, frame, picture, colour, blendMode, scaleX, scaleY, 100.0f, false, clip,
+                    plan);
+}
+
+void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+                      const int32_t* crop, DWORD colour, int blendMode) {
+    if (!HasFrame(picture, frame) || !crop) return;
+    IDirect3DDevice9* device = shell.GetDevice();
+    if (!device) return;
+    device->SetFVF(0x144);
+    const int f = int(frame);
+    const float frameWidth = picture->GetFrameWidth(f), frameHeight = picture->GetFrameHeight(f);
+    if (width == 0 || height == 0 || frameWidth == 0 || frameHeight == 0 || !OnScreen(float(x), float(y), width, height))
+        return;
+    KVertexLock lock(shell, kFrameVertices, 0);
+    if (!lock) return;
+    const DWORD vertexColour = blendMode == 5 ? colour : 0xFFFFFFFFu;
+    const float sx = float(width) / frameWidth, sy = float(height) / frameHeight;
+    const int tiles = TileCount(picture, f);
+    bool hidden[4] = {};
+    for (int j = 0; j < tiles; ++j) {
+        TileQuad q = WholeTile(picture, f, j);
+        const float tx = picture->GetTileX(f, j), ty = picture->GetTileY(f, j);
+        const float tw = picture->GetTileWidth(f, j), th = picture->GetTileHeight(f, j);
+        q.x0 = float(x) + tx * sx - 0.5f, q.x1 = float(x) + (tx + tw) * sx - 0.5f;
+        q.y0 = float(y) + ty * sy - 0.5f, q.y1 = float(y) + (ty + th) * sy - 0.5f;
+        ClipQuad(q, float(crop[0]), float(crop[1]), float(crop[2]), float(crop[3]));
+        hidden[j] = q.hidden;
+        if (!q.hidden) WriteQuad(lock.Vertices() + 4 * j, q, 100.0f, vertexColour);
+    }
+    const StatePlan plan{blendMode == 5, D3DTEXF_LINEAR, false, false, false};
+    DrawTiles(lock, picture, f, hidden, tiles, blendMode, colour, plan);
+}
+
+void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
+                        float brightness) {
+    if (!picture || !source) return;
+    IDirect3DDevice9* device = shell.GetDevice();
+    if (!device) return;
+    device->SetFVF(0x144);
+    const int w = source[2] - source[0], h = source[3] - source[1];
+    if (w == 0 || h == 0 || !OnScreen(float(x), float(y), w, h)) return;
+    KVertexLock lock(shell, 4, 0);
+    if (!lock) return;
+    const KSprTile& tile = picture->GetFrame().tiles[0];
+    const float uScale = tile.textureWidth > 0 ? 1.0f / float(tile.textureWidth) : 0.0f;
+    const float vScale = tile.textureHeight > 0 ? 1.0f / float(tile.textureHeight) : 0.0f;
+    TileQuad q{};
+    q.x0 = float(x) - 0.5f, q.y0 = float(y) - 0.5f, q.x1 = float(x + w) - 0.5f, q.y1 = float(y + h) - 0.5f;
+    q.u0 = float(source[0]) * uScale, q.u1 = float(source[2]) * uScale;
+    q.v0 = float(source[1]) * vScale, q.v1 = float(source[3]) * vScale;
+    WriteQuad(lock.Vertices(), q, 100.0f, 0xFFFFFFFF);
+    lock.BindStream();
+    IDirect3DTexture9* texture = picture->GetTexture();
+    if (!texture) return;
+    static constexpr D3DTEXTURESTAGESTATETYPE kStage[6] = {D3DTSS_COLOROP,   D3DTSS_ALPHAOP,   D3DTSS_COLORARG1,
+                                                           D3DTSS_COLORARG2, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
+    DWORD saved[6] = {}, savedFactor = 0;
+    for (int i = 0; i < 6; ++i) device->GetTextureStageState(0, kStage[i], &saved[i]);
+    device->GetRenderState(D3DRS_TEXTUREFACTOR, &savedFactor);
+    device->SetTexture(0, texture);
+    if (percent >= 0 && percent <= 100) {
+        // Brightness beyond 1.0 saturates instead of wrapping to a dark grey.
+        const DWORD grey = brightness < 0.0f ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
+        const DWORD alpha = DWORD(float(percent) / 100.0f * 255.0f);
+        const DWORD values[6] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTA_TEXTURE,
+                                 D3DTA_TFACTOR,   D3DTA_TEXTURE,   D3DTA_TFACTOR};
+        for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], values[i]);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, alpha << 24 | grey << 16 | grey << 8 | grey);
+    }
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
+    for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], saved[i]);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, savedFactor);
+}

@@ -1,0 +1,52 @@
+// The lowest layer of 2D drawing: rectangles, lines, points and quads as
+// screen vertices in the shell's shared dynamic vertex buffer, one draw each.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class KDrawShell;
+class KJpgImage;
+class KSprImage;
+struct KPrimPoint;
+
+constexpr DWORD kScreenVertexFvf = 0x144;  // XYZRHW | DIFFUSE | TEX1
+constexpr DWORD kSceneVertexFvf = 0x142;   // XYZ | DIFFUSE | TEX1
+constexpr DWORD kPlainVertexFvf = 0x44;    // XYZRHW | DIFFUSE
+constexpr DWORD kMeshVertexFvf = 0x102;    // XYZ | TEX1
+
+struct KSceneVertex {
+    float x, y, z;
+    DWORD colour;
+    float u, v;
+};
+struct KPlainScreenVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+};
+struct KMeshVertex {
+    float x, y, z, u, v;
+};
+static_assert(sizeof(KSceneVertex) == 24 && sizeof(KPlainScreenVertex) == 20 && sizeof(KMeshVertex) == 20);
+
+struct KColorRect {
+    int32_t x, y;
+    int32_t sourceX, sourceY;
+    int32_t width, height;
+    uint8_t unread[8];
+    DWORD topLeft, topRight, bottomLeft, bottomRight;
+};
+static_assert(sizeof(KColorRect) == 48);
+
+void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour);
+void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour);
+void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int screenSpace);
+void DrawLine(KDrawShell& shell, int x1, int y1, int x2, int y2, DWORD colour);
+void DrawLineF(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colour);
+void DrawRectOutline(KDrawShell& shell, int left, int top, int right, int bottom, DWORD colour);
+void DrawTexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, BYTE linear);
+void DrawTexturedQuadBlend(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
+                           BYTE linear);
+void DrawSpriteFrame(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+                     DWORD colour, int blendMode, float angle, int pivotX, int pivotY);

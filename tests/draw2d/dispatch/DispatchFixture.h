@@ -1,0 +1,48 @@
+// A created shell on the software device, sprite and JPEG files made by the
+// tools' writers, and readers for what a draw recorded: the vertices it
+// drew from and the pixels of the back buffer.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "d3d9/Control.h"
+#include "shell/KDrawShell.h"
+#include "textures/KJpgImage.h"
+#include "textures/KSprImage.h"
+
+namespace dispatch_test {
+
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    IDirect3DDevice9* Device() { return m_shell->GetDevice(); }
+    void WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes);
+    // One frame of w x h pixels given row by row, at frame offset (ox, oy).
+    KSprImage* Sprite(const std::string& name, int w, int h, const std::vector<uint32_t>& argb, int ox = 0,
+                      int oy = 0, int centreX = 0, int centreY = 0);
+    KJpgImage* Jpeg(const std::string& name, int w, int h);
+    // Clears the back buffer to colour and starts recording.
+    void ClearTarget(D3DCOLOR colour = 0xFF000000);
+    lumiva::d3d9::Image Target();
+    // The vertices the recorded draw read, as screen vertices.
+    std::vector<KScreenVertex> DrawnVertices(const lumiva::d3d9::RecordedCall& draw);
+    std::vector<lumiva::d3d9::RecordedCall> Draws() { return lumiva::d3d9::RecordedCallsNamed("DrawPrimitive"); }
+    // Names of the recorded calls, e.g. "SetRenderState".
+    std::vector<std::string> CallNames();
+    DWORD RenderState(D3DRENDERSTATETYPE s);
+    DWORD StageState(D3DTEXTURESTAGESTATETYPE s);
+    DWORD Sampler(D3DSAMPLERSTATETYPE s);
+
+    std::string m_root;
+    KDrawShell* m_shell = nullptr;
+    bool m_inScene = false;
+};
+
+}  // namespace dispatch_test
