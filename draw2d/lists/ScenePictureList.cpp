@@ -2,6 +2,7 @@
 
 #include "draw2d/lists/PictureRecordView.h"
 #include "draw2d/lists/RecordPicture.h"
+#include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/scene/CornerPicture.h"
 #include "draw2d/scene/TintedPicture.h"
 #include "shell/KDrawShell.h"
@@ -56,7 +57,7 @@ void DrawSpriteOnCorners(KDrawShell& shell, const KPictureRecordView& record, KS
         DrawPictureOnCorners(shell, c, frame, sprite, record.Colour(), record.BlendMode(), clip, options.brightness);
 }
 
-void DrawSpriteRecord(KDrawShell& shell, int type, KPictureRecordView& record, const KSceneListOptions& options,
+void DrawSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView& record, const KSceneListOptions& options,
                       KPictureCorners* corners) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
@@ -94,7 +95,7 @@ void DrawSpriteRecord(KDrawShell& shell, int type, KPictureRecordView& record, c
     DrawSpriteOnCorners(shell, record, sprite, options, *corners, nullptr);
 }
 
-void DrawSceneList(KDrawShell& shell, int type, int count, void* records, const KSceneListOptions& options,
+void DrawSceneList(KDrawShell& shell, uint32_t type, int count, void* records, const KSceneListOptions& options,
                    KPictureCorners* corners) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (device == nullptr || records == nullptr) return;
@@ -106,7 +107,7 @@ void DrawSceneList(KDrawShell& shell, int type, int count, void* records, const 
     }
     auto* bytes = static_cast<uint8_t*>(records);
     for (int i = 0; i < count; ++i) {
-        KPictureRecordView record(bytes + size_t(i) * kPictureRecordSize);
+        KPictureRecordView record(bytes + size_t(i) * ScenePictureStride(type));
         switch (record.ImageType()) {
             case 0:
             case 2: DrawJpegRecord(shell, record, options, corners); break;
@@ -122,14 +123,14 @@ void DrawSceneList(KDrawShell& shell, int type, int count, void* records, const 
 
 }  // namespace
 
-void DrawScenePictureList(KDrawShell& shell, int type, int count, void* records, float brightness,
-                          bool cornersSpanClip) {
+void DrawScenePictureList(KDrawShell& shell, uint32_t type, int count, void* records, int /*screenSpace*/,
+                          float brightness, bool cornersSpanClip) {
     if (type != 3 && type != 6 && type != 22) return;
     static KPictureCorners corners;
     DrawSceneList(shell, type, count, records, KSceneListOptions{false, brightness, cornersSpanClip}, &corners);
 }
 
-void DrawScenePictureListAlt(KDrawShell& shell, int type, int count, void* records) {
+void DrawScenePictureListAlt(KDrawShell& shell, uint32_t type, int count, void* records, int /*reserved*/) {
     if (type != 3 && type != 6) return;
     static KPictureCorners corners;
     DrawSceneList(shell, type, count, records, KSceneListOptions{true, 1.0f, false}, &corners);

@@ -61,7 +61,7 @@ TEST_F(ScenePictureList, PerspectiveFiltersAreLinearDuringTheListAndPointAfter) 
     Device()->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
     lumiva::d3d9::ClearRecording();
     Record record = SpriteRecord("s.spr", 120, 90, 0);
-    DrawScenePictureList(*Shell(), 3, 1, record.bytes, 1.0f, false);
+    DrawScenePictureList(*Shell(), 3, 1, record.bytes, 0, 1.0f, false);
     const std::vector<uint64_t> filters = FilterValues();
     ASSERT_GE(filters.size(), 2u);
     EXPECT_EQ(filters.front(), uint64_t(D3DTEXF_LINEAR));
@@ -71,8 +71,8 @@ TEST_F(ScenePictureList, PerspectiveFiltersAreLinearDuringTheListAndPointAfter) 
 
 TEST_F(ScenePictureList, OnlyTypes3And6And22AreDrawn) {
     Record record = SpriteRecord("s.spr", 120, 90, 0);
-    for (int type : {20, 21, 7}) DrawScenePictureList(*Shell(), type, 1, record.bytes, 1.0f, false);
-    DrawScenePictureListAlt(*Shell(), 22, 1, record.bytes);
+    for (int type : {20, 21, 7}) DrawScenePictureList(*Shell(), type, 1, record.bytes, 0, 1.0f, false);
+    DrawScenePictureListAlt(*Shell(), 22, 1, record.bytes, 0);
     EXPECT_TRUE(lumiva::d3d9::RecordedCallsNamed("SetFVF").empty());
     EXPECT_EQ(record.FileId(), 0u);
 }
@@ -80,13 +80,13 @@ TEST_F(ScenePictureList, OnlyTypes3And6And22AreDrawn) {
 TEST_F(ScenePictureList, SpritesWithoutExtentAreSkippedAfterTheFetch) {
     Shell()->projectionKind = 1;
     Record none = SpriteRecord("s.spr", 0, 90, 0);
-    DrawScenePictureList(*Shell(), 3, 1, none.bytes, 1.0f, false);
+    DrawScenePictureList(*Shell(), 3, 1, none.bytes, 0, 1.0f, false);
     EXPECT_TRUE(lumiva::d3d9::RecordedCallsNamed("DrawPrimitive").empty());
     EXPECT_TRUE(lumiva::d3d9::RecordedCallsNamed("DrawPrimitiveUP").empty());
     EXPECT_TRUE(FilterValues().empty()) << "no perspective, filters untouched";
 
     Record missing = SpriteRecord("absent.spr", 120, 90, 0);
-    DrawScenePictureList(*Shell(), 3, 1, missing.bytes, 1.0f, false);
+    DrawScenePictureList(*Shell(), 3, 1, missing.bytes, 0, 1.0f, false);
     EXPECT_TRUE(lumiva::d3d9::RecordedCallsNamed("DrawPrimitive").empty());
 }
 
