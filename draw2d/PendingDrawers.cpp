@@ -1,8 +1,6 @@
 // PENDING: stand-ins until the scene renderers and picture lists exist.
 #include "draw2d/PendingDrawers.h"
 
-void DrawScenePictureList(KDrawShell&, uint32_t, int, void*, int, float, bool) {}
-void DrawScenePictureListAlt(KDrawShell&, uint32_t, int, void*, int) {}
 void DrawPictureList(KDrawShell&, int, KPrimPicture*, int) {}
 void DrawPictureListF(KDrawShell&, int, KPrimPicture*, int) {}
 void DrawScaledPictureList(KDrawShell&, int, KPrimPicture*) {}

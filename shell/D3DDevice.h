@@ -34,6 +34,8 @@ public:
     D3DFORMAT ChooseDepthFormat(int depthBits, int stencilBits);
     void SetDeviceRenderStates();
     void SetViewportRect(int left, int right, int top, int bottom, float minZ, float maxZ);
+    // The six viewport values last set, for the shell's frame.
+    void GetViewport(D3DVIEWPORT9* out) const { *out = viewport; }
     bool BeginScene();
     bool EndScene();
     void CreateSkinningShaders();

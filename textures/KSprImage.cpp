@@ -344,6 +344,10 @@ FRAME_GETTER(GetFrameHeight, height)
 
 const uint8_t* KSprImage::GetRleFrameData() const { return m_packed || m_frames.empty() ? nullptr : m_frames[0].data; }
 
+uint32_t KSprImage::GetRleFrameDataLength() const {
+    return GetRleFrameData() ? m_frames[0].dataLength : 0;
+}
+
 const uint16_t* KSprImage::GetPalette16() const {
     return m_packed || m_palette16.empty() ? nullptr : m_palette16.data();
 }

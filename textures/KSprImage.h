@@ -72,6 +72,7 @@ public:
     // Frame 0's run-length data and the 16-bit palette; null for packed
     // sprites.
     const uint8_t* GetRleFrameData() const;
+    uint32_t GetRleFrameDataLength() const;
     const uint16_t* GetPalette16() const;
 
     bool IsPacked() const { return m_packed; }

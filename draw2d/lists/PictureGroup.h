@@ -1,0 +1,22 @@
+// A screen list of four pictures or more drawn as one group: its frames are
+// decoded into one of the shell's compose textures and shown by one quad.
+#pragma once
+
+#include "draw2d/lists/CompositionPlan.h"
+
+class KDrawShell;
+
+// The group's box in screen pixels over every record whose sprite and frame
+// exist; empty when none has.
+KGroupBox GetPictureGroupBounds(KDrawShell& shell, int count, void* records, int screenSpace);
+
+// Whether the composition can take every usable record: sprites only, frame 0
+// with run-length or DXT5 data in memory.
+bool CanComposePictureGroup(KDrawShell& shell, int count, void* records);
+
+enum class KGroupResult { Composed, NothingToDraw, DrawSingly };
+
+// Composes and draws the group. A group the composition cannot take (see
+// above, or a box over 256 either way) is left to the caller to draw record
+// by record; an empty or off-screen group draws nothing.
+KGroupResult DrawPictureGroup(KDrawShell& shell, int count, void* records, int screenSpace);
