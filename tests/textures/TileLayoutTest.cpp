@@ -1,6 +1,7 @@
 // Texture sizes and the split of frames into power-of-two tiles.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "textures/FrameTiles.h"
@@ -68,6 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Past a quarter beyond the half: one larger texture.
         LayoutCase{400, 400, {{512, 512, 0, 0, 400, 400}}}, LayoutCase{1024, 1024, {{1024, 1024, 0, 0, 1024, 1024}}},
         // Beyond 1024 the frame is cut to what a texture holds.
-        LayoutCase{2000, 100, {{1024, 128, 0, 0, 1024, 100}}}, LayoutCase{0, 10, {}}));
+        LayoutCase{2000, 100, {{1024, 128, 0, 0, 1024, 100}}}, LayoutCase{0, 10, {}}),
+    // Named by the frame size: the default name prints the vector's bytes,
+    // which differ from run to run and so break test discovery.
+    [](const ::testing::TestParamInfo<LayoutCase>& info) {
+        return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+    });
 
 }  // namespace
