@@ -134,6 +134,13 @@ TEST_F(DemoRun, TextLandsInTheChatPanelAndTheFpsLine) {
     EXPECT_GT(whiteIn(16, 440, 120, 460), 5);
     EXPECT_GT(whiteIn(640, 118, 720, 140), 5);
     EXPECT_EQ(whiteIn(300, 200, 500, 260), 0);
+    // Glyphs advance: the pale-yellow name line reaches its "42" at the
+    // right, not only its first cell.
+    int nameRight = 0;
+    for (uint32_t y = 16; y < 34; ++y)
+        for (uint32_t x = 90; x < 130; ++x)
+            if (((frame.At(x, y) >> 16) & 0xFF) > 0xC0 && ((frame.At(x, y) >> 8) & 0xFF) > 0xC0) ++nameRight;
+    EXPECT_GT(nameRight, 5);
 }
 
 TEST_F(DemoRun, LargeWindowSize) {
