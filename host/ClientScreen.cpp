@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include <d3d9.h>
+
 #include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/render/VertexBuilders.h"
 #include "draw2d/text/TextHostRecords.h"
@@ -78,6 +80,13 @@ void Text(IKDrawShell* shell, int font, const std::string& text, int x, int y, D
 }  // namespace
 
 bool ClientScreen::Load(const std::string& dataFolder) {
+    // The shell picks its back buffer's size and stretches it over the
+    // window: lay the screen out on the buffer.
+    D3DVIEWPORT9 view{};
+    if (IDirect3DDevice9* device = m_shell->GetDevice(); device && SUCCEEDED(device->GetViewport(&view)) &&
+                                                         view.Width > 0 && view.Height > 0) {
+        m_width = int(view.Width), m_height = int(view.Height);
+    }
     if (!m_shell->CreateFont("@SimSun,16,0,32,0", 0, kGdiFontId)) {
         std::fprintf(stderr, "lumiva-demo: cannot create the GDI font\n");
         return false;
@@ -141,6 +150,10 @@ void ClientScreen::DrawPanels(int frame) {
     }
 
     Draw(m_shell, bars, PRIM_BARS);
+    // A thin bar in the scene under the gems: scene points go through the
+    // shell's projection, which centres the view on the scene's origin.
+    std::vector<KPrimBar> thin{Bar(-130, -112, 70, -112, 0xE0E040u)};
+    m_shell->DrawPrimitives(int(thin.size()), thin.data(), PRIM_THIN_BARS, 0, 0, -1, -1.0f);
     Draw(m_shell, lines, PRIM_LINES);
     Draw(m_shell, frames, PRIM_CORNER_FRAMES);
 }

@@ -148,6 +148,15 @@ TEST_F(DemoRun, LargeWindowSize) {
     const Png frame = ReadPng(Out() / "frame-0000.png");
     EXPECT_EQ(frame.width, 1024u);
     EXPECT_EQ(frame.height, 768u);
+    // The whole screen shows, stretched from the shell's buffer: the cyan line
+    // over the chat panel is near the bottom, not cut off.
+    int cyan = 0;
+    for (uint32_t y = 500; y < 600; ++y)
+        for (uint32_t x = 20; x < 400; ++x) {
+            const uint32_t c = frame.At(x, y);
+            cyan += ((c >> 16) & 0xFF) < 0x60 && ((c >> 8) & 0xFF) > 0xC0 && (c & 0xFF) > 0xC0;
+        }
+    EXPECT_GT(cyan, 200);
 }
 
 TEST_F(DemoRun, BadInputsFailWithAClearMessage) {
