@@ -1,45 +1,76 @@
 #include "ClientScreen.h"
 
-#include <d3dx9.h>
-
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <vector>
 
+#include <d3d9.h>
+
+#include "draw2d/primitives/PrimitiveRecords.h"
+#include "draw2d/render/VertexBuilders.h"
 #include "draw2d/text/TextHostRecords.h"
 #include "shell/IKDrawShell.h"
 
 namespace {
 
-struct ColourVertex {
-    float x, y, z, rhw;
-    D3DCOLOR colour;
-};
-constexpr DWORD kColourFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+// Image types of picture records.
+constexpr int16_t kJpegPicture = 0;
+constexpr int16_t kSpritePicture = 1;
 
-struct TexturedVertex {
-    float x, y, z, rhw;
-    D3DCOLOR colour;
-    float u, v;
-};
-constexpr DWORD kTexturedFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr char kBackground[] = "\\ui\\background.jpg";
+constexpr char kGoldGem[] = "\\spr\\gem_gold.spr";  // SPR
+constexpr char kBlueGem[] = "\\spr\\gem_blue.spr";  // SDS2
+constexpr int kGemFrames = 8;
+constexpr int kGemSize = 48;
 
-void FillRect(IDirect3DDevice9* device, float x, float y, float w, float h, D3DCOLOR colour) {
-    const ColourVertex quad[4] = {{x - 0.5f, y - 0.5f, 0, 1, colour},
-                                  {x + w - 0.5f, y - 0.5f, 0, 1, colour},
-                                  {x - 0.5f, y + h - 0.5f, 0, 1, colour},
-                                  {x + w - 0.5f, y + h - 0.5f, 0, 1, colour}};
-    device->SetTexture(0, nullptr);
-    device->SetFVF(kColourFvf);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColourVertex));
+// A host fills records in plain memory: start from all-zero bytes.
+KPrimPictureEx BlankPicture() { return std::bit_cast<KPrimPictureEx>(std::array<std::byte, sizeof(KPrimPictureEx)>{}); }
+
+void SetColour(KPrimPicture& r, DWORD argb) {
+    r.alpha = uint8_t(argb >> 24), r.red = uint8_t(argb >> 16), r.green = uint8_t(argb >> 8), r.blue = uint8_t(argb);
 }
 
-void FrameRect(IDirect3DDevice9* device, float x, float y, float w, float h, D3DCOLOR colour) {
-    FillRect(device, x, y, w, 1, colour);
-    FillRect(device, x, y + h - 1, w, 1, colour);
-    FillRect(device, x, y, 1, h, colour);
-    FillRect(device, x + w - 1, y, 1, h, colour);
+KPrimPictureEx Picture(const char* file, int16_t imageType, int x, int y, int frame) {
+    KPrimPictureEx r = BlankPicture();
+    std::strncpy(r.fileName, file, sizeof(r.fileName) - 1);
+    r.imageType = imageType;
+    r.ax = x, r.ay = y;
+    r.frame = int16_t(frame);
+    SetColour(r, 0xFFFFFFFFu);
+    return r;
+}
+
+// A whole sprite frame centred on (x, y).
+KPrimPictureEx Gem(const char* file, int x, int y, int frame, uint8_t blendMode, DWORD tint) {
+    KPrimPictureEx r = Picture(file, kSpritePicture, x, y, frame % kGemFrames);
+    r.flags = kPictureAnchorCentre;
+    r.blendMode = blendMode;
+    SetColour(r, tint);
+    r.r0 = 0, r.r1 = 0, r.r2 = kGemSize, r.r3 = kGemSize;
+    return r;
+}
+
+KPrimLine Line(int x1, int y1, int x2, int y2, DWORD argb) {
+    KPrimLine r{};
+    r.x1 = x1, r.y1 = y1, r.x2 = x2, r.y2 = y2;
+    r.alpha = uint8_t(argb >> 24), r.red = uint8_t(argb >> 16), r.green = uint8_t(argb >> 8), r.blue = uint8_t(argb);
+    return r;
+}
+
+// The filled part spans y1 + 3 .. y2 - 3; bevel lines grow above and below it.
+KPrimBar Bar(int x1, int y1, int x2, int y2, DWORD rgb) {
+    KPrimBar r{};
+    r.ax = x1, r.ay = y1, r.bx = x2, r.by = y2;
+    r.red = uint8_t(rgb >> 16), r.green = uint8_t(rgb >> 8), r.blue = uint8_t(rgb);
+    return r;
+}
+
+template <typename Record>
+void Draw(IKDrawShell* shell, std::vector<Record>& records, KPrimitiveType type) {
+    shell->DrawPrimitives(int(records.size()), records.data(), type, 1, 0, -1, -1.0f);
 }
 
 void Text(IKDrawShell* shell, int font, const std::string& text, int x, int y, D3DCOLOR colour) {
@@ -48,25 +79,21 @@ void Text(IKDrawShell* shell, int font, const std::string& text, int x, int y, D
 
 }  // namespace
 
-ClientScreen::~ClientScreen() {
-    if (m_backdrop) m_backdrop->Release();
-}
-
 bool ClientScreen::Load(const std::string& dataFolder) {
-    const std::string path = dataFolder + "/ui/background.jpg";
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.empty() || FAILED(D3DXCreateTextureFromFileInMemory(m_shell->GetDevice(), bytes.data(), UINT(bytes.size()),
-                                                                   &m_backdrop))) {
-        std::fprintf(stderr, "lumiva-demo: cannot load the backdrop %s\n", path.c_str());
-        return false;
+    // The shell picks its back buffer's size and stretches it over the
+    // window: lay the screen out on the buffer.
+    D3DVIEWPORT9 view{};
+    if (IDirect3DDevice9* device = m_shell->GetDevice(); device && SUCCEEDED(device->GetViewport(&view)) &&
+                                                         view.Width > 0 && view.Height > 0) {
+        m_width = int(view.Width), m_height = int(view.Height);
     }
     if (!m_shell->CreateFont("@SimSun,16,0,32,0", 0, kGdiFontId)) {
         std::fprintf(stderr, "lumiva-demo: cannot create the GDI font\n");
         return false;
     }
     if (!m_shell->CreateFont("\\font\\box12.asf", 0, kBitmapFontId)) {
-        std::fprintf(stderr, "lumiva-demo: cannot create the bitmap font \\font\\box12.asf\n");
+        std::fprintf(stderr, "lumiva-demo: cannot create the bitmap font \\font\\box12.asf in %s\n",
+                     dataFolder.c_str());
         return false;
     }
     return true;
@@ -76,53 +103,76 @@ void ClientScreen::DrawFrame(int frame) {
     m_shell->BeginFrame(0, 0xFF000000u, nullptr);
     DrawBackdrop();
     DrawPanels(frame);
+    DrawSprites(frame);
     DrawTexts(frame);
     m_shell->EndFrame();
 }
 
 void ClientScreen::DrawBackdrop() {
-    IDirect3DDevice9* device = m_shell->GetDevice();
-    const float w = float(m_width), h = float(m_height);
-    const TexturedVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFFu, 0, 0},
-                                    {w - 0.5f, -0.5f, 0, 1, 0xFFFFFFFFu, 1, 0},
-                                    {-0.5f, h - 0.5f, 0, 1, 0xFFFFFFFFu, 0, 1},
-                                    {w - 0.5f, h - 0.5f, 0, 1, 0xFFFFFFFFu, 1, 1}};
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetTexture(0, m_backdrop);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetFVF(kTexturedFvf);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex));
-    device->SetTexture(0, nullptr);
+    std::vector<KPrimPictureEx> backdrop{Picture(kBackground, kJpegPicture, 0, 0, 0)};
+    backdrop[0].r2 = m_width, backdrop[0].r3 = m_height;
+    Draw(m_shell, backdrop, PRIM_RECT_PICTURES);
 }
 
 void ClientScreen::DrawPanels(int frame) {
-    IDirect3DDevice9* device = m_shell->GetDevice();
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    const int bottom = m_height;
+    std::vector<KPrimLine> frames, lines;
+    std::vector<KPrimBar> bars;
 
-    const float bottom = float(m_height);
-    // Chat panel, bottom left.
-    FillRect(device, 8, bottom - 168, 360, 160, kPanelColour);
-    FrameRect(device, 8, bottom - 168, 360, 160, 0xFFC8A860u);
-    // Portrait frame with health and mana bars, top left.
-    FillRect(device, 8, 8, 220, 64, 0xC0101010u);
-    FrameRect(device, 8, 8, 220, 64, 0xFFC8A860u);
-    const float health = 140.0f + 60.0f * float((frame * 7) % 10) / 10.0f;
-    FillRect(device, 16, 40, health, 10, kHealthBarColour);
-    FillRect(device, 16, 54, 160, 10, 0xFF2050C0u);
-    // Skill bar, bottom centre.
-    const float barX = float(m_width) / 2 - 170;
+    // Portrait with health and mana bars, top left.
+    m_shell->DrawRect(8, 8, 220, 64, 0xC0101010u);
+    frames.push_back(Line(8, 8, 227, 71, kFrameGold));
+    const int health = 140 + 60 * ((frame * 7) % 10) / 10;
+    bars.push_back(Bar(16, 37, 16 + health, 53, kHealthBarColour));
+    bars.push_back(Bar(16, 54, 176, 70, 0x2050C0u));
+
+    // Chat panel, bottom left, under a title line.
+    m_shell->DrawRect(8, bottom - 168, 360, 160, kPanelColour);
+    frames.push_back(Line(8, bottom - 168, 367, bottom - 9, kFrameGold));
+    lines.push_back(Line(8, bottom - kSeparatorRise, 367, bottom - kSeparatorRise, kSeparatorColour));
+
+    // Minimap, right: a shaded square with a cross on the player.
+    const int mapX = m_width - 136, mapY = 180;
+    KColorRect map{};
+    map.x = mapX, map.y = mapY, map.width = 120, map.height = 120;
+    map.topLeft = 0xE0305030u, map.topRight = 0xE0406040u, map.bottomLeft = 0xE0203820u, map.bottomRight = 0xE0508050u;
+    m_shell->DrawColorRect(&map, nullptr, 0, 0);
+    frames.push_back(Line(mapX, mapY, mapX + 119, mapY + 119, kFrameGold));
+    lines.push_back(Line(mapX + 52, mapY + 60, mapX + 68, mapY + 60, 0xFFFFFF60u));
+    lines.push_back(Line(mapX + 60, mapY + 52, mapX + 60, mapY + 68, 0xFFFFFF60u));
+
+    // Skill bar, bottom centre; the ready slot has a bright frame.
+    const int barX = m_width / 2 - 170;
     for (int slot = 0; slot < 8; ++slot) {
-        const float x = barX + float(slot) * 44;
-        FillRect(device, x, bottom - 52, 40, 40, 0xD0202020u);
-        FrameRect(device, x, bottom - 52, 40, 40, slot == frame % 8 ? 0xFFFFE080u : 0xFF807050u);
+        const int x = barX + slot * 44;
+        m_shell->DrawRect(x, bottom - 52, 40, 40, 0xD0202020u);
+        frames.push_back(Line(x, bottom - 52, x + 39, bottom - 13, slot == frame % 8 ? 0xFFFFE080u : 0xFF807050u));
     }
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+
+    Draw(m_shell, bars, PRIM_BARS);
+    // A thin bar in the scene under the gems: scene points go through the
+    // shell's projection, which centres the view on the scene's origin.
+    std::vector<KPrimBar> thin{Bar(-130, -112, 70, -112, 0xE0E040u)};
+    m_shell->DrawPrimitives(int(thin.size()), thin.data(), PRIM_THIN_BARS, 0, 0, -1, -1.0f);
+    Draw(m_shell, lines, PRIM_LINES);
+    Draw(m_shell, frames, PRIM_CORNER_FRAMES);
+}
+
+void ClientScreen::DrawSprites(int frame) {
+    // A row in the sky: SPR and SDS2 gems, plain and tinted, each at its own
+    // point of the animation.
+    std::vector<KPrimPictureEx> gems{
+        Gem(kGoldGem, 280, kGemRowY, frame, 0, 0xFFFFFFFFu),
+        Gem(kBlueGem, 340, kGemRowY, frame + 2, 0, 0xFFFFFFFFu),
+        Gem(kGoldGem, 400, kGemRowY, frame + 4, 5, 0xFFFF6060u),
+        Gem(kBlueGem, 460, kGemRowY, frame + 6, 5, 0xFF60FF60u),
+    };
+    // Skill icons in the bar's slots.
+    const int barX = m_width / 2 - 170;
+    for (int slot = 0; slot < 8; ++slot)
+        gems.push_back(Gem(slot % 2 ? kBlueGem : kGoldGem, barX + slot * 44 + 20, m_height - 32, frame + slot, 0,
+                           0xFFFFFFFFu));
+    Draw(m_shell, gems, PRIM_RECT_PICTURES);
 }
 
 void ClientScreen::DrawTexts(int frame) {

@@ -1,9 +1,10 @@
-// The client screen the demo draws each frame through the shell's slots:
-// backdrop, panels, text in a GDI font and in the bitmap font, and the
-// shell's own FPS line.
+// The client screen the demo draws each frame through the shell's slots
+// only, as a game host does: picture, bar, line and frame records handed to
+// DrawPrimitives, rectangles through DrawRect/DrawColorRect, text in a GDI
+// font and in the bitmap font, and the shell's own FPS line.
 #pragma once
 
-#include <d3d9.h>
+#include <windows.h>
 
 #include <string>
 
@@ -12,24 +13,30 @@ class IKDrawShell;
 class ClientScreen {
 public:
     ClientScreen(IKDrawShell* shell, int width, int height) : m_shell(shell), m_width(width), m_height(height) {}
-    ~ClientScreen();
-    // Fonts and the backdrop texture; false (after printing why) on failure.
+    // Fonts; false (after printing why) on failure. Pictures load lazily
+    // through the shell's image cache from the data folder's root.
     bool Load(const std::string& dataFolder);
     void DrawFrame(int frame);
 
 private:
     void DrawBackdrop();
     void DrawPanels(int frame);
+    void DrawSprites(int frame);
     void DrawTexts(int frame);
 
     IKDrawShell* m_shell;
     int m_width;
     int m_height;
-    IDirect3DTexture9* m_backdrop = nullptr;
 };
 
-// Colours the tests look for in the frames.
-constexpr D3DCOLOR kPanelColour = 0xC0182848u;  // the chat panel, blended over the backdrop
-constexpr D3DCOLOR kHealthBarColour = 0xFFC03020u;
-constexpr int kGdiFontId = 1;
-constexpr int kBitmapFontId = 2;
+// Where and in what colour the drawers leave pixels the tests look for.
+constexpr DWORD kPanelColour = 0xC0182848u;  // the chat panel, blended over the backdrop
+constexpr DWORD kHealthBarColour = 0xFFC03020u;
+constexpr DWORD kFrameGold = 0xFFC8A860u;
+constexpr DWORD kSeparatorColour = 0xFF40E0E0u;
+constexpr int kSeparatorRise = 176;  // the line over the chat panel, up from the bottom edge
+constexpr int kGemRowY = 150;      // the row of gems in the sky
+// A font's id is also its size: the shell sets the glyph advance to the id
+// and the line height to id + 1, so each font is created under its size.
+constexpr int kGdiFontId = 16;
+constexpr int kBitmapFontId = 12;

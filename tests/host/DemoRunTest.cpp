@@ -83,11 +83,23 @@ TEST_F(DemoRun, HeadlessRunWritesFramesAndScreenshots) {
     const Png last = ReadPng(Out() / "frame-0002.png");
     ASSERT_EQ(last.width, 800u);
     ASSERT_EQ(last.height, 600u);
-    // The health bar (an opaque quad) and the portrait frame's gold edge.
+    // Pixels only one drawer puts there: the health bar's fill (a bar
+    // record), the portrait's gold corner frame and the cyan line over the
+    // chat panel (line records).
     EXPECT_EQ(last.At(20, 44), 0xFFC03020u);
     EXPECT_EQ(last.At(8, 30), 0xFFC8A860u);
+    EXPECT_EQ(last.At(100, 600 - 176), 0xFF40E0E0u);
+    // Gem sprites at their centres (picture records): the gold SPR gem is
+    // red over blue, the blue SDS2 gem blue over red, against a sky whose
+    // blue leads its red.
+    auto red = [](uint32_t c) { return (c >> 16) & 0xFF; };
+    auto blue = [](uint32_t c) { return c & 0xFF; };
+    const uint32_t gold = last.At(280, 150), sapphire = last.At(340, 150), sky150 = last.At(250, 150);
+    EXPECT_GT(red(gold), blue(gold) + 0x40) << std::hex << gold;
+    EXPECT_GT(blue(sapphire), red(sapphire) + 0x40) << std::hex << sapphire;
+    EXPECT_GT(blue(sky150), red(sky150)) << std::hex << sky150;
     // The backdrop: a blue-violet sky above, green hills below.
-    const uint32_t sky = last.At(400, 100), hill = last.At(400, 560 - 160);
+    const uint32_t sky = last.At(400, 100), hill = last.At(620, 590);
     EXPECT_GT(sky & 0xFF, (sky >> 8) & 0xFF);
     EXPECT_GT((hill >> 8) & 0xFF, (hill >> 16) & 0xFF);
     // The chat panel blends its colour over the backdrop: neither is left whole.
@@ -122,6 +134,13 @@ TEST_F(DemoRun, TextLandsInTheChatPanelAndTheFpsLine) {
     EXPECT_GT(whiteIn(16, 440, 120, 460), 5);
     EXPECT_GT(whiteIn(640, 118, 720, 140), 5);
     EXPECT_EQ(whiteIn(300, 200, 500, 260), 0);
+    // Glyphs advance: the pale-yellow name line reaches its "42" at the
+    // right, not only its first cell.
+    int nameRight = 0;
+    for (uint32_t y = 16; y < 34; ++y)
+        for (uint32_t x = 90; x < 130; ++x)
+            if (((frame.At(x, y) >> 16) & 0xFF) > 0xC0 && ((frame.At(x, y) >> 8) & 0xFF) > 0xC0) ++nameRight;
+    EXPECT_GT(nameRight, 5);
 }
 
 TEST_F(DemoRun, LargeWindowSize) {
@@ -129,6 +148,15 @@ TEST_F(DemoRun, LargeWindowSize) {
     const Png frame = ReadPng(Out() / "frame-0000.png");
     EXPECT_EQ(frame.width, 1024u);
     EXPECT_EQ(frame.height, 768u);
+    // The whole screen shows, stretched from the shell's buffer: the cyan line
+    // over the chat panel is near the bottom, not cut off.
+    int cyan = 0;
+    for (uint32_t y = 500; y < 600; ++y)
+        for (uint32_t x = 20; x < 400; ++x) {
+            const uint32_t c = frame.At(x, y);
+            cyan += ((c >> 16) & 0xFF) < 0x60 && ((c >> 8) & 0xFF) > 0xC0 && (c & 0xFF) > 0xC0;
+        }
+    EXPECT_GT(cyan, 200);
 }
 
 TEST_F(DemoRun, BadInputsFailWithAClearMessage) {
