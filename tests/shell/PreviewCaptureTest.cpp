@@ -10,6 +10,7 @@
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
 #include "shell/PrimPicture.h"
+#include "textures/KImageTexture.h"
 #include "textures/NamedTexturePool.h"
 
 namespace shell_test {
@@ -24,30 +25,25 @@ bool KeepAt(int x, int y) { return (x + 2 * y) % 3 == 0; }
 
 class PreviewCaptureTest : public ScreenCaptureTest {
 protected:
-    // A created shell, a preview picture of the back buffer's format
-    // registered as "\pic\preview.jpg", and two mask files.
+    // A created shell, a blank 32-bit preview picture "\pic\preview.jpg"
+    // made through the shell, and two mask files.
     void SetUpPreview() {
         MakeCreatedShell();
-        IDirect3DDevice9* device = g_D3DDevice.device;
-        D3DSURFACE_DESC back{};
-        ASSERT_EQ(m_shell->backBufferSurface->GetDesc(&back), D3D_OK);
-        ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, D3DUSAGE_RENDERTARGET, back.Format,
-                                        D3DPOOL_DEFAULT, &m_texture, nullptr),
-                  D3D_OK);
-        ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, 0, back.Format, D3DPOOL_SYSTEMMEM,
-                                        &m_copy, nullptr),
-                  D3D_OK);
-        preview_sources::SetPictureForTests("\\pic\\preview.jpg", m_texture, m_copy);
-        std::memset(&m_record, 0, sizeof(m_record));
-        std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+        MakePreviewPicture();
         WriteMask("\\masks\\dotted.dds", [](int x, int y) { return KeepAt(x, y) ? kKeep : 0xFF000000u; });
         WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
     }
 
-    void TearDown() override {
-        if (m_texture) m_texture->Release();
-        if (m_copy) m_copy->Release();
-        ScreenCaptureTest::TearDown();
+    void MakePreviewPicture() {
+        ASSERT_NE(m_shell->CreateImage("\\pic\\preview.jpg", kPictureWidth, kPictureHeight, kImageBlank32, 1), 0u);
+        std::memset(&m_record, 0, sizeof(m_record));
+        std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+        m_record.imageType = kImageBlank32;
+        KPreviewPicture picture;
+        ASSERT_TRUE(preview_sources::GetPreviewPicture(m_shell, &m_record, &picture));
+        ASSERT_NE(picture.texture, nullptr);
+        ASSERT_NE(picture.systemCopy, nullptr);
+        m_texture = picture.texture;
     }
 
     void WriteMask(const char* name, const PixelPicture& picture) {
@@ -102,8 +98,7 @@ protected:
         EXPECT_GT(copied, 0);
     }
 
-    IDirect3DTexture9* m_texture = nullptr;
-    IDirect3DTexture9* m_copy = nullptr;
+    IDirect3DTexture9* m_texture = nullptr;  // the cache's
     KPrimPicture m_record;
 };
 
@@ -140,6 +135,29 @@ TEST_F(PreviewCaptureTest, BeginWithoutAnObjectOrAPictureChangesNothing) {
     m_shell->BeginPreviewRender();
     EXPECT_EQ(CurrentTarget(), m_shell->backBufferSurface);
     EXPECT_EQ(SavedPreviewTarget(), nullptr);
+}
+
+TEST_F(PreviewCaptureTest, ShellReleaseDropsTheTargetOfABeginWithoutEnd) {
+    SetUpPreview();
+    m_shell->SetPreviewObject(&m_record);
+    m_shell->BeginPreviewRender();
+    ASSERT_NE(SavedPreviewTarget(), nullptr);
+    ReleaseShell();
+    EXPECT_EQ(SavedPreviewTarget(), nullptr);
+    EXPECT_TRUE(lumiva::d3d9::OverReleases().empty());
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+}
+
+TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
+    SetUpPreview();
+    EXPECT_NE(m_record.fileId, 0u);
+    KPrimPicture sprite = m_record;
+    sprite.imageType = kImageSprite;
+    KPreviewPicture picture;
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &sprite, &picture));
+    KPrimPicture unnamed{};
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &unnamed, &picture));
 }
 
 TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour) {
@@ -227,17 +245,8 @@ TEST_F(PreviewCaptureTest, SixteenBitBackBufferTakesConvertedPicturePixels) {
     adapter.displayMode.Format = D3DFMT_R5G6B5;
     lumiva::d3d9::SetAdapters({adapter});
     MakeCreatedShell();
-    IDirect3DDevice9* device = g_D3DDevice.device;
     // A 32-bit picture onto the 16-bit back buffer.
-    ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                    D3DPOOL_DEFAULT, &m_texture, nullptr),
-              D3D_OK);
-    ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_copy,
-                                    nullptr),
-              D3D_OK);
-    preview_sources::SetPictureForTests("\\pic\\preview.jpg", m_texture, m_copy);
-    std::memset(&m_record, 0, sizeof(m_record));
-    std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+    MakePreviewPicture();
     WriteMask("\\masks\\dotted.dds", [](int x, int y) { return KeepAt(x, y) ? kKeep : 0xFF000000u; });
     RenderPreview();
     PaintBackBuffer([](int, int) { return D3DCOLOR(0xFF000000); });
