@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "JpegWriter.h"
 #include "ScreenCaptureSupport.h"
 #include "d3d9/Control.h"
 #include "shell/D3DDevice.h"
@@ -182,6 +183,38 @@ TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour
     for (const auto& call : lumiva::d3d9::RecordedCallsNamed("Surface::UnlockRect")) backUnlocks += call.args[0] == back;
     EXPECT_EQ(backLocks, 1);
     EXPECT_EQ(backUnlocks, 1);
+}
+
+TEST_F(PreviewCaptureTest, CaptureTakesAJpegPictureLoadedFromTheDataRoot) {
+    MakeCreatedShell();
+    constexpr int kWidth = 16, kHeight = 8;
+    constexpr uint8_t kRed = 0x30, kGreen = 0xA0, kBlue = 0x60;
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < kWidth * kHeight; ++i) rgb.insert(rgb.end(), {kRed, kGreen, kBlue});
+    const std::vector<uint8_t> jpeg = EncodeJpeg(rgb, kWidth, kHeight, JpegOptions{100});
+    WriteDataFile("pic/solid.jpg", std::string(jpeg.begin(), jpeg.end()));
+    WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
+    std::memset(&m_record, 0, sizeof(m_record));
+    std::strcpy(m_record.fileName, "\\pic\\solid.jpg");
+    m_record.imageType = kImageJpeg;
+    m_shell->SetPreviewObject(&m_record);
+    PaintBackBuffer(Pattern);
+    m_shell->CapturePreview("\\masks\\open.dds", 40, 30, kWidth, kHeight);
+
+    UINT width = 0;
+    std::vector<D3DCOLOR> back = SurfacePixels(m_shell->backBufferSurface, &width);
+    auto near = [](int got, int want) { return std::abs(got - want) <= 8; };
+    for (int y = 29; y < 30 + kHeight + 1; ++y)
+        for (int x = 39; x < 40 + kWidth + 1; ++x) {
+            const D3DCOLOR got = back[size_t(y) * width + x];
+            const bool inside = x >= 40 && y >= 30 && x < 40 + kWidth && y < 30 + kHeight;
+            if (!inside) {
+                ASSERT_EQ(got | 0xFF000000u, Pattern(x, y)) << x << "," << y;
+                continue;
+            }
+            ASSERT_TRUE(near(Red(got), kRed) && near(Green(got), kGreen) && near(Blue(got), kBlue))
+                << x << "," << y << " got " << std::hex << got;
+        }
 }
 
 TEST_F(PreviewCaptureTest, TheFirstMaskStaysInUse) {
