@@ -7,6 +7,7 @@
 #include "shell/D3DShell.h"
 #include "shell/D3DShellStartup.h"
 #include "shell/KDrawShell.h"
+#include "shell/PreviewRender.h"
 #include "shell/ShellGlobals.h"
 
 namespace {
@@ -158,6 +159,7 @@ void KDrawShell::Release() {
     neighbours::ReleaseRibbons();
     DeleteDeviceObjects();
     // Everything the shell holds on the device goes before the device does.
+    ReleaseSavedPreviewTarget();
     ReleaseDeviceResources();
     RestoreGammaAndRelease();
     StopGdiplusSession();

@@ -103,6 +103,11 @@ IDirect3DSurface9* ReadBackPicture(IDirect3DDevice9* device, const KPreviewPictu
 KPrimPicture* PreviewObject() { return g_PreviewObject; }
 IDirect3DSurface9* SavedPreviewTarget() { return g_PreviewSavedTarget; }
 
+void ReleaseSavedPreviewTarget() {
+    if (g_PreviewSavedTarget) g_PreviewSavedTarget->Release();
+    g_PreviewSavedTarget = nullptr;
+}
+
 void ResetPreviewForTests() {
     g_PreviewObject = nullptr;
     g_PreviewSavedTarget = nullptr;
@@ -137,7 +142,7 @@ void KDrawShell::CapturePreview(const char* maskName, int x, int y, int width, i
     KPrimPicture* record = g_PreviewObject;
     if (deviceLost || !device || !record || !record->fileName[0]) return;
     KPreviewPicture picture;
-    if (!preview_sources::GetPreviewPicture(record, &picture) || !picture.texture || !picture.systemCopy) return;
+    if (!preview_sources::GetPreviewPicture(this, record, &picture) || !picture.texture || !picture.systemCopy) return;
     IDirect3DSurface9* copy = ReadBackPicture(device, picture);
     if (!copy) return;
     if (backBufferSurface) {

@@ -13,6 +13,10 @@ struct KPrimPicture;
 KPrimPicture* PreviewObject();
 IDirect3DSurface9* SavedPreviewTarget();
 
+// Drops the target a Begin saved without its End; the shell's Release calls
+// it while the device is still there.
+void ReleaseSavedPreviewTarget();
+
 // Forgets the preview object and the saved target (without releasing it:
 // the device it came from may be gone).
 void ResetPreviewForTests();

@@ -1,7 +1,5 @@
-// STAND-IN: the preview operations' way to the image cache (issue 12). Until
-// it lands, pictures come from a table tests fill. When it lands, each body
-// below becomes the one call its comment names; nothing else in the shell
-// reaches the cache for the previews.
+// The preview operations' one way to the shell's image cache: a picture's
+// textures by its record, and the picture as the render target.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +9,8 @@
 
 class KDrawShell;
 
-// A picture's render-target texture and its system-memory copy.
+// A picture's render-target texture and its system-memory copy, both the
+// cache's (valid until the cache drops the picture).
 struct KPreviewPicture {
     IDirect3DTexture9* texture = nullptr;
     IDirect3DTexture9* systemCopy = nullptr;
@@ -22,17 +21,11 @@ namespace preview_sources {
 // KImageCache::GetImage(record->fileName, &record->fileId, &record->indexHint,
 // 0, record->imageType, record->loadArgument, 1, 0, 0), then the picture's
 // texture and system-memory copy. False when the picture cannot be had.
-bool GetPreviewPicture(KPrimPicture* record, KPreviewPicture* out);
+bool GetPreviewPicture(KDrawShell* shell, KPrimPicture* record, KPreviewPicture* out);
 
 // shell->SetRenderTargetImage(record->fileName, record->fileId,
 // &record->indexHint, record->imageType): the previous render target (one
 // reference for the caller), or null.
 IDirect3DSurface9* SetPictureAsRenderTarget(KDrawShell* shell, KPrimPicture* record);
-
-// --- Test control ---
-// Puts a picture under `name`, taking one reference of each texture.
-void SetPictureForTests(const char* name, IDirect3DTexture9* texture, IDirect3DTexture9* systemCopy);
-// Releases the pictures.
-void ResetForTests();
 
 }  // namespace preview_sources

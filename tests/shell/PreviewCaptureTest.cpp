@@ -4,12 +4,14 @@
 
 #include <cstring>
 
+#include "JpegWriter.h"
 #include "ScreenCaptureSupport.h"
 #include "d3d9/Control.h"
 #include "shell/D3DDevice.h"
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
 #include "shell/PrimPicture.h"
+#include "textures/KImageTexture.h"
 #include "textures/NamedTexturePool.h"
 
 namespace shell_test {
@@ -24,30 +26,25 @@ bool KeepAt(int x, int y) { return (x + 2 * y) % 3 == 0; }
 
 class PreviewCaptureTest : public ScreenCaptureTest {
 protected:
-    // A created shell, a preview picture of the back buffer's format
-    // registered as "\pic\preview.jpg", and two mask files.
+    // A created shell, a blank 32-bit preview picture "\pic\preview.jpg"
+    // made through the shell, and two mask files.
     void SetUpPreview() {
         MakeCreatedShell();
-        IDirect3DDevice9* device = g_D3DDevice.device;
-        D3DSURFACE_DESC back{};
-        ASSERT_EQ(m_shell->backBufferSurface->GetDesc(&back), D3D_OK);
-        ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, D3DUSAGE_RENDERTARGET, back.Format,
-                                        D3DPOOL_DEFAULT, &m_texture, nullptr),
-                  D3D_OK);
-        ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, 0, back.Format, D3DPOOL_SYSTEMMEM,
-                                        &m_copy, nullptr),
-                  D3D_OK);
-        preview_sources::SetPictureForTests("\\pic\\preview.jpg", m_texture, m_copy);
-        std::memset(&m_record, 0, sizeof(m_record));
-        std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+        MakePreviewPicture();
         WriteMask("\\masks\\dotted.dds", [](int x, int y) { return KeepAt(x, y) ? kKeep : 0xFF000000u; });
         WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
     }
 
-    void TearDown() override {
-        if (m_texture) m_texture->Release();
-        if (m_copy) m_copy->Release();
-        ScreenCaptureTest::TearDown();
+    void MakePreviewPicture() {
+        ASSERT_NE(m_shell->CreateImage("\\pic\\preview.jpg", kPictureWidth, kPictureHeight, kImageBlank32, 1), 0u);
+        std::memset(&m_record, 0, sizeof(m_record));
+        std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+        m_record.imageType = kImageBlank32;
+        KPreviewPicture picture;
+        ASSERT_TRUE(preview_sources::GetPreviewPicture(m_shell, &m_record, &picture));
+        ASSERT_NE(picture.texture, nullptr);
+        ASSERT_NE(picture.systemCopy, nullptr);
+        m_texture = picture.texture;
     }
 
     void WriteMask(const char* name, const PixelPicture& picture) {
@@ -102,8 +99,7 @@ protected:
         EXPECT_GT(copied, 0);
     }
 
-    IDirect3DTexture9* m_texture = nullptr;
-    IDirect3DTexture9* m_copy = nullptr;
+    IDirect3DTexture9* m_texture = nullptr;  // the cache's
     KPrimPicture m_record;
 };
 
@@ -142,6 +138,29 @@ TEST_F(PreviewCaptureTest, BeginWithoutAnObjectOrAPictureChangesNothing) {
     EXPECT_EQ(SavedPreviewTarget(), nullptr);
 }
 
+TEST_F(PreviewCaptureTest, ShellReleaseDropsTheTargetOfABeginWithoutEnd) {
+    SetUpPreview();
+    m_shell->SetPreviewObject(&m_record);
+    m_shell->BeginPreviewRender();
+    ASSERT_NE(SavedPreviewTarget(), nullptr);
+    ReleaseShell();
+    EXPECT_EQ(SavedPreviewTarget(), nullptr);
+    EXPECT_TRUE(lumiva::d3d9::OverReleases().empty());
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+}
+
+TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
+    SetUpPreview();
+    EXPECT_NE(m_record.fileId, 0u);
+    KPrimPicture sprite = m_record;
+    sprite.imageType = kImageSprite;
+    KPreviewPicture picture;
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &sprite, &picture));
+    KPrimPicture unnamed{};
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &unnamed, &picture));
+}
+
 TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour) {
     SetUpPreview();
     RenderPreview();
@@ -164,6 +183,38 @@ TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour
     for (const auto& call : lumiva::d3d9::RecordedCallsNamed("Surface::UnlockRect")) backUnlocks += call.args[0] == back;
     EXPECT_EQ(backLocks, 1);
     EXPECT_EQ(backUnlocks, 1);
+}
+
+TEST_F(PreviewCaptureTest, CaptureTakesAJpegPictureLoadedFromTheDataRoot) {
+    MakeCreatedShell();
+    constexpr int kWidth = 16, kHeight = 8;
+    constexpr uint8_t kRed = 0x30, kGreen = 0xA0, kBlue = 0x60;
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < kWidth * kHeight; ++i) rgb.insert(rgb.end(), {kRed, kGreen, kBlue});
+    const std::vector<uint8_t> jpeg = EncodeJpeg(rgb, kWidth, kHeight, JpegOptions{100});
+    WriteDataFile("pic/solid.jpg", std::string(jpeg.begin(), jpeg.end()));
+    WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
+    std::memset(&m_record, 0, sizeof(m_record));
+    std::strcpy(m_record.fileName, "\\pic\\solid.jpg");
+    m_record.imageType = kImageJpeg;
+    m_shell->SetPreviewObject(&m_record);
+    PaintBackBuffer(Pattern);
+    m_shell->CapturePreview("\\masks\\open.dds", 40, 30, kWidth, kHeight);
+
+    UINT width = 0;
+    std::vector<D3DCOLOR> back = SurfacePixels(m_shell->backBufferSurface, &width);
+    auto near = [](int got, int want) { return std::abs(got - want) <= 8; };
+    for (int y = 29; y < 30 + kHeight + 1; ++y)
+        for (int x = 39; x < 40 + kWidth + 1; ++x) {
+            const D3DCOLOR got = back[size_t(y) * width + x];
+            const bool inside = x >= 40 && y >= 30 && x < 40 + kWidth && y < 30 + kHeight;
+            if (!inside) {
+                ASSERT_EQ(got | 0xFF000000u, Pattern(x, y)) << x << "," << y;
+                continue;
+            }
+            ASSERT_TRUE(near(Red(got), kRed) && near(Green(got), kGreen) && near(Blue(got), kBlue))
+                << x << "," << y << " got " << std::hex << got;
+        }
 }
 
 TEST_F(PreviewCaptureTest, TheFirstMaskStaysInUse) {
@@ -227,17 +278,8 @@ TEST_F(PreviewCaptureTest, SixteenBitBackBufferTakesConvertedPicturePixels) {
     adapter.displayMode.Format = D3DFMT_R5G6B5;
     lumiva::d3d9::SetAdapters({adapter});
     MakeCreatedShell();
-    IDirect3DDevice9* device = g_D3DDevice.device;
     // A 32-bit picture onto the 16-bit back buffer.
-    ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                    D3DPOOL_DEFAULT, &m_texture, nullptr),
-              D3D_OK);
-    ASSERT_EQ(device->CreateTexture(kPictureWidth, kPictureHeight, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_copy,
-                                    nullptr),
-              D3D_OK);
-    preview_sources::SetPictureForTests("\\pic\\preview.jpg", m_texture, m_copy);
-    std::memset(&m_record, 0, sizeof(m_record));
-    std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
+    MakePreviewPicture();
     WriteMask("\\masks\\dotted.dds", [](int x, int y) { return KeepAt(x, y) ? kKeep : 0xFF000000u; });
     RenderPreview();
     PaintBackBuffer([](int, int) { return D3DCOLOR(0xFF000000); });

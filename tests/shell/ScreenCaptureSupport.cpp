@@ -10,7 +10,6 @@
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/PreviewRender.h"
-#include "shell/PreviewSources.h"
 #include "textures/NamedTexturePool.h"
 #include "win32/Control.h"
 
@@ -75,7 +74,6 @@ bool DecodeImageFile(const std::vector<uint8_t>& bytes, UINT* width, UINT* heigh
 
 void ScreenCaptureTest::TearDown() {
     ResetPreviewForTests();
-    preview_sources::ResetForTests();
     NamedTexturePool().Clear();
     DrawShellTest::TearDown();
 }
