@@ -1,6 +1,5 @@
-// Picture drawers that DrawPrimitives routes to and that later work builds:
-// the scene-space renderers and the picture lists. Each body in
-// PendingDrawers.cpp draws nothing until its own work replaces it.
+// Picture drawers that DrawPrimitives routes to: the scene lists, the screen
+// lists and the grey surface, built in draw2d/lists/.
 #pragma once
 
 #include <windows.h>

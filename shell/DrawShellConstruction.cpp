@@ -60,6 +60,7 @@ KDrawShell::KDrawShell()
       offscreenSurface(nullptr),
       globalAlpha(1.0f),
       clearColour(0),
+      surfaceTexture(nullptr),
       viewport{},
       dynamicVertexBuffer(nullptr),
       dynamicVertexBufferSize(kDynamicVertexBufferSize),
@@ -78,6 +79,7 @@ KDrawShell::KDrawShell()
 KDrawShell::~KDrawShell() {
     ReleaseSparks();
     ReleaseAndNull(offscreenSurface);
+    ReleaseAndNull(surfaceTexture);
     if (g_pDrawShell == this) g_pDrawShell = nullptr;
     fonts.ReleaseAll();
     frameTimes.clear();

@@ -57,6 +57,7 @@ void KDrawShell::ReleaseDeviceResources() {
     ReleaseScreenTarget();
     ReleaseOffscreenView();
     ReleaseAndNull(backBufferSurface);
+    ReleaseAndNull(surfaceTexture);
 }
 
 HRESULT KDrawShell::InvalidateDeviceObjects() {

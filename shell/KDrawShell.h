@@ -318,6 +318,8 @@ public:
     std::map<uint32_t, KRibbon> ribbonMaps[2];
     KLightGlow lightGlow;
     DWORD clearColour;
+    // The grey surface of type 17; default pool, made by its first dirty record.
+    IDirect3DTexture9* surfaceTexture;
     std::vector<D3DLIGHT9> lights;
     D3DVIEWPORT9 viewport;
     KSparkTable sparks;

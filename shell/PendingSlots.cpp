@@ -5,7 +5,6 @@
 
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  50 */ void KDrawShell::CompositePictureToCapture(void*) {}
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
 /*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}

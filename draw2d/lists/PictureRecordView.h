@@ -31,6 +31,9 @@ public:
         std::memcpy(m_bytes + 188, &indexHint, sizeof(indexHint));
     }
     int16_t Frame() const { return Read<int16_t>(190); }
+    float Angle() const { return Read<float>(192); }
+    int32_t PivotX() const { return Read<int32_t>(196); }
+    int32_t PivotY() const { return Read<int32_t>(200); }
     uint32_t LoadArgument() const { return Read<uint32_t>(204); }
     int32_t Rect(int i) const { return Read<int32_t>(208 + 4 * i); }
     float Offset(int i) const { return Read<float>(224 + 4 * i); }

@@ -56,4 +56,37 @@ TEST_F(CaptureOntoSurface, ReadsThePictureInItsOwnFormatAndClipsToTheSurface) {
     captured->Release();
 }
 
+TEST_F(CaptureOntoSurface, Slot50PastesIntoTheBackBufferSurface) {
+    ASSERT_NE(Shell()->CreateImage("cap", 1, 1, 2, 1), 0u);
+    int32_t info[5] = {};
+    auto* bits = static_cast<uint8_t*>(Shell()->LockImage("cap", info));
+    ASSERT_NE(bits, nullptr);
+    const uint32_t pixel = 0xFF150000u;  // red 21 is not near black
+    std::memcpy(bits, &pixel, sizeof(pixel));
+    Shell()->UnlockImage("cap", 0);
+
+    IDirect3DSurface9* captured = nullptr;
+    ASSERT_EQ(Device()->CreateOffscreenPlainSurface(3, 2, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &captured, nullptr),
+              D3D_OK);
+    Fill(captured, 0xFF8080FEu);
+    uint8_t record[240] = {};
+    const int32_t a[2] = {2, 0}, rect[4] = {0, 0, 1, 1};
+    std::memcpy(record, a, sizeof(a));
+    const int16_t imageType = 2;
+    std::memcpy(record + 54, &imageType, 2);
+    std::strcpy(reinterpret_cast<char*>(record + 56), "cap");
+    std::memcpy(record + 208, rect, sizeof(rect));
+
+    IDirect3DSurface9* backBuffer = Shell()->backBufferSurface;
+    Shell()->backBufferSurface = captured;
+    Shell()->CompositePictureToCapture(record);
+    Shell()->CompositePictureToCapture(nullptr);
+    Shell()->backBufferSurface = backBuffer;
+
+    const lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(captured);
+    EXPECT_EQ(image.At(2, 0) & 0xFFFFFF, 0x150000u);
+    EXPECT_EQ(image.At(1, 0) & 0xFFFFFF, 0x8080FEu);
+    captured->Release();
+}
+
 }  // namespace

@@ -1,0 +1,47 @@
+#include "draw2d/lists/SpriteAnchor.h"
+
+#include "draw2d/lists/PictureRecordView.h"
+#include "textures/KSprImage.h"
+
+namespace {
+
+bool WideAtOrigin(const KSprImage& sprite) {
+    return sprite.GetCenterX() == 0 && sprite.GetCenterY() == 0 && sprite.GetWidth() > 160;
+}
+
+}  // namespace
+
+void AnchorSprite(const KSprImage& sprite, uint8_t flags, int* x, int* y) {
+    if (!(flags & picture_flags::kAnchor)) return;
+    if (WideAtOrigin(sprite)) {
+        *x -= 160;
+        *y -= 192;
+    } else {
+        *x -= sprite.GetCenterX();
+        *y -= sprite.GetCenterY();
+    }
+}
+
+void AnchorSpriteF(const KSprImage& sprite, uint8_t flags, float* x, float* y) {
+    if (!(flags & picture_flags::kAnchor)) return;
+    if (WideAtOrigin(sprite)) {
+        *x -= 160.0f;
+        *y -= 192.0f;
+    } else {
+        *x -= float(sprite.GetCenterX());
+        *y -= float(sprite.GetCenterY());
+    }
+}
+
+void AddFrameOffset(const KSprImage& sprite, uint32_t frame, uint8_t flags, int* x, int* y) {
+    if (flags & picture_flags::kNoFrameOffset) return;
+    *x += sprite.GetFrameOffsetX(int(frame));
+    *y += sprite.GetFrameOffsetY(int(frame));
+}
+
+void AddFrameOffsetF(const KSprImage& sprite, uint32_t frame, uint8_t flags, float scaleX, float scaleY, float* x,
+                     float* y) {
+    if (flags & picture_flags::kNoFrameOffset) return;
+    *x += float(sprite.GetFrameOffsetX(int(frame))) * scaleX;
+    *y += float(sprite.GetFrameOffsetY(int(frame))) * scaleY;
+}
