@@ -213,6 +213,12 @@ private:
         if (slot) slot->Release();
         slot = object;
     }
+    // Hands a bound object out with a reference the caller now owns.
+    template <class T>
+    static void HandOut(T** out, T* bound) {
+        *out = bound;
+        if (bound) bound->AddRef();
+    }
 
     // Draw plumbing (DeviceDraw.cpp).
     HRESULT CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const;

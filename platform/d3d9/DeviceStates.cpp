@@ -262,8 +262,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
     if (!texture || stage >= kSamplerCount) return D3DERR_INVALIDCALL;
-    *texture = state_.textures[stage];
-    if (*texture) (*texture)->AddRef();
+    HandOut(texture, state_.textures[stage]);
     return RecordCall("GetTexture", {stage, PointerArg(*texture)}, D3D_OK);
 }
 
@@ -289,8 +288,7 @@ HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
 
 HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration) {
     if (!declaration) return D3DERR_INVALIDCALL;
-    *declaration = state_.declaration;
-    if (*declaration) (*declaration)->AddRef();
+    HandOut(declaration, state_.declaration);
     return D3D_OK;
 }
 
@@ -307,8 +305,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UIN
 
 HRESULT Device::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) {
     if (stream >= kStreamCount || !buffer || !offset || !stride) return D3DERR_INVALIDCALL;
-    *buffer = state_.streams[stream].buffer;
-    if (*buffer) (*buffer)->AddRef();
+    HandOut(buffer, state_.streams[stream].buffer);
     *offset = state_.streams[stream].offset;
     *stride = state_.streams[stream].stride;
     return D3D_OK;
@@ -333,8 +330,7 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer9* indices) {
 
 HRESULT Device::GetIndices(IDirect3DIndexBuffer9** indices) {
     if (!indices) return D3DERR_INVALIDCALL;
-    *indices = state_.indices;
-    if (*indices) (*indices)->AddRef();
+    HandOut(indices, state_.indices);
     return D3D_OK;
 }
 
@@ -347,8 +343,7 @@ HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader) {
 
 HRESULT Device::GetVertexShader(IDirect3DVertexShader9** shader) {
     if (!shader) return D3DERR_INVALIDCALL;
-    *shader = state_.vertexShader;
-    if (*shader) (*shader)->AddRef();
+    HandOut(shader, state_.vertexShader);
     return D3D_OK;
 }
 
@@ -359,8 +354,7 @@ HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader) {
 
 HRESULT Device::GetPixelShader(IDirect3DPixelShader9** shader) {
     if (!shader) return D3DERR_INVALIDCALL;
-    *shader = state_.pixelShader;
-    if (*shader) (*shader)->AddRef();
+    HandOut(shader, state_.pixelShader);
     return D3D_OK;
 }
 
