@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "ScratchFolder.h"
 #include "AsfFontWriter.h"
 #include "ByteWriter.h"
 #include "basrel/BasrelReset.h"
@@ -64,14 +65,8 @@ void ResetAll() {
 
 void TextTest::SetUp() {
     ResetAll();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    const std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/draw2d-text-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    root_ = name.data();
+    root_ = MakeScratchFolder("draw2d-text");
+    ASSERT_FALSE(root_.empty());
     g_SetRootPath(root_.c_str());
     basrel::SetDebugLogToFile(false);
     window_ = CreateWindowExA(0, "Test", "Test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,

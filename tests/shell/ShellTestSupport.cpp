@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ScratchFolder.h"
 #include "ByteWriter.h"
 #include "basrel/BasrelReset.h"
 #include "basrel/DataRoot.h"
@@ -23,14 +24,8 @@ void ShellTest::SetUp() {
     lumiva::d3d9::ResetForTests();
     lumiva::ddraw::ResetForTests();
     ResetDirect3DForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    const std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/shell-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("shell");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     basrel::StartDebugLogCapture();
 }

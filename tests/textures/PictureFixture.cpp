@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "ScratchFolder.h"
 #include "BasrelReset.h"
 #include "ByteWriter.h"
 #include "DataRoot.h"
@@ -22,14 +23,8 @@ void PictureFixture::SetUp() {
     BasrelResetForTests();
     ResetDirect3DForTests();
     lumiva::textures::ResetForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/pictures-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("pictures");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     basrel::SetDebugLogToFile(false);
     basrel::StartDebugLogCapture();

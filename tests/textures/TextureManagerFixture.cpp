@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "ScratchFolder.h"
 #include "ByteWriter.h"
 #include "DxtBlocks.h"
 #include "SprWriter.h"
@@ -26,14 +27,8 @@ void TextureManagerTest::SetUp() {
     NamedTexturePool().Clear();
     ResetVideoPolicy();
     lumiva::win32::InstallManualClock(kClockStartMs);
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/texmgr-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("texmgr");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     basrel::SetDebugLogToFile(false);
     basrel::StartDebugLogCapture();

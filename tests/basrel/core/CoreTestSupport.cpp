@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ScratchFolder.h"
 #include "BasrelReset.h"
 #include "ByteWriter.h"
 #include "DataRoot.h"
@@ -16,14 +17,8 @@ namespace basrel_core_test {
 void DataRootTest::SetUp() {
     BasrelResetForTests();
     lumiva::win32::ResetForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/basrel-core-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("basrel-core");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     basrel::StartDebugLogCapture();
 }

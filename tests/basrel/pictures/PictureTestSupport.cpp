@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ScratchFolder.h"
 #include "BasrelReset.h"
 #include "ByteWriter.h"
 #include "DataRoot.h"
@@ -14,14 +15,8 @@ namespace basrel_pictures_test {
 
 void PictureTest::SetUp() {
     BasrelResetForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/basrel-pictures-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("basrel-pictures");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     basrel::SetDebugLogToFile(false);
     basrel::StartDebugLogCapture();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "ScratchFolder.h"
 #include "ByteWriter.h"
 #include "JpegWriter.h"
 #include "SprWriter.h"
@@ -27,14 +28,8 @@ void DispatchTest::SetUp() {
     lumiva::ddraw::ResetForTests();
     ResetDirect3DForTests();
     ResetShellForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    const std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/dispatch-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("dispatch");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     HWND window = CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
                                   nullptr, nullptr);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "ByteWriter.h"
 #include "basrel/BasrelReset.h"
 #include "basrel/DataRoot.h"
@@ -24,14 +25,8 @@ void ListsTest::SetUp() {
     lumiva::ddraw::ResetForTests();
     ResetDirect3DForTests();
     ResetShellForTests();
-    const char* base = std::getenv("LUMIVA_TEST_TMP");
-    const std::string folder = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(folder);
-    std::string pattern = folder + "/lists-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    m_root = name.data();
+    m_root = MakeScratchFolder("lists");
+    ASSERT_FALSE(m_root.empty());
     g_SetRootPath(m_root.c_str());
     HWND window = CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
                                   nullptr, nullptr);
