@@ -22,6 +22,15 @@ const char* const kBig5Names[] = {
     "\xB7\x4C\xB3\x6E\xA5\xBF\xB6\xC2\xC5\xE9",      // 微軟正黑體
 };
 
+// The Chinese faces whose Latin letters are proportional rather than set
+// in half-em cells.
+const char* const kProportionalCjkNames[] = {
+    "\xB7\x73\xB2\xD3\xA9\xFA\xC5\xE9",              // 新細明體
+    "\xB7\x4C\xB3\x6E\xA5\xBF\xB6\xC2\xC5\xE9",      // 微軟正黑體
+    "\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA",              // 微软雅黑
+    "PMingLiU", "Microsoft YaHei", "Microsoft JhengHei", "WenQuanYi Micro Hei",
+};
+
 struct LatinAlias {
     const char* name;
     BYTE charSet;
@@ -104,10 +113,13 @@ std::string LatinFile(FileTable& files) {
     return *files.foundLatin;
 }
 
-}  // namespace
+bool IsProportionalCjk(const std::string& name) {
+    for (const char* proportional : kProportionalCjkNames)
+        if (strcasecmp(name.c_str(), proportional) == 0) return true;
+    return false;
+}
 
-FaceChoice ChooseFace(const LOGFONTA& description) {
-    const std::string name = FaceName(description);
+FaceChoice ChooseCjkOrLatin(const LOGFONTA& description, const std::string& name) {
     for (const char* big5 : kBig5Names)
         if (name == big5) return {FaceKind::Cjk, CHINESEBIG5_CHARSET};
     for (const LatinAlias& alias : kCjkLatinNames)
@@ -120,6 +132,15 @@ FaceChoice ChooseFace(const LOGFONTA& description) {
     if (HasHighBytes(name)) return {FaceKind::Cjk, explicitSet ? requested : BYTE(GB2312_CHARSET)};
     if (IsCjkCharSet(requested)) return {FaceKind::Cjk, requested};
     return {FaceKind::Latin, explicitSet ? requested : BYTE(ANSI_CHARSET)};
+}
+
+}  // namespace
+
+FaceChoice ChooseFace(const LOGFONTA& description) {
+    const std::string name = FaceName(description);
+    FaceChoice choice = ChooseCjkOrLatin(description, name);
+    choice.halfWidthCells = choice.kind == FaceKind::Cjk && !IsProportionalCjk(name);
+    return choice;
 }
 
 std::string FontFileFor(FaceKind kind) {

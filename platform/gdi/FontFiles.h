@@ -14,6 +14,10 @@ enum class FaceKind { Latin, Cjk };
 struct FaceChoice {
     FaceKind kind;
     BYTE charSet;  // the character set the font reports (DEFAULT resolved)
+    // The Chinese system faces are set in cells: a single-byte character
+    // takes half an em, a double-byte one a whole em. Clients lay text out
+    // by those columns, so a substitute face must keep to them.
+    bool halfWidthCells = false;
 };
 
 FaceChoice ChooseFace(const LOGFONTA& description);

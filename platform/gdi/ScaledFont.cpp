@@ -96,6 +96,20 @@ FT_Matrix ToMatrix(const MAT2& m) {
 
 LONG RoundPixels(FT_Pos value) { return LONG((value + 32) >> 6); }
 
+// Sets a glyph in a half-em cell (the Latin-1 range, as the client's
+// single-byte characters) or a whole-em cell: wider glyphs are squeezed,
+// narrower ones centred on whole pixels.
+void FitToCell(FT_Outline* outline, FT_Vector* advance, FT_Pos emX, bool halfWidth) {
+    const FT_Pos cell = halfWidth ? emX / 2 : emX;
+    if (advance->x > cell) {
+        FT_Matrix squeeze{FT_DivFix(cell, advance->x), 0, 0, 0x10000};
+        FT_Outline_Transform(outline, &squeeze);
+    } else if (advance->x < cell) {
+        FT_Outline_Translate(outline, ((cell - advance->x) / 2) & ~63, 0);
+    }
+    advance->x = cell;
+}
+
 CoverageView ViewOf(const FT_Bitmap& bitmap) {
     const BYTE* top = bitmap.buffer;
     if (bitmap.pitch < 0 && bitmap.rows > 0) top += size_t(bitmap.rows - 1) * size_t(-bitmap.pitch);
@@ -171,6 +185,7 @@ std::unique_ptr<ScaledFont> ScaledFont::Create(const LOGFONTA& description) {
         boldPixels = (font->boldStrength_ + 32) / 64;
     }
     font->italic_ = description.lfItalic != 0;
+    font->halfWidthCells_ = choice.halfWidthCells;
 
     TEXTMETRICA& tm = font->metrics_;
     tm.tmAscent = LONG(ascent);
@@ -178,8 +193,12 @@ std::unique_ptr<ScaledFont> ScaledFont::Create(const LOGFONTA& description) {
     tm.tmHeight = LONG(ascent + descent);
     tm.tmInternalLeading = LONG(std::max<int64_t>(0, ascent + descent - RoundDiv(emY, 64)));
     tm.tmExternalLeading = LONG(RoundDiv(cell.lineGap * emY, unitsPerEm * 64));
-    tm.tmAveCharWidth = LONG((width ? width : RoundDiv(averageUnits * emX, unitsPerEm * 64)) + boldPixels);
-    tm.tmMaxCharWidth = LONG(CeilDiv(MaxAdvanceUnits(face) * emX, unitsPerEm * 64) + boldPixels);
+    const int64_t averagePixels = choice.halfWidthCells ? RoundDiv(emX / 2, 64)
+                                                        : RoundDiv(averageUnits * emX, unitsPerEm * 64);
+    const int64_t maxPixels = choice.halfWidthCells ? CeilDiv(emX, 64)
+                                                    : CeilDiv(MaxAdvanceUnits(face) * emX, unitsPerEm * 64);
+    tm.tmAveCharWidth = LONG((width ? width : averagePixels) + boldPixels);
+    tm.tmMaxCharWidth = LONG(maxPixels + boldPixels);
     tm.tmWeight = description.lfWeight == FW_DONTCARE ? FW_NORMAL : description.lfWeight;
     tm.tmOverhang = 0;
     tm.tmDigitizedAspectX = 96;
@@ -191,7 +210,7 @@ std::unique_ptr<ScaledFont> ScaledFont::Create(const LOGFONTA& description) {
     tm.tmItalic = description.lfItalic ? 0xFF : 0;
     tm.tmUnderlined = description.lfUnderline ? 0xFF : 0;
     tm.tmStruckOut = description.lfStrikeOut ? 0xFF : 0;
-    tm.tmPitchAndFamily = TMPF_VECTOR | TMPF_TRUETYPE | (FT_IS_FIXED_WIDTH(face) ? 0 : TMPF_FIXED_PITCH) |
+    tm.tmPitchAndFamily = TMPF_VECTOR | TMPF_TRUETYPE | (FT_IS_FIXED_WIDTH(face) || choice.halfWidthCells ? 0 : TMPF_FIXED_PITCH) |
                           (choice.kind == FaceKind::Latin ? FF_SWISS : FF_DONTCARE);
     tm.tmCharSet = choice.charSet;
     return font;
@@ -246,6 +265,10 @@ DWORD ScaledFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS* glyph,
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return GDI_ERROR;
 
     FT_Vector advance{slot->advance.x, slot->advance.y};
+    if (halfWidthCells_) {
+        const bool halfWidth = (format & GGO_GLYPH_INDEX) ? advance.x * 4 <= emX_ * 3 : character < 0x100;
+        FitToCell(&slot->outline, &advance, emX_, halfWidth);
+    }
     if (boldStrength_) {
         // Widen to the right only, keeping the left bearing, and give the
         // advance the whole pixels the stroke grew by.

@@ -39,6 +39,7 @@ private:
     long emX_ = 0, emY_ = 0;                // 26.6 pixels
     long boldStrength_ = 0;                 // 26.6 pixels of horizontal emboldening
     bool italic_ = false;
+    bool halfWidthCells_ = false;  // see FaceChoice
     TEXTMETRICA metrics_{};
 };
 

@@ -79,6 +79,56 @@ INSTANTIATE_TEST_SUITE_P(Faces, GlyphWithinCell,
                                            MetricsCase{"XinXiMingTiCell20Gray", "新細明體", "BIG5", 20, GGO_GRAY8_BITMAP}),
                          [](const auto& info) { return std::string(info.param.label); });
 
+struct CellCase {
+    const char* label;
+    const char* utf8Face;
+    const char* codePage;
+    bool halfWidthCells;
+};
+
+void PrintTo(const CellCase& c, std::ostream* os) { *os << c.label; }
+
+class CellWidths : public GdiTest, public ::testing::WithParamInterface<CellCase> {};
+
+// Clients advance single-byte characters by half an em and double-byte ones
+// by a whole em; a Chinese face standing in for a cell-set system face must
+// not let a wide Latin letter spill into the next column.
+TEST_P(CellWidths, ChineseSystemFacesSetLatinInHalfEmCells) {
+    const CellCase& c = GetParam();
+    std::string face = c.codePage ? Encode(c.utf8Face, c.codePage) : c.utf8Face;
+    FontDC f(Description(face, -16));
+    const LONG em = 16;
+    Glyph m = FetchGlyph(f.dc, 'm', GGO_GRAY8_BITMAP);
+    Glyph i = FetchGlyph(f.dc, 'i', GGO_GRAY8_BITMAP);
+    Glyph han = FetchGlyph(f.dc, 0x4E2D, GGO_GRAY8_BITMAP);
+    ASSERT_NE(m.result, GDI_ERROR);
+    ASSERT_NE(i.result, GDI_ERROR);
+    ASSERT_NE(han.result, GDI_ERROR);
+    EXPECT_EQ(han.metrics.gmCellIncX, em);
+    if (c.halfWidthCells) {
+        EXPECT_EQ(m.metrics.gmCellIncX, em / 2);
+        EXPECT_EQ(i.metrics.gmCellIncX, em / 2);
+        EXPECT_LE(m.metrics.gmptGlyphOrigin.x + LONG(m.metrics.gmBlackBoxX), em / 2 + 1);
+        EXPECT_GE(m.metrics.gmBlackBoxX, 6u);  // squeezed, not cut
+        // The narrow letter sits in the middle of its cell.
+        EXPECT_GE(i.metrics.gmptGlyphOrigin.x, 2);
+        EXPECT_EQ(f.Metrics().tmAveCharWidth, em / 2);
+        EXPECT_EQ(f.Metrics().tmMaxCharWidth, em);
+        EXPECT_FALSE(f.Metrics().tmPitchAndFamily & TMPF_FIXED_PITCH);  // the bit means variable pitch
+    } else {
+        EXPECT_GT(m.metrics.gmCellIncX, i.metrics.gmCellIncX);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, CellWidths,
+                         ::testing::Values(CellCase{"SimSun", "SimSun", nullptr, true},
+                                           CellCase{"Heiti", "黑体", "GBK", true},
+                                           CellCase{"XiMingTi", "細明體", "BIG5", true},
+                                           CellCase{"Arial", "Arial", nullptr, false},
+                                           CellCase{"XinXiMingTi", "新細明體", "BIG5", false},
+                                           CellCase{"YaHei", "Microsoft YaHei", nullptr, false}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 TEST_F(GdiTest, HeavyWeightsAreEmboldened) {
     FontDC regular(Description("Arial", -16, FW_NORMAL));
     FontDC bold(Description("Arial", -16, FW_SEMIBOLD));
