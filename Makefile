@@ -32,8 +32,9 @@ $(BUILD_FUZZ)/build.ninja: CMakeLists.txt | setup
 build-fuzz: setup $(BUILD_FUZZ)/build.ninja
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target lumiva-fuzz
 
+# Shows the frames in a window when a display is there; DEMO_FLAGS=--headless keeps them in memory.
 demo: build
-	$(BUILD)/lumiva-demo --headless --out $(DEMO_OUT)
+	$(BUILD)/lumiva-demo --out $(DEMO_OUT) $(DEMO_FLAGS)
 
 test-plain: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure --timeout 300

@@ -12,6 +12,7 @@
 #include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/render/VertexBuilders.h"
 #include "draw2d/text/TextHostRecords.h"
+#include "SampleData.h"
 #include "shell/IKDrawShell.h"
 
 namespace {
@@ -26,15 +27,21 @@ constexpr char kBlueGem[] = "\\spr\\gem_blue.spr";  // SDS2
 constexpr int kGemFrames = 8;
 constexpr int kGemSize = 48;
 
+constexpr char kArrow[] = "\\spr\\arrow.spr";  // one frame, kArrowSize square
+
 // A host fills records in plain memory: start from all-zero bytes.
-KPrimPictureEx BlankPicture() { return std::bit_cast<KPrimPictureEx>(std::array<std::byte, sizeof(KPrimPictureEx)>{}); }
+template <typename Record>
+Record Blank() {
+    return std::bit_cast<Record>(std::array<std::byte, sizeof(Record)>{});
+}
 
 void SetColour(KPrimPicture& r, DWORD argb) {
     r.alpha = uint8_t(argb >> 24), r.red = uint8_t(argb >> 16), r.green = uint8_t(argb >> 8), r.blue = uint8_t(argb);
 }
 
-KPrimPictureEx Picture(const char* file, int16_t imageType, int x, int y, int frame) {
-    KPrimPictureEx r = BlankPicture();
+template <typename Record = KPrimPictureEx>
+Record Picture(const char* file, int16_t imageType, int x, int y, int frame) {
+    Record r = Blank<Record>();
     std::strncpy(r.fileName, file, sizeof(r.fileName) - 1);
     r.imageType = imageType;
     r.ax = x, r.ay = y;
@@ -50,6 +57,23 @@ KPrimPictureEx Gem(const char* file, int x, int y, int frame, uint8_t blendMode,
     r.blendMode = blendMode;
     SetColour(r, tint);
     r.r0 = 0, r.r1 = 0, r.r2 = kGemSize, r.r3 = kGemSize;
+    return r;
+}
+
+// A sprite turned by `angle` radians about its centre at (x, y): a picture
+// list record on screen.
+KPrimPicture Turned(const char* file, int x, int y, int size, float angle) {
+    KPrimPicture r = Picture<KPrimPicture>(file, kSpritePicture, x, y, 0);
+    r.flags = kPictureAnchorCentre | kPictureRotate;
+    r.angle = angle;
+    r.pivotX = r.pivotY = size / 2;
+    return r;
+}
+
+// A sprite stretched over the rectangle from A to B: a scaled list record.
+KPrimPicture Stretched(const char* file, int x1, int y1, int x2, int y2, int frame) {
+    KPrimPicture r = Picture<KPrimPicture>(file, kSpritePicture, x1, y1, frame);
+    r.bx = x2, r.by = y2;
     return r;
 }
 
@@ -77,6 +101,17 @@ void Text(IKDrawShell* shell, int font, const std::string& text, int x, int y, D
     shell->OutputText(font, text.c_str(), int(text.size()), x, y, colour, 0, kScreenZ, 0);
 }
 
+// Text laid out in the chat panel's box: 340 pixels wide, from x 16.
+void TextBox(IKDrawShell* shell, int y, int16_t maxLines, D3DCOLOR colour, const std::string& text) {
+    KTextRect box{};
+    box.x = 16;
+    box.y = y;
+    box.z = kScreenZ;
+    box.maxLines = maxLines;
+    box.colour = colour;
+    shell->OutputTextInRect(kGdiFontId, &box, text.c_str(), int(text.size()), 340);
+}
+
 }  // namespace
 
 bool ClientScreen::Load(const std::string& dataFolder) {
@@ -102,8 +137,13 @@ bool ClientScreen::Load(const std::string& dataFolder) {
 void ClientScreen::DrawFrame(int frame) {
     m_shell->BeginFrame(0, 0xFF000000u, nullptr);
     DrawBackdrop();
-    DrawPanels(frame);
+    // The sky's pictures come before the panels: the rectangles draw with
+    // whatever blending the pictures left on, so the panels let the
+    // backdrop show through, as they do in the client.
     DrawSprites(frame);
+    DrawMotion(frame);
+    DrawPanels(frame);
+    DrawSkillIcons(frame);
     DrawTexts(frame);
     m_shell->EndFrame();
 }
@@ -159,40 +199,61 @@ void ClientScreen::DrawPanels(int frame) {
 }
 
 void ClientScreen::DrawSprites(int frame) {
-    // A row in the sky: SPR and SDS2 gems, plain and tinted, each at its own
-    // point of the animation.
+    // A row in the sky: SPR and SDS2 gems, plain, tinted (blend mode 5) and
+    // half transparent, each at its own point of the animation.
     std::vector<KPrimPictureEx> gems{
         Gem(kGoldGem, 280, kGemRowY, frame, 0, 0xFFFFFFFFu),
         Gem(kBlueGem, 340, kGemRowY, frame + 2, 0, 0xFFFFFFFFu),
         Gem(kGoldGem, 400, kGemRowY, frame + 4, 5, 0xFFFF6060u),
         Gem(kBlueGem, 460, kGemRowY, frame + 6, 5, 0xFF60FF60u),
+        Gem(kGoldGem, 520, kGemRowY, frame, 0, 0x80FFFFFFu),
     };
-    // Skill icons in the bar's slots.
+    Draw(m_shell, gems, PRIM_RECT_PICTURES);
+
+    // Blend mode 3 doubles the texture's colour: a picture list draws it.
+    std::vector<KPrimPicture> bright{
+        Picture<KPrimPicture>(kBlueGem, kSpritePicture, kBrightGemX, kGemRowY, frame % kGemFrames)};
+    bright[0].flags = kPictureAnchorCentre;
+    bright[0].blendMode = 3;
+    Draw(m_shell, bright, PRIM_PICTURES);
+}
+
+void ClientScreen::DrawSkillIcons(int frame) {
+    std::vector<KPrimPictureEx> icons;
     const int barX = m_width / 2 - 170;
     for (int slot = 0; slot < 8; ++slot)
-        gems.push_back(Gem(slot % 2 ? kBlueGem : kGoldGem, barX + slot * 44 + 20, m_height - 32, frame + slot, 0,
-                           0xFFFFFFFFu));
-    Draw(m_shell, gems, PRIM_RECT_PICTURES);
+        icons.push_back(Gem(slot % 2 ? kBlueGem : kGoldGem, barX + slot * 44 + 20, m_height - 32, frame + slot, 0,
+                            0xFFFFFFFFu));
+    Draw(m_shell, icons, PRIM_RECT_PICTURES);
+}
+
+void ClientScreen::DrawMotion(int frame) {
+    // An arrow turning a full circle every 60 frames, and another one
+    // stretched to and fro.
+    const float angle = 6.2831853f * float(frame % 60) / 60.0f;
+    std::vector<KPrimPicture> turned{Turned(kArrow, kTurningArrowX, kMotionRowY, kArrowSize, angle)};
+    Draw(m_shell, turned, PRIM_PICTURES);
+    const int reach = kArrowSize + (kArrowSize * ((frame % 20 < 10) ? frame % 20 : 20 - frame % 20)) / 10;
+    const int top = kMotionRowY - kArrowSize / 2;
+    std::vector<KPrimPicture> stretched{
+        Stretched(kArrow, kStretchedArrowX, top, kStretchedArrowX + reach, top + kArrowSize, 0)};
+    SetColour(stretched[0], 0xF0FFFFFFu);  // a touch of translucency turns blending on, and it stays on
+    Draw(m_shell, stretched, PRIM_SCALED_PICTURES);
 }
 
 void ClientScreen::DrawTexts(int frame) {
     const int bottom = m_height;
     Text(m_shell, kGdiFontId, "Lumiva Lv.42", 16, 16, 0xFFFFE8A0u);
-    // Chat lines: GBK Chinese, Latin, and colour codes (0x02 r g b ... 0x03).
+    // Chat lines: GBK Chinese, then text boxes, where control codes work: a
+    // colour (2 r g b ... 3) and an underline (7 r g b ... 8).
     Text(m_shell, kGdiFontId, "[\xCA\xC0\xBD\xE7] \xBB\xB6\xD3\xAD\xC0\xB4\xB5\xBD\xC2\xB7\xC3\xD7\xCD\xDF", 16,
          bottom - 160, 0xFFFFFFFFu);
-    Text(m_shell, kGdiFontId, std::string("[Team] Meet at the \x02\x40\xFF\x40" "north gate\x03 at dusk."), 16,
-         bottom - 140, 0xFFA0D0FFu);
-    KTextRect box{};
-    box.x = 16;
-    box.y = bottom - 118;
-    box.z = kScreenZ;
-    box.maxLines = 4;
-    box.colour = 0xFFE0E0E0u;
-    const std::string wrapped =
-        "[System] This long notice wraps inside the chat box: the module breaks lines between words "
-        "and keeps each line within the box's width.";
-    m_shell->OutputTextInRect(kGdiFontId, &box, wrapped.c_str(), int(wrapped.size()), 340);
+    TextBox(m_shell, bottom - 140, 1, 0xFFA0D0FFu,
+            "[Team] Meet at the \x02\x40\xFF\x40north gate\x03 at \x07\xFF\xC0\x40"
+            "dusk\x08.");
+    TextBox(m_shell, bottom - 118, 4, 0xFFE0E0E0u,
+            "[System] This long notice wraps inside the chat box: the module breaks lines between words "
+            "and keeps each line within the box's width.");
     // The bitmap font: its glyphs are GBK codes from 0x8140.
     std::string glyphs;
     for (int i = 0; i < 8; ++i) glyphs += std::string{'\x81', char(0x40 + (i + frame) % 8)};

@@ -1,5 +1,6 @@
 // The client screen the demo draws each frame through the shell's slots
-// only, as a game host does: picture, bar, line and frame records handed to
+// only, as a game host does: picture records (plain, tinted, translucent,
+// brightened, turned and stretched), bar, line and frame records handed to
 // DrawPrimitives, rectangles through DrawRect/DrawColorRect, text in a GDI
 // font and in the bitmap font, and the shell's own FPS line.
 #pragma once
@@ -22,6 +23,8 @@ private:
     void DrawBackdrop();
     void DrawPanels(int frame);
     void DrawSprites(int frame);
+    void DrawMotion(int frame);
+    void DrawSkillIcons(int frame);
     void DrawTexts(int frame);
 
     IKDrawShell* m_shell;
@@ -36,6 +39,10 @@ constexpr DWORD kFrameGold = 0xFFC8A860u;
 constexpr DWORD kSeparatorColour = 0xFF40E0E0u;
 constexpr int kSeparatorRise = 176;  // the line over the chat panel, up from the bottom edge
 constexpr int kGemRowY = 150;      // the row of gems in the sky
+constexpr int kBrightGemX = 580;   // the last gem of the row, in blend mode 3
+constexpr int kMotionRowY = 330;   // the turning and the stretched arrow
+constexpr int kTurningArrowX = 300;
+constexpr int kStretchedArrowX = 400;  // left edge; the arrow reaches up to twice its width
 // A font's id is also its size: the shell sets the glyph advance to the id
 // and the line height to id + 1, so each font is created under its size.
 constexpr int kGdiFontId = 16;

@@ -1,6 +1,7 @@
 #include "SampleData.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +73,25 @@ SprPixels GemFrame(int frame, int frames, uint32_t colour) {
     return pixels;
 }
 
+// An arrow pointing right: a silver shaft, a red head and green
+// fletching, so a turn or a stretch shows at a glance.
+SprPixels ArrowFrame() {
+    SprPixels pixels;
+    pixels.width = pixels.height = kArrowSize;
+    pixels.argb.resize(size_t(kArrowSize) * kArrowSize);
+    for (int y = 0; y < kArrowSize; ++y) {
+        for (int x = 0; x < kArrowSize; ++x) {
+            const int dy = std::abs(2 * y - (kArrowSize - 1));  // twice the distance from the middle row
+            uint32_t colour = 0;
+            if (x >= 40 && x < 60 && dy <= 2 * (60 - x)) colour = 0xFFE04030u;
+            else if (x >= 14 && x < 40 && dy <= 5) colour = 0xFFD0D0E0u;
+            else if (x >= 4 && x < 16 && dy <= 2 * (x - 2) && dy >= 4) colour = 0xFF40C060u;
+            pixels.argb[size_t(y) * kArrowSize + size_t(x)] = colour;
+        }
+    }
+    return pixels;
+}
+
 // A bitmap font of eight GBK glyphs: box-drawing shapes readable at 12 x 12.
 AsfFontSpec BitmapFont() {
     AsfFontSpec spec;
@@ -110,6 +130,10 @@ bool WriteSampleData(const std::string& folder) {
     }
     ok = WriteFile(root / "spr" / "gem_gold.spr", WriteSpr(info, gold)) && ok;
     ok = WriteFile(root / "spr" / "gem_blue.spr", WriteSds2(info, blue)) && ok;
+    SprSpriteInfo arrow;
+    arrow.width = arrow.height = kArrowSize;
+    arrow.centerX = arrow.centerY = kArrowSize / 2;
+    ok = WriteFile(root / "spr" / "arrow.spr", WriteSpr(arrow, {ArrowFrame()})) && ok;
     ok = WriteFile(root / "font" / "box12.asf", WriteAsfFont(BitmapFont())) && ok;
     ok = WriteText(root / "config.ini", "[Client]\nShowDebugInfo=1\n") && ok;
     ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=1\n") && ok;

@@ -7,5 +7,8 @@
 // The file whose presence marks a complete data folder.
 extern const char kSampleDataMarker[];
 
+// The arrow sprite is one square frame of this size, centred.
+constexpr int kArrowSize = 64;
+
 bool WriteSampleData(const std::string& folder);
 bool HasSampleData(const std::string& folder);

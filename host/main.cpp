@@ -15,10 +15,11 @@
 
 namespace {
 
-// The default data folder is written on first run; a folder the user names must be complete.
+// The default data folder is written afresh each run, so it always matches
+// this build's screen; a folder the user names must be complete.
 bool PrepareDataFolder(const DemoOptions& options, bool dataNamed) {
-    if (HasSampleData(options.data)) return true;
     if (dataNamed) {
+        if (HasSampleData(options.data)) return true;
         std::fprintf(stderr, "lumiva-demo: %s is not a demo data folder (no %s)\n", options.data.c_str(),
                      kSampleDataMarker);
         return false;

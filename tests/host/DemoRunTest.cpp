@@ -106,6 +106,7 @@ TEST_F(DemoRun, HeadlessRunWritesFramesAndScreenshots) {
     const uint32_t panel = last.At(200, 580);
     EXPECT_LT((panel >> 8) & 0xFF, (hill >> 8) & 0xFF);
     EXPECT_GT(panel & 0xFF, 0x30u);
+    EXPECT_NE(panel & 0xFFFFFFu, 0x182848u) << std::hex << panel;
 
     // The shell's screenshots show the same frame.
     const std::vector<uint8_t> bmp = ReadBytes(Out() / "screenshot.bmp");
@@ -141,6 +142,59 @@ TEST_F(DemoRun, TextLandsInTheChatPanelAndTheFpsLine) {
         for (uint32_t x = 90; x < 130; ++x)
             if (((frame.At(x, y) >> 16) & 0xFF) > 0xC0 && ((frame.At(x, y) >> 8) & 0xFF) > 0xC0) ++nameRight;
     EXPECT_GT(nameRight, 5);
+}
+
+bool IsArrowHead(uint32_t c) { return ((c >> 16) & 0xFF) > 0xC0 && ((c >> 8) & 0xFF) < 0x60 && (c & 0xFF) < 0x60; }
+
+// The arrows move with the frame number: the turned one makes a full circle
+// in 60 frames (a quarter by frame 15), the stretched one grows from its own
+// width at frame 0 to one and a half times it at frame 15.
+TEST_F(DemoRun, ArrowsTurnAndStretchFrameByFrame) {
+    ASSERT_EQ(Run("--headless --frames 16 --out '" + Out().string() + "'"), 0) << m_log;
+    const Png first = ReadPng(Out() / "frame-0000.png");
+    const Png last = ReadPng(Out() / "frame-0015.png");
+    ASSERT_EQ(first.width, 800u);
+    ASSERT_EQ(last.width, 800u);
+    struct Probe {
+        const Png& frame;
+        uint32_t x, y;
+        bool head;
+    };
+    const Probe probes[] = {
+        {first, 322, 330, true},  {first, 300, 352, false},  // pointing right
+        {last, 322, 330, false},  {last, 300, 352, true},    // pointing down
+        {first, 450, 330, true},  {first, 475, 330, false},  // 64 wide
+        {last, 450, 330, false},  {last, 475, 330, true},    // 96 wide
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(IsArrowHead(p.frame.At(p.x, p.y)), p.head)
+            << (&p.frame == &first ? "frame 0" : "frame 15") << " at " << p.x << "," << p.y << ": " << std::hex
+            << p.frame.At(p.x, p.y);
+    // Blend mode 3 doubles the blue gem's colour.
+    auto sum = [](uint32_t c) { return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF); };
+    EXPECT_GT(sum(first.At(580, 150)), sum(first.At(340, 150)) + 0x60)
+        << std::hex << first.At(580, 150) << " vs " << first.At(340, 150);
+}
+
+// The team line's control codes: "north gate" in green, "dusk" underlined
+// in orange, the rest in the line's own pale blue.
+TEST_F(DemoRun, ControlCodesColourAndUnderlineTheTeamLine) {
+    ASSERT_EQ(Run("--headless --frames 1 --out '" + Out().string() + "'"), 0) << m_log;
+    const Png frame = ReadPng(Out() / "frame-0000.png");
+    ASSERT_EQ(frame.width, 800u);
+    auto count = [&](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1, auto&& matches) {
+        int n = 0;
+        for (uint32_t y = y0; y < y1; ++y)
+            for (uint32_t x = x0; x < x1; ++x) n += matches(frame.At(x, y));
+        return n;
+    };
+    auto green = [](uint32_t c) { return ((c >> 8) & 0xFF) > 0xE0 && ((c >> 16) & 0xFF) < 0x60; };
+    auto orange = [](uint32_t c) { return (c & 0xFFFFFFu) == 0xFFC040u; };
+    const uint32_t top = 600 - 140;
+    EXPECT_GT(count(168, 256, top, top + 18, green), 20);  // "north gate"
+    EXPECT_EQ(count(16, 160, top, top + 18, green), 0);    // "[Team] Meet at the"
+    EXPECT_GE(count(280, 316, top, top + 20, orange), 28);  // the underline under "dusk"
+    EXPECT_EQ(count(16, 270, top, top + 20, orange), 0);
 }
 
 TEST_F(DemoRun, LargeWindowSize) {
