@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "BenchScratch.h"
 #include "ClientScreen.h"
 #include "SampleData.h"
 #include "basrel/BasrelReset.h"
@@ -18,11 +18,11 @@
 
 namespace {
 
-std::string SampleDataFolder() {
+const std::string& SampleDataFolder() {
     static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumiva-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()) || !WriteSampleData(pattern)) std::abort();
-        return pattern;
+        const std::string path = BenchScratchFolder() + "/demo";
+        if (!WriteSampleData(path)) std::abort();
+        return path;
     }();
     return folder;
 }

@@ -13,6 +13,7 @@
 
 #include <d3d9.h>
 
+#include "BenchScratch.h"
 #include "ByteWriter.h"
 #include "SprWriter.h"
 #include "basrel/BasrelReset.h"
@@ -42,10 +43,8 @@ struct SpriteScene {
         lumiva::d3d9::ResetForTests();
         ResetDirect3DForTests();
         ResetShellForTests();
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/dispatch-bench-XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        root = mkdtemp(name.data());
+        root = BenchScratchFolder() + "/dispatch";
+        std::filesystem::create_directories(root);
         g_SetRootPath(root.c_str());
         const std::vector<uint32_t> pixels(32 * 32, 0xC0FF8040u);
         WriteFileBytes(root + "/s.spr", WriteSpr(SprSpriteInfo{32, 32, 16, 16, 1, 1}, {{32, 32, 0, 0, pixels}}));

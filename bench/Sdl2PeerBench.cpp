@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "BenchScratch.h"
 #include "basrel/BasrelReset.h"
+#include "basrel/DataRoot.h"
 #include "basrel/HostGlobals.h"
 #include "d3d9/Control.h"
 #include "shell/IKDrawShell.h"
@@ -64,6 +66,7 @@ public:
         BasrelResetForTests();
         lumiva::d3d9::ResetForTests();
         lumiva::win32::SetDesktopSize(1056, 856);
+        g_SetRootPath(BenchScratchFolder().c_str());
         m_window = CreateWindowExA(0, "LumivaBench", "bench", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
                                    nullptr, nullptr);
         g_SetMainHWnd(m_window);

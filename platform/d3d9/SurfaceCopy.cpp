@@ -58,14 +58,50 @@ void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color) {
     }
 }
 
+namespace {
+
+// Every pixel of the area set to one 16- or 32-bit value.
+void FillRows(PixelBuffer& into, const RECT& area, uint32_t value, size_t size) {
+    const size_t count = size_t(area.right - area.left);
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        BYTE* row = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+        if (size == 4) {
+            for (size_t x = 0; x < count; ++x) std::memcpy(row + 4 * x, &value, 4);
+        } else {
+            const uint16_t half = uint16_t(value);
+            for (size_t x = 0; x < count; ++x) std::memcpy(row + 2 * x, &half, 2);
+        }
+    }
+}
+
+}  // namespace
+
 void FillDepthStencil(PixelBuffer& into, const RECT& area, bool depth, float z, bool stencil, DWORD stencilValue) {
     const FormatInfo* info = FindFormat(into.format);
-    if (!info || info->kind != FormatKind::Depth) return;
+    if (!info || info->kind != FormatKind::Depth || info->bytesPerPixel > 4) return;
+    // Encode once into all-zero and all-one pixels: the bits the clear writes
+    // come out the same in both, the bits it keeps come out as they were.
+    BYTE zeros[4] = {}, ones[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    for (BYTE* pixel : {zeros, ones}) {
+        if (depth) EncodeDepth(into.format, z, pixel);
+        if (stencil) EncodeStencil(into.format, stencilValue, pixel);
+    }
+    uint32_t written = 0, kept = 0;
+    std::memcpy(&written, zeros, 4);
+    std::memcpy(&kept, ones, 4);
+    kept &= ~written;
+    const size_t size = size_t(info->bytesPerPixel);
+    if (kept == 0 && (size == 4 || size == 2)) {
+        FillRows(into, area, written, size);
+        return;
+    }
     for (LONG y = area.top; y < area.bottom; ++y) {
         BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
-        for (LONG x = area.left; x < area.right; ++x, p += info->bytesPerPixel) {
-            if (depth) EncodeDepth(into.format, z, p);
-            if (stencil) EncodeStencil(into.format, stencilValue, p);
+        for (LONG x = area.left; x < area.right; ++x, p += size) {
+            uint32_t value = 0;
+            std::memcpy(&value, p, size);
+            value = (value & kept) | written;
+            std::memcpy(p, &value, size);
         }
     }
 }

@@ -266,7 +266,8 @@ DWORD ScaledFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS* glyph,
 
     FT_Vector advance{slot->advance.x, slot->advance.y};
     if (halfWidthCells_) {
-        const bool halfWidth = (format & GGO_GLYPH_INDEX) ? advance.x * 4 <= emX_ * 3 : character < 0x100;
+        const bool byIndex = (format & GGO_GLYPH_INDEX) != 0;
+        const bool halfWidth = byIndex ? advance.x * 4 <= emX_ * 3 : character < 0x100;
         FitToCell(&slot->outline, &advance, emX_, halfWidth);
     }
     if (boldStrength_) {

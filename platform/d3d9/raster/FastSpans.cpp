@@ -357,6 +357,9 @@ SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
         case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear);
         case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear);
         case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear);
+        case D3DFMT_R5G6B5: return SceneFor<D3DFMT_R5G6B5>(linear);
+        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear);
+        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear);
         case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear);
         case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear);
         default: return nullptr;
@@ -389,6 +392,10 @@ SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
         case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, mode, xTarget);
         case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, mode, xTarget);
         case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, mode, xTarget);
+        case D3DFMT_R5G6B5: return TexturedFor<D3DFMT_R5G6B5>(linear, mode, xTarget);
+        case D3DFMT_X1R5G5B5: return TexturedFor<D3DFMT_X1R5G5B5>(linear, mode, xTarget);
+        case D3DFMT_A1R5G5B5: return TexturedFor<D3DFMT_A1R5G5B5>(linear, mode, xTarget);
+        case D3DFMT_DXT1: return TexturedFor<D3DFMT_DXT1>(linear, mode, xTarget);
         case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, mode, xTarget);
         default: return nullptr;
     }

@@ -55,8 +55,9 @@ uint32_t DecodeDxt3Texel(const uint8_t* block, int x, int y);
 uint32_t DecodeDxt5Texel(const uint8_t* block, int x, int y);
 
 // One texel as ARGB. x and y must lie inside the surface.
+// Always inlined: the fast spans call it once a pixel.
 template <D3DFORMAT Format>
-inline uint32_t FetchTexel(const SurfaceView& s, int x, int y) {
+[[gnu::always_inline]] inline uint32_t FetchTexel(const SurfaceView& s, int x, int y) {
     const uint8_t* row = s.bits + ptrdiff_t(y >> ((Format == D3DFMT_DXT1 || Format == D3DFMT_DXT2 ||
                                                    Format == D3DFMT_DXT3 || Format == D3DFMT_DXT4 ||
                                                    Format == D3DFMT_DXT5)

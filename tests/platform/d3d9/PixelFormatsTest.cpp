@@ -4,6 +4,7 @@
 
 #include "d3d9/PixelBuffer.h"
 #include "d3d9/PixelFormats.h"
+#include "d3d9/SurfaceCopy.h"
 
 using namespace lumiva::d3d9;
 
@@ -125,6 +126,46 @@ TEST(PixelFormats, DepthAndStencilPacking) {
     EncodeStencil(D3DFMT_D15S1, 1, pixel);
     EXPECT_EQ(DecodeDepth(D3DFMT_D15S1, pixel), 1.0f);
     EXPECT_EQ(DecodeStencil(D3DFMT_D15S1, pixel), 1u);
+}
+
+// A clear of depth only, stencil only or both must leave the other part of
+// every pixel in the area as it was, and touch nothing outside the area.
+TEST(PixelFormats, DepthStencilFillKeepsWhatItDoesNotClear) {
+    struct Case {
+        D3DFORMAT format;
+        bool depth, stencil;
+    };
+    const Case cases[] = {
+        {D3DFMT_D24S8, true, false}, {D3DFMT_D24S8, false, true}, {D3DFMT_D24S8, true, true},
+        {D3DFMT_D15S1, true, false}, {D3DFMT_D15S1, false, true}, {D3DFMT_D16, true, false},
+        {D3DFMT_D24X4S4, false, true}, {D3DFMT_D32, true, false},
+    };
+    for (const Case& c : cases) {
+        PixelBuffer buffer;
+        buffer.Allocate(c.format, 4, 3);
+        // Each pixel its own depth and stencil to start from.
+        for (UINT y = 0; y < 3; ++y)
+            for (UINT x = 0; x < 4; ++x) {
+                EncodeDepth(c.format, float(x + 4 * y) / 16.0f, buffer.At(x, y));
+                EncodeStencil(c.format, x + y, buffer.At(x, y));
+            }
+        const PixelBuffer before = buffer;
+        FillDepthStencil(buffer, RECT{1, 1, 3, 3}, c.depth, 0.75f, c.stencil, 1);
+        for (UINT y = 0; y < 3; ++y)
+            for (UINT x = 0; x < 4; ++x) {
+                const bool inside = x >= 1 && x < 3 && y >= 1;
+                const float depth = DecodeDepth(c.format, buffer.At(x, y));
+                const DWORD stencil = DecodeStencil(c.format, buffer.At(x, y));
+                const float oldDepth = DecodeDepth(c.format, before.At(x, y));
+                const DWORD oldStencil = DecodeStencil(c.format, before.At(x, y));
+                SCOPED_TRACE(testing::Message() << "format " << c.format << " depth " << c.depth << " stencil "
+                                                << c.stencil << " at " << x << "," << y);
+                if (inside && c.depth) EXPECT_NEAR(depth, 0.75f, 1e-4f);
+                else EXPECT_EQ(depth, oldDepth);
+                if (inside && c.stencil) EXPECT_EQ(stencil, 1u);
+                else EXPECT_EQ(stencil, oldStencil);
+            }
+    }
 }
 
 }  // namespace

@@ -21,16 +21,18 @@ struct Sequence {
 };
 
 Texture MakeTexture(D3DFORMAT format, Sequence& seq) {
-    if (format == D3DFMT_A4R4G4B4) {
+    if (format == D3DFMT_A4R4G4B4 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5 ||
+        format == D3DFMT_A1R5G5B5) {
         std::vector<uint16_t> texels(8 * 8);
         for (uint16_t& t : texels) t = uint16_t(seq.Next());
         return Texture::Words(format, 8, 8, texels);
     }
-    if (format == D3DFMT_DXT5) {
-        std::vector<uint8_t> blocks(4 * 16);
+    if (format == D3DFMT_DXT5 || format == D3DFMT_DXT1) {
+        const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;  // 2 x 2 blocks
+        std::vector<uint8_t> blocks(size_t(4 * blockBytes));
         for (uint8_t& b : blocks) b = uint8_t(seq.Next());
         Texture t;
-        t.AddLevel(format, 8, 8, 32, blocks);
+        t.AddLevel(format, 8, 8, 2 * blockBytes, blocks);
         return t;
     }
     std::vector<uint32_t> texels(8 * 8);
@@ -109,7 +111,8 @@ FastKind PlannedKind(const StateBlock& s, const Texture* tex, D3DFORMAT targetFo
 
 TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
     BothPaths guard;
-    const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_DXT5};
+    const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5,
+                                  D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_DXT1,     D3DFMT_DXT5};
     const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
                                {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
                                {D3DTOP_MODULATE2X, D3DTOP_MODULATE},
