@@ -26,6 +26,8 @@ struct LayoutCase {
     std::vector<TileSpec> tiles;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.width << "x" << c.height; }
+
 class PlanFrameTilesTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(PlanFrameTilesTest, GivesTheTilesOfTheFrame) {
