@@ -122,10 +122,12 @@ TEST_F(ScreenLists, ScaledListStretchesToPointBAndStopsAtAMissingJpeg) {
         const lumiva::d3d9::Image image = BackBuffer();
         EXPECT_EQ(Rgb(image, 10, 10), 0xFF0000u) << floats;
         EXPECT_EQ(Rgb(image, 17, 17), 0xFF0000u) << floats;
-        // The stretched quad ends at 18; the device's rasteriser lights the
-        // pixel on that edge, nothing past it.
+        // The scaled renderer grows the stretched quad half a pixel on every
+        // side, 9.5 to 18.5: column and row 18 are inside it, nothing past.
+        EXPECT_EQ(Rgb(image, 18, 18), 0xFF0000u) << floats;
         for (int x = 19; x < 24; ++x) EXPECT_EQ(Rgb(image, x, 17), 0u) << floats << " x " << x;
         EXPECT_EQ(Rgb(image, 17, 19), 0u) << floats;
+        EXPECT_EQ(Rgb(image, 9, 9), 0u) << floats;
         // The integer list ends at the missing JPEG; the float list skips it.
         EXPECT_EQ(Rgb(image, 41, 11), floats ? 0xFF0000u : 0u) << floats;
         EXPECT_EQ(DrawCalls(), floats ? 2u : 1u) << floats;
