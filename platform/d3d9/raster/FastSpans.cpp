@@ -210,6 +210,17 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
     const PixelState::FastStage& fs = ps.fastStage;
+    const double fy = double(y);
+    // A diffuse colour that changes across the triangle (a text gradient)
+    // is worked out at each pixel exactly as the general span does.
+    const bool flatDiffuse = IsConstant(g, kDiffuseR) && IsConstant(g, kDiffuseR + 1) &&
+                             IsConstant(g, kDiffuseR + 2) && IsConstant(g, kDiffuseR + 3);
+    double diffuseRows[4];
+    for (int c = 0; c < 4; ++c) diffuseRows[c] = g.attr[kDiffuseR + c].Row(fy);
+    auto diffuseAt = [&](int c, int x) __attribute__((always_inline)) {
+        const int a = kDiffuseR + c;
+        return ColorChannel(IsConstant(g, a) ? g.attr[a].c : Plane::At(diffuseRows[c], g.attr[a].dx, double(x)));
+    };
     const Rgba diffuse = ConstantColor(g, kDiffuseR);
     const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
     const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
@@ -217,9 +228,9 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     const int colourScale = ps.fastStage.colourScale, alphaMode = ps.fastStage.alphaMode,
               alphaScale = ps.fastStage.alphaScale;
     // Modulating by white leaves the texel as it is.
-    if (colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255) colourMode = kTextureOnly;
+    if (flatDiffuse && colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255)
+        colourMode = kTextureOnly;
     const int ua = kTexcoord0, va = kTexcoord0 + 1;
-    const double fy = double(y);
     const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
     const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
     auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
@@ -227,17 +238,32 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     const bool inside = cu.Inside(x0, x1, bias) && cv.Inside(x0, x1, bias);
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
 
+    // A clear texel leaves the target as it was under source-alpha blending
+    // (glyph cells and sprite corners are mostly clear): only the alpha test
+    // and an X target's padding byte can still change anything.
+    const bool clearTexelKeepsTarget = Mode == kSourceAlphaBlend && alphaMode != kDiffuseOnly;
     auto shadeAndStore = [&](int x, uint32_t texel) __attribute__((always_inline)) {
+        if (clearTexelKeepsTarget && (texel >> 24) == 0) {
+            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, 0, uint32_t(ps.alphaRef))) return;
+            if constexpr (XTarget) row[x] |= 0xFF000000u;
+            return;
+        }
+        Rgba dx = d;
+        int32_t dax = da;
+        if (!flatDiffuse) {
+            if (!fs.colourFromFactor) dx = Rgba{diffuseAt(0, x), diffuseAt(1, x), diffuseAt(2, x), 0};
+            if (!fs.alphaFromFactor) dax = diffuseAt(3, x);
+        }
         uint32_t colour;
         if (colourMode == kTextureOnly) {
             colour = texel & 0x00FFFFFFu;
         } else {
             const int32_t tr = int32_t((texel >> 16) & 255), tg = int32_t((texel >> 8) & 255), tb = int32_t(texel & 255);
-            colour = uint32_t(StageChannel(colourMode, colourScale, tr, d.r)) << 16 |
-                     uint32_t(StageChannel(colourMode, colourScale, tg, d.g)) << 8 |
-                     uint32_t(StageChannel(colourMode, colourScale, tb, d.b));
+            colour = uint32_t(StageChannel(colourMode, colourScale, tr, dx.r)) << 16 |
+                     uint32_t(StageChannel(colourMode, colourScale, tg, dx.g)) << 8 |
+                     uint32_t(StageChannel(colourMode, colourScale, tb, dx.b));
         }
-        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), da));
+        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), dax));
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
         StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
     };
@@ -515,7 +541,7 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
                                  IsConstant(g, ua) ? 0.0 : g.attr[ua].dy, IsConstant(g, va) ? 0.0 : g.attr[va].dy};
         linear = SamplerLod(ctx.pixels->stages[0].sampler, d) <= 0.0 ? plan->magLinear : plan->minLinear;
     }
-    if (plan->texturedSpan[linear] && flatDiffuse && !g.perspective) return plan->texturedSpan[linear];
+    if (plan->texturedSpan[linear] && !g.perspective) return plan->texturedSpan[linear];
     return plan->sceneSpan[linear];
 }
 

@@ -9,23 +9,27 @@
 
 namespace raster {
 
-inline uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+// The per-texel helpers are forced inline: left to itself the compiler
+// stops inlining inside the large specialised spans and calls them.
+#define RASTER_TEXEL_INLINE inline __attribute__((always_inline))
+
+RASTER_TEXEL_INLINE uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
 // n-bit channels to 8 bits rounded to nearest, as the device's format table
 // converts them (locks, copies and screenshots read the same values).
-inline uint32_t Expand4(uint32_t v) { return v * 17; }
-inline uint32_t Expand5(uint32_t v) { return (v * 255 + 15) / 31; }
-inline uint32_t Expand6(uint32_t v) { return (v * 255 + 31) / 63; }
+RASTER_TEXEL_INLINE uint32_t Expand4(uint32_t v) { return v * 17; }
+RASTER_TEXEL_INLINE uint32_t Expand5(uint32_t v) { return (v * 255 + 15) / 31; }
+RASTER_TEXEL_INLINE uint32_t Expand6(uint32_t v) { return (v * 255 + 31) / 63; }
 // Nearest n-bit level of an 8-bit value.
 inline uint32_t Narrow(uint32_t v, uint32_t maxLevel) { return (v * maxLevel + 127) / 255; }
 
-inline uint16_t Load16(const uint8_t* p) {
+RASTER_TEXEL_INLINE uint16_t Load16(const uint8_t* p) {
     uint16_t v;
     std::memcpy(&v, p, 2);
     return v;
 }
-inline uint32_t Load32(const uint8_t* p) {
+RASTER_TEXEL_INLINE uint32_t Load32(const uint8_t* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
     return v;
@@ -33,13 +37,13 @@ inline uint32_t Load32(const uint8_t* p) {
 inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
-inline uint32_t DecodeR5G6B5(uint32_t v) {
+RASTER_TEXEL_INLINE uint32_t DecodeR5G6B5(uint32_t v) {
     return PackArgb(255, Expand5((v >> 11) & 31), Expand6((v >> 5) & 63), Expand5(v & 31));
 }
-inline uint32_t DecodeA4R4G4B4(uint32_t v) {
+RASTER_TEXEL_INLINE uint32_t DecodeA4R4G4B4(uint32_t v) {
     return PackArgb(Expand4(v >> 12), Expand4((v >> 8) & 15), Expand4((v >> 4) & 15), Expand4(v & 15));
 }
-inline uint32_t DecodeA1R5G5B5(uint32_t v) {
+RASTER_TEXEL_INLINE uint32_t DecodeA1R5G5B5(uint32_t v) {
     return PackArgb((v & 0x8000) ? 255 : 0, Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
 }
 
@@ -55,9 +59,8 @@ uint32_t DecodeDxt3Texel(const uint8_t* block, int x, int y);
 uint32_t DecodeDxt5Texel(const uint8_t* block, int x, int y);
 
 // One texel as ARGB. x and y must lie inside the surface.
-// Always inlined: the fast spans call it once a pixel.
 template <D3DFORMAT Format>
-[[gnu::always_inline]] inline uint32_t FetchTexel(const SurfaceView& s, int x, int y) {
+RASTER_TEXEL_INLINE uint32_t FetchTexel(const SurfaceView& s, int x, int y) {
     const uint8_t* row = s.bits + ptrdiff_t(y >> ((Format == D3DFMT_DXT1 || Format == D3DFMT_DXT2 ||
                                                    Format == D3DFMT_DXT3 || Format == D3DFMT_DXT4 ||
                                                    Format == D3DFMT_DXT5)

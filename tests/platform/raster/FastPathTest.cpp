@@ -131,11 +131,15 @@ TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
                         const StateBlock s = StatesFor(cfg);
                         SetFastPathsEnabled(true);
                         ASSERT_EQ(PlannedKind(s, &tex, target), FastKind::kTextured);
-                        const auto fast = Render(cfg, s, &tex, true, true);
-                        const auto general = Render(cfg, s, &tex, false, true);
-                        ASSERT_NE(fast, Target(32, 0x80402010u, target).bytes) << "the scene draws something";
-                        ASSERT_EQ(fast, general) << "texture " << texFormat << " filter " << filter << " blend "
-                                                 << blend << " target " << target << " op " << op[0];
+                        // One colour per quad, and a colour per corner (as text gradients have).
+                        for (bool constantColour : {true, false}) {
+                            const auto fast = Render(cfg, s, &tex, true, constantColour);
+                            const auto general = Render(cfg, s, &tex, false, constantColour);
+                            ASSERT_NE(fast, Target(32, 0x80402010u, target).bytes) << "the scene draws something";
+                            ASSERT_EQ(fast, general)
+                                << "texture " << texFormat << " filter " << filter << " blend " << blend << " target "
+                                << target << " op " << op[0] << " constant colour " << constantColour;
+                        }
                     }
 }
 

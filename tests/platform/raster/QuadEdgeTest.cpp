@@ -42,6 +42,7 @@ struct PathCase {
     const char* name;
     Span span;
     bool textured, linear, blend, gouraud;
+    bool depthTest = false;  // the scene span is the one that tests depth
 };
 
 const PathCase kPaths[] = {
@@ -51,8 +52,17 @@ const PathCase kPaths[] = {
     {"constant, blended", Span::kConstant, false, false, true, false},
     {"textured, point", Span::kTextured, true, false, false, false},
     {"textured, linear, blended", Span::kTextured, true, true, true, false},
-    {"scene, point", Span::kScene, true, false, false, true},
-    {"scene, linear, blended", Span::kScene, true, true, true, true},
+    {"textured, point, gouraud", Span::kTextured, true, false, false, true},
+    {"textured, linear, blended, gouraud", Span::kTextured, true, true, true, true},
+    {"scene, point", Span::kScene, true, false, false, true, true},
+    {"scene, linear, blended", Span::kScene, true, true, true, true, true},
+};
+
+// A depth buffer nearer than nothing: with ZFUNC ALWAYS every pixel passes.
+struct DepthBuffer {
+    Surface surface;
+    explicit DepthBuffer(uint32_t size) : surface(D3DFMT_D16, size, size, 2) {}
+    SurfaceView For(const PathCase& p) const { return p.depthTest ? surface.view : SurfaceView{}; }
 };
 
 StateBlock StatesFor(const PathCase& p, uint32_t size = kSize) {
@@ -67,6 +77,11 @@ StateBlock StatesFor(const PathCase& p, uint32_t size = kSize) {
     s.render[D3DRS_ALPHABLENDENABLE] = p.blend;
     s.render[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
     s.render[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    if (p.depthTest) {
+        s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+        s.render[D3DRS_ZFUNC] = D3DCMP_ALWAYS;
+        s.render[D3DRS_ZWRITEENABLE] = FALSE;
+    }
     return s;
 }
 
@@ -74,9 +89,11 @@ StateBlock StatesFor(const PathCase& p, uint32_t size = kSize) {
 // rasterizer asks.
 SpanFn ChosenSpan(const StateBlock& s, const Texture& tex, const PathCase& p) {
     Target t(4);
+    const DepthBuffer depth(4);
     DrawCommand d;
     d.states = &s;
     d.target = t.view;
+    d.depth = depth.For(p);
     d.textures[0] = p.textured ? &tex.view : nullptr;
     PixelState ps;
     EXPECT_TRUE(BuildPixelState(d, ps));
@@ -125,9 +142,10 @@ TEST(QuadEdges, RightAndBottomEdgesExcludeTheirPixelsOnEverySpan) {
             const auto windings = Windings(e.from, e.to, p.gouraud);
             for (size_t w = 0; w < windings.size(); ++w) {
                 Target t(kSize, kBlack);
+                const DepthBuffer depth(kSize);
                 const bool strip = windings[w].size() == 4;
                 DrawUp(s, t.view, kScreenFvf, strip ? D3DPT_TRIANGLESTRIP : D3DPT_TRIANGLELIST, 2, windings[w],
-                       p.textured ? &tex.view : nullptr);
+                       p.textured ? &tex.view : nullptr, depth.For(p));
                 EXPECT_EQ(t.Mask(kBlack), Expected(e.first, e.last)) << p.name << ": " << e.name << ", winding " << w;
             }
         }
@@ -150,13 +168,15 @@ TEST(QuadEdges, FastSpansDrawWhatTheGeneralSpanDraws) {
             SetFastPathsEnabled(fast == 1);
             // Each case in a cell of its own, so no quad hides another's edges.
             Target t(48, 0xFF204060u);
+            const DepthBuffer depth(48);
             for (size_t i = 0; i < std::size(kEdgeCases); ++i) {
                 const EdgeCase& e = kEdgeCases[i];
                 const float dx = float(i % 4) * 12.0f - 8.0f, dy = float(i / 4) * 12.0f - 8.0f;
                 std::vector<ScreenVtx> q =
                     Quad(e.from + dx, e.from + dy, e.to + dx, e.to + dy, 0xC0FFFFFFu, 0.0f, 0.0f, 1.0f, 1.0f);
                 if (p.gouraud) q[1].color = q[2].color = 0xC0808080u;
-                DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, q, p.textured ? &tex.view : nullptr);
+                DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, q, p.textured ? &tex.view : nullptr,
+                       depth.For(p));
             }
             drawn[fast] = t.bytes;
         }
