@@ -1,0 +1,159 @@
+// The fixture every device-side test program builds on: the platform stand-ins,
+// the host library, the Direct3D wrapper and the shell reset around each test,
+// a fresh data root in its own scratch folder, message boxes silenced, the
+// debug log captured, and on request a drawing shell made through the
+// exported factory on the software device.
+//
+// Header only: every folder under tests/ that holds a .cpp becomes a test
+// program of its own, so this one holds none.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ByteWriter.h"
+#include "JpegWriter.h"
+#include "ScratchFolder.h"
+#include "SprWriter.h"
+#include "basrel/BasrelReset.h"
+#include "basrel/DataRoot.h"
+#include "basrel/DebugLog.h"
+#include "basrel/HostGlobals.h"
+#include "d3d9/Control.h"
+#include "ddraw/Control.h"
+#include "shell/KDrawShell.h"
+#include "shell/ModuleExports.h"
+#include "shell/ShellGlobals.h"
+#include "win32/Control.h"
+
+namespace test_support {
+
+// The pixels of a device's back buffer; empty when there is none to read.
+inline lumiva::d3d9::Image BackBufferImage(IDirect3DDevice9* device) {
+    IDirect3DSurface9* back = nullptr;
+    if (!device || FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return {};
+    lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(back);
+    back->Release();
+    return image;
+}
+
+class ShellFixture : public ::testing::Test {
+protected:
+    // `scratchPrefix` names the data root's folder, to tell programs apart.
+    explicit ShellFixture(std::string scratchPrefix) : m_scratchPrefix(std::move(scratchPrefix)) {}
+
+    void SetUp() override {
+        BasrelResetForTests();
+        lumiva::win32::ResetForTests();
+        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
+        lumiva::d3d9::ResetForTests();
+        lumiva::ddraw::ResetForTests();
+        ResetShellForTests();  // the Direct3D wrapper with it
+        m_root = MakeScratchFolder(m_scratchPrefix);
+        ASSERT_FALSE(m_root.empty());
+        g_SetRootPath(m_root.c_str());
+        basrel::StartDebugLogCapture();
+    }
+
+    void TearDown() override {
+        // The shell's own releases are no part of what a test recorded.
+        lumiva::d3d9::EnableRecording(false);
+        ResetShellForTests();
+        m_shell = nullptr;
+        lumiva::d3d9::ResetForTests();
+        lumiva::ddraw::ResetForTests();
+        lumiva::win32::ResetForTests();
+        BasrelResetForTests();
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+
+    // A new shell for a fresh main window (or none), as the host makes it.
+    KDrawShell* MakeShell(bool withMainWindow = true) {
+        if (withMainWindow) {
+            m_window = CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr,
+                                       nullptr, nullptr, nullptr);
+            g_SetMainHWnd(m_window);
+        }
+        m_shell = static_cast<KDrawShell*>(CreateLumivaShell4());
+        return m_shell;
+    }
+
+    // MakeShell and Create (800 x 600, windowed unless asked). A shell that
+    // is not made, not created or has no device fails the test; called from
+    // SetUp, that stops it before its body.
+    KDrawShell* MakeCreatedShell(bool fullScreen = false) {
+        KDrawShell* shell = MakeShell();
+        ExpectCreated(shell, fullScreen);
+        return shell;
+    }
+
+    // The shell's Release, after which the fixture forgets it.
+    void ReleaseShell() {
+        m_shell->Release();
+        m_shell = nullptr;
+    }
+
+    IDirect3DDevice9* Device() const { return m_shell->GetDevice(); }
+    // The shell device's back buffer.
+    lumiva::d3d9::Image BackBuffer() const { return BackBufferImage(m_shell ? Device() : nullptr); }
+
+    // Files under the data root, by host path relative to it ("Logs/a.ini").
+    void WriteDataFile(const std::string& relative, const std::vector<uint8_t>& bytes) {
+        ASSERT_TRUE(WriteFileBytes(m_root + "/" + relative, bytes)) << relative;
+    }
+    void WriteDataFile(const std::string& relative, const std::string& text) {
+        WriteDataFile(relative, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    std::string ReadDataFile(const std::string& relative) const {
+        std::ifstream in(m_root + "/" + relative, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool DataFileExists(const std::string& relative) const { return std::filesystem::exists(m_root + "/" + relative); }
+
+    // A w x h JPEG of one mid grey.
+    void WriteGreyJpeg(const std::string& relative, int width, int height) {
+        const std::vector<uint8_t> pixels(static_cast<size_t>(width * height * 3), 0x80);
+        WriteDataFile(relative, EncodeJpeg(pixels, width, height));
+    }
+    // A w x h sprite of `frames` frames, each w x h of one colour.
+    void WriteFlatSprite(const std::string& relative, uint16_t width, uint16_t height, uint32_t argb, int frames = 1) {
+        SprSpriteInfo info;
+        info.width = width;
+        info.height = height;
+        SprPixels frame;
+        frame.width = width;
+        frame.height = height;
+        frame.argb.assign(size_t(width) * height, argb);
+        WriteDataFile(relative, WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+    }
+
+    // Log lines since the last call.
+    std::vector<std::string> TakeLog() { return basrel::TakeCapturedLog(); }
+
+    std::string m_root;
+    HWND m_window = nullptr;
+    KDrawShell* m_shell = nullptr;
+
+private:
+    static void ExpectCreated(KDrawShell* shell, bool fullScreen) {
+        ASSERT_NE(shell, nullptr);
+        ASSERT_TRUE(shell->Create(800, 600, fullScreen ? 1 : 0, 0, 0));
+        ASSERT_NE(shell->GetDevice(), nullptr);
+    }
+
+    std::string m_scratchPrefix;
+};
+
+}  // namespace test_support
