@@ -2,7 +2,8 @@
 // the host library, the Direct3D wrapper and the shell reset around each test,
 // a fresh data root in its own scratch folder, message boxes silenced, the
 // debug log captured, and on request a drawing shell made through the
-// exported factory on the software device.
+// exported factory on the software device (or, for tests that need no shell,
+// a bare windowed device of their own).
 //
 // Header only: every folder under tests/ that holds a .cpp becomes a test
 // program of its own, so this one holds none.
@@ -44,6 +45,24 @@ inline lumiva::d3d9::Image BackBufferImage(IDirect3DDevice9* device) {
     lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(back);
     back->Release();
     return image;
+}
+
+// A 64 x 48 windowed software device on a window of its own, for tests that
+// hand the Direct3D wrapper a device of theirs instead of making a shell.
+inline void CreateWindowedDevice(IDirect3D9** d3d, IDirect3DDevice9** device) {
+    *d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(*d3d, nullptr);
+    HWND window =
+        CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 64;
+    pp.BackBufferHeight = 48;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.Windowed = TRUE;
+    ASSERT_EQ((*d3d)->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device), D3D_OK);
 }
 
 class ShellFixture : public ::testing::Test {
@@ -129,14 +148,8 @@ protected:
     }
     // A w x h sprite of `frames` frames, each w x h of one colour.
     void WriteFlatSprite(const std::string& relative, uint16_t width, uint16_t height, uint32_t argb, int frames = 1) {
-        SprSpriteInfo info;
-        info.width = width;
-        info.height = height;
-        SprPixels frame;
-        frame.width = width;
-        frame.height = height;
-        frame.argb.assign(size_t(width) * height, argb);
-        WriteDataFile(relative, WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+        const SprPixels frame{width, height, 0, 0, std::vector<uint32_t>(size_t(width) * height, argb)};
+        WriteDataFile(relative, WriteSpr(SprSpriteInfo{width, height}, std::vector<SprPixels>(size_t(frames), frame)));
     }
 
     // Log lines since the last call.
