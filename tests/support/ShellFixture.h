@@ -125,6 +125,22 @@ protected:
     IDirect3DDevice9* Device() const { return m_shell->GetDevice(); }
     // The shell device's back buffer.
     lumiva::d3d9::Image BackBuffer() const { return BackBufferImage(m_shell ? Device() : nullptr); }
+    // The shell device's current states (texture stage and sampler 0).
+    DWORD RenderState(D3DRENDERSTATETYPE type) const {
+        DWORD value = 0;
+        Device()->GetRenderState(type, &value);
+        return value;
+    }
+    DWORD StageState(D3DTEXTURESTAGESTATETYPE type) const {
+        DWORD value = 0;
+        Device()->GetTextureStageState(0, type, &value);
+        return value;
+    }
+    DWORD SamplerState(D3DSAMPLERSTATETYPE type) const {
+        DWORD value = 0;
+        Device()->GetSamplerState(0, type, &value);
+        return value;
+    }
 
     // Files under the data root, by host path relative to it ("Logs/a.ini").
     void WriteDataFile(const std::string& relative, const std::vector<uint8_t>& bytes) {

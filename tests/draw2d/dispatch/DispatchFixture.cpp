@@ -70,20 +70,4 @@ std::vector<std::string> DispatchTest::CallNames() {
     return names;
 }
 
-DWORD DispatchTest::RenderState(D3DRENDERSTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetRenderState(s, &v);
-    return v;
-}
-DWORD DispatchTest::StageState(D3DTEXTURESTAGESTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetTextureStageState(0, s, &v);
-    return v;
-}
-DWORD DispatchTest::Sampler(D3DSAMPLERSTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetSamplerState(0, s, &v);
-    return v;
-}
-
 }  // namespace dispatch_test

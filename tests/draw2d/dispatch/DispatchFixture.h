@@ -34,9 +34,6 @@ protected:
     std::vector<lumiva::d3d9::RecordedCall> Draws() { return lumiva::d3d9::RecordedCallsNamed("DrawPrimitive"); }
     // Names of the recorded calls, e.g. "SetRenderState".
     std::vector<std::string> CallNames();
-    DWORD RenderState(D3DRENDERSTATETYPE s);
-    DWORD StageState(D3DTEXTURESTAGESTATETYPE s);
-    DWORD Sampler(D3DSAMPLERSTATETYPE s);
 
     bool m_inScene = false;
 };
