@@ -2,19 +2,11 @@
 
 #include <iconv.h>
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "ScratchFolder.h"
 #include "AsfFontWriter.h"
-#include "ByteWriter.h"
-#include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
 #include "basrel/DebugLog.h"
 #include "basrel/HostGlobals.h"
 #include "d3d9/Control.h"
 #include "gdi/Control.h"
-#include "win32/Control.h"
 
 namespace text_test {
 
@@ -52,10 +44,7 @@ void KeepQuads(const KTextVertex* vertices, int quads) {
     if (g_drawCaptured) DrawTextQuads(vertices, quads);
 }
 
-void ResetAll() {
-    BasrelResetForTests();
-    lumiva::win32::ResetForTests();
-    lumiva::d3d9::ResetForTests();
+void ResetTextParts() {
     lumiva::gdi::ResetForTests();
     ResetTextGlobalsForTests();
     CapturedQuads() = {};
@@ -64,10 +53,8 @@ void ResetAll() {
 }  // namespace
 
 void TextTest::SetUp() {
-    ResetAll();
-    root_ = MakeScratchFolder("draw2d-text");
-    ASSERT_FALSE(root_.empty());
-    g_SetRootPath(root_.c_str());
+    ShellFixture::SetUp();
+    ResetTextParts();
     basrel::SetDebugLogToFile(false);
     window_ = CreateWindowExA(0, "Test", "Test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
                               nullptr, nullptr);
@@ -88,9 +75,8 @@ void TextTest::TearDown() {
     EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u) << "a test leaked a resource";
     EXPECT_EQ(lumiva::gdi::LiveFontCount(), 0u) << "a test leaked a GDI font";
     DestroyWindow(window_);
-    ResetAll();
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
+    ResetTextParts();
+    ShellFixture::TearDown();
 }
 
 void TextTest::CreateDevice(UINT width, UINT height) {
@@ -116,11 +102,7 @@ void TextTest::CaptureQuads(bool draw) {
     g_pfnDrawTextQuads = KeepQuads;
 }
 
-void TextTest::WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    ASSERT_TRUE(WriteFileBytes(root_ + "/" + name, bytes)) << name;
-}
-
-std::string TextTest::TempPath(const std::string& name) const { return root_ + "/" + name; }
+std::string TextTest::TempPath(const std::string& name) const { return m_root + "/" + name; }
 
 std::string TextTest::MakeAsfFont(const std::string& name, uint16_t w, uint16_t h, int count) {
     AsfFontSpec spec;

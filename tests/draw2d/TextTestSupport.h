@@ -1,9 +1,8 @@
-// Shared fixture of the text tests: a fresh data root, every module-wide
-// object reset, a window with a small software device, and a hook that
-// keeps the glyph quads each draw hands over.
+// Shared fixture of the text tests: the common shell fixture with GDI and the
+// text globals reset too, a window with a small software device, and a hook
+// that keeps the glyph quads each draw hands over.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <wingdi.h>
 
 #include <cstdint>
@@ -15,6 +14,7 @@
 #include "draw2d/text/KFontTable.h"
 #include "draw2d/text/ShellServicesForText.h"
 #include "draw2d/text/TextGlobals.h"
+#include "support/ShellFixture.h"
 
 namespace text_test {
 
@@ -34,8 +34,10 @@ struct QuadLog {
 };
 QuadLog& CapturedQuads();
 
-class TextTest : public ::testing::Test {
+class TextTest : public test_support::ShellFixture {
 protected:
+    TextTest() : ShellFixture("draw2d-text") {}
+
     static constexpr UINT kWidth = 160;
     static constexpr UINT kHeight = 64;
 
@@ -46,8 +48,6 @@ protected:
     // Quads are kept instead of drawn (and drawn too when `draw`).
     void CaptureQuads(bool draw = false);
 
-    // Writes a file under the data root; `name` uses '/' separators.
-    void WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes);
     std::string TempPath(const std::string& name) const;
 
     // A bitmap font file under the data root: `count` glyphs of w x h
@@ -63,7 +63,6 @@ protected:
     IDirect3DDevice9* device_ = nullptr;
     TextShellStandIn shell_;
     KFontTable* fonts_ = nullptr;
-    std::string root_;
 };
 
 }  // namespace text_test

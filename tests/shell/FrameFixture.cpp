@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "JpegWriter.h"
 #include "win32/Control.h"
 
 namespace shell_test {
@@ -33,14 +32,6 @@ std::vector<std::string> FrameTest::CallNames(const std::vector<std::string>& na
     return out;
 }
 
-lumiva::d3d9::Image FrameTest::BackBuffer() const {
-    IDirect3DSurface9* back = nullptr;
-    if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return {};
-    lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(back);
-    back->Release();
-    return image;
-}
-
 std::vector<PresentedRect> PresentedRects() {
     std::vector<PresentedRect> rects;
     for (const lumiva::d3d9::RecordedCall& call : lumiva::d3d9::RecordedCallsNamed("Present")) {
@@ -51,9 +42,7 @@ std::vector<PresentedRect> PresentedRects() {
 }
 
 KImageTexture* FrameTest::CachePicture(const std::string& name) {
-    const std::vector<uint8_t> pixels(8 * 8 * 3, 0x80);
-    const std::vector<uint8_t> bytes = EncodeJpeg(pixels, 8, 8);
-    WriteDataFile(name, std::string(bytes.begin(), bytes.end()));
+    WriteGreyJpeg(name, 8, 8);
     return m_frameShell->imageCache.GetImage(name.c_str(), nullptr, nullptr, 0, 0, 0, 1, 1, 0);
 }
 

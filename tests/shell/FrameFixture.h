@@ -24,8 +24,6 @@ protected:
     void Frame(DWORD stepMs = 10, int clearMode = 0, DWORD colour = 0xFF000000);
     // Recorded calls of these names, in order, from the last ClearRecording.
     std::vector<std::string> CallNames(const std::vector<std::string>& names) const;
-    // The back buffer's pixels.
-    lumiva::d3d9::Image BackBuffer() const;
     // A small JPEG written to the data root and loaded through the shell's
     // image cache, so purges have a real picture to drop.
     KImageTexture* CachePicture(const std::string& name);

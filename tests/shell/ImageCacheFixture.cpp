@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "JpegWriter.h"
 #include "SprWriter.h"
 #include "basrel/FileNameId.h"
 #include "win32/Control.h"
@@ -15,20 +14,13 @@ void ImageCacheTest::SetUp() {
     MakeCreatedShell();
 }
 
-void ImageCacheTest::WriteJpeg(const std::string& name, int width, int height) {
-    const std::vector<uint8_t> pixels(static_cast<size_t>(width * height * 3), 0x80);
-    const std::vector<uint8_t> bytes = EncodeJpeg(pixels, width, height);
-    WriteDataFile(name, std::string(bytes.begin(), bytes.end()));
-}
-
 void ImageCacheTest::WriteSprite(const std::string& name) {
     SprSpriteInfo info{40, 30, 11, 12, 16, 18};
     std::vector<SprPixels> frames = {
         {3, 2, 5, 7, {0xFFFF0000u, 0x00000000u, 0xFFFF0000u, 0xFFFF0000u, 0x80FF0000u, 0xFFFF0000u}},
         {2, 1, 0, 0, {0xFF00FF00u, 0xFF00FF00u}},
     };
-    const std::vector<uint8_t> bytes = WriteSpr(info, frames);
-    WriteDataFile(name, std::string(bytes.begin(), bytes.end()));
+    WriteDataFile(name, WriteSpr(info, frames));
 }
 
 KImageTexture* ImageCacheTest::Get(const char* name, int type, BYTE pin, int frame) {

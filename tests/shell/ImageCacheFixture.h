@@ -20,7 +20,7 @@ protected:
 
     KImageCache& Cache() { return m_shell->imageCache; }
     // A w x h JPEG of one grey level.
-    void WriteJpeg(const std::string& name, int width = 8, int height = 4);
+    void WriteJpeg(const std::string& name, int width = 8, int height = 4) { WriteGreyJpeg(name, width, height); }
     // Two frames: 3 x 2 at (5, 7) and 2 x 1 at (0, 0); sprite 40 x 30, centre (11, 12).
     void WriteSprite(const std::string& name);
     KImageTexture* Get(const char* name, int type = 0, BYTE pin = 0, int frame = 0);

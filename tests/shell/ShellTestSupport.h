@@ -1,30 +1,22 @@
-// Shared fixture of the device-side shell tests: a fresh data root in its own
-// temporary folder, the platform and every device-side global reset around
-// each test, log lines captured.
+// Shared fixture of the device-side shell tests: the common shell fixture
+// with its data root in a "shell" scratch folder, and readers for the shell's
+// log lines and ini files.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "support/ShellFixture.h"
 
 namespace shell_test {
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public test_support::ShellFixture {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    ShellTest() : ShellFixture("shell") {}
 
-    // Files under the data root, by host path relative to it ("Logs/a.ini").
-    void WriteDataFile(const std::string& relative, const std::string& text);
-    std::string ReadDataFile(const std::string& relative) const;
-    bool DataFileExists(const std::string& relative) const;
-    // Log lines since the last call.
-    std::vector<std::string> TakeLog();
-    // The "[D3DRender]" lines among them.
+    // The "[D3DRender]" lines among the log lines since the last call.
     std::vector<std::string> TakeRenderLog();
-
-    std::string m_root;
 };
 
 // The "key=value" lines of one section of an ini text, in file order.

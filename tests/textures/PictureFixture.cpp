@@ -1,71 +1,35 @@
 #include "PictureFixture.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
-#include "ScratchFolder.h"
-#include "BasrelReset.h"
-#include "ByteWriter.h"
-#include "DataRoot.h"
-#include "DebugLog.h"
-#include "d3d9/Control.h"
+#include "basrel/DebugLog.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShellStartup.h"
 #include "textures/Control.h"
-#include "win32/Control.h"
 
 namespace pictures_test {
 
 void PictureFixture::SetUp() {
-    lumiva::win32::ResetForTests();
-    lumiva::d3d9::ResetForTests();
-    BasrelResetForTests();
-    ResetDirect3DForTests();
+    ShellFixture::SetUp();
     lumiva::textures::ResetForTests();
-    m_root = MakeScratchFolder("pictures");
-    ASSERT_FALSE(m_root.empty());
-    g_SetRootPath(m_root.c_str());
     basrel::SetDebugLogToFile(false);
-    basrel::StartDebugLogCapture();
 }
 
 void PictureFixture::TearDown() {
     lumiva::textures::ResetForTests();
-    // The device is the test's: the wrapper must not release it.
+    // The device is the test's: the wrapper lets go of it, and of what it
+    // made on it, before the test releases it.
     g_D3DDevice.device = nullptr;
     ResetDirect3DForTests();
     if (m_device) m_device->Release();
     if (m_d3d) m_d3d->Release();
-    lumiva::d3d9::ResetForTests();
-    BasrelResetForTests();
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
+    ShellFixture::TearDown();
 }
 
 void PictureFixture::CreateDevice() {
-    m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(m_d3d, nullptr);
-    HWND window = CreateWindowExA(0, "Pictures", "Pictures", WS_OVERLAPPEDWINDOW, 0, 0, 64, 48, nullptr, nullptr,
-                                  nullptr, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 48;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    ASSERT_EQ(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &m_device),
-              D3D_OK);
+    ASSERT_NO_FATAL_FAILURE(test_support::CreateWindowedDevice(&m_d3d, &m_device));
     g_D3DDevice.device = m_device;
 }
-
-void PictureFixture::WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    ASSERT_TRUE(WriteFileBytes(m_root + "/" + name, bytes)) << name;
-}
-
-std::vector<std::string> PictureFixture::TakeLog() { return basrel::TakeCapturedLog(); }
 
 D3DSURFACE_DESC LevelDesc(IDirect3DTexture9* texture) {
     D3DSURFACE_DESC desc{};

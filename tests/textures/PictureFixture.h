@@ -1,28 +1,26 @@
-// Shared fixture of the picture tests: every module-wide object reset, a
-// scratch data root, the debug log captured, and on request a software
-// device that the pictures use.
+// Shared fixture of the picture tests: the common shell fixture with the
+// picture services reset too and the log kept off disk, and on request a
+// software device that the pictures use.
 #pragma once
 
 #include <d3d9.h>
-#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "support/ShellFixture.h"
 
 namespace pictures_test {
 
-class PictureFixture : public ::testing::Test {
+class PictureFixture : public test_support::ShellFixture {
 protected:
+    PictureFixture() : ShellFixture("pictures") {}
     void SetUp() override;
     void TearDown() override;
 
     // A windowed device handed to the pictures.
     void CreateDevice();
-    void WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes);
-    std::vector<std::string> TakeLog();
 
-    std::string m_root;
     IDirect3D9* m_d3d = nullptr;
     IDirect3DDevice9* m_device = nullptr;
 };

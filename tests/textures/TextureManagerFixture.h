@@ -1,10 +1,7 @@
 // Shared fixture of the texture manager and named texture pool tests: the
-// platform, the host library and the manager reset around each test, a
-// scratch data root, a manual clock, the log captured, and a software device
-// handed to the manager.
+// common shell fixture with the manager and the pool reset too, a manual
+// clock, the log kept off disk, and a software device handed to the manager.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <d3d9.h>
 
@@ -12,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "support/ShellFixture.h"
 #include "textures/TextureManager.h"
 
 namespace texmgr_test {
 
 constexpr uint64_t kClockStartMs = 100000;
 
-class TextureManagerTest : public ::testing::Test {
+class TextureManagerTest : public test_support::ShellFixture {
 protected:
+    TextureManagerTest() : ShellFixture("texmgr") {}
     void SetUp() override;
     void TearDown() override;
 
@@ -28,11 +27,9 @@ protected:
     void CreateDevice();
     // A file under the data root, by module path ("\portrait\common\a.dds").
     void WriteDataFile(const std::string& modulePath, const std::vector<uint8_t>& bytes);
-    std::vector<std::string> TakeLog();
 
     KTextureManager& Manager() { return *g_pTextureManager; }
 
-    std::string m_root;
     IDirect3D9* m_d3d = nullptr;
     IDirect3DDevice9* m_device = nullptr;
 };

@@ -1,57 +1,16 @@
 #include "DispatchFixture.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
-#include "ScratchFolder.h"
-#include "ByteWriter.h"
-#include "JpegWriter.h"
 #include "SprWriter.h"
-#include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
-#include "ddraw/Control.h"
-#include "shell/D3DShellStartup.h"
-#include "shell/ModuleExports.h"
-#include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
 namespace dispatch_test {
 
 void DispatchTest::SetUp() {
-    BasrelResetForTests();
-    lumiva::win32::ResetForTests();
-    lumiva::win32::SetMessageBoxLog([](const std::string&) {});
+    ShellFixture::SetUp();
     lumiva::win32::InstallManualClock(1000000);
-    lumiva::d3d9::ResetForTests();
-    lumiva::ddraw::ResetForTests();
-    ResetDirect3DForTests();
-    ResetShellForTests();
-    m_root = MakeScratchFolder("dispatch");
-    ASSERT_FALSE(m_root.empty());
-    g_SetRootPath(m_root.c_str());
-    HWND window = CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                                  nullptr, nullptr);
-    g_SetMainHWnd(window);
-    m_shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-    ASSERT_TRUE(m_shell->Create(800, 600, 0, 0, 0));
-}
-
-void DispatchTest::TearDown() {
-    lumiva::d3d9::EnableRecording(false);
-    ResetShellForTests();
-    ResetDirect3DForTests();
-    lumiva::d3d9::ResetForTests();
-    lumiva::ddraw::ResetForTests();
-    lumiva::win32::ResetForTests();
-    BasrelResetForTests();
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
-}
-
-void DispatchTest::WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    ASSERT_TRUE(WriteFileBytes(m_root + "/" + name, bytes));
+    MakeCreatedShell();
 }
 
 KSprImage* DispatchTest::Sprite(const std::string& name, int w, int h, const std::vector<uint32_t>& argb, int ox,
@@ -62,8 +21,7 @@ KSprImage* DispatchTest::Sprite(const std::string& name, int w, int h, const std
 }
 
 KJpgImage* DispatchTest::Jpeg(const std::string& name, int w, int h) {
-    const std::vector<uint8_t> pixels(size_t(w * h * 3), 0x80);
-    WriteDataFile(name, EncodeJpeg(pixels, w, h));
+    WriteGreyJpeg(name, w, h);
     return dynamic_cast<KJpgImage*>(m_shell->imageCache.GetImage(name.c_str(), nullptr, nullptr, 0, 0, 0, 1, 0, 0));
 }
 
@@ -77,11 +35,7 @@ void DispatchTest::ClearTarget(D3DCOLOR colour) {
 lumiva::d3d9::Image DispatchTest::Target() {
     if (m_inScene) Device()->EndScene();
     m_inScene = false;
-    IDirect3DSurface9* back = nullptr;
-    Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    lumiva::d3d9::Image image = lumiva::d3d9::SurfaceImage(back);
-    back->Release();
-    return image;
+    return BackBuffer();
 }
 
 std::vector<KScreenVertex> DispatchTest::DrawnVertices(const lumiva::d3d9::RecordedCall& draw) {
@@ -114,22 +68,6 @@ std::vector<std::string> DispatchTest::CallNames() {
     std::vector<std::string> names;
     for (const auto& call : lumiva::d3d9::RecordedCalls()) names.push_back(call.name);
     return names;
-}
-
-DWORD DispatchTest::RenderState(D3DRENDERSTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetRenderState(s, &v);
-    return v;
-}
-DWORD DispatchTest::StageState(D3DTEXTURESTAGESTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetTextureStageState(0, s, &v);
-    return v;
-}
-DWORD DispatchTest::Sampler(D3DSAMPLERSTATETYPE s) {
-    DWORD v = 0;
-    Device()->GetSamplerState(0, s, &v);
-    return v;
 }
 
 }  // namespace dispatch_test

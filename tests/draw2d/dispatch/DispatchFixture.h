@@ -5,25 +5,23 @@
 
 #include <windows.h>
 #include <d3d9.h>
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "d3d9/Control.h"
-#include "shell/KDrawShell.h"
+#include "support/ShellFixture.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
 namespace dispatch_test {
 
-class DispatchTest : public ::testing::Test {
+class DispatchTest : public test_support::ShellFixture {
 protected:
+    DispatchTest() : ShellFixture("dispatch") {}
+    // A created shell with the manual clock running.
     void SetUp() override;
-    void TearDown() override;
 
-    IDirect3DDevice9* Device() { return m_shell->GetDevice(); }
-    void WriteDataFile(const std::string& name, const std::vector<uint8_t>& bytes);
     // One frame of w x h pixels given row by row, at frame offset (ox, oy).
     KSprImage* Sprite(const std::string& name, int w, int h, const std::vector<uint32_t>& argb, int ox = 0,
                       int oy = 0, int centreX = 0, int centreY = 0);
@@ -36,12 +34,7 @@ protected:
     std::vector<lumiva::d3d9::RecordedCall> Draws() { return lumiva::d3d9::RecordedCallsNamed("DrawPrimitive"); }
     // Names of the recorded calls, e.g. "SetRenderState".
     std::vector<std::string> CallNames();
-    DWORD RenderState(D3DRENDERSTATETYPE s);
-    DWORD StageState(D3DTEXTURESTAGESTATETYPE s);
-    DWORD Sampler(D3DSAMPLERSTATETYPE s);
 
-    std::string m_root;
-    KDrawShell* m_shell = nullptr;
     bool m_inScene = false;
 };
 

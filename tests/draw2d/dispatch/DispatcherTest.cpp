@@ -187,7 +187,7 @@ TEST_F(Dispatcher, LightningWithoutObjectsIsSkippedAndItsThirteenStatesComeBack)
     m_shell->DrawPrimitives(2, effects, PRIM_LIGHTNING, 1, 0, -1, -1.0f);
     EXPECT_EQ(std::count(neighbours::CallLog().begin(), neighbours::CallLog().end(), "KLightning::Render 0"), 1);
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_ONE));
-    EXPECT_EQ(Sampler(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(SamplerState(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
 }
 
 }  // namespace

@@ -84,8 +84,8 @@ TEST_F(ScreenRenderers, RotatedSetsAlphaStatesOnlyBelowFullAlphaAndGivesBackTheF
     auto draws = Draws();
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].state->samplerStates[0][D3DSAMP_MAGFILTER], DWORD(D3DTEXF_LINEAR));
-    EXPECT_EQ(Sampler(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
-    EXPECT_EQ(Sampler(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(SamplerState(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(SamplerState(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
 
     ClearTarget();
     DrawFrameRotated(*m_shell, 4.0f, 4.0f, 2, 2, 0, m_sprite, 0x80FFFFFF, 0, 0.0f, 0, 0);
@@ -94,7 +94,7 @@ TEST_F(ScreenRenderers, RotatedSetsAlphaStatesOnlyBelowFullAlphaAndGivesBackTheF
     EXPECT_EQ(RenderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
     EXPECT_EQ(StageState(D3DTSS_ALPHAOP), DWORD(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(D3DTSS_ALPHAARG2), DWORD(D3DTA_DIFFUSE));
-    EXPECT_EQ(Sampler(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(SamplerState(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
 }
 
 TEST_F(ScreenRenderers, BrightenModeDoublesAroundTheDrawAndEndsOnModulate) {

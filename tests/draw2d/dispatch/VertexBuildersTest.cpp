@@ -54,7 +54,7 @@ TEST_F(VertexBuilders, TexturedQuadBlendSetsAlphaOnlyBelowFullAlphaAndGivesBackB
     EXPECT_EQ(draws[0].state->renderStates[D3DRS_ALPHABLENDENABLE], DWORD(TRUE));
     EXPECT_EQ(draws[0].state->samplerStates[0][D3DSAMP_MINFILTER], DWORD(D3DTEXF_LINEAR));
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), DWORD(FALSE));
-    EXPECT_EQ(Sampler(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(SamplerState(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
     EXPECT_EQ(DrawnVertices(draws[0])[3].u, 8.0f / float(picture->GetFrame().tiles[0].textureWidth));
 }
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ListsFixture.h"
-#include "SprWriter.h"
 #include "draw2d/lists/PictureGroup.h"
 
 namespace {
@@ -34,19 +33,9 @@ class PictureGroup : public ListsTest {
 protected:
     void SetUp() override {
         ListsTest::SetUp();
-        WriteSprite("red.spr", 4, 4, 0xFFFF0000u, 1);
-        WriteSprite("two.spr", 4, 4, 0xFF00FF00u, 2);
-        WriteSprite("wide.spr", 200, 4, 0xFF0000FFu, 1);
-    }
-    void WriteSprite(const char* name, uint16_t w, uint16_t h, uint32_t argb, int frames) {
-        SprSpriteInfo info;
-        info.width = w;
-        info.height = h;
-        SprPixels frame;
-        frame.width = w;
-        frame.height = h;
-        frame.argb.assign(size_t(w) * h, argb);
-        WriteDataFile(name, WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+        WriteFlatSprite("red.spr", 4, 4, 0xFFFF0000u, 1);
+        WriteFlatSprite("two.spr", 4, 4, 0xFF00FF00u, 2);
+        WriteFlatSprite("wide.spr", 200, 4, 0xFF0000FFu, 1);
     }
     Records RedBlock(int32_t x, int32_t y) {
         Records records;

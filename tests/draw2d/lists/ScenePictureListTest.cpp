@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ListsFixture.h"
-#include "SprWriter.h"
 #include "draw2d/lists/ScenePictureList.h"
 
 namespace {
@@ -38,13 +37,7 @@ class ScenePictureList : public ListsTest {
 protected:
     void SetUp() override {
         ListsTest::SetUp();
-        SprSpriteInfo info;
-        info.width = 4;
-        info.height = 4;
-        SprPixels frame;
-        frame.width = frame.height = 4;
-        frame.argb.assign(16, 0xFFFF0000u);
-        WriteDataFile("s.spr", WriteSpr(info, {frame}));
+        WriteFlatSprite("s.spr", 4, 4, 0xFFFF0000u);
         lumiva::d3d9::EnableRecording(true);
         lumiva::d3d9::ClearRecording();
     }

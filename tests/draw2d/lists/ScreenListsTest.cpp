@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ListsFixture.h"
-#include "SprWriter.h"
 #include "draw2d/PendingDrawers.h"
 #include "draw2d/primitives/PrimitiveRecords.h"
 
@@ -51,17 +50,7 @@ class ScreenLists : public ListsTest {
 protected:
     void SetUp() override {
         ListsTest::SetUp();
-        WriteSprite("red.spr", 4, 4, 0xFFFF0000u, 2);
-    }
-    void WriteSprite(const char* name, uint16_t w, uint16_t h, uint32_t argb, int frames) {
-        SprSpriteInfo info;
-        info.width = w;
-        info.height = h;
-        SprPixels frame;
-        frame.width = w;
-        frame.height = h;
-        frame.argb.assign(size_t(w) * h, argb);
-        WriteDataFile(name, WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+        WriteFlatSprite("red.spr", 4, 4, 0xFFFF0000u, 2);
     }
     size_t DrawCalls() const { return lumiva::d3d9::RecordedCallsNamed("DrawPrimitive").size(); }
     void StartRecordedScene() {

@@ -105,7 +105,7 @@ TEST_F(CornerPicture, VertexColourAndBlendingFollowTheModeAndGlobalAlpha) {
         const auto draws = Draws();
         ASSERT_EQ(draws.size(), 1u);
         EXPECT_EQ(SceneVertices(static_cast<int>(draws[0].start), 1)[0].colour, c.vertex);
-        EXPECT_EQ(Render(D3DRS_ALPHABLENDENABLE), c.blending ? DWORD(TRUE) : DWORD(FALSE));
+        EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), c.blending ? DWORD(TRUE) : DWORD(FALSE));
     }
 }
 
@@ -121,10 +121,10 @@ TEST_F(CornerPicture, BrightnessAndModeThreeTintTheDrawAndLeaveTheStageAsFound) 
     EXPECT_EQ(draws[0].state->RenderState(D3DRS_TEXTUREFACTOR), 0xFF7F7F7Fu);
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLORARG2), DWORD(D3DTA_TFACTOR));
-    EXPECT_EQ(Stage0(D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
-    EXPECT_EQ(Render(D3DRS_TEXTUREFACTOR), 0x11223344u);
-    EXPECT_EQ(Stage0(D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG2));
-    EXPECT_EQ(Sampler0(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
+    EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0x11223344u);
+    EXPECT_EQ(StageState(D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG2));
+    EXPECT_EQ(SamplerState(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
 
     for (float brightness : {1.0f, 0.0f}) {
         lumiva::d3d9::ClearRecording();
@@ -138,7 +138,7 @@ TEST_F(CornerPicture, BrightnessAndModeThreeTintTheDrawAndLeaveTheStageAsFound) 
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].state->RenderState(D3DRS_TEXTUREFACTOR), 0xBB000000u);
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_BLENDFACTORALPHA));
-    EXPECT_EQ(Stage0(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
 }
 
 TEST_F(CornerPicture, ClipInsideTheFirstOfFourTilesDrawsOnlyThatTileNarrowed) {

@@ -51,24 +51,6 @@ std::vector<ScenePictureTest::Draw> ScenePictureTest::Draws() const {
     return draws;
 }
 
-DWORD ScenePictureTest::Stage0(D3DTEXTURESTAGESTATETYPE type) const {
-    DWORD value = 0;
-    m_device->GetTextureStageState(0, type, &value);
-    return value;
-}
-
-DWORD ScenePictureTest::Sampler0(D3DSAMPLERSTATETYPE type) const {
-    DWORD value = 0;
-    m_device->GetSamplerState(0, type, &value);
-    return value;
-}
-
-DWORD ScenePictureTest::Render(D3DRENDERSTATETYPE type) const {
-    DWORD value = 0;
-    m_device->GetRenderState(type, &value);
-    return value;
-}
-
 KFrameTilesView ScenePictureTest::OneTile(int width, int height, int textureWidth, int textureHeight,
                                           IDirect3DTexture9* texture) {
     KFrameTilesView view;

@@ -37,9 +37,6 @@ protected:
         std::shared_ptr<const lumiva::d3d9::DeviceState> state;
     };
     std::vector<Draw> Draws() const;
-    DWORD Stage0(D3DTEXTURESTAGESTATETYPE type) const;
-    DWORD Sampler0(D3DSAMPLERSTATETYPE type) const;
-    DWORD Render(D3DRENDERSTATETYPE type) const;
 
     static KFrameTilesView OneTile(int width, int height, int textureWidth, int textureHeight,
                                    IDirect3DTexture9* texture);

@@ -52,7 +52,7 @@ TEST_F(ScenePictures, FrameInSceneTakesTheWorldOffsetAndItsClip) {
         EXPECT_FLOAT_EQ(v[3].v, 0.5f);
         EXPECT_EQ(draws[0].state->SamplerState(0, D3DSAMP_MINFILTER),
                   c.point ? DWORD(D3DTEXF_POINT) : DWORD(D3DTEXF_LINEAR));
-        EXPECT_EQ(Sampler0(D3DSAMP_MINFILTER),
+        EXPECT_EQ(SamplerState(D3DSAMP_MINFILTER),
                   DWORD(D3DTEXF_LINEAR));  // given back, or never touched
     }
 }
@@ -98,8 +98,8 @@ TEST_F(TintedPictures, TexelCentredQuadWithGreyTintGivenBack) {
     EXPECT_EQ(draws[0].state->RenderState(D3DRS_TEXTUREFACTOR), 0xFF7F7F7Fu);
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
     EXPECT_EQ(draws[0].state->SamplerState(0, D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
-    EXPECT_EQ(Stage0(D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
-    EXPECT_EQ(Sampler0(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
+    EXPECT_EQ(SamplerState(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_POINT));
 
     for (float brightness : {1.0f, 0.0f}) {
         lumiva::d3d9::ClearRecording();
@@ -114,7 +114,7 @@ TEST_F(TintedPictures, PictureWithoutTextureLeavesTheFiltersAlone) {
     DrawTintedPicture(*m_frameShell, kCentredCorners, &bare, 0.5f);
     DrawTintedPictureSplit(*m_frameShell, kCentredCorners, &bare);
     EXPECT_TRUE(Draws().empty());
-    EXPECT_EQ(Sampler0(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(SamplerState(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
 }
 
 TEST_F(TintedPictures, SplitPictureDrawsOneLitStripAndLeavesModulate) {
@@ -125,8 +125,8 @@ TEST_F(TintedPictures, SplitPictureDrawsOneLitStripAndLeavesModulate) {
     EXPECT_EQ(draws[0].count, 10u);  // 12 vertices
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE4X));
     EXPECT_EQ(SceneVertices(static_cast<int>(draws[0].start), 1)[0].colour, 0xFF404040u);
-    EXPECT_EQ(Stage0(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
-    EXPECT_EQ(Sampler0(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(SamplerState(D3DSAMP_MINFILTER), DWORD(D3DTEXF_POINT));
 }
 
 TEST_F(ScenePictures, SplitCornersWriteOnlyTheStripsOfVisibleTilesFromTheRunStart) {
@@ -148,7 +148,7 @@ TEST_F(ScenePictures, SplitCornersWriteOnlyTheStripsOfVisibleTilesFromTheRunStar
     EXPECT_FLOAT_EQ(v[1].x, 0.0f);        // second tile's top-left
     EXPECT_EQ(v[0].colour, 0xFF202020u);  // mode 5 halves the grid colour
     EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE4X));
-    EXPECT_EQ(Stage0(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
 }
 
 }  // namespace
