@@ -268,42 +268,35 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
     };
 
+    // The texel at (fu, fv) in 1/256 texels, the base texel known to lie
+    // inside: the sampler's arithmetic without its range handling.
+    auto texelInside = [&](int32_t fu, int32_t fv) __attribute__((always_inline)) {
+        uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+        if constexpr (Linear) {
+            const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
+            if (fx | fyy) {
+                const int tx = fu >> 8, ty = fv >> 8;
+                texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                    TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                    TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
+            }
+        }
+        return texel;
+    };
+
     int64_t uStart, uStep, vStart, vStep;
     if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
         for (int x = x0; x < x1; ++x) {
             const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
             uStart += uStep;
             vStart += vStep;
-            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
-            if constexpr (Linear) {
-                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
-                if (fx | fyy) {
-                    const int tx = fu >> 8, ty = fv >> 8;
-                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
-                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
-                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
-                }
-            }
-            shadeAndStore(x, texel);
+            shadeAndStore(x, texelInside(fu, fv));
         }
         return;
     }
     if (inside) {
-        // No addressing and no negative coordinates: the sampler's arithmetic
-        // without its range handling.
         for (int x = x0; x < x1; ++x) {
-            const int32_t fu = cu.AtInside(x) - bias, fv = cv.AtInside(x) - bias;
-            uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
-            if constexpr (Linear) {
-                const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
-                if (fx | fyy) {
-                    const int tx = fu >> 8, ty = fv >> 8;
-                    texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
-                                        TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
-                                        TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
-                }
-            }
-            shadeAndStore(x, texel);
+            shadeAndStore(x, texelInside(cu.AtInside(x) - bias, cv.AtInside(x) - bias));
         }
         return;
     }
