@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BasrelReset.h"
+#include "ScratchFolder.h"
 #include "DataRoot.h"
 #include "d3d9.h"
 #include "d3d9/Control.h"
@@ -33,6 +34,10 @@ protected:
         m_d3d = nullptr;
         lumiva::d3d9::ResetForTests();
         BasrelResetForTests();
+        if (!m_scratch.empty()) {
+            std::error_code error;
+            std::filesystem::remove_all(m_scratch, error);
+        }
     }
 
     // A windowed device whose adapter reports the given texture caps bits
@@ -60,16 +65,12 @@ protected:
     }
 
     // A scratch folder as the host library's data root.
+    // Removed when the test ends.
     std::string UseScratchRoot() {
-        const char* base = std::getenv("LUMIVA_TEST_TMP");
-        std::string folder = std::string(base && *base ? base : "/tmp");
-        std::string pattern = folder + "/d3dx9-XXXXXX";
-        std::filesystem::create_directories(folder);
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        EXPECT_NE(mkdtemp(name.data()), nullptr);
-        g_SetRootPath(name.data());
-        return name.data();
+        m_scratch = MakeScratchFolder("d3dx9");
+        EXPECT_FALSE(m_scratch.empty());
+        g_SetRootPath(m_scratch.c_str());
+        return m_scratch;
     }
 
     static d3dx::ArgbImage ReadLevel(IDirect3DTexture9* texture, UINT level) {
@@ -112,4 +113,5 @@ protected:
 
     IDirect3D9* m_d3d = nullptr;
     IDirect3DDevice9* m_device = nullptr;
+    std::string m_scratch;  // the scratch data root, when a test asked for one
 };
