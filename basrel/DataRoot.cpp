@@ -8,6 +8,8 @@
 #include <mutex>
 #include <vector>
 
+#include "PlainText.h"
+
 namespace {
 
 struct RootState {
@@ -157,10 +159,7 @@ void g_GetFilePath(char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return;
     std::string root, filePath;
     Snapshot(root, filePath);
-    std::string text = "\\" + filePath;
-    size_t n = std::min(text.size(), size_t(size) - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
+    basrel::CopyToBuffer("\\" + filePath, buffer, size);
 }
 
 int g_FileExists(const char* name) {

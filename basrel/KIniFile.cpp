@@ -13,6 +13,7 @@
 #include "DataRoot.h"
 #include "DebugLog.h"
 #include "KPakFile.h"
+#include "PlainText.h"
 #include "TextNumbers.h"
 
 namespace {
@@ -88,11 +89,8 @@ bool KIniFile::Impl::Parse(std::string_view text, std::string& error) {
     size_t current = SIZE_MAX;
     int lineNumber = 0;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        std::string_view line = basrel::TakeLine(text);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         line = basrel::TrimBlanks(line);
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
@@ -175,13 +173,8 @@ int KIniFile::IsSectionExist(const char* section) const { return m_pImpl->FindSe
 int KIniFile::GetString(const char* section, const char* key, const char* defaultValue, char* buffer,
                         int size) const {
     const std::string* value = m_pImpl->FindValue(section, key);
-    if (buffer != nullptr && size > 0) {
-        // The default may live in the buffer itself.
-        std::string text = value ? *value : (defaultValue ? defaultValue : "");
-        size_t n = std::min(text.size(), size_t(size) - 1);
-        std::memcpy(buffer, text.data(), n);
-        buffer[n] = '\0';
-    }
+    // The default may live in the buffer itself.
+    basrel::CopyToBuffer(value ? std::string_view(*value) : (defaultValue ? defaultValue : ""), buffer, size);
     return value ? 1 : 0;
 }
 
@@ -191,47 +184,48 @@ void LogBadValue(const char* section, const char* key, const std::string& value,
     g_DebugLog("[Basrel]KIniFile: [%s] %s=%s is not %s", section, key, value.c_str(), form);
 }
 
+// A present value that does not parse is logged; a missing one is not.
+template <class Number>
+bool ReadLoggedNumber(const std::string* text, const char* section, const char* key,
+                      bool (*parse)(std::string_view, Number&), Number defaultValue, Number* value, const char* form) {
+    const bool good = basrel::ReadNumber(text, parse, defaultValue, value);
+    if (text && !good) LogBadValue(section, key, *text, form);
+    return good;
+}
+
+bool ReadLoggedIntegers(const std::string* text, const char* section, const char* key, int* parsed, int count,
+                        const char* form) {
+    if (text == nullptr) return false;
+    if (!basrel::ParseIntegerList(*text, parsed, count)) {
+        LogBadValue(section, key, *text, form);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int KIniFile::GetInteger(const char* section, const char* key, int defaultValue, int* value) const {
-    const std::string* text = m_pImpl->FindValue(section, key);
-    int parsed = defaultValue;
-    bool good = text && basrel::ParseInteger32(*text, parsed);
-    if (text && !good) LogBadValue(section, key, *text, "an integer");
-    if (value) *value = good ? parsed : defaultValue;
-    return good ? 1 : 0;
+    return ReadLoggedNumber(m_pImpl->FindValue(section, key), section, key, basrel::ParseInteger32, defaultValue,
+                            value, "an integer") ? 1 : 0;
 }
 
 int KIniFile::GetFloat(const char* section, const char* key, float defaultValue, float* value) const {
-    const std::string* text = m_pImpl->FindValue(section, key);
-    float parsed = defaultValue;
-    bool good = text && basrel::ParseFloat(*text, parsed);
-    if (text && !good) LogBadValue(section, key, *text, "a number");
-    if (value) *value = good ? parsed : defaultValue;
-    return good ? 1 : 0;
+    return ReadLoggedNumber(m_pImpl->FindValue(section, key), section, key, basrel::ParseFloat, defaultValue, value,
+                            "a number") ? 1 : 0;
 }
 
 int KIniFile::GetInteger2(const char* section, const char* key, int* a, int* b) const {
-    const std::string* text = m_pImpl->FindValue(section, key);
     int parsed[2];
-    if (text == nullptr) return 0;
-    if (!basrel::ParseIntegerList(*text, parsed, 2)) {
-        LogBadValue(section, key, *text, "two integers");
-        return 0;
-    }
+    if (!ReadLoggedIntegers(m_pImpl->FindValue(section, key), section, key, parsed, 2, "two integers")) return 0;
     if (a) *a = parsed[0];
     if (b) *b = parsed[1];
     return 1;
 }
 
 int KIniFile::GetRect(const char* section, const char* key, RECT* rect) const {
-    const std::string* text = m_pImpl->FindValue(section, key);
     int parsed[4];
-    if (text == nullptr) return 0;
-    if (!basrel::ParseIntegerList(*text, parsed, 4)) {
-        LogBadValue(section, key, *text, "four integers");
-        return 0;
-    }
+    if (!ReadLoggedIntegers(m_pImpl->FindValue(section, key), section, key, parsed, 4, "four integers")) return 0;
     if (rect) {
         rect->left = parsed[0];
         rect->top = parsed[1];

@@ -6,6 +6,7 @@
 #include "DataRoot.h"
 #include "DebugLog.h"
 #include "KPakFile.h"
+#include "PlainText.h"
 #include "TextNumbers.h"
 
 KStringMap g_cStringMap;
@@ -74,11 +75,8 @@ bool Unescape(std::string_view text, std::string& out) {
 bool ParseTable(std::string_view text, std::map<int, std::string>& texts, int& badLine) {
     int lineNumber = 0;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        std::string_view line = basrel::TakeLine(text);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (basrel::TrimBlanks(line).empty() || basrel::TrimBlanks(line).front() == ';') continue;
         size_t equals = line.find('=');
         int number = -1;

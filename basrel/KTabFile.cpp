@@ -8,6 +8,7 @@
 
 #include "DebugLog.h"
 #include "KPakFile.h"
+#include "PlainText.h"
 #include "TextNumbers.h"
 
 namespace {
@@ -49,10 +50,7 @@ int KTabFile::Load(const char* fileName) {
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view line = basrel::TakeLine(text);
         std::vector<std::string> cells;
         for (;;) {
             size_t tab = line.find('\t');
@@ -72,27 +70,14 @@ int KTabFile::GetHeight() const { return int(m_pImpl->rows.size()); }
 
 int KTabFile::GetString(int row, int column, const char* defaultValue, char* buffer, int size) const {
     const std::string* cell = m_pImpl->Cell(row, column);
-    if (buffer != nullptr && size > 0) {
-        std::string text = cell ? *cell : (defaultValue ? defaultValue : "");
-        size_t n = std::min(text.size(), size_t(size) - 1);
-        std::memcpy(buffer, text.data(), n);
-        buffer[n] = '\0';
-    }
+    basrel::CopyToBuffer(cell ? std::string_view(*cell) : (defaultValue ? defaultValue : ""), buffer, size);
     return cell ? 1 : 0;
 }
 
 int KTabFile::GetInteger(int row, int column, int defaultValue, int* value) const {
-    const std::string* cell = m_pImpl->Cell(row, column);
-    int parsed = defaultValue;
-    bool good = cell && basrel::ParseInteger32(*cell, parsed);
-    if (value) *value = good ? parsed : defaultValue;
-    return good ? 1 : 0;
+    return basrel::ReadNumber(m_pImpl->Cell(row, column), basrel::ParseInteger32, defaultValue, value) ? 1 : 0;
 }
 
 int KTabFile::GetFloat(int row, int column, float defaultValue, float* value) const {
-    const std::string* cell = m_pImpl->Cell(row, column);
-    float parsed = defaultValue;
-    bool good = cell && basrel::ParseFloat(*cell, parsed);
-    if (value) *value = good ? parsed : defaultValue;
-    return good ? 1 : 0;
+    return basrel::ReadNumber(m_pImpl->Cell(row, column), basrel::ParseFloat, defaultValue, value) ? 1 : 0;
 }

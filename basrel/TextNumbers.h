@@ -3,6 +3,7 @@
 // to 4294967295, kept as 32 bits (so colours like 0xFF00FF00 fit an int).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace basrel {
@@ -13,5 +14,16 @@ bool ParseFloat(std::string_view text, float& value);
 bool ParseIntegerList(std::string_view text, int* values, int count);
 
 std::string_view TrimBlanks(std::string_view text);
+
+// `value` gets the number `text` holds, or the default when there is no text
+// or it does not parse; true when it parsed.
+template <class Number>
+bool ReadNumber(const std::string* text, bool (*parse)(std::string_view, Number&), Number defaultValue,
+                Number* value) {
+    Number parsed = defaultValue;
+    const bool good = text && parse(*text, parsed);
+    if (value) *value = good ? parsed : defaultValue;
+    return good;
+}
 
 }  // namespace basrel

@@ -22,6 +22,11 @@ struct Vertex {
     float u, v;
 };
 
+// Millions of frame pixels a second, one frame an iteration.
+benchmark::Counter FramePixelRate() {
+    return benchmark::Counter(double(kWidth) * kHeight * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 struct Frame {
     std::vector<uint32_t> target = std::vector<uint32_t>(kWidth * kHeight, 0xFF203040u);
     std::vector<uint32_t> texels = std::vector<uint32_t>(kTile * kTile);
@@ -58,15 +63,21 @@ struct Frame {
             }
     }
 
-    void Draw() {
+    // A textured strip of `primitiveCount` triangles onto the frame.
+    DrawCommand StripCommand(uint32_t fvf, uint32_t primitiveCount) {
         DrawCommand d;
         d.primitiveType = D3DPT_TRIANGLESTRIP;
-        d.primitiveCount = 2;
-        d.fvf = 0x144;
+        d.primitiveCount = primitiveCount;
+        d.fvf = fvf;
         d.textures[0] = &texture;
         d.target = SurfaceView{D3DFMT_X8R8G8B8, kWidth, kHeight, int32_t(kWidth * 4),
                                reinterpret_cast<uint8_t*>(target.data())};
         d.states = &states;
+        return d;
+    }
+
+    void Draw() {
+        DrawCommand d = StripCommand(0x144, 2);
         // One draw per sprite, as the picture renderers issue them.
         for (size_t q = 0; q < vertices.size(); q += 4) {
             d.streams[0] = StreamView{reinterpret_cast<const uint8_t*>(&vertices[q]), 4 * sizeof(Vertex), sizeof(Vertex)};
@@ -84,8 +95,7 @@ void RunFrames(benchmark::State& state, uint32_t filter, bool blend, bool fast) 
         benchmark::ClobberMemory();
     }
     SetFastPathsEnabled(true);
-    state.counters["Mpixels/s"] =
-        benchmark::Counter(double(kWidth) * kHeight * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpixels/s"] = FramePixelRate();
 }
 
 void BM_AlphaBlendedPointQuads800x600(benchmark::State& state) { RunFrames(state, D3DTEXF_POINT, true, true); }
@@ -102,8 +112,7 @@ void BM_MemcpyFrame800x600(benchmark::State& state) {
     }
     state.counters["GB/s"] =
         benchmark::Counter(double(src.size()) * 4 * 1e-9, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["Mpixels/s"] =
-        benchmark::Counter(double(kWidth) * kHeight * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpixels/s"] = FramePixelRate();
 }
 
 // Per-draw cost: many small quads (8x12, like glyphs), one draw each.
@@ -113,14 +122,7 @@ void BM_SmallQuadDraws(benchmark::State& state) {
                                 {18.5f, 10.5f, 0, 1, 0xFFFFFFFF, 0.125f, 0},
                                 {10.5f, 22.5f, 0, 1, 0xFFFFFFFF, 0, 0.1875f},
                                 {18.5f, 22.5f, 0, 1, 0xFFFFFFFF, 0.125f, 0.1875f}};
-    DrawCommand d;
-    d.primitiveType = D3DPT_TRIANGLESTRIP;
-    d.primitiveCount = 2;
-    d.fvf = 0x144;
-    d.textures[0] = &frame.texture;
-    d.target = SurfaceView{D3DFMT_X8R8G8B8, kWidth, kHeight, int32_t(kWidth * 4),
-                           reinterpret_cast<uint8_t*>(frame.target.data())};
-    d.states = &frame.states;
+    DrawCommand d = frame.StripCommand(0x144, 2);
     d.streams[0] = StreamView{reinterpret_cast<const uint8_t*>(quad.data()), 4 * sizeof(Vertex), sizeof(Vertex)};
     for (auto _ : state) {
         raster::Draw(d);
@@ -151,13 +153,7 @@ void RunSceneFrame(benchmark::State& state, bool fast) {
     const std::vector<SceneVertex> floor = {{-10, -1, 9, 0xFFFFFFFF, 0, 8}, {10, -1, 9, 0xFF808080, 8, 8},
                                             {-10, -1, 1.01f, 0xFF808080, 0, 0}, {10, -1, 1.01f, 0xFFFFFFFF, 8, 0},
                                             {-10, 10, 9, 0xFFC0C0C0, 0, 0}, {10, 10, 9, 0xFFC0C0C0, 8, 0}};
-    DrawCommand d;
-    d.primitiveType = D3DPT_TRIANGLESTRIP;
-    d.primitiveCount = 4;
-    d.fvf = 0x142;
-    d.textures[0] = &frame.texture;
-    d.target = SurfaceView{D3DFMT_X8R8G8B8, kWidth, kHeight, int32_t(kWidth * 4),
-                           reinterpret_cast<uint8_t*>(frame.target.data())};
+    DrawCommand d = frame.StripCommand(0x142, 4);
     d.depth = SurfaceView{D3DFMT_D24X8, kWidth, kHeight, int32_t(kWidth * 4), reinterpret_cast<uint8_t*>(depth.data())};
     d.states = &s;
     // The floor strip and, behind it, a far wall: 0, 1, 2, 3 then 4, 5, 0, 1.
@@ -170,8 +166,7 @@ void RunSceneFrame(benchmark::State& state, bool fast) {
         benchmark::ClobberMemory();
     }
     SetFastPathsEnabled(true);
-    state.counters["Mpixels/s"] =
-        benchmark::Counter(double(kWidth) * kHeight * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpixels/s"] = FramePixelRate();
 }
 void BM_SceneFloor800x600(benchmark::State& state) { RunSceneFrame(state, true); }
 void BM_SceneFloor800x600General(benchmark::State& state) { RunSceneFrame(state, false); }

@@ -356,4 +356,6 @@ private:
     // and the back buffer. Restore brings back what it needs.
     void ReleaseDeviceResources();
     void FinishStartup();
+    // Puts back the camera and target an offscreen pass kept.
+    void RestoreOffscreenKeptState(IDirect3DDevice9* device);
 };

@@ -42,6 +42,17 @@ void KDrawShell::ReleaseOffscreenView() {
     offscreenPrepared = false;
 }
 
+void KDrawShell::RestoreOffscreenKeptState(IDirect3DDevice9* device) {
+    device->SetTransform(D3DTS_VIEW, &savedView);
+    device->SetTransform(D3DTS_WORLD, &savedWorld);
+    device->SetTransform(D3DTS_PROJECTION, &savedProjection);
+    if (offscreenSavedTarget) {
+        device->SetRenderTarget(0, offscreenSavedTarget);
+        offscreenSavedTarget->Release();
+        offscreenSavedTarget = nullptr;
+    }
+}
+
 bool KDrawShell::PrepareOffscreenView(void* records, int count, int width, int height) {
     IDirect3DDevice9* device = g_D3DDevice.device;
     offscreenPrepared = false;
@@ -89,14 +100,7 @@ bool KDrawShell::PrepareOffscreenView(void* records, int count, int width, int h
     // pass leaves every model as it was.
     for (int i = 0; i < count; ++i) {
         if (!neighbours::ModelHasSceneMesh(RecordModel(records, i))) {
-            device->SetTransform(D3DTS_VIEW, &savedView);
-            device->SetTransform(D3DTS_WORLD, &savedWorld);
-            device->SetTransform(D3DTS_PROJECTION, &savedProjection);
-            if (offscreenSavedTarget) {
-                device->SetRenderTarget(0, offscreenSavedTarget);
-                offscreenSavedTarget->Release();
-                offscreenSavedTarget = nullptr;
-            }
+            RestoreOffscreenKeptState(device);
             return false;
         }
     }
@@ -109,14 +113,7 @@ void KDrawShell::RenderOffscreenView(void* records, int count, int x, int y) {
     IDirect3DDevice9* device = g_D3DDevice.device;
     if (!device || !offscreenPrepared) return;
     offscreenPrepared = false;
-    device->SetTransform(D3DTS_VIEW, &savedView);
-    device->SetTransform(D3DTS_WORLD, &savedWorld);
-    device->SetTransform(D3DTS_PROJECTION, &savedProjection);
-    if (offscreenSavedTarget) {
-        device->SetRenderTarget(0, offscreenSavedTarget);
-        offscreenSavedTarget->Release();
-        offscreenSavedTarget = nullptr;
-    }
+    RestoreOffscreenKeptState(device);
 
     const float left = static_cast<float>(x), top = static_cast<float>(y);
     const float right = left + static_cast<float>(offscreenWidth) + 0.5f;

@@ -30,14 +30,5 @@ uint32_t KShellTextServices::GetSparkColor(int sparkId) { return m_shell.GetSpar
 ITextImageHandler* KShellTextServices::TextImageHandler() { return m_shell.textImageHandler; }
 
 void KShellTextServices::DrawScreenLine(float x0, float y0, float x1, float y1, uint32_t colour) {
-    IDirect3DDevice9* device = g_D3DDevice.device;
-    if (!device) return;
-    struct LineVertex {
-        float x, y, z, rhw;
-        D3DCOLOR colour;
-    };
-    const LineVertex line[2] = {{x0, y0, 0.0f, 1.0f, colour}, {x1, y1, 0.0f, 1.0f, colour}};
-    device->SetTexture(0, nullptr);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
-    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(LineVertex));
+    DrawScreenLineOn(g_D3DDevice.device, x0, y0, x1, y1, colour);
 }

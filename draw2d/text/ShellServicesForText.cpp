@@ -34,13 +34,17 @@ uint32_t TextShellStandIn::GetSparkColor(int sparkId) {
 }
 
 void TextShellStandIn::DrawScreenLine(float x0, float y0, float x1, float y1, uint32_t colour) {
-    if (!m_device) return;
+    DrawScreenLineOn(m_device, x0, y0, x1, y1, colour);
+}
+
+void DrawScreenLineOn(IDirect3DDevice9* device, float x0, float y0, float x1, float y1, uint32_t colour) {
+    if (!device) return;
     struct LineVertex {
         float x, y, z, rhw;
         D3DCOLOR colour;
     };
     const LineVertex line[2] = {{x0, y0, 0.0f, 1.0f, colour}, {x1, y1, 0.0f, 1.0f, colour}};
-    m_device->SetTexture(0, nullptr);
-    m_device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
-    m_device->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(LineVertex));
+    device->SetTexture(0, nullptr);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(LineVertex));
 }

@@ -32,6 +32,10 @@ protected:
     ~ITextShellServices() = default;
 };
 
+// The body of DrawScreenLine on a device: untextured, diffuse-coloured,
+// pre-transformed. A null device draws nothing.
+void DrawScreenLineOn(IDirect3DDevice9* device, float x0, float y0, float x1, float y1, uint32_t colour);
+
 class TextShellStandIn : public ITextShellServices {
 public:
     using Projection = std::function<void(float, float, float, float*, float*, float*)>;

@@ -39,14 +39,7 @@ VertexBuffer* AsVertexBuffer(IDirect3DVertexBuffer9* buffer) { return static_cas
 IndexBuffer* AsIndexBuffer(IDirect3DIndexBuffer9* buffer) { return static_cast<IndexBuffer*>(buffer); }
 
 HRESULT VertexBuffer::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DVertexBuffer9 || riid == IID_IDirect3DResource9) {
-        *object = static_cast<IDirect3DVertexBuffer9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DVertexBuffer9*>(this), riid, object, IID_IDirect3DVertexBuffer9, IID_IDirect3DResource9);
 }
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
@@ -78,14 +71,7 @@ IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT for
     : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT), format_(format), memory_(length) {}
 
 HRESULT IndexBuffer::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DIndexBuffer9 || riid == IID_IDirect3DResource9) {
-        *object = static_cast<IDirect3DIndexBuffer9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DIndexBuffer9*>(this), riid, object, IID_IDirect3DIndexBuffer9, IID_IDirect3DResource9);
 }
 
 HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {

@@ -39,6 +39,19 @@ private:
     bool dead_ = false;
 };
 
+// QueryInterface of an object that answers as `self` to each of `iids`.
+template <class Interface, class... Iids>
+HRESULT AnswerQuery(Interface* self, REFIID riid, void** object, const Iids&... iids) {
+    if (!object) return E_POINTER;
+    if ((... || (riid == iids))) {
+        *object = self;
+        self->AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
 // Hands dead shells to the registry, which frees the oldest after a while.
 void RetireObject(ObjectBase* object);
 // Records an over-release of the named interface.

@@ -20,6 +20,14 @@ void DetachChild(Device* device, ObjectBase* child, D3DPOOL pool, bool countsFor
     device->DetachChild(child, pool, countsForReset);
 }
 IDirect3DDevice9* DeviceInterface(Device* device) { return device; }
+HRESULT HandOutDevice(Device* device, bool childDead, IDirect3DDevice9** out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (childDead) return D3DERR_INVALIDCALL;
+    *out = device;
+    device->AddRef();
+    return D3D_OK;
+}
 
 Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                const D3DPRESENT_PARAMETERS& parameters, const D3DCAPS9& caps)
@@ -48,14 +56,7 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, D
 Device::~Device() { Registry::Get().RemoveDevice(this); }
 
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DDevice9) {
-        *object = static_cast<IDirect3DDevice9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DDevice9*>(this), riid, object, IID_IDirect3DDevice9);
 }
 
 void Device::AttachChild(ObjectBase* child, D3DPOOL, bool countsForReset) {

@@ -224,6 +224,8 @@ private:
     HRESULT CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const;
     HRESULT ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const;
     void SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call);
+    void SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
+                              const StreamData& vertices);
 
     // Present plumbing (DevicePresent.cpp).
     HWND PresentWindow(HWND overrideWindow) const;

@@ -80,6 +80,20 @@ void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, 
     RasterizeDraw(state_, call, targets);
 }
 
+// Vertices from user memory are stream 0 alone, read through the bound
+// format; the platform unbinds stream 0 after such a draw.
+void Device::SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
+                                  const StreamData& vertices) {
+    call.userMemory = true;
+    call.fvf = state_.fvf;
+    if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
+    call.streams[0] = vertices;
+    SubmitDraw(name, args, call);
+    Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
+    state_.streams[0].offset = 0;
+    state_.streams[0].stride = 0;
+}
+
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const std::initializer_list<uint64_t> args = {static_cast<uint64_t>(type), startVertex, primitiveCount};
     if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawPrimitive", args, D3D_OK);
@@ -135,19 +149,12 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
             if (element.Stream != 0) hr = D3DERR_INVALIDCALL;
     }
     if (FAILED(hr)) return RecordCall("DrawPrimitiveUP", args, hr);
-    call.type = type;
-    call.primitiveCount = primitiveCount;
-    call.userMemory = true;
-    call.fvf = state_.fvf;
-    if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
     const uint64_t bytes = static_cast<uint64_t>(call.vertexCount) * vertexStride;
     if (bytes > UINT_MAX) return RecordCall("DrawPrimitiveUP", args, D3DERR_INVALIDCALL);
-    call.streams[0] = StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride};
-    SubmitDraw("DrawPrimitiveUP", args, call);
-    // The platform unbinds stream 0 after a draw from user memory.
-    Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
-    state_.streams[0].offset = 0;
-    state_.streams[0].stride = 0;
+    call.type = type;
+    call.primitiveCount = primitiveCount;
+    SubmitUserMemoryDraw("DrawPrimitiveUP", args, call, StreamData{static_cast<const BYTE*>(vertexData),
+                                                                    static_cast<UINT>(bytes), vertexStride});
     return D3D_OK;
 }
 
@@ -169,19 +176,13 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     if (FAILED(hr)) return RecordCall("DrawIndexedPrimitiveUP", args, hr);
     call.type = type;
     call.primitiveCount = primitiveCount;
-    call.userMemory = true;
     call.indexed = true;
     call.minVertexIndex = minVertexIndex;
     call.numVertices = numVertices;
     call.indices = static_cast<const BYTE*>(indexData);
     call.indexFormat = indexFormat;
-    call.fvf = state_.fvf;
-    if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
-    call.streams[0] = StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride};
-    SubmitDraw("DrawIndexedPrimitiveUP", args, call);
-    Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
-    state_.streams[0].offset = 0;
-    state_.streams[0].stride = 0;
+    SubmitUserMemoryDraw("DrawIndexedPrimitiveUP", args, call, StreamData{static_cast<const BYTE*>(vertexData),
+                                                                           static_cast<UINT>(bytes), vertexStride});
     Bind<IDirect3DIndexBuffer9>(state_.indices, nullptr);
     return D3D_OK;
 }

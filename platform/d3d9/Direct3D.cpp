@@ -15,14 +15,7 @@ bool ExactlyOneBit(DWORD bits) { return bits && !(bits & (bits - 1)); }
 }  // namespace
 
 HRESULT Direct3D::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3D9) {
-        *object = static_cast<IDirect3D9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3D9*>(this), riid, object, IID_IDirect3D9);
 }
 
 const AdapterConfig* Direct3D::FindAdapter(UINT adapter) {

@@ -12,6 +12,9 @@ class Device;
 void AttachChild(Device* device, ObjectBase* child, D3DPOOL pool, bool countsForReset);
 void DetachChild(Device* device, ObjectBase* child, D3DPOOL pool, bool countsForReset);
 IDirect3DDevice9* DeviceInterface(Device* device);
+// GetDevice of a child: a new reference to its device, none once the child
+// is dead (the device may be gone).
+HRESULT HandOutDevice(Device* device, bool childDead, IDirect3DDevice9** out);
 
 template <class Interface>
 class ResourceBase : public Interface, public ObjectBase {
@@ -25,12 +28,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseObject(); }
 
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
-        if (!device) return D3DERR_INVALIDCALL;
-        *device = nullptr;
-        if (IsDead()) return D3DERR_INVALIDCALL;  // the device may be gone
-        *device = DeviceInterface(device_);
-        (*device)->AddRef();
-        return D3D_OK;
+        return HandOutDevice(device_, IsDead(), device);
     }
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) override {
         return privateData_.Set(guid, data, size, flags);

@@ -24,14 +24,7 @@ VertexDeclaration::VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMEN
     : DeviceChild(device), elements_(std::move(elements)) {}
 
 HRESULT VertexDeclaration::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DVertexDeclaration9) {
-        *object = static_cast<IDirect3DVertexDeclaration9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DVertexDeclaration9*>(this), riid, object, IID_IDirect3DVertexDeclaration9);
 }
 
 HRESULT VertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* numElements) {

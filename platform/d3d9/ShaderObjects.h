@@ -18,12 +18,7 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return AddRefObject(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseObject(); }
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override {
-        if (!device) return D3DERR_INVALIDCALL;
-        *device = nullptr;
-        if (IsDead()) return D3DERR_INVALIDCALL;  // the device may be gone
-        *device = DeviceInterface(device_);
-        (*device)->AddRef();
-        return D3D_OK;
+        return HandOutDevice(device_, IsDead(), device);
     }
 
 protected:
@@ -61,14 +56,7 @@ public:
     ShaderObject(Device* device, std::vector<DWORD> tokens, const GUID& iid, const char* name)
         : DeviceChild<Interface>(device), tokens_(std::move(tokens)), iid_(iid), name_(name) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == iid_) {
-            *object = static_cast<Interface*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return AnswerQuery(static_cast<Interface*>(this), riid, object, iid_);
     }
     HRESULT STDMETHODCALLTYPE GetFunction(void* data, UINT* sizeOfData) override {
         if (!sizeOfData) return D3DERR_INVALIDCALL;

@@ -26,14 +26,7 @@ Surface::Surface(Texture* container, Device* device, D3DFORMAT format, UINT widt
 Surface* AsSurface(IDirect3DSurface9* surface) { return static_cast<Surface*>(surface); }
 
 HRESULT Surface::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DSurface9 || riid == IID_IDirect3DResource9) {
-        *object = static_cast<IDirect3DSurface9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DSurface9*>(this), riid, object, IID_IDirect3DSurface9, IID_IDirect3DResource9);
 }
 
 ULONG Surface::AddRef() { return container_ ? container_->AddRef() : AddRefObject(); }

@@ -39,14 +39,7 @@ Texture* AsTexture(IDirect3DBaseTexture9* texture) { return static_cast<Texture*
 const Texture* AsTexture(const IDirect3DBaseTexture9* texture) { return static_cast<const Texture*>(texture); }
 
 HRESULT Texture::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirect3DTexture9 || riid == IID_IDirect3DBaseTexture9 || riid == IID_IDirect3DResource9) {
-        *object = static_cast<IDirect3DTexture9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery(static_cast<IDirect3DTexture9*>(this), riid, object, IID_IDirect3DTexture9, IID_IDirect3DBaseTexture9, IID_IDirect3DResource9);
 }
 
 DWORD Texture::SetLOD(DWORD lod) {

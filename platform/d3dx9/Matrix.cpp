@@ -206,35 +206,26 @@ D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz) {
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle) {
+namespace {
+
+// A rotation that turns axis `from` towards axis `to` (row vectors, left-handed).
+D3DXMATRIX* PlaneRotation(D3DXMATRIX* out, float angle, int from, int to) {
     float c = std::cos(angle), s = std::sin(angle);
     D3DXMatrixIdentity(out);
-    out->_22 = c;
-    out->_23 = s;
-    out->_32 = -s;
-    out->_33 = c;
+    out->m[from][from] = c;
+    out->m[from][to] = s;
+    out->m[to][from] = -s;
+    out->m[to][to] = c;
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle) {
-    float c = std::cos(angle), s = std::sin(angle);
-    D3DXMatrixIdentity(out);
-    out->_11 = c;
-    out->_13 = -s;
-    out->_31 = s;
-    out->_33 = c;
-    return out;
-}
+}  // namespace
 
-D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle) {
-    float c = std::cos(angle), s = std::sin(angle);
-    D3DXMatrixIdentity(out);
-    out->_11 = c;
-    out->_12 = s;
-    out->_21 = -s;
-    out->_22 = c;
-    return out;
-}
+D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle) { return PlaneRotation(out, angle, 1, 2); }
+
+D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle) { return PlaneRotation(out, angle, 2, 0); }
+
+D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle) { return PlaneRotation(out, angle, 0, 1); }
 
 D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, float angle) {
     D3DXVECTOR3 v;

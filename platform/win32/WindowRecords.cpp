@@ -83,6 +83,34 @@ POINT ClientOriginOnDesktop(Desktop& d, HWND window) {
     return origin;
 }
 
+// The desktop's outer and client rectangles are both the whole desktop.
+template <class RectOf>
+BOOL ReadRect(HWND window, LPRECT rect, RectOf rectOf) {
+    if (!rect) return FALSE;
+    Desktop& d = TheDesktop();
+    std::lock_guard lock(d.lock);
+    if (IsDesktop(window)) {
+        *rect = RECT{0, 0, d.width, d.height};
+        return TRUE;
+    }
+    const WindowRecord* w = Find(d, window);
+    if (!w) return FALSE;
+    *rect = rectOf(d, *w);
+    return TRUE;
+}
+
+// sign +1 takes a client point to the desktop, -1 brings it back.
+BOOL ShiftByClientOrigin(HWND window, LPPOINT point, LONG sign) {
+    if (!point) return FALSE;
+    Desktop& d = TheDesktop();
+    std::lock_guard lock(d.lock);
+    if (!IsDesktop(window) && !Find(d, window)) return FALSE;
+    POINT origin = ClientOriginOnDesktop(d, window);
+    point->x += sign * origin.x;
+    point->y += sign * origin.y;
+    return TRUE;
+}
+
 void Place(WindowRecord& w, int x, int y, int width, int height) {
     w.rect.left = x;
     w.rect.top = y;
@@ -293,62 +321,25 @@ LONG GetWindowLongA(HWND window, int index) {
 
 BOOL GetWindowRect(HWND window, LPRECT rect) {
     using namespace lumiva::win32;
-    if (!rect) return FALSE;
-    Desktop& d = TheDesktop();
-    std::lock_guard lock(d.lock);
-    if (IsDesktop(window)) {
-        *rect = RECT{0, 0, d.width, d.height};
-        return TRUE;
-    }
-    const WindowRecord* w = Find(d, window);
-    if (!w) return FALSE;
-    POINT origin = w->parent ? ClientOriginOnDesktop(d, w->parent) : POINT{0, 0};
-    *rect = RECT{w->rect.left + origin.x, w->rect.top + origin.y, w->rect.right + origin.x,
-                 w->rect.bottom + origin.y};
-    return TRUE;
+    return ReadRect(window, rect, [](Desktop& d, const WindowRecord& w) {
+        POINT origin = w.parent ? ClientOriginOnDesktop(d, w.parent) : POINT{0, 0};
+        return RECT{w.rect.left + origin.x, w.rect.top + origin.y, w.rect.right + origin.x, w.rect.bottom + origin.y};
+    });
 }
 
 BOOL GetClientRect(HWND window, LPRECT rect) {
     using namespace lumiva::win32;
-    if (!rect) return FALSE;
-    Desktop& d = TheDesktop();
-    std::lock_guard lock(d.lock);
-    if (IsDesktop(window)) {
-        *rect = RECT{0, 0, d.width, d.height};
-        return TRUE;
-    }
-    const WindowRecord* w = Find(d, window);
-    if (!w) return FALSE;
-    detail::FrameInsets insets = InsetsOf(*w);
-    LONG width = Width(w->rect) - insets.left - insets.right;
-    LONG height = Height(w->rect) - insets.top - insets.bottom;
-    *rect = RECT{0, 0, std::max<LONG>(width, 0), std::max<LONG>(height, 0)};
-    return TRUE;
+    return ReadRect(window, rect, [](Desktop&, const WindowRecord& w) {
+        detail::FrameInsets insets = InsetsOf(w);
+        LONG width = Width(w.rect) - insets.left - insets.right;
+        LONG height = Height(w.rect) - insets.top - insets.bottom;
+        return RECT{0, 0, std::max<LONG>(width, 0), std::max<LONG>(height, 0)};
+    });
 }
 
-BOOL ClientToScreen(HWND window, LPPOINT point) {
-    using namespace lumiva::win32;
-    if (!point) return FALSE;
-    Desktop& d = TheDesktop();
-    std::lock_guard lock(d.lock);
-    if (!IsDesktop(window) && !Find(d, window)) return FALSE;
-    POINT origin = ClientOriginOnDesktop(d, window);
-    point->x += origin.x;
-    point->y += origin.y;
-    return TRUE;
-}
+BOOL ClientToScreen(HWND window, LPPOINT point) { return lumiva::win32::ShiftByClientOrigin(window, point, +1); }
 
-BOOL ScreenToClient(HWND window, LPPOINT point) {
-    using namespace lumiva::win32;
-    if (!point) return FALSE;
-    Desktop& d = TheDesktop();
-    std::lock_guard lock(d.lock);
-    if (!IsDesktop(window) && !Find(d, window)) return FALSE;
-    POINT origin = ClientOriginOnDesktop(d, window);
-    point->x -= origin.x;
-    point->y -= origin.y;
-    return TRUE;
-}
+BOOL ScreenToClient(HWND window, LPPOINT point) { return lumiva::win32::ShiftByClientOrigin(window, point, -1); }
 
 BOOL IsWindowVisible(HWND window) {
     using namespace lumiva::win32;
