@@ -330,26 +330,22 @@ void KImageCache::TrimIdle() {
     }
 }
 
-bool KImageCache::InvalidateDeviceObjects() {
+bool KImageCache::StepDeviceObjects(bool (KImageTexture::*step)(), uint32_t* memoryBefore, uint32_t* memoryAfter) {
     IDirect3DDevice9* device = m_shell ? m_shell->GetDevice() : nullptr;
-    invSub1 = device ? device->GetAvailableTextureMem() : 0;
+    *memoryBefore = device ? device->GetAvailableTextureMem() : 0;
     {
         KAutoMutex lock(g_ImageCacheMutex);
         for (KImageCacheEntry& entry : m_entries)
-            if (entry.picture && !entry.picture->InvalidateDeviceObjects()) return false;
+            if (entry.picture && !(entry.picture->*step)()) return false;
     }
-    invSub2 = device ? device->GetAvailableTextureMem() : 0;
+    *memoryAfter = device ? device->GetAvailableTextureMem() : 0;
     return true;
 }
 
+bool KImageCache::InvalidateDeviceObjects() {
+    return StepDeviceObjects(&KImageTexture::InvalidateDeviceObjects, &invSub1, &invSub2);
+}
+
 bool KImageCache::RestoreDeviceObjects() {
-    IDirect3DDevice9* device = m_shell ? m_shell->GetDevice() : nullptr;
-    resSub1 = device ? device->GetAvailableTextureMem() : 0;
-    {
-        KAutoMutex lock(g_ImageCacheMutex);
-        for (KImageCacheEntry& entry : m_entries)
-            if (entry.picture && !entry.picture->RestoreDeviceObjects()) return false;
-    }
-    resSub2 = device ? device->GetAvailableTextureMem() : 0;
-    return true;
+    return StepDeviceObjects(&KImageTexture::RestoreDeviceObjects, &resSub1, &resSub2);
 }

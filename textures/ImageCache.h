@@ -116,6 +116,9 @@ private:
     int FindNamed(const char* name, uint32_t id, int hint);
     bool LoadsThrottled(BYTE noThrottle) const;
     void EraseAt(size_t index);
+    // Runs a device step on every picture, stopping at the first that fails,
+    // with the available texture memory noted before and after.
+    bool StepDeviceObjects(bool (KImageTexture::*step)(), uint32_t* memoryBefore, uint32_t* memoryAfter);
     KImageTexture* LookupForQuery(const char* name, int frame, int type);
     static uint32_t BudgetForMachine();
 

@@ -10,10 +10,6 @@
 
 namespace {
 
-void Corner(KScreenVertex& v, float x, float y, float z, DWORD colour) {
-    v.x = x, v.y = y, v.z = z, v.rhw = 1.0f, v.colour = colour;
-}
-
 struct TileZero {
     IDirect3DTexture9* texture = nullptr;
     float width = 0, height = 0;
@@ -36,12 +32,7 @@ TileZero FirstTile(KImageTexture* image, int frame) {
 void KDrawShell::DrawRect(int x, int y, int width, int height, DWORD colour) {
     KVertexLock lock(*this, 4);
     if (!lock) return;
-    KScreenVertex* v = lock.Vertices();
-    const float l = float(x), t = float(y), r = float(x + width), b = float(y + height);
-    Corner(v[0], l, t, 0.0f, colour);
-    Corner(v[1], r, t, 0.0f, colour);
-    Corner(v[2], l, b, 0.0f, colour);
-    Corner(v[3], r, b, 0.0f, colour);
+    SetScreenStrip(lock.Vertices(), float(x), float(y), float(x + width), float(y + height), 0.0f, colour);
     lock.BindStream();
     lock.Device()->SetTexture(0, nullptr);
     lock.Device()->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
@@ -52,10 +43,10 @@ void KDrawShell::DrawTexturedRect(float x, float y, float width, float height, D
     KVertexLock lock(*this, 4, 0);
     if (!lock) return;
     KScreenVertex* v = lock.Vertices();
-    Corner(v[0], x, y, 0.1f, topLeft);
-    Corner(v[1], x + width, y, 0.1f, topRight);
-    Corner(v[2], x, y + height, 0.1f, bottomLeft);
-    Corner(v[3], x + width, y + height, 0.1f, bottomRight);
+    SetScreenVertex(v[0], x, y, 0.1f, topLeft);
+    SetScreenVertex(v[1], x + width, y, 0.1f, topRight);
+    SetScreenVertex(v[2], x, y + height, 0.1f, bottomLeft);
+    SetScreenVertex(v[3], x + width, y + height, 0.1f, bottomRight);
     v[0].u = 0, v[0].v = 0, v[1].u = 1, v[1].v = 0, v[2].u = 0, v[2].v = 1, v[3].u = 1, v[3].v = 1;
     lock.BindStream();
     lock.Device()->SetFVF(kScreenVertexFvf);
@@ -74,10 +65,10 @@ void KDrawShell::DrawColorRect(KColorRect* rect, const char* fileName, int frame
     KScreenVertex* v = lock.Vertices();
     const float l = float(rect->x), t = float(rect->y);
     const float r = float(rect->x + rect->width), b = float(rect->y + rect->height);
-    Corner(v[0], l, t, 0.0f, rect->topLeft);
-    Corner(v[1], r, t, 0.0f, rect->topRight);
-    Corner(v[2], l, b, 0.0f, rect->bottomLeft);
-    Corner(v[3], r, b, 0.0f, rect->bottomRight);
+    SetScreenVertex(v[0], l, t, 0.0f, rect->topLeft);
+    SetScreenVertex(v[1], r, t, 0.0f, rect->topRight);
+    SetScreenVertex(v[2], l, b, 0.0f, rect->bottomLeft);
+    SetScreenVertex(v[3], r, b, 0.0f, rect->bottomRight);
     if (image && tile.width > 0 && tile.height > 0) {
         const float u0 = float(rect->sourceX) / tile.width, u1 = float(rect->sourceX + rect->width) / tile.width;
         const float v0 = 1.0f - float(rect->sourceY) / tile.height;

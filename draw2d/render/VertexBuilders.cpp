@@ -8,15 +8,22 @@
 #include "shell/KDrawShell.h"
 #include "textures/KJpgImage.h"
 
-namespace {
-
-void SetVertex(KScreenVertex& v, float x, float y, float z, DWORD colour) {
+void SetScreenVertex(KScreenVertex& v, float x, float y, float z, DWORD colour) {
     v.x = x;
     v.y = y;
     v.z = z;
     v.rhw = 1.0f;
     v.colour = colour;
 }
+
+void SetScreenStrip(KScreenVertex* v, float left, float top, float right, float bottom, float z, DWORD colour) {
+    SetScreenVertex(v[0], left, top, z, colour);
+    SetScreenVertex(v[1], right, top, z, colour);
+    SetScreenVertex(v[2], left, bottom, z, colour);
+    SetScreenVertex(v[3], right, bottom, z, colour);
+}
+
+namespace {
 
 // Untextured drawers take the diffuse colour alone, then put the stage back
 // to the module's usual texture-times-diffuse colour and texture alpha.
@@ -31,11 +38,7 @@ void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first
 void FillQuad(KDrawShell& shell, float left, float top, float right, float bottom, DWORD colour) {
     KVertexLock lock(shell, 4);
     if (!lock) return;
-    KScreenVertex* v = lock.Vertices();
-    SetVertex(v[0], left, top, 0.0f, colour);
-    SetVertex(v[1], right, top, 0.0f, colour);
-    SetVertex(v[2], left, bottom, 0.0f, colour);
-    SetVertex(v[3], right, bottom, 0.0f, colour);
+    SetScreenStrip(lock.Vertices(), left, top, right, bottom, 0.0f, colour);
     lock.BindStream();
     DrawDiffuseOnly(lock.Device(), D3DPT_TRIANGLESTRIP, lock.First(), 2);
 }
@@ -43,8 +46,8 @@ void FillQuad(KDrawShell& shell, float left, float top, float right, float botto
 void Line(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colour) {
     KVertexLock lock(shell, 2);
     if (!lock) return;
-    SetVertex(lock.Vertices()[0], x1, y1, 100.0f, colour);
-    SetVertex(lock.Vertices()[1], x2, y2, 100.0f, colour);
+    SetScreenVertex(lock.Vertices()[0], x1, y1, 100.0f, colour);
+    SetScreenVertex(lock.Vertices()[1], x2, y2, 100.0f, colour);
     lock.BindStream();
     DrawDiffuseOnly(lock.Device(), D3DPT_LINELIST, lock.First(), 1);
 }
@@ -56,10 +59,7 @@ void TexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgIm
     const float vMax = tile.textureHeight ? float(picture->GetHeight()) / float(tile.textureHeight) : 0.0f;
     KScreenVertex* v = lock.Vertices();
     const float l = float(x), t = float(y), r = float(x + width), b = float(y + height);
-    SetVertex(v[0], l, t, 100.0f, colour);
-    SetVertex(v[1], r, t, 100.0f, colour);
-    SetVertex(v[2], l, b, 100.0f, colour);
-    SetVertex(v[3], r, b, 100.0f, colour);
+    SetScreenStrip(v, l, t, r, b, 100.0f, colour);
     v[0].u = 0.0f, v[0].v = 0.0f;
     v[1].u = uMax, v[1].v = 0.0f;
     v[2].u = 0.0f, v[2].v = vMax;
@@ -98,7 +98,7 @@ void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int scre
         int x = p.x, y = p.y;
         if (!screenSpace) shell.ProjectPoint(&x, &y, p.z);
         const DWORD colour = 0xFF000000u | DWORD(p.red) << 16 | DWORD(p.green) << 8 | p.blue;
-        SetVertex(lock.Vertices()[i], float(x), float(y), 100.0f, colour);
+        SetScreenVertex(lock.Vertices()[i], float(x), float(y), 100.0f, colour);
     }
     lock.BindStream();
     DrawDiffuseOnly(lock.Device(), D3DPT_POINTLIST, lock.First(), UINT(count));
@@ -116,11 +116,11 @@ void DrawRectOutline(KDrawShell& shell, int left, int top, int right, int bottom
     KVertexLock lock(shell, 5);
     if (!lock) return;
     KScreenVertex* v = lock.Vertices();
-    SetVertex(v[0], float(left), float(top), 100.0f, colour);
-    SetVertex(v[1], float(right), float(top), 100.0f, colour);
-    SetVertex(v[2], float(right), float(bottom), 100.0f, colour);
-    SetVertex(v[3], float(left), float(bottom), 100.0f, colour);
-    SetVertex(v[4], float(left), float(top), 100.0f, colour);
+    SetScreenVertex(v[0], float(left), float(top), 100.0f, colour);
+    SetScreenVertex(v[1], float(right), float(top), 100.0f, colour);
+    SetScreenVertex(v[2], float(right), float(bottom), 100.0f, colour);
+    SetScreenVertex(v[3], float(left), float(bottom), 100.0f, colour);
+    SetScreenVertex(v[4], float(left), float(top), 100.0f, colour);
     lock.BindStream();
     DrawDiffuseOnly(lock.Device(), D3DPT_LINESTRIP, lock.First(), 4);
 }

@@ -10,6 +10,7 @@ class KDrawShell;
 class KJpgImage;
 class KSprImage;
 struct KPrimPoint;
+struct KScreenVertex;
 
 constexpr DWORD kScreenVertexFvf = 0x144;  // XYZRHW | DIFFUSE | TEX1
 constexpr DWORD kSceneVertexFvf = 0x142;   // XYZ | DIFFUSE | TEX1
@@ -38,6 +39,12 @@ struct KColorRect {
     DWORD topLeft, topRight, bottomLeft, bottomRight;
 };
 static_assert(sizeof(KColorRect) == 48);
+
+// A pre-transformed vertex; its texture coordinates stay as they are.
+void SetScreenVertex(KScreenVertex& v, float x, float y, float z, DWORD colour);
+// One colour on a strip's four corners: top-left, top-right, bottom-left,
+// bottom-right.
+void SetScreenStrip(KScreenVertex* v, float left, float top, float right, float bottom, float z, DWORD colour);
 
 void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour);
 void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour);

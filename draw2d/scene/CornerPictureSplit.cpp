@@ -1,4 +1,3 @@
-#include <cstring>
 #include <vector>
 
 #include "draw2d/scene/CornerPicture.h"
@@ -31,12 +30,7 @@ void DrawTilesOnCornersSplit(KDrawShell& shell, const float* corners, const KFra
     }
     if (total == 0) return;
     int first = 0;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    void* out = shell.LockDynamicVertices(total, sizeof(KSceneVertex), &first, &buffer);
-    if (!out) return;
-    std::memcpy(out, strips.data(), static_cast<size_t>(total) * sizeof(KSceneVertex));
-    shell.UnlockDynamicVertices();
-    device->SetStreamSource(0, buffer, 0, sizeof(KSceneVertex));
+    if (!UploadStrips(shell, device, strips.data(), total, &first)) return;
 
     SetSampler0Filters(device, D3DTEXF_LINEAR);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE4X);

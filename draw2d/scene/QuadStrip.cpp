@@ -1,6 +1,7 @@
 #include "draw2d/scene/QuadStrip.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "shell/KDrawShell.h"
 
@@ -148,4 +149,14 @@ int SplitQuadIntoStrip(KDrawShell& shell, const KSceneVertex* quad, KSceneVertex
         if (!IsFinite(quad[i])) return 0;
     StripWriter strip(shell, out, capacity, colour);
     return quad[0].z == quad[2].z ? SplitFlat(strip, quad) : SplitStanding(strip, quad);
+}
+
+bool UploadStrips(KDrawShell& shell, IDirect3DDevice9* device, const KSceneVertex* vertices, int count, int* first) {
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    void* out = shell.LockDynamicVertices(count, sizeof(KSceneVertex), first, &buffer);
+    if (!out) return false;
+    std::memcpy(out, vertices, static_cast<size_t>(count) * sizeof(KSceneVertex));
+    shell.UnlockDynamicVertices();
+    device->SetStreamSource(0, buffer, 0, sizeof(KSceneVertex));
+    return true;
 }

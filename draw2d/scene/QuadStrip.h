@@ -2,6 +2,8 @@
 // than the light grid's, each vertex lit by the grid cell under it.
 #pragma once
 
+#include <d3d9.h>
+
 #include "draw2d/scene/SceneVertex.h"
 
 class KDrawShell;
@@ -18,3 +20,7 @@ KSceneVertex LightVertexByGrid(KDrawShell& shell, const KSceneVertex& vertex, DW
 // written to out, never more than capacity; 0 for a quad with non-finite
 // corners, no extent, or a strip that would not fit.
 int SplitQuadIntoStrip(KDrawShell& shell, const KSceneVertex* quad, KSceneVertex* out, int capacity, DWORD colour);
+
+// Copies `count` cut vertices into the shell's dynamic buffer and binds it as
+// stream 0; *first is where they start. False when the buffer cannot take them.
+bool UploadStrips(KDrawShell& shell, IDirect3DDevice9* device, const KSceneVertex* vertices, int count, int* first);

@@ -1,6 +1,5 @@
 #include "draw2d/scene/TintedPicture.h"
 
-#include <cstring>
 #include <vector>
 
 #include "draw2d/scene/QuadStrip.h"
@@ -71,12 +70,7 @@ void DrawTintedPictureSplit(KDrawShell& shell, const float* corners, KJpgImage* 
     const int n = SplitQuadIntoStrip(shell, quad, strip.data(), kStripCapacity, kOpaqueWhite);
     if (n <= 2) return;
     int first = 0;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    void* out = shell.LockDynamicVertices(n, sizeof(KSceneVertex), &first, &buffer);
-    if (!out) return;
-    std::memcpy(out, strip.data(), static_cast<size_t>(n) * sizeof(KSceneVertex));
-    shell.UnlockDynamicVertices();
-    device->SetStreamSource(0, buffer, 0, sizeof(KSceneVertex));
+    if (!UploadStrips(shell, device, strip.data(), n, &first)) return;
     if (!texture) return;
     device->SetTexture(0, texture);
     SetSampler0Filters(device, D3DTEXF_LINEAR);
