@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include "basrel/KStringMap.h"
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/FrameState.h"
@@ -56,9 +57,7 @@ HRESULT KDrawShell::CreateScreenTarget(int width, int height) {
 
 HRESULT KDrawShell::ReleaseScreenTarget() {
     UnbindTexture(screenTarget);
-    if (screenTarget) screenTarget->Release();
-    screenTarget = nullptr;
-    if (screenTargetSavedTarget) screenTargetSavedTarget->Release();
-    screenTargetSavedTarget = nullptr;
+    ReleaseAndNull(screenTarget);
+    ReleaseAndNull(screenTargetSavedTarget);
     return 0;
 }

@@ -2,19 +2,10 @@
 #include <cstring>
 
 #include "basrel/HostGlobals.h"
+#include "shell/ComRelease.h"
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
-
-namespace {
-
-template <typename T>
-void ReleaseAndNull(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
-}  // namespace
 
 KDrawShell::KDrawShell()
     : uiScale(1.0f),

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "basrel/DebugLog.h"
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
@@ -12,12 +13,6 @@ namespace {
 constexpr char kPlaceMapTargetName[] = "_*PlaceMapTarget*_";
 constexpr UINT kComposeSmall = 128;
 constexpr UINT kComposeLarge = 256;
-
-template <typename T>
-void ReleaseAndNull(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
 
 HRESULT CreateComposeTexture(IDirect3DDevice9* device, UINT size, IDirect3DTexture9** texture) {
     ReleaseAndNull(*texture);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
 #include "shell/KDrawShell.h"
@@ -35,10 +36,8 @@ HRESULT CreateOffscreenTexture(IDirect3DDevice9* device, IDirect3DTexture9** tex
 
 void KDrawShell::ReleaseOffscreenView() {
     UnbindTexture(offscreenTexture);
-    if (offscreenTexture) offscreenTexture->Release();
-    offscreenTexture = nullptr;
-    if (offscreenSavedTarget) offscreenSavedTarget->Release();
-    offscreenSavedTarget = nullptr;
+    ReleaseAndNull(offscreenTexture);
+    ReleaseAndNull(offscreenSavedTarget);
     offscreenPrepared = false;
 }
 
@@ -59,8 +58,7 @@ bool KDrawShell::PrepareOffscreenView(void* records, int count, int width, int h
     if (!device || (count > 0 && !records)) return false;
     if (!offscreenTexture || width != offscreenWidth || height != offscreenHeight) {
         UnbindTexture(offscreenTexture);
-        if (offscreenTexture) offscreenTexture->Release();
-        offscreenTexture = nullptr;
+        ReleaseAndNull(offscreenTexture);
         HRESULT result = CreateOffscreenTexture(device, &offscreenTexture);
         if (result == D3DERR_OUTOFVIDEOMEMORY) {
             imageCache.PurgeIdle();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/CapturePixels.h"
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 #include "shell/PreviewSources.h"
@@ -103,10 +104,7 @@ IDirect3DSurface9* ReadBackPicture(IDirect3DDevice9* device, const KPreviewPictu
 KPrimPicture* PreviewObject() { return g_PreviewObject; }
 IDirect3DSurface9* SavedPreviewTarget() { return g_PreviewSavedTarget; }
 
-void ReleaseSavedPreviewTarget() {
-    if (g_PreviewSavedTarget) g_PreviewSavedTarget->Release();
-    g_PreviewSavedTarget = nullptr;
-}
+void ReleaseSavedPreviewTarget() { ReleaseAndNull(g_PreviewSavedTarget); }
 
 void ResetPreviewForTests() {
     g_PreviewObject = nullptr;

@@ -7,18 +7,13 @@
 #include <algorithm>
 
 #include "basrel/KBmpFile24.h"
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/GdiplusJpeg.h"
 #include "shell/KDrawShell.h"
 
 namespace {
-
-template <class T>
-void ReleaseAndNull(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
 
 // Where the screenshot's pixels lie on the front buffer, and the size of the
 // surface the front buffer is read into.

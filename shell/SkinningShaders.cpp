@@ -1,5 +1,6 @@
 #include "shell/SkinningShaders.h"
 
+#include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 
 namespace {
@@ -98,10 +99,7 @@ void KD3DDevice::CreateSkinningShaders() {
 }
 
 void KD3DDevice::ReleaseSkinningShaders() {
-    for (IDirect3DVertexShader9*& shader : skinShaders) {
-        if (shader) shader->Release();
-        shader = nullptr;
-    }
+    for (IDirect3DVertexShader9*& shader : skinShaders) ReleaseAndNull(shader);
 }
 
 IDirect3DVertexShader9* KD3DDevice::GetSkinningShader(int influences) const {

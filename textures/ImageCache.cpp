@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "basrel/FileNameId.h"
+#include "shell/ComRelease.h"
 #include "shell/KDrawShell.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
@@ -275,10 +276,7 @@ void KImageCache::ReleaseAll() {
         for (KImageCacheEntry& entry : entries) DropPictureReference(entry.picture);
         stampTime = timeGetTime();
     }
-    for (IDirect3DTexture9*& texture : g_SizeClassTextures) {
-        if (texture) texture->Release();
-        texture = nullptr;
-    }
+    for (IDirect3DTexture9*& texture : g_SizeClassTextures) ReleaseAndNull(texture);
 }
 
 void KImageCache::PurgeAll() {

@@ -4,17 +4,12 @@
 
 #include "DebugLog.h"
 #include "JpegImage.h"
+#include "shell/ComRelease.h"
 #include "textures/PictureServices.h"
 #include "textures/TextureMemoryPolicy.h"
 #include "textures/TextureSize.h"
 
 namespace {
-
-template <class T>
-void ReleaseAndNull(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
 
 // The decoder's 16-bit layout that matches what lands in the texture: 32-bit
 // textures are filled through Color565To8888, 16-bit ones copied as they are.

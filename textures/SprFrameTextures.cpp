@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DebugLog.h"
+#include "shell/ComRelease.h"
 #include "textures/FrameTiles.h"
 #include "textures/KSprImage.h"
 #include "textures/PictureServices.h"
@@ -43,14 +44,10 @@ void KSprImage::AddFrameCost(int frame, uint32_t bytes) {
 }
 
 void KSprImage::ReleaseFrameTiles(int frame) {
-    auto release = [](IDirect3DTexture9*& texture) {
-        if (texture) texture->Release();
-        texture = nullptr;
-    };
     if (m_packed) {
-        for (KSprPackedTile& tile : m_packedFrames[frame].tiles) release(tile.texture);
+        for (KSprPackedTile& tile : m_packedFrames[frame].tiles) ReleaseAndNull(tile.texture);
     } else {
-        for (KSprTile& tile : m_frames[frame].tiles) release(tile.texture);
+        for (KSprTile& tile : m_frames[frame].tiles) ReleaseAndNull(tile.texture);
     }
     m_cost -= std::min(m_cost, m_frameCosts[frame]);
     m_frameCosts[frame] = 0;
