@@ -224,6 +224,7 @@ private:
     HRESULT CheckDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const;
     HRESULT ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const;
     void SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call);
+    bool DeclarationReadsStreamZeroOnly() const;
     void SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
                               const StreamData& vertices);
 

@@ -80,6 +80,15 @@ void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, 
     RasterizeDraw(state_, call, targets);
 }
 
+// User-memory draws supply stream 0 only: a declaration that reads another
+// stream would read nothing there.
+bool Device::DeclarationReadsStreamZeroOnly() const {
+    if (!state_.declaration) return true;
+    for (const D3DVERTEXELEMENT9& element : AsVertexDeclaration(state_.declaration)->Elements())
+        if (element.Stream != 0) return false;
+    return true;
+}
+
 // Vertices from user memory are stream 0 alone, read through the bound
 // format; the platform unbinds stream 0 after such a draw.
 void Device::SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
@@ -143,11 +152,8 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawPrimitiveUP", args, D3D_OK);
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
-    if (SUCCEEDED(hr) && (!vertexData || vertexStride == 0)) hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr) && state_.declaration) {
-        for (const D3DVERTEXELEMENT9& element : AsVertexDeclaration(state_.declaration)->Elements())
-            if (element.Stream != 0) hr = D3DERR_INVALIDCALL;
-    }
+    if (SUCCEEDED(hr) && (!vertexData || vertexStride == 0 || !DeclarationReadsStreamZeroOnly()))
+        hr = D3DERR_INVALIDCALL;
     if (FAILED(hr)) return RecordCall("DrawPrimitiveUP", args, hr);
     const uint64_t bytes = static_cast<uint64_t>(call.vertexCount) * vertexStride;
     if (bytes > UINT_MAX) return RecordCall("DrawPrimitiveUP", args, D3DERR_INVALIDCALL);
@@ -169,7 +175,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
     if (SUCCEEDED(hr) && (!vertexData || !indexData || vertexStride == 0 || numVertices == 0 ||
-                          (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)))
+                          (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) ||
+                          !DeclarationReadsStreamZeroOnly()))
         hr = D3DERR_INVALIDCALL;
     const uint64_t bytes = (static_cast<uint64_t>(minVertexIndex) + numVertices) * vertexStride;
     if (SUCCEEDED(hr) && bytes > UINT_MAX) hr = D3DERR_INVALIDCALL;

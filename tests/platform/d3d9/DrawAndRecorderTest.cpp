@@ -101,6 +101,34 @@ TEST_F(DrawAndRecorderTest, UserMemoryDrawsUnbindStreamZero) {
     device_->EndScene();
 }
 
+// Only stream 0 comes from user memory: a declaration reading stream 1 is
+// refused by both user-memory draws, not drawn from an empty stream.
+TEST_F(DrawAndRecorderTest, UserMemoryDrawsRefuseDeclarationsReadingOtherStreams) {
+    const D3DVERTEXELEMENT9 twoStreams[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
+                                            {1, 0, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                            D3DDECL_END()};
+    const D3DVERTEXELEMENT9 oneStream[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
+                                           {0, 16, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                           D3DDECL_END()};
+    IDirect3DVertexDeclaration9* split = nullptr;
+    IDirect3DVertexDeclaration9* single = nullptr;
+    ASSERT_EQ(device_->CreateVertexDeclaration(twoStreams, &split), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexDeclaration(oneStream, &single), D3D_OK);
+    ScreenVertex quad[4] = {};
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    for (auto [declaration, expected] : {std::pair{split, D3DERR_INVALIDCALL}, std::pair{single, D3D_OK}}) {
+        device_->SetVertexDeclaration(declaration);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, 28), expected);
+        EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, quad, 28),
+                  expected);
+    }
+    device_->EndScene();
+    device_->SetVertexDeclaration(nullptr);
+    EXPECT_EQ(split->Release(), 0u);
+    EXPECT_EQ(single->Release(), 0u);
+}
+
 TEST_F(DrawAndRecorderTest, RecorderKeepsCallsArgumentsAndDrawState) {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
