@@ -126,48 +126,23 @@ TEST_F(AsfFontFaceTest, BadFilesLoadNothing) {
         f.data = {7 << 5 | 2, 0 << 5 | 2};
         return f;
     };
-    std::vector<Case> cases;
-    cases.push_back({"glyph data one byte short", base(), 1});
-    {
-        auto f = base();
-        f.magic = 0x00465342;
-        cases.push_back({"wrong magic", f, 0});
-    }
-    {
-        auto f = base();
-        f.dataSize = 0;
-        cases.push_back({"zero data size", f, 0});
-    }
-    {
-        auto f = base();
-        f.glyphCount = 0;
-        cases.push_back({"zero glyph count", f, 0});
-    }
-    {
-        auto f = base();
-        f.glyphCount = 0x40000000;
-        cases.push_back({"count past the file", f, 0});
-    }
-    {
-        auto f = base();
-        f.dataSize = 0xFFFFFFFF;
-        cases.push_back({"data size past the file", f, 0});
-    }
-    {
-        auto f = base();
-        f.offsets = {0, 2};
-        cases.push_back({"offset past the data", f, 0});
-    }
-    {
-        auto f = base();
-        f.cellWidth = 0;
-        cases.push_back({"zero cell width", f, 0});
-    }
-    {
-        auto f = base();
-        f.cellHeight = 0;
-        cases.push_back({"zero cell height", f, 0});
-    }
+    // The base font with one field damaged.
+    auto damaged = [&](const char* what, auto damage) {
+        AsfRawFont f = base();
+        damage(f);
+        return Case{what, f, 0};
+    };
+    std::vector<Case> cases{
+        {"glyph data one byte short", base(), 1},
+        damaged("wrong magic", [](AsfRawFont& f) { f.magic = 0x00465342; }),
+        damaged("zero data size", [](AsfRawFont& f) { f.dataSize = 0; }),
+        damaged("zero glyph count", [](AsfRawFont& f) { f.glyphCount = 0; }),
+        damaged("count past the file", [](AsfRawFont& f) { f.glyphCount = 0x40000000; }),
+        damaged("data size past the file", [](AsfRawFont& f) { f.dataSize = 0xFFFFFFFF; }),
+        damaged("offset past the data", [](AsfRawFont& f) { f.offsets = {0, 2}; }),
+        damaged("zero cell width", [](AsfRawFont& f) { f.cellWidth = 0; }),
+        damaged("zero cell height", [](AsfRawFont& f) { f.cellHeight = 0; }),
+    };
     cases.push_back({"header cut short", base(), 1000});
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = WriteAsfRaw(c.font);

@@ -32,6 +32,21 @@ protected:
         GetObjectA(font, sizeof d, &d);
         return d.lfFaceName;
     }
+    // An Arial face of 32 grey levels, and its cell size.
+    struct ArialFace {
+        KFontFace face;
+        int w = 0, h = 0;
+        bool created = false;
+        ArialFace(LONG height, uint8_t mono) {
+            LOGFONTA d = Description("Arial", height);
+            created = face.CreateGdiFonts(&d, 32, mono);
+            face.GetCellSize(&w, &h);
+        }
+        const uint8_t* Coverage(uint16_t code) {
+            uint8_t isGdi = 0;
+            return face.GetGlyph(code, &isGdi);
+        }
+    };
 };
 
 struct TexelBox {
@@ -106,25 +121,19 @@ TEST_F(GdiFontFaceTest, GrayLevelSetsFullCoverageOfDoubleByteCodesOnly) {
 }
 
 TEST_F(GdiFontFaceTest, SpaceHasNoCoverage) {
-    LOGFONTA d = Description("Arial", -12);
-    KFontFace face;
-    ASSERT_TRUE(face.CreateGdiFonts(&d, 32, 0));
-    int w = 0, h = 0;
-    face.GetCellSize(&w, &h);
-    uint8_t isGdi = 0;
-    const uint8_t* coverage = face.GetGlyph(' ', &isGdi);
+    ArialFace arial(-12, 0);
+    ASSERT_TRUE(arial.created);
+    const int w = arial.w, h = arial.h;
+    const uint8_t* coverage = arial.Coverage(' ');
     ASSERT_NE(coverage, nullptr);
     for (int i = 0; i < w * h; ++i) ASSERT_EQ(coverage[i], 0);
 }
 
 TEST_F(GdiFontFaceTest, MonoGlyphsAreFullOrEmpty) {
-    LOGFONTA d = Description("Arial", -14);
-    KFontFace face;
-    ASSERT_TRUE(face.CreateGdiFonts(&d, 32, 1));
-    int w = 0, h = 0;
-    face.GetCellSize(&w, &h);
-    uint8_t isGdi = 0;
-    const uint8_t* coverage = face.GetGlyph('W', &isGdi);
+    ArialFace arial(-14, 1);
+    ASSERT_TRUE(arial.created);
+    const int w = arial.w, h = arial.h;
+    const uint8_t* coverage = arial.Coverage('W');
     int set = 0;
     for (int i = 0; i < w * h; ++i) {
         ASSERT_TRUE(coverage[i] == 0 || coverage[i] == 255);
@@ -134,11 +143,10 @@ TEST_F(GdiFontFaceTest, MonoGlyphsAreFullOrEmpty) {
 }
 
 TEST_F(GdiFontFaceTest, TexelsOfAGlyphWithItsOutlineRing) {
-    LOGFONTA d = Description("Arial", -12);
-    KFontFace face;
-    ASSERT_TRUE(face.CreateGdiFonts(&d, 32, 0));
-    int w = 0, h = 0;
-    face.GetCellSize(&w, &h);
+    ArialFace arial(-12, 0);
+    ASSERT_TRUE(arial.created);
+    KFontFace& face = arial.face;
+    const int w = arial.w, h = arial.h;
     std::vector<uint8_t> coverage(size_t(w) * size_t(h), 0);
     coverage[size_t(2) * w + 2] = 255;  // glyph pixel (2, 2) is texel (3, 3)
     coverage[size_t(6) * w + 6] = 128;  // texel (7, 7)
@@ -164,11 +172,10 @@ TEST_F(GdiFontFaceTest, TexelsOfAGlyphWithItsOutlineRing) {
 }
 
 TEST_F(GdiFontFaceTest, FullCoverageNeverLeavesTheCell) {
-    LOGFONTA d = Description("Arial", -12);
-    KFontFace face;
-    ASSERT_TRUE(face.CreateGdiFonts(&d, 32, 0));
-    int w = 0, h = 0;
-    face.GetCellSize(&w, &h);
+    ArialFace arial(-12, 0);
+    ASSERT_TRUE(arial.created);
+    KFontFace& face = arial.face;
+    const int w = arial.w, h = arial.h;
     std::vector<uint8_t> coverage(size_t(w) * size_t(h), 255);
     for (bool alphaCompare : {true, false}) {
         g_bTextAlphaCompare = alphaCompare;
