@@ -96,8 +96,8 @@ FT_Matrix ToMatrix(const MAT2& m) {
 
 LONG RoundPixels(FT_Pos value) { return LONG((value + 32) >> 6); }
 
-// Sets a glyph in a half-em cell (the Latin-1 range, as the client's
-// single-byte characters) or a whole-em cell: wider glyphs are squeezed,
+// Sets a glyph in a half-em cell (ASCII: the only single-byte characters
+// of the Chinese code pages) or a whole-em cell: wider glyphs are squeezed,
 // narrower ones centred on whole pixels.
 void FitToCell(FT_Outline* outline, FT_Vector* advance, FT_Pos emX, bool halfWidth) {
     const FT_Pos cell = halfWidth ? emX / 2 : emX;
@@ -267,7 +267,7 @@ DWORD ScaledFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS* glyph,
     FT_Vector advance{slot->advance.x, slot->advance.y};
     if (halfWidthCells_) {
         const bool byIndex = (format & GGO_GLYPH_INDEX) != 0;
-        const bool halfWidth = byIndex ? advance.x * 4 <= emX_ * 3 : character < 0x100;
+        const bool halfWidth = byIndex ? advance.x * 4 <= emX_ * 3 : character < 0x80;
         FitToCell(&slot->outline, &advance, emX_, halfWidth);
     }
     if (boldStrength_) {

@@ -101,6 +101,7 @@ TEST_P(CellWidths, ChineseSystemFacesSetLatinInHalfEmCells) {
     Glyph m = FetchGlyph(f.dc, 'm', GGO_GRAY8_BITMAP);
     Glyph i = FetchGlyph(f.dc, 'i', GGO_GRAY8_BITMAP);
     Glyph han = FetchGlyph(f.dc, 0x4E2D, GGO_GRAY8_BITMAP);
+    Glyph times = FetchGlyph(f.dc, 0x00D7, GGO_GRAY8_BITMAP);  // double-byte in the Chinese code pages
     ASSERT_NE(m.result, GDI_ERROR);
     ASSERT_NE(i.result, GDI_ERROR);
     ASSERT_NE(han.result, GDI_ERROR);
@@ -108,6 +109,7 @@ TEST_P(CellWidths, ChineseSystemFacesSetLatinInHalfEmCells) {
     if (c.halfWidthCells) {
         EXPECT_EQ(m.metrics.gmCellIncX, em / 2);
         EXPECT_EQ(i.metrics.gmCellIncX, em / 2);
+        EXPECT_EQ(times.metrics.gmCellIncX, em);
         EXPECT_LE(m.metrics.gmptGlyphOrigin.x + LONG(m.metrics.gmBlackBoxX), em / 2 + 1);
         EXPECT_GE(m.metrics.gmBlackBoxX, 6u);  // squeezed, not cut
         // The narrow letter sits in the middle of its cell.
