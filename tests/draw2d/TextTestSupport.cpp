@@ -1,4 +1,5 @@
 #include "TextTestSupport.h"
+#include "support/WindowedDevice.h"
 
 #include <iconv.h>
 
@@ -82,15 +83,7 @@ void TextTest::TearDown() {
 void TextTest::CreateDevice(UINT width, UINT height) {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.hDeviceWindow = window_;
-    pp.Windowed = TRUE;
-    pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    D3DPRESENT_PARAMETERS pp = WindowedTestParameters(window_, width, height);
     ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                  &pp, &device_),
               D3D_OK);

@@ -30,6 +30,7 @@
 #include "basrel/DebugLog.h"
 #include "basrel/HostGlobals.h"
 #include "d3d9/Control.h"
+#include "support/WindowedDevice.h"
 #include "ddraw/Control.h"
 #include "shell/KDrawShell.h"
 #include "shell/ModuleExports.h"
@@ -54,14 +55,9 @@ inline void CreateWindowedDevice(IDirect3D9** d3d, IDirect3DDevice9** device) {
     ASSERT_NE(*d3d, nullptr);
     HWND window =
         CreateWindowExA(0, "LumivaTest", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 48;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
+    D3DPRESENT_PARAMETERS pp = WindowedTestParameters(window, 64, 48);
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
+    pp.Flags = 0;
     ASSERT_EQ((*d3d)->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device), D3D_OK);
 }
 

@@ -7,6 +7,7 @@
 #include <d3d9.h>
 
 #include "d3d9/Control.h"
+#include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
 class D3D9Test : public ::testing::Test {
@@ -43,17 +44,8 @@ protected:
     }
 
     D3DPRESENT_PARAMETERS WindowedParameters(D3DSWAPEFFECT swap = D3DSWAPEFFECT_COPY) const {
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
+        D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(window_, kWidth, kHeight);
         pp.SwapEffect = swap;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
         return pp;
     }

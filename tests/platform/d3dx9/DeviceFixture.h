@@ -14,6 +14,7 @@
 #include "DataRoot.h"
 #include "d3d9.h"
 #include "d3d9/Control.h"
+#include "support/WindowedDevice.h"
 #include "d3dx9.h"
 #include "d3dx9/ImageTypes.h"
 #include "d3dx9/PixelFormat.h"
@@ -52,14 +53,9 @@ protected:
         ASSERT_NE(m_d3d, nullptr);
         HWND window = CreateWindowExA(0, "D3dxTest", "D3dxTest", WS_OVERLAPPEDWINDOW, 0, 0, int(backWidth),
                                       int(backHeight), nullptr, nullptr, nullptr, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = backWidth;
-        pp.BackBufferHeight = backHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
+        D3DPRESENT_PARAMETERS pp = WindowedTestParameters(window, backWidth, backHeight);
         pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window;
-        pp.Windowed = TRUE;
+        pp.Flags = 0;
         ASSERT_EQ(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &m_device),
                   D3D_OK);
     }

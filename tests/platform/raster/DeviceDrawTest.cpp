@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "d3d9/Control.h"
+#include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
 namespace {
@@ -29,17 +30,7 @@ protected:
         ASSERT_NE(window_, nullptr);
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+        D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(window_, kSize, kSize);
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                      &pp, &device_),
                   D3D_OK);
