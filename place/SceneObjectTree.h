@@ -116,7 +116,8 @@ private:
     void AddObjectLight(KSceneObject* object);
 
     // Clearing.
-    void CollectFrom(KTreeNode* node);
+    // Every host object to the pending list; the partition cleared.
+    void CollectHostObjects();
     void ClearNodeContents(KTreeNode* node, bool collectHostObjects);
     void DissolveList(KScenePoint* head, bool collectHostObjects);
     void PushPending(KScenePoint* object);

@@ -92,14 +92,16 @@ void KSceneObjectTree::ClearNodeContents(KTreeNode* top, bool collectHostObjects
     }
 }
 
-void KSceneObjectTree::CollectFrom(KTreeNode* node) { ClearNodeContents(node, true); }
-
-void KSceneObjectTree::ResetForMerge() {
+void KSceneObjectTree::CollectHostObjects() {
     if (m_root) {
-        CollectFrom(m_root);
+        ClearNodeContents(m_root, true);
         m_root = nullptr;
     }
-    CollectFrom(&m_baseNode);
+    ClearNodeContents(&m_baseNode, true);
+}
+
+void KSceneObjectTree::ResetForMerge() {
+    CollectHostObjects();
     DeleteOwnerlessLights();
 }
 

@@ -41,7 +41,7 @@ public:
 
     uint32_t childMask = 0;
     KTreeNode* parent = nullptr;
-    Child child[2] = {{nullptr}, {nullptr}};
+    Child child[2] = {{.list = nullptr}, {.list = nullptr}};
     KIntPoint splitterA;
     KIntPoint splitterB;
     KScenePoint* firstFragment = nullptr;
