@@ -1,0 +1,63 @@
+// Plain-data records of a region file's object section, in their file
+// layout. The reader fills them field by field; the object tree, painting
+// and the flat-object list read them in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Flag bits of an object record's first word.
+constexpr uint32_t kObjectSortBits = 0x300;     // any set: drawn as a four-corner picture
+constexpr uint32_t kObjectCoveringWall = 0x100;  // sort kind 1: hides what stands behind it
+constexpr uint32_t kObjectSelected = 0x400;
+
+// One scene object of a region (228 bytes). The last H10 records of a
+// region are flat objects, whose words at 208 and 212 hold the cached
+// picture id and index instead of an end point.
+struct KRegionObjectRecord {
+    uint32_t flags;
+    int32_t topLeft[3];      // point A (x, y, z)
+    int32_t topRight[3];     // second point, four-corner pictures only
+    int32_t bottomRight[3];  // point B
+    int32_t bottomLeft[3];   // fourth point, four-corner pictures only
+    int16_t width;           // picture pixels
+    int16_t height;
+    char name[128];
+    uint32_t animationStart;  // place clock
+    uint16_t frame;
+    uint16_t frameCount;
+    uint16_t frameInterval;  // 0 still, 1 taken from the picture
+    uint16_t fade;           // low byte current alpha, high byte target
+    int32_t x;               // anchor, start of the base line
+    int32_t y;
+    int32_t depth;
+    int32_t endX;  // flat: cached picture id
+    int32_t endY;  // flat: cached picture index
+    uint8_t reserved216[4];
+    float keyA;  // line key: fragments of one source line share it
+    float keyB;
+
+    uint32_t SortKind() const { return (flags & kObjectSortBits) >> 8; }
+};
+
+static_assert(sizeof(KRegionObjectRecord) == 228);
+static_assert(offsetof(KRegionObjectRecord, flags) == 0);
+static_assert(offsetof(KRegionObjectRecord, topLeft) == 4);
+static_assert(offsetof(KRegionObjectRecord, topRight) == 16);
+static_assert(offsetof(KRegionObjectRecord, bottomRight) == 28);
+static_assert(offsetof(KRegionObjectRecord, bottomLeft) == 40);
+static_assert(offsetof(KRegionObjectRecord, width) == 52);
+static_assert(offsetof(KRegionObjectRecord, height) == 54);
+static_assert(offsetof(KRegionObjectRecord, name) == 56);
+static_assert(offsetof(KRegionObjectRecord, animationStart) == 184);
+static_assert(offsetof(KRegionObjectRecord, frame) == 188);
+static_assert(offsetof(KRegionObjectRecord, frameCount) == 190);
+static_assert(offsetof(KRegionObjectRecord, frameInterval) == 192);
+static_assert(offsetof(KRegionObjectRecord, fade) == 194);
+static_assert(offsetof(KRegionObjectRecord, x) == 196);
+static_assert(offsetof(KRegionObjectRecord, y) == 200);
+static_assert(offsetof(KRegionObjectRecord, depth) == 204);
+static_assert(offsetof(KRegionObjectRecord, endX) == 208);
+static_assert(offsetof(KRegionObjectRecord, endY) == 212);
+static_assert(offsetof(KRegionObjectRecord, keyA) == 220);
+static_assert(offsetof(KRegionObjectRecord, keyB) == 224);

@@ -1,0 +1,133 @@
+// The scene place's back-to-front order of map objects and host objects.
+//
+// A binary space partition over ground lines: the first region fragment in
+// a node becomes its splitter; further fragments go to the side they lie
+// on, are cut where they cross, or join the node when they share its line
+// key. The leaves hold item lists into which point items, free-standing
+// segments and the host's objects are sorted by ground y and by the walls
+// that cover them. Walks visit side 0, the node's fragments, then side 1;
+// within a list each item's behind list, the item, its front list, then
+// the next item.
+//
+// Ownership: host objects belong to the scene place, region fragments to
+// their region (keep them alive until the next ResetForMerge or Clear);
+// fragments the tree cuts off (owned byte 1) and the nodes belong to the
+// tree. Deleting a node dissolves its lists, so no item keeps a link into
+// freed memory. Insertion, walks and clearing keep their own stacks, so a
+// degenerate tree of any depth is safe.
+//
+// The region merge clears the tree (ResetForMerge), inserts the fragments
+// of every wall line, then segment items, then point items and lights, and
+// ends with ReinsertPendingObjects. Every item enters with its list links
+// cleared: read a chain's next link before handing an item over.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "place/TreeItems.h"
+#include "place/TreeNode.h"
+
+class KSceneLight;
+
+class KSceneObjectTree {
+public:
+    KSceneObjectTree();
+    ~KSceneObjectTree();
+    KSceneObjectTree(const KSceneObjectTree&) = delete;
+    KSceneObjectTree& operator=(const KSceneObjectTree&) = delete;
+
+    // Region merge: a fragment of a wall line into the partition.
+    void InsertRegionFragment(KTreePoint* fragment);
+    // Region merge: a free-standing segment into a leaf list.
+    void InsertSegmentItem(KTreePoint* item);
+    // A point item (a host object, or a region's point object) into a leaf
+    // list; a host object also gets its light unless it has one. A host
+    // object still in the tree is taken out first.
+    void InsertObject(KScenePoint* item);
+    // Takes a host object out of the tree (or the pending list) and frees
+    // its light. Harmless for an object that is in neither.
+    void RemoveObject(KSceneObject* object);
+
+    // First step of a merge: every host object to the pending list, the
+    // partition cleared, the lights without owner deleted.
+    void ResetForMerge();
+    // Last step: every pending object back into the tree. The rectangle
+    // (left, top, right, bottom) drops nothing.
+    void ReinsertPendingObjects(const int32_t rect[4]);
+    // Deletes the partition, empties the pending list, frees every light.
+    void Clear();
+
+    // The base node's horizontal splitter, used while no fragment is in.
+    void SetBaseLine(int32_t x1, int32_t x2, int32_t y);
+    void SetGridOrigin(int32_t x, int32_t y);
+    int32_t GridOriginX() const { return m_gridOriginX; }
+    int32_t GridOriginY() const { return m_gridOriginY; }
+
+    using ItemCallback = void (*)(void* context, KScenePoint* item);
+    // Every item: node fragments and list items in paint order.
+    void WalkItems(void* context, ItemCallback callback) const;
+    // Paint order: visitor.NodeFragment(item) and visitor.ListItem(item).
+    template <class Visitor>
+    void WalkPaintOrder(Visitor& visitor) const;
+    // The leaf lists only, in the same order: visitor.ListItem(item).
+    template <class Visitor>
+    void WalkLeafLists(Visitor& visitor) const;
+
+    // Lights: the tree deletes them.
+    void AddLight(KSceneLight* light);
+    const std::vector<KSceneLight*>& Lights() const { return m_lights; }
+    void DeleteLightsOwnedBy(const KSceneObject* owner);
+    void DeleteOwnerlessLights();
+    void DeleteAllLights();
+
+    const KTreeNode* Root() const { return m_root; }
+    const KTreeNode& BaseNode() const { return m_baseNode; }
+    // Where inserts and walks start: the root, or the base node without one.
+    const KTreeNode* Top() const { return m_root ? m_root : &m_baseNode; }
+    KScenePoint* PendingHead() const { return m_pendingAnchor.next; }
+
+private:
+    KTreeNode* TopNode() { return m_root ? m_root : &m_baseNode; }
+
+    // Fragments.
+    struct NodeWork {
+        KTreeNode* node;
+        KScenePoint* fragment;
+    };
+    void InsertIntoNode(KTreeNode* node, KScenePoint* fragment);
+    void InsertIntoChild(KTreeNode* node, int i, KScenePoint* fragment, std::vector<NodeWork>& work);
+    void AddToNode(KTreeNode* node, KScenePoint* fragment);
+    static KScenePoint* SplitFragment(KScenePoint* fragment, KIntPoint cut);
+    static void DropFragment(KScenePoint* fragment);
+
+    // Lists.
+    struct ListSlot {
+        KTreeNode* node;    // owner node, or null
+        KScenePoint* item;  // owner item, or null
+        int child;          // node child slot; 0 behind, 1 front of item
+        KScenePoint*& Head() const;
+    };
+    static void SortIntoList(ListSlot slot, KScenePoint* object);
+    static void SortSegmentIntoList(ListSlot slot, KScenePoint* item);
+    static void LinkIntoList(ListSlot slot, KScenePoint* previous, KScenePoint* item);
+    static void UnlinkItem(KScenePoint* object);
+    static bool IsLinked(const KScenePoint* object);
+    void AddObjectLight(KSceneObject* object);
+
+    // Clearing.
+    // Every host object to the pending list; the partition cleared.
+    void CollectHostObjects();
+    void ClearNodeContents(KTreeNode* node, bool collectHostObjects);
+    void DissolveList(KScenePoint* head, bool collectHostObjects);
+    void PushPending(KScenePoint* object);
+
+    KTreeNode* m_root = nullptr;
+    KTreeNode m_baseNode;
+    KTreePoint m_pendingAnchor;
+    int32_t m_gridOriginX = 0;
+    int32_t m_gridOriginY = 0;
+    std::vector<KSceneLight*> m_lights;
+};
+
+#include "place/SceneTreeWalk.h"
