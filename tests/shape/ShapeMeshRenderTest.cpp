@@ -276,4 +276,20 @@ TEST_F(ShapeMeshRender, AnObjectDrawsWithItsNodeMatrixTransposedAndItsVisibility
     EXPECT_EQ(world._33, -1.0f);  // the z mirror
 }
 
+TEST_F(ShapeMeshRender, ReadingAgainReleasesTheOldMeshesBuffers) {
+    const UINT before = lumiva::d3d9::LiveResourceCount();
+    KShapeMesh* mesh = LoadMaterials();
+    mesh->Render(0, 0, shape.materials, device);
+    // The device lets go of what the draw left bound.
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetIndices(nullptr);
+    device->SetTexture(0, nullptr);
+    EXPECT_GT(lumiva::d3d9::LiveResourceCount(), before + 4 + 1 + 5);  // textures, vertex and index buffers
+    dts::Shape bad = MaterialsShape();
+    bad.overrides.badGuard = 2;
+    EXPECT_FALSE(Read(bad, shape));
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), before);
+    EXPECT_TRUE(lumiva::d3d9::OverReleases().empty());
+}
+
 }  // namespace
