@@ -236,9 +236,7 @@ TEST_F(ShapeMeshRender, AnAlphaMaterialAtHalfVisibilityBlendsHalfWay) {
 TEST_F(ShapeMeshRender, ASkinnedMeshDrawsItsPosedVertices) {
     ASSERT_TRUE(Read(dts::SampleShape(24), shape)) << RefusalLine();
     auto* skin = static_cast<KShapeSkinMesh*>(shape.ObjectMesh(2));
-    std::vector<float> nodes(6 * 16, 0.0f);
-    for (int n = 0; n < 6; ++n)
-        for (int d = 0; d < 4; ++d) nodes[n * 16 + d * 5] = 1.0f;
+    std::vector<float> nodes = shapetest::IdentityNodeMatrices(6);
     nodes[2 * 16 + 3] = 10;
     g_ShapeDrawParams.nodeMatrices = nodes.data();
     g_ShapeDrawParams.nodeCount = 6;
@@ -257,9 +255,7 @@ TEST_F(ShapeMeshRender, ASkinnedMeshDrawsItsPosedVertices) {
 
 TEST_F(ShapeMeshRender, AnObjectDrawsWithItsNodeMatrixTransposedAndItsVisibility) {
     ASSERT_TRUE(Read(dts::SampleShape(24), shape)) << RefusalLine();
-    std::vector<float> nodes(6 * 16, 0.0f);
-    for (int n = 0; n < 6; ++n)
-        for (int d = 0; d < 4; ++d) nodes[n * 16 + d * 5] = 1.0f;
+    std::vector<float> nodes = shapetest::IdentityNodeMatrices(6);
     nodes[1 * 16 + 3] = 4;  // node 1 moves x by 4 (node form: element 3)
     g_ShapeDrawParams.nodeMatrices = nodes.data();
     g_ShapeDrawParams.nodeCount = 6;

@@ -145,9 +145,7 @@ TEST_F(ShapeMeshes, ASkinnedVertexHalfOnEachOfTwoBones) {
     auto* skin = static_cast<KShapeSkinMesh*>(shape.ObjectMesh(2));
     // Node 2 moves by x + 10, node 3 by y + 20; the bones' own transforms are
     // identities.
-    std::vector<float> nodes(6 * 16, 0.0f);
-    for (int n = 0; n < 6; ++n)
-        for (int d = 0; d < 4; ++d) nodes[n * 16 + d * 5] = 1.0f;
+    std::vector<float> nodes = shapetest::IdentityNodeMatrices(6);
     nodes[2 * 16 + 3] = 10;
     nodes[3 * 16 + 7] = 20;
     skin->Repose(nodes.data(), 6);

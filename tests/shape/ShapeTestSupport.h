@@ -43,6 +43,14 @@ protected:
     }
 };
 
+// count node matrices, each the identity (node form).
+inline std::vector<float> IdentityNodeMatrices(uint32_t count) {
+    std::vector<float> nodes(size_t(count) * 16, 0.0f);
+    for (uint32_t n = 0; n < count; ++n)
+        for (int d = 0; d < 4; ++d) nodes[n * 16 + d * 5] = 1.0f;
+    return nodes;
+}
+
 inline std::vector<uint32_t> Members(const KIntegerSet& set) {
     std::vector<uint32_t> out;
     for (uint32_t i = set.First(); i < KIntegerSet::kMembers; set.Next(i)) out.push_back(i);
