@@ -203,3 +203,27 @@ TEST_P(ShapeRoundTrip, MaterialListTakesTheVersionDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+class ShapeMaterialNames : public shapetest::ShapeTest {};
+
+TEST_F(ShapeMaterialNames, ImageListNamesAreDroppedByExtensionBelow6AndByFlagFrom6) {
+    struct Case {
+        uint32_t version;
+        uint32_t flags;
+        bool kept;
+    };
+    for (Case c : {Case{5, 0, false}, Case{6, 0, true}, Case{6, 1u << 27, false}}) {
+        dts::Shape d = dts::SampleShape(c.version);
+        d.materials[0] = {"folder\\SKIN.IFL", c.flags, 0, -1, -1, 1, 1};
+        KShape shape;
+        ASSERT_TRUE(Read(d, shape)) << RefusalLine();
+        if (c.kept)
+            EXPECT_STREQ(shape.materials.Name(0), "SKIN.IFL") << c.version;
+        else
+            EXPECT_EQ(shape.materials.Name(0), nullptr) << c.version << " " << c.flags;
+    }
+}
+
+}  // namespace
