@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "scene/NodeRegistration.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
 #include "shell/ShellGlobals.h"
@@ -14,8 +15,8 @@ const KModuleExport g_ModuleExports[7] = {
     {5, "LumivaIsModuleRecommended"}, {6, "TestTimerBegin"},        {7, "TestTimerEnd"},
 };
 
-LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*)) { neighbours::SetRegisterNodeFn(fn); }
-LUMIVA_EXPORT void g_SetUnregisterNodeFn(bool (*fn)(IK3DSceneNode*)) { neighbours::SetUnregisterNodeFn(fn); }
+LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*)) { SetRegisterNodeFn(fn); }
+LUMIVA_EXPORT void g_SetUnregisterNodeFn(bool (*fn)(IK3DSceneNode*)) { SetUnregisterNodeFn(fn); }
 
 LUMIVA_EXPORT IKDrawShell* CreateLumivaShell4() { return new (std::nothrow) KDrawShell(); }
 

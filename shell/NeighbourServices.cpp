@@ -7,9 +7,6 @@
 namespace neighbours {
 namespace {
 
-KNodeRegistrationFn g_RegisterNodeFn = nullptr;
-KNodeRegistrationFn g_UnregisterNodeFn = nullptr;
-
 void Note(const char* call) { CallLog().emplace_back(call); }
 
 }  // namespace
@@ -28,8 +25,6 @@ void ResetForTests() {
     CallLog().clear();
     TestAnswers() = Answers{};
     PakPreloadRunFlag().store(0);
-    g_RegisterNodeFn = nullptr;
-    g_UnregisterNodeFn = nullptr;
 }
 
 // The texture manager is real: these forward to it, keep the call log the
@@ -104,11 +99,6 @@ void DrawDebugMeshes(WORD id, DWORD a, DWORD b) {
     CallLog().push_back("KDebugMeshSet::DrawDebugMeshes " + std::to_string(id) + " " + std::to_string(a) + " " +
                         std::to_string(b));
 }
-
-void SetRegisterNodeFn(KNodeRegistrationFn fn) { g_RegisterNodeFn = fn; }
-void SetUnregisterNodeFn(KNodeRegistrationFn fn) { g_UnregisterNodeFn = fn; }
-KNodeRegistrationFn RegisterNodeFn() { return g_RegisterNodeFn; }
-KNodeRegistrationFn UnregisterNodeFn() { return g_UnregisterNodeFn; }
 
 std::atomic<int>& PakPreloadRunFlag() {
     static std::atomic<int> flag{0};

@@ -20,7 +20,6 @@
 #include "textures/ImageCache.h"
 
 class KDrawShell;
-class IK3DSceneNode;
 class IK3DEffectNode;
 class KLightning;
 class KLightningSet;
@@ -106,14 +105,6 @@ void ReleaseRibbons();
 void RecreateRibbonBuffers();
 void DebugMeshSetDevice(IDirect3DDevice9* device);
 void DrawDebugMeshes(WORD id, DWORD a, DWORD b);
-
-// --- Scene nodes (scene/) ---
-// Host callbacks for nodes that become or stop being registered roots.
-using KNodeRegistrationFn = bool (*)(IK3DSceneNode* node);
-void SetRegisterNodeFn(KNodeRegistrationFn fn);
-void SetUnregisterNodeFn(KNodeRegistrationFn fn);
-KNodeRegistrationFn RegisterNodeFn();
-KNodeRegistrationFn UnregisterNodeFn();
 
 // --- Scene place (place/) ---
 // 1 while the pak preload thread runs, 0 once asked to stop, 2 when it ended.

@@ -1,5 +1,6 @@
 #include "shell/ShellGlobals.h"
 
+#include "scene/NodeRegistration.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DShellStartup.h"
 #include "shell/FrameState.h"
@@ -37,5 +38,6 @@ void ResetShellForTests() {
     ResetFrameStateForTests();
     ResetClientSettings();
     neighbours::ResetForTests();
+    ResetNodeRegistrationForTests();
     ResetDirect3DForTests();
 }

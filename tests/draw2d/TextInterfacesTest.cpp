@@ -10,17 +10,11 @@
 #include "AsfFontWriter.h"
 #include "draw2d/text/KFont.h"
 #include "draw2d/text/TextHostRecords.h"
+#include "support/VirtualSlot.h"
 
 namespace {
 
-// With this ABI a pointer to a virtual member holds 1 + its table offset.
-template <typename F>
-ptrdiff_t SlotOf(F f) {
-    static_assert(sizeof(f) == 2 * sizeof(ptrdiff_t));
-    ptrdiff_t words[2];
-    std::memcpy(words, &f, sizeof words);
-    return (words[0] - 1) / ptrdiff_t(sizeof(void*));
-}
+using test_support::SlotOf;
 
 TEST(TextInterfaces, FontOperationsInSlotOrder) {
     EXPECT_EQ(SlotOf(&KFont::AttachDevice), 0);

@@ -3,21 +3,12 @@
 // table offset (Itanium ABI: offset in bytes + 1).
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
-
 #include "shell/KDrawShell.h"
+#include "support/VirtualSlot.h"
 
 namespace {
 
-template <typename Member>
-long SlotOf(Member member) {
-    static_assert(sizeof(Member) == 2 * sizeof(uintptr_t));
-    uintptr_t raw[2];
-    std::memcpy(raw, &member, sizeof raw);
-    EXPECT_EQ(raw[0] % sizeof(void*), 1u) << "not a virtual operation";
-    return static_cast<long>((raw[0] - 1) / sizeof(void*));
-}
+using test_support::SlotOf;
 
 struct SlotCase {
     const char* name;

@@ -32,6 +32,7 @@ TEST(ModuleExports, InternalsStayHidden) {
 #include "DrawShellFixture.h"
 #include "basrel/HostGlobals.h"
 #include "ddraw/Control.h"
+#include "scene/NodeRegistration.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
@@ -81,8 +82,12 @@ bool RegisterStub(IK3DSceneNode*) { return true; }
 TEST_F(ModuleFactories, NodeRegistrationSettersStoreTheCallbacks) {
     g_SetRegisterNodeFn(RegisterStub);
     g_SetUnregisterNodeFn(nullptr);
-    EXPECT_EQ(neighbours::RegisterNodeFn(), &RegisterStub);
-    EXPECT_EQ(neighbours::UnregisterNodeFn(), nullptr);
+    EXPECT_EQ(GetRegisterNodeFn(), &RegisterStub);
+    EXPECT_EQ(GetUnregisterNodeFn(), nullptr);
+    g_SetUnregisterNodeFn(RegisterStub);
+    ResetShellForTests();
+    EXPECT_EQ(GetRegisterNodeFn(), nullptr);
+    EXPECT_EQ(GetUnregisterNodeFn(), nullptr);
 }
 
 TEST_F(ModuleFactories, EachCallMakesANewModuleShell) {

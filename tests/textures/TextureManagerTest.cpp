@@ -5,19 +5,13 @@
 
 #include "TextureManagerFixture.h"
 #include "d3d9/Control.h"
+#include "support/VirtualSlot.h"
 #include "win32/Control.h"
 
 namespace texmgr_test {
 namespace {
 
-template <typename Member>
-long SlotOf(Member member) {
-    static_assert(sizeof(Member) == 2 * sizeof(uintptr_t));
-    uintptr_t raw[2];
-    std::memcpy(raw, &member, sizeof raw);
-    EXPECT_EQ(raw[0] % sizeof(void*), 1u) << "not a virtual operation";
-    return static_cast<long>((raw[0] - 1) / sizeof(void*));
-}
+using test_support::SlotOf;
 
 // The base's destructor takes two entries with this compiler; the named
 // operations follow it in order.
