@@ -108,11 +108,7 @@ TEST_F(AnimationTest, FlagIsKeptForTheModel) {
     EXPECT_EQ(animation.GetFlag(), 1);
 }
 
-struct Refusal {
-    const char* name;
-    std::function<void(animfile::File&)> spoil;
-};
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
+using Refusal = FileRefusal<animfile::File>;
 
 animfile::Track NameOnlyTrack() {
     animfile::Track track;
@@ -153,12 +149,7 @@ TEST_P(AnimationRefusalTest, RefusedFileAppendsNothing) {
     EXPECT_EQ(LogLinesNaming(kAnimationPath).size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, AnimationRefusalTest, ::testing::ValuesIn(kRefusals), [](const auto& info) {
-    std::string name = info.param.name;
-    for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Files, AnimationRefusalTest, ::testing::ValuesIn(kRefusals), CaseName<Refusal>);
 
 TEST_F(AnimationTest, EveryCutOfTheFileIsRefused) {
     const std::vector<uint8_t> whole = animfile::Write(GoodFile());

@@ -144,11 +144,7 @@ TEST_F(MaterialLoadTest, SetDeviceRefusesNull) {
     EXPECT_EQ(material.device, device);
 }
 
-struct Refusal {
-    const char* name;
-    std::function<void(mtlfile::File&)> spoil;
-};
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
+using Refusal = FileRefusal<mtlfile::File>;
 
 mtlfile::File GoodFile() {
     mtlfile::File file;
@@ -188,12 +184,7 @@ TEST_P(MaterialRefusalTest, RefusedWholeWithOneLogLine) {
     EXPECT_EQ(material.Apply(0xFFFFFFFF, 0, 1.0f, 0), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, MaterialRefusalTest, ::testing::ValuesIn(kRefusals), [](const auto& info) {
-    std::string name = info.param.name;
-    for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Files, MaterialRefusalTest, ::testing::ValuesIn(kRefusals), CaseName<Refusal>);
 
 TEST_F(MaterialLoadTest, EveryCutOfTheFileIsRefused) {
     const std::vector<uint8_t> whole = mtlfile::Write(GoodFile());

@@ -175,11 +175,7 @@ TEST_F(MeshLoadTest, LoadingAgainForgetsTheLastFile) {
     EXPECT_EQ(mesh.flags & kMeshHasSkeleton, 0u);
 }
 
-struct Refusal {
-    const char* name;
-    std::function<void(meshfile::File&)> spoil;
-};
-void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
+using Refusal = FileRefusal<meshfile::File>;
 
 meshfile::File GoodFile() {
     meshfile::File file;
@@ -234,13 +230,7 @@ TEST_P(MeshRefusalTest, RefusedWholeWithOneLogLine) {
     EXPECT_EQ(mesh.Render(nullptr, 1.0f, nullptr, 0), E_FAIL);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, MeshRefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, MeshRefusalTest, ::testing::ValuesIn(kRefusals), CaseName<Refusal>);
 
 TEST_F(MeshLoadTest, EveryCutOfTheFileIsRefused) {
     const std::vector<uint8_t> whole = meshfile::Write(GoodFile());

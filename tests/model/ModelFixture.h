@@ -9,7 +9,10 @@
 #include <d3dx9math.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,25 @@ private:
     IDirect3D9* m_d3d = nullptr;
     HWND m_targetWindow = nullptr;
 };
+
+// A way to spoil a file description, named for the test's name.
+template <class File>
+struct FileRefusal {
+    const char* name;
+    std::function<void(File&)> spoil;
+};
+template <class File>
+void PrintTo(const FileRefusal<File>& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
+// The case's name as a test name.
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name = info.param.name;
+    for (char& c : name)
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
 
 // Recorded calls from `from` on whose name is one of `names`, as
 // "Name arg0 arg1 ...".
