@@ -179,8 +179,8 @@ struct Conversion {
 
 class SkinConverter {
 public:
-    SkinConverter(const std::vector<InfluenceList>& perVertex, const Conversion& kind)
-        : m_perVertex(perVertex), m_kind(kind) {}
+    SkinConverter(std::vector<InfluenceList> perVertex, const Conversion& kind)
+        : m_perVertex(std::move(perVertex)), m_kind(kind) {}
 
     // Fills the result's content and combinations; the blend count is the
     // most influences of a vertex (indexed) or bones of a face (non-indexed).
@@ -258,7 +258,7 @@ private:
         WriteVertex(source, sourcePositionBytes, vertex, weights, weightCount, nullptr, out);
     }
 
-    const std::vector<InfluenceList>& m_perVertex;
+    std::vector<InfluenceList> m_perVertex;
     Conversion m_kind;
     DWORD m_blendCount = 1;
     std::vector<Combination> m_combinations;
