@@ -70,8 +70,8 @@ private:
         const uint32_t line = m_tokens.Line();
         if (!ReadCount(out)) return false;
         if (out >= limit)
-            return Fail(std::string(what) + " " + std::to_string(out) + " is past the " + std::to_string(limit) +
-                            " there are",
+            return Fail(std::string(what) + " " + std::to_string(out) + " is not below the " + what + " count " +
+                            std::to_string(limit),
                         line);
         return true;
     }
