@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "AllocationGuard.h"
 #include "VertexFormat.h"
@@ -13,34 +14,31 @@ namespace {
 constexpr DWORD kCreationOptions = 0x1FFFF;  // every D3DXMESH_* bit
 constexpr DWORD kMax16BitVertices = 0xFFFF;
 
-D3DPOOL PoolOf(DWORD options, DWORD systemMemory, DWORD managed) {
-    if (options & systemMemory) return D3DPOOL_SYSTEMMEM;
-    if (options & managed) return D3DPOOL_MANAGED;
+// The option bits that place one of the two buffers.
+struct BufferOptions {
+    DWORD systemMemory, managed, writeOnly, dynamic, software;
+};
+constexpr BufferOptions kVertexOptions = {D3DXMESH_VB_SYSTEMMEM, D3DXMESH_VB_MANAGED, D3DXMESH_VB_WRITEONLY,
+                                          D3DXMESH_VB_DYNAMIC, D3DXMESH_VB_SOFTWAREPROCESSING};
+constexpr BufferOptions kIndexOptions = {D3DXMESH_IB_SYSTEMMEM, D3DXMESH_IB_MANAGED, D3DXMESH_IB_WRITEONLY,
+                                         D3DXMESH_IB_DYNAMIC, D3DXMESH_IB_SOFTWAREPROCESSING};
+
+D3DPOOL PoolOf(DWORD options, const BufferOptions& bits) {
+    if (options & bits.systemMemory) return D3DPOOL_SYSTEMMEM;
+    if (options & bits.managed) return D3DPOOL_MANAGED;
     return D3DPOOL_DEFAULT;
 }
 
-DWORD SharedUsage(DWORD options) {
+DWORD UsageOf(DWORD options, const BufferOptions& bits) {
+    const std::pair<DWORD, DWORD> usages[] = {
+        {D3DXMESH_DONOTCLIP, D3DUSAGE_DONOTCLIP}, {D3DXMESH_POINTS, D3DUSAGE_POINTS},
+        {D3DXMESH_RTPATCHES, D3DUSAGE_RTPATCHES}, {D3DXMESH_NPATCHES, D3DUSAGE_NPATCHES},
+        {bits.writeOnly, D3DUSAGE_WRITEONLY},     {bits.dynamic, D3DUSAGE_DYNAMIC},
+        {bits.software, D3DUSAGE_SOFTWAREPROCESSING},
+    };
     DWORD usage = 0;
-    if (options & D3DXMESH_DONOTCLIP) usage |= D3DUSAGE_DONOTCLIP;
-    if (options & D3DXMESH_POINTS) usage |= D3DUSAGE_POINTS;
-    if (options & D3DXMESH_RTPATCHES) usage |= D3DUSAGE_RTPATCHES;
-    if (options & D3DXMESH_NPATCHES) usage |= D3DUSAGE_NPATCHES;
-    return usage;
-}
-
-DWORD VertexUsage(DWORD options) {
-    DWORD usage = SharedUsage(options);
-    if (options & D3DXMESH_VB_WRITEONLY) usage |= D3DUSAGE_WRITEONLY;
-    if (options & D3DXMESH_VB_DYNAMIC) usage |= D3DUSAGE_DYNAMIC;
-    if (options & D3DXMESH_VB_SOFTWAREPROCESSING) usage |= D3DUSAGE_SOFTWAREPROCESSING;
-    return usage;
-}
-
-DWORD IndexUsage(DWORD options) {
-    DWORD usage = SharedUsage(options);
-    if (options & D3DXMESH_IB_WRITEONLY) usage |= D3DUSAGE_WRITEONLY;
-    if (options & D3DXMESH_IB_DYNAMIC) usage |= D3DUSAGE_DYNAMIC;
-    if (options & D3DXMESH_IB_SOFTWAREPROCESSING) usage |= D3DUSAGE_SOFTWAREPROCESSING;
+    for (auto [option, flag] : usages)
+        if (options & option) usage |= flag;
     return usage;
 }
 
@@ -92,10 +90,9 @@ HRESULT Mesh::Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf
     });
     if (SUCCEEDED(hr)) hr = mesh->CreateVertexBuffer(numVertices, &mesh->m_vertices);
     if (SUCCEEDED(hr))
-        hr = device->CreateIndexBuffer(UINT(numFaces * 3 * IndexBytes(options)), IndexUsage(options),
+        hr = device->CreateIndexBuffer(UINT(numFaces * 3 * IndexBytes(options)), UsageOf(options, kIndexOptions),
                                        (options & D3DXMESH_32BIT) ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
-                                       PoolOf(options, D3DXMESH_IB_SYSTEMMEM, D3DXMESH_IB_MANAGED), &mesh->m_indices,
-                                       nullptr);
+                                       PoolOf(options, kIndexOptions), &mesh->m_indices, nullptr);
     if (FAILED(hr)) {
         if (mesh) mesh->Release();
         return hr;
@@ -129,8 +126,8 @@ HRESULT Mesh::CreateFrom(const MeshContent& content, DWORD options, IDirect3DDev
 }
 
 HRESULT Mesh::CreateVertexBuffer(DWORD numVertices, IDirect3DVertexBuffer9** out) const {
-    return m_device->CreateVertexBuffer(UINT(numVertices * m_stride), VertexUsage(m_options), m_fvf,
-                                        PoolOf(m_options, D3DXMESH_VB_SYSTEMMEM, D3DXMESH_VB_MANAGED), out, nullptr);
+    return m_device->CreateVertexBuffer(UINT(numVertices * m_stride), UsageOf(m_options, kVertexOptions), m_fvf,
+                                        PoolOf(m_options, kVertexOptions), out, nullptr);
 }
 
 HRESULT Mesh::WriteVertices(IDirect3DVertexBuffer9* buffer, const std::vector<uint8_t>& bytes) {

@@ -166,45 +166,53 @@ private:
         return true;
     }
 
-    // The rest of an object whose data are read: children are skipped.
-    bool FinishObject() {
+    // The children of the current object up to its '}' (at the top level,
+    // up to the end of the file): onObject reads each object's body after
+    // its '{', onReference takes each reference.
+    template <class OnObject, class OnReference>
+    bool ReadChildren(bool topLevel, OnObject onObject, OnReference onReference) {
         Header header;
         for (;;) {
-            switch (NextChild(header, false)) {
+            switch (NextChild(header, topLevel)) {
                 case Child::End: return true;
                 case Child::Error: return false;
-                case Child::Reference: break;
+                case Child::Reference:
+                    if (!onReference(header)) return false;
+                    break;
                 case Child::Object:
-                    if (!SkipBody()) return false;
+                    if (!onObject(header)) return false;
                     break;
             }
         }
     }
 
+    template <class OnObject>
+    bool ReadChildren(OnObject onObject) {
+        return ReadChildren(false, onObject, [](const Header&) { return true; });
+    }
+
+    // The rest of an object whose data are read: children are skipped.
+    bool FinishObject() {
+        return ReadChildren([&](const Header&) { return SkipBody(); });
+    }
+
+    bool ReadNamedMaterial(const Header& header, XMaterial& material) {
+        if (!ParseMaterial(material)) return false;
+        if (!header.name.empty()) m_namedMaterials[header.name] = material;
+        return true;
+    }
+
     void ParseTop(XScene& scene) {
-        Header header;
-        for (;;) {
-            bool ok = true;
-            switch (NextChild(header, true)) {
-                case Child::End:
-                case Child::Error: return;
-                case Child::Reference: break;
-                case Child::Object:
-                    if (header.type == "Frame") {
-                        ok = ParseFrame(scene, 1);
-                    } else if (header.type == "Mesh") {
-                        ok = ParseMesh(scene);
-                    } else if (header.type == "Material") {
-                        XMaterial material;
-                        ok = ParseMaterial(material);
-                        if (ok && !header.name.empty()) m_namedMaterials[header.name] = material;
-                    } else {
-                        ok = SkipBody();
-                    }
-                    break;
-            }
-            if (!ok) return;
-        }
+        ReadChildren(
+            true,
+            [&](const Header& header) {
+                if (header.type == "Frame") return ParseFrame(scene, 1);
+                if (header.type == "Mesh") return ParseMesh(scene);
+                XMaterial material;
+                if (header.type == "Material") return ReadNamedMaterial(header, material);
+                return SkipBody();
+            },
+            [](const Header&) { return true; });
     }
 
     // Meshes inside a frame are read untransformed; the frame applies its
@@ -213,29 +221,16 @@ private:
         if (depth > kMaxFrameDepth) return Fail("frames nested deeper than 64", m_tokens.Line());
         const size_t firstMesh = scene.meshes.size();
         D3DXMATRIX local = Identity();
-        Header header;
-        for (;;) {
-            bool ok = true;
-            switch (NextChild(header, false)) {
-                case Child::Error: return false;
-                case Child::Reference: break;
-                case Child::End:
-                    for (size_t m = firstMesh; m < scene.meshes.size(); ++m)
-                        D3DXMatrixMultiply(&scene.meshes[m].transform, &scene.meshes[m].transform, &local);
-                    return true;
-                case Child::Object:
-                    if (header.type == "FrameTransformMatrix")
-                        ok = ReadMatrix(local) && FinishObject();
-                    else if (header.type == "Frame")
-                        ok = ParseFrame(scene, depth + 1);
-                    else if (header.type == "Mesh")
-                        ok = ParseMesh(scene);
-                    else
-                        ok = SkipBody();
-                    break;
-            }
-            if (!ok) return false;
-        }
+        const bool read = ReadChildren([&](const Header& header) {
+            if (header.type == "FrameTransformMatrix") return ReadMatrix(local) && FinishObject();
+            if (header.type == "Frame") return ParseFrame(scene, depth + 1);
+            if (header.type == "Mesh") return ParseMesh(scene);
+            return SkipBody();
+        });
+        if (!read) return false;
+        for (size_t m = firstMesh; m < scene.meshes.size(); ++m)
+            D3DXMatrixMultiply(&scene.meshes[m].transform, &scene.meshes[m].transform, &local);
+        return true;
     }
 
     bool ReadMatrix(D3DXMATRIX& out) {
@@ -269,26 +264,12 @@ private:
                 mesh.faceIndices.push_back(index);
             }
         }
-        Header header;
-        for (;;) {
-            bool ok = true;
-            switch (NextChild(header, false)) {
-                case Child::End: return true;
-                case Child::Error: return false;
-                case Child::Reference: break;
-                case Child::Object:
-                    if (header.type == "MeshNormals")
-                        ok = ParseNormals(mesh);
-                    else if (header.type == "MeshTextureCoords")
-                        ok = ParseTexcoords(mesh);
-                    else if (header.type == "MeshMaterialList")
-                        ok = ParseMaterialList(mesh);
-                    else
-                        ok = SkipBody();
-                    break;
-            }
-            if (!ok) return false;
-        }
+        return ReadChildren([&](const Header& header) {
+            if (header.type == "MeshNormals") return ParseNormals(mesh);
+            if (header.type == "MeshTextureCoords") return ParseTexcoords(mesh);
+            if (header.type == "MeshMaterialList") return ParseMaterialList(mesh);
+            return SkipBody();
+        });
     }
 
     bool ParseNormals(XMeshData& mesh) {
@@ -359,37 +340,29 @@ private:
         // Faces past the list take its last material.
         faceMaterials.resize(mesh.faceSizes.size(), faceMaterials.empty() ? 0 : faceMaterials.back());
         std::vector<XMaterial> materials;
-        Header header;
-        for (;;) {
-            switch (NextChild(header, false)) {
-                case Child::Error: return false;
-                case Child::Reference: {
-                    const auto named = m_namedMaterials.find(header.name);
-                    if (named == m_namedMaterials.end())
-                        return Fail("no material named " + Quoted(header.name), m_tokens.Line());
-                    materials.push_back(named->second);
-                    break;
-                }
-                case Child::Object:
-                    if (header.type != "Material") {
-                        if (!SkipBody()) return false;
-                        break;
-                    }
-                    materials.emplace_back();
-                    if (!ParseMaterial(materials.back())) return false;
-                    if (!header.name.empty()) m_namedMaterials[header.name] = materials.back();
-                    break;
-                case Child::End:
-                    if (materials.size() != materialCount)
-                        return Fail("a material list of " + std::to_string(materialCount) + " holds " +
-                                        std::to_string(materials.size()),
-                                    line);
-                    mesh.hasMaterials = materialCount > 0;
-                    mesh.materials = std::move(materials);
-                    mesh.faceMaterials = std::move(faceMaterials);
-                    return true;
-            }
-        }
+        const bool read = ReadChildren(
+            false,
+            [&](const Header& header) {
+                if (header.type != "Material") return SkipBody();
+                materials.emplace_back();
+                return ReadNamedMaterial(header, materials.back());
+            },
+            [&](const Header& header) {
+                const auto named = m_namedMaterials.find(header.name);
+                if (named == m_namedMaterials.end())
+                    return Fail("no material named " + Quoted(header.name), m_tokens.Line());
+                materials.push_back(named->second);
+                return true;
+            });
+        if (!read) return false;
+        if (materials.size() != materialCount)
+            return Fail("a material list of " + std::to_string(materialCount) + " holds " +
+                            std::to_string(materials.size()),
+                        line);
+        mesh.hasMaterials = materialCount > 0;
+        mesh.materials = std::move(materials);
+        mesh.faceMaterials = std::move(faceMaterials);
+        return true;
     }
 
     bool ParseMaterial(XMaterial& out) {
@@ -400,21 +373,11 @@ private:
         m.Diffuse = D3DCOLORVALUE{diffuse[0], diffuse[1], diffuse[2], diffuse[3]};
         m.Specular = D3DCOLORVALUE{specular[0], specular[1], specular[2], 1.0f};
         m.Emissive = D3DCOLORVALUE{emissive[0], emissive[1], emissive[2], 1.0f};
-        Header header;
-        for (;;) {
-            switch (NextChild(header, false)) {
-                case Child::End: return true;
-                case Child::Error: return false;
-                case Child::Reference: break;
-                case Child::Object:
-                    if (header.type == "TextureFilename" || header.type == "TextureFileName") {
-                        if (!ReadString(out.texture) || !FinishObject()) return false;
-                    } else if (!SkipBody()) {
-                        return false;
-                    }
-                    break;
-            }
-        }
+        return ReadChildren([&](const Header& header) {
+            if (header.type == "TextureFilename" || header.type == "TextureFileName")
+                return ReadString(out.texture) && FinishObject();
+            return SkipBody();
+        });
     }
 
     XTokenizer m_tokens;

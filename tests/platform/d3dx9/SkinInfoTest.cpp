@@ -362,18 +362,12 @@ TEST_F(SkinInfoTest, IndexedConversionOfFourBones) {
     ASSERT_EQ(c.combinations, 2u);
     // Attribute 0 first (quads 1 and 3), then attribute 1 (quads 0 and 2);
     // each has every bone, in the order its faces name them.
-    const D3DXBONECOMBINATION& first = c.Combination(0);
-    EXPECT_EQ(first.AttribId, 0u);
-    EXPECT_EQ(first.FaceStart, 0u);
-    EXPECT_EQ(first.FaceCount, 4u);
-    EXPECT_EQ(first.VertexStart, 0u);
-    EXPECT_EQ(first.VertexCount, 8u);
-    const D3DXBONECOMBINATION& second = c.Combination(1);
-    EXPECT_EQ(second.AttribId, 1u);
-    EXPECT_EQ(second.FaceStart, 4u);
-    EXPECT_EQ(second.FaceCount, 4u);
-    EXPECT_EQ(second.VertexStart, 8u);
-    EXPECT_EQ(second.VertexCount, 8u);
+    const D3DXATTRIBUTERANGE ranges[2] = {{0, 0, 4, 0, 8}, {1, 4, 4, 8, 8}};
+    for (DWORD i = 0; i < 2; ++i) {
+        const D3DXBONECOMBINATION& got = c.Combination(i);
+        EXPECT_EQ((D3DXATTRIBUTERANGE{got.AttribId, got.FaceStart, got.FaceCount, got.VertexStart, got.VertexCount}),
+                  ranges[i]);
+    }
     std::vector<DWORD> palette(30, kEmpty);
     palette[0] = 0, palette[1] = 1, palette[2] = 2, palette[3] = 3;
     EXPECT_EQ(BoneIds(c, 0, 30), palette);
