@@ -29,7 +29,8 @@ HRESULT Mesh::CloneMeshFVF(DWORD options, DWORD fvf, LPDIRECT3DDEVICE9 device, L
     });
 }
 
-// Declarations that no vertex format describes are not supported.
+// Cloning into a vertex declaration is not supported; CloneMeshFVF covers
+// every vertex format.
 HRESULT Mesh::CloneMesh(DWORD, const D3DVERTEXELEMENT9*, LPDIRECT3DDEVICE9, LPD3DXMESH* cloneMesh) {
     if (cloneMesh) *cloneMesh = nullptr;
     return E_NOTIMPL;
