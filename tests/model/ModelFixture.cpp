@@ -32,7 +32,7 @@ void ModelTest::SetUp() {
     g_D3DDevice.device = device;
 }
 
-void ModelTest::TearDown() {
+ModelTest::~ModelTest() {
     lumiva::d3d9::EnableRecording(false);
     lumiva::d3d9::FailBufferLockAt(0, 0);
     SetTrackBoneTableForTests(nullptr);

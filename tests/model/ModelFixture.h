@@ -27,8 +27,12 @@ constexpr UINT kTargetSize = 16;
 class ModelTest : public test_support::ShellFixture {
 protected:
     ModelTest() : ShellFixture("model") {}
+    // The clean-up runs here rather than in TearDown: the meshes and
+    // material sets of derived fixtures give their textures and buffers
+    // back first.
+    ~ModelTest() override;
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override {}
 
     // A file under the data root by module path ("\model\a.mesh").
     void WriteModuleFile(const std::string& modulePath, const std::vector<uint8_t>& bytes);
