@@ -39,7 +39,7 @@ bool ArrayBytes(const Block& block, int index, ByteWriter* out) {
 void WriteBone(ByteWriter& out, const Bone& bone) {
     out.Text(bone.name, kNameSize);
     out.Text(bone.secondName, kNameSize);
-    out.U32(uint32_t(bone.nameList.size()));
+    out.U32(bone.nameListCount.value_or(uint32_t(bone.nameList.size())));
     for (const std::string& name : bone.nameList) out.Text(name, kNameSize);
     WriteMatrix(out, bone.offset);
     WriteMatrix(out, bone.second);
@@ -110,14 +110,14 @@ Block GridBlock(uint32_t columns, uint32_t rows, uint32_t subsets) {
         }
     }
     const uint32_t stride = columns + 1;
-    uint32_t face = 0;
     for (uint32_t z = 0; z < rows; ++z) {
         for (uint32_t x = 0; x < columns; ++x) {
             const uint32_t a = z * stride + x, b = a + 1, c = a + stride, d = c + 1;
             block.faces.insert(block.faces.end(), {a, c, b, b, c, d});
-            for (int k = 0; k < 2; ++k, ++face) block.attributes.push_back((face / 2) % (subsets ? subsets : 1));
         }
     }
+    const uint64_t faces = uint64_t(columns) * rows * 2;
+    for (uint64_t f = 0; f < faces; ++f) block.attributes.push_back(uint32_t(f * subsets / faces));
     return block;
 }
 

@@ -37,6 +37,7 @@ struct Bone {
     std::string name;
     std::string secondName;
     std::vector<std::string> nameList;
+    std::optional<uint32_t> nameListCount;  // else nameList.size()
     Matrix offset = Identity();
     Matrix second = Identity();
     std::vector<uint32_t> vertices;
@@ -81,7 +82,8 @@ std::vector<uint8_t> Write(const File& file);
 
 // A flat grid on y = 0 of columns x rows quads (two triangles each), one
 // unit apart from (0, 0, 0) along x and z, normals up, u = x / columns,
-// v = z / rows; face f has attribute (f / 2) % subsets.
+// v = z / rows; the faces fall into `subsets` bands of equal length in
+// face order, band i with attribute i.
 Block GridBlock(uint32_t columns, uint32_t rows, uint32_t subsets = 1);
 // The block with a skeleton: bone i "bone<i>" with its offset matrix the
 // inverse of a translation by (i, 0, 0) (bind pose at x = i) and every
