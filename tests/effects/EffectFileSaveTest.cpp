@@ -232,5 +232,30 @@ TEST_F(EffectFileTest, RangesOutsideTheEffectOrEmptyAreRefused) {
     EXPECT_EQ(destination.ElementCount(), 0);
 }
 
+TEST_F(EffectFileTest, ARangeOfASetMissingTracksGivesThoseElementsEmptyOnes) {
+    a3e::File file = FileOfTypes({1, 2, 3});
+    file.duration = 800;
+    file.tracks[0] = BusyTracks();
+    file.tracks[2].countOverride[a3e::kVisible] = 4;  // refused at the third block
+    WriteEffect("fx/partial.a3e", file);
+    int result = 1;
+    auto source = Load("fx\\partial.a3e", &result);
+    ASSERT_EQ(result, 0);
+    ASSERT_EQ(source->TracksCount(), 2);
+    K3DEffectSet range;
+    ASSERT_TRUE(CopyEffectRange(source.get(), 100, 300, &range));
+    EXPECT_EQ(range.GetElement(2), source->GetElement(2));  // shared, not copied
+    ASSERT_EQ(range.TracksCount(), 3);
+    EXPECT_TRUE(range.ListsInStep());
+    EXPECT_TRUE(*range.GetElementTracks(2) == K3DEffectKeyTracks());
+    EXPECT_EQ(range.GetElementTracks(1)->GetScaleKeyCount(nullptr), 2);
+    range.ForgetSharedElements();
+    // Saved, the range is whole where the source could not be.
+    EXPECT_TRUE(source->SaveRange("fx\\part.a3e", 0, 800));
+    EXPECT_EQ(source->SaveToFile("fx\\part-whole.a3e"), false);
+    Load("fx\\part.a3e", &result);
+    EXPECT_EQ(result, 1);
+}
+
 }  // namespace
 }  // namespace effect_file_test
