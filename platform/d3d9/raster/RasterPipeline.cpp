@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "d3d9/raster/Clipper.h"
 #include "d3d9/raster/FastSpans.h"
@@ -13,39 +12,11 @@
 #include "d3d9/raster/Rasterizer.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/VertexProcessing.h"
+#include "d3d9/raster/VertexStore.h"
 
 namespace raster {
 
 namespace {
-
-// Recently processed vertices by vertex number; strips and fans reuse two of
-// every three.
-class VertexCache {
-public:
-    explicit VertexCache(const VertexSetup& setup) : setup_(setup) {}
-    const ClipVertex* Get(uint32_t vertex) {
-        Entry& e = entries_[vertex & (kSize - 1)];
-        if (!e.value || e.vertex != vertex) {
-            e.vertex = vertex;
-            e.value.emplace();
-            e.ok = ProcessVertex(setup_, vertex, *e.value);
-            if (e.ok) {
-                for (double c : e.value->pos) e.ok = e.ok && std::isfinite(c);
-            }
-        }
-        return e.ok ? &*e.value : nullptr;
-    }
-
-private:
-    static constexpr uint32_t kSize = 16;
-    struct Entry {
-        bool ok = false;
-        uint32_t vertex = 0;
-        std::optional<ClipVertex> value;  // built on first use
-    };
-    const VertexSetup& setup_;
-    Entry entries_[kSize];
-};
 
 // Maps positions in the draw's vertex sequence to vertex numbers.
 class VertexSequence {
@@ -70,6 +41,27 @@ public:
         if (v < 0 || v > 0xFFFFFFFFll) return false;
         vertex = uint32_t(v);
         return true;
+    }
+
+    // The lowest and highest vertex numbers of the first `count` positions;
+    // false when none is readable.
+    bool Range(uint64_t count, uint32_t& lowest, uint32_t& highest) const {
+        if (count == 0) return false;
+        if (!draw_.indexed) {
+            const uint64_t last = uint64_t(draw_.startVertex) + count - 1;
+            lowest = draw_.startVertex;
+            highest = uint32_t(std::min<uint64_t>(last, 0xFFFFFFFFull));
+            return true;
+        }
+        lowest = UINT32_MAX;
+        highest = 0;
+        for (uint64_t i = 0; i < count; ++i) {
+            uint32_t v;
+            if (!VertexAt(i, v)) continue;
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        return lowest <= highest;
     }
 
 private:
@@ -240,11 +232,14 @@ DrawResult Draw(const DrawCommand& draw) {
     const uint64_t available = AvailableVertices(draw, d.vertices);
     const uint64_t count = std::min<uint64_t>(draw.primitiveCount, PrimitivesForVertices(type, available));
     const VertexSequence sequence(draw);
-    VertexCache cache(d.vertices);
+    const uint64_t positions = VerticesForPrimitives(type, count);
+    uint32_t lowest = 0, highest = 0;
+    if (!sequence.Range(positions, lowest, highest)) return DrawResult::kDrawn;
+    VertexStore store(d.vertices, lowest, highest, positions);
     auto fetch = [&](uint64_t position, ClipVertex& out) {
         uint32_t vertex;
         if (!sequence.VertexAt(position, vertex)) return false;
-        const ClipVertex* v = cache.Get(vertex);
+        const ClipVertex* v = store.Get(vertex);
         if (!v) return false;
         out = *v;
         return true;

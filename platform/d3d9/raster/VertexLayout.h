@@ -14,6 +14,15 @@ struct AttributeSlot {
     uint8_t type = D3DDECLTYPE_UNUSED;
 };
 
+// One element of the layout by what it feeds: the shader stage binds its
+// declared inputs through these.
+struct UsageSlot {
+    uint8_t usage = 0;
+    uint8_t usageIndex = 0;
+    AttributeSlot slot;
+};
+constexpr int kMaxLayoutElements = 64;
+
 struct VertexLayout {
     AttributeSlot position;
     bool pretransformed = false;  // XYZRHW / POSITIONT: screen x, y, z and rhw
@@ -25,11 +34,18 @@ struct VertexLayout {
     AttributeSlot specular;
     AttributeSlot texcoord[kMaxStages];
     uint32_t streamBytes[kMaxStreams] = {};  // bytes one vertex needs per stream
+    UsageSlot elements[kMaxLayoutElements];
+    int elementCount = 0;
+
+    // The element of a usage and index; null when the layout has none.
+    const AttributeSlot* Find(uint8_t usage, uint8_t usageIndex) const;
 };
 
 // False for codes the platform rejects (no position, too many coordinate
 // sets, weights without XYZ-style position).
 bool LayoutFromFvf(uint32_t fvf, VertexLayout& layout);
+// False for malformed elements. A declaration may lack a position: a vertex
+// shader reads what it declares.
 bool LayoutFromDeclaration(const VertexElement* elements, VertexLayout& layout);
 
 uint32_t FvfVertexSize(uint32_t fvf);

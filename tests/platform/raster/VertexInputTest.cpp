@@ -1,5 +1,5 @@
-// Vertex input: FVF codes and declarations, strides, blending, transforms,
-// the lighting stub and index handling.
+// Vertex input: FVF codes and declarations, strides, blending, transforms
+// and index handling.
 #include <gtest/gtest.h>
 
 #include "RasterTestKit.h"
@@ -124,27 +124,6 @@ TEST(VertexInput, VertexBlendingWeighsWorldMatrices) {
         DrawUp(s, t.view, fvf, D3DPT_POINTLIST, 1, v);
         EXPECT_EQ(t.At(c.expectedX, 8), kWhite) << c.blend << " indexed " << c.indexed;
     }
-}
-
-TEST(VertexInput, LightingStubKeepsVertexColours) {
-    struct Vtx {
-        float x, y, z;
-        float nx, ny, nz;
-    };
-    StateBlock s = States2D();
-    s.render[D3DRS_LIGHTING] = 1;
-    Target t;
-    // No colour in the vertex: white.
-    DrawUp(s, t.view, D3DFVF_XYZ | D3DFVF_NORMAL, D3DPT_TRIANGLELIST, 1,
-           std::vector<Vtx>{{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}});
-    EXPECT_EQ(t.At(2, 2), kWhite);
-    struct Coloured {
-        float x, y, z;
-        uint32_t c;
-    };
-    DrawUp(s, t.view, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPT_TRIANGLELIST, 1,
-           std::vector<Coloured>{{-1, 1, 0.5f, 0xFF804020}, {1, 1, 0.5f, 0xFF804020}, {-1, -1, 0.5f, 0xFF804020}});
-    EXPECT_EQ(t.At(2, 2), 0xFF804020u);
 }
 
 TEST(VertexInput, DeclarationAcrossTwoStreams) {
