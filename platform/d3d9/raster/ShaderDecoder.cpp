@@ -151,6 +151,7 @@ private:
         switch (RegisterType(token)) {
             case D3DSPR_TEMP:
                 out.file = ShaderFile::kTemp;
+                out.slot = uint16_t(kTempSlot + reg);
                 if (reg >= uint32_t(kShaderTemps)) return false;
                 break;
             case D3DSPR_ADDR:
@@ -159,18 +160,20 @@ private:
                 if (reg != 0 || shape.opcode != D3DSIO_MOV || out.mask != 1) return false;
                 break;
             case D3DSPR_RASTOUT:
-                if (reg == D3DSRO_POSITION) out.file = ShaderFile::kPosition;
-                else if (reg == D3DSRO_FOG) out.file = ShaderFile::kFog;
-                else if (reg == D3DSRO_POINT_SIZE) out.file = ShaderFile::kPointSize;
+                if (reg == D3DSRO_POSITION) out.file = ShaderFile::kPosition, out.slot = kPositionSlot;
+                else if (reg == D3DSRO_FOG) out.file = ShaderFile::kFog, out.slot = kFogSlot;
+                else if (reg == D3DSRO_POINT_SIZE) out.file = ShaderFile::kPointSize, out.slot = kPointSizeSlot;
                 else return false;
                 if (out.file != ShaderFile::kPosition && out.mask != 1) return false;
                 break;
             case D3DSPR_ATTROUT:
                 out.file = ShaderFile::kColour;
+                out.slot = uint16_t(kColourSlot + reg);
                 if (reg >= uint32_t(kShaderColours)) return false;
                 break;
             case D3DSPR_TEXCRDOUT:
                 out.file = ShaderFile::kTexcoord;
+                out.slot = uint16_t(kTexcoordSlot + reg);
                 if (reg >= uint32_t(kShaderTexcoords)) return false;
                 break;
             default: return false;
@@ -190,9 +193,16 @@ private:
         out.index = uint16_t(reg);
         const uint32_t swizzle = (token & D3DVS_SWIZZLE_MASK) >> D3DVS_SWIZZLE_SHIFT;
         for (int c = 0; c < 4; ++c) out.swizzle[c] = uint8_t((swizzle >> (2 * c)) & 3);
+        out.plain = !out.negate && (token & D3DVS_SWIZZLE_MASK) == D3DVS_NOSWIZZLE;
         switch (RegisterType(token)) {
-            case D3DSPR_TEMP: out.file = ShaderFile::kTemp; return reg < uint32_t(kShaderTemps) && !out.relative;
-            case D3DSPR_INPUT: out.file = ShaderFile::kInput; return reg < uint32_t(kShaderInputs) && !out.relative;
+            case D3DSPR_TEMP:
+                out.file = ShaderFile::kTemp;
+                out.slot = uint16_t(kTempSlot + reg);
+                return reg < uint32_t(kShaderTemps) && !out.relative;
+            case D3DSPR_INPUT:
+                out.file = ShaderFile::kInput;
+                out.slot = uint16_t(kInputSlot + reg);
+                return reg < uint32_t(kShaderInputs) && !out.relative;
             case D3DSPR_CONST: out.file = ShaderFile::kConst; return reg < uint32_t(kShaderConstantFile);
             default: return false;
         }

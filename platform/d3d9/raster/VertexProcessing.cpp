@@ -19,8 +19,9 @@ int BlendMatrixCount(uint32_t vertexBlend) {
 
 void BindShaderInputs(const DrawCommand& draw, const VertexLayout& layout, ShaderBinding& out) {
     out.program = draw.vertexProgram;
-    out.constants = ShaderConstants{draw.shaderConstants,
+    const ShaderConstants constants{draw.shaderConstants,
                                     draw.shaderConstants ? int(std::min<uint32_t>(draw.shaderConstantCount, 256)) : 0};
+    out.run = std::make_unique<ShaderRun>(*draw.vertexProgram, constants);
     for (const ShaderInput& input : draw.vertexProgram->inputs) {
         ShaderBinding::Input& bound = out.inputs[out.inputCount++];
         bound.reg = input.reg;
@@ -43,34 +44,43 @@ void FoldStages(const StateBlock& st, bool generated, int stageCount, VertexSetu
     }
 }
 
-bool ProcessWithShader(const VertexSetup& setup, uint32_t vertex, ClipVertex& out) {
+float Saturated255(float v) { return (v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f) * 255.0f; }
+
+// The shader's inputs of one vertex into a lane; false when one lies
+// outside its stream.
+bool FetchShaderInputs(const VertexSetup& setup, uint32_t vertex, int lane) {
     const ShaderBinding& shader = setup.shader;
-    float inputs[kShaderInputs][4];
     for (int i = 0; i < shader.inputCount; ++i) {
         const ShaderBinding::Input& in = shader.inputs[i];
-        float* reg = inputs[in.reg];
-        if (!in.present) {
-            reg[0] = reg[1] = reg[2] = 0.0f;
-            reg[3] = 1.0f;
-        } else if (!ReadElement(setup.streams, in.slot, vertex, reg)) {
-            return false;
-        }
+        float value[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        if (in.present && !ReadElement(setup.streams, in.slot, vertex, value)) return false;
+        shader.run->SetInput(in.reg, lane, value);
     }
-    ShaderOutputs o;
-    RunVertexProgram(*shader.program, inputs, shader.constants, o);
+    return true;
+}
+
+void TakeShaderOutputs(const VertexSetup& setup, int lane, ClipVertex& out) {
+    const ShaderRun& run = *setup.shader.run;
     for (int c = 0; c < 4; ++c) {
-        out.pos[c] = o.position[c];
-        out.attr[kDiffuseR + c] = float(std::fmin(std::fmax(o.colour[0][c], 0.0f), 1.0f) * 255.0f);
-        out.attr[kSpecularR + c] = float(std::fmin(std::fmax(o.colour[1][c], 0.0f), 1.0f) * 255.0f);
+        out.pos[c] = run.Output(kPositionSlot, c, lane);
+        out.attr[kDiffuseR + c] = Saturated255(run.Output(kColourSlot, c, lane));
+        out.attr[kSpecularR + c] = Saturated255(run.Output(kColourSlot + 1, c, lane));
     }
     out.hasScreen = false;
     // Stage s reads the output its TEXCOORDINDEX names.
     for (int s = 0; s < setup.stageCount; ++s) {
-        const float* t = o.texcoord[setup.stages[s].sourceSet];
-        out.attr[kTexcoord0 + 2 * s] = t[0];
-        out.attr[kTexcoord0 + 2 * s + 1] = t[1];
+        const int slot = kTexcoordSlot + setup.stages[s].sourceSet;
+        out.attr[kTexcoord0 + 2 * s] = run.Output(slot, 0, lane);
+        out.attr[kTexcoord0 + 2 * s + 1] = run.Output(slot, 1, lane);
     }
-    return true;
+}
+
+void ProcessWithShader(const VertexSetup& setup, const uint32_t* vertices, int count, ClipVertex* const* out,
+                       bool* ok) {
+    for (int lane = 0; lane < count; ++lane) ok[lane] = FetchShaderInputs(setup, vertices[lane], lane);
+    setup.shader.run->Run(count);
+    for (int lane = 0; lane < count; ++lane)
+        if (ok[lane]) TakeShaderOutputs(setup, lane, *out[lane]);
 }
 
 void Pretransformed(const float pos[4], ClipVertex& out) {
@@ -147,8 +157,18 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
     return true;
 }
 
+void ProcessVertices(const VertexSetup& setup, const uint32_t* vertices, int count, ClipVertex* const* out, bool* ok) {
+    if (setup.shader.program) return ProcessWithShader(setup, vertices, count, out, ok);
+    for (int i = 0; i < count; ++i) ok[i] = ProcessVertex(setup, vertices[i], *out[i]);
+}
+
 bool ProcessVertex(const VertexSetup& setup, uint32_t vertex, ClipVertex& out) {
-    if (setup.shader.program) return ProcessWithShader(setup, vertex, out);
+    if (setup.shader.program) {
+        ClipVertex* const target = &out;
+        bool ok = false;
+        ProcessWithShader(setup, &vertex, 1, &target, &ok);
+        return ok;
+    }
     const VertexLayout& layout = setup.layout;
     BlendInputs blend;
     if (!ReadElement(setup.streams, layout.position, vertex, blend.position)) return false;

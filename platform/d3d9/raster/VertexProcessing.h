@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "d3d9/raster/Interpolation.h"
 #include "d3d9/raster/RasterTypes.h"
@@ -26,7 +27,7 @@ struct ClipVertex {
 // What a vertex shader reads: each declared input register's element.
 struct ShaderBinding {
     const VertexProgram* program = nullptr;
-    ShaderConstants constants;
+    std::unique_ptr<ShaderRun> run;  // the program bound to the draw's constants
     struct Input {
         uint8_t reg;
         bool present;
@@ -60,5 +61,10 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
 
 // False when any byte of the vertex lies outside its stream.
 bool ProcessVertex(const VertexSetup& setup, uint32_t vertexNumber, ClipVertex& out);
+
+// Up to kVertexBatch vertices at once (a vertex shader runs them side by
+// side); ok[i] as ProcessVertex would return for vertices[i].
+constexpr int kVertexBatch = kShaderLanes;
+void ProcessVertices(const VertexSetup& setup, const uint32_t* vertices, int count, ClipVertex* const* out, bool* ok);
 
 }  // namespace raster

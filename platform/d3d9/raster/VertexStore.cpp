@@ -1,6 +1,7 @@
 #include "d3d9/raster/VertexStore.h"
 
 #include <cmath>
+#include <new>
 
 namespace raster {
 
@@ -11,28 +12,62 @@ constexpr uint64_t kDenseSlack = 4;
 constexpr uint64_t kDenseMinimum = 4096;
 }  // namespace
 
-VertexStore::VertexStore(const VertexSetup& setup, uint32_t lowest, uint32_t highest, uint64_t references)
-    : setup_(setup), lowest_(lowest) {
+VertexStore::VertexStore(const VertexSetup& setup, const ClipPlanes& planes, const ScreenMapping& mapping,
+                         uint32_t lowest, uint32_t highest, uint64_t references)
+    : setup_(setup), planes_(planes), mapping_(mapping), lowest_(lowest) {
     if (highest < lowest) return;
     const uint64_t span = uint64_t(highest) - lowest + 1;
     if (span <= std::max(kDenseMinimum, references * kDenseSlack)) {
         span_ = span;
-        dense_.reset(new Slot[span]);
+        states_.reset(new uint8_t[span]());
+        rooms_.reset(new Room[span]);
     }
 }
 
-VertexStore::Slot& VertexStore::Process(Slot& slot, uint32_t vertex) {
-    if (slot.state != kPending) return slot;
-    bool ok = ProcessVertex(setup_, vertex, slot.vertex);
-    for (double c : slot.vertex.pos) ok = ok && std::isfinite(c);
-    slot.state = ok ? kReady : kFailed;
-    return slot;
+PostVertex* VertexStore::Built(Room& room) { return std::launder(reinterpret_cast<PostVertex*>(room.bytes)); }
+
+uint8_t VertexStore::Outcome(bool ok, PostVertex& v) const {
+    for (double c : v.clip.pos) ok = ok && std::isfinite(c);
+    if (!ok) return kFailed;
+    FinishVertex(planes_, mapping_, v);
+    return kReady;
 }
 
-const ClipVertex* VertexStore::Get(uint32_t vertex) {
+const PostVertex* VertexStore::Process(uint8_t& state, Room& room, uint32_t vertex) {
+    if (state == kPending) {
+        PostVertex* v = new (room.bytes) PostVertex;
+        state = Outcome(ProcessVertex(setup_, vertex, v->clip), *v);
+    }
+    return state == kReady ? Built(room) : nullptr;
+}
+
+void VertexStore::ProcessFrom(uint64_t offset) {
+    uint32_t vertices[kVertexBatch] = {};
+    PostVertex* post[kVertexBatch] = {};
+    ClipVertex* out[kVertexBatch] = {};
+    uint64_t positions[kVertexBatch] = {};
+    bool ok[kVertexBatch] = {};
+    int count = 0;
+    for (uint64_t at = offset; at < span_ && count < kVertexBatch; ++at) {
+        if (states_[at] != kPending) continue;
+        positions[count] = at;
+        vertices[count] = uint32_t(lowest_ + at);
+        post[count] = new (rooms_[at].bytes) PostVertex;
+        out[count] = &post[count]->clip;
+        ++count;
+    }
+    ProcessVertices(setup_, vertices, count, out, ok);
+    for (int i = 0; i < count; ++i) states_[positions[i]] = Outcome(ok[i], *post[i]);
+}
+
+const PostVertex* VertexStore::Get(uint32_t vertex) {
     const uint64_t offset = uint64_t(vertex) - lowest_;
-    Slot& slot = vertex >= lowest_ && offset < span_ ? Process(dense_[offset], vertex) : Process(sparse_[vertex], vertex);
-    return slot.state == kReady ? &slot.vertex : nullptr;
+    if (vertex >= lowest_ && offset < span_) {
+        if (states_[offset] == kPending) ProcessFrom(offset);
+        return states_[offset] == kReady ? Built(rooms_[offset]) : nullptr;
+    }
+    Sparse& entry = sparse_[vertex];
+    return Process(entry.state, entry.room, vertex);
 }
 
 }  // namespace raster
