@@ -14,7 +14,8 @@
 
 #include "d3d9/Control.h"
 #include "d3d9/raster/VertexProcessing.h"
-#include "shell/SkinningShaders.h"
+#include "tests/support/SkinningContract.h"
+#include "tests/support/WindowedDevice.h"
 #include "win32/Control.h"
 
 namespace {
@@ -45,16 +46,7 @@ public:
         window_ = CreateWindowExA(0, "LumivaBench", "bench", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
                                   nullptr, nullptr, nullptr);
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.hDeviceWindow = window_;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+        D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(window_, kWidth, kHeight);
         if (d3d_ && d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, flags, &pp, &device) == D3D_OK)
             device->BeginScene();
     }
@@ -234,12 +226,7 @@ void BM_LitVertexStage(benchmark::State& state) {
 
 // --- The skinned mesh ---
 
-struct SkinVertex {  // the shader's and indexed blending's layout
-    float x, y, z;
-    float weights[3];
-    BYTE bones[4];
-    float u, v;
-};
+using SkinVertex = skinning_contract::Vertex;  // the shader's and indexed blending's layout
 struct BlendVertex {  // blending by world matrices 0 to 3
     float x, y, z;
     float weights[3];
@@ -281,31 +268,15 @@ enum class SkinPath { kShader, kIndexed, kBlended, kSoftware };
 
 void SetShaderPath(BenchDevice& bench, const SkinnedMesh& mesh, std::vector<IUnknown*>& made) {
     IDirect3DDevice9* device = bench.device;
-    const char* text = SkinningShaderSource(4);
-    ID3DXBuffer* tokens = nullptr;
-    D3DXAssembleShader(text, UINT(std::strlen(text)), nullptr, nullptr, 0, &tokens, nullptr);
     IDirect3DVertexShader9* shader = nullptr;
-    device->CreateVertexShader(static_cast<const DWORD*>(tokens->GetBufferPointer()), &shader);
-    tokens->Release();
-    const D3DVERTEXELEMENT9 elements[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDWEIGHT, 0},
-        {0, 24, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0},
-        {0, 28, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-        D3DDECL_END()};
+    device->CreateVertexShader(skinning_contract::Tokens(4).data(), &shader);
     IDirect3DVertexDeclaration9* declaration = nullptr;
-    device->CreateVertexDeclaration(elements, &declaration);
-    std::vector<float> constants = {1.0f, 0.0f, 0.0f, 765.01f};
-    D3DXMATRIX projection, transform, transposed;
+    device->CreateVertexDeclaration(skinning_contract::kElements, &declaration);
+    D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, 4.0f / 3.0f, 1.0f, 1000.0f);
-    transform = SkinView() * projection;
-    D3DXMatrixTranspose(&transposed, &transform);
-    constants.insert(constants.end(), &transposed._11, &transposed._11 + 16);
-    for (int b = 0; b < kBones; ++b) {
-        const D3DXMATRIX bone = Bone(b);
-        D3DXMatrixTranspose(&transposed, &bone);
-        constants.insert(constants.end(), &transposed._11, &transposed._11 + 12);
-    }
+    D3DXMATRIX bones[kBones];
+    for (int b = 0; b < kBones; ++b) bones[b] = Bone(b);
+    const std::vector<float> constants = skinning_contract::Constants(SkinView() * projection, bones, kBones);
     device->SetVertexShaderConstantF(0, constants.data(), UINT(constants.size() / 4));
     device->SetVertexDeclaration(declaration);
     device->SetVertexShader(shader);
@@ -362,27 +333,19 @@ void RunSkinned(benchmark::State& state, SkinPath path) {
 // fetch, the program, outputs.
 void BM_SkinnedShaderVertexStage(benchmark::State& state) {
     const SkinnedMesh mesh;
-    const char* text = SkinningShaderSource(4);
-    ID3DXBuffer* tokens = nullptr;
-    D3DXAssembleShader(text, UINT(std::strlen(text)), nullptr, nullptr, 0, &tokens, nullptr);
+    const std::vector<DWORD> tokens = skinning_contract::Tokens(4);
     raster::VertexProgram program;
     size_t length = 0;
-    raster::DecodeVertexProgram(static_cast<const uint32_t*>(tokens->GetBufferPointer()), tokens->GetBufferSize() / 4,
-                                program, length);
-    tokens->Release();
+    raster::DecodeVertexProgram(tokens.data(), tokens.size(), program, length);
     std::vector<float> constants(96 * 4, 0.5f);
     constants[3] = 765.01f;
-    const raster::VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-                                              {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_BLENDWEIGHT, 0},
-                                              {0, 24, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_BLENDINDICES, 0},
-                                              {0, 28, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
-                                              {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}};
+    const std::vector<raster::VertexElement> elements = skinning_contract::RasterElements();
     raster::StateBlock states;
     raster::SetDefaultStates(states);
     raster::DrawCommand draw;
     draw.streams[0] = raster::StreamView{reinterpret_cast<const uint8_t*>(mesh.skin.data()),
                                          mesh.skin.size() * sizeof(SkinVertex), sizeof(SkinVertex)};
-    draw.declaration = elements;
+    draw.declaration = elements.data();
     draw.states = &states;
     draw.vertexProgram = &program;
     draw.shaderConstants = reinterpret_cast<const float(*)[4]>(constants.data());

@@ -4,11 +4,10 @@
 // the CPU and drawn plain. Bones turn by quarter turns and move by whole
 // units and weights are powers of two, so every path computes the same
 // numbers exactly and the pictures agree pixel for pixel.
-#include <cstring>
 #include <vector>
 
-#include "shell/SkinningShaders.h"
 #include "support/SceneDevice.h"
+#include "support/SkinningContract.h"
 
 namespace {
 
@@ -17,12 +16,7 @@ constexpr int kBones = 4;
 
 // Slot j of a vertex: bone `bones[j]` with weight `weights[j]` (the last
 // weight is what the others leave).
-struct SkinVertex {
-    float x, y, z;
-    float weights[3];
-    uint8_t bones[4];
-    float u, v;
-};
+using SkinVertex = skinning_contract::Vertex;
 
 // The same vertex for non-indexed blending: weights by bone number.
 struct BlendVertex {
@@ -161,29 +155,12 @@ TEST_F(SkinnedDrawPaths, EveryPathDrawsTheCpuSkinnedMesh) {
     ASSERT_GT(lit, 250);  // the mesh covers a good part of the target
 
     // The four-weight shader with the wrapper's register contract.
-    const char* text = SkinningShaderSource(4);
-    ID3DXBuffer* tokens = nullptr;
-    ASSERT_EQ(D3DXAssembleShader(text, UINT(std::strlen(text)), nullptr, nullptr, 0, &tokens, nullptr), D3D_OK);
     IDirect3DVertexShader9* shader = nullptr;
-    ASSERT_EQ(device_->CreateVertexShader(static_cast<const DWORD*>(tokens->GetBufferPointer()), &shader), D3D_OK);
-    tokens->Release();
-    const D3DVERTEXELEMENT9 elements[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDWEIGHT, 0},
-        {0, 24, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BLENDINDICES, 0},
-        {0, 28, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-        D3DDECL_END()};
+    ASSERT_EQ(device_->CreateVertexShader(skinning_contract::Tokens(4).data(), &shader), D3D_OK);
     IDirect3DVertexDeclaration9* declaration = nullptr;
-    ASSERT_EQ(device_->CreateVertexDeclaration(elements, &declaration), D3D_OK);
-    std::vector<float> constants = {1.0f, 0.0f, 0.0f, 765.01f};
-    const D3DXMATRIX transform = World() * identity_ * Projection();
-    D3DXMATRIX transposed;
-    D3DXMatrixTranspose(&transposed, &transform);
-    constants.insert(constants.end(), &transposed._11, &transposed._11 + 16);
-    for (const D3DXMATRIX& bone : kBoneMatrices) {
-        D3DXMatrixTranspose(&transposed, &bone);
-        constants.insert(constants.end(), &transposed._11, &transposed._11 + 12);
-    }
+    ASSERT_EQ(device_->CreateVertexDeclaration(skinning_contract::kElements, &declaration), D3D_OK);
+    const std::vector<float> constants =
+        skinning_contract::Constants(World() * identity_ * Projection(), kBoneMatrices, kBones);
     ASSERT_EQ(device_->SetVertexShaderConstantF(0, constants.data(), UINT(constants.size() / 4)), D3D_OK);
     device_->SetVertexDeclaration(declaration);
     device_->SetVertexShader(shader);

@@ -58,16 +58,16 @@ void NormalMatrix(const DMatrix& m, double out[3][3]) {
 
 void BlendTransforms::Init(const StateBlock& states, bool indexed) {
     states_ = &states;
-    indexed_ = indexed && states.worldPalette;
+    indexed_ = indexed && states.worldPalette && states.worldPaletteCount > 0;
     view_ = ToDouble(states.view);
     viewProjection_ = Multiply(view_, ToDouble(states.projection));
-    const size_t count = indexed_ ? std::min<uint32_t>(kPaletteSize, states.worldPaletteCount) : kMaxBlendMatrices;
-    built_.assign(count, BlendTransform{});
-    ready_.assign(count, 0);
+    count_ = indexed_ ? std::min<uint32_t>(kPaletteSize, states.worldPaletteCount) : kMaxBlendMatrices;
+    built_.reset(new BlendTransform[count_]);
+    ready_.reset(new uint8_t[count_]());
 }
 
 const BlendTransform& BlendTransforms::Get(uint32_t matrix) const {
-    if (matrix >= built_.size()) matrix = 0;
+    if (matrix >= count_) matrix = 0;
     BlendTransform& t = built_[matrix];
     if (!ready_[matrix]) {
         const DMatrix world = indexed_ ? ToDouble(states_->worldPalette[matrix]) : ToDouble(states_->world[matrix]);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "d3d9/raster/RasterTypes.h"
 
@@ -39,8 +39,9 @@ private:
     const StateBlock* states_ = nullptr;
     bool indexed_ = false;
     DMatrix view_{}, viewProjection_{};
-    mutable std::vector<BlendTransform> built_;
-    mutable std::vector<uint8_t> ready_;
+    size_t count_ = 0;
+    std::unique_ptr<BlendTransform[]> built_;  // filled on first use
+    std::unique_ptr<uint8_t[]> ready_;
 };
 
 // One vertex's blending inputs as fetched.
