@@ -68,8 +68,15 @@ bool FetchBlendInputs(const VertexSetup& setup, uint32_t vertex, BlendInputs& in
 
 }  // namespace
 
+// Only what this draw's path reads is set; the rest keeps the last draw's.
 bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out) {
-    out = VertexSetup{};
+    out.shader.program = nullptr;
+    out.shader.run.reset();
+    out.shader.inputCount = 0;
+    out.blendMatrices = 1;
+    out.indexedBlend = false;
+    out.needsCameraSpace = false;
+    out.lighting = false;
     const bool ok = draw.declaration ? LayoutFromDeclaration(draw.declaration, out.layout)
                                      : LayoutFromFvf(draw.fvf, out.layout);
     if (!ok) return false;

@@ -17,10 +17,16 @@ VertexStore::VertexStore(const VertexSetup& setup, const ClipPlanes& planes, con
     : setup_(setup), planes_(planes), mapping_(mapping), lowest_(lowest) {
     if (highest < lowest) return;
     const uint64_t span = uint64_t(highest) - lowest + 1;
-    if (span <= std::max(kDenseMinimum, references * kDenseSlack)) {
+    if (span <= kLocal) {
         span_ = span;
-        states_.reset(new uint8_t[span]());
-        rooms_.reset(new Room[span]);
+        states_ = localStates_;
+        rooms_ = localRooms_;
+    } else if (span <= std::max(kDenseMinimum, references * kDenseSlack)) {
+        span_ = span;
+        heapStates_.reset(new uint8_t[span]());
+        heapRooms_.reset(new Room[span]);
+        states_ = heapStates_.get();
+        rooms_ = heapRooms_.get();
     }
 }
 

@@ -19,6 +19,8 @@ public:
     // position, a sparse one by number.
     VertexStore(const VertexSetup& setup, const ClipPlanes& planes, const ScreenMapping& mapping, uint32_t lowest,
                 uint32_t highest, uint64_t references);
+    VertexStore(const VertexStore&) = delete;
+    VertexStore& operator=(const VertexStore&) = delete;
 
     // Null when the vertex could not be read or does not land anywhere finite.
     const PostVertex* Get(uint32_t vertex);
@@ -40,8 +42,14 @@ private:
     const ScreenMapping& mapping_;
     uint32_t lowest_ = 0;
     uint64_t span_ = 0;
-    std::unique_ptr<uint8_t[]> states_;  // by position in the span
-    std::unique_ptr<Room[]> rooms_;
+    uint8_t* states_ = nullptr;  // by position in the span
+    Room* rooms_ = nullptr;
+    // A few vertices (a quad, a strip of a sprite) need no allocation.
+    static constexpr uint64_t kLocal = 8;
+    uint8_t localStates_[kLocal] = {};
+    Room localRooms_[kLocal];
+    std::unique_ptr<uint8_t[]> heapStates_;
+    std::unique_ptr<Room[]> heapRooms_;
     struct Sparse {
         uint8_t state = kPending;
         Room room;

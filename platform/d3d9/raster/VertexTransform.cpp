@@ -1,6 +1,8 @@
 #include "d3d9/raster/VertexTransform.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace raster {
 
@@ -61,9 +63,18 @@ void BlendTransforms::Init(const StateBlock& states, bool indexed) {
     indexed_ = indexed && states.worldPalette && states.worldPaletteCount > 0;
     view_ = ToDouble(states.view);
     viewProjection_ = Multiply(view_, ToDouble(states.projection));
-    count_ = indexed_ ? std::min<uint32_t>(kPaletteSize, states.worldPaletteCount) : kMaxBlendMatrices;
-    built_.reset(new BlendTransform[count_]);
-    ready_.reset(new uint8_t[count_]());
+    if (!indexed_) {
+        count_ = kMaxBlendMatrices;
+        built_ = local_;
+        ready_ = localReady_;
+        std::fill(std::begin(localReady_), std::end(localReady_), 0);
+        return;
+    }
+    count_ = std::min<uint32_t>(kPaletteSize, states.worldPaletteCount);
+    palette_.reset(new BlendTransform[count_]);
+    paletteReady_.reset(new uint8_t[count_]());
+    built_ = palette_.get();
+    ready_ = paletteReady_.get();
 }
 
 const BlendTransform& BlendTransforms::Get(uint32_t matrix) const {

@@ -31,6 +31,10 @@ struct BlendTransform {
 // draw may name any of 256 and reads few. Belongs to one draw on one thread.
 class BlendTransforms {
 public:
+    BlendTransforms() = default;
+    BlendTransforms(const BlendTransforms&) = delete;
+    BlendTransforms& operator=(const BlendTransforms&) = delete;
+
     void Init(const StateBlock& states, bool indexed);
     const BlendTransform& Get(uint32_t matrix) const;
     const DMatrix& View() const { return view_; }
@@ -40,8 +44,13 @@ private:
     bool indexed_ = false;
     DMatrix view_{}, viewProjection_{};
     size_t count_ = 0;
-    std::unique_ptr<BlendTransform[]> built_;  // filled on first use
-    std::unique_ptr<uint8_t[]> ready_;
+    BlendTransform* built_ = nullptr;  // filled on first use
+    uint8_t* ready_ = nullptr;
+    // The four matrices of plain blending need no allocation.
+    BlendTransform local_[kMaxBlendMatrices];
+    uint8_t localReady_[kMaxBlendMatrices] = {};
+    std::unique_ptr<BlendTransform[]> palette_;
+    std::unique_ptr<uint8_t[]> paletteReady_;
 };
 
 // One vertex's blending inputs as fetched.
