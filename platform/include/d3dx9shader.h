@@ -40,5 +40,6 @@ HRESULT D3DXAssembleShader(LPCSTR source, UINT length, const D3DXMACRO* defines,
 
 // The version token of a shader's tokens; 0 for null.
 DWORD D3DXGetShaderVersion(const DWORD* function);
-// Bytes of a shader's tokens through its end token; 0 for null.
+// Bytes of a shader's tokens through its end token; 0 for null or a stream
+// without an end token in its first 64K words.
 UINT D3DXGetShaderSize(const DWORD* function);

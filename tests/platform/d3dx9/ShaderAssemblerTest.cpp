@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,11 @@ TEST(ShaderAssembler, WritesTheTokensOfEachOperandForm) {
     EXPECT_TRUE(a.errors.empty());
     EXPECT_EQ(D3DXGetShaderVersion(a.tokens.data()), D3DVS_VERSION(1, 1));
     EXPECT_EQ(D3DXGetShaderSize(a.tokens.data()), kTokens.size() * sizeof(DWORD));
+    // A comment is stepped over whole, end token and all.
+    std::vector<DWORD> commented = kTokens;
+    const DWORD comment[] = {D3DSHADER_COMMENT(2), 0x0000FFFF, 0};
+    commented.insert(commented.begin() + 1, std::begin(comment), std::end(comment));
+    EXPECT_EQ(D3DXGetShaderSize(commented.data()), commented.size() * sizeof(DWORD));
 }
 
 TEST(ShaderAssembler, CommentsCaseSpacingAndDefinesDoNotChangeTheTokens) {
