@@ -2,25 +2,6 @@
 
 namespace raster {
 
-int DeclTypeSize(uint8_t type) {
-    switch (type) {
-        case D3DDECLTYPE_FLOAT1: return 4;
-        case D3DDECLTYPE_FLOAT2: return 8;
-        case D3DDECLTYPE_FLOAT3: return 12;
-        case D3DDECLTYPE_FLOAT4: return 16;
-        case D3DDECLTYPE_D3DCOLOR:
-        case D3DDECLTYPE_UBYTE4:
-        case D3DDECLTYPE_UBYTE4N:
-        case D3DDECLTYPE_SHORT2:
-        case D3DDECLTYPE_SHORT2N:
-        case D3DDECLTYPE_USHORT2N: return 4;
-        case D3DDECLTYPE_SHORT4:
-        case D3DDECLTYPE_SHORT4N:
-        case D3DDECLTYPE_USHORT4N: return 8;
-        default: return 0;
-    }
-}
-
 namespace {
 
 void Place(AttributeSlot& slot, uint8_t stream, uint32_t offset, uint8_t type) {

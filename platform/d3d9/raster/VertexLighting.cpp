@@ -12,8 +12,10 @@ double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b
 // Scales v to unit length; a zero vector stays zero.
 void Normalize(double v[3]) {
     const double length = std::sqrt(Dot(v, v));
-    if (length > 0.0)
-        for (int c = 0; c < 3; ++c) v[c] /= length;
+    if (length > 0.0) {
+        const double scale = 1.0 / length;
+        for (int c = 0; c < 3; ++c) v[c] *= scale;
+    }
 }
 
 void Colour(const D3DCOLORVALUE& in, double out[3]) {
@@ -131,8 +133,9 @@ void LightVertex(const LightingSetup& setup, const double position[3], const dou
     const double* specularColour = Pick(setup.specularSource, setup.material[2], vertexDiffuse, vertexSpecular);
     const double* emissiveColour = Pick(setup.emissiveSource, setup.material[3], vertexDiffuse, vertexSpecular);
 
+    // The eye's direction matters only to the specular highlight.
     double toEye[3] = {0.0, 0.0, -1.0};
-    if (setup.localViewer) {
+    if (setup.specular && setup.localViewer) {
         for (int c = 0; c < 3; ++c) toEye[c] = -position[c];
         Normalize(toEye);
     }

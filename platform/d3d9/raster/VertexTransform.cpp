@@ -31,10 +31,6 @@ DMatrix Multiply(const DMatrix& a, const DMatrix& b) {
     return out;
 }
 
-void TransformRow(const double in[4], const DMatrix& m, double out[4]) {
-    for (int c = 0; c < 4; ++c) out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + in[3] * m.m[3][c];
-}
-
 namespace {
 
 constexpr uint32_t kPaletteSize = 256;
