@@ -17,9 +17,9 @@ void KActiveWindow::GetRegionOrigin(int32_t rx, int32_t ry, int32_t* x, int32_t*
 }
 
 KSceneRegion* KActiveWindow::ActiveRegion(int32_t rx, int32_t ry) const {
-    // 64 bits: a far index must not wrap into the window.
+    // 64 bits and no squares: a far index must not wrap into the window.
     const int64_t dx = int64_t(rx) - centreX, dy = int64_t(ry) - centreY;
-    if (dx * dx > 1 || dy * dy > 1) return nullptr;
+    if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return nullptr;
     return slots[SlotOf(int(dx), int(dy))];
 }
 

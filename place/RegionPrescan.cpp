@@ -72,10 +72,11 @@ void PrescanRegions(const char* folder) {
     RECT rect;
     if (!settings.Load(path) || !settings.GetRect("MAIN", "rect", &rect)) return;
     if (rect.left > rect.right || rect.top > rect.bottom) return;
-    const int64_t area = (int64_t(rect.right) - rect.left + 1) * (int64_t(rect.bottom) - rect.top + 1);
-    if (area > kPrescanRegionCap) {
-        g_DebugLog("[Scene]Pre-scan of %s skipped: %lld regions, more than %lld", folder, (long long)area,
-                   (long long)kPrescanRegionCap);
+    const int64_t width = int64_t(rect.right) - rect.left + 1, height = int64_t(rect.bottom) - rect.top + 1;
+    // Each side alone first: the product of two full int32 spans passes 64 bits.
+    if (width > kPrescanRegionCap || height > kPrescanRegionCap || width * height > kPrescanRegionCap) {
+        g_DebugLog("[Scene]Pre-scan of %s skipped: %lld x %lld regions, more than %lld", folder, (long long)width,
+                   (long long)height, (long long)kPrescanRegionCap);
         return;
     }
     for (int64_t ry = rect.top; ry <= rect.bottom; ++ry)
