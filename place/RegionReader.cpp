@@ -68,7 +68,13 @@ void ReadSection(KSceneRegion& region, KDataFile& file, const KRegionSectionTabl
     if (section == kObstacleSection) ReadRegionObstacles(region, &file, length, problem);
 }
 
-auto GroundKey(const KRegionGroundRecord& r) { return std::make_tuple(r.layer, r.order, r.y, r.kind); }
+// By value: the records are packed, so their fields may be misaligned.
+std::tuple<uint8_t, int16_t, int32_t, uint8_t> GroundKey(const KRegionGroundRecord& r) {
+    const uint8_t layer = r.layer, kind = r.kind;
+    const int16_t order = r.order;
+    const int32_t y = r.y;
+    return {layer, order, y, kind};
+}
 
 // Into an array with room for one more.
 void InsertSorted(KRegionGroundRecord* records, uint32_t count, const KRegionGroundRecord& record) {
