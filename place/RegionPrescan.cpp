@@ -7,12 +7,10 @@
 
 #include "basrel/DebugLog.h"
 #include "basrel/KIniFile.h"
-#include "basrel/KPakFile.h"
 #include "place/DataFile.h"
 #include "place/GroundTileWalker.h"
 #include "place/PakPreload.h"
-#include "place/RegionPack.h"
-#include "place/RegionReader.h"
+#include "place/RegionSource.h"
 #include "place/RegionSections.h"
 
 namespace {
@@ -26,12 +24,8 @@ bool ScanSection(KDataFile& file, const KRegionSectionTable& table, int section,
 }
 
 void PrescanRegion(const char* folder, int32_t rx, int32_t ry) {
-    std::unique_ptr<KMemFile> memory(OpenRegionData(rx, ry));
-    KPakFile pak;
-    KPakDataFile pakData(pak);
-    KDataFile* file = memory.get();
-    char path[kPathSize];
-    if (!file && FormatRegionPath(path, sizeof path, folder, rx, ry) && pak.Open(path)) file = &pakData;
+    KRegionSource source(folder, rx, ry);
+    KDataFile* file = source.File();
     if (!file) return;
     KRegionSectionTable table;
     ReadRegionSectionTable(*file, table, nullptr);

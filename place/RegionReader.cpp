@@ -1,24 +1,20 @@
 #include "place/RegionReader.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <tuple>
 
 #include "basrel/DebugLog.h"
-#include "basrel/KPakFile.h"
 #include "place/ByteCursor.h"
 #include "place/DataFile.h"
 #include "place/GroundPicture.h"
-#include "place/RegionPack.h"
 #include "place/RegionSections.h"
+#include "place/RegionSource.h"
 #include "place/ScenePlaceHost.h"
 #include "place/SceneRegion.h"
 
 namespace {
-
-constexpr size_t kPathSize = 260;
 
 void ZeroGrids(KSceneRegion& region) {
     std::memset(region.workingGrid, 0, sizeof region.workingGrid);
@@ -105,11 +101,6 @@ bool Overlaps(const KRegionGroundRecord& r, const KSceneRegion& region) {
 
 }  // namespace
 
-bool FormatRegionPath(char* buffer, size_t size, const char* folder, int32_t rx, int32_t ry) {
-    const int written = std::snprintf(buffer, size, "%s\\v_%03d\\%03d_Region_C.dat", folder, ry, rx);
-    return written > 0 && size_t(written) < size;
-}
-
 bool ReadRegionFileData(KSceneRegion& region, const char* folder) {
     if (region.state != kRegionRequested || !folder || !*folder) return false;
     region.state = kRegionLoading;
@@ -117,14 +108,8 @@ bool ReadRegionFileData(KSceneRegion& region, const char* folder) {
     region.originY = RegionOriginY(region.ry);
     region.gridFromFile = false;
 
-    char path[kPathSize];
-    const bool havePath = FormatRegionPath(path, sizeof path, folder, region.rx, region.ry);
-    std::unique_ptr<KMemFile> memory(OpenRegionData(region.rx, region.ry));
-    KPakFile pak;
-    KPakDataFile pakData(pak);
-    KDataFile* file = memory.get();
-    if (!file && havePath && pak.Open(path)) file = &pakData;
-
+    KRegionSource source(folder, region.rx, region.ry);
+    KDataFile* file = source.File();
     if (!file) {
         ZeroGrids(region);
     } else {
@@ -138,7 +123,7 @@ bool ReadRegionFileData(KSceneRegion& region, const char* folder) {
         else
             ZeroGrids(region);
         if (problem)
-            g_DebugLog("[Scene]Region file %s%s: %s", havePath ? path : folder, memory ? " (packed)" : "", problem);
+            g_DebugLog("[Scene]Region file %s%s: %s", source.Path(), source.Packed() ? " (packed)" : "", problem);
     }
     region.state = kRegionLoaded;
     return true;

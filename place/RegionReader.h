@@ -10,12 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "place/RegionSource.h"
+
 class KDataFile;
 class KSceneRegion;
 struct KRegionGroundRecord;
-
-// False when the path does not fit the buffer.
-bool FormatRegionPath(char* buffer, size_t size, const char* folder, int32_t rx, int32_t ry);
 
 // Only for a requested region (state 1) and a folder: loading (2) while it
 // reads, loaded (3) after. No host call: see AttachRegionToHost.

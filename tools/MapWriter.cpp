@@ -170,7 +170,8 @@ std::string WriteWorSettings(const WorSettings& s) {
     if (s.modelLight) text << "ModelLight=" << *s.modelLight << "\n";
     if (s.perspective) text << "Perspective=" << *s.perspective << "\n";
     if (s.rect) text << "rect=" << Joined(*s.rect) << "\n";
-    if (s.mapLTRegionIndex) text << "MapLTRegionIndex=" << (*s.mapLTRegionIndex)[0] << "," << (*s.mapLTRegionIndex)[1] << "\n";
+    if (s.mapLTRegionIndex)
+        text << "MapLTRegionIndex=" << (*s.mapLTRegionIndex)[0] << "," << (*s.mapLTRegionIndex)[1] << "\n";
     if (!s.lights.empty()) {
         text << "[LIGHT]\n";
         for (const auto& [key, value] : s.lights) text << key << "=" << Joined(value) << "\n";

@@ -146,7 +146,8 @@ TEST_F(ReaderTest, ObstacleGridNeedsAWholeSectionBeforeTheHostHears) {
         EXPECT_EQ(region.workingGrid[100], c.read ? 0x21u : 0u);
         EXPECT_EQ(region.pristineGrid[100], c.read ? 0x21u : 0u);
         EXPECT_EQ(host.calls, c.calls);
-        const std::vector<KSceneRegion*> attached = c.calls.size() == 2 ? std::vector{&region} : std::vector<KSceneRegion*>{};
+        const std::vector<KSceneRegion*> attached =
+            c.calls.size() == 2 ? std::vector{&region} : std::vector<KSceneRegion*>{};
         EXPECT_EQ(host.attached, attached);
         SetScenePlaceHost(nullptr);
     }
@@ -292,6 +293,12 @@ std::vector<DamageCase> DamageCases() {
     objects.points = 1, objects.segments = 1, objects.flats = 1;
     const std::vector<uint8_t> goodObjects = WriteObjectSection(objects);
     const std::vector<uint8_t> goodGround = WriteGroundSection(ground);
+    auto withGround = [&](const GroundSectionFields& g) {
+        return WithSections(grid, WriteGroundSection(g), goodObjects);
+    };
+    auto withObjects = [&](const ObjectSectionFields& o) {
+        return WithSections(grid, goodGround, WriteObjectSection(o));
+    };
 
     std::vector<DamageCase> cases;
     cases.push_back({"sound", WithSections(grid, goodGround, goodObjects), true, 1, 3, 2});
@@ -313,24 +320,24 @@ std::vector<DamageCase> DamageCases() {
 
     GroundSectionFields low = ground;
     low.recordOffset = 11;
-    cases.push_back({"ground offset below its head", WithSections(grid, WriteGroundSection(low), goodObjects), true, 0, 3, 2});
+    cases.push_back({"ground offset below its head", withGround(low), true, 0, 3, 2});
     GroundSectionFields beyond = ground;
     beyond.recordOffset = 100000;
-    cases.push_back({"ground offset past the section", WithSections(grid, WriteGroundSection(beyond), goodObjects), true, 0, 3, 2});
+    cases.push_back({"ground offset past the section", withGround(beyond), true, 0, 3, 2});
     GroundSectionFields many = ground;
     many.recordCount = 0x0FFFFFFF;  // x 146 wraps in 32 bits
-    cases.push_back({"ground records past the section", WithSections(grid, WriteGroundSection(many), goodObjects), true, 0, 3, 2});
+    cases.push_back({"ground records past the section", withGround(many), true, 0, 3, 2});
     cases.push_back({"ground head cut", WithSections(grid, {1, 0, 0, 0, 1}, goodObjects), true, 0, 3, 2});
 
     ObjectSectionFields wrapping = objects;
     wrapping.count = 0x011F'0000;  // x 228 wraps in 32 bits
-    cases.push_back({"objects past the section", WithSections(grid, goodGround, WriteObjectSection(wrapping)), true, 1, 0, 0});
+    cases.push_back({"objects past the section", withObjects(wrapping), true, 1, 0, 0});
     ObjectSectionFields flatMore = objects;
     flatMore.flats = 4;
-    cases.push_back({"more flats than records", WithSections(grid, goodGround, WriteObjectSection(flatMore)), true, 1, 0, 2});
+    cases.push_back({"more flats than records", withObjects(flatMore), true, 1, 0, 2});
     ObjectSectionFields groupsMore = objects;
     groupsMore.lines = 1;  // 1 + 1 + 1 > 3 - 1
-    cases.push_back({"groups past the records", WithSections(grid, goodGround, WriteObjectSection(groupsMore)), true, 1, 0, 2});
+    cases.push_back({"groups past the records", withObjects(groupsMore), true, 1, 0, 2});
     cases.push_back({"object head cut", WithSections(grid, goodGround, {2, 0, 0}), true, 1, 0, 0});
     return cases;
 }
