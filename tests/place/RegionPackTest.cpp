@@ -89,6 +89,14 @@ TEST_F(PackTest, BadPacksGiveNoPackAndOneLogLine) {
         EXPECT_EQ(LoadRegionPack(RegionPackPath(kMapFolder).c_str()), nullptr);
         EXPECT_EQ(SceneLog().size(), 1u);
     }
+    // Without a pack every region reads its loose file.
+    WriteRegion(10, 10, RegionFileFields{FilledGrid(4), std::nullopt, std::nullopt});
+    InstallRegionPack(LoadRegionPack(RegionPackPath(kMapFolder).c_str()));
+    EXPECT_FALSE(HasRegionPack());
+    KSceneRegion region;
+    ASSERT_TRUE(Read(region, 10, 10));
+    EXPECT_EQ(region.workingGrid[0], 4u);
+    SceneLog();
     EXPECT_EQ(LoadRegionPack("\\Maps\\absent_c.dat"), nullptr);
     EXPECT_EQ(LoadRegionPack(nullptr), nullptr);
     EXPECT_TRUE(SceneLog().empty());  // a map without a pack is no fault
