@@ -27,9 +27,11 @@ struct PreloadState {
     HANDLE idleEvent = nullptr;  // manual reset: set while no preload is in flight
 };
 
+// Never destroyed: a thread still running when the module goes must not
+// meet a destroyed mutex.
 PreloadState& State() {
-    static PreloadState state;
-    return state;
+    static PreloadState* state = new PreloadState;
+    return *state;
 }
 
 void Step(PakPreloadStep step, const char* name = nullptr) {

@@ -2,8 +2,6 @@
 
 #include <atomic>
 
-#include "place/SceneRegion.h"
-
 namespace {
 
 std::atomic<IScenePlaceHost*> g_host{nullptr};
@@ -13,8 +11,3 @@ std::atomic<IScenePlaceHost*> g_host{nullptr};
 IScenePlaceHost* ScenePlaceHost() { return g_host.load(); }
 
 void SetScenePlaceHost(IScenePlaceHost* host) { g_host.store(host); }
-
-int32_t FindHostRegionId(int32_t rx, int32_t ry) {
-    IScenePlaceHost* host = ScenePlaceHost();
-    return host ? host->FindRegionId(0, RegionHostKey(rx, ry)) : -1;
-}

@@ -7,6 +7,3 @@
 
 IScenePlaceHost* ScenePlaceHost();
 void SetScenePlaceHost(IScenePlaceHost* host);
-
-// The host's id of a region, or -1 (also without a host).
-int32_t FindHostRegionId(int32_t rx, int32_t ry);
