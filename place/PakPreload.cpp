@@ -27,11 +27,10 @@ struct PreloadState {
     HANDLE idleEvent = nullptr;  // manual reset: set while no preload is in flight
 };
 
-// Never destroyed: a thread still running when the module goes must not
-// meet a destroyed mutex.
+// Destroyed at unload; the shell's Release has stopped the thread by then.
 PreloadState& State() {
-    static PreloadState* state = new PreloadState;
-    return *state;
+    static PreloadState state;
+    return state;
 }
 
 void Step(PakPreloadStep step, const char* name = nullptr) {
