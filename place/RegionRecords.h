@@ -1,6 +1,6 @@
-// Plain-data records of a region file's object section, in their file
-// layout. The reader fills them field by field; the object tree, painting
-// and the flat-object list read them in place.
+// Plain-data records of a region file's ground and object sections, in
+// their file layout. The reader fills them field by field; the object tree,
+// painting and the flat-object list read them in place.
 #pragma once
 
 #include <cstddef>
@@ -61,3 +61,72 @@ static_assert(offsetof(KRegionObjectRecord, endX) == 208);
 static_assert(offsetof(KRegionObjectRecord, endY) == 212);
 static_assert(offsetof(KRegionObjectRecord, keyA) == 220);
 static_assert(offsetof(KRegionObjectRecord, keyB) == 224);
+
+// One ground picture of a region (146 bytes, packed as in the file). The
+// region's own records have kind 4; a copy taken from a neighbour holds that
+// neighbour's direction code (dx * 3 + dy + 4).
+#pragma pack(push, 1)
+struct KRegionGroundRecord {
+    int32_t x;  // world units
+    int32_t y;
+    char name[128];
+    uint16_t width;   // world units
+    uint16_t height;  // covers 2 x height units in y
+    uint16_t frame;
+    uint8_t kind;
+    uint8_t layer;
+    int16_t order;  // within the layer
+};
+#pragma pack(pop)
+
+constexpr uint8_t kOwnGroundRecord = 4;
+
+static_assert(sizeof(KRegionGroundRecord) == 146);
+static_assert(offsetof(KRegionGroundRecord, x) == 0);
+static_assert(offsetof(KRegionGroundRecord, y) == 4);
+static_assert(offsetof(KRegionGroundRecord, name) == 8);
+static_assert(offsetof(KRegionGroundRecord, width) == 136);
+static_assert(offsetof(KRegionGroundRecord, height) == 138);
+static_assert(offsetof(KRegionGroundRecord, frame) == 140);
+static_assert(offsetof(KRegionGroundRecord, kind) == 142);
+static_assert(offsetof(KRegionGroundRecord, layer) == 143);
+static_assert(offsetof(KRegionGroundRecord, order) == 144);
+
+// A light standing on the map (28 bytes). The radii come in either order;
+// the larger is the upper one.
+struct KRegionLightRecord {
+    int32_t x;
+    int32_t y;
+    int32_t z;
+    uint32_t colour;  // ARGB
+    int32_t radius1;
+    int32_t radius2;
+    int32_t reserved;
+};
+
+static_assert(sizeof(KRegionLightRecord) == 28);
+static_assert(offsetof(KRegionLightRecord, colour) == 12);
+static_assert(offsetof(KRegionLightRecord, radius1) == 16);
+static_assert(offsetof(KRegionLightRecord, radius2) == 20);
+static_assert(offsetof(KRegionLightRecord, reserved) == 24);
+
+// Head of a region file's object section (16 bytes). The first
+// count - flats records become tree points: points, then segments, then
+// lines; the last `flats` records are flat objects.
+struct KRegionObjectHeader {
+    uint32_t count;
+    uint16_t lines;
+    uint16_t segments;
+    uint16_t points;
+    uint16_t flats;
+    uint16_t unused;
+    uint16_t lightCount;
+};
+
+static_assert(sizeof(KRegionObjectHeader) == 16);
+static_assert(offsetof(KRegionObjectHeader, lines) == 4);
+static_assert(offsetof(KRegionObjectHeader, segments) == 6);
+static_assert(offsetof(KRegionObjectHeader, points) == 8);
+static_assert(offsetof(KRegionObjectHeader, flats) == 10);
+static_assert(offsetof(KRegionObjectHeader, unused) == 12);
+static_assert(offsetof(KRegionObjectHeader, lightCount) == 14);

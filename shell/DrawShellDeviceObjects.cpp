@@ -89,7 +89,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (screenTargetEnabled && !screenTarget && CreateScreenTarget(g_ScreenWidth, g_ScreenHeight) != 0)
         screenTargetEnabled = 0;
 
-    if (IScenePlaceHost* host = neighbours::ScenePlaceHost()) host->DeviceRestored();
+    if (IScenePlaceHost* host = neighbours::ScenePlaceHost()) host->OnDeviceRestored();
     return 0;
 }
 

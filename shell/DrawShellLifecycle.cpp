@@ -19,16 +19,8 @@ bool IsThirtyTwoBit(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || form
 // The pak preload thread answers 0 with 2. A thread that never answers must
 // not hang the host's shutdown.
 void StopPakPreloadThread() {
-    std::atomic<int>& flag = neighbours::PakPreloadRunFlag();
-    if (flag.load() != 1) return;
-    flag.store(0);
-    for (int waited = 0; flag.load() != 2; ++waited) {
-        if (waited == kPreloadStopWaitMs) {
-            g_DebugLog("[D3DRender]Pak preload thread did not stop in %d ms.", kPreloadStopWaitMs);
-            return;
-        }
-        Sleep(1);
-    }
+    if (!neighbours::StopPakPreloadThread(kPreloadStopWaitMs))
+        g_DebugLog("[D3DRender]Pak preload thread did not stop in %d ms.", kPreloadStopWaitMs);
 }
 
 }  // namespace

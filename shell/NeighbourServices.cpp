@@ -1,6 +1,8 @@
 // STAND-IN, see NeighbourServices.h.
 #include "shell/NeighbourServices.h"
 
+#include "place/PakPreload.h"
+#include "place/ScenePlaceHost.h"
 #include "textures/KImageTexture.h"
 #include "textures/TextureManager.h"
 
@@ -24,7 +26,8 @@ Answers& TestAnswers() {
 void ResetForTests() {
     CallLog().clear();
     TestAnswers() = Answers{};
-    PakPreloadRunFlag().store(0);
+    ResetPakPreloadForTests();
+    SetScenePlaceHost(nullptr);
 }
 
 // The texture manager is real: these forward to it, keep the call log the
@@ -100,12 +103,9 @@ void DrawDebugMeshes(WORD id, DWORD a, DWORD b) {
                         std::to_string(b));
 }
 
-std::atomic<int>& PakPreloadRunFlag() {
-    static std::atomic<int> flag{0};
-    return flag;
-}
+bool StopPakPreloadThread(DWORD timeoutMs) { return ::StopPakPreloadThread(timeoutMs); }
 
-IScenePlaceHost* ScenePlaceHost() { return TestAnswers().scenePlaceHost; }
+IScenePlaceHost* ScenePlaceHost() { return ::ScenePlaceHost(); }
 void* ScenePlaceInterface() { return nullptr; }
 
 void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {

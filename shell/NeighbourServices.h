@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "place/IScenePlaceHost.h"
 #include "textures/ImageCache.h"
 
 class KDrawShell;
@@ -46,30 +47,6 @@ public:
 // One ribbon trail record (effects/).
 struct KRibbon {
     uint32_t values[10] = {};
-};
-
-// The scene place's host interface; the shell calls only slot 15.
-class IScenePlaceHost {
-public:
-    virtual void Slot0() = 0;
-    virtual void Slot1() = 0;
-    virtual void Slot2() = 0;
-    virtual void Slot3() = 0;
-    virtual void Slot4() = 0;
-    virtual void Slot5() = 0;
-    virtual void Slot6() = 0;
-    virtual void Slot7() = 0;
-    virtual void Slot8() = 0;
-    virtual void Slot9() = 0;
-    virtual void Slot10() = 0;
-    virtual void Slot11() = 0;
-    virtual void Slot12() = 0;
-    virtual void Slot13() = 0;
-    virtual void Slot14() = 0;
-    virtual void DeviceRestored() = 0;  // slot 15
-
-protected:
-    ~IScenePlaceHost() = default;
 };
 
 namespace neighbours {
@@ -107,8 +84,9 @@ void DebugMeshSetDevice(IDirect3DDevice9* device);
 void DrawDebugMeshes(WORD id, DWORD a, DWORD b);
 
 // --- Scene place (place/) ---
-// 1 while the pak preload thread runs, 0 once asked to stop, 2 when it ended.
-std::atomic<int>& PakPreloadRunFlag();
+// Asks a running pak preload thread to stop and waits for it up to
+// timeoutMs; false when it did not stop in that time.
+bool StopPakPreloadThread(DWORD timeoutMs);
 // The host interface the scene place holds, or null.
 IScenePlaceHost* ScenePlaceHost();
 // The scene place as CreateScenePlaceC hands it out; null until it exists.
@@ -130,7 +108,6 @@ struct Answers {
     bool textureManagerInvalidate = true;
     bool textureManagerRestore = true;
     HRESULT modelManagerSetDevice = 0;
-    IScenePlaceHost* scenePlaceHost = nullptr;
     // Model handles: position and whether a scene node with a mesh exists.
     std::function<void(KModelProxy*, float*, float*, float*)> modelPosition;
     std::function<bool(KModelProxy*)> modelHasMesh;

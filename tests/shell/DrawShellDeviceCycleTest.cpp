@@ -2,10 +2,15 @@
 // leaks, and the wait for the pak preload thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
 #include <thread>
 
 #include "DrawShellFixture.h"
+#include "support/QuietPlaceHost.h"
 #include "d3d9/Control.h"
+#include "place/PakPreload.h"
+#include "place/ScenePlaceHost.h"
 #include "shell/D3DDevice.h"
 #include "shell/NeighbourServices.h"
 #include "shell/ShellGlobals.h"
@@ -74,30 +79,18 @@ TEST_F(DrawShellDeviceCycle, PartsFollowTheProtocolInOrder) {
     EXPECT_EQ(shell->RestoreDeviceObjects(), E_FAIL);
 }
 
-struct CountingHost : IScenePlaceHost {
+struct CountingHost final : test_support::QuietPlaceHost {
     int restored = 0;
-    void Slot0() override {}
-    void Slot1() override {}
-    void Slot2() override {}
-    void Slot3() override {}
-    void Slot4() override {}
-    void Slot5() override {}
-    void Slot6() override {}
-    void Slot7() override {}
-    void Slot8() override {}
-    void Slot9() override {}
-    void Slot10() override {}
-    void Slot11() override {}
-    void Slot12() override {}
-    void Slot13() override {}
-    void Slot14() override {}
-    void DeviceRestored() override { ++restored; }
+    void OnDeviceRestored() override { ++restored; }
 };
 
 TEST_F(DrawShellDeviceCycle, RestoreTellsTheScenePlaceHost) {
     KDrawShell* shell = MakeCreatedShell();
     CountingHost host;
-    neighbours::TestAnswers().scenePlaceHost = &host;
+    SetScenePlaceHost(&host);
+    ASSERT_EQ(shell->RestoreDeviceObjects(), 0);
+    EXPECT_EQ(host.restored, 1);
+    SetScenePlaceHost(nullptr);
     ASSERT_EQ(shell->RestoreDeviceObjects(), 0);
     EXPECT_EQ(host.restored, 1);
 }
@@ -107,31 +100,65 @@ TEST_F(DrawShellDeviceCycle, ReleaseWithoutPreloadThreadDoesNotWait) {
     MakeCreatedShell();
     ReleaseShell();
     EXPECT_EQ(lumiva::win32::ClockMilliseconds(), 1000u);
-    EXPECT_EQ(neighbours::PakPreloadRunFlag().load(), 0);
+    EXPECT_EQ(PakPreloadRunFlag().load(), 0);
 }
 
-TEST_F(DrawShellDeviceCycle, ReleaseAsksThePreloadThreadToStop) {
+// The shell's Release with the place's pak preload thread running. The
+// thread waits on the manual clock, so it moves only when the test says.
+class DrawShellPreloadThreadTest : public DrawShellDeviceCycle {
+protected:
+    void SetUp() override {
+        DrawShellDeviceCycle::SetUp();
+        lumiva::win32::InstallManualClock(0);
+    }
+    void TearDown() override {
+        ResetPakPreloadForTests();
+        DrawShellDeviceCycle::TearDown();
+    }
+};
+
+TEST_F(DrawShellPreloadThreadTest, ReleaseSeesOneWritesZeroAndWaitsForTwo) {
+    std::atomic<int32_t> flagWhenStopping{-1};
+    SetPakPreloadHook([&](PakPreloadStep step, const char*) {
+        if (step == PakPreloadStep::Stopping) flagWhenStopping = PakPreloadRunFlag().load();
+    });
     MakeCreatedShell();
-    std::atomic<int>& flag = neighbours::PakPreloadRunFlag();
-    flag.store(1);
-    std::thread preload([&flag] {
-        while (flag.load() != 0) std::this_thread::yield();
-        flag.store(2);
+    ASSERT_TRUE(StartPakPreloadThread());
+    EXPECT_EQ(PakPreloadRunFlag().load(), 1);
+    ReleaseShell();
+    EXPECT_EQ(flagWhenStopping.load(), 0);
+    EXPECT_EQ(PakPreloadRunFlag().load(), 2);
+    // Stopped for good: a later map load starts no second thread.
+    EXPECT_FALSE(StartPakPreloadThread());
+    EXPECT_EQ(lumiva::win32::ClockMilliseconds(), 0u);
+}
+
+TEST_F(DrawShellPreloadThreadTest, ReleaseGivesUpOnAPreloadThreadThatNeverAnswers) {
+    std::promise<void> took;
+    std::promise<void> letGo;
+    std::shared_future<void> goAhead = letGo.get_future().share();
+    SetPakPreloadHook([&, goAhead](PakPreloadStep step, const char*) {
+        if (step != PakPreloadStep::Took) return;
+        took.set_value();
+        goAhead.wait();
+    });
+    MakeCreatedShell();
+    ASSERT_TRUE(StartPakPreloadThread());
+    ASSERT_TRUE(lumiva::win32::WaitForBlockedWaiters(1));  // idle in its 1 ms wait
+    QueuePakPreload("\\maps\\slow.jpg");
+    lumiva::win32::AdvanceClock(1);
+    took.get_future().wait();  // stuck in its preload
+    TakeLog();
+    // The shell's wait is the only timed one now; its time runs out.
+    std::thread clock([] {
+        if (lumiva::win32::WaitForBlockedWaiters(1)) lumiva::win32::AdvanceClock(5000);
     });
     ReleaseShell();
-    preload.join();
-    EXPECT_EQ(flag.load(), 2);
-}
-
-TEST_F(DrawShellDeviceCycle, ReleaseGivesUpOnAPreloadThreadThatNeverAnswers) {
-    lumiva::win32::InstallManualClock(0);
-    MakeCreatedShell();
-    neighbours::PakPreloadRunFlag().store(1);
-    TakeLog();
-    ReleaseShell();
-    EXPECT_EQ(neighbours::PakPreloadRunFlag().load(), 0);
-    EXPECT_EQ(lumiva::win32::ClockMilliseconds(), 5000u);
+    clock.join();
+    EXPECT_EQ(PakPreloadRunFlag().load(), 0);
+    EXPECT_EQ(lumiva::win32::ClockMilliseconds(), 5001u);
     EXPECT_TRUE(InOrder(RenderLines(), {"[D3DRender]Pak preload thread did not stop in 5000 ms."}));
+    letGo.set_value();
 }
 
 TEST_F(DrawShellDeviceCycle, ReleaseRestoresTheSavedGammaRamp) {
