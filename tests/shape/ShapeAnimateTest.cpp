@@ -68,6 +68,40 @@ TEST_F(ShapeAnimate, WithoutThreadsEverythingTakesItsDefaults) {
     for (uint32_t s2 = 0; s2 < 2; ++s2) EXPECT_EQ(inst.DirtyMask(s2), 0u);
 }
 
+TEST_F(ShapeAnimate, InitLaysDecalMeshesOnTheObjectMeshOfTheSameLevel) {
+    dts::Shape s = dts::SampleShape(24);
+    // A second decal of two levels on object 2, which has one.
+    dts::Mesh decalMesh = s.meshes[5];
+    s.meshes.push_back(decalMesh);
+    s.meshes.push_back(decalMesh);
+    s.decals.push_back({9, 2, 7, 2});
+    Make(s);
+    EXPECT_EQ(shape.DecalMesh(5)->target, shape.ObjectMesh(0));
+    EXPECT_EQ(shape.DecalMesh(7)->target, shape.ObjectMesh(4));
+    // Without a target the decal mesh stays in the shared table.
+    ASSERT_NE(shape.DecalMesh(8), nullptr);
+    EXPECT_EQ(shape.DecalMesh(8)->target, nullptr);
+    KShapeInstance second(&shape, true, nullptr);
+    ASSERT_NE(shape.DecalMesh(8), nullptr);
+    ASSERT_EQ(second.Decals().Count(), 2u);
+    EXPECT_EQ(second.Decals()[1].target, &second.MeshObjects()[2]);
+    EXPECT_EQ(second.Decals()[1].node, 5);
+    EXPECT_EQ(second.Decals()[1].meshes, shape.meshes.data + 7);
+    EXPECT_EQ(second.Decals()[1].state, 6);
+    EXPECT_EQ(second.MeshObjects()[1].meshes, shape.meshes.data + 2);
+}
+
+TEST_F(ShapeAnimate, AnInstanceCanGoAfterItsShape) {
+    // The model manager frees meshes before the models that hold instances.
+    auto owned = std::make_unique<KShape>();
+    ASSERT_TRUE(Read(dts::SampleShape(24), *owned)) << RefusalLine();
+    auto inst = std::make_unique<KShapeInstance>(owned.get(), true, nullptr);
+    ASSERT_NE(inst->AddThread(), nullptr);
+    ASSERT_NE(inst->AddThread(), nullptr);
+    owned.reset();
+    inst.reset();  // reads nothing of the shape (the sanitizer run sees it)
+}
+
 TEST_F(ShapeAnimate, RotationsBlendByQuatLerpAndTranslationsLinearly) {
     dts::Shape s = AnimShape();
     dts::Sequence q = KeyedSequence(s, 2);

@@ -12,6 +12,7 @@
 //   one image-list material of three frames from frame 0
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
