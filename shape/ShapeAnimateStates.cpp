@@ -33,15 +33,21 @@ void TakeDefault(KShapeMeshObjectInstance& object, uint32_t which, const KShapeO
     TakeState(object, which, state, state, 0.0f);
 }
 
+// The sub-shape's items within total, none of them set yet.
+KIndexRange StartItems(int32_t first, int32_t count, uint32_t total, KShapeAnimScratch& scratch) {
+    const KIndexRange range = ClampedRange(first, count, total);
+    scratch.SizeItems(total);
+    for (uint32_t i = range.begin; i < range.end; ++i) scratch.itemSet[i] = 0;
+    return range;
+}
+
 }  // namespace
 
 void KShapeInstance::AnimateObjectStates(uint32_t subShape, uint32_t which) {
     const KShape& shape = *m_shape;
-    const KIndexRange range = ClampedRange(shape.subShapeFirstObject[subShape], shape.subShapeObjectCount[subShape],
-                                           m_meshObjects.Count());
     KShapeAnimScratch& scratch = g_ShapeAnimScratch;
-    scratch.SizeItems(m_meshObjects.Count());
-    for (uint32_t o = range.begin; o < range.end; ++o) scratch.itemSet[o] = 0;
+    const KIndexRange range = StartItems(shape.subShapeFirstObject[subShape], shape.subShapeObjectCount[subShape],
+                                         m_meshObjects.Count(), scratch);
     const KBlockArray<KShapeObjectState>& states = shape.objectStates;
 
     for (const KShapeThread* thread : m_threads) {
@@ -71,11 +77,9 @@ void KShapeInstance::AnimateObjectStates(uint32_t subShape, uint32_t which) {
 
 void KShapeInstance::AnimateDecals(uint32_t subShape) {
     const KShape& shape = *m_shape;
-    const KIndexRange range =
-        ClampedRange(shape.subShapeFirstDecal[subShape], shape.subShapeDecalCount[subShape], m_decals.Count());
     KShapeAnimScratch& scratch = g_ShapeAnimScratch;
-    scratch.SizeItems(m_decals.Count());
-    for (uint32_t d = range.begin; d < range.end; ++d) scratch.itemSet[d] = 0;
+    const KIndexRange range = StartItems(shape.subShapeFirstDecal[subShape], shape.subShapeDecalCount[subShape],
+                                         m_decals.Count(), scratch);
     const KBlockArray<int32_t>& states = shape.decalStates;
 
     for (const KShapeThread* thread : m_threads) {
