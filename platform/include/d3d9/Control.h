@@ -100,6 +100,8 @@ uint64_t UsedTextureMemory();
 // (buffer, offset, size, flags), "Texture::LockRect" / "Surface::LockRect"
 // (object, level, left, top, right, bottom, flags), their UnlockRect
 // (object, level), and "Texture::AddDirtyRect".
+// D3DX meshes add "Mesh::DrawSubset" (mesh, attribute) after the device
+// calls the subset's draw made.
 struct RecordedCall {
     std::string name;            // e.g. "SetRenderState"
     std::vector<uint64_t> args;  // integers as given; floats as their bits;
