@@ -8,7 +8,6 @@
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
 /*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}
-/*  70 */ DWORD KDrawShell::ReadEffectHeader(const char*) { return 0; }
 /*  71 */ KLightning* KDrawShell::LoadLightning(const char*) { return nullptr; }
 /*  72 */ void KDrawShell::UnloadLightning(const char*) {}
 /*  73 */ KLightningSet* KDrawShell::CreateLightningSet(const char*) { return nullptr; }

@@ -1,5 +1,9 @@
 #include "shell/SkinningShaders.h"
 
+#include <cstring>
+
+#include <d3dx9.h>
+
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 
@@ -92,10 +96,18 @@ const char* SkinningShaderSource(int influences) {
     return kSources[influences - 1];
 }
 
-// The vs.1.1 assembler arrives with skinned meshes; until then no shader
-// exists and callers see a null handle for every influence count.
+// A text that does not assemble leaves its handle null; the others are
+// still made.
 void KD3DDevice::CreateSkinningShaders() {
-    for (IDirect3DVertexShader9*& shader : skinShaders) shader = nullptr;
+    for (int k = 0; k < kSkinningShaderCount; ++k) {
+        skinShaders[k] = nullptr;
+        const char* source = kSources[k];
+        ID3DXBuffer* tokens = nullptr;
+        if (FAILED(D3DXAssembleShader(source, UINT(std::strlen(source)), nullptr, nullptr, 0, &tokens, nullptr)))
+            continue;
+        device->CreateVertexShader(static_cast<const DWORD*>(tokens->GetBufferPointer()), &skinShaders[k]);
+        tokens->Release();
+    }
 }
 
 void KD3DDevice::ReleaseSkinningShaders() {

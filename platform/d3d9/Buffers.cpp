@@ -1,6 +1,7 @@
 #include "d3d9/Buffers.h"
 
 #include "d3d9/Recorder.h"
+#include "d3d9/Registry.h"
 
 namespace lumiva::d3d9 {
 
@@ -15,6 +16,7 @@ HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags, DWO
     if ((flags & D3DLOCK_DISCARD) && !(usage & D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
     if ((flags & D3DLOCK_DISCARD) && (flags & D3DLOCK_NOOVERWRITE)) return D3DERR_INVALIDCALL;
     if ((flags & D3DLOCK_READONLY) && (flags & D3DLOCK_DISCARD)) return D3DERR_INVALIDCALL;
+    if (const HRESULT injected = Registry::Get().CountBufferLock(); FAILED(injected)) return injected;
     ++lockCount_;
     *data = bytes_.data() + offset;
     return D3D_OK;

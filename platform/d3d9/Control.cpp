@@ -153,6 +153,7 @@ void SetDirect3DCreateFails(bool fails) { Registry::Get().direct3DCreateFails = 
 void SetCreateDeviceResult(HRESULT result) { Registry::Get().createDeviceResult = result; }
 void FailCreationAt(UINT n, HRESULT result, UINT count) { Registry::Get().FailCreationAt(n, result, count); }
 UINT ResourceCreationCount() { return Registry::Get().creationCount; }
+void FailBufferLockAt(UINT n, UINT count) { Registry::Get().FailBufferLockAt(n, count); }
 
 void SetCooperativeLevel(HRESULT level) {
     Registry& registry = Registry::Get();

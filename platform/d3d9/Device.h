@@ -225,8 +225,10 @@ private:
     HRESULT ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const;
     void SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call);
     bool DeclarationReadsStreamZeroOnly() const;
-    void SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
-                              const StreamData& vertices);
+    HRESULT CheckVertexProcessing(DrawCall& call, uint64_t firstVertex, uint64_t vertexCount) const;
+    bool SoftwareBuffers(const DrawCall& call) const;
+    HRESULT SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
+                                 const StreamData& vertices, uint64_t firstVertex, uint64_t vertexCount);
 
     // Present plumbing (DevicePresent.cpp).
     HWND PresentWindow(HWND overrideWindow) const;

@@ -6,6 +6,7 @@
 #include "d3d9/Registry.h"
 #include "d3d9/ShaderObjects.h"
 #include "d3d9/Surface.h"
+#include "d3d9/raster/DeviceAdapter.h"
 
 namespace lumiva::d3d9 {
 namespace {
@@ -72,6 +73,45 @@ HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const {
     return D3D_OK;
 }
 
+// Software processing on a mixed device reads only buffers made for it.
+bool Device::SoftwareBuffers(const DrawCall& call) const {
+    if (call.userMemory) return true;
+    for (UINT s = 0; s < kStreamCount; ++s) {
+        if (!call.streams[s].data) continue;
+        if (!(AsVertexBuffer(state_.streams[s].buffer)->Usage() & D3DUSAGE_SOFTWAREPROCESSING)) return false;
+    }
+    return !call.indexed || (AsIndexBuffer(state_.indices)->Usage() & D3DUSAGE_SOFTWAREPROCESSING);
+}
+
+// The limits of the processing mode the draw runs in: in hardware the
+// caps' blend matrices, blend index and shader constants; in software four
+// matrices, indices 0 to 255 and the whole constant file.
+HRESULT Device::CheckVertexProcessing(DrawCall& call, uint64_t firstVertex, uint64_t vertexCount) const {
+    const bool software = state_.softwareVertexProcessing;
+    call.vertexShaderConstants = software ? kVertexShaderFloatConstants
+                                          : std::min<UINT>(caps_.MaxVertexShaderConst, kVertexShaderFloatConstants);
+    if (software && (behaviorFlags_ & D3DCREATE_MIXED_VERTEXPROCESSING) && !SoftwareBuffers(call))
+        return D3DERR_INVALIDCALL;
+    if (state_.vertexShader) return D3D_OK;
+    const DWORD blend = state_.renderStates[D3DRS_VERTEXBLEND];
+    const int matrices = blend >= D3DVBF_1WEIGHTS && blend <= D3DVBF_3WEIGHTS ? int(blend) + 1
+                         : blend == D3DVBF_0WEIGHTS                           ? 1
+                                                                              : 0;
+    if (matrices == 0) return D3D_OK;
+    const bool indexed = state_.renderStates[D3DRS_INDEXEDVERTEXBLENDENABLE] != 0;
+    const UINT maxMatrices = software ? 4 : caps_.MaxVertexBlendMatrices;
+    const UINT maxIndex = software ? 255 : caps_.MaxVertexBlendMatrixIndex;
+    const bool overMatrices = matrices > 1 && UINT(matrices) > maxMatrices;
+    if (!overMatrices && (!indexed || maxIndex >= 255)) return D3D_OK;
+    // Limits bind only vertices that are transformed.
+    const raster::BlendUse use = raster::InspectBlending(call, static_cast<uint32_t>(firstVertex),
+                                                         static_cast<uint32_t>(vertexCount), matrices);
+    if (!use.transformed) return D3D_OK;
+    if (overMatrices) return D3DERR_INVALIDCALL;
+    if (maxIndex == 0 || !use.hasIndices || use.largestIndex > int(maxIndex)) return D3DERR_INVALIDCALL;
+    return D3D_OK;
+}
+
 void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call) {
     RecordDraw(name, args, D3D_OK, state_);
     if (IsLost() || Registry::Get().noRaster) return;
@@ -91,16 +131,19 @@ bool Device::DeclarationReadsStreamZeroOnly() const {
 
 // Vertices from user memory are stream 0 alone, read through the bound
 // format; the platform unbinds stream 0 after such a draw.
-void Device::SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
-                                  const StreamData& vertices) {
+HRESULT Device::SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
+                                     const StreamData& vertices, uint64_t firstVertex, uint64_t vertexCount) {
     call.userMemory = true;
     call.fvf = state_.fvf;
     if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
     call.streams[0] = vertices;
+    const HRESULT hr = CheckVertexProcessing(call, firstVertex, vertexCount);
+    if (FAILED(hr)) return RecordCall(name, args, hr);
     SubmitDraw(name, args, call);
     Bind<IDirect3DVertexBuffer9>(state_.streams[0].buffer, nullptr);
     state_.streams[0].offset = 0;
     state_.streams[0].stride = 0;
+    return D3D_OK;
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
@@ -109,6 +152,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
     if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(startVertex) + call.vertexCount);
+    if (SUCCEEDED(hr)) hr = CheckVertexProcessing(call, startVertex, call.vertexCount);
     if (FAILED(hr)) return RecordCall("DrawPrimitive", args, hr);
     call.type = type;
     call.primitiveCount = primitiveCount;
@@ -133,9 +177,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
     const UINT indexSize = IndexSize(indices->Format());
     if ((static_cast<uint64_t>(startIndex) + call.vertexCount) * indexSize > indices->Memory().Length())
         return RecordCall("DrawIndexedPrimitive", args, D3DERR_INVALIDCALL);
+    call.indexed = true;
+    hr = CheckVertexProcessing(call, static_cast<uint64_t>(first), numVertices);
+    if (FAILED(hr)) return RecordCall("DrawIndexedPrimitive", args, hr);
     call.type = type;
     call.primitiveCount = primitiveCount;
-    call.indexed = true;
     call.baseVertexIndex = baseVertexIndex;
     call.minVertexIndex = minVertexIndex;
     call.numVertices = numVertices;
@@ -159,9 +205,9 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     if (bytes > UINT_MAX) return RecordCall("DrawPrimitiveUP", args, D3DERR_INVALIDCALL);
     call.type = type;
     call.primitiveCount = primitiveCount;
-    SubmitUserMemoryDraw("DrawPrimitiveUP", args, call, StreamData{static_cast<const BYTE*>(vertexData),
-                                                                    static_cast<UINT>(bytes), vertexStride});
-    return D3D_OK;
+    return SubmitUserMemoryDraw("DrawPrimitiveUP", args, call,
+                                StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride},
+                                0, call.vertexCount);
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
@@ -188,10 +234,11 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     call.numVertices = numVertices;
     call.indices = static_cast<const BYTE*>(indexData);
     call.indexFormat = indexFormat;
-    SubmitUserMemoryDraw("DrawIndexedPrimitiveUP", args, call, StreamData{static_cast<const BYTE*>(vertexData),
-                                                                           static_cast<UINT>(bytes), vertexStride});
-    Bind<IDirect3DIndexBuffer9>(state_.indices, nullptr);
-    return D3D_OK;
+    hr = SubmitUserMemoryDraw("DrawIndexedPrimitiveUP", args, call,
+                              StreamData{static_cast<const BYTE*>(vertexData), static_cast<UINT>(bytes), vertexStride},
+                              minVertexIndex, numVertices);
+    if (SUCCEEDED(hr)) Bind<IDirect3DIndexBuffer9>(state_.indices, nullptr);
+    return hr;
 }
 
 HRESULT Device::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9*, IDirect3DVertexDeclaration9*, DWORD) {

@@ -15,6 +15,8 @@ bool IsPowerOfTwo(UINT n) { return n && !(n & (n - 1)); }
 
 bool IsValidPool(D3DPOOL pool) { return pool >= D3DPOOL_DEFAULT && pool <= D3DPOOL_SCRATCH; }
 
+constexpr size_t kMaxShaderTokens = 1 << 16;
+
 }  // namespace
 
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -162,10 +164,15 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
 HRESULT Device::CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) {
     if (!shader) return D3DERR_INVALIDCALL;
     *shader = nullptr;
-    std::vector<DWORD> tokens;
-    if (!VertexShader::ParseTokens(function, 0xFFFE0000, &tokens) || tokens[0] > caps_.VertexShaderVersion)
+    // Decoding walks the tokens by their structure, so an end token inside a
+    // comment does not end the shader.
+    auto program = std::make_shared<raster::VertexProgram>();
+    size_t length = 0;
+    if (!function || !raster::DecodeVertexProgram(function, kMaxShaderTokens, *program, length) ||
+        function[0] > caps_.VertexShaderVersion)
         return RecordCall("CreateVertexShader", {PointerArg(function)}, D3DERR_INVALIDCALL);
-    *shader = new VertexShader(this, std::move(tokens), IID_IDirect3DVertexShader9, "IDirect3DVertexShader9");
+    *shader = new VertexShader(this, std::vector<DWORD>(function, function + length), IID_IDirect3DVertexShader9,
+                               "IDirect3DVertexShader9", std::move(program));
     return RecordCall("CreateVertexShader", {PointerArg(*shader)}, D3D_OK);
 }
 

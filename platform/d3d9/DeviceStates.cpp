@@ -391,6 +391,9 @@ HRESULT CopyOut(const Registers& file, UINT start, Value* data, UINT count, UINT
 }  // namespace
 
 HRESULT Device::SetVertexShaderConstantF(UINT start, const float* data, UINT count) {
+    // Hardware processing has the caps' registers; software the whole file.
+    if (!state_.softwareVertexProcessing && static_cast<uint64_t>(start) + count > caps_.MaxVertexShaderConst)
+        return RecordCall("SetVertexShaderConstantF", {start, count}, D3DERR_INVALIDCALL);
     return RecordCall("SetVertexShaderConstantF", {start, count},
                       CopyIn(state_.vertexFloatConstants, start, data, count, 4));
 }

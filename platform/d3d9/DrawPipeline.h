@@ -59,6 +59,10 @@ struct DrawCall {
     // `fvf` is 0), else the flexible vertex format.
     DWORD fvf = 0;
     const std::vector<D3DVERTEXELEMENT9>* declaration = nullptr;
+
+    // Float constants a vertex shader may read in the draw's processing
+    // mode (the caps' count in hardware, the whole file in software).
+    UINT vertexShaderConstants = 0;
 };
 
 struct DrawTargets {

@@ -35,8 +35,8 @@ void Registry::Reset() {
     direct3DCreateFails = false;
     createDeviceResult = D3D_OK;
     creationCount = 0;
-    failAt_ = failCount_ = 0;
-    failResult_ = D3D_OK;
+    creationFailures_ = FailureSchedule{};
+    lockFailures_ = FailureSchedule{};
     totalTextureMemory = kDefaultTextureMemory;
     recording = false;
     calls.clear();
@@ -99,21 +99,39 @@ HRESULT Registry::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapt
     return display && matches ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
+void Registry::FailureSchedule::Set(UINT n, HRESULT failure, UINT times) {
+    at = times ? n : 0;
+    count = times;
+    result = failure;
+}
+
+HRESULT Registry::FailureSchedule::Next() {
+    if (at == 0) return D3D_OK;
+    if (--at > 0) return D3D_OK;
+    // This event fails; so do the next count - 1.
+    if (--count > 0) at = 1;
+    return result;
+}
+
 HRESULT Registry::CountCreation() {
     std::lock_guard guard(lock);
     ++creationCount;
-    if (failAt_ == 0) return D3D_OK;
-    if (--failAt_ > 0) return D3D_OK;
-    // This creation fails; so do the next failCount_ - 1.
-    if (--failCount_ > 0) failAt_ = 1;
-    return failResult_;
+    return creationFailures_.Next();
 }
 
 void Registry::FailCreationAt(UINT n, HRESULT result, UINT count) {
     std::lock_guard guard(lock);
-    failAt_ = count ? n : 0;
-    failCount_ = count;
-    failResult_ = result;
+    creationFailures_.Set(n, result, count);
+}
+
+HRESULT Registry::CountBufferLock() {
+    std::lock_guard guard(lock);
+    return lockFailures_.Next();
+}
+
+void Registry::FailBufferLockAt(UINT n, UINT count) {
+    std::lock_guard guard(lock);
+    lockFailures_.Set(n, D3DERR_INVALIDCALL, count);
 }
 
 bool Registry::ChargeTextureMemory(uint64_t bytes) {

@@ -45,11 +45,14 @@ public:
     HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat,
                             BOOL windowed);
 
-    // --- Creation failures ---
+    // --- Creation and lock failures ---
     // Counts one resource creation; returns the failure to report, or D3D_OK.
     HRESULT CountCreation();
     void FailCreationAt(UINT n, HRESULT result, UINT count);
     UINT creationCount = 0;
+    // Counts one vertex or index buffer lock the same way.
+    HRESULT CountBufferLock();
+    void FailBufferLockAt(UINT n, UINT count);
 
     // --- Texture memory ---
     bool ChargeTextureMemory(uint64_t bytes);
@@ -83,9 +86,16 @@ private:
     Registry();
     void FreeRetired();
 
-    UINT failAt_ = 0;
-    UINT failCount_ = 0;
-    HRESULT failResult_ = D3D_OK;
+    // The nth counted event from now and the count - 1 after it fail.
+    struct FailureSchedule {
+        UINT at = 0;
+        UINT count = 0;
+        HRESULT result = D3D_OK;
+        void Set(UINT n, HRESULT failure, UINT times);
+        HRESULT Next();
+    };
+    FailureSchedule creationFailures_;
+    FailureSchedule lockFailures_;
     PixelBuffer frontBuffer_;
     std::deque<ObjectBase*> retired_;
     struct FullScreen {

@@ -1,8 +1,12 @@
-// Vertex declarations and shader objects. Shaders keep their token stream
-// for the stage that will run them; nothing executes them yet.
+// Vertex declarations and shader objects. A vertex shader is decoded once,
+// when it is created, into the program the vertex stage runs; pixel shaders
+// keep only their tokens.
 #pragma once
 
+#include <memory>
 #include <vector>
+
+#include "d3d9/raster/ShaderProgram.h"
 
 #include "d3d9/ComObject.h"
 #include "d3d9/Resource.h"
@@ -53,8 +57,10 @@ public:
     // a sane length or does not start with a version token of the kind.
     static bool ParseTokens(const DWORD* function, DWORD versionPrefix, std::vector<DWORD>* out);
 
-    ShaderObject(Device* device, std::vector<DWORD> tokens, const GUID& iid, const char* name)
-        : DeviceChild<Interface>(device), tokens_(std::move(tokens)), iid_(iid), name_(name) {}
+    ShaderObject(Device* device, std::vector<DWORD> tokens, const GUID& iid, const char* name,
+                 std::shared_ptr<const raster::VertexProgram> program = nullptr)
+        : DeviceChild<Interface>(device), tokens_(std::move(tokens)), iid_(iid), name_(name),
+          program_(std::move(program)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         return AnswerQuery(static_cast<Interface*>(this), riid, object, iid_);
     }
@@ -72,6 +78,8 @@ public:
     }
     const std::vector<DWORD>& Tokens() const { return tokens_; }
     DWORD Version() const { return tokens_.empty() ? 0 : tokens_[0]; }
+    // The decoded program of a vertex shader; null for pixel shaders.
+    const raster::VertexProgram* Program() const { return program_.get(); }
 
 protected:
     const char* InterfaceName() const override { return name_; }
@@ -80,6 +88,7 @@ private:
     std::vector<DWORD> tokens_;
     GUID iid_;
     const char* name_;
+    std::shared_ptr<const raster::VertexProgram> program_;
 };
 
 using VertexShader = ShaderObject<IDirect3DVertexShader9>;

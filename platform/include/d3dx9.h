@@ -4,4 +4,5 @@
 #include "d3dx9core.h"
 #include "d3dx9math.h"
 #include "d3dx9mesh.h"
+#include "d3dx9shader.h"
 #include "d3dx9tex.h"

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <vector>
 
 #include "ShellTestSupport.h"
 #include "basrel/HostGlobals.h"
@@ -60,9 +62,30 @@ TEST_F(D3DDeviceCreate, WindowedStartUpSucceedsAndLogs) {
     EXPECT_TRUE(g_D3DDevice.depth32);
     EXPECT_EQ(g_D3DDevice.availableTextureMem, 128u << 20);
     EXPECT_TRUE(Boxes().empty());
-    // Skinning shaders wait for the assembler.
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr);
+    // One vs.1.1 skinning shader for each influence count, none beyond.
+    std::set<IDirect3DVertexShader9*> shaders;
+    for (int k = 1; k <= 4; ++k) {
+        IDirect3DVertexShader9* shader = g_D3DDevice.GetSkinningShader(k);
+        ASSERT_NE(shader, nullptr) << k;
+        UINT size = 0;
+        EXPECT_EQ(shader->GetFunction(nullptr, &size), D3D_OK);
+        std::vector<DWORD> tokens(size / sizeof(DWORD));
+        ASSERT_EQ(shader->GetFunction(tokens.data(), &size), D3D_OK);
+        EXPECT_EQ(tokens.front(), D3DVS_VERSION(1, 1));
+        shaders.insert(shader);
+    }
+    EXPECT_EQ(shaders.size(), 4u);
+    EXPECT_EQ(g_D3DDevice.GetSkinningShader(0), nullptr);
+    EXPECT_EQ(g_D3DDevice.GetSkinningShader(5), nullptr);
     EXPECT_EQ(ReadDataFile("Logs/D3DPP.log"), FormatPresentParamsLog(g_D3DDevice.presentParams));
+}
+
+TEST_F(D3DDeviceCreate, SkinningShadersStayNullWithoutVertexShaders) {
+    d3d::AdapterConfig a = Adapter();
+    a.halCaps.VertexShaderVersion = D3DVS_VERSION(0, 0);
+    d3d::SetAdapters({a});
+    ASSERT_TRUE(CreateDirect3D(800, 600, false));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr) << k;
 }
 
 TEST_F(D3DDeviceCreate, HolderCreateReadsTheDesktopAndStartsOver) {

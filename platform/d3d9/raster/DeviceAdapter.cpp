@@ -3,8 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "d3d9/ShaderObjects.h"
 #include "d3d9/Texture.h"
 #include "d3d9/raster/RasterPipeline.h"
+#include "d3d9/raster/VertexFetch.h"
+#include "d3d9/raster/VertexLayout.h"
 
 namespace raster {
 
@@ -31,6 +34,14 @@ SurfaceView ViewOf(const PixelBuffer& p) {
     return v;
 }
 
+// The enabled lights in index order: the ones lighting reads.
+std::vector<D3DLIGHT9> EnabledLights(const DeviceState& state) {
+    std::vector<D3DLIGHT9> lights;
+    for (const auto& [index, slot] : state.lights)
+        if (slot.enabled) lights.push_back(slot.light);
+    return lights;
+}
+
 void CopyStates(const DeviceState& state, StateBlock& out) {
     for (int i = 0; i < kRenderStateCount; ++i) out.render[i] = state.renderStates[size_t(i)];
     for (int s = 0; s < kMaxStages; ++s) {
@@ -46,6 +57,7 @@ void CopyStates(const DeviceState& state, StateBlock& out) {
     const D3DVIEWPORT9& vp = state.viewport;
     out.viewport = Viewport{vp.X, vp.Y, vp.Width, vp.Height, vp.MinZ, vp.MaxZ};
     out.scissor = Rect{state.scissorRect.left, state.scissorRect.top, state.scissorRect.right, state.scissorRect.bottom};
+    out.material = state.material;
 }
 
 bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
@@ -56,15 +68,53 @@ bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
     return true;
 }
 
+std::vector<VertexElement> DeclarationOf(const DrawCall& call) {
+    std::vector<VertexElement> declaration;
+    for (const D3DVERTEXELEMENT9& e : *call.declaration)
+        declaration.push_back(VertexElement{e.Stream, e.Offset, e.Type, e.Method, e.Usage, e.UsageIndex});
+    declaration.push_back(VertexElement{0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0});
+    return declaration;
+}
+
+StreamView StreamOf(const DrawCall& call, int s) {
+    const lumiva::d3d9::StreamData& data = call.streams[size_t(s)];
+    return StreamView{data.data, data.size, data.stride};
+}
+
 }  // namespace
+
+BlendUse InspectBlending(const DrawCall& call, uint32_t first, uint32_t count, int matrices) {
+    BlendUse use;
+    VertexLayout layout;
+    const bool ok = call.declaration ? LayoutFromDeclaration(DeclarationOf(call).data(), layout)
+                                     : LayoutFromFvf(call.fvf, layout);
+    if (!ok || !layout.position.present || layout.pretransformed) return use;
+    use.transformed = true;
+    if (!layout.blendIndices.present) return use;
+    use.hasIndices = true;
+    StreamView streams[kMaxStreams];
+    for (int s = 0; s < kMaxStreams; ++s) streams[s] = StreamOf(call, s);
+    const bool colour = layout.blendIndices.type == D3DDECLTYPE_D3DCOLOR;
+    for (uint64_t v = first; v < uint64_t(first) + count; ++v) {
+        float indices[4];
+        if (colour ? !ReadColour(streams, layout.blendIndices, uint32_t(v), indices)
+                   : !ReadElement(streams, layout.blendIndices, uint32_t(v), indices))
+            continue;
+        for (int i = 0; i < matrices && i < 4; ++i)
+            if (indices[i] > float(use.largestIndex)) use.largestIndex = int(indices[i]);
+    }
+    return use;
+}
 
 void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
     if (!targets.color) return;
-    // Shaders are not executed here: drawing their vertices through the fixed
-    // pipeline would put untransformed geometry on screen.
-    if (state.vertexShader || state.pixelShader) return;
+    // Pixel shaders are not executed: no draw of the module needs them.
+    if (state.pixelShader) return;
     StateBlock states;
     CopyStates(state, states);
+    const std::vector<D3DLIGHT9> lights = EnabledLights(state);
+    states.lights = lights.data();
+    states.lightCount = uint32_t(lights.size());
 
     TextureView textures[kMaxStages];
     DrawCommand d;
@@ -83,14 +133,11 @@ void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTa
         const uint32_t size = call.indexFormat == D3DFMT_INDEX32 ? 4 : 2;
         d.indices = IndexView{call.indices, size_t(call.vertexCount) * size, size};
     }
-    for (int s = 0; s < kMaxStreams; ++s)
-        d.streams[s] = StreamView{call.streams[size_t(s)].data, call.streams[size_t(s)].size, call.streams[size_t(s)].stride};
+    for (int s = 0; s < kMaxStreams; ++s) d.streams[s] = StreamOf(call, s);
 
     std::vector<VertexElement> declaration;
     if (call.declaration) {
-        for (const D3DVERTEXELEMENT9& e : *call.declaration)
-            declaration.push_back(VertexElement{e.Stream, e.Offset, e.Type, e.Method, e.Usage, e.UsageIndex});
-        declaration.push_back(VertexElement{0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0});
+        declaration = DeclarationOf(call);
         d.declaration = declaration.data();
     } else {
         d.fvf = call.fvf;
@@ -98,6 +145,11 @@ void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTa
     d.target = ViewOf(*targets.color);
     if (targets.depth) d.depth = ViewOf(*targets.depth);
     d.states = &states;
+    if (state.vertexShader) {
+        d.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
+        d.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
+        d.shaderConstantCount = call.vertexShaderConstants;
+    }
     Draw(d);
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "d3d9/raster/Clipper.h"
 #include "d3d9/raster/FastSpans.h"
@@ -13,39 +12,12 @@
 #include "d3d9/raster/Rasterizer.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/VertexProcessing.h"
+#include "d3d9/raster/VertexStore.h"
+#include "d3d9/raster/ViewportMapping.h"
 
 namespace raster {
 
 namespace {
-
-// Recently processed vertices by vertex number; strips and fans reuse two of
-// every three.
-class VertexCache {
-public:
-    explicit VertexCache(const VertexSetup& setup) : setup_(setup) {}
-    const ClipVertex* Get(uint32_t vertex) {
-        Entry& e = entries_[vertex & (kSize - 1)];
-        if (!e.value || e.vertex != vertex) {
-            e.vertex = vertex;
-            e.value.emplace();
-            e.ok = ProcessVertex(setup_, vertex, *e.value);
-            if (e.ok) {
-                for (double c : e.value->pos) e.ok = e.ok && std::isfinite(c);
-            }
-        }
-        return e.ok ? &*e.value : nullptr;
-    }
-
-private:
-    static constexpr uint32_t kSize = 16;
-    struct Entry {
-        bool ok = false;
-        uint32_t vertex = 0;
-        std::optional<ClipVertex> value;  // built on first use
-    };
-    const VertexSetup& setup_;
-    Entry entries_[kSize];
-};
 
 // Maps positions in the draw's vertex sequence to vertex numbers.
 class VertexSequence {
@@ -70,6 +42,27 @@ public:
         if (v < 0 || v > 0xFFFFFFFFll) return false;
         vertex = uint32_t(v);
         return true;
+    }
+
+    // The lowest and highest vertex numbers of the first `count` positions;
+    // false when none is readable.
+    bool Range(uint64_t count, uint32_t& lowest, uint32_t& highest) const {
+        if (count == 0) return false;
+        if (!draw_.indexed) {
+            const uint64_t last = uint64_t(draw_.startVertex) + count - 1;
+            lowest = draw_.startVertex;
+            highest = uint32_t(std::min<uint64_t>(last, 0xFFFFFFFFull));
+            return true;
+        }
+        lowest = UINT32_MAX;
+        highest = 0;
+        for (uint64_t i = 0; i < count; ++i) {
+            uint32_t v;
+            if (!VertexAt(i, v)) continue;
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        return lowest <= highest;
     }
 
 private:
@@ -105,41 +98,16 @@ struct DrawSetup {
     FastPathPlan fast;
     RasterContext raster;
     ClipPlanes planes;
-    Viewport viewport;
+    ScreenMapping mapping;
     uint32_t cullMode, fillMode;
     bool flat, lastPixel;
 };
 
-ScreenVertex ToScreen(const DrawSetup& d, const ClipVertex& v) {
-    ScreenVertex s;
-    if (v.hasScreen) {
-        s.x = v.screen[0];
-        s.y = v.screen[1];
-        s.z = v.screen[2];
-        s.rhw = v.screen[3];
-    } else {
-        const double rhw = 1.0 / v.pos[3];
-        s.rhw = rhw;
-        if (d.vertices.pretransformed) {
-            s.x = v.pos[0] * rhw;
-            s.y = v.pos[1] * rhw;
-            s.z = v.pos[2] * rhw;
-        } else {
-            const Viewport& vp = d.viewport;
-            s.x = double(vp.x) + (v.pos[0] * rhw + 1.0) * double(vp.width) * 0.5;
-            s.y = double(vp.y) + (1.0 - v.pos[1] * rhw) * double(vp.height) * 0.5;
-            s.z = double(vp.minZ) + v.pos[2] * rhw * double(vp.maxZ - vp.minZ);
-        }
-    }
-    std::copy(v.attr, v.attr + kAttributeCount, s.attr);
-    return s;
-}
-
-double PolygonArea(const ScreenVertex* v, int n) {
+double PolygonArea(const ScreenVertex* const* v, int n) {
     double sum = 0;
     for (int i = 0; i < n; ++i) {
-        const ScreenVertex& a = v[i];
-        const ScreenVertex& b = v[(i + 1) % n];
+        const ScreenVertex& a = *v[i];
+        const ScreenVertex& b = *v[(i + 1) % n];
         sum += a.x * b.y - b.x * a.y;
     }
     return sum;
@@ -151,48 +119,58 @@ bool Culled(uint32_t cullMode, double area) {
     return false;
 }
 
-void DrawPolygon(const DrawSetup& d, const ScreenVertex* v, int n, bool clipped) {
+void DrawPolygon(const DrawSetup& d, const ScreenVertex* const* v, int n, bool clipped) {
     if (n < 3) return;
     // Unclipped triangles decide on the snapped grid, as coverage does.
-    const double area = clipped ? PolygonArea(v, n) : double(SnappedArea(v[0], v[1], v[2]));
+    const double area = clipped ? PolygonArea(v, n) : double(SnappedArea(*v[0], *v[1], *v[2]));
     if (area == 0 || Culled(d.cullMode, area)) return;
     switch (d.fillMode) {
         case D3DFILL_POINT:
-            for (int i = 0; i < n; ++i) RasterizePoint(d.raster, v[i]);
+            for (int i = 0; i < n; ++i) RasterizePoint(d.raster, *v[i]);
             break;
         case D3DFILL_WIREFRAME:
-            for (int i = 0; i < n; ++i) RasterizeLine(d.raster, v[i], v[(i + 1) % n], false);
+            for (int i = 0; i < n; ++i) RasterizeLine(d.raster, *v[i], *v[(i + 1) % n], false);
             break;
         default:
-            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(d.raster, v[0], v[i], v[i + 1]);
+            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(d.raster, *v[0], *v[i], *v[i + 1]);
             break;
     }
 }
 
-void DrawTriangle(const DrawSetup& d, ClipVertex corners[3], int provoking) {
-    if (d.flat) {
-        for (int c = 0; c < 3; ++c)
-            for (int a = kDiffuseR; a < kTexcoord0; ++a) corners[c].attr[a] = corners[provoking].attr[a];
-    }
-    const uint32_t outside = OutsideMask(d.planes, corners[0]) | OutsideMask(d.planes, corners[1]) |
-                             OutsideMask(d.planes, corners[2]);
-    ScreenVertex screen[kMaxClippedVertices];
+// Flat shading: every corner takes the provoking vertex's colours.
+template <class Vertex>
+void TakeProvokingColours(Vertex* corners, int provoking) {
+    for (int c = 0; c < 3; ++c)
+        for (int a = kDiffuseR; a < kTexcoord0; ++a) corners[c].attr[a] = corners[provoking].attr[a];
+}
+
+void DrawTriangle(const DrawSetup& d, const PostVertex* const corners[3], int provoking) {
+    const uint32_t outside = corners[0]->outside | corners[1]->outside | corners[2]->outside;
     if (outside == 0) {
-        for (int i = 0; i < 3; ++i) screen[i] = ToScreen(d, corners[i]);
-        DrawPolygon(d, screen, 3, false);
-        return;
+        const ScreenVertex* screen[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
+        if (!d.flat) return DrawPolygon(d, screen, 3, false);
+        ScreenVertex flat[3] = {*screen[0], *screen[1], *screen[2]};
+        TakeProvokingColours(flat, provoking);
+        const ScreenVertex* flatCorners[3] = {&flat[0], &flat[1], &flat[2]};
+        return DrawPolygon(d, flatCorners, 3, false);
     }
-    if (OutsideMask(d.planes, corners[0]) & OutsideMask(d.planes, corners[1]) & OutsideMask(d.planes, corners[2]))
-        return;  // wholly outside one plane
+    if (corners[0]->outside & corners[1]->outside & corners[2]->outside) return;  // wholly outside one plane
+    ClipVertex in[3] = {corners[0]->clip, corners[1]->clip, corners[2]->clip};
+    if (d.flat) TakeProvokingColours(in, provoking);
     ClipVertex clipped[kMaxClippedVertices];
-    const int n = ClipPolygon(d.planes, corners, 3, clipped);
-    for (int i = 0; i < n; ++i) screen[i] = ToScreen(d, clipped[i]);
-    DrawPolygon(d, screen, n, true);
+    const int n = ClipPolygon(d.planes, in, 3, clipped);
+    ScreenVertex screen[kMaxClippedVertices];
+    const ScreenVertex* pointers[kMaxClippedVertices];
+    for (int i = 0; i < n; ++i) {
+        screen[i] = MapToScreen(d.mapping, clipped[i]);
+        pointers[i] = &screen[i];
+    }
+    DrawPolygon(d, pointers, n, true);
 }
 
 void DrawLineSegment(const DrawSetup& d, ClipVertex a, ClipVertex b, bool includeLast) {
     if (!ClipSegment(d.planes, a, b)) return;
-    RasterizeLine(d.raster, ToScreen(d, a), ToScreen(d, b), includeLast);
+    RasterizeLine(d.raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
 }
 
 Rect DrawBounds(const DrawCommand& draw) {
@@ -222,12 +200,12 @@ DrawResult Draw(const DrawCommand& draw) {
     if (!BuildVertexSetup(draw, d.pixels.stageCount, d.vertices)) return DrawResult::kInvalidLayout;
 
     const StateBlock& st = *draw.states;
-    d.viewport = st.viewport;
+    d.mapping = ScreenMapping{st.viewport, d.vertices.pretransformed};
     d.cullMode = st.render[D3DRS_CULLMODE];
     d.fillMode = st.render[D3DRS_FILLMODE];
     d.flat = st.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
     d.lastPixel = st.render[D3DRS_LASTPIXEL] != 0;
-    d.planes = MakeClipPlanes(d.vertices.pretransformed, d.viewport);
+    d.planes = MakeClipPlanes(d.vertices.pretransformed, st.viewport);
     d.raster.pixels = &d.pixels;
     d.raster.bounds = DrawBounds(draw);
     d.raster.attributeMask = d.pixels.attributeMask;
@@ -240,41 +218,42 @@ DrawResult Draw(const DrawCommand& draw) {
     const uint64_t available = AvailableVertices(draw, d.vertices);
     const uint64_t count = std::min<uint64_t>(draw.primitiveCount, PrimitivesForVertices(type, available));
     const VertexSequence sequence(draw);
-    VertexCache cache(d.vertices);
-    auto fetch = [&](uint64_t position, ClipVertex& out) {
+    const uint64_t positions = VerticesForPrimitives(type, count);
+    uint32_t lowest = 0, highest = 0;
+    if (!sequence.Range(positions, lowest, highest)) return DrawResult::kDrawn;
+    VertexStore store(d.vertices, d.planes, d.mapping, lowest, highest, positions);
+    auto fetch = [&](uint64_t position) -> const PostVertex* {
         uint32_t vertex;
-        if (!sequence.VertexAt(position, vertex)) return false;
-        const ClipVertex* v = cache.Get(vertex);
-        if (!v) return false;
-        out = *v;
-        return true;
+        return sequence.VertexAt(position, vertex) ? store.Get(vertex) : nullptr;
     };
 
     for (uint64_t i = 0; i < count; ++i) {
         switch (type) {
             case D3DPT_POINTLIST: {
-                ClipVertex v;
-                if (fetch(i, v) && OutsideMask(d.planes, v) == 0) RasterizePoint(d.raster, ToScreen(d, v));
+                const PostVertex* v = fetch(i);
+                if (v && v->outside == 0) RasterizePoint(d.raster, v->screen);
                 break;
             }
             case D3DPT_LINELIST:
             case D3DPT_LINESTRIP: {
                 uint64_t ends[2];
                 LineEnds(type, i, ends);
-                ClipVertex a, b;
-                if (!fetch(ends[0], a) || !fetch(ends[1], b)) break;
+                const PostVertex* a = fetch(ends[0]);
+                const PostVertex* b = fetch(ends[1]);
+                if (!a || !b) break;
+                ClipVertex last = b->clip;
                 if (d.flat)
-                    for (int k = kDiffuseR; k < kTexcoord0; ++k) b.attr[k] = a.attr[k];
+                    for (int k = kDiffuseR; k < kTexcoord0; ++k) last.attr[k] = a->clip.attr[k];
                 const bool includeLast = d.lastPixel && (type == D3DPT_LINELIST || i + 1 == count);
-                DrawLineSegment(d, a, b, includeLast);
+                DrawLineSegment(d, a->clip, last, includeLast);
                 break;
             }
             default: {
-                uint64_t corners[3];
-                TriangleCorners(type, i, corners);
-                ClipVertex v[3];
-                if (!fetch(corners[0], v[0]) || !fetch(corners[1], v[1]) || !fetch(corners[2], v[2])) break;
-                DrawTriangle(d, v, ProvokingCorner(type, i));
+                uint64_t at[3];
+                TriangleCorners(type, i, at);
+                const PostVertex* corners[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
+                if (!corners[0] || !corners[1] || !corners[2]) break;
+                DrawTriangle(d, corners, ProvokingCorner(type, i));
                 break;
             }
         }

@@ -74,6 +74,9 @@ struct StateBlock {
     Matrix texture[kMaxStages] = {};
     Viewport viewport;
     Rect scissor;
+    D3DMATERIAL9 material = {};
+    const D3DLIGHT9* lights = nullptr;  // the enabled lights
+    uint32_t lightCount = 0;
 };
 
 // The platform's defaults: what a new device starts with.
@@ -85,6 +88,8 @@ struct IndexView {
     size_t size = 0;          // bytes readable from data
     uint32_t indexSize = 2;   // 2 or 4
 };
+
+struct VertexProgram;
 
 // One validated draw. Counts are as the caller passed them; the pipeline
 // checks every vertex and index it reads against the views' sizes.
@@ -105,6 +110,10 @@ struct DrawCommand {
     SurfaceView target;
     SurfaceView depth;  // bits null when there is no depth surface
     const StateBlock* states = nullptr;
+    // A vertex shader takes the place of the fixed-function vertex stage.
+    const VertexProgram* vertexProgram = nullptr;
+    const float (*shaderConstants)[4] = nullptr;
+    uint32_t shaderConstantCount = 0;  // registers past it read zero
 };
 
 }  // namespace raster

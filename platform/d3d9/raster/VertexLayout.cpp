@@ -2,25 +2,6 @@
 
 namespace raster {
 
-int DeclTypeSize(uint8_t type) {
-    switch (type) {
-        case D3DDECLTYPE_FLOAT1: return 4;
-        case D3DDECLTYPE_FLOAT2: return 8;
-        case D3DDECLTYPE_FLOAT3: return 12;
-        case D3DDECLTYPE_FLOAT4: return 16;
-        case D3DDECLTYPE_D3DCOLOR:
-        case D3DDECLTYPE_UBYTE4:
-        case D3DDECLTYPE_UBYTE4N:
-        case D3DDECLTYPE_SHORT2:
-        case D3DDECLTYPE_SHORT2N:
-        case D3DDECLTYPE_USHORT2N: return 4;
-        case D3DDECLTYPE_SHORT4:
-        case D3DDECLTYPE_SHORT4N:
-        case D3DDECLTYPE_USHORT4N: return 8;
-        default: return 0;
-    }
-}
-
 namespace {
 
 void Place(AttributeSlot& slot, uint8_t stream, uint32_t offset, uint8_t type) {
@@ -31,6 +12,23 @@ void Place(AttributeSlot& slot, uint8_t stream, uint32_t offset, uint8_t type) {
 }
 
 uint8_t FloatType(int count) { return uint8_t(D3DDECLTYPE_FLOAT1 + (count - 1)); }
+
+void AddUsage(VertexLayout& layout, uint8_t usage, uint8_t usageIndex, const AttributeSlot& slot) {
+    if (layout.elementCount >= kMaxLayoutElements) return;
+    layout.elements[layout.elementCount++] = UsageSlot{usage, usageIndex, slot};
+}
+
+// The usages a flexible vertex format's parts stand for.
+void AddFvfUsages(VertexLayout& layout) {
+    AddUsage(layout, layout.pretransformed ? D3DDECLUSAGE_POSITIONT : D3DDECLUSAGE_POSITION, 0, layout.position);
+    if (layout.blendWeights.present) AddUsage(layout, D3DDECLUSAGE_BLENDWEIGHT, 0, layout.blendWeights);
+    if (layout.blendIndices.present) AddUsage(layout, D3DDECLUSAGE_BLENDINDICES, 0, layout.blendIndices);
+    if (layout.normal.present) AddUsage(layout, D3DDECLUSAGE_NORMAL, 0, layout.normal);
+    if (layout.diffuse.present) AddUsage(layout, D3DDECLUSAGE_COLOR, 0, layout.diffuse);
+    if (layout.specular.present) AddUsage(layout, D3DDECLUSAGE_COLOR, 1, layout.specular);
+    for (int set = 0; set < kMaxStages; ++set)
+        if (layout.texcoord[set].present) AddUsage(layout, D3DDECLUSAGE_TEXCOORD, uint8_t(set), layout.texcoord[set]);
+}
 
 // Coordinates per set from the TEXCOORDSIZE bits at 16 + 2 * set.
 int TexcoordDims(uint32_t fvf, int set) {
@@ -103,6 +101,7 @@ bool LayoutFromFvf(uint32_t fvf, VertexLayout& layout) {
         offset += 4 * uint32_t(dims);
     }
     layout.streamBytes[0] = offset;
+    AddFvfUsages(layout);
     return true;
 }
 
@@ -151,10 +150,19 @@ bool LayoutFromDeclaration(const VertexElement* elements, VertexLayout& layout) 
             default: break;
         }
         if (slot) Place(*slot, uint8_t(e->stream), e->offset, e->type);
+        AttributeSlot any;
+        Place(any, uint8_t(e->stream), e->offset, e->type);
+        AddUsage(layout, e->usage, e->usageIndex, any);
         const uint32_t end = uint32_t(e->offset) + uint32_t(size);
         if (end > layout.streamBytes[e->stream]) layout.streamBytes[e->stream] = end;
     }
-    return layout.position.present;
+    return true;
+}
+
+const AttributeSlot* VertexLayout::Find(uint8_t usage, uint8_t usageIndex) const {
+    for (int i = 0; i < elementCount; ++i)
+        if (elements[i].usage == usage && elements[i].usageIndex == usageIndex) return &elements[i].slot;
+    return nullptr;
 }
 
 }  // namespace raster

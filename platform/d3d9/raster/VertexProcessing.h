@@ -1,12 +1,19 @@
-// Vertex fetch, transform, the (stub) lighting and texture coordinate
-// selection: one input vertex becomes one clip-space vertex.
+// The vertex stage: one input vertex becomes one clip-space vertex with its
+// colours and texture coordinates, through the fixed-function transform,
+// blending, lighting and coordinate generation, or through a vertex shader.
+// A VertexSetup is folded once per draw; ProcessVertex runs per vertex.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "d3d9/raster/Interpolation.h"
 #include "d3d9/raster/RasterTypes.h"
+#include "d3d9/raster/ShaderProgram.h"
+#include "d3d9/raster/TexcoordGeneration.h"
 #include "d3d9/raster/VertexLayout.h"
+#include "d3d9/raster/VertexLighting.h"
+#include "d3d9/raster/VertexTransform.h"
 
 namespace raster {
 
@@ -17,15 +24,16 @@ struct ClipVertex {
     float attr[kAttributeCount] = {};
 };
 
-struct DMatrix {
-    double m[4][4];
-};
-
-struct StageCoordinates {
-    int sourceSet = 0;       // TEXCOORDINDEX low bits
-    uint32_t generate = 0;   // TEXCOORDINDEX high bits (TCI mode)
-    uint32_t transformFlags = D3DTTFF_DISABLE;
-    DMatrix transform{};
+// What a vertex shader reads: each declared input register's element.
+struct ShaderBinding {
+    const VertexProgram* program = nullptr;
+    std::unique_ptr<ShaderRun> run;  // the program bound to the draw's constants
+    struct Input {
+        uint8_t reg;
+        bool present;
+        AttributeSlot slot;
+    } inputs[kShaderInputs];
+    int inputCount = 0;
 };
 
 struct VertexSetup {
@@ -34,15 +42,18 @@ struct VertexSetup {
     bool pretransformed = false;
     int stageCount = 0;  // stages whose coordinates are produced
     StageCoordinates stages[kMaxStages];
-    DMatrix world[kMaxBlendMatrices];
-    const D3DMATRIX* palette = nullptr;  // indexed blending, when the device gives all its matrices
-    uint32_t paletteCount = 0;
-    DMatrix viewProjection{};
-    DMatrix view{};
-    bool needsCameraSpace = false;
-    uint32_t vertexBlend = D3DVBF_DISABLE;
+
+    // Fixed function.
+    BlendTransforms transforms;
+    int blendMatrices = 1;
     bool indexedBlend = false;
+    bool needsCameraSpace = false;  // lighting or generated coordinates
+    bool normalizeNormals = false;
+    bool localViewer = true;
     bool lighting = false;
+    LightingSetup light;
+
+    ShaderBinding shader;  // program null: fixed function
 };
 
 // False when the layout or the streams' strides do not fit.
@@ -51,8 +62,9 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
 // False when any byte of the vertex lies outside its stream.
 bool ProcessVertex(const VertexSetup& setup, uint32_t vertexNumber, ClipVertex& out);
 
-DMatrix ToDouble(const Matrix& m);
-DMatrix ToDouble(const D3DMATRIX& m);
-DMatrix Multiply(const DMatrix& a, const DMatrix& b);
+// Up to kVertexBatch vertices at once (a vertex shader runs them side by
+// side); ok[i] as ProcessVertex would return for vertices[i].
+constexpr int kVertexBatch = kShaderLanes;
+void ProcessVertices(const VertexSetup& setup, const uint32_t* vertices, int count, ClipVertex* const* out, bool* ok);
 
 }  // namespace raster

@@ -79,6 +79,9 @@ void SetCreateDeviceResult(HRESULT result);
 void FailCreationAt(UINT n, HRESULT result = D3DERR_OUTOFVIDEOMEMORY, UINT count = 1);
 // Resource creations since the last reset.
 UINT ResourceCreationCount();
+// The nth vertex or index buffer Lock from now (1 = the next) and the
+// count - 1 after it fail with D3DERR_INVALIDCALL and hand out no memory.
+void FailBufferLockAt(UINT n, UINT count = 1);
 
 // --- Cooperative level ---
 // Puts every live device into D3D_OK, D3DERR_DEVICELOST or

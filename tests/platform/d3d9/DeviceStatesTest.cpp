@@ -1,4 +1,6 @@
 // Pipeline state: what a Set stores, a Get returns; defaults; refusals.
+#include <algorithm>
+#include <iterator>
 #include <cstring>
 
 #include "DeviceFixture.h"
@@ -298,7 +300,9 @@ TEST_F(DeviceStatesTest, StreamsAndIndicesRoundTrip) {
 }
 
 TEST_F(DeviceStatesTest, ShaderSlotsAndConstantsAreStored) {
-    const DWORD program[] = {D3DVS_VERSION(1, 1), 0x0000FFFF};
+    // dcl_position v0; mov oPos, v0
+    const DWORD program[] = {D3DVS_VERSION(1, 1), D3DSIO_DCL, 0x80000000, 0x900F0000,
+                             D3DSIO_MOV,          0xC00F0000, 0x90E40000, D3DVS_END()};
     IDirect3DVertexShader9* shader = nullptr;
     ASSERT_EQ(device_->CreateVertexShader(program, &shader), D3D_OK);
     UINT size = 0;
@@ -309,7 +313,9 @@ TEST_F(DeviceStatesTest, ShaderSlotsAndConstantsAreStored) {
     device_->GetVertexShader(&read);
     EXPECT_EQ(read, shader);
     read->Release();
-    const DWORD tooNew[] = {D3DVS_VERSION(3, 0), 0x0000FFFF};
+    DWORD tooNew[std::size(program)];
+    std::copy(std::begin(program), std::end(program), tooNew);
+    tooNew[0] = D3DVS_VERSION(3, 0);
     IDirect3DVertexShader9* refused = nullptr;
     EXPECT_EQ(device_->CreateVertexShader(tooNew, &refused), D3DERR_INVALIDCALL);
 

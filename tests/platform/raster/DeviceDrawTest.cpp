@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <d3d9.h>
+#include <d3dx9.h>
 #include <vector>
 
 #include "d3d9/Control.h"
@@ -172,20 +173,37 @@ TEST_F(DeviceDraw, IndexedVertexBlendingReadsTheWholePalette) {
     EXPECT_EQ(Pixel(12, 8), 0xFFFFFFFFu);
 }
 
-TEST_F(DeviceDraw, DrawsWithAVertexShaderAreNotRasterized) {
+TEST_F(DeviceDraw, DrawsWithAVertexShaderRunIt) {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    const DWORD tokens[] = {0xFFFE0101, 0x0000FFFF};  // vs_1_1, end
+    // The shader moves the quad right by c0.x in clip space and colours it from c1.
+    const char text[] =
+        "vs.1.1\n"
+        "dcl_position v0\n"
+        "add oPos, v0, c0\n"
+        "mov oD0, c1\n";
+    ID3DXBuffer* tokens = nullptr;
+    ASSERT_EQ(D3DXAssembleShader(text, sizeof text - 1, nullptr, nullptr, 0, &tokens, nullptr), D3D_OK);
     IDirect3DVertexShader9* shader = nullptr;
-    ASSERT_EQ(device_->CreateVertexShader(tokens, &shader), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexShader(static_cast<const DWORD*>(tokens->GetBufferPointer()), &shader), D3D_OK);
+    tokens->Release();
+    const float constants[8] = {1.0f, 0, 0, 0, 0.2f, 0.4f, 0.6f, 1.0f};
+    ASSERT_EQ(device_->SetVertexShaderConstantF(0, constants, 2), D3D_OK);
     device_->SetVertexShader(shader);
-    device_->SetFVF(kFvf);
-    const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFF);
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
-    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    struct Position {
+        float x, y, z;
+    };
+    const Position quad[4] = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {-1, -1, 0.5f}, {0, -1, 0.5f}};  // left half
+    device_->SetFVF(D3DFVF_XYZ);
+    lumiva::d3d9::EnableRecording(true);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Position)), D3D_OK);
+    lumiva::d3d9::EnableRecording(false);
+    EXPECT_EQ(Pixel(4, 8), 0xFF000000u);
+    EXPECT_EQ(Pixel(12, 8), 0xFF336699u);
+    const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitiveUP");
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].state->vertexShader, shader);
     device_->SetVertexShader(nullptr);
     shader->Release();
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
-    EXPECT_EQ(Pixel(8, 8), 0xFFFFFFFFu);
 }
 
 TEST_F(DeviceDraw, DepthBufferOfTheDevice) {

@@ -1,5 +1,5 @@
-// Vertex input: FVF codes and declarations, strides, blending, transforms,
-// the lighting stub and index handling.
+// Vertex input: FVF codes and declarations, strides, blending, transforms
+// and index handling.
 #include <gtest/gtest.h>
 
 #include "RasterTestKit.h"
@@ -102,49 +102,36 @@ TEST(VertexInput, VertexBlendingWeighsWorldMatrices) {
         uint8_t indices[4];
         uint32_t c;
     };
-    const std::vector<Vtx> v = {{0, 0, 0.5f, 0.5f, {2, 0, 0, 0}, kWhite}};
-    const uint32_t fvf = D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE;
+    // Index bytes 2, 0, 3, 0: as UBYTE4 the first index is 2; as a D3DCOLOR
+    // the first is the red byte (the third), 3.
+    const std::vector<Vtx> v = {{0, 0, 0.5f, 0.5f, {2, 0, 3, 0}, kWhite}};
+    const uint32_t ubyte4 = D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE;
+    const uint32_t colour = D3DFVF_XYZB2 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_DIFFUSE;
     // Screen x = (clip x + 1) * 8.
     struct Case {
-        uint32_t blend;
+        uint32_t fvf, blend;
         bool indexed;
         int expectedX;
     } cases[] = {
-        {D3DVBF_DISABLE, false, 12},   // world 0 only: x + 0.5
-        {D3DVBF_1WEIGHTS, false, 10},  // half world 0, half world 1 (identity): x + 0.25
-        {D3DVBF_1WEIGHTS, true, 6},    // half world 2 (x - 1), half world 0 (x + 0.5): x - 0.25
+        {ubyte4, D3DVBF_DISABLE, false, 12},   // world 0 only: x + 0.5
+        {ubyte4, D3DVBF_DISABLE, true, 12},    // indices unused without blending
+        {ubyte4, D3DVBF_1WEIGHTS, false, 10},  // half world 0, half world 1 (identity): x + 0.25
+        {ubyte4, D3DVBF_1WEIGHTS, true, 6},    // half world 2 (x - 1), half world 0 (x + 0.5): x - 0.25
+        {ubyte4, D3DVBF_0WEIGHTS, true, 0},    // all of world 2: x - 1
+        {colour, D3DVBF_0WEIGHTS, true, 14},   // all of world 3: x + 0.75
+        {colour, D3DVBF_1WEIGHTS, true, 13},   // half world 3, half world 0 (the green byte): x + 0.625
     };
     for (const Case& c : cases) {
         StateBlock s = States2D();
         s.world[0].m[3][0] = 0.5f;
         s.world[2].m[3][0] = -1.0f;
+        s.world[3].m[3][0] = 0.75f;
         s.render[D3DRS_VERTEXBLEND] = c.blend;
         s.render[D3DRS_INDEXEDVERTEXBLENDENABLE] = c.indexed;
         Target t;
-        DrawUp(s, t.view, fvf, D3DPT_POINTLIST, 1, v);
-        EXPECT_EQ(t.At(c.expectedX, 8), kWhite) << c.blend << " indexed " << c.indexed;
+        DrawUp(s, t.view, c.fvf, D3DPT_POINTLIST, 1, v);
+        EXPECT_EQ(t.At(c.expectedX, 8), kWhite) << std::hex << c.fvf << " blend " << c.blend << " indexed " << c.indexed;
     }
-}
-
-TEST(VertexInput, LightingStubKeepsVertexColours) {
-    struct Vtx {
-        float x, y, z;
-        float nx, ny, nz;
-    };
-    StateBlock s = States2D();
-    s.render[D3DRS_LIGHTING] = 1;
-    Target t;
-    // No colour in the vertex: white.
-    DrawUp(s, t.view, D3DFVF_XYZ | D3DFVF_NORMAL, D3DPT_TRIANGLELIST, 1,
-           std::vector<Vtx>{{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1}});
-    EXPECT_EQ(t.At(2, 2), kWhite);
-    struct Coloured {
-        float x, y, z;
-        uint32_t c;
-    };
-    DrawUp(s, t.view, D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPT_TRIANGLELIST, 1,
-           std::vector<Coloured>{{-1, 1, 0.5f, 0xFF804020}, {1, 1, 0.5f, 0xFF804020}, {-1, -1, 0.5f, 0xFF804020}});
-    EXPECT_EQ(t.At(2, 2), 0xFF804020u);
 }
 
 TEST(VertexInput, DeclarationAcrossTwoStreams) {

@@ -1,0 +1,18 @@
+// The shell's ReadEffectHeader: an effect's duration without loading it.
+#include "basrel/KPakFile.h"
+#include "effects/EffectFileFormat.h"
+#include "shell/KDrawShell.h"
+
+// Magic and version are not examined; 0 for a file that cannot be opened or
+// is shorter than a header.
+DWORD KDrawShell::ReadEffectHeader(const char* fileName) {
+    if (!fileName) return 0;
+    KPakFile file;
+    if (!file.Open(fileName)) return 0;
+    uint8_t bytes[kEffectHeaderSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes) return 0;
+    K3DEffectFileHeader header;
+    ClearEffectHeader(&header);
+    DecodeEffectHeader(bytes, &header);
+    return DWORD(header.duration);
+}

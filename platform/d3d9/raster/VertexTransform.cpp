@@ -1,0 +1,118 @@
+#include "d3d9/raster/VertexTransform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace raster {
+
+DMatrix ToDouble(const Matrix& m) {
+    DMatrix out;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) out.m[r][c] = m.m[r][c];
+    return out;
+}
+
+DMatrix ToDouble(const D3DMATRIX& m) {
+    DMatrix out;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) out.m[r][c] = m.m[r][c];
+    return out;
+}
+
+DMatrix Multiply(const DMatrix& a, const DMatrix& b) {
+    DMatrix out{};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) sum += a.m[r][k] * b.m[k][c];
+            out.m[r][c] = sum;
+        }
+    return out;
+}
+
+namespace {
+
+constexpr uint32_t kPaletteSize = 256;
+
+// Inverse transpose of the upper 3x3 by cofactors; a singular matrix gives
+// zeros (its normals have no direction).
+void NormalMatrix(const DMatrix& m, double out[3][3]) {
+    const auto& a = m.m;
+    double cof[3][3];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
+            cof[r][c] = a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1];
+        }
+    const double det = a[0][0] * cof[0][0] + a[0][1] * cof[0][1] + a[0][2] * cof[0][2];
+    const double inv = det != 0.0 && std::isfinite(det) ? 1.0 / det : 0.0;
+    // (M^-1)^T = cofactor matrix / det.
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) out[r][c] = cof[r][c] * inv;
+}
+
+}  // namespace
+
+void BlendTransforms::Init(const StateBlock& states, bool indexed) {
+    states_ = &states;
+    indexed_ = indexed && states.worldPalette && states.worldPaletteCount > 0;
+    view_ = ToDouble(states.view);
+    viewProjection_ = Multiply(view_, ToDouble(states.projection));
+    if (!indexed_) {
+        count_ = kMaxBlendMatrices;
+        built_ = local_;
+        ready_ = localReady_;
+        std::fill(std::begin(localReady_), std::end(localReady_), 0);
+        return;
+    }
+    count_ = std::min<uint32_t>(kPaletteSize, states.worldPaletteCount);
+    palette_.reset(new BlendTransform[count_]);
+    paletteReady_.reset(new uint8_t[count_]());
+    built_ = palette_.get();
+    ready_ = paletteReady_.get();
+}
+
+const BlendTransform& BlendTransforms::Get(uint32_t matrix) const {
+    if (matrix >= count_) matrix = 0;
+    BlendTransform& t = built_[matrix];
+    if (!ready_[matrix]) {
+        const DMatrix world = indexed_ ? ToDouble(states_->worldPalette[matrix]) : ToDouble(states_->world[matrix]);
+        t.toClip = Multiply(world, viewProjection_);
+        t.toCamera = Multiply(world, view_);
+        NormalMatrix(t.toCamera, t.normal);
+        ready_[matrix] = 1;
+    }
+    return t;
+}
+
+void BlendVertex(const BlendTransforms& transforms, int matrices, bool indexed, bool wantCamera,
+                 const BlendInputs& in, TransformedVertex& out) {
+    const double position[4] = {in.position[0], in.position[1], in.position[2], 1.0};
+    for (double& c : out.clip) c = 0.0;
+    for (int c = 0; c < 3; ++c) out.camera[c] = out.normal[c] = 0.0;
+    double remaining = 1.0;
+    for (int i = 0; i < matrices; ++i) {
+        // The last weight is what the others leave.
+        const double w = i == matrices - 1 ? remaining : double(in.weights[i]);
+        remaining -= w;
+        const float index = indexed ? in.indices[i] : float(i);
+        const BlendTransform& t = transforms.Get(index >= 0.0f && index < 256.0f ? uint32_t(index) : 0u);
+        double p[4];
+        TransformRow(position, t.toClip, p);
+        if (matrices == 1) {
+            for (int c = 0; c < 4; ++c) out.clip[c] = p[c];
+        } else {
+            for (int c = 0; c < 4; ++c) out.clip[c] += w * p[c];
+        }
+        if (!wantCamera) continue;
+        TransformRow(position, t.toCamera, p);
+        for (int c = 0; c < 3; ++c) {
+            out.camera[c] += w * p[c];
+            out.normal[c] += w * (in.normal[0] * t.normal[0][c] + in.normal[1] * t.normal[1][c] +
+                                  in.normal[2] * t.normal[2][c]);
+        }
+    }
+}
+
+}  // namespace raster
