@@ -1,5 +1,3 @@
-// Compiled once the mesh base (scene/KMesh.h) is in the tree.
-#if __has_include("scene/KMesh.h")
 #include "shape/KShapeModel.h"
 
 #include <d3dx9tex.h>
@@ -96,4 +94,3 @@ void KShapeModel::HandOver(KShapeInstance* handed, DWORD start, int32_t timeDivi
     quadCentreY = params[kShapeQuadCentreY];
     scale = modelScale;
 }
-#endif

@@ -7,8 +7,6 @@
 //   KShapeModel.cpp       the object, loading the shape and its ".dds" skins
 //   ShapeModelRender.cpp  Render and the depth quad
 #pragma once
-// Compiled once the mesh base (scene/KMesh.h) is in the tree.
-#if __has_include("scene/KMesh.h")
 
 #include <windows.h>
 #include <d3d9.h>
@@ -66,4 +64,3 @@ private:
     void DrawDepthQuad();
     void DrawInstance();
 };
-#endif

@@ -1,8 +1,6 @@
 // A shape model's draw: the depth quad, then the handed-over instance moved
 // on by the time since its start, animated and drawn at detail 0 in the
 // model's world.
-// Compiled once the mesh base (scene/KMesh.h) is in the tree.
-#if __has_include("scene/KMesh.h")
 #include <mmsystem.h>
 
 #include "shape/KShapeInstance.h"
@@ -86,4 +84,3 @@ void KShapeModel::DrawDepthQuad() {
     }
     target->DrawPrimitive(D3DPT_TRIANGLESTRIP, UINT(first), 2);
 }
-#endif

@@ -1,8 +1,6 @@
 // The shape model on a created shell: loading a shape and its skins from
 // the data root, the hand-over, Render's depth quad, time, world and states,
 // and a shape drawn through the mesh's table as a model's update draws it.
-// Compiled once the mesh base (scene/KMesh.h) is in the tree.
-#if __has_include("scene/KMesh.h")
 #include <cstring>
 #include <memory>
 #include <string>
@@ -16,6 +14,7 @@
 #include "shape/ShapeDrawParams.h"
 #include "shell/ClientSettings.h"
 #include "support/ShellFixture.h"
+#include "support/VirtualSlot.h"
 
 namespace {
 
@@ -123,6 +122,14 @@ protected:
     std::unique_ptr<KShapeModel> model;
     KShapeInstance* instance = nullptr;
 };
+
+TEST(ShapeModelSlots, RenderAndLoadTakeTheMeshsFirstTwoSlots) {
+    using test_support::SlotOf;
+    EXPECT_EQ(SlotOf(&KShapeModel::Render), 0);
+    EXPECT_EQ(SlotOf(&KShapeModel::Load), 1);
+    EXPECT_EQ(SlotOf(&KShapeModel::BuildMesh), 2);
+    EXPECT_EQ(SlotOf(&KShapeModel::Stub3), 3);
+}
 
 TEST_F(ShapeModel, LoadsNamesWhoseExtensionStartsWithDts) {
     const std::vector<uint8_t> bytes = dts::WriteDts(MovingQuad());
@@ -395,4 +402,3 @@ TEST_F(ShapeModelPixels, ASkinnedShapeShowsItsNodesPositionAtTwoTimes) {
 }
 
 }  // namespace
-#endif
