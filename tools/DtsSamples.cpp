@@ -76,6 +76,11 @@ Mesh DecalMesh() {
     return m;
 }
 
+void AddMember(Set& set, uint32_t member) {
+    if (set.words.size() <= member / 32) set.words.resize(member / 32 + 1, 0);
+    set.words[member / 32] |= 1u << (member % 32);
+}
+
 Mesh NoMesh(uint32_t type) {
     Mesh m;
     m.type = type;
@@ -202,6 +207,57 @@ Shape SingleMeshShape(uint32_t vertices, uint32_t primitives, uint32_t frames) {
         for (uint32_t t = 0; t < perPrimitive * 3; ++t) m.indices.push_back(uint16_t(p * perPrimitive * 3 + t));
     }
     s.meshes = {m};
+    return s;
+}
+
+Shape AnimatedTreeShape(uint32_t nodes, uint32_t objects) {
+    Shape s;
+    Set allNodes, everyOther, allObjects;
+    for (uint32_t i = 0; i < nodes; ++i) {
+        s.nodes.push_back({0, i == 0 ? -1 : int32_t((i - 1) / 2)});
+        s.defaultRotations.push_back({});
+        s.defaultTranslations.push_back({0.1f, 0, 0});
+    }
+    for (uint32_t k = 0; k < objects; ++k) {
+        s.objects.push_back({1, 1, int32_t(k), int32_t(k * nodes / objects)});
+        s.objectStates.push_back({1, 0, 0});
+        s.meshes.push_back(QuadMesh());
+    }
+    for (uint32_t i = 0; i < nodes; ++i) {
+        AddMember(allNodes, i);
+        if (i % 2) AddMember(everyOther, i);
+    }
+    for (uint32_t k = 0; k < objects; ++k) AddMember(allObjects, k);
+    s.subShapes = {{0, 0, 0, int32_t(nodes), int32_t(objects), 0}};
+    s.details = {{2, 0, 0, 100, {}}};
+    s.names = {"node", "object", "detail", "cycle", "blend"};
+    s.materials = {{"skin", 0, 0, -1, -1, 1, 1}};
+
+    Sequence cycle;
+    cycle.name = 3;
+    cycle.flags = 16;
+    cycle.keyFrames = 8;
+    cycle.bases[3] = objects;  // after the defaults
+    cycle.rotation = cycle.translation = allNodes;
+    cycle.visibility = allObjects;
+    for (uint32_t i = 0; i < nodes; ++i)
+        for (uint32_t k = 0; k < 8; ++k) {
+            s.rotations.push_back({0, 0, int16_t(k * 3000), int16_t(32767 - k * 1000)});
+            s.translations.push_back({0.1f, float(k) * 0.01f, 0});
+        }
+    for (uint32_t o = 0; o < objects; ++o)
+        for (uint32_t k = 0; k < 8; ++k) s.objectStates.push_back({float(k) / 8, 0, 0});
+
+    Sequence blend;
+    blend.name = 4;
+    blend.flags = 8;
+    blend.keyFrames = 4;
+    blend.duration = 0.5f;
+    blend.bases[0] = uint32_t(s.rotations.size());
+    blend.rotation = everyOther;
+    for (uint32_t i = 1; i < nodes; i += 2)
+        for (uint32_t k = 0; k < 4; ++k) s.rotations.push_back({int16_t(k * 2000), 0, 0, 32767});
+    s.sequences = {cycle, blend};
     return s;
 }
 

@@ -33,4 +33,11 @@ Shape SampleShape(uint32_t version);
 // primitives of material 0, on one node, in one sub-shape and detail.
 Shape SingleMeshShape(uint32_t vertices, uint32_t primitives, uint32_t frames = 1);
 
+// An animated tree: node i hangs from node (i - 1) / 2; object k (a quad of
+// material 0 "skin") sits on node k x nodes / objects. Sequence 0 "cycle"
+// (cyclic, 8 key frames) turns and moves every node and fades every object;
+// sequence 1 "blend" (a blend of 4 key frames) turns every other node. At
+// most 192 nodes and objects (the size of a sequence set).
+Shape AnimatedTreeShape(uint32_t nodes, uint32_t objects);
+
 }  // namespace dts
