@@ -20,7 +20,6 @@
 #include "textures/ImageCache.h"
 
 class KDrawShell;
-class IK3DEffectNode;
 class KLightning;
 class KLightningSet;
 class KImageTexture;
@@ -118,7 +117,6 @@ void* ScenePlaceInterface();
 void ModelDrawWithTransform(KModelProxy* model, bool computeTransform);
 // GetSceneNode and Update only.
 void ModelUpdate(KModelProxy* model);
-void EffectNodeUpdate(IK3DEffectNode* node);
 void LightningRender(KLightning* lightning, int extra);
 void LightningSetDraw(KLightningSet* set);
 
