@@ -52,6 +52,14 @@ void SetAddressing(IDirect3DDevice9* device, int mappingMode) {
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, address);
 }
 
+// A wireframe shows its vertices' colour; the texture factor of the
+// textured pass would hide it.
+void SetWireStage(IDirect3DDevice9* device) {
+    device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+}
+
 DWORD RandomOpaqueColor() {
     const DWORD red = DWORD(rand() % 255);
     const DWORD green = DWORD(rand() % 255);
@@ -118,7 +126,7 @@ void K3DEffectInstance::DrawStripsPasses(IDirect3DDevice9* device, const K3DEffe
     DWORD destBlend = 0;
     device->GetRenderState(D3DRS_DESTBLEND, &destBlend);
     device->SetFVF(kWireFvf);
-    device->SetTexture(0, nullptr);
+    SetWireStage(device);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     DrawElementStrips(device, element, placed.geometry);
@@ -135,7 +143,7 @@ void K3DEffectInstance::DrawModelPasses(IDirect3DDevice9* device, const K3DEffec
     if ((flags & kEffectRenderWireframe) && placed.geometry.count) {
         device->SetFVF(kEffectVertexFvf);
         device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-        device->SetTexture(0, nullptr);
+        SetWireStage(device);
         if (element.selected)
             for (int i = 0; i < placed.geometry.count; ++i)
                 placed.geometry.vertices[size_t(i)].color = RandomOpaqueColor();
