@@ -356,26 +356,36 @@ TEST_F(EffectNodePictureTest, TheFrameFollowsTheEffectTimeAtTheElementsSpeed) {
         float animSpeed;
         int32_t frameOffset;
         int32_t duration;
-        int frame;
+        int nodeFrame;
+        int instanceFrame;
     };
-    // All read 250 ms into the effect.
+    // All read 250 ms into the effect. Nodes stretch the frames over the
+    // duration at a speed of exactly -1, instances at any speed not above 0.
     const Case cases[] = {
-        {1.0f, 0, 1000, 2},   // 250 / 100
-        {1.0f, 3, 1000, 1},   // two frames on from the offset, wrapped
-        {2.0f, 0, 1000, 1},   // frames of 200 ms
-        {-1.0f, 0, 1000, 1},  // a quarter of the duration: a quarter of the frames
-        {-1.0f, 0, 250, 3},   // the whole duration: the last frame
+        {1.0f, 0, 1000, 2, 2},   // 250 / 100
+        {1.0f, 3, 1000, 1, 1},   // two frames on from the offset, wrapped
+        {2.0f, 0, 1000, 1, 1},   // frames of 200 ms
+        {-1.0f, 0, 1000, 1, 1},  // a quarter of the duration: a quarter of the frames
+        {-1.0f, 0, 250, 3, 3},   // the whole duration: the last frame
+        {0.0f, 0, 1000, 0, 1},
     };
     for (const Case& c : cases) {
-        K3DEffectNode* node = MakeNode(PictureFile(c.animSpeed, c.frameOffset, c.duration));
+        const a3e::File file = PictureFile(c.animSpeed, c.frameOffset, c.duration);
+        K3DEffectNode* node = MakeNode(file);
+        K3DEffectInstance* instance = MakeInstance(file, "b.a3e");
         ASSERT_NE(node->Set()->GetElement(0)->FrameTimer(), nullptr);
         node->SetStartOffset(250);
         Record();
         ASSERT_TRUE(node->Update());
-        ASSERT_NE(FrameTexture(c.frame), nullptr);
-        EXPECT_EQ(TextureAtDraw(), uint64_t(uintptr_t(FrameTexture(c.frame))))
+        ASSERT_NE(FrameTexture(c.nodeFrame), nullptr);
+        EXPECT_EQ(TextureAtDraw(), uint64_t(uintptr_t(FrameTexture(c.nodeFrame))))
             << c.animSpeed << " " << c.frameOffset << " " << c.duration;
+        Record();
+        instance->Render(250, kEffectRenderTextured);
+        EXPECT_EQ(TextureAtDraw(), uint64_t(uintptr_t(FrameTexture(c.instanceFrame))))
+            << "instance " << c.animSpeed << " " << c.frameOffset << " " << c.duration;
         Release(node);
+        Release(instance);
     }
 }
 
