@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "effects/EffectNodeFixture.h"
+#include "support/VirtualSlot.h"
 #include "win32/Control.h"
 
 namespace effect_node_test {
@@ -378,6 +379,29 @@ TEST_F(EffectInstanceModelTest, TheModelDrawsWhateverTheFlagsAndItsVisibleTrack)
         EXPECT_FLOAT_EQ(models.animationPosition, 0.4f) << "400 ms of the 1000 ms set";
     }
     Release(instance);
+}
+
+// Editing tools call instances by slot; the deleting destructor comes last.
+TEST(EffectInstanceSlots, OperationsInOrder) {
+    using test_support::SlotOf;
+    const long slots[] = {
+        SlotOf(&K3DEffectInstance::GetEffectSet),      SlotOf(&K3DEffectInstance::GetEvaluator),
+        SlotOf(&K3DEffectInstance::Render),            SlotOf(&K3DEffectInstance::PickByRay),
+        SlotOf(&K3DEffectInstance::SelectInVolume),    SlotOf(&K3DEffectInstance::SetWireColor),
+        SlotOf(&K3DEffectInstance::SetSelectedWireColor), SlotOf(&K3DEffectInstance::SetHiddenWireColor),
+        SlotOf(&K3DEffectInstance::EmptySlot8),        SlotOf(&K3DEffectInstance::EmptySlot9),
+        SlotOf(&K3DEffectInstance::GetElementMatrix),  SlotOf(&K3DEffectInstance::QuantizeKeyTimes),
+    };
+    for (long i = 0; i < long(std::size(slots)); ++i) EXPECT_EQ(slots[i], i) << "operation " << i;
+}
+
+// The host's handle is the node's first base.
+TEST(EffectNodeLayout, TheHandleIsTheNodesFirstBase) {
+    K3DEffectNode node(nullptr);
+    EXPECT_EQ(static_cast<void*>(static_cast<IK3DEffectNode*>(&node)), static_cast<void*>(&node));
+    EXPECT_EQ(SceneNodeOfEffect(&node), static_cast<K3DSceneNode*>(&node));
+    EXPECT_FALSE(node.Update()) << "a node without a set plays nothing";
+    EXPECT_EQ(node.GetDuration(nullptr), 0u);
 }
 
 }  // namespace
