@@ -119,7 +119,7 @@ bool K3DEffectNode::Update() {
     }
     if (!AdvanceClock()) return false;
     IDirect3DDevice9* device = g_D3DDevice.device;
-    if (!device) return true;
+    if (!device) return true;  // the clock runs; there is nothing to draw on
     const KFxSavedStates saved(device, kUpdateStates, int(std::size(kUpdateStates)));
     SetUpdateStates(device);
     const D3DXVECTOR3 eyeAt(eye[0], eye[1], eye[2]);
