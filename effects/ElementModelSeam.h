@@ -2,13 +2,15 @@
 // shell's CreateModel, loads the model files through the handle's SetMesh,
 // InitMesh, SetMaterial, InitMaterial and PlayAnimation, asks GetBounds for
 // its outline and gives the handle back through the shell's ReleaseModel.
-// Nothing else in effects/ reaches the handle.
+// Effect nodes and instances place, animate, tint and draw the model through
+// the drawing calls below. Nothing else in effects/ reaches the handle.
 //
 // Until KModelProxy exists, Create and Release go to the shell (whose
 // CreateModel gives null, so elements keep no model) and the handle
 // operations to a stand-in double that tests set. The model handle's work
 // fills ElementModelSeam.cpp with the handle's own operations and drops the
-// double.
+// double; ModelBlendFlag and PutModelBlendFlag then read and write
+// g_AdditiveBlend, which SetGlobalFlag sets.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,30 @@ void PlayAnimation(KModelProxy* model, const char* animationName, DWORD unused, 
 // The mesh's box; false (nothing written) when the handle gives none.
 bool GetBounds(KModelProxy* model, D3DXVECTOR3* minimum, D3DXVECTOR3* maximum);
 
+// --- Drawing: placing, animating and tinting the model ---
+void SetScale(KModelProxy* model, float x, float y, float z);
+void SetPosition(KModelProxy* model, float x, float y, float z, DWORD duration);
+// The handle's heading arguments (a, b, c).
+void SetHeading(KModelProxy* model, float a, float b, float c, DWORD duration, BYTE shortest);
+// The model's world matrix, used in place of its own placement.
+void SetModelMatrix(KModelProxy* model, const D3DXMATRIX& world);
+// The position with the flag 1; (0, 0, 0) when the handle gives none.
+void GetPosition(KModelProxy* model, float* x, float* y, float* z);
+void SetAnimationMode(KModelProxy* model, int mode);
+void SetPaused(KModelProxy* model, BYTE paused);
+// Length of the playing animation; 0 without one.
+float GetAnimationLength(KModelProxy* model);
+void SetAnimationPosition(KModelProxy* model, float fraction);
+void SetColor(KModelProxy* model, DWORD argb);
+void SetAlpha(KModelProxy* model, float alpha);
+// Sets the module-wide model blend flag to the value.
+void SetGlobalFlag(KModelProxy* model, int value);
+// The model's scene node: SetComputeTransform(computeTransform), then Update.
+void UpdateSceneNode(KModelProxy* model, BYTE computeTransform);
+// The module-wide model blend flag that SetGlobalFlag writes.
+int ModelBlendFlag();
+void PutModelBlendFlag(int value);
+
 // --- Stand-in until the handle exists ---
 class IElementModelDouble {
 public:
@@ -43,6 +69,20 @@ public:
     virtual HRESULT InitMaterial(KModelProxy* model, const char* name) = 0;
     virtual void PlayAnimation(KModelProxy* model, const char* name, DWORD unused, int mode) = 0;
     virtual bool GetBounds(KModelProxy* model, D3DXVECTOR3* minimum, D3DXVECTOR3* maximum) = 0;
+    // The drawing calls do nothing unless a double overrides them.
+    virtual void SetScale(KModelProxy*, float, float, float) {}
+    virtual void SetPosition(KModelProxy*, float, float, float, DWORD) {}
+    virtual void SetHeading(KModelProxy*, float, float, float, DWORD, BYTE) {}
+    virtual void SetModelMatrix(KModelProxy*, const D3DXMATRIX&) {}
+    virtual void GetPosition(KModelProxy*, float*, float*, float*) {}
+    virtual void SetAnimationMode(KModelProxy*, int) {}
+    virtual void SetPaused(KModelProxy*, BYTE) {}
+    virtual float GetAnimationLength(KModelProxy*) { return 0.0f; }
+    virtual void SetAnimationPosition(KModelProxy*, float) {}
+    virtual void SetColor(KModelProxy*, DWORD) {}
+    virtual void SetAlpha(KModelProxy*, float) {}
+    virtual void SetGlobalFlag(KModelProxy*, int) {}
+    virtual void UpdateSceneNode(KModelProxy*, BYTE) {}
 
 protected:
     ~IElementModelDouble() = default;
@@ -51,5 +91,7 @@ protected:
 // The double every call reaches, Create and Release included; null for
 // none (the shell's slots then, and the handle operations do nothing).
 void SetDoubleForTests(IElementModelDouble* stand);
+// The stand-in model blend flag back to 0.
+void ResetModelBlendFlagForTests();
 
 }  // namespace element_model

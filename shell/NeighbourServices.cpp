@@ -112,7 +112,6 @@ void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {
     CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));
 }
 void ModelUpdate(KModelProxy*) { Note("KModel::Update"); }
-void EffectNodeUpdate(IK3DEffectNode*) { Note("K3DEffectNode::Update"); }
 void LightningRender(KLightning*, int extra) { CallLog().push_back("KLightning::Render " + std::to_string(extra)); }
 void LightningSetDraw(KLightningSet*) { Note("KLightningSet::Draw"); }
 

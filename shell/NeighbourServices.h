@@ -21,7 +21,6 @@
 #include "textures/ImageCache.h"
 
 class KDrawShell;
-class IK3DEffectNode;
 class KLightning;
 class KLightningSet;
 class KImageTexture;
@@ -96,7 +95,6 @@ void* ScenePlaceInterface();
 void ModelDrawWithTransform(KModelProxy* model, bool computeTransform);
 // GetSceneNode and Update only.
 void ModelUpdate(KModelProxy* model);
-void EffectNodeUpdate(IK3DEffectNode* node);
 void LightningRender(KLightning* lightning, int extra);
 void LightningSetDraw(KLightningSet* set);
 

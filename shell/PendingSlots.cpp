@@ -6,14 +6,10 @@
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
-/*  68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char*, DWORD) { return nullptr; }
-/*  69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode*) {}
 /*  71 */ KLightning* KDrawShell::LoadLightning(const char*) { return nullptr; }
 /*  72 */ void KDrawShell::UnloadLightning(const char*) {}
 /*  73 */ KLightningSet* KDrawShell::CreateLightningSet(const char*) { return nullptr; }
 /*  74 */ void KDrawShell::ReleaseLightningSet(KLightningSet*) {}
-/*  75 */ K3DEffectInstance* KDrawShell::CreateEffectInstance(const char*) { return nullptr; }
-/*  76 */ void KDrawShell::ReleaseEffectInstance(K3DEffectInstance*) {}
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
 /* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {

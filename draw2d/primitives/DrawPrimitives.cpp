@@ -6,6 +6,7 @@
 #include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexBuilders.h"
+#include "scene/K3DSceneNode.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
 #include "textures/ImageCache.h"
@@ -192,7 +193,7 @@ void DrawModels(KDrawShell& shell, int count, void* records, bool depthWrite) {
 void DrawEffectNodes(KDrawShell& shell, int count, void* records) {
     shell.GetDevice()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     for (int i = 0; i < count; ++i)
-        if (IK3DEffectNode* node = At<KPrimNode>(records, i)->node) neighbours::EffectNodeUpdate(node);
+        if (K3DSceneNode* node = SceneNodeOfEffect(At<KPrimNode>(records, i)->node)) node->Update();
 }
 
 void DrawLightning(KDrawShell& shell, int count, void* records, bool sets) {
