@@ -72,8 +72,10 @@ std::unique_ptr<KDebugMesh> KDebugMeshSet::LoadMeshFile(const char* directory, c
     ID3DXBuffer* materials = nullptr;
     DWORD materialCount = 0;
     if (FAILED(D3DXLoadMeshFromXA(path.c_str(), D3DXMESH_MANAGED, m_device, &adjacency, &materials, nullptr,
-                                  &materialCount, &record->mesh))) {
-        record->mesh = nullptr;
+                                  &materialCount, &record->mesh)) ||
+        !adjacency) {
+        if (adjacency) adjacency->Release();
+        if (materials) materials->Release();
         return nullptr;
     }
     const HRESULT optimized = record->mesh->OptimizeInplace(
