@@ -165,6 +165,35 @@ TEST_F(DebugMesh, AnIdLoadsOnceAndTwoIdsHoldTwoCopies) {
     EXPECT_EQ((*one)[0]->materialCount, 2u);
 }
 
+TEST_F(DebugMesh, TexturePathsStayWholeForManyMaterialsAndLongNames) {
+    // 600 triangles, each with a material of its own naming a long file.
+    XFileMesh mesh;
+    const std::string longName = std::string(150, 'n') + ".dds";
+    for (uint32_t i = 0; i < 600; ++i) {
+        const float x = float(i % 30), y = float(i / 30);
+        for (const std::array<float, 3>& p : {std::array<float, 3>{x, y, 0}, {x + 1, y, 0}, {x, y + 1, 0}})
+            mesh.positions.push_back(p);
+        mesh.faces.push_back({3 * i, 3 * i + 1, 3 * i + 2});
+        XFileMaterial material;
+        material.texture = i == 599 ? longName : "";
+        mesh.materials.push_back(material);
+        mesh.faceMaterials.push_back(i);
+    }
+    XFileScene scene;
+    scene.meshes = {mesh};
+    WriteModuleFile("\\debugmesh\\Mesh.X", WriteXFileText(scene));
+    BeginDraw();
+    Record();
+    m_shell->RenderDebugMeshes(1, 0, 0);
+    KDebugMeshList* list = DebugMeshSet().GetOrLoadDebugMeshes(1);
+    ASSERT_NE((*list)[0], nullptr);
+    const KDebugMesh& record = *(*list)[0];
+    EXPECT_EQ(record.materialCount, 600u);
+    ASSERT_EQ(record.texturePaths.size(), 600u);
+    EXPECT_EQ(record.texturePaths[599], "\\debugmesh\\" + longName);
+    EXPECT_EQ(Calls("DrawIndexedPrimitive").size(), 600u);
+}
+
 TEST_F(DebugMesh, AMissingFileIsTriedOnceAndDrawsNothing) {
     BeginDraw();
     Record();
