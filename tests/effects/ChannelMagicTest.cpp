@@ -163,6 +163,21 @@ TEST_F(ChannelMagic, RefreshTimeDecidesOnWhichFramesItDraws) {
     EXPECT_EQ(drawnFrames, (std::vector<int>{0, 7, 14, 21, 28}));
 }
 
+TEST_F(ChannelMagic, AStripOfOnePairAsksForNoTriangles) {
+    for (int segment : {1, 0, -3}) {
+        beamini::ChannelMagic file;
+        file.segment = segment;
+        Load(file);
+        g_ChannelMagicClock = 0;
+        BeginDraw();
+        Record();
+        beam->Render();
+        EXPECT_EQ(beam->Strip().size(), 2u);
+        EXPECT_TRUE(Calls("DrawPrimitiveUP").empty());
+        EXPECT_EQ(g_ChannelMagicClock, 100000u);  // rebuilt all the same
+    }
+}
+
 TEST_F(ChannelMagic, OfTwoBeamsInOneFrameOnlyTheFirstDraws) {
     beamini::ChannelMagic file;
     file.refreshTime = 50;
