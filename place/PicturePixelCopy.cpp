@@ -1,0 +1,88 @@
+#include "place/PicturePixelCopy.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "JpegImage.h"
+#include "KStringMap.h"
+#include "shell/IKDrawShell.h"
+
+namespace {
+
+constexpr int kMessageText = 48;
+constexpr int kMessageCaption = 44;
+// A failure reported as success would let the host carry on without its
+// pictures, so the process ends with a failing code.
+constexpr UINT kUnsupportedFormatExitCode = 1;
+
+// Same expansion as the shell's 565 conversion: each channel shifted to the
+// top of its byte.
+DWORD Color555To8888(uint16_t colour) {
+    const DWORD red = (colour >> 10) & 0x1F;
+    const DWORD green = (colour >> 5) & 0x1F;
+    const DWORD blue = colour & 0x1F;
+    return 0xFF000000u | red << 19 | green << 11 | blue << 3;
+}
+
+uint16_t Color555To565(uint16_t colour) {
+    return uint16_t((colour & 0x7C00) << 1 | (colour & 0x03E0) << 1 | (colour & 0x001F));
+}
+
+// The rectangle cut to the picture and to the image.
+bool ClipCopy(PictureCopyRect& r, const QivImageContent& picture, const LockedImage& image) {
+    auto cutLeading = [&](int& source, int& dest, int& size) {
+        const int skip = std::max({0, -source, -dest});
+        source += skip;
+        dest += skip;
+        size -= skip;
+    };
+    cutLeading(r.sourceX, r.destX, r.width);
+    cutLeading(r.sourceY, r.destY, r.height);
+    r.width = std::min({r.width, picture.nWidth - r.sourceX, image.width - r.destX});
+    r.height = std::min({r.height, picture.nHeight - r.sourceY, image.height - r.destY});
+    return r.width > 0 && r.height > 0;
+}
+
+}  // namespace
+
+int DecodeMaskForPixelKind(int32_t kind) {
+    if (kind == 1) return JPEG_MASK_555;
+    if (kind == 2) return JPEG_MASK_565;
+    return -1;
+}
+
+PictureCopyResult CopyPicturePixels(IKDrawShell& shell, D3DFORMAT format, const QivImageContent& picture,
+                                    int decodeMask, const PictureCopyRect& rect, const LockedImage& image) {
+    if (format != D3DFMT_R5G6B5 && format != D3DFMT_X8R8G8B8) return PictureCopyResult::UnsupportedFormat;
+    const int pixelBytes = format == D3DFMT_R5G6B5 ? 2 : 4;
+    PictureCopyRect r = rect;
+    if (!image.bits || image.pitch < image.width * pixelBytes || !ClipCopy(r, picture, image))
+        return PictureCopyResult::Copied;
+    const bool fiveFiveFive = decodeMask == JPEG_MASK_555;
+    const uint16_t* source = picture.Pixels() + size_t(r.sourceY) * size_t(picture.nWidth) + size_t(r.sourceX);
+    uint8_t* row = image.bits + size_t(r.destY) * size_t(image.pitch) + size_t(r.destX) * size_t(pixelBytes);
+    for (int y = 0; y < r.height; ++y, source += picture.nWidth, row += image.pitch) {
+        if (pixelBytes == 4) {
+            for (int x = 0; x < r.width; ++x) {
+                const DWORD colour = fiveFiveFive ? Color555To8888(source[x]) : shell.Color565To8888(source[x]);
+                std::memcpy(row + size_t(x) * 4, &colour, 4);
+            }
+        } else if (fiveFiveFive) {
+            for (int x = 0; x < r.width; ++x) {
+                const uint16_t colour = Color555To565(source[x]);
+                std::memcpy(row + size_t(x) * 2, &colour, 2);
+            }
+        } else {
+            std::memcpy(row, source, size_t(r.width) * 2);
+        }
+    }
+    return PictureCopyResult::Copied;
+}
+
+void EndForUnsupportedPictureFormat(bool immediate) {
+    MessageBoxA(nullptr, g_cStringMap.GetString(kMessageText), g_cStringMap.GetString(kMessageCaption), 0);
+    if (immediate)
+        TerminateProcess(GetCurrentProcess(), kUnsupportedFormatExitCode);
+    else
+        ExitProcess(kUnsupportedFormatExitCode);
+}
