@@ -160,15 +160,18 @@ void KPlaceMap::CopyBlock(int row, int column) {
     const bool wholly = left >= 0 && top >= 0 && left + kBlockSide <= m_picture->nWidth &&
                         top + kBlockSide <= m_picture->nHeight;
     if (!wholly) shell.ClearImage(block.key, block.image, &block.indexHint);
-    if (left >= m_picture->nWidth || top >= m_picture->nHeight || left + kBlockSide <= 0 || top + kBlockSide <= 0)
-        return;
     int32_t info[5] = {};
     auto* bits = static_cast<uint8_t*>(shell.LockImage(block.key, info));
     if (!bits) return;
-    const PictureCopyResult result = CopyPicturePixels(
-        shell, shell.GetPictureTextureFormat(), *m_picture, m_decodeMask,
-        PictureCopyRect{int(left), int(top), kBlockSide, kBlockSide, 0, 0},
-        LockedImage{bits, info[2], std::min(info[0], kBlockSide), std::min(info[1], kBlockSide)});
+    const LockedImage image{bits, info[2], std::min(info[0], kBlockSide), std::min(info[1], kBlockSide)};
+    // The lock shows the image's own copy, which goes back over the texture
+    // on unlock: what lies outside the picture is cleared there too.
+    if (!wholly && image.pitch > 0)
+        for (int y = 0; y < image.height; ++y) std::memset(bits + size_t(y) * size_t(image.pitch), 0, size_t(image.pitch));
+    PictureCopyResult result = PictureCopyResult::Copied;
+    if (left < m_picture->nWidth && top < m_picture->nHeight && left + kBlockSide > 0 && top + kBlockSide > 0)
+        result = CopyPicturePixels(shell, shell.GetPictureTextureFormat(), *m_picture, m_decodeMask,
+                                   PictureCopyRect{int(left), int(top), kBlockSide, kBlockSide, 0, 0}, image);
     shell.UnlockImage(block.key, 0);
     if (result == PictureCopyResult::UnsupportedFormat) EndForUnsupportedPictureFormat(true);
 }
