@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "place/ScrollSetting.h"
+#include "shell/D3DShell.h"
 
 namespace {
 
@@ -55,10 +56,12 @@ void KScrollBackground::Release() {
 void KScrollBackground::Setup(const KScrollSetting& setting) {
     m_shiftX = ShiftFor(setting.speedOrRating);
     m_shiftY = ShiftFor(2 * int64_t(setting.speedOrRating));
-    m_paintLeft = setting.paintLeft;
-    m_paintTop = setting.paintTop;
-    m_paintRight = setting.paintRight;
-    m_paintBottom = setting.paintBottom;
+    // Nothing off the screen can be seen: a rectangle from a settings file
+    // is cut to it, so its size cannot make the fill run away.
+    m_paintLeft = std::clamp(setting.paintLeft, 0, g_ScreenWidth);
+    m_paintTop = std::clamp(setting.paintTop, 0, g_ScreenHeight);
+    m_paintRight = std::clamp(setting.paintRight, m_paintLeft, g_ScreenWidth);
+    m_paintBottom = std::clamp(setting.paintBottom, m_paintTop, g_ScreenHeight);
     m_sceneCentreX = setting.centre[0];
     m_sceneCentreY = setting.centre[1];
     m_offsetX = setting.centre[0] - setting.centre[2];

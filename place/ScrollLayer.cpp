@@ -1,6 +1,7 @@
 #include "place/ScrollLayer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -21,6 +22,15 @@ constexpr int kTurn = 64;
 constexpr int kQuarter = 16;
 
 bool IsLargeScreen() { return g_ScreenWidth == 1024 && g_ScreenHeight == 768; }
+
+int32_t Saturate(int64_t value) { return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
+
+// A coordinate in whole pixels; items far off any screen saturate.
+int Pixel(float value) {
+    if (!(value > -1.0e9f)) return -1000000000;
+    if (!(value < 1.0e9f)) return 1000000000;
+    return int(value);
+}
 
 int RandomSign() { return g_Random(2) == 0 ? -1 : 1; }
 
@@ -146,15 +156,15 @@ void KScrollLayer::SetupDrift(int angle, float speed, int count, int focusX, int
     int rx = 0, ry = 0;
     DriftRange(&rx, &ry);
     for (int i = 0; i < count; ++i) {
-        int j = g_Random(5);
+        int64_t j = g_Random(5);
         if (g_Random(2) == 0) j = -j;
-        if (int64_t(angle) + j >= kTurn) j = kTurn - angle;
-        if (int64_t(angle) + j < 0) j = -angle;
-        if (float(j / 10) + speed < 0) j = -int(speed + 0.1f) * 10;
+        if (angle + j >= kTurn) j = kTurn - int64_t(angle);
+        if (angle + j < 0) j = -int64_t(angle);
+        if (float(j / 10) + speed < 0) j = -int64_t(speed + 0.1f) * 10;
         const int picture = g_Random(m_pictureCount);
         const float x = float(int64_t(focusX) + g_Random(rx) - rx);
         const float y = float(int64_t(focusY) + g_Random(ry) - ry);
-        AddItem(x, y, picture, angle + j, speed + float(j / 10), true);
+        AddItem(x, y, picture, Saturate(angle + j), speed + float(j / 10), true);
     }
 }
 
@@ -181,12 +191,12 @@ void KScrollLayer::SetupFall(int angle, float speed, int count, int, int) {
         const float x = float(g_Random(m_screenRight - m_screenLeft));
         const int turn = g_Random(30) * RandomSign();
         const float itemSpeed = speed + float(g_Random(5) / 2);
-        AddItem(x, 0.0f, picture, angle + turn, itemSpeed, false);
+        AddItem(x, 0.0f, picture, Saturate(int64_t(angle) + turn), itemSpeed, false);
     }
 }
 
 void KScrollLayer::RespawnFalling(KScrollItem& item) {
-    item.angle = m_baseAngle + g_Random(30) * RandomSign();
+    item.angle = Saturate(int64_t(m_baseAngle) + g_Random(30) * RandomSign());
     item.speed = m_baseSpeed + float(g_Random(5) / 2);
     if (m_pictureCount > 0) {
         item.picture = std::clamp(g_Random(m_pictureCount), 0, m_pictureCount - 1);
@@ -244,7 +254,7 @@ void KScrollLayer::DrawItem(KScrollItem& item, int x, int y) {
 void KScrollLayer::PaintOnScreen() {
     if (!m_enabled || m_pictureCount <= 0 || !g_pDrawShell) return;
     for (KScrollItem* item = m_items.First(); item; item = m_items.Next()) {
-        DrawItem(*item, int(item->x), int(item->y));
+        DrawItem(*item, Pixel(item->x), Pixel(item->y));
         const int frames = m_pictures[item->picture].frameCount;
         item->frame = item->frame + 1 >= frames ? 0 : item->frame + 1;
     }
@@ -259,7 +269,7 @@ void KScrollLayer::PaintInScene(int focusX, int focusY) {
     for (KScrollItem* item = m_items.First(); item; item = m_items.Next()) {
         if (left - item->width < item->x && item->x < left + screenW && top - 2.0f * item->height < item->y &&
             item->y < top + 2.0f * screenH)
-            DrawItem(*item, int(item->x - left), int((item->y - top) / 2));
+            DrawItem(*item, Pixel(item->x - left), Pixel((item->y - top) / 2));
         const int frames = m_pictures[item->picture].frameCount;
         item->frame = item->frame + 1 >= frames ? 0 : item->frame + 1;
     }

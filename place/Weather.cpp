@@ -24,6 +24,7 @@ constexpr float kDarknessStep = 0.005f;
 constexpr int kSilent = -10000;
 constexpr int kVolumeStep = 50;
 constexpr int kSoundNameMax = 79;
+constexpr float kMaxSpeed = 1.0e6f;
 
 bool FitsInt32(int64_t value) { return value >= INT_MIN && value <= INT_MAX; }
 
@@ -71,10 +72,12 @@ bool KWeather::Load(int id) {
     if (particles >= 0) m_particleNumber = particles;
 
     ini.GetFloat(section, "DownSpeed", 500.0f, &m_downSpeed);
-    // Below this the rain would never land and the slant would divide by 0.
+    // Below the least speed the rain would never land and the slant would
+    // divide by 0; past the largest the steps would not fit their fields.
     if (!(m_downSpeed >= kMinDownSpeed)) m_downSpeed = kMinDownSpeed;
+    m_downSpeed = std::min(m_downSpeed, kMaxSpeed);
     ini.GetFloat(section, "WindSpeed", 60.0f, &m_windSpeed);
-    if (!(std::abs(m_windSpeed) <= 1.0e6f)) m_windSpeed = 0.0f;
+    m_windSpeed = std::isnan(m_windSpeed) ? 0.0f : std::clamp(m_windSpeed, -kMaxSpeed, kMaxSpeed);
 
     int flare = 30;
     ini.GetInteger(section, "FlareTime", 30, &flare);

@@ -378,6 +378,24 @@ TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
     EXPECT_EQ(screen.At(10, 170), 0xFF000000u);
 }
 
+TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
+    KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
+    setting.paintLeft = -2000000000;
+    setting.paintTop = -5;
+    setting.paintRight = 2000000000;
+    setting.paintBottom = 64;
+    UpdateBackgroundSetting(setting, background, 1, 1, Loader());
+    BeginDrawing();
+    background.Paint(0, 0);
+    // 800 pixels across one 64-pixel row: a few pictures' widths, not the
+    // settings' billions.
+    EXPECT_LE(DrawCount(), 30u);
+    const auto screen = EndDrawing();
+    EXPECT_NE(screen.At(0, 0), 0xFF000000u);
+    EXPECT_NE(screen.At(799, 63), 0xFF000000u);
+    EXPECT_EQ(screen.At(0, 64), 0xFF000000u);
+}
+
 TEST_F(ScrollBackgroundTest, LeavingTheAreaReleasesThePicture) {
     KScrollSetting setting = BackgroundSetting(2, 0, 0, 0, 0);
     UpdateBackgroundSetting(setting, background, 500, 500, Loader());

@@ -73,6 +73,8 @@ TEST_F(WeatherTest, LoadReadsItsSectionWithinLimits) {
         {"negative particles", section([](WeatherSection& s) { s.particleNum = -5; }), 4140, 2000, 1200, 100, 500,
          60, 0},
         {"slow rain", section([](WeatherSection& s) { s.downSpeed = 0; }), 4140, 1000, 1200, 100, 20, 60, 0},
+        {"wild speeds", section([](WeatherSection& s) { s.downSpeed = 1e30, s.windSpeed = -1e30; }), 4140, 1000,
+         1200, 100, 1e6f, -1e6f, 0},
         {"flare time too long", section([](WeatherSection& s) { s.flareTime = 100000000; }), 4140, 1000, 200, 100,
          500, 60, 0},
         {"negative life", section([](WeatherSection& s) { s.lifeTimeMin = -1000, s.lifeTimeMax = -500; }), 600,
