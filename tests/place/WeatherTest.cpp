@@ -9,6 +9,7 @@
 #include "PlaceOverlayWriter.h"
 #include "place/PlaceClocks.h"
 #include "place/Weather.h"
+#include "support/VirtualSlot.h"
 #include "win32/Control.h"
 
 namespace overlay_test {
@@ -44,6 +45,16 @@ protected:
         return s;
     }
 };
+
+TEST(WeatherSlotTest, OperationsFollowTheDestructorInOrder) {
+    using test_support::SlotOf;
+    const long first = SlotOf(&KWeatherBase::IsFinished);
+    EXPECT_EQ(first, 2);  // the destructor takes two entries
+    EXPECT_EQ(SlotOf(&KWeatherBase::Load), first + 1);
+    EXPECT_EQ(SlotOf(&KWeatherBase::ApplyToAmbient), first + 2);
+    EXPECT_EQ(SlotOf(&KWeatherBase::Update), first + 3);
+    EXPECT_EQ(SlotOf(&KWeatherBase::Paint), first + 4);
+}
 
 TEST_F(WeatherTest, LoadReadsItsSectionWithinLimits) {
     struct Case {
