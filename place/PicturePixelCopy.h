@@ -6,6 +6,7 @@
 #include <d3d9.h>
 
 #include <cstdint>
+#include <vector>
 
 class IKDrawShell;
 struct QivImageContent;
@@ -31,14 +32,33 @@ struct LockedImage {
 
 enum class PictureCopyResult { Copied, UnsupportedFormat };
 
+// The shell's 565-to-8888 conversion of every 16-bit value, asked of the
+// shell once; a picture's pixels then convert by lookup instead of a call
+// each.
+class KColour565Table {
+public:
+    const uint32_t* Get(IKDrawShell& shell);
+    // Whether the shell's conversion is the plain widening (each channel
+    // shifted to the top of its byte), which rows can do without lookups.
+    bool IsPlainWidening(IKDrawShell& shell) {
+        Get(shell);
+        return m_plain;
+    }
+
+private:
+    std::vector<uint32_t> m_table;
+    bool m_plain = false;
+};
+
 // Copies the rectangle, clipped to the picture and to the image on every
 // side, rows advancing by the lock's pitch. Pixels decoded with mask
 // `decodeMask` are read in that layout. The picture texture format decides
 // the target: R5G6B5 pixels are stored as such, X8R8G8B8 ones through the
 // shell's 565-to-8888 conversion (X1R5G5B5 pixels through its 555 twin).
 // Any other format copies nothing.
-PictureCopyResult CopyPicturePixels(IKDrawShell& shell, D3DFORMAT format, const QivImageContent& picture,
-                                    int decodeMask, const PictureCopyRect& rect, const LockedImage& image);
+PictureCopyResult CopyPicturePixels(IKDrawShell& shell, KColour565Table& colours, D3DFORMAT format,
+                                    const QivImageContent& picture, int decodeMask, const PictureCopyRect& rect,
+                                    const LockedImage& image);
 
 // A picture texture format the module cannot fill: the message box with
 // string-table texts 48 and 44, then the process ends with exit code 1

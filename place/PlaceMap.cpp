@@ -170,7 +170,7 @@ void KPlaceMap::CopyBlock(int row, int column) {
         for (int y = 0; y < image.height; ++y) std::memset(bits + size_t(y) * size_t(image.pitch), 0, size_t(image.pitch));
     PictureCopyResult result = PictureCopyResult::Copied;
     if (left < m_picture->nWidth && top < m_picture->nHeight && left + kBlockSide > 0 && top + kBlockSide > 0)
-        result = CopyPicturePixels(shell, shell.GetPictureTextureFormat(), *m_picture, m_decodeMask,
+        result = CopyPicturePixels(shell, m_colours, shell.GetPictureTextureFormat(), *m_picture, m_decodeMask,
                                    PictureCopyRect{int(left), int(top), kBlockSide, kBlockSide, 0, 0}, image);
     shell.UnlockImage(block.key, 0);
     if (result == PictureCopyResult::UnsupportedFormat) EndForUnsupportedPictureFormat(true);

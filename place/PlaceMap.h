@@ -113,6 +113,7 @@ private:
     KPrimPicture m_taskIcons[3];
     uint16_t m_taskIconSizes[3][2] = {};
     KPrimPictureEx m_record;
+    KColour565Table m_colours;
     uint32_t m_lastSendTime = 0;
     bool m_showObstacle = false;
 };

@@ -117,7 +117,7 @@ bool KTiledPicture::CopyTile(KPictureTile& tile, const QivImageContent& picture,
     auto* bits = static_cast<uint8_t*>(shell.LockImage(tile.key, info));
     if (!bits) return true;  // an image the shell cannot lock stays blank
     const PictureCopyResult result =
-        CopyPicturePixels(shell, shell.GetPictureTextureFormat(), picture, decodeMask,
+        CopyPicturePixels(shell, m_colours, shell.GetPictureTextureFormat(), picture, decodeMask,
                           PictureCopyRect{x0, y0, tile.width, tile.height, 0, 0},
                           LockedImage{bits, info[2], std::min(info[0], kTileSide), std::min(info[1], kTileSide)});
     shell.UnlockImage(tile.key, 0);

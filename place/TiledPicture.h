@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "draw2d/primitives/PrimitiveRecords.h"
+#include "place/PicturePixelCopy.h"
 
 struct QivImageContent;
 
@@ -70,5 +71,6 @@ private:
     int32_t m_columns = 0;
     uint32_t m_fileId = 0;
     KPrimPictureEx m_record;
+    KColour565Table m_colours;
     uint8_t m_drawingSuppressed = 0;
 };
