@@ -79,6 +79,7 @@ void KScrollBackground::PictureOrigin(int focusX, int focusY, int* picX, int* pi
 
 void KScrollBackground::Paint(int focusX, int focusY) {
     if (!m_enabled || !m_loaded || m_pictureWidth <= 0 || m_pictureHeight <= 0) return;
+    if (m_paintLeft >= m_paintRight || m_paintTop >= m_paintBottom) return;
     int startX = 0, startY = 0;
     PictureOrigin(focusX, focusY, &startX, &startY);
     for (int y = m_paintTop, picY = startY; y < m_paintBottom; picY = 0) {

@@ -396,6 +396,25 @@ TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
     EXPECT_EQ(screen.At(0, 64), 0xFF000000u);
 }
 
+TEST_F(ScrollBackgroundTest, EmptyPaintRectanglesDrawNothing) {
+    const int rects[][4] = {{0, 0, 0, 10}, {0, 0, 10, 0}, {900, 0, 1000, 10}, {50, 50, 40, 60}};
+    for (const auto& r : rects) {
+        KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
+        setting.paintLeft = r[0];
+        setting.paintTop = r[1];
+        setting.paintRight = r[2];
+        setting.paintBottom = r[3];
+        KScrollBackground empty;
+        UpdateBackgroundSetting(setting, empty, 1, 1,
+                                [&](const KScrollSetting&) { return empty.LoadPicture("sea.jpg") ? 1 : 0; });
+        ASSERT_TRUE(empty.IsEnabled());
+        BeginDrawing();
+        empty.Paint(0, 0);
+        EXPECT_EQ(DrawCount(), 0u) << r[0] << "," << r[1] << "," << r[2] << "," << r[3];
+        EndDrawing();
+    }
+}
+
 TEST_F(ScrollBackgroundTest, LeavingTheAreaReleasesThePicture) {
     KScrollSetting setting = BackgroundSetting(2, 0, 0, 0, 0);
     UpdateBackgroundSetting(setting, background, 500, 500, Loader());
