@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "place/ScrollSetting.h"
 #include "shell/D3DShell.h"
 
 namespace {
+
+int32_t Saturate(int64_t value) { return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 // floor(log2(value)), -1 for 0 and below, at most the largest useful shift.
 int32_t ShiftFor(int64_t value) {
@@ -33,7 +36,7 @@ int32_t Travel(int64_t delta, int32_t shift, int32_t start, int32_t side) {
     return Wrap(int64_t(signedMoved) + start, side);
 }
 
-int32_t StartOffset(int32_t sceneCentre, int32_t paintSide, int32_t picCentre, int32_t side) {
+int32_t StartOffset(int32_t sceneCentre, int64_t paintSide, int32_t picCentre, int32_t side) {
     if (side <= 0) return 0;
     const int32_t start =
         Wrap((int64_t(sceneCentre) - paintSide / 2) - (int64_t(picCentre) - side / 2), side);
@@ -64,12 +67,15 @@ void KScrollBackground::Setup(const KScrollSetting& setting) {
     m_paintBottom = std::clamp(setting.paintBottom, m_paintTop, g_ScreenHeight);
     m_sceneCentreX = setting.centre[0];
     m_sceneCentreY = setting.centre[1];
-    m_offsetX = setting.centre[0] - setting.centre[2];
-    m_offsetY = setting.centre[1] - setting.centre[3];
+    m_offsetX = Saturate(int64_t(setting.centre[0]) - setting.centre[2]);
+    m_offsetY = Saturate(int64_t(setting.centre[1]) - setting.centre[3]);
     m_pictureWidth = m_picture.Width();
     m_pictureHeight = m_picture.Height();
-    m_startX = StartOffset(setting.centre[0], m_paintRight - m_paintLeft, setting.centre[2], m_pictureWidth);
-    m_startY = StartOffset(setting.centre[1], m_paintBottom - m_paintTop, setting.centre[3], m_pictureHeight);
+    // The start follows the rectangle the setting asked for.
+    m_startX = StartOffset(setting.centre[0], int64_t(setting.paintRight) - setting.paintLeft, setting.centre[2],
+                           m_pictureWidth);
+    m_startY = StartOffset(setting.centre[1], int64_t(setting.paintBottom) - setting.paintTop, setting.centre[3],
+                           m_pictureHeight);
 }
 
 void KScrollBackground::PictureOrigin(int focusX, int focusY, int* picX, int* picY) const {
