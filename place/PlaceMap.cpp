@@ -1,3 +1,4 @@
+#include "place/TreeGeometry.h"
 #include "place/PlaceMap.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr int kWindowStepY = KPlaceMap::kBlockSide * KPlaceMap::kUnitsY;
 constexpr int kCentreBlock = 3;
 constexpr int16_t kSpriteImage = 1;
 
-int32_t Saturate(int64_t value) { return int32_t(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
 
 int64_t FloorDiv(int64_t value, int64_t divisor) {
     const int64_t q = value / divisor;
@@ -119,13 +119,13 @@ void KPlaceMap::LoadMap(const KIniFile* ini, const char* folder) {
         regionY = rect.top;
     }
     const int64_t originX = int64_t(regionX) * kRegionWidth, originY = int64_t(regionY) * kRegionHeight;
-    if (originX != Saturate(originX) || originY != Saturate(originY)) return;
+    if (originX != SaturateToInt32(originX) || originY != SaturateToInt32(originY)) return;
     m_originX = int32_t(originX);
     m_originY = int32_t(originY);
     m_windowOriginX = 0;
     m_windowOriginY = 0;
-    m_minX = Saturate(originX + int64_t(m_viewWidth) * kUnitsX / 2);
-    m_minY = Saturate(originY + int64_t(m_viewHeight) * kUnitsY / 2);
+    m_minX = SaturateToInt32(originX + int64_t(m_viewWidth) * kUnitsX / 2);
+    m_minY = SaturateToInt32(originY + int64_t(m_viewHeight) * kUnitsY / 2);
     m_maxX = m_maxY = kUnknown;
     m_hasPicture = 1;
 }
@@ -140,8 +140,10 @@ bool KPlaceMap::DecodePicture() {
         m_hasPicture = 0;
         return false;
     }
-    m_maxX = Saturate(std::max<int64_t>(m_originX + (int64_t(m_picture->nWidth) - m_viewWidth) * kUnitsX, m_minX));
-    m_maxY = Saturate(std::max<int64_t>(m_originY + (int64_t(m_picture->nHeight) - m_viewHeight) * kUnitsY, m_minY));
+    const int64_t maxX = m_originX + (int64_t(m_picture->nWidth) - m_viewWidth) * kUnitsX;
+    const int64_t maxY = m_originY + (int64_t(m_picture->nHeight) - m_viewHeight) * kUnitsY;
+    m_maxX = SaturateToInt32(std::max<int64_t>(maxX, m_minX));
+    m_maxY = SaturateToInt32(std::max<int64_t>(maxY, m_minY));
     return true;
 }
 
@@ -167,7 +169,8 @@ void KPlaceMap::CopyBlock(int row, int column) {
     // The lock shows the image's own copy, which goes back over the texture
     // on unlock: what lies outside the picture is cleared there too.
     if (!wholly && image.pitch > 0)
-        for (int y = 0; y < image.height; ++y) std::memset(bits + size_t(y) * size_t(image.pitch), 0, size_t(image.pitch));
+        for (int y = 0; y < image.height; ++y)
+            std::memset(bits + size_t(y) * size_t(image.pitch), 0, size_t(image.pitch));
     PictureCopyResult result = PictureCopyResult::Copied;
     if (left < m_picture->nWidth && top < m_picture->nHeight && left + kBlockSide > 0 && top + kBlockSide > 0)
         result = CopyPicturePixels(shell, m_colours, shell.GetPictureTextureFormat(), *m_picture, m_decodeMask,
@@ -192,8 +195,8 @@ void KPlaceMap::SetCentre(int x, int y, bool rebuild) {
         const int64_t bx = FloorDiv(int64_t(x) - m_windowOriginX, kWindowStepX);
         const int64_t by = FloorDiv(int64_t(y) - m_windowOriginY, kWindowStepY);
         if (bx != kCentreBlock || by != kCentreBlock) {
-            m_windowOriginX = Saturate(m_windowOriginX + (bx - kCentreBlock) * kWindowStepX);
-            m_windowOriginY = Saturate(m_windowOriginY + (by - kCentreBlock) * kWindowStepY);
+            m_windowOriginX = SaturateToInt32(m_windowOriginX + (bx - kCentreBlock) * kWindowStepX);
+            m_windowOriginY = SaturateToInt32(m_windowOriginY + (by - kCentreBlock) * kWindowStepY);
             BuildPicture();
         }
     }
@@ -235,10 +238,10 @@ void KPlaceMap::SetSize(int width, int height) {
     const int64_t moveY = int64_t(height - m_viewHeight) * kUnitsY / 2;
     m_viewWidth = width;
     m_viewHeight = height;
-    if (m_minX != kUnknown) m_minX = Saturate(m_minX + moveX);
-    if (m_minY != kUnknown) m_minY = Saturate(m_minY + moveY);
-    if (m_maxX != kUnknown) m_maxX = Saturate(std::max<int64_t>(m_maxX - moveX, m_minX));
-    if (m_maxY != kUnknown) m_maxY = Saturate(std::max<int64_t>(m_maxY - moveY, m_minY));
+    if (m_minX != kUnknown) m_minX = SaturateToInt32(m_minX + moveX);
+    if (m_minY != kUnknown) m_minY = SaturateToInt32(m_minY + moveY);
+    if (m_maxX != kUnknown) m_maxX = SaturateToInt32(std::max<int64_t>(m_maxX - moveX, m_minX));
+    if (m_maxY != kUnknown) m_maxY = SaturateToInt32(std::max<int64_t>(m_maxY - moveY, m_minY));
     SetCentre(m_centreX, m_centreY, true);
 }
 
@@ -246,8 +249,8 @@ bool KPlaceMap::GetView(int32_t rect[4]) const {
     rect[0] = rect[2] = m_originX;
     rect[1] = rect[3] = m_originY;
     if (m_picture) {
-        rect[2] = Saturate(m_originX + int64_t(m_picture->nWidth) * kUnitsX);
-        rect[3] = Saturate(m_originY + int64_t(m_picture->nHeight) * kUnitsY);
+        rect[2] = SaturateToInt32(m_originX + int64_t(m_picture->nWidth) * kUnitsX);
+        rect[3] = SaturateToInt32(m_originY + int64_t(m_picture->nHeight) * kUnitsY);
     }
     return m_hasPicture != 0;
 }

@@ -1,3 +1,4 @@
+#include "place/TreeGeometry.h"
 #include "place/ScrollBackground.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 namespace {
 
-int32_t Saturate(int64_t value) { return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 // floor(log2(value)), -1 for 0 and below, at most the largest useful shift.
 int32_t ShiftFor(int64_t value) {
@@ -67,8 +67,8 @@ void KScrollBackground::Setup(const KScrollSetting& setting) {
     m_paintBottom = std::clamp(setting.paintBottom, m_paintTop, g_ScreenHeight);
     m_sceneCentreX = setting.centre[0];
     m_sceneCentreY = setting.centre[1];
-    m_offsetX = Saturate(int64_t(setting.centre[0]) - setting.centre[2]);
-    m_offsetY = Saturate(int64_t(setting.centre[1]) - setting.centre[3]);
+    m_offsetX = SaturateToInt32(int64_t(setting.centre[0]) - setting.centre[2]);
+    m_offsetY = SaturateToInt32(int64_t(setting.centre[1]) - setting.centre[3]);
     m_pictureWidth = m_picture.Width();
     m_pictureHeight = m_picture.Height();
     // The start follows the rectangle the setting asked for.

@@ -1,3 +1,4 @@
+#include "place/TreeGeometry.h"
 #include "place/ScrollLayer.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr int kQuarter = 16;
 
 bool IsLargeScreen() { return g_ScreenWidth == 1024 && g_ScreenHeight == 768; }
 
-int32_t Saturate(int64_t value) { return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 // A coordinate in whole pixels; items far off any screen saturate.
 int Pixel(float value) {
@@ -164,7 +164,7 @@ void KScrollLayer::SetupDrift(int angle, float speed, int count, int focusX, int
         const int picture = g_Random(m_pictureCount);
         const float x = float(int64_t(focusX) + g_Random(rx) - rx);
         const float y = float(int64_t(focusY) + g_Random(ry) - ry);
-        AddItem(x, y, picture, Saturate(angle + j), speed + float(j / 10), true);
+        AddItem(x, y, picture, SaturateToInt32(angle + j), speed + float(j / 10), true);
     }
 }
 
@@ -191,12 +191,12 @@ void KScrollLayer::SetupFall(int angle, float speed, int count, int, int) {
         const float x = float(g_Random(m_screenRight - m_screenLeft));
         const int turn = g_Random(30) * RandomSign();
         const float itemSpeed = speed + float(g_Random(5) / 2);
-        AddItem(x, 0.0f, picture, Saturate(int64_t(angle) + turn), itemSpeed, false);
+        AddItem(x, 0.0f, picture, SaturateToInt32(int64_t(angle) + turn), itemSpeed, false);
     }
 }
 
 void KScrollLayer::RespawnFalling(KScrollItem& item) {
-    item.angle = Saturate(int64_t(m_baseAngle) + g_Random(30) * RandomSign());
+    item.angle = SaturateToInt32(int64_t(m_baseAngle) + g_Random(30) * RandomSign());
     item.speed = m_baseSpeed + float(g_Random(5) / 2);
     if (m_pictureCount > 0) {
         item.picture = std::clamp(g_Random(m_pictureCount), 0, m_pictureCount - 1);

@@ -133,8 +133,8 @@ TEST_F(WeatherTest, WithoutFlareTimeTheAmbientOnlyDarkens) {
     }
     const float f = weather->Darkness();
     EXPECT_NEAR(f, 0.7f, 0.006f);
-    EXPECT_EQ(weather->ApplyToAmbient(0x12C08040),
-              0xFF000000u | uint32_t(float(0xC0) * f) << 16 | uint32_t(float(0x80) * f) << 8 | uint32_t(float(0x40) * f));
+    const auto dark = [f](uint32_t channel) { return uint32_t(float(channel) * f); };
+    EXPECT_EQ(weather->ApplyToAmbient(0x12C08040), 0xFF000000u | dark(0xC0) << 16 | dark(0x80) << 8 | dark(0x40));
 }
 
 TEST_F(WeatherTest, TheVolumeRisesToFullInTwoHundredUpdates) {
