@@ -16,6 +16,7 @@ namespace model_test {
 
 void ModelTest::SetUp() {
     ShellFixture::SetUp();
+    ConfigureAdapters();
     ResetTextureManagerForTests();
     lumiva::win32::InstallManualClock(kClockStartMs);
     basrel::SetDebugLogToFile(false);
@@ -26,7 +27,7 @@ void ModelTest::SetUp() {
     ASSERT_NE(m_d3d, nullptr);
     D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(m_targetWindow, kTargetSize, kTargetSize);
     ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_targetWindow,
-                                  D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+                                  creationFlags, &pp, &device),
               D3D_OK);
     ASSERT_TRUE(g_pTextureManager->Init(device, 1, 0));
     g_D3DDevice.device = device;

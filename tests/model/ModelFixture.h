@@ -60,6 +60,10 @@ protected:
     DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state);
 
     IDirect3DDevice9* device = nullptr;
+    // What derived fixtures choose before SetUp makes the device: its
+    // behaviour flags, and changes to the adapters after the reset.
+    DWORD creationFlags = D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+    virtual void ConfigureAdapters() {}
 
 private:
     IDirect3D9* m_d3d = nullptr;
