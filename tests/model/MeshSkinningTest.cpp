@@ -575,6 +575,45 @@ TEST_F(PaletteSplitTest, RefusedMaterialHoldsBackItsAttribute) {
     EXPECT_EQ(size_t(std::count(drawnAttributes.begin(), drawnAttributes.end(), 1u)), drawnAttributes.size());
 }
 
+// Outside a scene every draw fails: the failure holds back the rest of the
+// attribute's run, and the next attribute's material lets drawing try again.
+TEST_F(PaletteSplitTest, FailedDrawHoldsBackTheRestOfItsRun) {
+    ASSERT_NO_FATAL_FAILURE(LoadMaterial());
+    d3d::ClearRecording();
+    d3d::EnableRecording(true);
+    EXPECT_EQ(mesh.Render(&material, 1.0f, nullptr, 0), 0);
+    d3d::EnableRecording(false);
+    std::vector<DWORD> tried;
+    for (const auto& call : d3d::RecordedCallsNamed("Mesh::DrawSubset")) {
+        EXPECT_TRUE(FAILED(call.result));
+        tried.push_back(Table()[call.args[1]].AttribId);
+    }
+    EXPECT_EQ(tried, (std::vector<DWORD>{0, 1}));
+    EXPECT_EQ(d3d::RecordedCallsNamed("SetMaterial").size(), 2u);
+}
+
+// The software pass applies the material without the depth-write flag.
+TEST_F(TwoMatrixSkinningTest, SoftwarePassDropsTheDepthWriteFlag) {
+    ASSERT_NO_FATAL_FAILURE(LoadMaterial());
+    ASSERT_NO_FATAL_FAILURE(LoadSkinned(FourQuads()));
+    UseCamera();
+    BeginDraw();
+    d3d::ClearRecording();
+    d3d::EnableRecording(true);
+    ASSERT_EQ(mesh.Render(&material, 0.5f, nullptr, 1), 0);
+    d3d::EnableRecording(false);
+    EndDraw();
+    std::vector<std::string> steps;
+    for (const auto& call : d3d::RecordedCalls()) {
+        if (call.name == "SetRenderState" && call.args[0] == D3DRS_ZWRITEENABLE)
+            steps.push_back("zwrite " + std::to_string(call.args[1]));
+        if (call.name == "Mesh::DrawSubset") steps.push_back("draw " + std::to_string(call.args[1]));
+    }
+    // Alpha below one turns depth writes off; the flag turns them back on.
+    const std::vector<std::string> expected = {"zwrite 0", "zwrite 1", "draw 1", "zwrite 0", "draw 0"};
+    EXPECT_EQ(steps, expected);
+}
+
 // --- Conversions that fail, skeletons without bones, refused influences ---
 
 // The source mesh takes two creations, the conversion's mesh the next two
