@@ -14,12 +14,12 @@
 #include <cmath>
 #include <string>
 
-#include "MaterialFileWriter.h"
 #include "MeshFileWriter.h"
 #include "ModelFixture.h"
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "shell/D3DDevice.h"
+#include "support/SkinningContract.h"
 
 namespace model_test {
 
@@ -53,19 +53,7 @@ inline void ApplyCaps(const SkinCaps& skin, D3DCAPS9& caps) {
 
 // --- The four-quad fixture ---
 
-// A quarter turn about z (or none, or a half) and a whole move.
-inline D3DXMATRIX Pose(int quarterTurns, float x, float y) {
-    static const float kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
-    D3DXMATRIX m;
-    D3DXMatrixIdentity(&m);
-    m._11 = kCos[quarterTurns];
-    m._12 = kSin[quarterTurns];
-    m._21 = -kSin[quarterTurns];
-    m._22 = kCos[quarterTurns];
-    m._41 = x;
-    m._42 = y;
-    return m;
-}
+using skinning_contract::QuarterTurn;
 
 constexpr int kBones = 4;
 
@@ -74,7 +62,7 @@ constexpr int kBones = 4;
 inline D3DXMATRIX Offset(int b) {
     static const int kTurns[kBones] = {1, 2, 3, 0};
     static const float kMoves[kBones][2] = {{1, 0}, {0, -1}, {2, 1}, {-1, -1}};
-    return Pose(kTurns[b], kMoves[b][0], kMoves[b][1]);
+    return QuarterTurn(kTurns[b], kMoves[b][0], kMoves[b][1]);
 }
 
 // Each bone's current matrix: the bind pose (the offset's inverse), then a
@@ -86,7 +74,7 @@ inline std::vector<D3DXMATRIX> Poses() {
     for (int b = 0; b < kBones; ++b) {
         D3DXMATRIX offset = Offset(b), bind;
         D3DXMatrixInverse(&bind, nullptr, &offset);
-        poses.push_back(bind * Pose(kTurns[b], kMoves[b][0], kMoves[b][1]));
+        poses.push_back(bind * QuarterTurn(kTurns[b], kMoves[b][0], kMoves[b][1]));
     }
     return poses;
 }
@@ -186,24 +174,17 @@ protected:
     // Record i draws an 8 x 8 texture of four flat quarters; a flagged
     // record is not drawn.
     void LoadMaterial(DWORD records = 2, DWORD refused = kEmpty) {
-        mtlfile::File file;
+        static const uint32_t kQuarters[2][4] = {{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00},
+                                                 {0xFF00FFFF, 0xFFFF00FF, 0xFFFFFFFF, 0xFF808080}};
+        std::vector<std::vector<uint8_t>> textures;
+        std::vector<DWORD> flags;
         for (DWORD i = 0; i < records; ++i) {
-            static const uint32_t kQuarters[2][4] = {{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00},
-                                                     {0xFF00FFFF, 0xFFFF00FF, 0xFFFFFFFF, 0xFF808080}};
             std::vector<uint32_t> texels(64);
             for (int t = 0; t < 64; ++t) texels[size_t(t)] = kQuarters[i % 2][(t % 8) / 4 + 2 * (t / 32)];
-            const std::string name = "art\\skin" + std::to_string(i) + ".dds";
-            WriteModuleFile("\\model\\texture\\skin" + std::to_string(i) + ".dds", Dds(texels, 8, 8));
-            mtlfile::Record record;
-            record.flags = i == refused ? kMaterialNotDrawn : 0;
-            mtlfile::Stage stage;
-            stage.textureName = name;
-            record.stages = {stage};
-            file.records.push_back(record);
+            textures.push_back(Dds(texels, 8, 8));
+            flags.push_back(i == refused ? kMaterialNotDrawn : 0);
         }
-        WriteModuleFile(kMaterialPath, mtlfile::Write(file));
-        material.SetDevice(device);
-        ASSERT_EQ(material.Load(kMaterialPath), 0);
+        LoadTexturedMaterial(material, kMaterialPath, "skin", textures, flags);
     }
 
     // x and y from -4 to 4 over the target, depth 0.5 z + 0.25, the world
