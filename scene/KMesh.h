@@ -23,6 +23,8 @@
 struct ID3DXMesh;
 struct ID3DXSkinInfo;
 struct ID3DXBuffer;
+struct _D3DXBONECOMBINATION;
+typedef struct _D3DXBONECOMBINATION D3DXBONECOMBINATION;
 class KAnimation;
 class KMaterial;
 class KModel;
@@ -63,7 +65,8 @@ public:
     virtual HRESULT Render(KMaterial* material, float alpha, IDirect3DBaseTexture9* texture, BYTE depthWrite);
     // Reads the file and builds the mesh; 0 or E_FAIL (the mesh stays empty).
     virtual HRESULT Load(const char* fileName);
-    // `fileName` is not read.
+    // `fileName` only names the file in the log when the skinning set-up
+    // fails, whose code is returned.
     virtual HRESULT BuildMesh(const char* fileName);
     virtual HRESULT Stub3();
     // Runs Clear.
@@ -86,8 +89,17 @@ public:
     // scale taken out: local x (scaling(1 / row lengths) x current).
     void UpdateDummy(int dummy, int bone);
 
-    // --- Skinning (owned by the skinning work; see MeshSkinning.cpp) ---
+    // --- Skinning (MeshSkinning.cpp, MeshSkinnedDraw.cpp) ---
+    // Hands the bones to D3DX, chooses the mode from the device wrapper's
+    // caps and converts the source mesh. 0, also when the conversion fails
+    // (the stamp stays set); E_FAIL without skin information; a bone's
+    // refused influences give their code.
     HRESULT SetupSkinning();
+    // The conversions; 0 or the failing call's code.
+    HRESULT ConvertIndexed();
+    HRESULT ConvertBlended();
+    // Modes 2, 1 and 0. A mesh whose conversion has not succeeded draws
+    // nothing; the last draw's status is returned.
     HRESULT DrawShaderSkinned(KMaterial* material, float alpha, IDirect3DBaseTexture9* texture, BYTE depthWrite);
     HRESULT DrawIndexedSkinned(KMaterial* material, float alpha, IDirect3DBaseTexture9* texture, BYTE depthWrite);
     HRESULT DrawBlendedSkinned(KMaterial* material, float alpha, IDirect3DBaseTexture9* texture, BYTE depthWrite);
@@ -154,4 +166,26 @@ private:
     HRESULT AnimateVertices(const struct KAnimTrack& track, int f0, int f1, float t, bool offsets);
     void AnimateSkeleton(const struct KAnimTrack& track, int f0, int f1, float t);
     int TrackBoneToMeshBone(const struct KAnimTrack& track, DWORD trackBone) const;
+    // Skinning helpers.
+    bool HasUsableSkin() const;
+    const D3DXBONECOMBINATION* Combinations() const;
+    // Palette of modes 0 and 1: offset x current x world.
+    void BuildWorldPalette(const D3DXMATRIX& world);
+    // Palette of mode 2: transpose(offset x current).
+    void BuildShaderPalette();
+    // D3DTS_WORLDMATRIX(j) of every filled slot j below `slots`.
+    void SetSlotMatrices(const D3DXBONECOMBINATION& combination, DWORD slots);
+    // The highest filled slot below the maximum influences; 0 when none.
+    DWORD LastBlendSlot(const D3DXBONECOMBINATION& combination) const;
+    HRESULT AdjacencyOfSource(ID3DXBuffer** adjacency);
+    HRESULT MakeShaderDeclaration();
+    DWORD FirstSoftwareCombination(DWORD maxBlendMatrices) const;
 };
+
+// The skinning mode and palette size a device's caps give a skeleton of
+// `bones` bones.
+struct KSkinningChoice {
+    DWORD mode;
+    DWORD paletteSize;
+};
+KSkinningChoice ChooseSkinning(const D3DCAPS9& caps, DWORD bones);

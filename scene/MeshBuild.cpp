@@ -1,9 +1,10 @@
 // Building the Direct3D mesh from the file's arrays, and the shadow quad's
 // texture.
 #include "scene/KMesh.h"
+#include "scene/ModelFileBytes.h"
 #include "textures/TextureManager.h"
 
-HRESULT KMesh::BuildMesh(const char*) {
+HRESULT KMesh::BuildMesh(const char* fileName) {
     if (!loaded || built) return E_FAIL;
     if (positions.empty() || normals.empty() || textureSets[0].empty() || faces.empty() || faceAttributes.empty())
         return FailBuild(E_FAIL);
@@ -14,7 +15,13 @@ HRESULT KMesh::BuildMesh(const char*) {
     else
         keptPositions.swap(positions);
     FreeFileArrays();
-    if (skeleton && FAILED(SetupSkinning())) return E_FAIL;
+    if (skeleton) {
+        const HRESULT skinned = SetupSkinning();
+        if (FAILED(skinned)) {
+            LogRefusedModelFile(fileName, "skinning set-up failed");
+            return skinned;
+        }
+    }
     TakeShadowTexture();
     built = 1;
     return 0;

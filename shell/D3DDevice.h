@@ -40,8 +40,9 @@ public:
     bool EndScene();
     void CreateSkinningShaders();
     void ReleaseSkinningShaders();
-    // Shader for 1 to 4 bone influences; null when it does not exist.
-    IDirect3DVertexShader9* GetSkinningShader(int influences) const;
+    // Shader n (0 to 3) blends n + 1 bone influences; null when it does
+    // not exist or n is out of range.
+    IDirect3DVertexShader9* GetSkinningShader(int n) const;
     bool PrepareReset() { return true; }
     bool CompleteReset() { return true; }
 

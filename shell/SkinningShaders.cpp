@@ -114,7 +114,7 @@ void KD3DDevice::ReleaseSkinningShaders() {
     for (IDirect3DVertexShader9*& shader : skinShaders) ReleaseAndNull(shader);
 }
 
-IDirect3DVertexShader9* KD3DDevice::GetSkinningShader(int influences) const {
-    if (influences < 1 || influences > kSkinningShaderCount) return nullptr;
-    return skinShaders[influences - 1];
+IDirect3DVertexShader9* KD3DDevice::GetSkinningShader(int n) const {
+    if (n < 0 || n >= kSkinningShaderCount) return nullptr;
+    return skinShaders[n];
 }

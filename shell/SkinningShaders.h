@@ -11,6 +11,7 @@
 constexpr int kSkinningShaderCount = 4;
 constexpr float kBoneIndexScale = 765.01f;
 constexpr int kBonePaletteFirstRegister = 5;
+constexpr int kRegistersPerBone = 3;
 constexpr int kViewProjectionFirstRegister = 1;
 
 // Source text for `influences` = 1..4; null otherwise.

@@ -146,4 +146,25 @@ Block SkinnedBlock(Block block, uint32_t bones, uint32_t dummies) {
     return block;
 }
 
+Block BlendedSkinBlock(Block block, uint32_t bones, uint32_t influences, uint32_t dummies) {
+    block = SkinnedBlock(std::move(block), bones, dummies);
+    if (bones == 0) return block;
+    for (Bone& bone : block.bones) {
+        bone.vertices.clear();
+        bone.weights.clear();
+    }
+    const uint32_t vertices = uint32_t(block.positions.size() / 3);
+    for (uint32_t v = 0; v < vertices; ++v) {
+        const uint32_t count = influences == 0 ? 1 + v % 4 : influences;
+        float weight = 1.0f;
+        for (uint32_t k = 0; k < count; ++k) {
+            if (k + 1 < count) weight /= 2;  // the last takes what the others leave
+            Bone& bone = block.bones[(uint64_t(v) * bones / vertices + k) % bones];
+            bone.vertices.push_back(v);
+            bone.weights.push_back(weight);
+        }
+    }
+    return block;
+}
+
 }  // namespace meshfile

@@ -90,5 +90,11 @@ Block GridBlock(uint32_t columns, uint32_t rows, uint32_t subsets = 1);
 // vertex on bone (vertex % bones) with weight 1; dummies "dummy<d>" on
 // bone (d % bones), each at the translation (0, 1, 0) in model space.
 Block SkinnedBlock(Block block, uint32_t bones, uint32_t dummies);
+// The same skeleton with vertex v of n on `influences` bones
+// (v * bones / n + k) % bones, k from 0 (1 to 4 by turns, 1 + v % 4, for
+// 0), weighing 1/2, 1/4, ... and the last what the others leave: runs of
+// vertices in file order share their bones, as the parts of a body do.
+// Repeated bones (fewer bones than influences) add up.
+Block BlendedSkinBlock(Block block, uint32_t bones, uint32_t influences, uint32_t dummies = 0);
 
 }  // namespace meshfile

@@ -60,9 +60,32 @@ KAnimation* BuildAnimation() {
 void PrepareModelDevice() {
     static const bool ready = [] {
         g_D3DDevice.device = FuzzDevice();
+        FuzzDevice()->GetDeviceCaps(&g_D3DDevice.caps);
+        g_D3DDevice.behaviorFlags = D3DCREATE_MULTITHREADED | D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+        g_D3DDevice.CreateSkinningShaders();
         return g_pTextureManager->Init(FuzzDevice(), 1, 0);
     }();
     (void)ready;
+}
+
+const std::vector<D3DCAPS9>& SkinningCapsSet() {
+    static const std::vector<D3DCAPS9> set = [] {
+        PrepareModelDevice();
+        D3DCAPS9 shaders{};
+        FuzzDevice()->GetDeviceCaps(&shaders);
+        shaders.VertexShaderVersion = D3DVS_VERSION(1, 1);
+        shaders.MaxVertexShaderConst = 96;
+        D3DCAPS9 indexed = shaders;
+        indexed.VertexShaderVersion = 0;
+        indexed.MaxVertexBlendMatrixIndex = 12;
+        D3DCAPS9 blended = indexed;
+        blended.MaxVertexBlendMatrixIndex = 0;
+        blended.MaxVertexBlendMatrices = 4;
+        D3DCAPS9 twoMatrices = blended;
+        twoMatrices.MaxVertexBlendMatrices = 2;
+        return std::vector<D3DCAPS9>{shaders, indexed, blended, twoMatrices};
+    }();
+    return set;
 }
 
 void BeginModelScene() {

@@ -3,6 +3,8 @@
 // made by the writers.
 #pragma once
 
+#include <d3d9.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -11,8 +13,14 @@ class KMesh;
 
 namespace lumiva::fuzz {
 
-// The texture manager and the device wrapper on the fuzz device, once.
+// The texture manager and the device wrapper (caps, creation flags and
+// skinning shaders) on the fuzz device, once.
 void PrepareModelDevice();
+// Caps that give each skinning mode on the fuzz device: the shaders,
+// indexed blending, blending, and blending of two matrices with a software
+// pass. The device wrapper holds the device's own caps until a target
+// writes one of these.
+const std::vector<D3DCAPS9>& SkinningCapsSet();
 // Opens a scene on the fuzz device for the draws of one input.
 void BeginModelScene();
 // Closes it and lets go of what the draws bound.

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "AnimationFileWriter.h"
-#include "MaterialFileWriter.h"
 #include "MeshFileWriter.h"
 #include "ModelFixture.h"
 #include "scene/KAnimation.h"
@@ -59,20 +58,9 @@ protected:
     }
     // Record i draws stage 0 with texture colour i.
     void LoadMaterial(std::vector<D3DCOLOR> colours, std::vector<DWORD> flags = {}) {
-        mtlfile::File file;
-        for (size_t i = 0; i < colours.size(); ++i) {
-            const std::string name = "art\\colour" + std::to_string(i) + ".dds";
-            WriteModuleFile("\\model\\texture\\colour" + std::to_string(i) + ".dds", FlatDds(colours[i]));
-            mtlfile::Record record;
-            record.flags = i < flags.size() ? flags[i] : 0;
-            mtlfile::Stage stage;
-            stage.textureName = name;
-            record.stages = {stage};
-            file.records.push_back(record);
-        }
-        WriteModuleFile(kMaterialPath, mtlfile::Write(file));
-        material.SetDevice(device);
-        ASSERT_EQ(material.Load(kMaterialPath), 0);
+        std::vector<std::vector<uint8_t>> textures;
+        for (D3DCOLOR colour : colours) textures.push_back(FlatDds(colour));
+        LoadTexturedMaterial(material, kMaterialPath, "colour", textures, flags);
     }
     std::vector<Vertex> Vertices() {
         void* bytes = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "DxtBlocks.h"
+#include "MaterialFileWriter.h"
 #include "SprWriter.h"
 #include "basrel/DebugLog.h"
 #include "scene/KMaterial.h"
@@ -16,6 +17,7 @@ namespace model_test {
 
 void ModelTest::SetUp() {
     ShellFixture::SetUp();
+    ConfigureAdapters();
     ResetTextureManagerForTests();
     lumiva::win32::InstallManualClock(kClockStartMs);
     basrel::SetDebugLogToFile(false);
@@ -26,7 +28,7 @@ void ModelTest::SetUp() {
     ASSERT_NE(m_d3d, nullptr);
     D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(m_targetWindow, kTargetSize, kTargetSize);
     ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_targetWindow,
-                                  D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+                                  creationFlags, &pp, &device),
               D3D_OK);
     ASSERT_TRUE(g_pTextureManager->Init(device, 1, 0));
     g_D3DDevice.device = device;
@@ -63,6 +65,25 @@ std::vector<uint8_t> ModelTest::Dds(const std::vector<uint32_t>& argb, int width
     const std::vector<uint8_t> blocks = EncodeDxt5(argb.data(), width, height);
     file.insert(file.end(), blocks.begin(), blocks.end());
     return file;
+}
+
+void ModelTest::LoadTexturedMaterial(KMaterial& material, const std::string& path, const std::string& stem,
+                                     const std::vector<std::vector<uint8_t>>& textures,
+                                     const std::vector<DWORD>& flags) {
+    mtlfile::File file;
+    for (size_t i = 0; i < textures.size(); ++i) {
+        const std::string name = stem + std::to_string(i) + ".dds";
+        WriteModuleFile("\\model\\texture\\" + name, textures[i]);
+        mtlfile::Record record;
+        record.flags = i < flags.size() ? flags[i] : 0;
+        mtlfile::Stage stage;
+        stage.textureName = "art\\" + name;
+        record.stages = {stage};
+        file.records.push_back(record);
+    }
+    WriteModuleFile(path, mtlfile::Write(file));
+    material.SetDevice(device);
+    ASSERT_EQ(material.Load(path.c_str()), 0);
 }
 
 std::vector<std::string> ModelTest::LogLinesNaming(const std::string& fileName) {

@@ -19,6 +19,8 @@
 #include "d3d9/Control.h"
 #include "support/ShellFixture.h"
 
+class KMaterial;
+
 namespace model_test {
 
 constexpr uint64_t kClockStartMs = 100000;
@@ -41,6 +43,12 @@ protected:
     static std::vector<uint8_t> Dds(const std::vector<uint32_t>& argb, int width, int height);
     static std::vector<uint8_t> FlatDds(uint32_t argb) { return Dds(std::vector<uint32_t>(16, argb), 4, 4); }
 
+    // A material file at `path`, record i drawing stage 0 with texture i
+    // (a DDS file, written as "\model\texture\<stem>i.dds") and taking
+    // flags i (0 past the list), loaded into `material` on the device.
+    void LoadTexturedMaterial(KMaterial& material, const std::string& path, const std::string& stem,
+                              const std::vector<std::vector<uint8_t>>& textures, const std::vector<DWORD>& flags);
+
     // The module's own model-file lines of the log since the last call
     // that name `fileName` (all of them for an empty name).
     std::vector<std::string> LogLinesNaming(const std::string& fileName);
@@ -60,6 +68,10 @@ protected:
     DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state);
 
     IDirect3DDevice9* device = nullptr;
+    // What derived fixtures choose before SetUp makes the device: its
+    // behaviour flags, and changes to the adapters after the reset.
+    DWORD creationFlags = D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+    virtual void ConfigureAdapters() {}
 
 private:
     IDirect3D9* m_d3d = nullptr;

@@ -62,9 +62,10 @@ TEST_F(D3DDeviceCreate, WindowedStartUpSucceedsAndLogs) {
     EXPECT_TRUE(g_D3DDevice.depth32);
     EXPECT_EQ(g_D3DDevice.availableTextureMem, 128u << 20);
     EXPECT_TRUE(Boxes().empty());
-    // One vs.1.1 skinning shader for each influence count, none beyond.
+    // One vs.1.1 skinning shader for each influence count (shader n for
+    // n + 1), none beyond.
     std::set<IDirect3DVertexShader9*> shaders;
-    for (int k = 1; k <= 4; ++k) {
+    for (int k = 0; k < 4; ++k) {
         IDirect3DVertexShader9* shader = g_D3DDevice.GetSkinningShader(k);
         ASSERT_NE(shader, nullptr) << k;
         UINT size = 0;
@@ -75,8 +76,8 @@ TEST_F(D3DDeviceCreate, WindowedStartUpSucceedsAndLogs) {
         shaders.insert(shader);
     }
     EXPECT_EQ(shaders.size(), 4u);
-    EXPECT_EQ(g_D3DDevice.GetSkinningShader(0), nullptr);
-    EXPECT_EQ(g_D3DDevice.GetSkinningShader(5), nullptr);
+    EXPECT_EQ(g_D3DDevice.GetSkinningShader(-1), nullptr);
+    EXPECT_EQ(g_D3DDevice.GetSkinningShader(4), nullptr);
     EXPECT_EQ(ReadDataFile("Logs/D3DPP.log"), FormatPresentParamsLog(g_D3DDevice.presentParams));
 }
 
@@ -85,7 +86,7 @@ TEST_F(D3DDeviceCreate, SkinningShadersStayNullWithoutVertexShaders) {
     a.halCaps.VertexShaderVersion = D3DVS_VERSION(0, 0);
     d3d::SetAdapters({a});
     ASSERT_TRUE(CreateDirect3D(800, 600, false));
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr) << k;
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr) << k;
 }
 
 TEST_F(D3DDeviceCreate, HolderCreateReadsTheDesktopAndStartsOver) {

@@ -191,9 +191,7 @@ TEST_F(D3DDeviceProbe, SoftwareVertexProcessingWithoutHardwareTnL) {
 TEST_F(D3DDeviceProbe, NoDeviceAnswersWithoutCalls) {
     EXPECT_FALSE(g_D3DDevice.EndScene());
     EXPECT_FALSE(g_D3DDevice.ResetDevice(ModeOf(0, D3DFMT_X8R8G8B8)));
-    EXPECT_EQ(g_D3DDevice.GetSkinningShader(1), nullptr);
-    EXPECT_EQ(g_D3DDevice.GetSkinningShader(0), nullptr);
-    EXPECT_EQ(g_D3DDevice.GetSkinningShader(5), nullptr);
+    for (int k = -1; k <= 4; ++k) EXPECT_EQ(g_D3DDevice.GetSkinningShader(k), nullptr) << k;
     g_D3DDevice.SetViewportRect(0, 800, 0, 600, 0.0f, 1.0f);
     EXPECT_EQ(TakeRenderLog(), std::vector<std::string>{"[D3DRender]IDirect3DDevice::SetCurrentViewport failed."});
     EXPECT_EQ(g_D3DDevice.viewportRect.right, 0);

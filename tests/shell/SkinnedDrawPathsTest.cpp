@@ -30,22 +30,10 @@ struct PlainVertex {
     float u, v;
 };
 
-// A quarter turn about z (or none, or a half) and a whole move.
-D3DXMATRIX BoneMatrix(int quarterTurns, float x, float y) {
-    static const float kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
-    D3DXMATRIX m;
-    D3DXMatrixIdentity(&m);
-    m._11 = kCos[quarterTurns];
-    m._12 = kSin[quarterTurns];
-    m._21 = -kSin[quarterTurns];
-    m._22 = kCos[quarterTurns];
-    m._41 = x;
-    m._42 = y;
-    return m;
-}
+using skinning_contract::QuarterTurn;
 
-const D3DXMATRIX kBoneMatrices[kBones] = {BoneMatrix(0, 0, 0), BoneMatrix(1, 1, 0), BoneMatrix(0, 0, -1),
-                                          BoneMatrix(2, 1, 1)};
+const D3DXMATRIX kBoneMatrices[kBones] = {QuarterTurn(0, 0, 0), QuarterTurn(1, 1, 0), QuarterTurn(0, 0, -1),
+                                          QuarterTurn(2, 1, 1)};
 
 // Halves x and y and maps z 0 to depth 0.5: all exact.
 D3DXMATRIX Projection() {

@@ -54,6 +54,21 @@ inline std::vector<float> Constants(const D3DXMATRIX& transform, const D3DXMATRI
     return c;
 }
 
+// A quarter turn about z (none to three of them) and a move: bone poses
+// whose skinned results every path computes exactly.
+inline D3DXMATRIX QuarterTurn(int quarterTurns, float x, float y) {
+    static const float kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    m._11 = kCos[quarterTurns];
+    m._12 = kSin[quarterTurns];
+    m._21 = -kSin[quarterTurns];
+    m._22 = kCos[quarterTurns];
+    m._41 = x;
+    m._42 = y;
+    return m;
+}
+
 // The tokens of the shader for `influences` weights; empty when it does not assemble.
 inline std::vector<DWORD> Tokens(int influences) {
     const char* text = SkinningShaderSource(influences);
