@@ -3,13 +3,14 @@
 // and blend rounding, without the per-pixel state interpretation.
 #include "d3d9/raster/FastSpans.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
+#include "d3d9/raster/PixelBlend.h"
+#include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/TexelFormats.h"
-
-// Per-pixel helpers must inline into the span loops.
-#define LUMIVA_HOT inline __attribute__((always_inline))
 
 namespace raster {
 
@@ -65,85 +66,9 @@ LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
     return scale == 1 ? MulRound(t, d) : ScaledProduct(t, d, scale);
 }
 
-// round(x / 255) in both 16-bit lanes of x at once; exact for lanes up to
-// 255 * 255, the same value Div255Round gives.
-LUMIVA_HOT uint32_t Div255RoundPair(uint32_t x) {
-    x += 0x00800080u;
-    return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-}
-
-// Source-alpha blending: the general blend's arithmetic, two channels per
-// operation.
-LUMIVA_HOT uint32_t AlphaBlend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24, ia = 255 - a;
-    // The arithmetic gives exactly these at the ends, where sprites spend
-    // most of their texels.
-    if (a == 0) return dst;
-    if (a == 255) return src;
-    const uint32_t rb = Div255RoundPair((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
-    const uint32_t ag = Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
-    return rb | (ag << 8);
-}
-
 inline Rgba ConstantColor(const Gradients& g, int first) {
     return Rgba{ColorChannel(g.attr[first].c), ColorChannel(g.attr[first + 1].c), ColorChannel(g.attr[first + 2].c),
                 ColorChannel(g.attr[first + 3].c)};
-}
-
-// Both 16-bit lanes of x, each at most 510, saturated to 255.
-LUMIVA_HOT uint32_t SaturatePair(uint32_t x) {
-    const uint32_t over = (x & 0x01000100u) >> 8;
-    return (x | (over * 0xFF)) & 0x00FF00FFu;
-}
-
-// ONE / ONE: the sum, saturated.
-LUMIVA_HOT uint32_t AddBlend(uint32_t src, uint32_t dst) {
-    const uint32_t rb = SaturatePair((src & 0x00FF00FFu) + (dst & 0x00FF00FFu));
-    const uint32_t ag = SaturatePair(((src >> 8) & 0x00FF00FFu) + ((dst >> 8) & 0x00FF00FFu));
-    return rb | (ag << 8);
-}
-
-// SRCALPHA / ONE: round(s * a / 255) + d, saturated; the general blend's
-// round((s * a + d * 255) / 255) is the same number.
-LUMIVA_HOT uint32_t AddAlphaBlend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24;
-    const uint32_t rb = SaturatePair(Div255RoundPair((src & 0x00FF00FFu) * a) + (dst & 0x00FF00FFu));
-    const uint32_t ag = SaturatePair(Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a) + ((dst >> 8) & 0x00FF00FFu));
-    return rb | (ag << 8);
-}
-
-// The destination times the source, channel by channel.
-LUMIVA_HOT uint32_t MultiplyBlend(uint32_t src, uint32_t dst) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= uint32_t(MulRound(int32_t((src >> shift) & 255), int32_t((dst >> shift) & 255))) << shift;
-    return out;
-}
-
-template <int Mode>
-LUMIVA_HOT uint32_t BlendWith(uint32_t src, uint32_t dst) {
-    if constexpr (Mode == kSourceAlphaBlend) return AlphaBlend(src, dst);
-    else if constexpr (Mode == kAdditiveBlend) return AddBlend(src, dst);
-    else if constexpr (Mode == kAdditiveAlphaBlend) return AddAlphaBlend(src, dst);
-    else if constexpr (Mode == kMultiplyBlend) return MultiplyBlend(src, dst);
-    else return src;
-}
-
-LUMIVA_HOT uint32_t BlendWithMode(int mode, uint32_t src, uint32_t dst) {
-    switch (mode) {
-        case kSourceAlphaBlend: return AlphaBlend(src, dst);
-        case kAdditiveBlend: return AddBlend(src, dst);
-        case kAdditiveAlphaBlend: return AddAlphaBlend(src, dst);
-        case kMultiplyBlend: return MultiplyBlend(src, dst);
-        default: return src;
-    }
-}
-
-template <int Mode, bool XTarget>
-LUMIVA_HOT void StorePixel(uint32_t* p, uint32_t colour) {
-    if constexpr (Mode != kOpaqueBlend) colour = BlendWith<Mode>(colour, XTarget ? (*p | 0xFF000000u) : *p);
-    if constexpr (XTarget) colour |= 0xFF000000u;
-    *p = colour;
 }
 
 // One colour for the whole span: no texture is read and the inputs are
@@ -203,6 +128,83 @@ struct SpanCoordinates {
         return true;
     }
 };
+
+// Stage 0 with one colour for the whole span as a row shade; false when a
+// channel is scaled (MODULATE2X, MODULATE4X), which the row shade lacks.
+bool FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale, const Rgba& d, int32_t da,
+                  FlatShade& out) {
+    out = FlatShade{};
+    auto channel = [&](int mode, int scale, int shift, int32_t value) {
+        const uint32_t bits = 0xFFu << shift;
+        if (mode == kDiffuseOnly) {
+            out.keep &= ~bits;
+            out.constant |= uint32_t(value) << shift;
+        } else if (mode == kProduct) {
+            if (scale != 1) return false;
+            out.factor = (out.factor & ~bits) | (uint32_t(value) << shift);
+        }
+        return true;
+    };
+    return channel(colourMode, colourScale, 16, d.r) && channel(colourMode, colourScale, 8, d.g) &&
+           channel(colourMode, colourScale, 0, d.b) && channel(alphaMode, alphaScale, 24, da);
+}
+
+bool IsIdentity(const FlatShade& s) { return s.factor == 0xFFFFFFFFu && s.keep == 0xFFFFFFFFu; }
+
+// A span's texel coordinates in 1/256 texel, stepped exactly (ExactSteps):
+// the coordinate of pixel x0 + i is (start + step * i) >> 16, less the bias.
+struct TexelSteps {
+    int64_t uStart, uStep, vStart, vStep;
+    int32_t bias;
+};
+
+// Pixels a run shades at once on the stack.
+constexpr int kRunPixels = 64;
+
+// A span whose pixels all take one flat shade and blend: texels gathered in
+// runs, shaded and blended by the row kernels. When a pixel steps exactly one
+// texel along a texel row (and linear filtering lands on texel centres, so it
+// reads one texel) the run reads the texture row directly.
+template <D3DFORMAT Format, bool Linear, bool XTarget, class TexelInside>
+void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, TexelSteps t,
+                 TexelInside texelInside, uint32_t* row, int x0, int x1) {
+    const RowKernels& kernels = ActiveRowKernels();
+    const bool identity = IsIdentity(shade);
+    uint32_t buffer[kRunPixels];
+    const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
+    const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
+                                (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
+    const uint8_t* texelRow = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch;
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
+        const uint32_t* source = buffer;
+        if (oneTexelAPixel) {
+            const int tx = (fu0 >> 8) + (x - x0);
+            if constexpr (Format == D3DFMT_A8R8G8B8) {
+                const uint8_t* texels = texelRow + ptrdiff_t(tx) * 4;
+                if (reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0)
+                    source = reinterpret_cast<const uint32_t*>(texels);
+                else
+                    std::memcpy(buffer, texels, size_t(n) * 4);
+            } else if constexpr (Format == D3DFMT_A4R4G4B4) {
+                kernels.decodeA4R4G4B4(buffer, texelRow + ptrdiff_t(tx) * 2, n);
+            } else {
+                for (int i = 0; i < n; ++i) buffer[i] = FetchTexel<Format>(surface, tx + i, fv0 >> 8);
+            }
+        } else {
+            for (int i = 0; i < n; ++i) {
+                buffer[i] = texelInside(int32_t(t.uStart >> 16) - t.bias, int32_t(t.vStart >> 16) - t.bias);
+                t.uStart += t.uStep;
+                t.vStart += t.vStep;
+            }
+        }
+        if (!identity) {
+            kernels.shade(buffer, source, n, shade);
+            source = buffer;
+        }
+        blend(row + x, source, n);
+    }
+}
 
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
 template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
@@ -286,6 +288,13 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
 
     int64_t uStart, uStep, vStart, vStep;
     if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
+        FlatShade shade;
+        if (flatDiffuse && !ps.alphaTest &&
+            FlatShadeFor(colourMode, colourScale, alphaMode, alphaScale, d, da, shade)) {
+            const TexelSteps steps{uStart, uStep, vStart, vStep, bias};
+            return TexturedRun<Format, Linear, XTarget>(ActiveRowKernels().blend[Mode][XTarget], shade, surface,
+                                                        steps, texelInside, row, x0, x1);
+        }
         for (int x = x0; x < x1; ++x) {
             const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
             uStart += uStep;
