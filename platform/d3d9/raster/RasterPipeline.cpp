@@ -168,6 +168,15 @@ void DrawTriangle(const DrawSetup& d, const PostVertex* const corners[3], int pr
     DrawPolygon(d, pointers, n, true);
 }
 
+// A triangle the pair path takes as it is: inside every clip plane, shaded
+// smoothly, filled, and not culled.
+bool PlainFilledTriangle(const DrawSetup& d, const PostVertex* const corners[3]) {
+    if (d.flat || d.fillMode == D3DFILL_POINT || d.fillMode == D3DFILL_WIREFRAME) return false;
+    if (corners[0]->outside | corners[1]->outside | corners[2]->outside) return false;
+    const double area = double(SnappedArea(corners[0]->screen, corners[1]->screen, corners[2]->screen));
+    return area != 0 && !Culled(d.cullMode, area);
+}
+
 void DrawLineSegment(const DrawSetup& d, ClipVertex a, ClipVertex b, bool includeLast) {
     if (!ClipSegment(d.planes, a, b)) return;
     RasterizeLine(d.raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
@@ -253,6 +262,17 @@ DrawResult Draw(const DrawCommand& draw) {
                 TriangleCorners(type, i, at);
                 const PostVertex* corners[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
                 if (!corners[0] || !corners[1] || !corners[2]) break;
+                if (i + 1 < count && PlainFilledTriangle(d, corners)) {
+                    TriangleCorners(type, i + 1, at);
+                    const PostVertex* next[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
+                    if (next[0] && next[1] && next[2] && PlainFilledTriangle(d, next)) {
+                        const ScreenVertex* a[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
+                        const ScreenVertex* b[3] = {&next[0]->screen, &next[1]->screen, &next[2]->screen};
+                        RasterizeTrianglePair(d.raster, a, b);
+                        ++i;
+                        break;
+                    }
+                }
                 DrawTriangle(d, corners, ProvokingCorner(type, i));
                 break;
             }
