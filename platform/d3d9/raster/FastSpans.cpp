@@ -161,13 +161,31 @@ struct TexelSteps {
 // Pixels a run shades at once on the stack.
 constexpr int kRunPixels = 64;
 
+// The texel at (fu, fv) in 1/256 texels, the base texel known to lie
+// inside: the sampler's arithmetic without its range handling.
+template <D3DFORMAT Format, bool Linear>
+LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& sampler, int32_t fu, int32_t fv) {
+    uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+    if constexpr (Linear) {
+        const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+        if (fx | fy) {
+            auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+            const int tx = fu >> 8, ty = fv >> 8;
+            texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fy);
+        }
+    }
+    return texel;
+}
+
 // A span whose pixels all take one flat shade and blend: texels gathered in
 // runs, shaded and blended by the row kernels. When a pixel steps exactly one
 // texel along a texel row (and linear filtering lands on texel centres, so it
 // reads one texel) the run reads the texture row directly.
-template <D3DFORMAT Format, bool Linear, bool XTarget, class TexelInside>
-void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, TexelSteps t,
-                 TexelInside texelInside, uint32_t* row, int x0, int x1) {
+template <D3DFORMAT Format, bool Linear>
+void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, const SamplerSetup& sampler,
+                 TexelSteps t, uint32_t* row, int x0, int x1) {
     const RowKernels& kernels = ActiveRowKernels();
     const bool identity = IsIdentity(shade);
     uint32_t buffer[kRunPixels];
@@ -193,7 +211,8 @@ void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& su
             }
         } else {
             for (int i = 0; i < n; ++i) {
-                buffer[i] = texelInside(int32_t(t.uStart >> 16) - t.bias, int32_t(t.vStart >> 16) - t.bias);
+                buffer[i] = TexelInside<Format, Linear>(surface, sampler, int32_t(t.uStart >> 16) - t.bias,
+                                                        int32_t(t.vStart >> 16) - t.bias);
                 t.uStart += t.uStep;
                 t.vStart += t.vStep;
             }
@@ -206,9 +225,63 @@ void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& su
     }
 }
 
+// The stage as one row shade for the whole triangle, worked out at its
+// first row: a diffuse colour constant over the triangle, no alpha test, no
+// scaled product.
+const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g) {
+    SpanMemo& m = g.memo;
+    if (m.ready) return m;
+    m.ready = true;
+    const PixelState::FastStage& fs = ps.fastStage;
+    const uint32_t diffuseBits = 0xFu << kDiffuseR;
+    if ((g.constantMask & diffuseBits) != diffuseBits || ps.alphaTest) return m;
+    const Rgba diffuse = ConstantColor(g, kDiffuseR);
+    const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
+    const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
+    FlatShade shade;
+    m.rowShade = FlatShadeFor(fs.colourMode, fs.colourScale, fs.alphaMode, fs.alphaScale, d, da, shade);
+    m.shadeFactor = shade.factor;
+    m.shadeKeep = shade.keep;
+    m.shadeConstant = shade.constant;
+    return m;
+}
+
+// Whether the stepped coordinates of a run's first and last pixels both
+// have their base texel inside [0, size).
+bool StepsInside(int64_t start, int64_t step, int n, int32_t bias, uint32_t size) {
+    const int64_t first = (start >> 16) - bias, last = ((start + step * (n - 1)) >> 16) - bias;
+    const int64_t limit = int64_t(size) * 256;
+    return first >= 0 && last >= 0 && first < limit && last < limit;
+}
+
+// A row of a triangle whose stage is one row shade, when its coordinates
+// step exactly and stay inside the texture; false leaves the row to the
+// per-pixel loop.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo& memo, int y, int x0, int x1) {
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const double fy = double(y);
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
+    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
+    const int32_t bias = Linear ? 128 : 0;
+    TexelSteps t{0, 0, 0, 0, bias};
+    if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+    if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
+        !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
+        return false;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
+    TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
+                                x0, x1);
+    return true;
+}
+
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
 template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
 void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SpanMemo& memo = StageMemo(ps, g);
+    if (memo.rowShade && TexturedRowShaded<Format, Linear, Mode, XTarget>(ps, g, memo, y, x0, x1)) return;
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
     const PixelState::FastStage& fs = ps.fastStage;
@@ -270,31 +343,12 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
     };
 
-    // The texel at (fu, fv) in 1/256 texels, the base texel known to lie
-    // inside: the sampler's arithmetic without its range handling.
     auto texelInside = [&](int32_t fu, int32_t fv) __attribute__((always_inline)) {
-        uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
-        if constexpr (Linear) {
-            const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
-            if (fx | fyy) {
-                const int tx = fu >> 8, ty = fv >> 8;
-                texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
-                                    TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
-                                    TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
-            }
-        }
-        return texel;
+        return TexelInside<Format, Linear>(surface, sampler, fu, fv);
     };
 
     int64_t uStart, uStep, vStart, vStep;
     if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
-        FlatShade shade;
-        if (flatDiffuse && !ps.alphaTest &&
-            FlatShadeFor(colourMode, colourScale, alphaMode, alphaScale, d, da, shade)) {
-            const TexelSteps steps{uStart, uStep, vStart, vStep, bias};
-            return TexturedRun<Format, Linear, XTarget>(ActiveRowKernels().blend[Mode][XTarget], shade, surface,
-                                                        steps, texelInside, row, x0, x1);
-        }
         for (int x = x0; x < x1; ++x) {
             const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
             uStart += uStep;
