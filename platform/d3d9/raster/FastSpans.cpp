@@ -254,6 +254,15 @@ bool StepsInside(int64_t start, int64_t step, int n, int32_t bias, uint32_t size
     return first >= 0 && last >= 0 && first < limit && last < limit;
 }
 
+// The target's pixels under the next row's run, most likely the same
+// columns: asked for now, so the blend there does not wait on memory.
+inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
+    if (y + 1 >= int(target.height)) return;
+    const uint8_t* next = target.bits + ptrdiff_t(y + 1) * target.pitch;
+    for (int x = x0; x < x1; x += 16) __builtin_prefetch(next + ptrdiff_t(x) * 4, 1);
+    __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
+}
+
 // A row of a triangle whose stage is one row shade, when its coordinates
 // step exactly and stay inside the texture; false leaves the row to the
 // per-pixel loop.
@@ -271,6 +280,7 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
         !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
         return false;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    PrefetchNextRow(ps.target, y, x0, x1);
     const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
     TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
                                 x0, x1);
