@@ -384,10 +384,22 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     }
 }
 
+// Depth as the format keeps it, the format fixed at compile time; UNKNOWN
+// stands for no depth test.
+template <D3DFORMAT Depth>
+struct DepthAccess {
+    static constexpr bool kTested = Depth != D3DFMT_UNKNOWN;
+    static constexpr int kBytes = Depth == D3DFMT_D16 ? 2 : 4;
+    static uint32_t Quantize(double z) { return QuantizeDepth(Depth, z); }
+    static uint32_t Read(const uint8_t* p) { return ReadDepth(Depth, p); }
+    static void Write(uint8_t* p, uint32_t depth) { WriteDepth(Depth, p, depth); }
+};
+
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them.
-template <D3DFORMAT Format, bool Linear>
+template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    using Z = DepthAccess<Depth>;
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
     const PixelState::FastStage& fs = ps.fastStage;
@@ -400,25 +412,25 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
-    const D3DFORMAT depthFormat = ps.depth.format;
-    const int depthBytes = ps.depthTest ? BytesPerPixel(depthFormat) : 0;
-    uint8_t* depthRow = ps.depthTest ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
-    auto attribute = [&](int a, double fx, double w) {
+    uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
+    const bool depthWrite = Z::kTested && ps.depthWrite;
+    const bool perspective = g.perspective;
+    auto attribute = [&](int a, double fx, double w) __attribute__((always_inline)) {
         if (IsConstant(g, a)) return g.attr[a].c;
         const double v = Plane::At(rows[a], g.attr[a].dx, fx);
-        return g.perspective ? v * w : v;
+        return perspective ? v * w : v;
     };
 
     for (int x = x0; x < x1; ++x) {
         const double fx = double(x);
         uint8_t* depthPixel = nullptr;
         uint32_t depth = 0;
-        if (ps.depthTest) {
-            depthPixel = depthRow + x * depthBytes;
-            depth = QuantizeDepth(depthFormat, Plane::At(zRow, g.z.dx, fx));
-            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(depthFormat, depthPixel))) continue;
+        if constexpr (Z::kTested) {
+            depthPixel = depthRow + x * Z::kBytes;
+            depth = Z::Quantize(Plane::At(zRow, g.z.dx, fx));
+            if (!CompareFunc(ps.depthFunc, depth, Z::Read(depthPixel))) continue;
         }
-        const double w = g.perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
+        const double w = perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
         const int32_t dr = fs.colourFromFactor ? fs.factor.r : ColorChannel(attribute(kDiffuseR, fx, w));
         const int32_t dg = fs.colourFromFactor ? fs.factor.g : ColorChannel(attribute(kDiffuseR + 1, fx, w));
         const int32_t db = fs.colourFromFactor ? fs.factor.b : ColorChannel(attribute(kDiffuseR + 2, fx, w));
@@ -432,28 +444,42 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
         const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
-        if (ps.depthTest && ps.depthWrite) WriteDepth(depthFormat, depthPixel, depth);
+        if (depthWrite) Z::Write(depthPixel, depth);
         uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
         if (blendMode != kOpaqueBlend) colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
         row[x] = xTarget ? (colour | 0xFF000000u) : colour;
     }
 }
 
-template <D3DFORMAT Format>
+template <D3DFORMAT Format, D3DFORMAT Depth>
 SpanFn SceneFor(bool linear) {
-    return linear ? &SceneTexturedSpan<Format, true> : &SceneTexturedSpan<Format, false>;
+    return linear ? &SceneTexturedSpan<Format, true, Depth> : &SceneTexturedSpan<Format, false, Depth>;
 }
 
-SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
+// Null for a depth format without its own span.
+template <D3DFORMAT Format>
+SpanFn SceneFor(bool linear, bool depthTest, D3DFORMAT depth) {
+    if (!depthTest) return SceneFor<Format, D3DFMT_UNKNOWN>(linear);
+    switch (depth) {
+        case D3DFMT_D16: return SceneFor<Format, D3DFMT_D16>(linear);
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return SceneFor<Format, D3DFMT_D24X8>(linear);  // one layout
+        case D3DFMT_D32: return SceneFor<Format, D3DFMT_D32>(linear);
+        default: return nullptr;
+    }
+}
+
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth) {
     switch (format) {
-        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear);
-        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear);
-        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear);
-        case D3DFMT_R5G6B5: return SceneFor<D3DFMT_R5G6B5>(linear);
-        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear);
-        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear);
-        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear);
-        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear);
+        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear, depthTest, depth);
+        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear, depthTest, depth);
+        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear, depthTest, depth);
+        case D3DFMT_R5G6B5: return SceneFor<D3DFMT_R5G6B5>(linear, depthTest, depth);
+        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear, depthTest, depth);
+        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear, depthTest, depth);
+        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear, depthTest, depth);
+        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear, depthTest, depth);
         default: return nullptr;
     }
 }
@@ -580,7 +606,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
-        plan.sceneSpan[linear] = SceneSpanFor(format, linear);
+        plan.sceneSpan[linear] = SceneSpanFor(format, linear, ps.depthTest, ps.depth.format);
         if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
