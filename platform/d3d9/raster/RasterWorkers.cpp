@@ -112,7 +112,9 @@ void SetRasterThreads(int count) { g_threads.store(std::max(0, count), std::memo
 int RasterThreads() {
     const int count = g_threads.load(std::memory_order_relaxed);
     if (count > 0) return count;
-    return std::max(1, int(std::thread::hardware_concurrency()));
+    // Asked once: the library reads it from the system on every call.
+    static const int processors = std::max(1, int(std::thread::hardware_concurrency()));
+    return processors;
 }
 
 void SetBandOrderForTests(BandOrderHook hook) {
