@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RasterTestKit.h"
+#include "d3d9/Control.h"
 #include "d3d9/raster/RasterWorkers.h"
 
 namespace rastertest {
@@ -125,6 +126,16 @@ TEST(RasterBandsThreadTest, SmallDrawsStayOnTheCaller) {
     DrawUp(SceneStates(false, D3DFILL_SOLID), t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
            Quad(0, 0, float(kSize), float(kSize), 0xFFFFFFFFu), &tex.view);
     EXPECT_EQ(runs, 1);
+}
+
+TEST(RasterBandsThreadTest, TheCountIsADeviceSettingThatAResetPutsBack) {
+    ThreadsGuard guard;
+    const int processors = lumiva::d3d9::RasterThreadCount();
+    EXPECT_GE(processors, 1);
+    lumiva::d3d9::SetRasterThreadCount(3);
+    EXPECT_EQ(RasterThreads(), 3);
+    lumiva::d3d9::ResetForTests();
+    EXPECT_EQ(lumiva::d3d9::RasterThreadCount(), processors);
 }
 
 }  // namespace
