@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "BenchScratch.h"
@@ -60,8 +61,43 @@ struct Vertex {
     float u, v;
 };
 
+// The module's pictures are A4R4G4B4 drawn with LINEAR filtering; the plain
+// case is A8R8G8B8 with POINT.
+struct Pictures {
+    D3DFORMAT format;
+    DWORD filter;
+};
+
+// The sprite as the module keeps it: 4 bits a channel, rounded.
+std::vector<uint16_t> To4444(const std::vector<uint32_t>& argb) {
+    std::vector<uint16_t> out;
+    for (uint32_t p : argb) {
+        uint16_t v = 0;
+        for (int shift = 0; shift < 32; shift += 8) v |= uint16_t((((p >> shift) & 255) * 15 + 127) / 255 << (shift / 2));
+        out.push_back(v);
+    }
+    return out;
+}
+
+// The same 4-bit sprite widened back to 8 bits, for SDL2.
+std::vector<uint32_t> From4444(const std::vector<uint16_t>& texels) {
+    std::vector<uint32_t> out;
+    for (uint16_t t : texels) {
+        uint32_t v = 0;
+        for (int shift = 0; shift < 16; shift += 4) v |= uint32_t(((t >> shift) & 15) * 17) << (shift * 2);
+        out.push_back(v);
+    }
+    return out;
+}
+
+std::vector<uint32_t> PicturePixels(const Pictures& pictures) {
+    const std::vector<uint32_t> argb = SpritePixels();
+    return pictures.format == D3DFMT_A4R4G4B4 ? From4444(To4444(argb)) : argb;
+}
+
 class OurSide {
 public:
+    explicit OurSide(Pictures pictures) : m_pictures(pictures) {}
     bool Open() {
         BasrelResetForTests();
         lumiva::d3d9::ResetForTests();
@@ -73,14 +109,19 @@ public:
         m_shell = CreateLumivaShell4();
         if (!m_shell || !m_shell->Create(800, 600, 0, 0, 0)) return false;
         IDirect3DDevice9* device = m_shell->GetDevice();
-        if (FAILED(device->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &m_texture, nullptr)))
+        if (FAILED(device->CreateTexture(kSize, kSize, 1, 0, m_pictures.format, D3DPOOL_MANAGED, &m_texture, nullptr)))
             return false;
         D3DLOCKED_RECT locked{};
         m_texture->LockRect(0, &locked, nullptr, 0);
         const std::vector<uint32_t> pixels = SpritePixels();
-        for (int y = 0; y < kSize; ++y)
-            std::copy_n(&pixels[size_t(y) * kSize], kSize,
-                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch));
+        const std::vector<uint16_t> small = To4444(pixels);
+        for (int y = 0; y < kSize; ++y) {
+            uint8_t* row = static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch;
+            if (m_pictures.format == D3DFMT_A4R4G4B4)
+                std::memcpy(row, &small[size_t(y) * kSize], kSize * 2);
+            else
+                std::memcpy(row, &pixels[size_t(y) * kSize], kSize * 4);
+        }
         m_texture->UnlockRect(0);
         return true;
     }
@@ -93,8 +134,8 @@ public:
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, m_pictures.filter);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, m_pictures.filter);
         for (const Placement& p : placements) {
             const float x = float(p.x) - 0.5f, y = float(p.y) - 0.5f, s = float(kSize);
             const Vertex quad[4] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},
@@ -112,6 +153,7 @@ public:
     }
 
 private:
+    Pictures m_pictures;
     HWND m_window = nullptr;
     IKDrawShell* m_shell = nullptr;
     IDirect3DTexture9* m_texture = nullptr;
@@ -119,11 +161,11 @@ private:
 
 class SdlSide {
 public:
-    bool Open() {
+    bool Open(const Pictures& pictures) {
         m_target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
         if (m_target) m_renderer = SDL_CreateSoftwareRenderer(m_target);
         if (!m_renderer) return false;
-        std::vector<uint32_t> pixels = SpritePixels();
+        std::vector<uint32_t> pixels = PicturePixels(pictures);
         SDL_Surface* sprite = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kSize, kSize, 32, kSize * 4,
                                                                  SDL_PIXELFORMAT_ARGB8888);
         if (!sprite) return false;
@@ -158,11 +200,11 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void BM_SpritesOursVsSdl2(benchmark::State& state) {
+void RunSprites(benchmark::State& state, Pictures pictures) {
     const std::vector<Placement> placements = Placements();
-    OurSide ours;
+    OurSide ours(pictures);
     SdlSide sdl;
-    if (!ours.Open() || !sdl.Open()) {
+    if (!ours.Open() || !sdl.Open(pictures)) {
         state.SkipWithError("cannot set up both renderers");
         return;
     }
@@ -183,4 +225,9 @@ void BM_SpritesOursVsSdl2(benchmark::State& state) {
 
 }  // namespace
 
+void BM_SpritesOursVsSdl2(benchmark::State& state) { RunSprites(state, {D3DFMT_A8R8G8B8, D3DTEXF_POINT}); }
+// The module's real pictures: A4R4G4B4, LINEAR.
+void BM_ModulePicturesOursVsSdl2(benchmark::State& state) { RunSprites(state, {D3DFMT_A4R4G4B4, D3DTEXF_LINEAR}); }
+
 BENCHMARK(BM_SpritesOursVsSdl2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModulePicturesOursVsSdl2)->Unit(benchmark::kMillisecond);

@@ -10,6 +10,7 @@
 #include "d3d9/Device.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
+#include "d3d9/raster/RasterWorkers.h"
 
 namespace lumiva::d3d9 {
 namespace {
@@ -240,10 +241,16 @@ bool SaveFrontBufferPng(const std::string& path) { return SavePng(FrontBuffer(),
 void SetNoRaster(bool noRaster) { Registry::Get().noRaster = noRaster; }
 bool NoRaster() { return Registry::Get().noRaster; }
 
+void SetRasterThreadCount(int count) { raster::SetRasterThreads(count); }
+int RasterThreadCount() { return raster::RasterThreads(); }
+
 std::vector<std::string> OverReleases() { return Registry::Get().overReleases; }
 UINT LiveDeviceCount() { return static_cast<UINT>(Registry::Get().devices.size()); }
 UINT LiveResourceCount() { return Registry::Get().liveResources; }
 
-void ResetForTests() { Registry::Get().Reset(); }
+void ResetForTests() {
+    Registry::Get().Reset();
+    raster::SetRasterThreads(0);
+}
 
 }  // namespace lumiva::d3d9

@@ -3,13 +3,14 @@
 // and blend rounding, without the per-pixel state interpretation.
 #include "d3d9/raster/FastSpans.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
+#include "d3d9/raster/PixelBlend.h"
+#include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/TexelFormats.h"
-
-// Per-pixel helpers must inline into the span loops.
-#define LUMIVA_HOT inline __attribute__((always_inline))
 
 namespace raster {
 
@@ -65,85 +66,9 @@ LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
     return scale == 1 ? MulRound(t, d) : ScaledProduct(t, d, scale);
 }
 
-// round(x / 255) in both 16-bit lanes of x at once; exact for lanes up to
-// 255 * 255, the same value Div255Round gives.
-LUMIVA_HOT uint32_t Div255RoundPair(uint32_t x) {
-    x += 0x00800080u;
-    return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-}
-
-// Source-alpha blending: the general blend's arithmetic, two channels per
-// operation.
-LUMIVA_HOT uint32_t AlphaBlend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24, ia = 255 - a;
-    // The arithmetic gives exactly these at the ends, where sprites spend
-    // most of their texels.
-    if (a == 0) return dst;
-    if (a == 255) return src;
-    const uint32_t rb = Div255RoundPair((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
-    const uint32_t ag = Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
-    return rb | (ag << 8);
-}
-
 inline Rgba ConstantColor(const Gradients& g, int first) {
     return Rgba{ColorChannel(g.attr[first].c), ColorChannel(g.attr[first + 1].c), ColorChannel(g.attr[first + 2].c),
                 ColorChannel(g.attr[first + 3].c)};
-}
-
-// Both 16-bit lanes of x, each at most 510, saturated to 255.
-LUMIVA_HOT uint32_t SaturatePair(uint32_t x) {
-    const uint32_t over = (x & 0x01000100u) >> 8;
-    return (x | (over * 0xFF)) & 0x00FF00FFu;
-}
-
-// ONE / ONE: the sum, saturated.
-LUMIVA_HOT uint32_t AddBlend(uint32_t src, uint32_t dst) {
-    const uint32_t rb = SaturatePair((src & 0x00FF00FFu) + (dst & 0x00FF00FFu));
-    const uint32_t ag = SaturatePair(((src >> 8) & 0x00FF00FFu) + ((dst >> 8) & 0x00FF00FFu));
-    return rb | (ag << 8);
-}
-
-// SRCALPHA / ONE: round(s * a / 255) + d, saturated; the general blend's
-// round((s * a + d * 255) / 255) is the same number.
-LUMIVA_HOT uint32_t AddAlphaBlend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24;
-    const uint32_t rb = SaturatePair(Div255RoundPair((src & 0x00FF00FFu) * a) + (dst & 0x00FF00FFu));
-    const uint32_t ag = SaturatePair(Div255RoundPair(((src >> 8) & 0x00FF00FFu) * a) + ((dst >> 8) & 0x00FF00FFu));
-    return rb | (ag << 8);
-}
-
-// The destination times the source, channel by channel.
-LUMIVA_HOT uint32_t MultiplyBlend(uint32_t src, uint32_t dst) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= uint32_t(MulRound(int32_t((src >> shift) & 255), int32_t((dst >> shift) & 255))) << shift;
-    return out;
-}
-
-template <int Mode>
-LUMIVA_HOT uint32_t BlendWith(uint32_t src, uint32_t dst) {
-    if constexpr (Mode == kSourceAlphaBlend) return AlphaBlend(src, dst);
-    else if constexpr (Mode == kAdditiveBlend) return AddBlend(src, dst);
-    else if constexpr (Mode == kAdditiveAlphaBlend) return AddAlphaBlend(src, dst);
-    else if constexpr (Mode == kMultiplyBlend) return MultiplyBlend(src, dst);
-    else return src;
-}
-
-LUMIVA_HOT uint32_t BlendWithMode(int mode, uint32_t src, uint32_t dst) {
-    switch (mode) {
-        case kSourceAlphaBlend: return AlphaBlend(src, dst);
-        case kAdditiveBlend: return AddBlend(src, dst);
-        case kAdditiveAlphaBlend: return AddAlphaBlend(src, dst);
-        case kMultiplyBlend: return MultiplyBlend(src, dst);
-        default: return src;
-    }
-}
-
-template <int Mode, bool XTarget>
-LUMIVA_HOT void StorePixel(uint32_t* p, uint32_t colour) {
-    if constexpr (Mode != kOpaqueBlend) colour = BlendWith<Mode>(colour, XTarget ? (*p | 0xFF000000u) : *p);
-    if constexpr (XTarget) colour |= 0xFF000000u;
-    *p = colour;
 }
 
 // One colour for the whole span: no texture is read and the inputs are
@@ -204,9 +129,169 @@ struct SpanCoordinates {
     }
 };
 
+// Stage 0 with one colour for the whole span as a row shade; false when a
+// channel is scaled (MODULATE2X, MODULATE4X), which the row shade lacks.
+bool FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale, const Rgba& d, int32_t da,
+                  FlatShade& out) {
+    out = FlatShade{};
+    auto channel = [&](int mode, int scale, int shift, int32_t value) {
+        const uint32_t bits = 0xFFu << shift;
+        if (mode == kDiffuseOnly) {
+            out.keep &= ~bits;
+            out.constant |= uint32_t(value) << shift;
+        } else if (mode == kProduct) {
+            if (scale != 1) return false;
+            out.factor = (out.factor & ~bits) | (uint32_t(value) << shift);
+        }
+        return true;
+    };
+    return channel(colourMode, colourScale, 16, d.r) && channel(colourMode, colourScale, 8, d.g) &&
+           channel(colourMode, colourScale, 0, d.b) && channel(alphaMode, alphaScale, 24, da);
+}
+
+bool IsIdentity(const FlatShade& s) { return s.factor == 0xFFFFFFFFu && s.keep == 0xFFFFFFFFu; }
+
+// A span's texel coordinates in 1/256 texel, stepped exactly (ExactSteps):
+// the coordinate of pixel x0 + i is (start + step * i) >> 16, less the bias.
+struct TexelSteps {
+    int64_t uStart, uStep, vStart, vStep;
+    int32_t bias;
+};
+
+// Pixels a run shades at once on the stack.
+constexpr int kRunPixels = 64;
+
+// The texel at (fu, fv) in 1/256 texels, the base texel known to lie
+// inside: the sampler's arithmetic without its range handling.
+template <D3DFORMAT Format, bool Linear>
+LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& sampler, int32_t fu, int32_t fv) {
+    uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+    if constexpr (Linear) {
+        const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+        if (fx | fy) {
+            auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+            const int tx = fu >> 8, ty = fv >> 8;
+            texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fy);
+        }
+    }
+    return texel;
+}
+
+// A span whose pixels all take one flat shade and blend: texels gathered in
+// runs, shaded and blended by the row kernels. When a pixel steps exactly one
+// texel along a texel row (and linear filtering lands on texel centres, so it
+// reads one texel) the run reads the texture row directly.
+template <D3DFORMAT Format, bool Linear>
+void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, const SamplerSetup& sampler,
+                 TexelSteps t, uint32_t* row, int x0, int x1) {
+    const RowKernels& kernels = ActiveRowKernels();
+    const bool identity = IsIdentity(shade);
+    uint32_t buffer[kRunPixels];
+    const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
+    const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
+                                (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
+    const uint8_t* texelRow = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch;
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
+        const uint32_t* source = buffer;
+        if (oneTexelAPixel) {
+            const int tx = (fu0 >> 8) + (x - x0);
+            if constexpr (Format == D3DFMT_A8R8G8B8) {
+                const uint8_t* texels = texelRow + ptrdiff_t(tx) * 4;
+                if (reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0)
+                    source = reinterpret_cast<const uint32_t*>(texels);
+                else
+                    std::memcpy(buffer, texels, size_t(n) * 4);
+            } else if constexpr (Format == D3DFMT_A4R4G4B4) {
+                kernels.decodeA4R4G4B4(buffer, texelRow + ptrdiff_t(tx) * 2, n);
+            } else {
+                for (int i = 0; i < n; ++i) buffer[i] = FetchTexel<Format>(surface, tx + i, fv0 >> 8);
+            }
+        } else {
+            for (int i = 0; i < n; ++i) {
+                buffer[i] = TexelInside<Format, Linear>(surface, sampler, int32_t(t.uStart >> 16) - t.bias,
+                                                        int32_t(t.vStart >> 16) - t.bias);
+                t.uStart += t.uStep;
+                t.vStart += t.vStep;
+            }
+        }
+        if (!identity) {
+            kernels.shade(buffer, source, n, shade);
+            source = buffer;
+        }
+        blend(row + x, source, n);
+    }
+}
+
+// The stage as one row shade for the whole triangle, worked out at its
+// first row: a diffuse colour constant over the triangle, no alpha test, no
+// scaled product.
+const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g) {
+    SpanMemo& m = g.memo;
+    if (m.ready) return m;
+    m.ready = true;
+    const PixelState::FastStage& fs = ps.fastStage;
+    const uint32_t diffuseBits = 0xFu << kDiffuseR;
+    if ((g.constantMask & diffuseBits) != diffuseBits || ps.alphaTest) return m;
+    const Rgba diffuse = ConstantColor(g, kDiffuseR);
+    const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
+    const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
+    FlatShade shade;
+    m.rowShade = FlatShadeFor(fs.colourMode, fs.colourScale, fs.alphaMode, fs.alphaScale, d, da, shade);
+    m.shadeFactor = shade.factor;
+    m.shadeKeep = shade.keep;
+    m.shadeConstant = shade.constant;
+    return m;
+}
+
+// Whether the stepped coordinates of a run's first and last pixels both
+// have their base texel inside [0, size).
+bool StepsInside(int64_t start, int64_t step, int n, int32_t bias, uint32_t size) {
+    const int64_t first = (start >> 16) - bias, last = ((start + step * (n - 1)) >> 16) - bias;
+    const int64_t limit = int64_t(size) * 256;
+    return first >= 0 && last >= 0 && first < limit && last < limit;
+}
+
+// The target's pixels under the next row's run, most likely the same
+// columns: asked for now, so the blend there does not wait on memory.
+inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
+    if (y + 1 >= int(target.height)) return;
+    const uint8_t* next = target.bits + ptrdiff_t(y + 1) * target.pitch;
+    for (int x = x0; x < x1; x += 16) __builtin_prefetch(next + ptrdiff_t(x) * 4, 1);
+    __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
+}
+
+// A row of a triangle whose stage is one row shade, when its coordinates
+// step exactly and stay inside the texture; false leaves the row to the
+// per-pixel loop.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo& memo, int y, int x0, int x1) {
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const double fy = double(y);
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
+    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
+    const int32_t bias = Linear ? 128 : 0;
+    TexelSteps t{0, 0, 0, 0, bias};
+    if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+    if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
+        !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
+        return false;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    PrefetchNextRow(ps.target, y, x0, x1);
+    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
+    TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
+                                x0, x1);
+    return true;
+}
+
 // Stage 0 texture with a constant diffuse colour, affine coordinates.
 template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
 void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SpanMemo& memo = StageMemo(ps, g);
+    if (memo.rowShade && TexturedRowShaded<Format, Linear, Mode, XTarget>(ps, g, memo, y, x0, x1)) return;
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
     const PixelState::FastStage& fs = ps.fastStage;
@@ -268,20 +353,8 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
     };
 
-    // The texel at (fu, fv) in 1/256 texels, the base texel known to lie
-    // inside: the sampler's arithmetic without its range handling.
     auto texelInside = [&](int32_t fu, int32_t fv) __attribute__((always_inline)) {
-        uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
-        if constexpr (Linear) {
-            const uint32_t fx = uint32_t(fu & 255), fyy = uint32_t(fv & 255);
-            if (fx | fyy) {
-                const int tx = fu >> 8, ty = fv >> 8;
-                texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
-                                    TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
-                                    TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fyy);
-            }
-        }
-        return texel;
+        return TexelInside<Format, Linear>(surface, sampler, fu, fv);
     };
 
     int64_t uStart, uStep, vStart, vStep;
@@ -311,10 +384,22 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     }
 }
 
+// Depth as the format keeps it, the format fixed at compile time; UNKNOWN
+// stands for no depth test.
+template <D3DFORMAT Depth>
+struct DepthAccess {
+    static constexpr bool kTested = Depth != D3DFMT_UNKNOWN;
+    static constexpr int kBytes = Depth == D3DFMT_D16 ? 2 : 4;
+    static uint32_t Quantize(double z) { return QuantizeDepth(Depth, z); }
+    static uint32_t Read(const uint8_t* p) { return ReadDepth(Depth, p); }
+    static void Write(uint8_t* p, uint32_t depth) { WriteDepth(Depth, p, depth); }
+};
+
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them.
-template <D3DFORMAT Format, bool Linear>
+template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    using Z = DepthAccess<Depth>;
     const SamplerSetup& sampler = ps.stages[0].sampler;
     const SurfaceView& surface = *ps.fastStage.surface;
     const PixelState::FastStage& fs = ps.fastStage;
@@ -327,25 +412,25 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
-    const D3DFORMAT depthFormat = ps.depth.format;
-    const int depthBytes = ps.depthTest ? BytesPerPixel(depthFormat) : 0;
-    uint8_t* depthRow = ps.depthTest ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
-    auto attribute = [&](int a, double fx, double w) {
+    uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
+    const bool depthWrite = Z::kTested && ps.depthWrite;
+    const bool perspective = g.perspective;
+    auto attribute = [&](int a, double fx, double w) __attribute__((always_inline)) {
         if (IsConstant(g, a)) return g.attr[a].c;
         const double v = Plane::At(rows[a], g.attr[a].dx, fx);
-        return g.perspective ? v * w : v;
+        return perspective ? v * w : v;
     };
 
     for (int x = x0; x < x1; ++x) {
         const double fx = double(x);
         uint8_t* depthPixel = nullptr;
         uint32_t depth = 0;
-        if (ps.depthTest) {
-            depthPixel = depthRow + x * depthBytes;
-            depth = QuantizeDepth(depthFormat, Plane::At(zRow, g.z.dx, fx));
-            if (!CompareFunc(ps.depthFunc, depth, ReadDepth(depthFormat, depthPixel))) continue;
+        if constexpr (Z::kTested) {
+            depthPixel = depthRow + x * Z::kBytes;
+            depth = Z::Quantize(Plane::At(zRow, g.z.dx, fx));
+            if (!CompareFunc(ps.depthFunc, depth, Z::Read(depthPixel))) continue;
         }
-        const double w = g.perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
+        const double w = perspective ? 1.0 / Plane::At(qRow, g.q.dx, fx) : 1.0;
         const int32_t dr = fs.colourFromFactor ? fs.factor.r : ColorChannel(attribute(kDiffuseR, fx, w));
         const int32_t dg = fs.colourFromFactor ? fs.factor.g : ColorChannel(attribute(kDiffuseR + 1, fx, w));
         const int32_t db = fs.colourFromFactor ? fs.factor.b : ColorChannel(attribute(kDiffuseR + 2, fx, w));
@@ -359,28 +444,42 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
         const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
         if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
-        if (ps.depthTest && ps.depthWrite) WriteDepth(depthFormat, depthPixel, depth);
+        if (depthWrite) Z::Write(depthPixel, depth);
         uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
         if (blendMode != kOpaqueBlend) colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
         row[x] = xTarget ? (colour | 0xFF000000u) : colour;
     }
 }
 
-template <D3DFORMAT Format>
+template <D3DFORMAT Format, D3DFORMAT Depth>
 SpanFn SceneFor(bool linear) {
-    return linear ? &SceneTexturedSpan<Format, true> : &SceneTexturedSpan<Format, false>;
+    return linear ? &SceneTexturedSpan<Format, true, Depth> : &SceneTexturedSpan<Format, false, Depth>;
 }
 
-SpanFn SceneSpanFor(D3DFORMAT format, bool linear) {
+// Null for a depth format without its own span.
+template <D3DFORMAT Format>
+SpanFn SceneFor(bool linear, bool depthTest, D3DFORMAT depth) {
+    if (!depthTest) return SceneFor<Format, D3DFMT_UNKNOWN>(linear);
+    switch (depth) {
+        case D3DFMT_D16: return SceneFor<Format, D3DFMT_D16>(linear);
+        case D3DFMT_D24S8:
+        case D3DFMT_D24X8:
+        case D3DFMT_D24X4S4: return SceneFor<Format, D3DFMT_D24X8>(linear);  // one layout
+        case D3DFMT_D32: return SceneFor<Format, D3DFMT_D32>(linear);
+        default: return nullptr;
+    }
+}
+
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth) {
     switch (format) {
-        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear);
-        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear);
-        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear);
-        case D3DFMT_R5G6B5: return SceneFor<D3DFMT_R5G6B5>(linear);
-        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear);
-        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear);
-        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear);
-        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear);
+        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear, depthTest, depth);
+        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear, depthTest, depth);
+        case D3DFMT_A4R4G4B4: return SceneFor<D3DFMT_A4R4G4B4>(linear, depthTest, depth);
+        case D3DFMT_R5G6B5: return SceneFor<D3DFMT_R5G6B5>(linear, depthTest, depth);
+        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear, depthTest, depth);
+        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear, depthTest, depth);
+        case D3DFMT_DXT1: return SceneFor<D3DFMT_DXT1>(linear, depthTest, depth);
+        case D3DFMT_DXT5: return SceneFor<D3DFMT_DXT5>(linear, depthTest, depth);
         default: return nullptr;
     }
 }
@@ -507,7 +606,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
-        plan.sceneSpan[linear] = SceneSpanFor(format, linear);
+        plan.sceneSpan[linear] = SceneSpanFor(format, linear, ps.depthTest, ps.depth.format);
         if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;

@@ -23,12 +23,21 @@ struct Plane {
     double Eval(double x, double y) const { return At(Row(y), dx, x); }
 };
 
+// Per-triangle values a specialised span works out at the triangle's first
+// row and reads at its others.
+struct SpanMemo {
+    bool ready = false;
+    bool rowShade = false;  // the stage is one row shade of these values
+    uint32_t shadeFactor = 0, shadeKeep = 0, shadeConstant = 0;
+};
+
 struct Gradients {
     Plane z;          // screen depth, linear in screen space
     Plane q;          // 1 / w
     bool perspective = false;
     Plane attr[kAttributeCount];  // a or a / w (perspective)
     uint32_t constantMask = 0;    // attributes equal over the primitive: attr[i].c
+    mutable SpanMemo memo;        // filled by the span on the triangle's first row
 };
 
 inline bool IsConstant(const Gradients& g, int attribute) { return (g.constantMask >> attribute) & 1u; }

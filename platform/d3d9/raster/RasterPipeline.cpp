@@ -9,6 +9,7 @@
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
+#include "d3d9/raster/RasterWorkers.h"
 #include "d3d9/raster/Rasterizer.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/VertexProcessing.h"
@@ -119,20 +120,20 @@ bool Culled(uint32_t cullMode, double area) {
     return false;
 }
 
-void DrawPolygon(const DrawSetup& d, const ScreenVertex* const* v, int n, bool clipped) {
+void DrawPolygon(const DrawSetup& d, const RasterContext& raster, const ScreenVertex* const* v, int n, bool clipped) {
     if (n < 3) return;
     // Unclipped triangles decide on the snapped grid, as coverage does.
     const double area = clipped ? PolygonArea(v, n) : double(SnappedArea(*v[0], *v[1], *v[2]));
     if (area == 0 || Culled(d.cullMode, area)) return;
     switch (d.fillMode) {
         case D3DFILL_POINT:
-            for (int i = 0; i < n; ++i) RasterizePoint(d.raster, *v[i]);
+            for (int i = 0; i < n; ++i) RasterizePoint(raster, *v[i]);
             break;
         case D3DFILL_WIREFRAME:
-            for (int i = 0; i < n; ++i) RasterizeLine(d.raster, *v[i], *v[(i + 1) % n], false);
+            for (int i = 0; i < n; ++i) RasterizeLine(raster, *v[i], *v[(i + 1) % n], false);
             break;
         default:
-            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(d.raster, *v[0], *v[i], *v[i + 1]);
+            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(raster, *v[0], *v[i], *v[i + 1]);
             break;
     }
 }
@@ -144,15 +145,15 @@ void TakeProvokingColours(Vertex* corners, int provoking) {
         for (int a = kDiffuseR; a < kTexcoord0; ++a) corners[c].attr[a] = corners[provoking].attr[a];
 }
 
-void DrawTriangle(const DrawSetup& d, const PostVertex* const corners[3], int provoking) {
+void DrawTriangle(const DrawSetup& d, const RasterContext& raster, const PostVertex* const corners[3], int provoking) {
     const uint32_t outside = corners[0]->outside | corners[1]->outside | corners[2]->outside;
     if (outside == 0) {
         const ScreenVertex* screen[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
-        if (!d.flat) return DrawPolygon(d, screen, 3, false);
+        if (!d.flat) return DrawPolygon(d, raster, screen, 3, false);
         ScreenVertex flat[3] = {*screen[0], *screen[1], *screen[2]};
         TakeProvokingColours(flat, provoking);
         const ScreenVertex* flatCorners[3] = {&flat[0], &flat[1], &flat[2]};
-        return DrawPolygon(d, flatCorners, 3, false);
+        return DrawPolygon(d, raster, flatCorners, 3, false);
     }
     if (corners[0]->outside & corners[1]->outside & corners[2]->outside) return;  // wholly outside one plane
     ClipVertex in[3] = {corners[0]->clip, corners[1]->clip, corners[2]->clip};
@@ -165,12 +166,21 @@ void DrawTriangle(const DrawSetup& d, const PostVertex* const corners[3], int pr
         screen[i] = MapToScreen(d.mapping, clipped[i]);
         pointers[i] = &screen[i];
     }
-    DrawPolygon(d, pointers, n, true);
+    DrawPolygon(d, raster, pointers, n, true);
 }
 
-void DrawLineSegment(const DrawSetup& d, ClipVertex a, ClipVertex b, bool includeLast) {
+// A triangle the pair path takes as it is: inside every clip plane, shaded
+// smoothly, filled, and not culled.
+bool PlainFilledTriangle(const DrawSetup& d, const PostVertex* const corners[3]) {
+    if (d.flat || d.fillMode == D3DFILL_POINT || d.fillMode == D3DFILL_WIREFRAME) return false;
+    if (corners[0]->outside | corners[1]->outside | corners[2]->outside) return false;
+    const double area = double(SnappedArea(corners[0]->screen, corners[1]->screen, corners[2]->screen));
+    return area != 0 && !Culled(d.cullMode, area);
+}
+
+void DrawLineSegment(const DrawSetup& d, const RasterContext& raster, ClipVertex a, ClipVertex b, bool includeLast) {
     if (!ClipSegment(d.planes, a, b)) return;
-    RasterizeLine(d.raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
+    RasterizeLine(raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
 }
 
 Rect DrawBounds(const DrawCommand& draw) {
@@ -188,6 +198,95 @@ Rect DrawBounds(const DrawCommand& draw) {
         r.bottom = std::min(r.bottom, st.scissor.bottom);
     }
     return r;
+}
+
+// The primitives of a draw in order, each vertex from `fetch`.
+template <class Fetch>
+void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t type, uint64_t count, Fetch fetch) {
+    for (uint64_t i = 0; i < count; ++i) {
+        switch (type) {
+            case D3DPT_POINTLIST: {
+                const PostVertex* v = fetch(i);
+                if (v && v->outside == 0) RasterizePoint(raster, v->screen);
+                break;
+            }
+            case D3DPT_LINELIST:
+            case D3DPT_LINESTRIP: {
+                uint64_t ends[2];
+                LineEnds(type, i, ends);
+                const PostVertex* a = fetch(ends[0]);
+                const PostVertex* b = fetch(ends[1]);
+                if (!a || !b) break;
+                ClipVertex last = b->clip;
+                if (d.flat)
+                    for (int k = kDiffuseR; k < kTexcoord0; ++k) last.attr[k] = a->clip.attr[k];
+                const bool includeLast = d.lastPixel && (type == D3DPT_LINELIST || i + 1 == count);
+                DrawLineSegment(d, raster, a->clip, last, includeLast);
+                break;
+            }
+            default: {
+                uint64_t at[3];
+                TriangleCorners(type, i, at);
+                const PostVertex* corners[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
+                if (!corners[0] || !corners[1] || !corners[2]) break;
+                if (i + 1 < count && PlainFilledTriangle(d, corners)) {
+                    TriangleCorners(type, i + 1, at);
+                    const PostVertex* next[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
+                    if (next[0] && next[1] && next[2] && PlainFilledTriangle(d, next)) {
+                        const ScreenVertex* a[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
+                        const ScreenVertex* b[3] = {&next[0]->screen, &next[1]->screen, &next[2]->screen};
+                        RasterizeTrianglePair(raster, a, b);
+                        ++i;
+                        break;
+                    }
+                }
+                DrawTriangle(d, raster, corners, ProvokingCorner(type, i));
+                break;
+            }
+        }
+    }
+}
+
+// Draws that cover at least this many target pixels are cut into bands.
+constexpr int64_t kBandedPixels = 1 << 16;
+
+// Processes every vertex on the caller, then, when the draw may cover
+// enough pixels, runs its primitives band by band on the workers; false
+// leaves the draw to the caller.
+template <class Fetch, class Ready>
+bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t positions, Fetch fetch, Ready ready) {
+    const Rect& b = d.raster.bounds;
+    double left = b.right, right = b.left, top = b.bottom, bottom = b.top;
+    bool clipped = false;
+    for (uint64_t p = 0; p < positions; ++p) {
+        const PostVertex* v = fetch(p);
+        if (!v) continue;
+        if (v->outside) {
+            clipped = true;  // its screen position is not known here: assume the whole target
+            continue;
+        }
+        left = std::min(left, v->screen.x);
+        right = std::max(right, v->screen.x);
+        top = std::min(top, v->screen.y);
+        bottom = std::max(bottom, v->screen.y);
+    }
+    if (!clipped) {
+        left = std::max(left, double(b.left));
+        right = std::min(right, double(b.right));
+        top = std::max(top, double(b.top));
+        bottom = std::min(bottom, double(b.bottom));
+        if (!(right > left && bottom > top) || (right - left) * (bottom - top) < double(kBandedPixels)) return false;
+    }
+    const int64_t rows = int64_t(b.bottom) - b.top;
+    const int bands = int(std::min<int64_t>(rows, int64_t(RasterThreads()) * 2));
+    if (bands < 2) return false;
+    RunBands(bands, [&](int band) {
+        RasterContext slice = d.raster;
+        slice.bounds.top = int32_t(b.top + rows * band / bands);
+        slice.bounds.bottom = int32_t(b.top + rows * (band + 1) / bands);
+        DrawPrimitives(d, slice, type, count, ready);
+    });
+    return true;
 }
 
 }  // namespace
@@ -227,37 +326,13 @@ DrawResult Draw(const DrawCommand& draw) {
         return sequence.VertexAt(position, vertex) ? store.Get(vertex) : nullptr;
     };
 
-    for (uint64_t i = 0; i < count; ++i) {
-        switch (type) {
-            case D3DPT_POINTLIST: {
-                const PostVertex* v = fetch(i);
-                if (v && v->outside == 0) RasterizePoint(d.raster, v->screen);
-                break;
-            }
-            case D3DPT_LINELIST:
-            case D3DPT_LINESTRIP: {
-                uint64_t ends[2];
-                LineEnds(type, i, ends);
-                const PostVertex* a = fetch(ends[0]);
-                const PostVertex* b = fetch(ends[1]);
-                if (!a || !b) break;
-                ClipVertex last = b->clip;
-                if (d.flat)
-                    for (int k = kDiffuseR; k < kTexcoord0; ++k) last.attr[k] = a->clip.attr[k];
-                const bool includeLast = d.lastPixel && (type == D3DPT_LINELIST || i + 1 == count);
-                DrawLineSegment(d, a->clip, last, includeLast);
-                break;
-            }
-            default: {
-                uint64_t at[3];
-                TriangleCorners(type, i, at);
-                const PostVertex* corners[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
-                if (!corners[0] || !corners[1] || !corners[2]) break;
-                DrawTriangle(d, corners, ProvokingCorner(type, i));
-                break;
-            }
-        }
-    }
+    // Once every vertex is processed the bands only read them.
+    auto ready = [&](uint64_t position) -> const PostVertex* {
+        uint32_t vertex;
+        return sequence.VertexAt(position, vertex) ? store.Ready(vertex) : nullptr;
+    };
+    if (RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready)) return DrawResult::kDrawn;
+    DrawPrimitives(d, d.raster, type, count, fetch);
     return DrawResult::kDrawn;
 }
 

@@ -33,6 +33,12 @@ constexpr double kSubpixelScale = 256.0;
 void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& v0, const ScreenVertex& v1,
                        const ScreenVertex& v2);
 
+// Two triangles in draw order, row by row: each pixel sees the first
+// triangle's write before the second's, as when they are filled one after
+// the other. Where both shade through the same planes and their runs of a
+// row meet (the halves of a quad), the row is one span.
+void RasterizeTrianglePair(const RasterContext& ctx, const ScreenVertex* const a[3], const ScreenVertex* const b[3]);
+
 // A line from a to b; the pixel of b only with includeLast.
 void RasterizeLine(const RasterContext& ctx, const ScreenVertex& a, const ScreenVertex& b, bool includeLast);
 

@@ -37,6 +37,7 @@ inline int AddressTexel(int i, int size, uint32_t mode) {
     if (unsigned(i) < unsigned(size)) return i;
     switch (mode) {
         case D3DTADDRESS_WRAP: {
+            if ((size & (size - 1)) == 0) return i & (size - 1);  // the same remainder, without a division
             const int m = i % size;
             return m < 0 ? m + size : m;
         }

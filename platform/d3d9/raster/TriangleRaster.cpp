@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "d3d9/raster/Rasterizer.h"
 
@@ -35,6 +36,7 @@ Edge MakeEdge(int64_t xa, int64_t ya, int64_t xb, int64_t yb) {
 // bound), px > -k / -d for d < 0 (a left bound).
 class EdgeStepper {
 public:
+    EdgeStepper() = default;
     EdgeStepper(const Edge& e, int64_t firstRow) {
         const int64_t s = int64_t(kSubpixelScale);
         const int64_t d = e.dy * s;
@@ -87,7 +89,7 @@ private:
         dr_ = step - dq_ * den;
     }
 
-    enum Kind { kRight, kLeft, kFlat } kind_;
+    enum Kind { kRight, kLeft, kFlat } kind_ = kFlat;
     int64_t q_ = 0, r_ = 0, dq_ = 0, dr_ = 0, den_ = 1;
     int64_t k_ = 0, step_ = 0;
 };
@@ -109,8 +111,31 @@ int64_t SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const Screen
     return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
 }
 
-void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const ScreenVertex& in1,
-                       const ScreenVertex& in2) {
+namespace {
+
+// One triangle ready for its rows: planes, span choice and edge steppers.
+struct TriangleRows {
+    Gradients g;
+    SpanFn span = nullptr;
+    int64_t top = 0, bottom = 0, left = 0, right = 0;
+    EdgeStepper steppers[3];
+
+    bool Empty() const { return top >= bottom; }
+    // The covered pixels [xMin, xMax) of row py; rows are taken in order
+    // from `top`.
+    void NextRow(int64_t& xMin, int64_t& xMax) {
+        xMin = left;
+        xMax = right;
+        for (EdgeStepper& e : steppers) {
+            e.Clamp(xMin, xMax);
+            e.NextRow();
+        }
+    }
+};
+
+// False when the triangle covers no pixel inside the bounds.
+bool SetUpTriangle(const RasterContext& ctx, const ScreenVertex& in0, const ScreenVertex& in1,
+                   const ScreenVertex& in2, TriangleRows& out) {
     const ScreenVertex* v[3] = {&in0, &in1, &in2};
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
@@ -118,7 +143,7 @@ void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const 
         Y[i] = Snap(v[i]->y);
     }
     int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
-    if (area == 0) return;
+    if (area == 0) return false;
     if (area < 0) {  // make it clockwise so inside is positive for every edge
         std::swap(v[1], v[2]);
         std::swap(X[1], X[2]);
@@ -131,11 +156,11 @@ void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const 
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
     const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
     const int64_t s = int64_t(kSubpixelScale);
-    const int64_t top = std::max<int64_t>(ctx.bounds.top, FloorDiv(minY, s));
-    const int64_t bottom = std::min<int64_t>(ctx.bounds.bottom, FloorDiv(maxY, s) + 1);
-    const int64_t left = std::max<int64_t>(ctx.bounds.left, FloorDiv(minX, s));
-    const int64_t right = std::min<int64_t>(ctx.bounds.right, FloorDiv(maxX, s) + 1);
-    if (top >= bottom || left >= right) return;
+    out.top = std::max<int64_t>(ctx.bounds.top, FloorDiv(minY, s));
+    out.bottom = std::min<int64_t>(ctx.bounds.bottom, FloorDiv(maxY, s) + 1);
+    out.left = std::max<int64_t>(ctx.bounds.left, FloorDiv(minX, s));
+    out.right = std::min<int64_t>(ctx.bounds.right, FloorDiv(maxX, s) + 1);
+    if (out.top >= out.bottom || out.left >= out.right) return false;
 
     // Planes from the snapped positions, so shading agrees with coverage.
     const double x0 = double(X[0]) / kSubpixelScale, y0 = double(Y[0]) / kSubpixelScale;
@@ -143,7 +168,7 @@ void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const 
     const double ex2 = double(X[2] - X[0]) / kSubpixelScale, ey2 = double(Y[2] - Y[0]) / kSubpixelScale;
     const double invArea = 1.0 / (ex1 * ey2 - ex2 * ey1);
 
-    Gradients g;
+    Gradients& g = out.g;
     g.z = MakePlane(v[0]->z, v[1]->z, v[2]->z, x0, y0, ex1, ey1, ex2, ey2, invArea);
     g.perspective = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
     if (g.perspective) g.q = MakePlane(v[0]->rhw, v[1]->rhw, v[2]->rhw, x0, y0, ex1, ey1, ex2, ey2, invArea);
@@ -160,15 +185,60 @@ void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& in0, const 
         }
     }
 
-    const SpanFn span = SelectSpan(ctx, g);
-    EdgeStepper steppers[3] = {EdgeStepper(edges[0], top), EdgeStepper(edges[1], top), EdgeStepper(edges[2], top)};
-    for (int64_t py = top; py < bottom; ++py) {
-        int64_t xMin = left, xMax = right;
-        for (EdgeStepper& e : steppers) {
-            e.Clamp(xMin, xMax);
-            e.NextRow();
+    out.span = SelectSpan(ctx, g);
+    for (int i = 0; i < 3; ++i) out.steppers[i] = EdgeStepper(edges[i], out.top);
+    return true;
+}
+
+bool SamePlane(const Plane& a, const Plane& b) { return std::memcmp(&a, &b, sizeof(Plane)) == 0; }
+
+// Whether every pixel shades the same through either triangle's planes.
+bool SameGradients(const RasterContext& ctx, const TriangleRows& a, const TriangleRows& b) {
+    const Gradients &ga = a.g, &gb = b.g;
+    if (a.span != b.span || ga.perspective != gb.perspective || ga.constantMask != gb.constantMask) return false;
+    if (!SamePlane(ga.z, gb.z) || (ga.perspective && !SamePlane(ga.q, gb.q))) return false;
+    for (int i = 0; i < kAttributeCount; ++i)
+        if (((ctx.attributeMask >> i) & 1u) && !SamePlane(ga.attr[i], gb.attr[i])) return false;
+    return true;
+}
+
+void DrawRows(const RasterContext& ctx, TriangleRows& t) {
+    for (int64_t py = t.top; py < t.bottom; ++py) {
+        int64_t xMin, xMax;
+        t.NextRow(xMin, xMax);
+        if (xMin < xMax) t.span(*ctx.pixels, t.g, int(py), int(xMin), int(xMax));
+    }
+}
+
+}  // namespace
+
+void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& v0, const ScreenVertex& v1,
+                       const ScreenVertex& v2) {
+    TriangleRows t;
+    if (SetUpTriangle(ctx, v0, v1, v2, t)) DrawRows(ctx, t);
+}
+
+void RasterizeTrianglePair(const RasterContext& ctx, const ScreenVertex* const a[3], const ScreenVertex* const b[3]) {
+    TriangleRows first, second;
+    const bool hasFirst = SetUpTriangle(ctx, *a[0], *a[1], *a[2], first);
+    const bool hasSecond = SetUpTriangle(ctx, *b[0], *b[1], *b[2], second);
+    if (!hasFirst || !hasSecond) {
+        if (hasFirst) DrawRows(ctx, first);
+        if (hasSecond) DrawRows(ctx, second);
+        return;
+    }
+    const bool joinable = SameGradients(ctx, first, second);
+    for (int64_t py = std::min(first.top, second.top); py < std::max(first.bottom, second.bottom); ++py) {
+        int64_t a0 = 0, a1 = 0, b0 = 0, b1 = 0;
+        if (py >= first.top && py < first.bottom) first.NextRow(a0, a1);
+        if (py >= second.top && py < second.bottom) second.NextRow(b0, b1);
+        const bool hasA = a0 < a1, hasB = b0 < b1;
+        if (joinable && hasA && hasB && (a1 == b0 || b1 == a0)) {
+            first.span(*ctx.pixels, first.g, int(py), int(std::min(a0, b0)), int(std::max(a1, b1)));
+            continue;
         }
-        if (xMin < xMax) span(*ctx.pixels, g, int(py), int(xMin), int(xMax));
+        if (hasA) first.span(*ctx.pixels, first.g, int(py), int(a0), int(a1));
+        if (hasB) second.span(*ctx.pixels, second.g, int(py), int(b0), int(b1));
     }
 }
 

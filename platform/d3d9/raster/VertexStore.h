@@ -24,6 +24,9 @@ public:
 
     // Null when the vertex could not be read or does not land anywhere finite.
     const PostVertex* Get(uint32_t vertex);
+    // A vertex Get has already processed, without processing any; safe to
+    // call from several threads once no Get runs.
+    const PostVertex* Ready(uint32_t vertex) const;
 
 private:
     enum : uint8_t { kPending, kReady, kFailed };

@@ -139,6 +139,12 @@ bool SaveFrontBufferPng(const std::string& path);
 void SetNoRaster(bool noRaster);
 bool NoRaster();
 
+// Threads that rasterize a large draw, the caller included: 1 draws on the
+// calling thread alone; 0 (the start) means the processor count. Results are
+// the same for every count.
+void SetRasterThreadCount(int count);
+int RasterThreadCount();
+
 // --- Reference counting ---
 // One entry (the interface name) per Release or AddRef on an object whose
 // count had already reached zero.

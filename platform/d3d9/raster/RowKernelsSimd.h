@@ -1,0 +1,152 @@
+// The vector row kernels, written once over a register type and built per
+// instruction set: each including file supplies the register operations in
+// its own anonymous namespace and compiles with its own target flags, so no
+// instantiation of one set is shared with another (an AVX2 body must never
+// stand in for an SSE2 one on a processor without AVX2).
+//
+// Pixels are widened to 16-bit lanes: every product and sum of the blends
+// stays below 65536, so the 16-bit arithmetic is the scalar arithmetic.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "d3d9/raster/RowKernels.h"
+
+namespace raster::simd {
+
+template <class V>
+struct Rows {
+    using R = typename V::Reg;
+    static constexpr int kLanes = V::kPixels;
+
+    // round(x / 255) in every 16-bit lane, as MulRound rounds.
+    static R Div255(R x) {
+        x = V::Add16(x, V::Set16(128));
+        return V::Srl16(V::Add16(x, V::Srl16(x, 8)), 8);
+    }
+    static R Opaque(R x, bool xTarget) { return xTarget ? V::Or(x, V::Set32(0xFF000000u)) : x; }
+
+    // Each group of kLanes pixels through `op`, the last partial group
+    // through a padded copy so it runs the same arithmetic.
+    template <class Op>
+    static void ForGroups(uint32_t* dst, const uint32_t* src, int n, Op op) {
+        int i = 0;
+        for (; i + kLanes <= n; i += kLanes) op(dst + i, src + i);
+        if (i == n) return;
+        uint32_t d[kLanes] = {}, s[kLanes] = {};
+        const size_t bytes = size_t(n - i) * 4;
+        std::memcpy(d, dst + i, bytes);
+        std::memcpy(s, src + i, bytes);
+        op(d, s);
+        std::memcpy(dst + i, d, bytes);
+    }
+
+    // Both halves of a group as 16-bit lanes, combined by `f`, packed back.
+    template <class F>
+    static R Widened(R a, R b, F f) {
+        const R z = V::Zero();
+        return V::PackUs16(f(V::Lo8(a, z), V::Lo8(b, z)), f(V::Hi8(a, z), V::Hi8(b, z)));
+    }
+
+    template <bool XTarget>
+    static void Copy(uint32_t* dst, const uint32_t* src, int n) {
+        ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) { V::Store(d, Opaque(V::Load(s), XTarget)); });
+    }
+
+    template <bool XTarget>
+    static void SourceAlpha(uint32_t* dst, const uint32_t* src, int n) {
+        ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
+            const R sv = V::Load(s);
+            const R alpha = V::Srl32(sv, 24);
+            if (V::AllEqual32(alpha, V::Zero())) {  // clear: the target stays
+                if (XTarget) V::Store(d, Opaque(V::Load(d), true));
+                return;
+            }
+            if (V::AllEqual32(alpha, V::Set32(255))) {
+                V::Store(d, Opaque(sv, XTarget));
+                return;
+            }
+            const R dv = Opaque(V::Load(d), XTarget);
+            const R out = Widened(sv, dv, [](R s16, R d16) {
+                const R a = V::AlphaWords(s16);
+                const R ia = V::Sub16(V::Set16(255), a);
+                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, ia)));
+            });
+            V::Store(d, Opaque(out, XTarget));
+        });
+    }
+
+    template <bool XTarget>
+    static void Additive(uint32_t* dst, const uint32_t* src, int n) {
+        ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
+            V::Store(d, Opaque(V::AddSat8(V::Load(s), Opaque(V::Load(d), XTarget)), XTarget));
+        });
+    }
+
+    template <bool XTarget>
+    static void AdditiveAlpha(uint32_t* dst, const uint32_t* src, int n) {
+        ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
+            const R sv = V::Load(s);
+            const R scaled = Widened(sv, sv, [](R s16, R) { return Div255(V::Mul16(s16, V::AlphaWords(s16))); });
+            V::Store(d, Opaque(V::AddSat8(scaled, Opaque(V::Load(d), XTarget)), XTarget));
+        });
+    }
+
+    template <bool XTarget>
+    static void Multiply(uint32_t* dst, const uint32_t* src, int n) {
+        ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
+            const R out = Widened(V::Load(s), Opaque(V::Load(d), XTarget),
+                                  [](R s16, R d16) { return Div255(V::Mul16(s16, d16)); });
+            V::Store(d, Opaque(out, XTarget));
+        });
+    }
+
+    static void Shade(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade) {
+        const R factor = V::Set32(shade.factor), keep = V::Set32(shade.keep), constant = V::Set32(shade.constant);
+        int i = 0;
+        auto group = [&](uint32_t* d, const uint32_t* s) {
+            const R product = Widened(V::Load(s), factor, [](R t16, R f16) { return Div255(V::Mul16(t16, f16)); });
+            V::Store(d, V::Or(V::And(product, keep), constant));
+        };
+        for (; i + kLanes <= n; i += kLanes) group(out + i, in + i);
+        if (i == n) return;
+        uint32_t d[kLanes] = {}, s[kLanes] = {};
+        std::memcpy(s, in + i, size_t(n - i) * 4);
+        group(d, s);
+        std::memcpy(out + i, d, size_t(n - i) * 4);
+    }
+
+    // A4R4G4B4: each 4-bit channel c becomes c * 17, that is c | c << 4.
+    static void DecodeA4R4G4B4(uint32_t* out, const uint8_t* in, int n) {
+        const R nibbles = V::Set16(0x0F0F);
+        auto group = [&](uint32_t* d, const uint8_t* s) {
+            // Low bytes hold g:b, high bytes a:r; kLanes texels fill half a register.
+            const R words = V::LoadHalf(s);
+            const R low = V::And(words, nibbles);                // b, r
+            const R high = V::And(V::Srl16(words, 4), nibbles);  // g, a
+            const R lowBytes = V::Or(low, V::Sll16(low, 4)), highBytes = V::Or(high, V::Sll16(high, 4));
+            V::Store(d, V::Lo8(lowBytes, highBytes));  // b g r a per texel
+        };
+        int i = 0;
+        for (; i + kLanes <= n; i += kLanes) group(out + i, in + 2 * i);
+        if (i == n) return;
+        uint32_t d[kLanes] = {};
+        uint8_t s[2 * kLanes] = {};
+        std::memcpy(s, in + 2 * i, size_t(n - i) * 2);
+        group(d, s);
+        std::memcpy(out + i, d, size_t(n - i) * 4);
+    }
+
+    static RowKernels Table() {
+        return RowKernels{{{&Copy<false>, &Copy<true>},
+                           {&SourceAlpha<false>, &SourceAlpha<true>},
+                           {&Additive<false>, &Additive<true>},
+                           {&AdditiveAlpha<false>, &AdditiveAlpha<true>},
+                           {&Multiply<false>, &Multiply<true>}},
+                          &Shade,
+                          &DecodeA4R4G4B4};
+    }
+};
+
+}  // namespace raster::simd

@@ -1,0 +1,199 @@
+// The vector row kernels against the scalar ones, and the sprite spans that
+// use them against the general span, at every instruction-set level the
+// processor runs: byte for byte.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "RasterTestKit.h"
+#include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/TexelFormats.h"
+
+namespace rastertest {
+namespace {
+
+struct Lcg {
+    uint32_t state;
+    uint32_t Next() {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    }
+};
+
+// Pixels whose alphas come in runs of all clear, all opaque and mixed, so
+// the kernels' whole-group shortcuts and their arithmetic both run.
+std::vector<uint32_t> Pixels(uint32_t seed, int n) {
+    Lcg lcg{seed};
+    std::vector<uint32_t> out(size_t(n) + 1);  // one more, to start unaligned
+    for (int i = 0; i <= n; ++i) {
+        const uint32_t colour = lcg.Next() & 0x00FFFFFFu;
+        const int run = (i / 8) % 3;
+        const uint32_t alpha = run == 0 ? 0 : run == 1 ? 255 : (lcg.Next() >> 24);
+        out[size_t(i)] = alpha << 24 | colour;
+    }
+    return out;
+}
+
+std::vector<SimdLevel> VectorLevels() {
+    std::vector<SimdLevel> levels;
+    for (SimdLevel l : {SimdLevel::kSse2, SimdLevel::kAvx2})
+        if (SimdLevelSupported(l)) levels.push_back(l);
+    return levels;
+}
+
+struct LevelGuard {
+    SimdLevel restore = ActiveSimdLevel();
+    ~LevelGuard() { SetSimdLevel(restore); }
+};
+
+TEST(RowKernels, BlendsMatchTheScalarKernelsForEveryModeTargetAndLength) {
+    const RowKernels& scalar = ScalarRowKernels();
+    for (SimdLevel level : VectorLevels()) {
+        const RowKernels& vector = RowKernelsFor(level);
+        for (int mode = 0; mode < kFastBlendCount; ++mode)
+            for (int x = 0; x < 2; ++x)
+                for (int n : {0, 1, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 64, 67})
+                    for (int offset : {0, 1}) {
+                        const std::vector<uint32_t> src = Pixels(uint32_t(n * 31 + mode), n);
+                        std::vector<uint32_t> expected = Pixels(uint32_t(n * 77 + 5), n), got = expected;
+                        scalar.blend[mode][x](expected.data() + offset, src.data() + 1 - offset, n);
+                        vector.blend[mode][x](got.data() + offset, src.data() + 1 - offset, n);
+                        EXPECT_EQ(got, expected) << "level " << int(level) << " mode " << mode << " x " << x << " n " << n;
+                    }
+    }
+}
+
+TEST(RowKernels, FlatShadesMatchTheScalarKernel) {
+    const FlatShade shades[] = {
+        {0xFFFFFFFFu, 0xFFFFFFFFu, 0},           // texture as it is
+        {0x80FF4010u, 0xFFFFFFFFu, 0},           // modulate every channel
+        {0xFFFFFFFFu, 0xFF000000u, 0x00123456u},  // colour from diffuse, alpha from texture
+        {0xFF804020u, 0x00FFFFFFu, 0x7F000000u},  // alpha from diffuse
+        {0x00000000u, 0xFFFFFFFFu, 0},           // modulate by black
+    };
+    const RowKernels& scalar = ScalarRowKernels();
+    for (SimdLevel level : VectorLevels())
+        for (const FlatShade& shade : shades)
+            for (int n : {1, 4, 6, 8, 13, 64}) {
+                const std::vector<uint32_t> in = Pixels(uint32_t(n), n);
+                std::vector<uint32_t> expected(in.size()), got(in.size()), inPlace = in;
+                scalar.shade(expected.data(), in.data(), n, shade);
+                RowKernelsFor(level).shade(got.data(), in.data(), n, shade);
+                RowKernelsFor(level).shade(inPlace.data(), inPlace.data(), n, shade);
+                EXPECT_EQ(got, expected) << "level " << int(level) << " factor " << shade.factor << " n " << n;
+                expected.back() = in.back();  // a shade in place keeps what lies past the run
+                EXPECT_EQ(inPlace, expected) << "level " << int(level) << " in place, n " << n;
+            }
+}
+
+TEST(RowKernels, A4R4G4B4DecodesEveryTexelAsTheFetchDoes) {
+    std::vector<uint16_t> all(65536 + 1);
+    for (uint32_t v = 0; v < 65536; ++v) all[v] = uint16_t(v);
+    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2}) {
+        if (!SimdLevelSupported(level)) continue;
+        for (int offset : {0, 1}) {  // 2-byte aligned and odd texel starts
+            std::vector<uint32_t> out(65536);
+            const int n = 65536 - offset;
+            RowKernelsFor(level).decodeA4R4G4B4(out.data(), reinterpret_cast<const uint8_t*>(all.data() + offset), n);
+            for (int i = 0; i < n; ++i)
+                ASSERT_EQ(out[size_t(i)], DecodeA4R4G4B4(uint32_t(i + offset))) << "level " << int(level) << " " << i;
+        }
+    }
+}
+
+TEST(RowKernels, ALevelTheProcessorLacksIsLoweredAndScalarIsAlwaysThere) {
+    LevelGuard guard;
+    SetSimdLevel(SimdLevel::kScalar);
+    EXPECT_EQ(ActiveSimdLevel(), SimdLevel::kScalar);
+    EXPECT_EQ(&ActiveRowKernels(), &ScalarRowKernels());
+    SetSimdLevel(SimdLevel::kAvx2);
+    EXPECT_EQ(ActiveSimdLevel(), SimdLevelSupported(SimdLevel::kAvx2) ? SimdLevel::kAvx2 : SimdLevel::kSse2);
+}
+
+// Sprite spans over a table of states, drawn by the general span and by the
+// fast spans at every level.
+struct SpriteCase {
+    D3DFORMAT texture;
+    uint32_t filter;
+    uint32_t srcBlend, destBlend;  // ZERO / ZERO: blending off
+    D3DFORMAT target;
+    uint32_t colorOp, alphaOp;
+    uint32_t diffuse;
+};
+
+Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
+    Lcg lcg{seed};
+    if (format == D3DFMT_A4R4G4B4 || format == D3DFMT_R5G6B5 || format == D3DFMT_A1R5G5B5) {
+        std::vector<uint16_t> texels(32 * 32);
+        for (uint16_t& t : texels) t = uint16_t(lcg.Next() >> 16);
+        return Texture::Words(format, 32, 32, texels);
+    }
+    std::vector<uint32_t> texels = Pixels(seed, 32 * 32 - 1);
+    return Texture::Argb(32, 32, texels, format);
+}
+
+std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
+    StateBlock s = States2D(48, 48);
+    s.stage[0][D3DTSS_COLOROP] = c.colorOp;
+    s.stage[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    s.stage[0][D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+    s.stage[0][D3DTSS_ALPHAOP] = c.alphaOp;
+    s.stage[0][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    s.stage[0][D3DTSS_ALPHAARG2] = D3DTA_DIFFUSE;
+    s.sampler[0][D3DSAMP_MINFILTER] = s.sampler[0][D3DSAMP_MAGFILTER] = c.filter;
+    s.render[D3DRS_ALPHABLENDENABLE] = c.srcBlend != D3DBLEND_ZERO || c.destBlend != D3DBLEND_ZERO;
+    s.render[D3DRS_SRCBLEND] = c.srcBlend;
+    s.render[D3DRS_DESTBLEND] = c.destBlend;
+    Target t(48, 0x80402010u, c.target);
+    Lcg place{9};
+    for (int i = 0; i < 10; ++i) {
+        // Whole-texel windows at whole and half pixels, at scale 1 and 2,
+        // some cut by the target's edges.
+        const int w = 1 + int(place.Next() >> 27), h = 1 + int(place.Next() >> 27);
+        const float half = (i % 2) ? 0.5f : 0.0f;
+        const float x = float(int(place.Next() >> 26) - 8) - half, y = float(int(place.Next() >> 26) - 8) - half;
+        const float scale = (i % 3 == 2) ? 2.0f : 1.0f;
+        const float u0 = float(place.Next() >> 29) / 32.0f, v0 = float(place.Next() >> 29) / 32.0f;
+        DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+               Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u0 + float(w) / 32.0f,
+                    v0 + float(h) / 32.0f),
+               &tex.view);
+    }
+    return t.bytes;
+}
+
+TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
+    BothPaths paths;
+    LevelGuard guard;
+    const uint32_t blends[][2] = {{D3DBLEND_ZERO, D3DBLEND_ZERO},   {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                                  {D3DBLEND_ONE, D3DBLEND_ONE},     {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                  {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR}};
+    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
+                               {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+                               {D3DTOP_SELECTARG2, D3DTOP_MODULATE},
+                               {D3DTOP_MODULATE, D3DTOP_SELECTARG2}};
+    int cases = 0;
+    for (D3DFORMAT texture : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5})
+        for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+            for (const auto& blend : blends)
+                for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+                    for (const auto& op : ops)
+                        for (uint32_t diffuse : {0xFFFFFFFFu, 0xC08040FFu}) {
+                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse};
+                            const Texture tex = SpriteTexture(texture, uint32_t(++cases));
+                            SetFastPathsEnabled(false);
+                            const std::vector<uint8_t> general = DrawSprites(c, tex);
+                            SetFastPathsEnabled(true);
+                            for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2}) {
+                                if (!SimdLevelSupported(level)) continue;
+                                SetSimdLevel(level);
+                                ASSERT_EQ(DrawSprites(c, tex), general)
+                                    << "texture " << texture << " filter " << filter << " blend " << blend[0] << "/"
+                                    << blend[1] << " target " << target << " ops " << op[0] << "/" << op[1]
+                                    << " diffuse " << diffuse << " level " << int(level);
+                            }
+                        }
+}
+
+}  // namespace
+}  // namespace rastertest
