@@ -22,7 +22,7 @@ void ModelManagerTest::WriteMaterial(const std::string& path) {
     mtlfile::File file;
     mtlfile::Record record;
     mtlfile::Stage stage;
-    stage.textureName = "skin.dds";
+    stage.textureName = "art\\skin.dds";
     record.stages.push_back(stage);
     file.records.push_back(record);
     WriteModuleFile(path, mtlfile::Write(file));
