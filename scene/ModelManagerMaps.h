@@ -78,7 +78,7 @@ public:
         KAutoMutex hold(m_lock);
         auto it = m_records.find(name);
         if (it == m_records.end()) return nullptr;
-        ++it->second->referenceCount;
+        TakeReference(it->second);
         return it->second;
     }
 
@@ -92,7 +92,7 @@ public:
             auto [it, inserted] = m_records.emplace(std::string_view(record->name), record);
             if (inserted) return record;
             standing = it->second;
-            ++standing->referenceCount;
+            TakeReference(standing);
         }
         Free(record);
         return standing;
@@ -105,7 +105,7 @@ public:
         KAutoMutex hold(m_lock);
         if (record->referenceCount == 0) return;
         if (record->releaseTime != kPinnedReleaseTime) record->releaseTime = timeGetTime();
-        --record->referenceCount;
+        if (--record->referenceCount == 0) ++m_unreferenced;
     }
 
     // Never freed by ageing from now on.
@@ -121,11 +121,14 @@ public:
         std::vector<Record*> freed;
         {
             KAutoMutex hold(m_lock);
+            // Most frames every record is held: nothing to scan.
+            if (m_unreferenced == 0) return 0;
             for (auto it = m_records.begin(); it != m_records.end();) {
                 Record* record = it->second;
                 if (record->referenceCount == 0 && due(*record)) {
                     freed.push_back(record);
                     it = m_records.erase(it);
+                    --m_unreferenced;
                 } else {
                     ++it;
                 }
@@ -141,6 +144,7 @@ public:
         {
             KAutoMutex hold(m_lock);
             taken.swap(m_records);
+            m_unreferenced = 0;
         }
         for (auto& entry : taken) Free(entry.second);
     }
@@ -163,6 +167,12 @@ public:
     }
 
 private:
+    // Under the lock.
+    void TakeReference(Record* record) {
+        if (record->referenceCount++ == 0) --m_unreferenced;
+    }
+
     KMutex* m_lock;
+    size_t m_unreferenced = 0;  // records in the map without references
     std::unordered_map<std::string_view, Record*> m_records;
 };

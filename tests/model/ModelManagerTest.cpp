@@ -129,6 +129,12 @@ TEST_F(ModelManagerLoads, ReloadWithinTheKeepTimeReadsNothing) {
     EXPECT_EQ(second->material, material);
     EXPECT_EQ(second->animation, animation);
     EXPECT_EQ(MeshRecord(kMesh)->referenceCount, 1);
+
+    // Taken again and given back again, they age out as before.
+    ASSERT_EQ(manager.ReleaseModel(second), 0);
+    lumiva::win32::AdvanceClock(kModelResourceKeepMs + 1);
+    manager.Update();
+    EXPECT_EQ(MapSizes(), (std::vector<size_t>{0, 0, 0, 0}));
 }
 
 TEST_F(ModelManagerLoads, ShapeNamesMakeShapeModelsWithAnInstance) {
