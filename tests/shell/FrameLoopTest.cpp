@@ -9,6 +9,8 @@
 
 #include "AsfFontWriter.h"
 #include "FrameFixture.h"
+#include "scene/KModel.h"
+#include "scene/KModelManager.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
@@ -409,6 +411,20 @@ TEST_F(FrameLoop, ScreenTargetTakesTheSceneAndIsCompositedOntoTheBackBuffer) {
     const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitiveUP");
     ASSERT_EQ(draws.size(), 1u);
     ASSERT_NE(draws[0].state, nullptr);
+}
+
+// Deleting the device objects frees what no handle holds, whatever its age,
+// and keeps the models that live handles hold.
+TEST_F(FrameLoop, DeletingDeviceObjectsFreesOnlyUnreferencedModels) {
+    Start();
+    KModel* held = nullptr;
+    ASSERT_EQ(g_pModelManager->CreateEmptyModel(&held), 0);
+    KModel* released = nullptr;
+    ASSERT_EQ(g_pModelManager->CreateEmptyModel(&released), 0);
+    ASSERT_EQ(g_pModelManager->ReleaseModel(released), 0);
+    EXPECT_EQ(m_frameShell->DeleteDeviceObjects(), 0);
+    EXPECT_EQ(g_pModelManager->modelMap.Size(), 1u);
+    EXPECT_EQ(g_pModelManager->modelMap.Peek(held->ownRecord->name), held->ownRecord);
 }
 
 }  // namespace
