@@ -24,7 +24,9 @@ KModel::KModel() : KModelNodeBase(0, 0, 0, 0, 0, 0), startTime(float(timeGetTime
 
 // The node base detaches too, but by then this model's Unbind no longer
 // runs: detaching here lets a bone-bound child or parent unbind properly.
+// Disabled first, as the base does, so losing its parent cannot register it.
 KModel::~KModel() {
+    SetEnabled(0);
     Detach();
     delete shapeInstance;
     shapeInstance = nullptr;

@@ -2,6 +2,7 @@
 // pausing, binding to dummies, recolouring and the overlay picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "scene/KAnimation.h"
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
+#include "scene/NodeRegistration.h"
 #include "support/VirtualSlot.h"
 #include "textures/ImageCache.h"
 #include "win32/Control.h"
@@ -311,7 +313,18 @@ TEST_F(ModelObjectTest, DeletingABoundModelUnbindsIt) {
     EXPECT_EQ(rider->bound, 1);
     auto* carried = new KModel;
     ASSERT_TRUE(rider->AttachChild(carried, "hand", nullptr));
+    // An enabled rider losing its parent as it goes is never registered.
+    rider->SetEnabled(1);
+    static std::vector<IK3DSceneNode*> registered;
+    registered.clear();
+    SetRegisterNodeFn([](IK3DSceneNode* node) {
+        registered.push_back(node);
+        return true;
+    });
+    const IK3DSceneNode* riderNode = rider;
     delete rider;
+    SetRegisterNodeFn(nullptr);
+    EXPECT_TRUE(std::find(registered.begin(), registered.end(), riderNode) == registered.end());
     EXPECT_EQ(carried->bound, 0);
     EXPECT_EQ(carried->Parent(), nullptr);
     EXPECT_TRUE(horse.AllChildren().empty());
