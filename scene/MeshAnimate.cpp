@@ -4,7 +4,7 @@
 
 #include "scene/KAnimation.h"
 #include "scene/KMesh.h"
-#include "scene/MeshModelSeam.h"
+#include "scene/KModel.h"
 
 namespace {
 
@@ -49,8 +49,7 @@ HRESULT KMesh::AnimateVertices(const KAnimTrack& track, int f0, int f1, float t,
 }
 
 int KMesh::TrackBoneToMeshBone(const KAnimTrack& track, DWORD trackBone) const {
-    if (currentModel && trackBone < DWORD(kTrackBoneTableSize))
-        if (const int32_t* table = TrackBoneTable(currentModel)) return table[trackBone];
+    if (currentModel && trackBone < DWORD(kTrackBoneTableSize)) return currentModel->trackBones[trackBone];
     return FindBoneIndex(track.boneNames[trackBone].data());
 }
 

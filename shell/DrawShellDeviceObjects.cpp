@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "basrel/DebugLog.h"
+#include "scene/KModelManager.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
@@ -97,7 +98,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
 
 HRESULT KDrawShell::DeleteDeviceObjects() {
     lightGlow.DeleteDeviceObjects();
-    neighbours::ModelManagerCollectGarbage();
+    g_pModelManager->CollectGarbage();
     ReleaseAndNull(composeTextureSmall);
     ReleaseAndNull(composeTextureLarge);
     ReleaseCoolTexture();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "basrel/DebugLog.h"
+#include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/D3DShellStartup.h"
@@ -27,7 +28,7 @@ void StopPakPreloadThread() {
 
 bool KDrawShell::StartDevice(IDirect3DDevice9* device) {
     neighbours::TextureManagerInit(device, false, false);
-    return neighbours::ModelManagerSetDevice(device) >= 0;
+    return g_pModelManager->SetDevice(device) >= 0;
 }
 
 // Gamma ramp saved, identity ramp applied, GDI+ started.

@@ -3,6 +3,7 @@
 // the camera matrices, the scene brackets, statistics and the present.
 #include <d3dx9.h>
 
+#include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/FrameState.h"
@@ -213,5 +214,5 @@ void KDrawShell::EndFrame() {
     }
     if (!ended) return;
     PresentFrame(*this);
-    if (timeGetTime() > kModelAgeingAfterMs) neighbours::ModelManagerUpdate();
+    if (timeGetTime() > kModelAgeingAfterMs) g_pModelManager->Update();
 }

@@ -71,14 +71,6 @@ void TextureManagerFreeTextureMemory(int mode) {
 
 uint32_t PictureCost(const KImageTexture* picture) { return picture ? picture->GetCost() : 0; }
 
-HRESULT ModelManagerSetDevice(IDirect3DDevice9*) {
-    Note("KModelManager::SetDevice");
-    return TestAnswers().modelManagerSetDevice;
-}
-
-void ModelManagerCollectGarbage() { Note("KModelManager::CollectGarbage"); }
-void ModelManagerUpdate() { Note("KModelManager::Update"); }
-
 void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z) {
     Note("KModelProxy::GetPosition");
     if (TestAnswers().modelPosition) TestAnswers().modelPosition(model, x, y, z);

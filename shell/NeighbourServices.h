@@ -1,5 +1,5 @@
 // What the shell calls in its neighbours. The texture manager part forwards
-// to the real manager; the image cache, the model manager, the effects and
+// to the real manager; the image cache, the model handles, the effects and
 // the scene place are STAND-INS with the least body that works. Each later subsystem replaces its part of this
 // file (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
@@ -63,11 +63,7 @@ void TextureManagerFreeTextureMemory(int mode);
 // Bytes of texture memory a picture's textures take.
 uint32_t PictureCost(const KImageTexture* picture);
 
-// --- Model manager (scene/) ---
-HRESULT ModelManagerSetDevice(IDirect3DDevice9* device);
-void ModelManagerCollectGarbage();
-// The per-frame ageing pass.
-void ModelManagerUpdate();
+// --- Model handles (scene/) ---
 // KModelProxy::GetPosition with the flag 1.
 void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z);
 // The handle holds a model (its scene node) with a mesh.
@@ -108,7 +104,6 @@ struct Answers {
     bool textureManagerInit = true;
     bool textureManagerInvalidate = true;
     bool textureManagerRestore = true;
-    HRESULT modelManagerSetDevice = 0;
     // Model handles: position and whether a scene node with a mesh exists.
     std::function<void(KModelProxy*, float*, float*, float*)> modelPosition;
     std::function<bool(KModelProxy*)> modelHasMesh;

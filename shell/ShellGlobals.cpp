@@ -1,5 +1,6 @@
 #include "shell/ShellGlobals.h"
 
+#include "scene/KModelManager.h"
 #include "scene/NodeRegistration.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DShellStartup.h"
@@ -21,6 +22,8 @@ int g_BrightnessLevel = 60;
 KPlaceMapTarget g_PlaceMapTarget{};
 
 void ResetShellForTests() {
+    // Models and meshes give their buffers and textures back while the device stands.
+    ResetModelManagerForTests();
     delete g_pDrawShell;
     g_pDrawShell = nullptr;
     g_ProjectionMode = 1;

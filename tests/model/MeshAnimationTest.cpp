@@ -8,7 +8,7 @@
 #include "ModelFixture.h"
 #include "scene/KAnimation.h"
 #include "scene/KMesh.h"
-#include "scene/MeshModelSeam.h"
+#include "scene/KModel.h"
 
 namespace model_test {
 namespace {
@@ -116,11 +116,9 @@ TEST_F(MeshAnimationTest, TheModelsTableMapsTrackBones) {
     names[0] = "bone0";
     names[257] = "bone2";
     LoadTracks({TwoFrameTrack(names)});
-    std::vector<int32_t> table(kTrackBoneTableSize, -1);
-    table[0] = 1;  // track bone 0 drives mesh bone 1, whatever its name
-    KModel* const model = reinterpret_cast<KModel*>(0x1000);
-    SetTrackBoneTableForTests([&](KModel* asked) { return asked == model ? table.data() : nullptr; });
-    mesh.currentModel = model;
+    KModel model;
+    model.trackBones[0] = 1;  // track bone 0 drives mesh bone 1, whatever its name
+    mesh.currentModel = &model;
     const D3DXMATRIX bone0 = mesh.bones[0].currentMatrix;
     ASSERT_EQ(mesh.ApplyAnimation(&animation, 0, kPlayClamp, 100.0f), 0);
 

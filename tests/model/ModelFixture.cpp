@@ -7,7 +7,7 @@
 #include "SprWriter.h"
 #include "basrel/DebugLog.h"
 #include "scene/KMaterial.h"
-#include "scene/MeshModelSeam.h"
+#include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "support/WindowedDevice.h"
 #include "textures/TextureManager.h"
@@ -37,7 +37,7 @@ void ModelTest::SetUp() {
 ModelTest::~ModelTest() {
     lumiva::d3d9::EnableRecording(false);
     lumiva::d3d9::FailBufferLockAt(0, 0);
-    SetTrackBoneTableForTests(nullptr);
+    ResetModelManagerForTests();
     g_AdditiveBlend = 0;
     ResetTextureManagerForTests();
     // The device is the test's: the wrapper must not release it.

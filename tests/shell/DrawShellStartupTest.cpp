@@ -5,6 +5,7 @@
 #include "DrawShellFixture.h"
 #include "basrel/KStringMap.h"
 #include "d3d9/Control.h"
+#include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "shell/NeighbourServices.h"
 #include "shell/ShellGlobals.h"
@@ -124,9 +125,10 @@ TEST_F(DrawShellStartup, RunsTheDeviceObjectProtocolOnItsParts) {
     KDrawShell* shell = MakeCreatedShell();
     const std::vector<std::string>& calls = neighbours::CallLog();
     EXPECT_TRUE(InOrder(
-        calls, {"TextureManager::Init", "KModelManager::SetDevice", "KLightGlow::RestoreDeviceObjects",
+        calls, {"TextureManager::Init", "KLightGlow::RestoreDeviceObjects",
                 "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects",
                 "TextureManager::LoadTexture", "KDebugMeshSet::SetDevice"}));
+    EXPECT_EQ(g_pModelManager->device, shell->GetDevice());
     ASSERT_NE(shell->composeTextureSmall, nullptr);
     D3DSURFACE_DESC desc{};
     shell->composeTextureLarge->GetLevelDesc(0, &desc);
@@ -157,7 +159,6 @@ void NoModeOfTheScreenSize() {
     lumiva::d3d9::SetAdapters({adapter});
 }
 void DeviceRefused() { lumiva::d3d9::SetCreateDeviceResult(D3DERR_NOTAVAILABLE); }
-void ModelManagerRefuses() { neighbours::TestAnswers().modelManagerSetDevice = E_FAIL; }
 
 TEST_F(DrawShellStartup, EachFailureReportsAndReturnsFalse) {
     const FailureCase cases[] = {
@@ -165,7 +166,6 @@ TEST_F(DrawShellStartup, EachFailureReportsAndReturnsFalse) {
         {"no HAL device", NoHalDevice, "[D3DRender]Can't find any d3d devices to use!", 25},
         {"no display mode", NoModeOfTheScreenSize, "[D3DRender]Can't find an appropriate display mode!", 26},
         {"device refused", DeviceRefused, "[D3DRender]Couldn't create D3D Device!", 27},
-        {"model manager", ModelManagerRefuses, nullptr, 0},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);

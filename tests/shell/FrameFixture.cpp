@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scene/KModel.h"
+#include "scene/KModelManager.h"
 #include "win32/Control.h"
 
 namespace shell_test {
@@ -24,6 +26,16 @@ void FrameTest::Frame(DWORD stepMs, int clearMode, DWORD colour) {
     m_frameShell->BeginFrame(clearMode, colour, nullptr);
     m_frameShell->EndFrame();
 }
+
+void FrameTest::LeaveAgedModel() {
+    KModel* model = nullptr;
+    ASSERT_EQ(g_pModelManager->CreateEmptyModel(&model), 0);
+    KModelRecord* record = model->ownRecord;
+    ASSERT_EQ(g_pModelManager->ReleaseModel(model), 0);
+    record->releaseTime = timeGetTime() - kModelResourceKeepMs - 1;
+}
+
+bool FrameTest::ModelAged() { return g_pModelManager->modelMap.Size() == 0; }
 
 std::vector<std::string> FrameTest::CallNames(const std::vector<std::string>& names) const {
     std::vector<std::string> out;

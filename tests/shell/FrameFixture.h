@@ -28,6 +28,10 @@ protected:
     // image cache, so purges have a real picture to drop.
     KImageTexture* CachePicture(const std::string& name);
     bool IsCached(const std::string& name) const;
+    // A model released long enough ago that the next ageing pass frees it;
+    // ModelAged tells whether one did.
+    void LeaveAgedModel();
+    static bool ModelAged();
 
     static constexpr uint64_t kStartMs = 100000;
     KDrawShell* m_frameShell = nullptr;

@@ -9,6 +9,8 @@
 
 #include "AsfFontWriter.h"
 #include "FrameFixture.h"
+#include "scene/KModel.h"
+#include "scene/KModelManager.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
@@ -193,21 +195,26 @@ TEST_F(FrameLoop, EndFramePresentsTheWholeFrameAndRunsThePerFrameWork) {
     m_frameShell->IncrementFrameCounter();
     m_frameShell->IncrementFrameCounter();
     neighbours::CallLog().clear();
+    LeaveAgedModel();
     m_frameShell->EndFrame();
     EXPECT_EQ(m_frameShell->GetLastFrameCounter(), 2);
     EXPECT_EQ(m_frameShell->imageCache.loadsSinceFrameEnd, 0u);
     EXPECT_EQ(PresentedRects(), (std::vector<PresentedRect>{{0, 0, 0, 0}}));
     EXPECT_EQ(CallNames({"BeginScene", "EndScene", "Present"}),
               (std::vector<std::string>{"BeginScene", "EndScene", "Present"}));
-    EXPECT_EQ(neighbours::CallLog(), std::vector<std::string>{"KModelManager::Update"});
+    EXPECT_TRUE(neighbours::CallLog().empty());
+    EXPECT_TRUE(ModelAged());
 }
 
 TEST_F(FrameLoop, ModelsAgeOnlyOnceTheClockPasses5000Ms) {
     lumiva::win32::InstallManualClock(1000);
     Start();
-    neighbours::CallLog().clear();
+    LeaveAgedModel();
     Frame(10);
-    EXPECT_TRUE(neighbours::CallLog().empty());
+    EXPECT_FALSE(ModelAged());
+    lumiva::win32::InstallManualClock(5001);
+    Frame(0);
+    EXPECT_TRUE(ModelAged());
 }
 
 TEST_F(FrameLoop, BandPresentLeavesTheRectangleOnScreenUntouched) {
@@ -404,6 +411,20 @@ TEST_F(FrameLoop, ScreenTargetTakesTheSceneAndIsCompositedOntoTheBackBuffer) {
     const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitiveUP");
     ASSERT_EQ(draws.size(), 1u);
     ASSERT_NE(draws[0].state, nullptr);
+}
+
+// Deleting the device objects frees what no handle holds, whatever its age,
+// and keeps the models that live handles hold.
+TEST_F(FrameLoop, DeletingDeviceObjectsFreesOnlyUnreferencedModels) {
+    Start();
+    KModel* held = nullptr;
+    ASSERT_EQ(g_pModelManager->CreateEmptyModel(&held), 0);
+    KModel* released = nullptr;
+    ASSERT_EQ(g_pModelManager->CreateEmptyModel(&released), 0);
+    ASSERT_EQ(g_pModelManager->ReleaseModel(released), 0);
+    EXPECT_EQ(m_frameShell->DeleteDeviceObjects(), 0);
+    EXPECT_EQ(g_pModelManager->modelMap.Size(), 1u);
+    EXPECT_EQ(g_pModelManager->modelMap.Peek(held->ownRecord->name), held->ownRecord);
 }
 
 }  // namespace
