@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "basrel/DebugLog.h"
+#include "effects/EffectDeviceObjects.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
@@ -53,11 +54,13 @@ void KDrawShell::ReleaseDeviceResources() {
     ReleaseOffscreenView();
     ReleaseAndNull(backBufferSurface);
     ReleaseAndNull(surfaceTexture);
+    lightGlow.InvalidateDeviceObjects();
 }
 
 HRESULT KDrawShell::InvalidateDeviceObjects() {
     lightGlow.InvalidateDeviceObjects();
     neighbours::ReleaseRibbons();
+    InvalidateEffectDeviceObjects();
     if (!imageCache.InvalidateDeviceObjects()) return E_FAIL;
     if (!neighbours::TextureManagerInvalidateDeviceObjects()) return E_FAIL;
     fonts.InvalidateDeviceObjects();
@@ -72,6 +75,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (!device) return E_FAIL;
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
+    RestoreEffectDeviceObjects();
     fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;

@@ -55,8 +55,8 @@ TEST_F(LostDevice, ResetInvalidatesChangesTheModeAndRestoresInOrderWithoutLeaks)
     Frame(10);
     EXPECT_FALSE(m_frameShell->deviceLost);
     EXPECT_TRUE(InOrder(neighbours::CallLog(),
-                        {"KLightGlow::InvalidateDeviceObjects", "TextureManager::InvalidateDeviceObjects",
-                         "KLightGlow::RestoreDeviceObjects", "TextureManager::RestoreDeviceObjects",
+                        {"ReleaseRibbons", "TextureManager::InvalidateDeviceObjects", "RecreateRibbonBuffers",
+                         "TextureManager::RestoreDeviceObjects",
                          "KModelManager::Update"}));
     EXPECT_EQ(DrawCalls(), (std::vector<std::string>{"Reset", "Clear", "BeginScene", "EndScene", "BeginScene", "Clear",
                                                      "EndScene", "Present"}));
