@@ -32,10 +32,11 @@ void DrawLifeAndColour(const KEmissionRange& range, uint32_t now, KParticle& p) 
     }
 }
 
-// A whole-unit offset inside an extent; an empty extent gives 0.
+// A whole-unit offset inside an extent; an empty extent gives 0 (the draw
+// is still made, so the sequence of draws does not depend on the box).
 float BoxOffset(float extent) {
-    if (extent == 0.0f) return 0.0f;
-    return std::fmod(static_cast<float>(std::rand()), extent);
+    const auto drawn = static_cast<float>(std::rand());
+    return extent == 0.0f ? 0.0f : std::fmod(drawn, extent);
 }
 
 // (rand mod 2s) - s degrees in radians, in 64 bits so no spread overflows.
