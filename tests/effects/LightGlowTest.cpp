@@ -19,15 +19,6 @@ D3DLIGHT9 GlowLight(float x, float y, float z, float range) {
 
 class LightGlowTest : public SceneEffectsTest {
 protected:
-    // Identity view, and 128 x 128 units across the target.
-    void GlowCamera() {
-        D3DXMATRIX identity, projection;
-        D3DXMatrixIdentity(&identity);
-        D3DXMatrixOrthoLH(&projection, 128.0f, 128.0f, 0.0f, 100.0f);
-        Device()->SetTransform(D3DTS_WORLD, &identity);
-        Device()->SetTransform(D3DTS_VIEW, &identity);
-        Device()->SetTransform(D3DTS_PROJECTION, &projection);
-    }
     lumiva::d3d9::Image TargetImage() {
         IDirect3DSurface9* level = nullptr;
         m_shell->lightGlow.target->GetSurfaceLevel(0, &level);
@@ -79,7 +70,7 @@ TEST_F(LightGlowTest, TheGlowPassClearsToTheAmbientAndAddsASpotPerLight) {
     ASSERT_NE(glow.target, nullptr);
     EXPECT_EQ(glow.clearColour, 0xFFFFFFFFu);  // Reset
     m_shell->clearColour = 0x80808080;          // shared with the shell
-    GlowCamera();
+    OrthoCamera(128.0f, 128.0f);  // one unit a texel of the target
     const D3DLIGHT9 light = GlowLight(0, 0, 0, 32);
     m_shell->AddGlowLight(&light);
     m_shell->AddGlowLight(nullptr);

@@ -62,6 +62,17 @@ protected:
         return values;
     }
 
+    // Identity world and view under an orthographic projection `width` x
+    // `height` units across, depth 0 to 100.
+    void OrthoCamera(float width, float height) {
+        D3DXMATRIX identity, projection;
+        D3DXMatrixIdentity(&identity);
+        D3DXMatrixOrthoLH(&projection, width, height, 0.0f, 100.0f);
+        Device()->SetTransform(D3DTS_WORLD, &identity);
+        Device()->SetTransform(D3DTS_VIEW, &identity);
+        Device()->SetTransform(D3DTS_PROJECTION, &projection);
+    }
+
     void ClearScreen(D3DCOLOR colour) { Device()->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0); }
 
     // A copy of `count` records of a buffer from its start.

@@ -47,19 +47,13 @@ protected:
         IDirect3DDevice9* device = Device();
         m_shell->SetDefaultRenderStates();
         device->SetTexture(0, nullptr);  // the mesh has none of its own
-        D3DXMATRIX identity, projection;
-        D3DXMatrixIdentity(&identity);
-        D3DXMatrixOrthoLH(&projection, 800.0f, 600.0f, 0.0f, 100.0f);
-        device->SetTransform(D3DTS_WORLD, &identity);
-        device->SetTransform(D3DTS_VIEW, &identity);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+        OrthoCamera(800.0f, 600.0f);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF404040, 1.0f, 0);
         m_mesh->Render();
         m_shell->DrawRibbons(m_ribbon, 200, 100, 10);
         m_shell->DrawRibbons(m_ribbon, 200, 100, 10);
         m_particles.Render();  // its own camera
-        device->SetTransform(D3DTS_VIEW, &identity);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+        OrthoCamera(800.0f, 600.0f);
         const D3DLIGHT9 light = [] {
             D3DLIGHT9 l{};
             l.Ambient = D3DCOLORVALUE{1, 1, 1, 1};

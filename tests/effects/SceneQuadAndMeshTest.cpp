@@ -14,15 +14,8 @@ namespace {
 
 class SceneQuadTest : public SceneEffectsTest {
 protected:
-    // Identity world and view; one unit a pixel across the 800 x 600 screen.
-    void PixelCamera() {
-        D3DXMATRIX identity, projection;
-        D3DXMatrixIdentity(&identity);
-        D3DXMatrixOrthoLH(&projection, 800.0f, 600.0f, 0.0f, 100.0f);
-        Device()->SetTransform(D3DTS_WORLD, &identity);
-        Device()->SetTransform(D3DTS_VIEW, &identity);
-        Device()->SetTransform(D3DTS_PROJECTION, &projection);
-    }
+    // One unit a pixel across the 800 x 600 screen.
+    void PixelCamera() { OrthoCamera(800.0f, 600.0f); }
 };
 
 TEST_F(SceneQuadTest, TheTwoPointQuadTakesItsCornersInStripOrder) {
