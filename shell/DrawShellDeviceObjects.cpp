@@ -61,6 +61,7 @@ HRESULT KDrawShell::InvalidateDeviceObjects() {
     lightGlow.InvalidateDeviceObjects();
     neighbours::ReleaseRibbons();
     InvalidateEffectDeviceObjects();
+    neighbours::DebugMeshInvalidateDeviceObjects();
     if (!imageCache.InvalidateDeviceObjects()) return E_FAIL;
     if (!neighbours::TextureManagerInvalidateDeviceObjects()) return E_FAIL;
     fonts.InvalidateDeviceObjects();
@@ -76,6 +77,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
     RestoreEffectDeviceObjects();
+    neighbours::DebugMeshRestoreDeviceObjects();
     fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;

@@ -6,14 +6,8 @@
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
-/*  71 */ KLightning* KDrawShell::LoadLightning(const char*) { return nullptr; }
-/*  72 */ void KDrawShell::UnloadLightning(const char*) {}
-/*  73 */ KLightningSet* KDrawShell::CreateLightningSet(const char*) { return nullptr; }
-/*  74 */ void KDrawShell::ReleaseLightningSet(KLightningSet*) {}
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
-/* 125 */ KChannelMagic* KDrawShell::CreateChannelMagic() { return nullptr; }
-/* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic*) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
 /* 166 */ void KDrawShell::RenderTimedPass(KStaticMesh*, int, int, int, int) {}
