@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "basrel/DebugLog.h"
+#include "effects/EffectDeviceObjects.h"
 #include "scene/KModelManager.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
@@ -54,11 +55,13 @@ void KDrawShell::ReleaseDeviceResources() {
     ReleaseOffscreenView();
     ReleaseAndNull(backBufferSurface);
     ReleaseAndNull(surfaceTexture);
+    lightGlow.InvalidateDeviceObjects();
 }
 
 HRESULT KDrawShell::InvalidateDeviceObjects() {
     lightGlow.InvalidateDeviceObjects();
     neighbours::ReleaseRibbons();
+    InvalidateEffectDeviceObjects();
     neighbours::DebugMeshInvalidateDeviceObjects();
     if (!imageCache.InvalidateDeviceObjects()) return E_FAIL;
     if (!neighbours::TextureManagerInvalidateDeviceObjects()) return E_FAIL;
@@ -74,6 +77,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (!device) return E_FAIL;
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
+    RestoreEffectDeviceObjects();
     neighbours::DebugMeshRestoreDeviceObjects();
     fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;

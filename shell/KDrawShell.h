@@ -316,7 +316,7 @@ public:
     IDirect3DSurface9* offscreenSurface;
     float globalAlpha;
     std::map<uint32_t, KRibbon> ribbonMaps[2];
-    KLightGlow lightGlow;
+    KLightGlow lightGlow{clearColour};
     DWORD clearColour;
     // The grey surface of type 17; default pool, made by its first dirty record.
     IDirect3DTexture9* surfaceTexture;

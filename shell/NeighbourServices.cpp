@@ -6,6 +6,8 @@
 #include "effects/KLightningSet.h"
 #include "place/PakPreload.h"
 #include "place/ScenePlaceHost.h"
+#include "shell/KDrawShell.h"
+#include "shell/ShellGlobals.h"
 #include "textures/KImageTexture.h"
 #include "textures/TextureManager.h"
 
@@ -89,8 +91,14 @@ void ModelMeshLeaveOffscreen(KModelProxy* model) {
     if (ModelHasSceneMesh(model)) Note("KMesh::LeaveOffscreen");
 }
 
-void ReleaseRibbons() { Note("ReleaseRibbons"); }
-void RecreateRibbonBuffers() { Note("RecreateRibbonBuffers"); }
+void ReleaseRibbons() {
+    Note("ReleaseRibbons");
+    if (g_pDrawShell) ::ReleaseRibbons(g_pDrawShell->ribbonMaps);
+}
+void RecreateRibbonBuffers() {
+    Note("RecreateRibbonBuffers");
+    if (g_pDrawShell) ::RecreateRibbonBuffers(g_pDrawShell->ribbonMaps);
+}
 void DebugMeshSetDevice(IDirect3DDevice9* device) {
     Note("KDebugMeshSet::SetDevice");
     DebugMeshSet().SetDevice(device);
@@ -125,18 +133,3 @@ void LightningSetDraw(KLightningSet* set) {
 }
 
 }  // namespace neighbours
-
-void KLightGlow::Reset() {
-    glowOn = 1;
-    gridFlag = 1;
-    clearColour = 0xFFFFFFFF;
-}
-
-void KLightGlow::Render() { neighbours::CallLog().emplace_back("KLightGlow::Render"); }
-void KLightGlow::Draw() { neighbours::CallLog().emplace_back("KLightGlow::Draw"); }
-void KLightGlow::InvalidateDeviceObjects() {
-    neighbours::CallLog().emplace_back("KLightGlow::InvalidateDeviceObjects");
-}
-void KLightGlow::RestoreDeviceObjects() { neighbours::CallLog().emplace_back("KLightGlow::RestoreDeviceObjects"); }
-HRESULT KLightGlow::DeleteDeviceObjects() { return 0; }
-HRESULT KLightGlow::LoadSettings() { return 0; }

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "effects/KLightGlow.h"
+#include "effects/KRibbon.h"
 #include "place/IScenePlaceHost.h"
 #include "textures/ImageCache.h"
 
@@ -25,28 +27,6 @@ class KLightning;
 class KLightningSet;
 class KImageTexture;
 class KModelProxy;
-
-// The light glow overlay (effects/): the two flags the shell sets.
-class KLightGlow {
-public:
-    uint8_t glowOn = 0;    // option 8
-    uint8_t gridFlag = 0;  // option 0
-    DWORD clearColour = 0;
-
-    void Init() { Reset(); }
-    void Reset();
-    void Render();
-    void Draw();
-    void InvalidateDeviceObjects();
-    void RestoreDeviceObjects();
-    HRESULT DeleteDeviceObjects();
-    HRESULT LoadSettings();
-};
-
-// One ribbon trail record (effects/).
-struct KRibbon {
-    uint32_t values[10] = {};
-};
 
 namespace neighbours {
 

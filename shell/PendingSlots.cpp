@@ -8,21 +8,6 @@
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
-/* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
-    return 0xFFFFFFFF;
-}
-/* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
-/* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
-/* 134 */ void KDrawShell::DrawQuad3D(const float*, const float*, DWORD) {}
-/* 136 */ void KDrawShell::AddGlowLight(const D3DLIGHT9*) {}
-/* 137 */ int KDrawShell::AddLight(const D3DLIGHT9*) { return -1; }
-/* 138 */ void KDrawShell::ClearLights() {}
-/* 139 */ int KDrawShell::GetLightCount() { return 0; }
-/* 140 */ HRESULT KDrawShell::EnableLight(int, BYTE) { return E_FAIL; }
-/* 143 */ void KDrawShell::CreateTableQuad(int, float, float, float, float, float, float, float, float, float, float,
-                                           float, float, BYTE) {}
-/* 144 */ void KDrawShell::DrawTableQuad(const char*, int16_t, int) {}
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
-/* 160 */ KStaticMesh* KDrawShell::CreateStaticMesh(int, int) { return nullptr; }
 /* 166 */ void KDrawShell::RenderTimedPass(KStaticMesh*, int, int, int, int) {}

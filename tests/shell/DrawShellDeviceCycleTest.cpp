@@ -73,8 +73,9 @@ TEST_F(DrawShellDeviceCycle, PartsFollowTheProtocolInOrder) {
     KDrawShell* shell = MakeCreatedShell();
     neighbours::CallLog().clear();
     ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
-    EXPECT_EQ(neighbours::CallLog(), (std::vector<std::string>{"KLightGlow::InvalidateDeviceObjects", "ReleaseRibbons",
-                                                               "TextureManager::InvalidateDeviceObjects"}));
+    EXPECT_EQ(neighbours::CallLog(),
+              (std::vector<std::string>{"ReleaseRibbons", "TextureManager::InvalidateDeviceObjects"}));
+    EXPECT_EQ(shell->lightGlow.target, nullptr);
     neighbours::TestAnswers().textureManagerRestore = false;
     EXPECT_EQ(shell->RestoreDeviceObjects(), E_FAIL);
 }

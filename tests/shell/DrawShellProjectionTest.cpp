@@ -124,10 +124,13 @@ TEST_F(DrawShellProjection, FlagOptionsAndUnknownOnes) {
     shell->SetOption(0, 1);
     EXPECT_EQ(shell->lightGridEnabled, 1);
     EXPECT_EQ(shell->lightGlow.gridFlag, 1);
-    neighbours::CallLog().clear();
+    const D3DLIGHT9 light{};
+    shell->AddGlowLight(&light);
+    shell->SetOption(8, 0);
+    EXPECT_EQ(shell->lightGlow.glowLights.size(), 1u);  // the pass did not run
     shell->SetOption(8, 1);
     EXPECT_EQ(shell->lightGlow.glowOn, 1);
-    EXPECT_EQ(neighbours::CallLog(), (std::vector<std::string>{"KLightGlow::Render", "KLightGlow::Draw"}));
+    EXPECT_TRUE(shell->lightGlow.glowLights.empty());
     const float distance = shell->cameraDistance;
     shell->SetOption(6, 1);
     shell->SetOption(9, 1);

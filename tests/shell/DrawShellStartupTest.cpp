@@ -125,11 +125,12 @@ TEST_F(DrawShellStartup, RunsTheDeviceObjectProtocolOnItsParts) {
     KDrawShell* shell = MakeCreatedShell();
     const std::vector<std::string>& calls = neighbours::CallLog();
     EXPECT_TRUE(InOrder(
-        calls, {"TextureManager::Init", "KLightGlow::RestoreDeviceObjects",
-                "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects",
+        calls, {"TextureManager::Init", "RecreateRibbonBuffers", "TextureManager::RestoreDeviceObjects",
                 "TextureManager::LoadTexture", "KDebugMeshSet::SetDevice"}));
     EXPECT_EQ(g_pModelManager->device, shell->GetDevice());
     ASSERT_NE(shell->composeTextureSmall, nullptr);
+    EXPECT_NE(shell->lightGlow.target, nullptr);
+    EXPECT_NE(shell->lightGlow.sprite, nullptr);
     D3DSURFACE_DESC desc{};
     shell->composeTextureLarge->GetLevelDesc(0, &desc);
     EXPECT_EQ(desc.Width, 256u);

@@ -57,8 +57,8 @@ TEST_F(LostDevice, ResetInvalidatesChangesTheModeAndRestoresInOrderWithoutLeaks)
     EXPECT_FALSE(m_frameShell->deviceLost);
     EXPECT_TRUE(ModelAged());
     EXPECT_TRUE(InOrder(neighbours::CallLog(),
-                        {"KLightGlow::InvalidateDeviceObjects", "TextureManager::InvalidateDeviceObjects",
-                         "KLightGlow::RestoreDeviceObjects", "TextureManager::RestoreDeviceObjects"}));
+                        {"ReleaseRibbons", "TextureManager::InvalidateDeviceObjects", "RecreateRibbonBuffers",
+                         "TextureManager::RestoreDeviceObjects"}));
     EXPECT_EQ(DrawCalls(), (std::vector<std::string>{"Reset", "Clear", "BeginScene", "EndScene", "BeginScene", "Clear",
                                                      "EndScene", "Present"}));
     ASSERT_NE(m_frameShell->screenTarget, nullptr);
