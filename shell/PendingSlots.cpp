@@ -11,7 +11,6 @@
 /*  73 */ KLightningSet* KDrawShell::CreateLightningSet(const char*) { return nullptr; }
 /*  74 */ void KDrawShell::ReleaseLightningSet(KLightningSet*) {}
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
-/* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
 /* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
     return 0xFFFFFFFF;
 }

@@ -10,7 +10,7 @@
 #include "shell/D3DDevice.h"
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
-#include "shell/PrimPicture.h"
+#include "draw2d/primitives/PrimitiveRecords.h"
 #include "textures/KImageTexture.h"
 #include "textures/NamedTexturePool.h"
 
@@ -23,6 +23,13 @@ constexpr D3DCOLOR kLeftColour = 0xFF2040C0, kRightColour = 0xFFE0A010;
 // Mask pixel values: the keep value leaves the back buffer alone.
 constexpr D3DCOLOR kKeep = 0x00FFFFFF;
 bool KeepAt(int x, int y) { return (x + 2 * y) % 3 == 0; }
+
+// A host record of zero bytes (a new record keeps what its memory held).
+KPrimPicture ClearedRecord() {
+    KPrimPicture record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
 
 class PreviewCaptureTest : public ScreenCaptureTest {
 protected:
@@ -37,7 +44,7 @@ protected:
 
     void MakePreviewPicture() {
         ASSERT_NE(m_shell->CreateImage("\\pic\\preview.jpg", kPictureWidth, kPictureHeight, kImageBlank32, 1), 0u);
-        std::memset(&m_record, 0, sizeof(m_record));
+        m_record = ClearedRecord();
         std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
         m_record.imageType = kImageBlank32;
         KPreviewPicture picture;
@@ -130,7 +137,7 @@ TEST_F(PreviewCaptureTest, BeginWithoutAnObjectOrAPictureChangesNothing) {
     SetUpPreview();
     m_shell->BeginPreviewRender();
     EXPECT_EQ(CurrentTarget(), m_shell->backBufferSurface);
-    KPrimPicture unknown{};
+    KPrimPicture unknown = ClearedRecord();
     std::strcpy(unknown.fileName, "\\pic\\missing.jpg");
     m_shell->SetPreviewObject(&unknown);
     m_shell->BeginPreviewRender();
@@ -157,7 +164,7 @@ TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
     sprite.imageType = kImageSprite;
     KPreviewPicture picture;
     EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &sprite, &picture));
-    KPrimPicture unnamed{};
+    KPrimPicture unnamed = ClearedRecord();
     EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &unnamed, &picture));
 }
 
@@ -194,7 +201,7 @@ TEST_F(PreviewCaptureTest, CaptureTakesAJpegPictureLoadedFromTheDataRoot) {
     const std::vector<uint8_t> jpeg = EncodeJpeg(rgb, kWidth, kHeight, JpegOptions{100});
     WriteDataFile("pic/solid.jpg", std::string(jpeg.begin(), jpeg.end()));
     WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
-    std::memset(&m_record, 0, sizeof(m_record));
+    m_record = ClearedRecord();
     std::strcpy(m_record.fileName, "\\pic\\solid.jpg");
     m_record.imageType = kImageJpeg;
     m_shell->SetPreviewObject(&m_record);
@@ -257,7 +264,7 @@ TEST_F(PreviewCaptureTest, RefusedCapturesLeaveTheBackBufferAlone) {
     m_shell->CapturePreview("\\masks\\open.dds", 0, 0, 64, 32);
     unchanged("no object");
 
-    KPrimPicture unnamed{};
+    KPrimPicture unnamed = ClearedRecord();
     m_shell->SetPreviewObject(&unnamed);
     m_shell->CapturePreview("\\masks\\open.dds", 0, 0, 64, 32);
     unchanged("empty name");
