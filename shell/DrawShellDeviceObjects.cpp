@@ -72,9 +72,11 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (!device) return E_FAIL;
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
-    fonts.RestoreDeviceObjects();
+    // A font short of memory is restored again with the rest on the next try.
+    const bool fontsRestored = fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;
+    if (!fontsRestored) return E_FAIL;
 
     SetDefaultRenderStates();
     g_D3DDevice.SetViewportRect(0, g_ScreenWidth, 0, g_ScreenHeight, 0.0f, 1.0f);

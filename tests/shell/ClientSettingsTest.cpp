@@ -157,6 +157,10 @@ TEST_F(ClientSettings, CoolTrailTextureIsTheNamedFileWithoutAFolder) {
         EXPECT_EQ(record->keep, 0);
         EXPECT_EQ(record->loaded, 1) << c.setting;
     }
+    // The shell gives the texture back when it goes.
+    ReleaseShell();
+    EXPECT_EQ(g_CoolSettings.texture, nullptr);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
 }
 
 }  // namespace
