@@ -168,6 +168,27 @@ TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
     EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &unnamed, &picture));
 }
 
+TEST_F(PreviewCaptureTest, RecordsAreReadWithinTheirNameFieldAtAnyAddress) {
+    SetUpPreview();
+    KPreviewPicture picture;
+    // One byte into a buffer: the lookup works and its id goes back there.
+    std::vector<uint8_t> bytes(1 + sizeof(KPrimPicture), 0);
+    KPrimPicture named = ClearedRecord();
+    std::strcpy(named.fileName, "\\pic\\preview.jpg");
+    named.imageType = kImageBlank32;
+    std::memcpy(bytes.data() + 1, &named, sizeof named);
+    auto* misaligned = reinterpret_cast<KPrimPicture*>(bytes.data() + 1);
+    EXPECT_TRUE(preview_sources::GetPreviewPicture(m_shell, misaligned, &picture));
+    uint32_t fileId = 0;
+    std::memcpy(&fileId, bytes.data() + 1 + offsetof(KPrimPicture, fileId), sizeof fileId);
+    EXPECT_EQ(fileId, m_record.fileId);
+    // The same name with the rest of its field filled: no terminator, no picture.
+    std::memset(named.fileName + std::strlen(named.fileName), 'x',
+                sizeof named.fileName - std::strlen(named.fileName));
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &named, &picture));
+    EXPECT_EQ(preview_sources::SetPictureAsRenderTarget(m_shell, &named), nullptr);
+}
+
 TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour) {
     SetUpPreview();
     RenderPreview();
