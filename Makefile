@@ -56,5 +56,14 @@ fuzz-short: build-fuzz
 bench: build
 	$(BUILD)/lumiva-bench
 
+# Device-loss cycles and start-up memory shortages under ASan+UBSan; the
+# tests run a short soak of 100 cycles.
+SOAK_CYCLES ?= 1000
+SOAK_SEED   ?= 1
+.PHONY: soak
+soak: build-asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(BUILD_ASAN)/lumiva-soak --cycles $(SOAK_CYCLES) --seed $(SOAK_SEED)
+
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) out

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <d3d9.h>
 
+#include "AsfFontRaster.h"
 #include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/render/VertexBuilders.h"
 #include "draw2d/text/TextHostRecords.h"
@@ -126,8 +128,8 @@ bool ClientScreen::Load(const std::string& dataFolder) {
         std::fprintf(stderr, "lumiva-demo: cannot create the GDI font\n");
         return false;
     }
-    if (!m_shell->CreateFont("\\font\\box12.asf", 0, kBitmapFontId)) {
-        std::fprintf(stderr, "lumiva-demo: cannot create the bitmap font \\font\\box12.asf in %s\n",
+    if (!m_shell->CreateFont("\\font\\sans12.asf", 0, kBitmapFontId)) {
+        std::fprintf(stderr, "lumiva-demo: cannot create the bitmap font \\font\\sans12.asf in %s\n",
                      dataFolder.c_str());
         return false;
     }
@@ -252,10 +254,11 @@ void ClientScreen::DrawTexts(int frame) {
             "[Team] Meet at the \x02\x40\xFF\x40north gate\x03 at \x07\xFF\xC0\x40"
             "dusk\x08.");
     TextBox(m_shell, bottom - 118, 4, 0xFFE0E0E0u,
-            "[System] This long notice wraps inside the chat box: the module breaks lines between words "
-            "and keeps each line within the box's width.");
-    // The bitmap font: its glyphs are GBK codes from 0x8140.
-    std::string glyphs;
-    for (int i = 0; i < 8; ++i) glyphs += std::string{'\x81', char(0x40 + (i + frame) % 8)};
-    Text(m_shell, kBitmapFontId, glyphs, m_width - 120, m_height - 30, 0xFFFFFFFFu);
+            "[System] This long notice wraps inside the chat box: the module fills each line to the box's "
+            "width and breaks it at that column, even inside a word.");
+    // The bitmap font holds GBK's full-width Latin letters; the frame number
+    // counts up in it.
+    const std::string line = FullWidthGbk("Frame " + std::to_string(frame % 1000));
+    const int width = int(line.size() / 2) * kBitmapFontId;
+    Text(m_shell, kBitmapFontId, line, m_width - 16 - width, m_height - 30, 0xFFFFFFFFu);
 }

@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdint>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "AsfFontRaster.h"
 #include "AsfFontWriter.h"
 #include "JpegWriter.h"
 #include "SprWriter.h"
@@ -92,25 +95,6 @@ SprPixels ArrowFrame() {
     return pixels;
 }
 
-// A bitmap font of eight GBK glyphs: box-drawing shapes readable at 12 x 12.
-AsfFontSpec BitmapFont() {
-    AsfFontSpec spec;
-    spec.cellWidth = spec.cellHeight = 12;
-    for (int glyph = 0; glyph < 8; ++glyph) {
-        std::vector<uint8_t> levels(144, 0);
-        for (int y = 1; y < 11; ++y) {
-            for (int x = 1; x < 11; ++x) {
-                const bool edge = x == 1 || x == 10 || y == 1 || y == 10;
-                const bool bar = (glyph & 1) ? y == 5 || y == 6 : x == 5 || x == 6;
-                const bool diagonal = glyph >= 4 && x == y;
-                if (edge || bar || diagonal) levels[size_t(y) * 12 + size_t(x)] = 7;
-            }
-        }
-        spec.glyphs.push_back(levels);
-    }
-    return spec;
-}
-
 }  // namespace
 
 bool HasSampleData(const std::string& folder) { return fs::exists(fs::path(folder) / kSampleDataMarker); }
@@ -134,8 +118,14 @@ bool WriteSampleData(const std::string& folder) {
     arrow.width = arrow.height = kArrowSize;
     arrow.centerX = arrow.centerY = kArrowSize / 2;
     ok = WriteFile(root / "spr" / "arrow.spr", WriteSpr(arrow, {ArrowFrame()})) && ok;
-    ok = WriteFile(root / "font" / "box12.asf", WriteAsfFont(BitmapFont())) && ok;
+    try {
+        const AsfFontSpec font = RasterizeAsfFont(kSampleFontFace, kBitmapFontCell, FullWidthAsciiGlyphs());
+        ok = WriteFile(root / "font" / "sans12.asf", WriteAsfFont(font)) && ok;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "lumiva-demo: cannot draw the bitmap font from %s: %s\n", kSampleFontFace, error.what());
+        ok = false;
+    }
     ok = WriteText(root / "config.ini", "[Client]\nShowDebugInfo=1\n") && ok;
-    ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=1\n") && ok;
+    ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=2\n") && ok;
     return ok;
 }

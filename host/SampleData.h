@@ -1,5 +1,5 @@
 // The demo's data folder, written with the tools/ writers: a JPEG
-// background, SPR and SDS sprites, a bitmap font and the settings files.
+// background, SPR and SDS sprites, a bitmap font drawn from a DejaVu face and the settings files.
 #pragma once
 
 #include <string>
@@ -9,6 +9,9 @@ extern const char kSampleDataMarker[];
 
 // The arrow sprite is one square frame of this size, centred.
 constexpr int kArrowSize = 64;
+// The bitmap font "\font\sans12.asf": full-width Latin letters drawn from
+// a DejaVu face in square cells of this size.
+constexpr int kBitmapFontCell = 12;
 
 bool WriteSampleData(const std::string& folder);
 bool HasSampleData(const std::string& folder);

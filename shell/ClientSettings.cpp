@@ -131,7 +131,7 @@ void ReadCoolSettings() {
     ini.GetString("Cool", "Texture", "", texture, sizeof texture);
     // A reload must not leak the record the previous read took.
     ReleaseCoolTexture();
-    g_CoolSettings.texture = neighbours::TextureManagerLoadTexture(texture, nullptr, 0, 0, 1);
+    g_CoolSettings.texture = neighbours::TextureManagerLoadTexture(texture, nullptr, 0, 1, 0);
 }
 
 void ReleaseCoolTexture() {

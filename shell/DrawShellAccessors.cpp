@@ -6,6 +6,7 @@
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/SystemSurvey.h"
 #include "shell/VideoPolicy.h"
 
 bool KDrawShell::HasDevice() { return g_D3DDevice.device != nullptr; }
@@ -34,6 +35,8 @@ void KDrawShell::CommitViewCenter() { std::memcpy(viewCentre, pendingViewCentre,
 void KDrawShell::GetVideoPolicy(KVideoPolicy* out) {
     if (out) *out = g_VideoPolicy;
 }
+
+void KDrawShell::GetSystemInfo(KSystemInfo* out) { g_SystemSurvey.FillSystemInfo(out); }
 
 int KDrawShell::GetLastFrameCounter() { return lastFrameCounter; }
 void KDrawShell::IncrementFrameCounter() { ++frameCounter; }

@@ -79,9 +79,11 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     neighbours::RecreateRibbonBuffers();
     RestoreEffectDeviceObjects();
     neighbours::DebugMeshRestoreDeviceObjects();
-    fonts.RestoreDeviceObjects();
+    // A font short of memory is restored again with the rest on the next try.
+    const bool fontsRestored = fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;
+    if (!fontsRestored) return E_FAIL;
 
     SetDefaultRenderStates();
     g_D3DDevice.SetViewportRect(0, g_ScreenWidth, 0, g_ScreenHeight, 0.0f, 1.0f);

@@ -263,6 +263,9 @@ public:
     // null; the first vertex index and the buffer go to the outputs.
     void* LockDynamicVertices(int count, int stride, int* firstVertex, IDirect3DVertexBuffer9** buffer);
     HRESULT UnlockDynamicVertices();
+    // A scene point on screen through the camera's viewport, projection and
+    // view (no world matrix); z is the depth the viewport maps to.
+    D3DXVECTOR3 ProjectToScreen(const D3DXVECTOR3& point) const;
     // Ground light colour under a point whose first two fields are floats x, y.
     DWORD GetLightGridColor(const void* point);
     // The off-screen view's default-pool texture and kept target.

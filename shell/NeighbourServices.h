@@ -1,7 +1,8 @@
-// What the shell calls in its neighbours. The texture manager part forwards
-// to the real manager; the image cache, the model handles, the effects and
-// the scene place are STAND-INS with the least body that works. Each later subsystem replaces its part of this
-// file (and of NeighbourServices.cpp); the shell reaches them no other way.
+// What the shell calls in its neighbours. The texture manager, picture,
+// pak-preload, model-manager and effect parts forward to the real objects;
+// the model handles and the scene place parts are STAND-INS with the least
+// body that works. Each subsystem that lands replaces its part of this file
+// (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
 // Every call is noted in CallLog() so tests can check the order in which
 // the shell drives its parts.

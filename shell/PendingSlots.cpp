@@ -7,7 +7,6 @@
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
-/* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
 /* 166 */ void KDrawShell::RenderTimedPass(KStaticMesh*, int, int, int, int) {}

@@ -138,7 +138,7 @@ void KDrawShell::EndPreviewRender() {
 void KDrawShell::CapturePreview(const char* maskName, int x, int y, int width, int height) {
     IDirect3DDevice9* device = g_D3DDevice.device;
     KPrimPicture* record = g_PreviewObject;
-    if (deviceLost || !device || !record || !record->fileName[0]) return;
+    if (deviceLost || !device || !record) return;
     KPreviewPicture picture;
     if (!preview_sources::GetPreviewPicture(this, record, &picture) || !picture.texture || !picture.systemCopy) return;
     IDirect3DSurface9* copy = ReadBackPicture(device, picture);

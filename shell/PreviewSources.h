@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "shell/PrimPicture.h"
+#include "draw2d/primitives/PrimitiveRecords.h"
 
 class KDrawShell;
 

@@ -13,12 +13,6 @@ namespace {
 
 constexpr int kHeightToScreen = 887;  // / 1024: a unit of height in screen rows
 
-D3DXVECTOR3 Project(const KDrawShell& shell, const D3DXVECTOR3& point) {
-    D3DXVECTOR3 screen;
-    D3DXVec3Project(&screen, &point, &shell.viewport, &shell.projectionMatrix, &shell.viewMatrix, nullptr);
-    return screen;
-}
-
 // Toward zero; values beyond int (or NaN) saturate rather than wrap.
 int Truncate(double value) {
     if (std::isnan(value)) return 0;
@@ -28,6 +22,12 @@ int Truncate(double value) {
 }
 
 }  // namespace
+
+D3DXVECTOR3 KDrawShell::ProjectToScreen(const D3DXVECTOR3& point) const {
+    D3DXVECTOR3 screen;
+    D3DXVec3Project(&screen, &point, &viewport, &projectionMatrix, &viewMatrix, nullptr);
+    return screen;
+}
 
 void KDrawShell::ViewToScreen(int* x, int* y) {
     *x = Truncate(static_cast<float>(*x) - viewOrigin[0] + static_cast<float>(g_ScreenWidth / 2));
@@ -66,13 +66,13 @@ void KDrawShell::ScreenToMap(int* x, int* y, int height) {
 
 void KDrawShell::ProjectPoint(int* x, int* y, int z) {
     const D3DXVECTOR3 screen =
-        Project(*this, D3DXVECTOR3(static_cast<float>(*x), static_cast<float>(*y), static_cast<float>(z)));
+        ProjectToScreen(D3DXVECTOR3(static_cast<float>(*x), static_cast<float>(*y), static_cast<float>(z)));
     *x = Truncate(screen.x);
     *y = Truncate(screen.y);
 }
 
 void KDrawShell::ProjectPointF(float* x, float* y, float z) {
-    const D3DXVECTOR3 screen = Project(*this, D3DXVECTOR3(*x, *y, z));
+    const D3DXVECTOR3 screen = ProjectToScreen(D3DXVECTOR3(*x, *y, z));
     *x = screen.x;
     *y = screen.y;
 }
@@ -80,7 +80,7 @@ void KDrawShell::ProjectPointF(float* x, float* y, float z) {
 void KDrawShell::ProjectPointOffsetF(float* outX, float* outY, float x, float y, float z) {
     D3DXVECTOR3 point(x, y, z);
     if (worldOffsetSet) point += D3DXVECTOR3(worldOffset[0], worldOffset[1], worldOffset[2]);
-    const D3DXVECTOR3 screen = Project(*this, point);
+    const D3DXVECTOR3 screen = ProjectToScreen(point);
     *outX = screen.x;
     *outY = screen.y;
 }

@@ -1,5 +1,6 @@
 #include "shell/ShellTextServices.h"
 
+#include "draw2d/primitives/HostIntegers.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 
@@ -9,20 +10,19 @@ IDirect3DDevice9* KShellTextServices::Device() { return g_D3DDevice.device; }
 
 void KShellTextServices::ProjectScenePoint(float x, float y, float z, float* screenX, float* screenY, float* screenZ,
                                            bool withWorldOffset) {
-    if (withWorldOffset && m_shell.worldOffsetSet) {
-        x += m_shell.worldOffset[0];
-        y += m_shell.worldOffset[1];
-        z += m_shell.worldOffset[2];
-    }
-    if (screenX) *screenX = x;
-    if (screenY) *screenY = y;
-    if (screenZ) *screenZ = z;
+    D3DXVECTOR3 point(x, y, z);
+    if (withWorldOffset && m_shell.worldOffsetSet)
+        point += D3DXVECTOR3(m_shell.worldOffset[0], m_shell.worldOffset[1], m_shell.worldOffset[2]);
+    const D3DXVECTOR3 screen = m_shell.ProjectToScreen(point);
+    if (screenX) *screenX = screen.x;
+    if (screenY) *screenY = screen.y;
+    if (screenZ) *screenZ = screen.z;
 }
 
 void KShellTextServices::WorldOffsetCorrection(int32_t* x, int32_t* y) {
     if (!m_shell.worldOffsetSet) return;
-    if (x) *x += static_cast<int32_t>(m_shell.worldOffset[0]);
-    if (y) *y += static_cast<int32_t>(m_shell.worldOffset[1]);
+    if (x) *x = host_int::Add(*x, host_int::Truncate(m_shell.worldOffset[0]));
+    if (y) *y = host_int::Add(*y, host_int::Truncate(m_shell.worldOffset[1]));
 }
 
 uint32_t KShellTextServices::GetSparkColor(int sparkId) { return m_shell.GetSparkColor(sparkId); }

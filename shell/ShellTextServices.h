@@ -11,8 +11,8 @@ public:
 
     bool IsDeviceLost() override;
     IDirect3DDevice9* Device() override;
-    // Until the camera services exist a scene point stands for the screen
-    // point, after the world offset when asked.
+    // Through the camera the picture renderers use, after the world offset
+    // when asked and its flag is set.
     void ProjectScenePoint(float x, float y, float z, float* screenX, float* screenY, float* screenZ,
                            bool withWorldOffset) override;
     void WorldOffsetCorrection(int32_t* x, int32_t* y) override;

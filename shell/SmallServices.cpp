@@ -1,5 +1,6 @@
 // Small shell services: clear-and-present outside the frame loop, texture
 // memory queries and releases, colour conversion and stored values.
+#include "shell/ColorConversion.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
 #include "shell/KDrawShell.h"
@@ -51,12 +52,7 @@ bool KDrawShell::EnableBackRefresh(BYTE on) {
     return true;
 }
 
-DWORD KDrawShell::Color565To8888(WORD colour) {
-    const DWORD red = (colour >> 11) & 0x1F;
-    const DWORD green = (colour >> 5) & 0x3F;
-    const DWORD blue = colour & 0x1F;
-    return 0xFF000000u | red << 19 | green << 10 | blue << 3;
-}
+DWORD KDrawShell::Color565To8888(WORD colour) { return Rgb565ToArgb(colour); }
 
 DWORD KDrawShell::PreloadPictureFrames(const char* fileName) {
     int16_t info[kImageInfoValues] = {};

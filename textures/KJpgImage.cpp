@@ -4,6 +4,7 @@
 
 #include "DebugLog.h"
 #include "JpegImage.h"
+#include "shell/ColorConversion.h"
 #include "shell/ComRelease.h"
 #include "textures/PictureServices.h"
 #include "textures/TextureMemoryPolicy.h"
@@ -12,7 +13,7 @@
 namespace {
 
 // The decoder's 16-bit layout that matches what lands in the texture: 32-bit
-// textures are filled through Color565To8888, 16-bit ones copied as they are.
+// textures are filled through the shell's Color565To8888, 16-bit ones copied as they are.
 int JpegMaskFor(D3DFORMAT format) {
     return format == D3DFMT_X1R5G5B5 || format == D3DFMT_A1R5G5B5 ? JPEG_MASK_555 : JPEG_MASK_565;
 }
@@ -25,7 +26,7 @@ void CopyPixelRows(const QivImageContent* image, const D3DLOCKED_RECT& locked, D
     for (int y = 0; y < image->nHeight; ++y, source += image->nWidth, row += locked.Pitch) {
         if (IsFourBytesPerPixel(format)) {
             auto* out = reinterpret_cast<D3DCOLOR*>(row);
-            for (int x = 0; x < image->nWidth; ++x) out[x] = picture_services::Color565To8888(source[x]);
+            for (int x = 0; x < image->nWidth; ++x) out[x] = Rgb565ToArgb(source[x]);
         } else {
             std::memcpy(row, source, size_t(image->nWidth) * 2);
         }

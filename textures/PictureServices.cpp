@@ -41,16 +41,9 @@ void PurgeAll() {
         g_pImageCache->PurgeAll();
 }
 
-// STAND-INS below until the shell's slots exist.
+// STAND-IN until the shell's slot 130 has a body: ground pictures never shrink.
 
 bool ShrinkGroundPictures() { return State().shrinkGround ? State().shrinkGround() : false; }
-
-D3DCOLOR Color565To8888(uint16_t colour) {
-    uint32_t r = (colour >> 11) & 0x1F;
-    uint32_t g = (colour >> 5) & 0x3F;
-    uint32_t b = colour & 0x1F;
-    return 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
-}
 
 void SetPurgeIdle(std::function<void()> purge) { State().purgeIdle = std::move(purge); }
 void SetPurgeAll(std::function<void()> purge) { State().purgeAll = std::move(purge); }

@@ -7,10 +7,10 @@
 // PurgeIdle and PurgeAll reach the shell's image cache (tests may stand in
 // for it through the setters below).
 //
-// STAND-IN: the shell's slot 130 and Color565To8888 come with later work;
-// until then their bodies do the least that works and tests set them through
-// the setters below. Replace them here when those land; nothing else in
-// textures/ reaches them any other way.
+// STAND-IN: the shell's slot 130 (shrinking the place's ground pictures)
+// has no body yet; until it has, ShrinkGroundPictures does the least that
+// works and tests set it through the setter below. Replace it here when it
+// lands; nothing else in textures/ reaches it any other way.
 #pragma once
 
 #include <d3d9.h>
@@ -33,8 +33,6 @@ void PurgeAll();
 // The shell's slot 130: halves its ground pictures; false once it can shrink
 // them no further.
 bool ShrinkGroundPictures();
-// 16-bit R5G6B5 to opaque 32-bit X8R8G8B8.
-D3DCOLOR Color565To8888(uint16_t colour);
 
 // --- Test control of the stand-ins ---
 void SetPurgeIdle(std::function<void()> purge);

@@ -120,7 +120,12 @@ KGroupResult DrawPictureGroup(KDrawShell& shell, int count, void* records, int s
     const int size = ComposeTextureSizeFor(box);
     if (size == 0) return KGroupResult::DrawSingly;
     if (box.right == box.left || box.bottom == box.top) return KGroupResult::NothingToDraw;
+    return ComposePictureGroup(shell, count, records, screenSpace, box, size) ? KGroupResult::Composed
+                                                                              : KGroupResult::NothingToDraw;
+}
 
+bool ComposePictureGroup(KDrawShell& shell, int count, void* records, int screenSpace, const KGroupBox& box,
+                         int textureSize) {
     uint32_t colour = (RecordAt(records, 0).Colour() & 0xFF000000u) | kQuadGrey;
     uint8_t blendMode = 0;
     bool first = true;
@@ -137,8 +142,8 @@ KGroupResult DrawPictureGroup(KDrawShell& shell, int count, void* records, int s
         blendMode = record.BlendMode();
         frames.push_back(FrameToCompose(placed));
     }
-    IDirect3DTexture9* texture = size == 128 ? shell.composeTextureSmall : shell.composeTextureLarge;
-    if (!ComposeFramesIntoTexture(texture, box, frames)) return KGroupResult::NothingToDraw;
-    DrawComposedQuad(shell, texture, box, size, colour, blendMode);
-    return KGroupResult::Composed;
+    IDirect3DTexture9* texture = textureSize == 128 ? shell.composeTextureSmall : shell.composeTextureLarge;
+    if (!ComposeFramesIntoTexture(texture, box, frames)) return false;
+    DrawComposedQuad(shell, texture, box, textureSize, colour, blendMode);
+    return true;
 }

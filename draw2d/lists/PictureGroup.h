@@ -14,6 +14,12 @@ KGroupBox GetPictureGroupBounds(KDrawShell& shell, int count, void* records, int
 // with run-length or DXT5 data in memory.
 bool CanComposePictureGroup(KDrawShell& shell, int count, void* records);
 
+// The frames of the group's usable records decoded into the compose texture
+// of `textureSize` (128 or 256) over the non-empty `box`, then shown by one
+// quad. False, drawing nothing, when the texture cannot be written.
+bool ComposePictureGroup(KDrawShell& shell, int count, void* records, int screenSpace, const KGroupBox& box,
+                         int textureSize);
+
 enum class KGroupResult { Composed, NothingToDraw, DrawSingly };
 
 // Composes and draws the group. A group the composition cannot take (see

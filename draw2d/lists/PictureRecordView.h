@@ -21,7 +21,7 @@ public:
     uint8_t BlendMode() const { return m_bytes[52]; }
     uint8_t Flags() const { return m_bytes[53]; }
     int16_t ImageType() const { return Read<int16_t>(54); }
-    // Always terminated: the last name byte is read as 0 whatever it holds.
+    // Always terminated; empty until CopyName, and for a refused name.
     const char* Name() const { return m_name; }
     uint32_t FileId() const { return Read<uint32_t>(184); }
     int16_t IndexHint() const { return Read<int16_t>(188); }
@@ -40,10 +40,12 @@ public:
     int32_t IntC(int axis) const { return Read<int32_t>(240 + 4 * axis); }
     int32_t IntD(int axis) const { return Read<int32_t>(252 + 4 * axis); }
 
-    // Takes a terminated copy of the name before the cache sees it.
+    // Takes a copy of the name before the cache sees it. A name must end
+    // within its field; one that fills the field is refused (read as empty,
+    // which the cache treats as a missing picture).
     void CopyName() {
-        std::memcpy(m_name, m_bytes + 56, sizeof(m_name) - 1);
-        m_name[sizeof(m_name) - 1] = 0;
+        std::memcpy(m_name, m_bytes + 56, sizeof(m_name));
+        if (std::memchr(m_name, 0, sizeof(m_name)) == nullptr) m_name[0] = 0;
     }
 
 private:

@@ -21,7 +21,7 @@ void DrawSurfacePrimitive(KDrawShell& shell, KPrimSurface* record) {
     KVertexLock lock(shell, 4);
     if (!lock) return;
     const float l = float(record->x), t = float(record->y);
-    const float r = float(record->x + record->width), b = float(record->y + record->height);
+    const float r = float(int64_t{record->x} + record->width), b = float(int64_t{record->y} + record->height);
     const float uMax = float(record->width) / float(desc.Width), vMax = float(record->height) / float(desc.Height);
     const KScreenVertex corners[4] = {{l, t, 100.0f, 1.0f, 0xFFFFFFFFu, 0.0f, 0.0f},
                                       {r, t, 100.0f, 1.0f, 0xFFFFFFFFu, uMax, 0.0f},

@@ -2,7 +2,11 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include "draw2d/PendingDrawers.h"
+#include "draw2d/primitives/HostIntegers.h"
 #include "draw2d/primitives/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexBuilders.h"
@@ -17,40 +21,77 @@ namespace {
 
 DWORD Rgb(uint8_t red, uint8_t green, uint8_t blue) { return DWORD(red) << 16 | DWORD(green) << 8 | blue; }
 
+using host_int::Add;
+using host_int::Sub;
+
+// Host arrays may sit at any address: each record is read by copy.
 template <typename Record>
-Record* At(void* records, int i) {
-    return static_cast<Record*>(records) + i;
+Record RecordAt(const void* records, int i) {
+    Record record;
+    std::memcpy(static_cast<void*>(&record), static_cast<const uint8_t*>(records) + size_t(i) * sizeof(Record),
+                sizeof(Record));
+    return record;
 }
+
+// The image cache's answers go back into the host's record, byte-wise.
+void StoreCacheHints(void* records, int i, const KPrimPictureEx& r) {
+    uint8_t* record = static_cast<uint8_t*>(records) + size_t(i) * sizeof(KPrimPictureEx);
+    std::memcpy(record + offsetof(KPrimPicture, fileId), &r.fileId, sizeof(r.fileId));
+    std::memcpy(record + offsetof(KPrimPicture, indexHint), &r.indexHint, sizeof(r.indexHint));
+}
+
+// A name must end within its field; one that fills it names no picture.
+bool NameEndsInField(const KPrimPicture& r) { return std::memchr(r.fileName, 0, sizeof(r.fileName)) != nullptr; }
 
 void Project(KDrawShell& shell, int screenSpace, int* x, int* y, int z) {
     if (!screenSpace) shell.ProjectPoint(x, y, z);
 }
 
-KSprImage* FetchSprite(KDrawShell& shell, KPrimPicture& r) {
+KSprImage* FetchSprite(KDrawShell& shell, KPrimPictureEx& r, void* records, int i) {
+    if (!NameEndsInField(r)) return nullptr;
     KImageTexture* image =
         shell.imageCache.GetImage(r.fileName, &r.fileId, &r.indexHint, r.frame, r.imageType, int(r.loadArgument), 1,
                                   0, 0);
+    StoreCacheHints(records, i, r);
     auto* sprite = dynamic_cast<KSprImage*>(image);
     if (!sprite || uint32_t(uint16_t(r.frame)) >= uint32_t(sprite->GetFrameCount())) return nullptr;
     return sprite;
 }
 
+KJpgImage* FetchPicture(KDrawShell& shell, KPrimPictureEx& r, void* records, int i) {
+    if (!NameEndsInField(r)) return nullptr;
+    KImageTexture* image = shell.imageCache.GetImageNoPin(r.fileName, &r.fileId, &r.indexHint, r.frame, r.imageType,
+                                                          int(r.loadArgument), 1, 0);
+    StoreCacheHints(records, i, r);
+    return dynamic_cast<KJpgImage*>(image);
+}
+
 // Anchoring at the centre, then the frame's own offset.
-template <typename T>
-void PlaceOnFrame(const KPrimPicture& r, KSprImage* sprite, T* x, T* y) {
+void PlaceOnFrame(const KPrimPicture& r, KSprImage* sprite, int* x, int* y) {
     if (r.flags & kPictureAnchorCentre) {
-        *x -= T(sprite->GetCenterX());
-        *y -= T(sprite->GetCenterY());
+        *x = Sub(*x, sprite->GetCenterX());
+        *y = Sub(*y, sprite->GetCenterY());
     }
     if (!(r.flags & kPictureNoFrameOffset)) {
-        *x += T(sprite->GetFrameOffsetX(r.frame));
-        *y += T(sprite->GetFrameOffsetY(r.frame));
+        *x = Add(*x, sprite->GetFrameOffsetX(r.frame));
+        *y = Add(*y, sprite->GetFrameOffsetY(r.frame));
+    }
+}
+
+void PlaceOnFrame(const KPrimPicture& r, KSprImage* sprite, float* x, float* y) {
+    if (r.flags & kPictureAnchorCentre) {
+        *x -= float(sprite->GetCenterX());
+        *y -= float(sprite->GetCenterY());
+    }
+    if (!(r.flags & kPictureNoFrameOffset)) {
+        *x += float(sprite->GetFrameOffsetX(r.frame));
+        *y += float(sprite->GetFrameOffsetY(r.frame));
     }
 }
 
 void DrawLines(KDrawShell& shell, int count, void* records, int screenSpace) {
     for (int i = 0; i < count; ++i) {
-        const KPrimLine& r = *At<KPrimLine>(records, i);
+        const KPrimLine r = RecordAt<KPrimLine>(records, i);
         int x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
         Project(shell, screenSpace, &x1, &y1, r.z1);
         Project(shell, screenSpace, &x2, &y2, r.z2);
@@ -60,40 +101,39 @@ void DrawLines(KDrawShell& shell, int count, void* records, int screenSpace) {
 
 void DrawCornerFrames(KDrawShell& shell, int count, void* records, int screenSpace) {
     for (int i = 0; i < count; ++i) {
-        const KPrimLine& r = *At<KPrimLine>(records, i);
+        const KPrimLine r = RecordAt<KPrimLine>(records, i);
         int x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
         Project(shell, screenSpace, &x1, &y1, r.z1);
         Project(shell, screenSpace, &x2, &y2, r.z2);
         shell.GetDevice()->SetRenderState(D3DRS_ZENABLE, FALSE);
         const DWORD c = 0xFF000000u | Rgb(r.red, r.green, r.blue);
-        DrawLine(shell, x1 + 3, y1, x2 - 3, y1, c);
-        DrawLine(shell, x1 + 3, y2, x2 - 3, y2, c);
-        DrawLine(shell, x1, y1 + 3, x1, y2 - 3, c);
-        DrawLine(shell, x2, y1 + 3, x2, y2 - 3, c);
-        DrawLine(shell, x1 + 3, y1, x1, y1 + 3, c);
-        DrawLine(shell, x2 - 3, y1, x2, y1 + 3, c);
-        DrawLine(shell, x1, y2 - 3, x1 + 3, y2, c);
-        DrawLine(shell, x2 - 3, y2, x2, y2 - 4, c);
+        DrawLine(shell, Add(x1, 3), y1, Sub(x2, 3), y1, c);
+        DrawLine(shell, Add(x1, 3), y2, Sub(x2, 3), y2, c);
+        DrawLine(shell, x1, Add(y1, 3), x1, Sub(y2, 3), c);
+        DrawLine(shell, x2, Add(y1, 3), x2, Sub(y2, 3), c);
+        DrawLine(shell, Add(x1, 3), y1, x1, Add(y1, 3), c);
+        DrawLine(shell, Sub(x2, 3), y1, x2, Add(y1, 3), c);
+        DrawLine(shell, x1, Sub(y2, 3), Add(x1, 3), y2, c);
+        DrawLine(shell, Sub(x2, 3), y2, x2, Sub(y2, 4), c);
     }
 }
 
 void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpace, int opacity, float brightness) {
     for (int i = 0; i < count; ++i) {
-        KPrimPictureEx& r = *At<KPrimPictureEx>(records, i);
+        KPrimPictureEx r = RecordAt<KPrimPictureEx>(records, i);
         if (r.imageType == kImageJpeg || r.imageType == kImageBlank32) {
-            auto* picture = dynamic_cast<KJpgImage*>(shell.imageCache.GetImageNoPin(
-                r.fileName, &r.fileId, &r.indexHint, r.frame, r.imageType, int(r.loadArgument), 1, 0));
+            KJpgImage* picture = FetchPicture(shell, r, records, i);
             if (!picture) continue;
             int x = r.ax, y = r.ay;
             Project(shell, screenSpace, &x, &y, r.az);
             DrawPictureCropped(shell, x, y, picture, &r.r0, opacity, brightness);
         } else if (r.imageType == kImageSprite) {
-            KSprImage* sprite = FetchSprite(shell, r);
+            KSprImage* sprite = FetchSprite(shell, r, records, i);
             if (!sprite) continue;
             int x = r.ax, y = r.ay;
             Project(shell, screenSpace, &x, &y, r.az);
             PlaceOnFrame(r, sprite, &x, &y);
-            const int32_t dest[4] = {x + r.r0, y + r.r1, x + r.r2, y + r.r3};
+            const int32_t dest[4] = {Add(x, r.r0), Add(y, r.r1), Add(x, r.r2), Add(y, r.r3)};
             if (r.blendMode == 3 || r.blendMode > 5) continue;
             DrawFrameCropped(shell, x, y, sprite->GetFrameWidth(r.frame), sprite->GetFrameHeight(r.frame),
                              uint32_t(uint16_t(r.frame)), sprite, dest, r.Colour(), r.blendMode);
@@ -103,9 +143,9 @@ void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpa
 
 void DrawTwoPointPictures(KDrawShell& shell, int count, void* records, BYTE floatCoords) {
     for (int i = 0; i < count; ++i) {
-        KPrimPictureEx& r = *At<KPrimPictureEx>(records, i);
+        KPrimPictureEx r = RecordAt<KPrimPictureEx>(records, i);
         if (r.imageType != kImageSprite) continue;
-        KSprImage* sprite = FetchSprite(shell, r);
+        KSprImage* sprite = FetchSprite(shell, r, records, i);
         if (!sprite) continue;
         int x = r.ax, y = r.ay;
         float fx = r.fax, fy = r.fay;
@@ -118,7 +158,7 @@ void DrawTwoPointPictures(KDrawShell& shell, int count, void* records, BYTE floa
             const float clip[4] = {fy, fx, fy - r.f1 + r.f3, fx - r.f0 + r.f2};
             DrawFrameInScenePoint(shell, r.fax, r.fay, r.faz, w, h, frame, sprite, clip);
         } else {
-            const int32_t clip[4] = {x, y, x - r.r0 + r.r2, y - r.r1 + r.r3};
+            const int32_t clip[4] = {x, y, Add(Sub(x, r.r0), r.r2), Add(Sub(y, r.r1), r.r3)};
             DrawFrameInScene(shell, r.ax, r.ay, r.az, w, h, frame, sprite, clip);
         }
     }
@@ -126,7 +166,7 @@ void DrawTwoPointPictures(KDrawShell& shell, int count, void* records, BYTE floa
 
 void DrawBars(KDrawShell& shell, int count, void* records, int screenSpace, BYTE floatCoords) {
     for (int i = 0; i < count; ++i) {
-        const KPrimBar& r = *At<KPrimBar>(records, i);
+        const KPrimBar r = RecordAt<KPrimBar>(records, i);
         const DWORD c = DWORD(BarAlpha(r.level)) << 24 | Rgb(r.red, r.green, r.blue);
         if (floatCoords) {
             float x1 = r.fax, y1 = r.fay, x2 = r.fbx, y2 = r.fby;
@@ -135,7 +175,7 @@ void DrawBars(KDrawShell& shell, int count, void* records, int screenSpace, BYTE
                 shell.ProjectPointF(&x2, &y2, r.fbz);
             }
             y1 += 3.0f, y2 -= 3.0f;
-            FillRectF(shell, x1, y1, int(x2 - x1), int(y2 - y1), c);
+            FillRectF(shell, x1, y1, host_int::Truncate(x2 - x1), host_int::Truncate(y2 - y1), c);
             for (int k = 1; k <= 3; ++k) {
                 const float s = 0.5f * float(k);
                 DrawLineF(shell, x1 + s, y1 - s, x2 - s, y1 - s, c);
@@ -145,11 +185,11 @@ void DrawBars(KDrawShell& shell, int count, void* records, int screenSpace, BYTE
             int x1 = r.ax, y1 = r.ay, x2 = r.bx, y2 = r.by;
             Project(shell, screenSpace, &x1, &y1, r.az);
             Project(shell, screenSpace, &x2, &y2, r.bz);
-            y1 += 3, y2 -= 3;
-            FillRect(shell, x1, y1, x2 - x1, y2 - y1, c);
+            y1 = Add(y1, 3), y2 = Sub(y2, 3);
+            FillRect(shell, x1, y1, Sub(x2, x1), Sub(y2, y1), c);
             for (int k = 1; k <= 3; ++k) {
-                DrawLine(shell, x1 + k, y1 - k, x2 - k, y1 - k, c);
-                DrawLine(shell, x1 + k, y2 - 1 + k, x2 - k, y2 - 1 + k, c);
+                DrawLine(shell, Add(x1, k), Sub(y1, k), Sub(x2, k), Sub(y1, k), c);
+                DrawLine(shell, Add(x1, k), Add(y2, k - 1), Sub(x2, k), Add(y2, k - 1), c);
             }
         }
     }
@@ -157,11 +197,11 @@ void DrawBars(KDrawShell& shell, int count, void* records, int screenSpace, BYTE
 
 void DrawThinBars(KDrawShell& shell, int count, void* records) {
     for (int i = 0; i < count; ++i) {
-        const KPrimBar& r = *At<KPrimBar>(records, i);
+        const KPrimBar r = RecordAt<KPrimBar>(records, i);
         int x1 = r.ax, y1 = r.ay, x2 = r.bx, y2 = r.by;
         shell.ProjectPoint(&x1, &y1, r.az);
         shell.ProjectPoint(&x2, &y2, r.bz);
-        FillRect(shell, x1, y1, x2 - x1, 3, DWORD(BarAlpha(r.level)) << 24 | Rgb(r.red, r.green, r.blue));
+        FillRect(shell, x1, y1, Sub(x2, x1), 3, DWORD(BarAlpha(r.level)) << 24 | Rgb(r.red, r.green, r.blue));
     }
 }
 
@@ -179,7 +219,7 @@ void DrawModels(KDrawShell& shell, int count, void* records, bool depthWrite) {
     device->SetRenderState(D3DRS_ZWRITEENABLE, depthWrite ? TRUE : FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     for (int i = 0; i < count; ++i) {
-        const KPrimModel& r = *At<KPrimModel>(records, i);
+        const KPrimModel r = RecordAt<KPrimModel>(records, i);
         if (!r.model) continue;
         if (depthWrite)
             neighbours::ModelDrawWithTransform(r.model, r.computeTransform != 0);
@@ -193,7 +233,7 @@ void DrawModels(KDrawShell& shell, int count, void* records, bool depthWrite) {
 void DrawEffectNodes(KDrawShell& shell, int count, void* records) {
     shell.GetDevice()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     for (int i = 0; i < count; ++i)
-        if (K3DSceneNode* node = SceneNodeOfEffect(At<KPrimNode>(records, i)->node)) node->Update();
+        if (K3DSceneNode* node = SceneNodeOfEffect(RecordAt<KPrimNode>(records, i).node)) node->Update();
 }
 
 void DrawLightning(KDrawShell& shell, int count, void* records, bool sets) {
@@ -217,7 +257,7 @@ void DrawLightning(KDrawShell& shell, int count, void* records, bool sets) {
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     for (int i = 0; i < 2; ++i) device->SetSamplerState(0, kSampler[i], D3DTEXF_LINEAR);
     for (int i = 0; i < count; ++i) {
-        void* effect = At<KPrimEffect>(records, i)->effect;
+        void* effect = RecordAt<KPrimEffect>(records, i).effect;
         if (!effect) continue;
         if (sets)
             neighbours::LightningSetDraw(static_cast<KLightningSet*>(effect));
@@ -290,9 +330,9 @@ void KDrawShell::DrawPrimitives(int count, void* records, DWORD type, int screen
             DrawLightning(*this, count, records, type == PRIM_LIGHTNING_SETS);
             break;
         case PRIM_SURFACE: {
-            auto* surface = static_cast<KPrimSurface*>(records);
-            if (surface->dirty) UpdateSurfacePrimitive(*this, surface);
-            DrawSurfacePrimitive(*this, surface);
+            KPrimSurface surface = RecordAt<KPrimSurface>(records, 0);
+            if (surface.dirty) UpdateSurfacePrimitive(*this, &surface);
+            DrawSurfacePrimitive(*this, &surface);
             break;
         }
         case PRIM_BRIGHT_PICTURES:
@@ -304,8 +344,10 @@ void KDrawShell::DrawPrimitives(int count, void* records, DWORD type, int screen
             DrawScenePictureList(*this, type, count, records, screenSpace, 1.0f, true);
             break;
         case PRIM_TURNING_MESH: {
-            const KPrimMesh& mesh = *static_cast<KPrimMesh*>(records);
-            if (mesh.mesh) RenderTimedPass(mesh.mesh, mesh.x, mesh.y, int(mesh.width), int(mesh.height));
+            const KPrimMesh mesh = RecordAt<KPrimMesh>(records, 0);
+            if (mesh.mesh)
+                RenderTimedPass(mesh.mesh, mesh.x, mesh.y, host_int::Truncate(mesh.width),
+                                host_int::Truncate(mesh.height));
             break;
         }
         case PRIM_CLIPPED_PICTURES:

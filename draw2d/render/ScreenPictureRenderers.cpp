@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "draw2d/primitives/HostIntegers.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"
@@ -238,7 +239,7 @@ void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, con
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device) return;
     device->SetFVF(0x144);
-    const int w = source[2] - source[0], h = source[3] - source[1];
+    const int w = host_int::Sub(source[2], source[0]), h = host_int::Sub(source[3], source[1]);
     if (w == 0 || h == 0 || !OnScreen(float(x), float(y), w, h)) return;
     KVertexLock lock(shell, 4, 0);
     if (!lock) return;
@@ -246,7 +247,7 @@ void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, con
     const float uScale = tile.textureWidth > 0 ? 1.0f / float(tile.textureWidth) : 0.0f;
     const float vScale = tile.textureHeight > 0 ? 1.0f / float(tile.textureHeight) : 0.0f;
     TileQuad q{};
-    q.x0 = float(x) - 0.5f, q.y0 = float(y) - 0.5f, q.x1 = float(x + w) - 0.5f, q.y1 = float(y + h) - 0.5f;
+    q.x0 = float(x) - 0.5f, q.y0 = float(y) - 0.5f, q.x1 = float(int64_t{x} + w) - 0.5f, q.y1 = float(int64_t{y} + h) - 0.5f;
     q.u0 = float(source[0]) * uScale, q.u1 = float(source[2]) * uScale;
     q.v0 = float(source[1]) * vScale, q.v1 = float(source[3]) * vScale;
     WriteQuad(lock.Vertices(), q, 100.0f, 0xFFFFFFFF);

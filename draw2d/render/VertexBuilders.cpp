@@ -1,5 +1,7 @@
 #include "draw2d/render/VertexBuilders.h"
 
+#include <cstring>
+
 #include <d3d9.h>
 
 #include "draw2d/primitives/PrimitiveRecords.h"
@@ -58,7 +60,7 @@ void TexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgIm
     const float uMax = tile.textureWidth ? float(picture->GetWidth()) / float(tile.textureWidth) : 0.0f;
     const float vMax = tile.textureHeight ? float(picture->GetHeight()) / float(tile.textureHeight) : 0.0f;
     KScreenVertex* v = lock.Vertices();
-    const float l = float(x), t = float(y), r = float(x + width), b = float(y + height);
+    const float l = float(x), t = float(y), r = float(int64_t{x} + width), b = float(int64_t{y} + height);
     SetScreenStrip(v, l, t, r, b, 100.0f, colour);
     v[0].u = 0.0f, v[0].v = 0.0f;
     v[1].u = uMax, v[1].v = 0.0f;
@@ -82,7 +84,7 @@ void DrawWithFilters(IDirect3DDevice9* device, UINT first, BYTE linear) {
 }  // namespace
 
 void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour) {
-    FillQuad(shell, float(x), float(y), float(x + width), float(y + height), colour);
+    FillQuad(shell, float(x), float(y), float(int64_t{x} + width), float(int64_t{y} + height), colour);
 }
 
 void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour) {
@@ -94,7 +96,9 @@ void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int scre
     KVertexLock lock(shell, count);
     if (!lock) return;
     for (int i = 0; i < count; ++i) {
-        const KPrimPoint& p = points[i];
+        // The host's array may sit at any address: each record is read by copy.
+        KPrimPoint p;
+        std::memcpy(&p, reinterpret_cast<const uint8_t*>(points) + size_t(i) * sizeof(KPrimPoint), sizeof(p));
         int x = p.x, y = p.y;
         if (!screenSpace) shell.ProjectPoint(&x, &y, p.z);
         const DWORD colour = 0xFF000000u | DWORD(p.red) << 16 | DWORD(p.green) << 8 | p.blue;

@@ -80,9 +80,9 @@ void KFont::InvalidateDeviceObjects() {
 bool KFont::RestoreDeviceObjects() {
     if (!g_pTextDevice) return false;
     ApplyTextStates(g_pTextDevice);
-    m_cache.RestoreDeviceObjects();
+    const bool restored = m_cache.RestoreDeviceObjects();
     m_texture = m_cache.GetTexture();
-    return true;
+    return restored;
 }
 
 void KFont::SaveTextStates() { ReadTextStates(g_pTextDevice, m_savedStates); }

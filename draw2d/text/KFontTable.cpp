@@ -79,7 +79,7 @@ KFont* KFontTable::BuildFont(ITextShellServices& shell, const char* descriptor) 
 bool KFontTable::CreateFont(ITextShellServices& shell, const char* descriptor, int32_t /*unused*/, int32_t id) {
     if (shell.IsDeviceLost()) return false;
     const int entry = ChooseEntry(id);
-    if (entry < 0 || !descriptor || id == 0) {
+    if (entry < 0 || !descriptor || !IsUsableFontId(id)) {
         DebugText(28);
         return false;
     }
@@ -113,8 +113,10 @@ void KFontTable::InvalidateDeviceObjects() {
     }
 }
 
-void KFontTable::RestoreDeviceObjects() {
+bool KFontTable::RestoreDeviceObjects() {
+    bool restored = true;
     for (KFontEntry& entry : m_entries) {
-        if (entry.font) entry.font->RestoreDeviceObjects();
+        if (entry.font && !entry.font->RestoreDeviceObjects()) restored = false;
     }
+    return restored;
 }

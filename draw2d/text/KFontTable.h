@@ -13,6 +13,12 @@ struct KFontEntry {
     KFont* font = nullptr;
 };
 
+// Font ids double as pixel sizes (advance id, line height id + 1). Ids
+// outside 1..kLargestFontId are refused: no screen needs a larger cell, and
+// the layout's arithmetic on sizes stays far from the int range.
+constexpr int32_t kLargestFontId = 4096;
+constexpr bool IsUsableFontId(int32_t id) { return id >= 1 && id <= kLargestFontId; }
+
 class KFontTable {
 public:
     static constexpr int kEntries = 20;
@@ -31,7 +37,8 @@ public:
     KFont* FindFont(int32_t id) const;
 
     void InvalidateDeviceObjects();
-    void RestoreDeviceObjects();
+    // False when a font could not get its texture back (tried again next time).
+    bool RestoreDeviceObjects();
     void ReleaseAll();
 
     const KFontEntry& Entry(int index) const { return m_entries[size_t(index)]; }

@@ -53,18 +53,18 @@ bool KGlyphTexture::Create(const char* fileName, IDirect3DDevice9* device, const
     return true;
 }
 
+// A failure keeps what exists: the system copy holds every cached glyph,
+// and the next restore only makes what is missing.
 bool KGlyphTexture::RestoreDeviceObjects() {
     if (!m_device) return false;
     if (!m_texture && FAILED(m_device->CreateTexture(UINT(m_side), UINT(m_side), 1, 0, D3DFMT_A4R4G4B4,
                                                      D3DPOOL_DEFAULT, &m_texture, nullptr))) {
         m_texture = nullptr;
-        ReleaseTextures();
         return false;
     }
     if (!m_sysTexture && FAILED(m_device->CreateTexture(UINT(m_side), UINT(m_side), 1, 0, D3DFMT_A4R4G4B4,
                                                         D3DPOOL_SYSTEMMEM, &m_sysTexture, nullptr))) {
         m_sysTexture = nullptr;
-        ReleaseTextures();
         return false;
     }
     // UpdateTexture copies only dirty regions, and the last upload cleared

@@ -1,4 +1,4 @@
-// STAND-IN: replaced by the drawing shell (issues 7 and 8).
+// The shell's text services without a shell, and the screen line both use.
 #include "draw2d/text/ShellServicesForText.h"
 
 void TextShellStandIn::ProjectScenePoint(float x, float y, float z, float* screenX, float* screenY,

@@ -1,7 +1,7 @@
-// STAND-IN until the drawing shell exists (issues 7 and 8): what text
-// drawing needs from KDrawShell, behind one interface, with the least body
-// that works. The shell replaces TextShellStandIn with itself and this file
-// goes away.
+// What text drawing needs from the drawing shell, behind one interface:
+// the shell answers it with KShellTextServices (shell/ShellTextServices.h);
+// TextShellStandIn answers it without a shell, so the text code can be
+// tested and measured on a bare device with a projection of the test's own.
 #pragma once
 
 #include <d3d9.h>

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <type_traits>
 
+#include "draw2d/primitives/HostIntegers.h"
+
 namespace {
 
 struct HitQuery {
@@ -22,8 +24,8 @@ struct LineMoves {
 template <typename T>
 LineMoves<T> MovesOf(int16_t placement, int32_t rows, int32_t overflow, int32_t height, int32_t size) {
     LineMoves<T> moves;
-    const T extra = T(rows - overflow - 1) * T(size);
-    const T tall = height > size ? T(height - size) / T(2) : T(0);
+    const T extra = T(int64_t{rows} - overflow - 1) * T(size);
+    const T tall = height > size ? T(int64_t{height} - size) / T(2) : T(0);
     switch (placement) {
         case 1:
             moves.before = tall;
@@ -40,6 +42,10 @@ LineMoves<T> MovesOf(int16_t placement, int32_t rows, int32_t overflow, int32_t 
     }
     return moves;
 }
+
+// A pen position handed on as an int: saturated, never wrapped.
+int32_t ToInt(int64_t value) { return host_int::Saturate(value); }
+int32_t ToInt(float value) { return host_int::Truncate(value); }
 
 uint32_t WithRgb(uint32_t argb, uint32_t rgb) { return (argb & 0xFF000000u) | rgb; }
 
@@ -105,7 +111,7 @@ public:
             ApplyColourCode(leading);
             if (run > 0) DrawRun(before, runStart, run, leading);
             if (ending.code == kCodeEnd) {
-                if (lineHasContent_) linesDrawn_ += rows_ - (firstLine_ ? overflow_ : 0);
+                if (lineHasContent_) linesDrawn_ += int64_t{rows_} - (firstLine_ ? overflow_ : 0);
                 break;
             }
             if (ending.code == kCodePicture) {
@@ -117,7 +123,7 @@ public:
             }
             previousEnding_ = ending.code;
         }
-        return linesDrawn_;
+        return host_int::Saturate(linesDrawn_);
     }
 
 private:
@@ -169,14 +175,14 @@ private:
         const T x0 = x_;
         if (!hit_ && font_) {
             const char* text = reinterpret_cast<const char*>(cursor_.text) + runStart;
-            font_->DrawString(text, float(x_), float(y_), run, int32_t(x_), int32_t(y_), colour_, 0);
+            font_->DrawString(text, float(x_), float(y_), run, ToInt(x_), ToInt(y_), colour_, 0);
             if ((leading.code == kCodeUnderline || previousEnding_ == kCodeUnderline) && cursor_.shell) {
                 const T lineY = y_ + T(height_);
-                cursor_.shell->DrawScreenLine(float(x_), float(lineY), float(x_ + T(run * size_ / 2)), float(lineY),
+                cursor_.shell->DrawScreenLine(float(x_), float(lineY), float(x_ + T(int64_t{run} * size_ / 2)), float(lineY),
                                               0xFF000000u | underlineRgb_);
             }
         }
-        x_ += T((run / 2) * size_);
+        x_ += T(int64_t{run / 2} * size_);
         if (run & 1) {
             x_ += T(half_[parity_]);
             parity_ ^= 1;
@@ -187,8 +193,8 @@ private:
             if (hx <= x0) {
                 hit_->found = before;
             } else if (hx < x_) {
-                const int32_t columns = (int32_t(hx - x0) + size_ / 4) * 2 / size_;
-                hit_->found = OffsetAtColumns(cursor_, runStart, run, columns);
+                const int64_t columns = (int64_t{ToInt(hx - x0)} + size_ / 4) * 2 / size_;
+                hit_->found = OffsetAtColumns(cursor_, runStart, run, host_int::Saturate(columns));
             }
         }
     }
@@ -199,10 +205,10 @@ private:
         if (!handler || handler->GetPictureSize(id, &w, &h) < 0) return;
         T top;
         if (overflow_ == 0 || h <= size_) {
-            top = y_ - T(h - size_) / T(2);
+            top = y_ - T(int64_t{h} - size_) / T(2);
         } else {
             top = y_ - MovesOf<T>(record_.placement, rows_, overflow_, height_, size_).before;
-            const int32_t visible = (rows_ - overflow_) * size_;
+            const int64_t visible = (int64_t{rows_} - overflow_) * size_;
             if (h > visible) {
                 top -= T(h - visible);
             } else {
@@ -214,7 +220,7 @@ private:
         if constexpr (std::is_same_v<T, float>) {
             drawn = handler->DrawPictureF(id, x_, top, colour);
         } else {
-            drawn = handler->DrawPicture(id, x_, top, colour);
+            drawn = handler->DrawPicture(id, ToInt(x_), ToInt(top), colour);
         }
         lineHasContent_ = true;
         if (drawn < 0) return;
@@ -227,7 +233,7 @@ private:
     bool BreakLine() {
         x_ = originX_;
         y_ += T(size_) + moves_.after;
-        linesDrawn_ += rows_ - (firstLine_ ? overflow_ : 0);
+        linesDrawn_ += int64_t{rows_} - (firstLine_ ? overflow_ : 0);
         firstLine_ = false;
         overflow_ = 0;
         parity_ = 0;
@@ -253,7 +259,7 @@ private:
     int32_t rows_ = 1;
     int32_t height_ = 0;
     LineMoves<T> moves_;
-    int32_t linesDrawn_ = 0;
+    int64_t linesDrawn_ = 0;
     bool firstLine_ = true;
     bool newLine_ = true;
     bool lineHasContent_ = false;
@@ -264,7 +270,8 @@ private:
 
 int32_t LayoutTextInRect(KFont& font, int32_t size, const KTextRect& record, KTextCursor& cursor) {
     if (size < 1) return 0;
-    return TextBoxWalk<int32_t>(&font, size, record, cursor, nullptr).Run();
+    // Integer pens move in 64 bits: a host's point may lie anywhere in the int range.
+    return TextBoxWalk<int64_t>(&font, size, record, cursor, nullptr).Run();
 }
 
 int32_t LayoutTextInRectEx(KFont& font, int32_t size, const KTextRect& record, KTextCursor& cursor) {
@@ -275,6 +282,6 @@ int32_t LayoutTextInRectEx(KFont& font, int32_t size, const KTextRect& record, K
 int32_t HitTestTextBox(int32_t x, int32_t y, int32_t size, const KTextRect& record, KTextCursor& cursor) {
     if (size < 1) return -1;
     HitQuery hit{x, y};
-    TextBoxWalk<int32_t>(nullptr, size, record, cursor, &hit).Run();
+    TextBoxWalk<int64_t>(nullptr, size, record, cursor, &hit).Run();
     return hit.found >= 0 ? hit.found : cursor.position;
 }

@@ -1,7 +1,9 @@
 #include "draw2d/text/TextShellOperations.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "draw2d/primitives/HostIntegers.h"
 #include "draw2d/text/TextBoxLayout.h"
 
 namespace {
@@ -22,7 +24,7 @@ void DrawAt(KFont& font, int32_t id, const char* text, int32_t length, float x, 
 }
 
 KFont* FontForText(KFontTable& fonts, ITextShellServices& shell, int32_t id, const char* text) {
-    if (IsEmpty(text) || shell.IsDeviceLost()) return nullptr;
+    if (IsEmpty(text) || shell.IsDeviceLost() || !IsUsableFontId(id)) return nullptr;
     return fonts.FindFont(id);
 }
 
@@ -39,26 +41,37 @@ void PlaceRecord(ITextShellServices& shell, KTextRect& record, bool floatPoint) 
     const float z = floatPoint ? record.fz : float(record.z);
     float sx = 0, sy = 0, sz = 0;
     shell.ProjectScenePoint(x, y, z, &sx, &sy, &sz, true);
-    record.x = int32_t(sx);
-    record.y = int32_t(sy);
-    if (floatPoint) record.z = int32_t(sz);
+    record.x = host_int::Truncate(sx);
+    record.y = host_int::Truncate(sy);
+    if (floatPoint) record.z = host_int::Truncate(sz);
     record.fx = sx;
     record.fy = sy;
     record.fz = sz;
 }
 
-int32_t OutputTextInBox(KFontTable& fonts, ITextShellServices& shell, int32_t id, KTextRect* record,
+// The host's record is read and written back by copy: it may sit at any address.
+KTextRect CopyIn(const KTextRect* hostRecord) {
+    KTextRect record;
+    std::memcpy(&record, hostRecord, sizeof(record));
+    return record;
+}
+
+void CopyOut(KTextRect* hostRecord, const KTextRect& record) { std::memcpy(hostRecord, &record, sizeof(record)); }
+
+int32_t OutputTextInBox(KFontTable& fonts, ITextShellServices& shell, int32_t id, KTextRect* hostRecord,
                         const char* text, int32_t length, int32_t width, bool floatForm) {
-    if (!record || id < 1) return 0;
+    if (!hostRecord || !IsUsableFontId(id)) return 0;
     KFont* font = FontForText(fonts, shell, id, text);
     if (!font) return 0;
     KTextCursor cursor;
     cursor.shell = &shell;
     cursor.Init(text, length, ColumnLimit(width, id));
-    PlaceRecord(shell, *record, floatForm);
-    font->SetGradientColor((record->gradient & 0x00FFFFFFu) | (record->colour & 0xFF000000u));
+    KTextRect record = CopyIn(hostRecord);
+    PlaceRecord(shell, record, floatForm);
+    CopyOut(hostRecord, record);
+    font->SetGradientColor((record.gradient & 0x00FFFFFFu) | (record.colour & 0xFF000000u));
     font->SetFontSize(id, id + 1);
-    return floatForm ? LayoutTextInRectEx(*font, id, *record, cursor) : LayoutTextInRect(*font, id, *record, cursor);
+    return floatForm ? LayoutTextInRectEx(*font, id, record, cursor) : LayoutTextInRect(*font, id, record, cursor);
 }
 
 }  // namespace
@@ -71,8 +84,8 @@ void OutputText(KFontTable& fonts, ITextShellServices& shell, int32_t id, const 
     if (z != kScreenZ) {
         float sz = 0;
         shell.ProjectScenePoint(float(x), float(y), float(z), &fx, &fy, &sz, true);
-        x = int32_t(fx);
-        y = int32_t(fy);
+        x = host_int::Truncate(fx);
+        y = host_int::Truncate(fy);
     }
     DrawAt(*font, id, text, length, fx, fy, x, y, colour, wrapWidth, gradient);
 }
@@ -85,11 +98,11 @@ void OutputTextEx(KFontTable& fonts, ITextShellServices& shell, int32_t id, cons
         float sz = 0;
         shell.ProjectScenePoint(x, y, z, &x, &y, &sz, true);
     }
-    DrawAt(*font, id, text, length, x, y, int32_t(x), int32_t(y), colour, wrapWidth, gradient);
+    DrawAt(*font, id, text, length, x, y, host_int::Truncate(x), host_int::Truncate(y), colour, wrapWidth, gradient);
 }
 
 int32_t GetTextExtent(ITextShellServices& shell, int32_t id, const char* text, int32_t length, int32_t width) {
-    if (id < 1) return 0;
+    if (!IsUsableFontId(id)) return 0;
     KTextCursor cursor;
     cursor.shell = &shell;
     cursor.Init(text, length, ColumnLimit(width, id));
@@ -107,24 +120,26 @@ int32_t OutputTextInRectEx(KFontTable& fonts, ITextShellServices& shell, int32_t
 }
 
 int32_t HitTestText(KFontTable& fonts, ITextShellServices& shell, int32_t x, int32_t y, int32_t id,
-                    KTextRect* record, const char* text, int32_t length, int32_t width) {
-    if (!record || id < 1) return -1;
+                    KTextRect* hostRecord, const char* text, int32_t length, int32_t width) {
+    if (!hostRecord || !IsUsableFontId(id)) return -1;
     KFont* font = FontForText(fonts, shell, id, text);
     if (!font) return -1;
-    if (record->z != kScreenZ) {
+    KTextRect record = CopyIn(hostRecord);
+    if (record.z != kScreenZ) {
         float sx = 0, sy = 0, sz = 0;
-        shell.ProjectScenePoint(float(record->x), float(record->y), float(record->z), &sx, &sy, &sz, false);
-        record->x = int32_t(sx);
-        record->y = int32_t(sy);
-        shell.WorldOffsetCorrection(&record->x, &record->y);
+        shell.ProjectScenePoint(float(record.x), float(record.y), float(record.z), &sx, &sy, &sz, false);
+        record.x = host_int::Truncate(sx);
+        record.y = host_int::Truncate(sy);
+        shell.WorldOffsetCorrection(&record.x, &record.y);
     }
-    record->fx = float(record->x);
-    record->fy = float(record->y);
-    record->fz = float(record->z);
-    font->SetGradientColor(record->gradient | 0xFF000000u);
+    record.fx = float(record.x);
+    record.fy = float(record.y);
+    record.fz = float(record.z);
+    CopyOut(hostRecord, record);
+    font->SetGradientColor(record.gradient | 0xFF000000u);
     font->SetFontSize(id, id + 1);
     KTextCursor cursor;
     cursor.shell = &shell;
     cursor.Init(text, length, ColumnLimit(width, id));
-    return HitTestTextBox(x, y, id, *record, cursor);
+    return HitTestTextBox(x, y, id, record, cursor);
 }

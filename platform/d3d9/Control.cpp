@@ -175,7 +175,11 @@ std::vector<RecordedCall> RecordedCallsNamed(const std::string& name) {
         if (call.name == name) named.push_back(call);
     return named;
 }
-void ClearRecording() { Registry::Get().calls.clear(); }
+void ClearRecording() {
+    Registry& registry = Registry::Get();
+    std::lock_guard guard(registry.lock);
+    registry.ClearCalls();
+}
 
 namespace {
 Image ImageOf(const PixelBuffer& pixels) {
@@ -247,6 +251,20 @@ int RasterThreadCount() { return raster::RasterThreads(); }
 std::vector<std::string> OverReleases() { return Registry::Get().overReleases; }
 UINT LiveDeviceCount() { return static_cast<UINT>(Registry::Get().devices.size()); }
 UINT LiveResourceCount() { return Registry::Get().liveResources; }
+
+UINT LiveDefaultPoolResourceCount() {
+    Registry& registry = Registry::Get();
+    std::lock_guard guard(registry.lock);
+    UINT count = 0;
+    for (const Device* device : registry.devices) count += device->LiveDefaultPoolResources();
+    return count;
+}
+
+void FailNextReset(HRESULT result) {
+    Registry& registry = Registry::Get();
+    std::lock_guard guard(registry.lock);
+    registry.nextResetFailure = result;
+}
 
 void ResetForTests() {
     Registry::Get().Reset();

@@ -191,6 +191,7 @@ public:
     const DeviceState& State() const { return state_; }
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
     UINT Adapter() const { return adapter_; }
+    UINT LiveDefaultPoolResources() const { return liveDefaultPoolResources_; }
 
 protected:
     void OnFinalRelease() override;

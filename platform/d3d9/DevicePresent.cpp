@@ -2,6 +2,7 @@
 // cooperative level, texture memory, display mode and gamma ramp.
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "d3d9/Device.h"
 #include "d3d9/Recorder.h"
@@ -116,13 +117,15 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
     HRESULT valid = D3DERR_INVALIDCALL;
     if (liveDefaultPoolResources_ == 0 && !swapChainHeld)
         valid = CompleteParameters(adapter_, type_, focusWindow_, &completed);
+    Registry& registry = Registry::Get();
+    const HRESULT injected = std::exchange(registry.nextResetFailure, D3D_OK);
+    if (SUCCEEDED(valid) && FAILED(injected)) valid = injected;
     if (FAILED(valid)) {
         ApplyDefaultState();
         cooperativeLevel_ = D3DERR_DEVICENOTRESET;
-        return finish(D3DERR_INVALIDCALL);
+        return finish(FAILED(injected) ? injected : D3DERR_INVALIDCALL);
     }
     ReleaseSwapChainSurfaces();
-    Registry& registry = Registry::Get();
     if (!parameters_.Windowed) registry.LeaveFullScreen(adapter_);
     parameters_ = completed;
     *parameters = completed;

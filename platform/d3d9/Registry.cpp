@@ -34,12 +34,13 @@ void Registry::Reset() {
     rejectedFormats.clear();
     direct3DCreateFails = false;
     createDeviceResult = D3D_OK;
+    nextResetFailure = D3D_OK;
     creationCount = 0;
     creationFailures_ = FailureSchedule{};
     lockFailures_ = FailureSchedule{};
     totalTextureMemory = kDefaultTextureMemory;
     recording = false;
-    calls.clear();
+    ClearCalls();
     noRaster = false;
     overReleases.clear();
     frontBuffer_.Free();
@@ -47,6 +48,12 @@ void Registry::Reset() {
     FreeRetired();
     // Devices and resources a test still holds stay valid; only their
     // bookkeeping of texture memory carries over.
+}
+
+void Registry::ClearCalls() {
+    calls.clear();
+    recentSnapshots.clear();
+    snapshotCount = 0;
 }
 
 D3DDISPLAYMODE Registry::CurrentDisplayMode(UINT adapter) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     std::vector<D3DFORMAT> rejectedFormats;
     bool direct3DCreateFails = false;
     HRESULT createDeviceResult = D3D_OK;
+    HRESULT nextResetFailure = D3D_OK;
 
     // The adapter's current mode: a full-screen device's mode while one
     // holds the adapter, else the configured mode (the desktop's size when
@@ -72,6 +74,10 @@ public:
     // --- Recorder ---
     bool recording = false;
     std::vector<RecordedCall> calls;
+    // Draw snapshots: the few latest, for sharing, and how many were made.
+    std::deque<std::shared_ptr<const DeviceState>> recentSnapshots;
+    size_t snapshotCount = 0;
+    void ClearCalls();
 
     bool noRaster = false;
 

@@ -144,6 +144,35 @@ TEST_F(DemoRun, TextLandsInTheChatPanelAndTheFpsLine) {
     EXPECT_GT(nameRight, 5);
 }
 
+// The bitmap-font line at the bottom right counts the frames in letters
+// drawn from a real face: "Frame 0" then "Frame 1", 12 pixels a character.
+TEST_F(DemoRun, BitmapFontLineCountsTheFrames) {
+    ASSERT_EQ(Run("--headless --frames 2 --out '" + Out().string() + "'"), 0) << m_log;
+    const Png first = ReadPng(Out() / "frame-0000.png");
+    const Png second = ReadPng(Out() / "frame-0001.png");
+    ASSERT_EQ(first.width, 800u);
+    ASSERT_EQ(second.width, 800u);
+    const uint32_t right = 800 - 16, left = right - 7 * 12, top = 600 - 30;
+    auto white = [](const Png& png, uint32_t x0, uint32_t x1) {
+        int count = 0;
+        for (uint32_t y = top; y < top + 12; ++y)
+            for (uint32_t x = x0; x < x1; ++x) count += (png.At(x, y) & 0xE0E0E0u) == 0xE0E0E0u;
+        return count;
+    };
+    // Every letter of "Frame" leaves ink in its cell; the space does not.
+    for (uint32_t cell = 0; cell < 5; ++cell) EXPECT_GT(white(first, left + cell * 12, left + cell * 12 + 12), 4) << cell;
+    EXPECT_EQ(white(first, left + 5 * 12, left + 6 * 12), 0);
+    // Only the digit changes from one frame to the next.
+    auto sameCell = [&](uint32_t x0) {
+        for (uint32_t y = top; y < top + 12; ++y)
+            for (uint32_t x = x0; x < x0 + 12; ++x)
+                if (first.At(x, y) != second.At(x, y)) return false;
+        return true;
+    };
+    EXPECT_TRUE(sameCell(left));
+    EXPECT_FALSE(sameCell(right - 12));
+}
+
 bool IsArrowHead(uint32_t c) { return ((c >> 16) & 0xFF) > 0xC0 && ((c >> 8) & 0xFF) < 0x60 && (c & 0xFF) < 0x60; }
 
 // The arrows move with the frame number: the turned one makes a full circle

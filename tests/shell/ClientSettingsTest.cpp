@@ -5,6 +5,7 @@
 #include "DrawShellFixture.h"
 #include "shell/ClientSettings.h"
 #include "shell/NeighbourServices.h"
+#include "textures/TextureRecord.h"
 #include "win32/Control.h"
 
 namespace shell_test {
@@ -136,6 +137,30 @@ TEST_F(ClientSettings, CoolSettingsWithAndWithoutTheFile) {
     EXPECT_EQ(g_CoolSettings.limitNum, 12);
     EXPECT_EQ(g_CoolSettings.width, 8);
     EXPECT_EQ(g_CoolSettings.height, 90);
+}
+
+TEST_F(ClientSettings, CoolTrailTextureIsTheNamedFileWithoutAFolder) {
+    const std::vector<uint8_t> grey(4 * 4 * 3, 128);
+    WriteDataFile("fx/Trail.jpg", EncodeJpeg(grey, 4, 4));
+    WriteDataFile("Bare.jpg", EncodeJpeg(grey, 4, 4));
+    const struct {
+        const char* setting;
+        const char* record;
+    } cases[] = {{"fx\\Trail.jpg", "fx\\trail.jpg"}, {"Bare.jpg", "bare.jpg"}};
+    KDrawShell* shell = MakeCreatedShell();
+    for (const auto& c : cases) {
+        WriteDataFile("settings/gamesetting.ini", std::string("[Cool]\nTexture=") + c.setting + "\n");
+        shell->LoadCoolSettings();
+        const auto* record = static_cast<const KTextureRecord*>(g_CoolSettings.texture);
+        ASSERT_NE(record, nullptr) << c.setting;
+        EXPECT_STREQ(record->name, c.record);
+        EXPECT_EQ(record->keep, 0);
+        EXPECT_EQ(record->loaded, 1) << c.setting;
+    }
+    // The shell gives the texture back when it goes.
+    ReleaseShell();
+    EXPECT_EQ(g_CoolSettings.texture, nullptr);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
 }
 
 }  // namespace

@@ -77,6 +77,21 @@ TEST_F(DrawShellText, FontsSurviveAResetAndLeaveNothingBehind) {
     EXPECT_TRUE(lumiva::d3d9::OverReleases().empty());
 }
 
+TEST_F(DrawShellText, FontShortOfMemoryAtRestoreComesBackOnTheNextTry) {
+    WriteFont();
+    KDrawShell* shell = MakeCreatedShell();
+    ASSERT_TRUE(shell->CreateFont("px.asf", 0, 4));
+    ExpectGlyphs(DrawTwoGlyphs(shell));
+    lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
+    ASSERT_TRUE(shell->ChangeDisplayMode(800, 600, 0, 0));
+    // The font's glyph texture is the first thing a restore makes.
+    lumiva::d3d9::FailCreationAt(1);
+    EXPECT_NE(shell->RestoreDeviceObjects(), 0);
+    EXPECT_EQ(shell->RestoreDeviceObjects(), 0);
+    ExpectGlyphs(DrawTwoGlyphs(shell));
+}
+
 TEST_F(DrawShellText, TextImageHandlerIsForgottenOnlyByItsOwner) {
     KDrawShell* shell = MakeShell();
     auto* handler = reinterpret_cast<ITextImageHandler*>(0x1000);

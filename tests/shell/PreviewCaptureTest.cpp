@@ -10,7 +10,7 @@
 #include "shell/D3DDevice.h"
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
-#include "shell/PrimPicture.h"
+#include "draw2d/primitives/PrimitiveRecords.h"
 #include "textures/KImageTexture.h"
 #include "textures/NamedTexturePool.h"
 
@@ -23,6 +23,13 @@ constexpr D3DCOLOR kLeftColour = 0xFF2040C0, kRightColour = 0xFFE0A010;
 // Mask pixel values: the keep value leaves the back buffer alone.
 constexpr D3DCOLOR kKeep = 0x00FFFFFF;
 bool KeepAt(int x, int y) { return (x + 2 * y) % 3 == 0; }
+
+// A host record of zero bytes (a new record keeps what its memory held).
+KPrimPicture ClearedRecord() {
+    KPrimPicture record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
 
 class PreviewCaptureTest : public ScreenCaptureTest {
 protected:
@@ -37,7 +44,7 @@ protected:
 
     void MakePreviewPicture() {
         ASSERT_NE(m_shell->CreateImage("\\pic\\preview.jpg", kPictureWidth, kPictureHeight, kImageBlank32, 1), 0u);
-        std::memset(&m_record, 0, sizeof(m_record));
+        m_record = ClearedRecord();
         std::strcpy(m_record.fileName, "\\pic\\preview.jpg");
         m_record.imageType = kImageBlank32;
         KPreviewPicture picture;
@@ -130,7 +137,7 @@ TEST_F(PreviewCaptureTest, BeginWithoutAnObjectOrAPictureChangesNothing) {
     SetUpPreview();
     m_shell->BeginPreviewRender();
     EXPECT_EQ(CurrentTarget(), m_shell->backBufferSurface);
-    KPrimPicture unknown{};
+    KPrimPicture unknown = ClearedRecord();
     std::strcpy(unknown.fileName, "\\pic\\missing.jpg");
     m_shell->SetPreviewObject(&unknown);
     m_shell->BeginPreviewRender();
@@ -157,8 +164,29 @@ TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
     sprite.imageType = kImageSprite;
     KPreviewPicture picture;
     EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &sprite, &picture));
-    KPrimPicture unnamed{};
+    KPrimPicture unnamed = ClearedRecord();
     EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &unnamed, &picture));
+}
+
+TEST_F(PreviewCaptureTest, RecordsAreReadWithinTheirNameFieldAtAnyAddress) {
+    SetUpPreview();
+    KPreviewPicture picture;
+    // One byte into a buffer: the lookup works and its id goes back there.
+    std::vector<uint8_t> bytes(1 + sizeof(KPrimPicture), 0);
+    KPrimPicture named = ClearedRecord();
+    std::strcpy(named.fileName, "\\pic\\preview.jpg");
+    named.imageType = kImageBlank32;
+    std::memcpy(bytes.data() + 1, &named, sizeof named);
+    auto* misaligned = reinterpret_cast<KPrimPicture*>(bytes.data() + 1);
+    EXPECT_TRUE(preview_sources::GetPreviewPicture(m_shell, misaligned, &picture));
+    uint32_t fileId = 0;
+    std::memcpy(&fileId, bytes.data() + 1 + offsetof(KPrimPicture, fileId), sizeof fileId);
+    EXPECT_EQ(fileId, m_record.fileId);
+    // The same name with the rest of its field filled: no terminator, no picture.
+    std::memset(named.fileName + std::strlen(named.fileName), 'x',
+                sizeof named.fileName - std::strlen(named.fileName));
+    EXPECT_FALSE(preview_sources::GetPreviewPicture(m_shell, &named, &picture));
+    EXPECT_EQ(preview_sources::SetPictureAsRenderTarget(m_shell, &named), nullptr);
 }
 
 TEST_F(PreviewCaptureTest, CaptureCopiesThePictureWhereTheMaskIsNotTheKeepColour) {
@@ -194,7 +222,7 @@ TEST_F(PreviewCaptureTest, CaptureTakesAJpegPictureLoadedFromTheDataRoot) {
     const std::vector<uint8_t> jpeg = EncodeJpeg(rgb, kWidth, kHeight, JpegOptions{100});
     WriteDataFile("pic/solid.jpg", std::string(jpeg.begin(), jpeg.end()));
     WriteMask("\\masks\\open.dds", [](int, int) { return D3DCOLOR(0); });
-    std::memset(&m_record, 0, sizeof(m_record));
+    m_record = ClearedRecord();
     std::strcpy(m_record.fileName, "\\pic\\solid.jpg");
     m_record.imageType = kImageJpeg;
     m_shell->SetPreviewObject(&m_record);
@@ -257,7 +285,7 @@ TEST_F(PreviewCaptureTest, RefusedCapturesLeaveTheBackBufferAlone) {
     m_shell->CapturePreview("\\masks\\open.dds", 0, 0, 64, 32);
     unchanged("no object");
 
-    KPrimPicture unnamed{};
+    KPrimPicture unnamed = ClearedRecord();
     m_shell->SetPreviewObject(&unnamed);
     m_shell->CapturePreview("\\masks\\open.dds", 0, 0, 64, 32);
     unchanged("empty name");

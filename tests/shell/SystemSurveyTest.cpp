@@ -196,3 +196,45 @@ TEST_F(SystemSurvey, WithoutDirect3DTheDeviceFieldsAreEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SystemSurvey, ShellSlotFillsTheHostRecordAndNothingBeyondIt) {
+    d3d::AdapterConfig a = d3d::DefaultAdapter();
+    std::memset(a.identifier.Description, 0, sizeof(a.identifier.Description));
+    std::strcpy(a.identifier.Description, "Survey Card");
+    a.identifier.DriverVersion.QuadPart = 0x0006000E000A1234LL;
+    a.halCaps.MaxTextureWidth = a.halCaps.MaxTextureHeight = 2048;
+    d3d::SetAdapters({a});
+    lumiva::ddraw::SetTotalVideoMemory(64000000);
+    MEMORYSTATUS memory{};
+    memory.dwTotalPhys = 512ull << 20;
+    memory.dwAvailVirtual = 0x1234ull << 20;
+    win::SetMemoryStatus(memory);
+    IKDrawShell* shell = MakeCreatedShell();
+
+    // The host's record sits one byte into its buffer, followed by a guard.
+    constexpr unsigned char kMarker = 0xC7;
+    unsigned char buffer[1 + sizeof(KSystemInfo) + 16];
+    std::memset(buffer, kMarker, sizeof(buffer));
+    shell->GetSystemInfo(reinterpret_cast<KSystemInfo*>(buffer + 1));
+
+    const unsigned char* record = buffer + 1;
+    auto word = [&](size_t offset) { return record[offset] | record[offset + 1] << 8; };
+    EXPECT_EQ(buffer[0], kMarker);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record + 17)), "Survey Card");
+    EXPECT_EQ(record[17 + 11], 0) << "the rest of the description is cleared";
+    EXPECT_EQ(word(81), 64) << "video memory";
+    EXPECT_EQ(record[83], 1) << "large textures";
+    EXPECT_EQ(word(84), 6);
+    EXPECT_EQ(word(86), 14);
+    EXPECT_EQ(word(88), 10);
+    EXPECT_EQ(word(90), 0x1234);
+    EXPECT_NE(record[92], kMarker) << "render-target formats";
+    EXPECT_EQ(word(15), 512) << "physical memory";
+    EXPECT_EQ(word(93), 0x1234) << "available virtual memory";
+    EXPECT_EQ(record[10], 'U') << "vendor without CPUID";
+    for (size_t i = 1 + sizeof(KSystemInfo); i < sizeof(buffer); ++i) EXPECT_EQ(buffer[i], kMarker) << i;
+}
+
+}  // namespace

@@ -89,12 +89,32 @@ TEST_F(JpgImageTest, ThirtyTwoBitPicturesWidenEachPixel) {
     QivImageContent* decoded = get_jpg_image("p.jpg", JPEG_MASK_565);
     ASSERT_NE(decoded, nullptr);
     lumiva::d3d9::Image shown = TextureImage(picture.GetTexture());
+    // Each field moves to the top of its byte; the low bits stay clear.
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 9; ++x)
-            ASSERT_EQ(shown.At(x, y) & 0xFFFFFF,
-                      picture_services::Color565To8888(decoded->Pixels()[y * 9 + x]) & 0xFFFFFF)
-                << x << "," << y;
+        for (int x = 0; x < 9; ++x) {
+            const uint32_t p = decoded->Pixels()[y * 9 + x];
+            const uint32_t widened = (p >> 11 & 0x1F) << 19 | (p >> 5 & 0x3F) << 10 | (p & 0x1F) << 3;
+            ASSERT_EQ(shown.At(x, y) & 0xFFFFFF, widened) << x << "," << y;
+        }
     release_image(decoded);
+}
+
+TEST_F(JpgImageTest, WhiteAndPrimariesWidenWithClearLowBits) {
+    const struct {
+        uint8_t r, g, b;
+        uint32_t texel;
+    } cases[] = {{255, 255, 255, 0xF8FCF8}, {255, 0, 0, 0xF80000}, {0, 255, 0, 0x00FC00}, {0, 0, 0, 0x000000}};
+    for (const auto& c : cases) {
+        Bytes rgb;
+        for (int i = 0; i < 8 * 8; ++i) rgb.insert(rgb.end(), {c.r, c.g, c.b});
+        JpegOptions options;
+        options.quality = 100;
+        WriteDataFile("flat.jpg", EncodeJpeg(rgb, 8, 8, options));
+        KJpgImage picture;
+        ASSERT_TRUE(picture.Open("flat.jpg", 0));
+        ASSERT_EQ(picture.GetFormat(), D3DFMT_X8R8G8B8);
+        EXPECT_EQ(TextureImage(picture.GetTexture()).At(3, 3) & 0xFFFFFF, c.texel) << int(c.r) << int(c.g) << int(c.b);
+    }
 }
 
 TEST_F(JpgImageTest, RefusesPicturesLargerThanATextureAndOtherTypes) {

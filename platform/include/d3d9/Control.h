@@ -89,6 +89,9 @@ void FailBufferLockAt(UINT n, UINT count = 1);
 // D3DERR_DEVICELOST; a not-reset device refuses Present until a Reset
 // succeeds, which brings it back to D3D_OK.
 void SetCooperativeLevel(HRESULT level);
+// The next Reset of any device fails with `result` and leaves that device
+// not reset, as a Reset the driver refuses; the switch is used up by it.
+void FailNextReset(HRESULT result = D3DERR_INVALIDCALL);
 
 // --- Texture memory ---
 void SetTotalTextureMemory(uint64_t bytes);
@@ -114,6 +117,9 @@ struct RecordedCall {
     // Draw calls only: the pipeline state at the draw.
     std::shared_ptr<const DeviceState> state;
 };
+// Draws with equal states share one snapshot. Past 4096 distinct snapshots
+// the recorder says so on stderr and switches itself off (IsRecording()
+// turns false); ClearRecording starts the count afresh.
 void EnableRecording(bool enabled);
 bool IsRecording();
 const std::vector<RecordedCall>& RecordedCalls();
@@ -152,6 +158,8 @@ std::vector<std::string> OverReleases();
 // Devices and resources alive now.
 UINT LiveDeviceCount();
 UINT LiveResourceCount();
+// Default-pool resources alive now on all devices (those that block Reset).
+UINT LiveDefaultPoolResourceCount();
 
 void ResetForTests();
 

@@ -237,4 +237,44 @@ TEST_F(DrawAndRecorderTest, NoRasterStillValidatesAndRecords) {
     EXPECT_TRUE(NoRaster());
 }
 
+TEST_F(DrawAndRecorderTest, DrawsWithEqualStatesShareOneSnapshot) {
+    SetNoRaster(true);
+    EnableRecording(true);
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    device_->BeginScene();
+    // A drawer that sets a state and gives it back: A, B, A, B, ...
+    for (int i = 0; i < 6; ++i) {
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, i % 2 ? TRUE : FALSE);
+        device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+    }
+    device_->EndScene();
+    const std::vector<RecordedCall> draws = RecordedCallsNamed("DrawPrimitive");
+    ASSERT_EQ(draws.size(), 6u);
+    EXPECT_NE(draws[0].state, draws[1].state);
+    for (size_t i = 2; i < draws.size(); ++i) EXPECT_EQ(draws[i].state, draws[i % 2].state) << i;
+    EXPECT_EQ(draws[1].state->RenderState(D3DRS_ALPHABLENDENABLE), DWORD(TRUE));
+}
+
+TEST_F(DrawAndRecorderTest, RecorderStopsAtItsSnapshotLimitAndClearingStartsAfresh) {
+    SetNoRaster(true);
+    EnableRecording(true);
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    device_->BeginScene();
+    auto drawDistinct = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            device_->SetRenderState(D3DRS_TEXTUREFACTOR, DWORD(i));
+            device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+        }
+    };
+    drawDistinct(4100);
+    EXPECT_FALSE(IsRecording());
+    EXPECT_EQ(RecordedCallsNamed("DrawPrimitive").size(), 4096u);
+    ClearRecording();
+    EnableRecording(true);
+    drawDistinct(10);
+    EXPECT_TRUE(IsRecording());
+    EXPECT_EQ(RecordedCallsNamed("DrawPrimitive").size(), 10u);
+    device_->EndScene();
+}
+
 }  // namespace

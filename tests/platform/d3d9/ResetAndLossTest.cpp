@@ -45,6 +45,39 @@ TEST_F(ResetAndLossTest, EveryDefaultPoolKindBlocksReset) {
     EXPECT_EQ(device_->Reset(&pp_), D3D_OK);
 }
 
+TEST_F(ResetAndLossTest, LiveDefaultPoolCountFollowsCreationAndRelease) {
+    const UINT start = LiveDefaultPoolResourceCount();
+    IDirect3DTexture9* target = nullptr;
+    IDirect3DTexture9* managed = nullptr;
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
+                                     nullptr),
+              D3D_OK);
+    ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &vertices, nullptr), D3D_OK);
+    EXPECT_EQ(LiveDefaultPoolResourceCount(), start + 2);
+    target->Release();
+    vertices->Release();
+    EXPECT_EQ(LiveDefaultPoolResourceCount(), start);
+    managed->Release();
+}
+
+TEST_F(ResetAndLossTest, InjectedResetFailureIsUsedUpByOneReset) {
+    FailNextReset(D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device_->Reset(&pp_), D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    EXPECT_EQ(device_->Reset(&pp_), D3D_OK);
+    EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+    // A lost device refuses Reset before the switch is looked at.
+    FailNextReset();
+    SetCooperativeLevel(D3DERR_DEVICELOST);
+    EXPECT_EQ(device_->Reset(&pp_), D3DERR_DEVICELOST);
+    SetCooperativeLevel(D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(device_->Reset(&pp_), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->Reset(&pp_), D3D_OK);
+}
+
 TEST_F(ResetAndLossTest, HeldBackBufferBlocksReset) {
     IDirect3DSurface9* back = nullptr;
     ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);

@@ -47,7 +47,7 @@ TEST_P(FontSelection, CodePageNameReachesItsFace) {
 INSTANTIATE_TEST_SUITE_P(Names, FontSelection, ::testing::ValuesIn(kFaceCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(GdiTest, SpecificationBytesOfTheCharacterSetFacesSelectTheCjkFont) {
+TEST_F(GdiTest, CodePageBytesOfTheCjkFaceNamesSelectTheCjkFont) {
     // The exact bytes the client writes into lfFaceName.
     for (const char* bytes : {"\xBA\xDA\xCC\xE5", "\xB7\x73\xB2\xD3\xA9\xFA\xC5\xE9"}) {
         FontDC f(Description(bytes, -14));
