@@ -75,9 +75,8 @@ HRESULT KLightGlow::RestoreDeviceObjects() {
         target = nullptr;
         return hr;
     }
-    // Without a spot the pass still clears, and the overlay is the ambient alone.
-    CreateGlowSprite(device, &sprite);
-    return hr;
+    // A spot lost to a short memory is made again with the rest on the next try.
+    return CreateGlowSprite(device, &sprite);
 }
 
 void KLightGlow::InvalidateDeviceObjects() {

@@ -75,15 +75,15 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (deviceLost) return E_FAIL;
     IDirect3DDevice9* device = g_D3DDevice.device;
     if (!device) return E_FAIL;
-    lightGlow.RestoreDeviceObjects();
+    // A glow or a font short of memory is restored again with the rest on the next try.
+    const bool glowRestored = SUCCEEDED(lightGlow.RestoreDeviceObjects());
     neighbours::RecreateRibbonBuffers();
     RestoreEffectDeviceObjects();
     neighbours::DebugMeshRestoreDeviceObjects();
-    // A font short of memory is restored again with the rest on the next try.
     const bool fontsRestored = fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;
-    if (!fontsRestored) return E_FAIL;
+    if (!glowRestored || !fontsRestored) return E_FAIL;
 
     SetDefaultRenderStates();
     g_D3DDevice.SetViewportRect(0, g_ScreenWidth, 0, g_ScreenHeight, 0.0f, 1.0f);

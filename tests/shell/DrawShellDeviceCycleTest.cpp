@@ -69,6 +69,20 @@ TEST_F(DrawShellDeviceCycle, FailedResetKeepsTheDeviceForTheNextTry) {
     EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
 }
 
+TEST_F(DrawShellDeviceCycle, GlowShortOfMemoryAtRestoreComesBackOnTheNextTry) {
+    KDrawShell* shell = MakeCreatedShell();
+    // The glow's target is the first thing a restore makes, its spot the second.
+    for (UINT creation : {1u, 2u}) {
+        SCOPED_TRACE(creation);
+        ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
+        lumiva::d3d9::FailCreationAt(creation);
+        EXPECT_NE(shell->RestoreDeviceObjects(), 0);
+        ASSERT_EQ(shell->RestoreDeviceObjects(), 0);
+        EXPECT_NE(shell->lightGlow.target, nullptr);
+        EXPECT_NE(shell->lightGlow.sprite, nullptr);
+    }
+}
+
 TEST_F(DrawShellDeviceCycle, PartsFollowTheProtocolInOrder) {
     KDrawShell* shell = MakeCreatedShell();
     neighbours::CallLog().clear();

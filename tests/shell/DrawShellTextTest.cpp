@@ -85,8 +85,8 @@ TEST_F(DrawShellText, FontShortOfMemoryAtRestoreComesBackOnTheNextTry) {
     lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICENOTRESET);
     ASSERT_EQ(shell->InvalidateDeviceObjects(), 0);
     ASSERT_TRUE(shell->ChangeDisplayMode(800, 600, 0, 0));
-    // The font's glyph texture is the first thing a restore makes.
-    lumiva::d3d9::FailCreationAt(1);
+    // The glow's target and spot come first; the font's glyph texture is the third thing a restore makes.
+    lumiva::d3d9::FailCreationAt(3);
     EXPECT_NE(shell->RestoreDeviceObjects(), 0);
     EXPECT_EQ(shell->RestoreDeviceObjects(), 0);
     ExpectGlyphs(DrawTwoGlyphs(shell));
