@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "place/IScenePlaceHost.h"
+#include "lumiva/IScenePlaceHost.h"
 #include "textures/ImageCache.h"
 
 class KDrawShell;

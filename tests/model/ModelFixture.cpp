@@ -4,7 +4,7 @@
 
 #include "DxtBlocks.h"
 #include "SprWriter.h"
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "scene/KMaterial.h"
 #include "scene/MeshModelSeam.h"
 #include "shell/D3DDevice.h"
