@@ -6,15 +6,18 @@
 #include <lumiva/PrimitiveRecords.h>
 #include <lumiva/basrel/BasrelCore.h>
 
-#include <d3d9/Control.h>  // the software device's front buffer on the virtual desktop
+// The software device's front buffer and the windows on the virtual desktop.
+#include <d3d9/Control.h>
+#include <win32/Control.h>
 
 #include <cstdio>
 
 namespace {
 
-constexpr int kWidth = 64;
-constexpr int kHeight = 48;
-constexpr D3DCOLOR kBlack = 0xFF000000u;
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr D3DCOLOR kBackground = 0xFF102030u;
+constexpr D3DCOLOR kBarColour = 0xFFE04020u;
 
 bool Expect(bool condition, const char* what) {
     if (!condition) std::fprintf(stderr, "installed-host: %s\n", what);
@@ -24,23 +27,29 @@ bool Expect(bool condition, const char* what) {
 KPrimBar FilledBar(int x1, int y1, int x2, int y2) {
     KPrimBar bar{};
     bar.ax = x1, bar.ay = y1, bar.bx = x2, bar.by = y2;
-    bar.red = 0xE0, bar.green = 0x40, bar.blue = 0x20;
+    bar.red = uint8_t(kBarColour >> 16), bar.green = uint8_t(kBarColour >> 8), bar.blue = uint8_t(kBarColour);
     return bar;
 }
 
-bool DrawAndCheckOneFrame(IKDrawShell* shell) {
-    shell->BeginFrame(0, kBlack, nullptr);
+bool DrawAndCheckOneFrame(IKDrawShell* shell, HWND window) {
+    shell->BeginFrame(0, kBackground, nullptr);
     KPrimBar bar = FilledBar(8, 8, 56, 40);
     shell->DrawPrimitives(1, &bar, PRIM_BARS, 1, 0, -1, -1.0f);
     shell->EndFrame();
 
-    const lumiva::d3d9::Image frame = lumiva::d3d9::FrontBuffer();
-    if (!Expect(frame.width >= UINT(kWidth) && frame.height >= UINT(kHeight), "no frame was presented")) return false;
-    const D3DCOLOR inside = frame.At(32, 24);
-    const D3DCOLOR outside = frame.At(2, 2);
+    // The shell centres the window on the desktop; the frame lands in its client area.
+    RECT area{};
+    const lumiva::d3d9::Image desktop = lumiva::d3d9::FrontBuffer();
+    if (!Expect(lumiva::win32::ClientAreaOnDesktop(window, &area) && area.left >= 0 && area.top >= 0 &&
+                    area.right <= LONG(desktop.width) && area.bottom <= LONG(desktop.height) &&
+                    area.right - area.left == kWidth && area.bottom - area.top == kHeight,
+                "the window's client area is not on the desktop"))
+        return false;
+    const D3DCOLOR inside = desktop.At(UINT(area.left + 32), UINT(area.top + 24));
+    const D3DCOLOR outside = desktop.At(UINT(area.left + 2), UINT(area.top + 2));
     std::printf("installed-host: bar pixel %08X, background %08X\n", unsigned(inside), unsigned(outside));
-    return Expect(outside == kBlack, "the frame was not cleared to black") &&
-           Expect(inside != kBlack && (inside >> 16 & 0xFF) > (inside & 0xFF), "the bar was not drawn");
+    return Expect(outside == kBackground, "the frame was not cleared") &&
+           Expect(inside == kBarColour, "the bar was not drawn");
 }
 
 }  // namespace
@@ -59,7 +68,8 @@ int main(int argc, char** argv) {
         shell->Release();
         return 1;
     }
-    const bool drawn = DrawAndCheckOneFrame(shell);
+    ShowWindow(window, SW_SHOW);
+    const bool drawn = DrawAndCheckOneFrame(shell, window);
     shell->Release();
     DestroyWindow(window);
     return drawn ? 0 : 1;
