@@ -9,10 +9,10 @@
 #include "ClientScreen.h"
 #include "SampleData.h"
 #include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "win32/Control.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "basrel/DebugLog.h"
-#include "basrel/FileNameId.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/FileNameId.h"
 #include "textures/ImageCache.h"
 
 namespace {

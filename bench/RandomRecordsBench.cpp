@@ -18,10 +18,10 @@
 
 #include "BenchScratch.h"
 #include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "shell/D3DShellStartup.h"
 #include "shell/KDrawShell.h"
 #include "shell/ModuleExports.h"

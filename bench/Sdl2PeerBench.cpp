@@ -13,10 +13,10 @@
 
 #include "BenchScratch.h"
 #include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "win32/Control.h"
 

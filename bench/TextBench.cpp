@@ -8,7 +8,7 @@
 #include <d3d9.h>
 
 #include "basrel/BasrelReset.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
 #include "draw2d/text/KFontTable.h"
 #include "draw2d/text/TextGlobals.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "effects/EffectTrackBytes.h"
 #include "effects/K3DEffectSet.h"
 

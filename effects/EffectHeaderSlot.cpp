@@ -1,5 +1,5 @@
 // The shell's ReadEffectHeader: an effect's duration without loading it.
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "effects/EffectFileFormat.h"
 #include "shell/KDrawShell.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "effects/BindRotation.h"
 #include "effects/ElementModelSeam.h"
 #include "effects/K3DEffectNode.h"

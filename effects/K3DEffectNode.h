@@ -15,7 +15,7 @@
 #include <d3dx9math.h>
 
 #include "effects/ElementDrawing.h"
-#include "effects/IK3DEffectNode.h"
+#include "lumiva/IK3DEffectNode.h"
 #include "effects/K3DEffectSet.h"
 #include "scene/KModelNodeBase.h"
 

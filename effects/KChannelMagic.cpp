@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"

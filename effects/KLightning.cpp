@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "basrel/KIniFile.h"
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KIniFile.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 

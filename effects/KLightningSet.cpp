@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "effects/KLightning.h"
 #include "effects/KLightningCache.h"
 

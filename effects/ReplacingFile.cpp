@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "basrel/DataRoot.h"
+#include "lumiva/basrel/DataRoot.h"
 
 namespace replacing_file {
 namespace {

@@ -1,6 +1,6 @@
 // Slots 111, 112 and 113: ribbon templates, their active copies and the
 // drawing of a copy with its head at the host's point.
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "effects/KRibbon.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"

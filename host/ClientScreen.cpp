@@ -11,11 +11,10 @@
 #include <d3d9.h>
 
 #include "AsfFontRaster.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
-#include "draw2d/render/VertexBuilders.h"
-#include "draw2d/text/TextHostRecords.h"
 #include "SampleData.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
+#include "lumiva/PrimitiveRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 
 bool FrameOutput::Prepare() const {
     std::error_code error;

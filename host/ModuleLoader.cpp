@@ -29,8 +29,8 @@ bool ModuleLoader::Load(const std::string& path) {
             return false;
         }
     }
-    m_createShell = reinterpret_cast<IKDrawShell* (*)()>(dlsym(m_module, "CreateLumivaShell4"));
-    m_isRecommended = reinterpret_cast<bool (*)()>(dlsym(m_module, "LumivaIsModuleRecommended"));
+    m_createShell = reinterpret_cast<KCreateLumivaShellFn>(dlsym(m_module, "CreateLumivaShell4"));
+    m_isRecommended = reinterpret_cast<KIsModuleRecommendedFn>(dlsym(m_module, "LumivaIsModuleRecommended"));
     return true;
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-class IKDrawShell;
+#include "lumiva/LumivaExports.h"
 
 class ModuleLoader {
 public:
@@ -15,6 +15,6 @@ public:
 
 private:
     void* m_module = nullptr;
-    IKDrawShell* (*m_createShell)() = nullptr;
-    bool (*m_isRecommended)() = nullptr;
+    KCreateLumivaShellFn m_createShell = nullptr;
+    KIsModuleRecommendedFn m_isRecommended = nullptr;
 };

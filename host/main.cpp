@@ -4,14 +4,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "BasrelCore.h"
 #include "ClientScreen.h"
 #include "DemoOptions.h"
 #include "FrameOutput.h"
 #include "MainWindow.h"
 #include "ModuleLoader.h"
 #include "SampleData.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
+#include "lumiva/basrel/BasrelCore.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "place/DataFile.h"
 
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KPakFile.h"
 
 uint32_t KPakDataFile::Read(void* buffer, uint32_t length) {
     if (!buffer || length == 0) return 0;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 
 struct KPlaceGroundPicture {
     KPrimPicture picture;

@@ -2,9 +2,9 @@
 
 #include <deque>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KMutex.h"
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KMutex.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "place/NameHashSet.h"
 
 namespace {

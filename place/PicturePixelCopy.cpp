@@ -5,7 +5,7 @@
 
 #include "JpegImage.h"
 #include "KStringMap.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "place/MapIconRecord.h"
 #include "place/PicturePixelCopy.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <new>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KMutex.h"
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KMutex.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "place/ByteCursor.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/DataFile.h"
 #include "place/GroundTileWalker.h"
 #include "place/PakPreload.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <tuple>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "place/ByteCursor.h"
 #include "place/DataFile.h"
 #include "place/GroundPicture.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "place/DataFile.h"
 #include "place/RegionPack.h"
 

@@ -3,7 +3,7 @@
 // caller skips its host call while it is null.
 #pragma once
 
-#include "place/IScenePlaceHost.h"
+#include "lumiva/IScenePlaceHost.h"
 
 IScenePlaceHost* ScenePlaceHost();
 void SetScenePlaceHost(IScenePlaceHost* host);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "place/PtrList.h"
 
 struct KScrollItem {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "place/PicturePixelCopy.h"
 
 struct QivImageContent;

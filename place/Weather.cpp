@@ -9,9 +9,9 @@
 #include "HostRandom.h"
 #include "KIniFile.h"
 #include "KWavSound.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "place/PlaceClocks.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <mmsystem.h>
 
-#include "effects/IK3DEffectNode.h"
+#include "lumiva/IK3DEffectNode.h"
 #include "scene/NodeRegistration.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <set>
 
-#include "scene/IK3DSceneNode.h"
+#include "lumiva/IK3DSceneNode.h"
 
 // Link flags.
 constexpr WORD kNodePlainBound = 1;  // takes its parent's position

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "KPakFile.h"
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 
 bool ReadModelFile(const char* fileName, std::vector<uint8_t>* bytes) {
     KPakFile file;

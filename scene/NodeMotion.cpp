@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "basrel/HostRandom.h"
+#include "lumiva/basrel/HostRandom.h"
 #include "scene/K3DSceneNode.h"
 #include "shell/ShellGlobals.h"
 

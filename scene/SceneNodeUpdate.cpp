@@ -1,7 +1,7 @@
 // The per-frame update walk and the update of a node's attachments.
 #include <cstdint>
 
-#include "effects/IK3DEffectNode.h"
+#include "lumiva/IK3DEffectNode.h"
 #include "scene/AttachedModelSeam.h"
 #include "scene/K3DSceneNode.h"
 #include "shell/ShellGlobals.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "shell/NeighbourServices.h"
 
 int g_ShowDebugInfo = 0;

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "basrel/KTimer.h"
+#include "lumiva/basrel/KTimer.h"
 
 // "R,G,B" in decimal to opaque ARGB; a text that ends early keeps the
 // channels read so far.

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "shell/VideoPolicy.h"
 
 KD3DDevice g_D3DDevice;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "basrel/DataRoot.h"
+#include "lumiva/basrel/DataRoot.h"
 #include "shell/D3DDevice.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Fixed device states, the viewport and the scene brackets.
-#include "basrel/DebugLog.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "shell/D3DDevice.h"
 
 namespace {

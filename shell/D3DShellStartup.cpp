@@ -1,8 +1,8 @@
 #include "shell/D3DShellStartup.h"
 
-#include "basrel/DebugLog.h"
-#include "basrel/HostGlobals.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/HostGlobals.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/SystemSurveyCpu.h"

@@ -2,7 +2,7 @@
 // target the scene can be drawn into.
 #include <d3dx9.h>
 
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"

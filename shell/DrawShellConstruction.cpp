@@ -1,7 +1,7 @@
 // The shell's construction defaults and its destruction.
 #include <cstring>
 
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"

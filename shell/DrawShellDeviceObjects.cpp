@@ -2,7 +2,7 @@
 // default pool before a reset, re-create after it, release all at shutdown.
 #include <cstring>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "effects/EffectDeviceObjects.h"
 #include "scene/KModelManager.h"
 #include "shell/ComRelease.h"

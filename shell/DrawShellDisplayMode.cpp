@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"

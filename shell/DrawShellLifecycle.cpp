@@ -2,7 +2,7 @@
 // made elsewhere, and shutdown.
 #include <windows.h>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "basrel/KStringMap.h"
-#include "basrel/KTimer.h"
+#include "lumiva/basrel/KStringMap.h"
+#include "lumiva/basrel/KTimer.h"
 #include "shell/ClientSettings.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "basrel/DataRoot.h"
-#include "basrel/KBmpFile24.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/KBmpFile24.h"
 #include "shell/ShellGlobals.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "draw2d/text/KFontTable.h"
 #include "shell/ClientSettings.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 #include "shell/NeighbourServices.h"
 #include "shell/ShellTextServices.h"
 

@@ -15,8 +15,8 @@ const KModuleExport g_ModuleExports[7] = {
     {5, "LumivaIsModuleRecommended"}, {6, "TestTimerBegin"},        {7, "TestTimerEnd"},
 };
 
-LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*)) { SetRegisterNodeFn(fn); }
-LUMIVA_EXPORT void g_SetUnregisterNodeFn(bool (*fn)(IK3DSceneNode*)) { SetUnregisterNodeFn(fn); }
+LUMIVA_EXPORT void g_SetRegisterNodeFn(KNodeCallback fn) { SetRegisterNodeFn(fn); }
+LUMIVA_EXPORT void g_SetUnregisterNodeFn(KNodeCallback fn) { SetUnregisterNodeFn(fn); }
 
 LUMIVA_EXPORT IKDrawShell* CreateLumivaShell4() { return new (std::nothrow) KDrawShell(); }
 

@@ -1,10 +1,8 @@
-// The module's exported entry points, as the host resolves them.
+// The module's export table, as the host's import table orders it; the
+// entry points themselves are declared in the public header.
 #pragma once
 
-#define LUMIVA_EXPORT extern "C" __attribute__((visibility("default")))
-
-class IKDrawShell;
-class IK3DSceneNode;
+#include "lumiva/LumivaExports.h"
 
 struct KModuleExport {
     int ordinal;
@@ -18,11 +16,3 @@ extern const KModuleExport g_ModuleExports[7];
 // and the physical memory.
 constexpr unsigned long kRecommendedVideoMemory = 0x2000000;     // 32 MiB
 constexpr unsigned long kRecommendedPhysicalMemory = 0x8000000;  // 128 MiB
-
-LUMIVA_EXPORT void g_SetRegisterNodeFn(bool (*fn)(IK3DSceneNode*));
-LUMIVA_EXPORT void g_SetUnregisterNodeFn(bool (*fn)(IK3DSceneNode*));
-LUMIVA_EXPORT IKDrawShell* CreateLumivaShell4();
-LUMIVA_EXPORT void* CreateScenePlaceC();
-LUMIVA_EXPORT bool LumivaIsModuleRecommended();
-LUMIVA_EXPORT void TestTimerBegin();
-LUMIVA_EXPORT void TestTimerEnd();

@@ -20,7 +20,7 @@
 
 #include "effects/KLightGlow.h"
 #include "effects/KRibbon.h"
-#include "place/IScenePlaceHost.h"
+#include "lumiva/IScenePlaceHost.h"
 #include "textures/ImageCache.h"
 
 class KDrawShell;

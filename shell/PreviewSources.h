@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 
 class KDrawShell;
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "basrel/KBmpFile24.h"
+#include "lumiva/basrel/KBmpFile24.h"
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 
 KVideoPolicy g_VideoPolicy{};
 uint32_t g_TexMemThreshold = kDefaultTexMemThreshold;

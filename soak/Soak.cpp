@@ -28,13 +28,13 @@
 #include <vector>
 
 #include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
 #include "ddraw/Control.h"
 #include "host/ClientScreen.h"
 #include "host/SampleData.h"
-#include "shell/IKDrawShell.h"
+#include "lumiva/IKDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"

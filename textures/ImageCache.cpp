@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "basrel/FileNameId.h"
+#include "lumiva/basrel/FileNameId.h"
 #include "shell/ComRelease.h"
 #include "shell/KDrawShell.h"
 #include "textures/KJpgImage.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "basrel/KMutex.h"
+#include "lumiva/basrel/KMutex.h"
 
 class KDrawShell;
 class KImageTexture;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "basrel/DataRoot.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "shell/KDrawShell.h"
 #include "textures/ImageCache.h"
 #include "textures/KJpgImage.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "shell/D3DDevice.h"
 
 KNamedTexturePool::~KNamedTexturePool() { Clear(); }

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KPakFile.h"
 #include "shell/VideoPolicy.h"
 #include "textures/TextureManager.h"
 #include "textures/TextureManagerSprImage.h"

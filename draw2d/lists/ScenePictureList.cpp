@@ -2,7 +2,7 @@
 
 #include "draw2d/lists/PictureRecordView.h"
 #include "draw2d/lists/RecordPicture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/scene/CornerPicture.h"
 #include "draw2d/scene/TintedPicture.h"
 #include "shell/KDrawShell.h"

@@ -1,7 +1,7 @@
 // Type 17: the caller's grey image through the shell's surface texture.
 #include "draw2d/PendingDrawers.h"
 #include "draw2d/lists/GreySurface.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/KDrawShell.h"
 

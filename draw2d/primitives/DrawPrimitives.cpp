@@ -7,7 +7,7 @@
 
 #include "draw2d/PendingDrawers.h"
 #include "draw2d/primitives/HostIntegers.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexBuilders.h"
 #include "scene/K3DSceneNode.h"

@@ -1,4 +1,4 @@
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 
 #include <d3d9.h>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/KDrawShell.h"

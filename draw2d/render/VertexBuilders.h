@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "lumiva/PrimitiveRecords.h"
+
 class KDrawShell;
 class KJpgImage;
 class KSprImage;
@@ -30,15 +32,6 @@ struct KMeshVertex {
     float x, y, z, u, v;
 };
 static_assert(sizeof(KSceneVertex) == 24 && sizeof(KPlainScreenVertex) == 20 && sizeof(KMeshVertex) == 20);
-
-struct KColorRect {
-    int32_t x, y;
-    int32_t sourceX, sourceY;
-    int32_t width, height;
-    uint8_t unread[8];
-    DWORD topLeft, topRight, bottomLeft, bottomRight;
-};
-static_assert(sizeof(KColorRect) == 48);
 
 // A pre-transformed vertex; its texture coordinates stay as they are.
 void SetScreenVertex(KScreenVertex& v, float x, float y, float z, DWORD colour);

@@ -1,7 +1,7 @@
 // KFont::DrawString: a multi-byte string as textured glyph quads.
 #include <cstring>
 
-#include "basrel/LineBreak.h"
+#include "lumiva/basrel/LineBreak.h"
 #include "draw2d/text/KFont.h"
 #include "draw2d/text/TextGlobals.h"
 

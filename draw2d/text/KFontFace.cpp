@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "basrel/DebugLog.h"
-#include "basrel/HostGlobals.h"
-#include "basrel/KPakFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/HostGlobals.h"
+#include "lumiva/basrel/KPakFile.h"
 
 namespace {
 

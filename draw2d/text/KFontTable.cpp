@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "draw2d/text/FontDescriptor.h"
 
 namespace {

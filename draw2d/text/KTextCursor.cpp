@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "basrel/LineBreak.h"
+#include "lumiva/basrel/LineBreak.h"
 
 namespace {
 

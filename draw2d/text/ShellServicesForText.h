@@ -10,7 +10,7 @@
 #include <functional>
 #include <map>
 
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 class ITextShellServices {
 public:

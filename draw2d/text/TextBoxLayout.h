@@ -6,7 +6,7 @@
 
 #include "draw2d/text/KFont.h"
 #include "draw2d/text/KTextCursor.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 // Lines drawn. The cursor's shell gives spark colours, pictures and lines.
 int32_t LayoutTextInRect(KFont& font, int32_t size, const KTextRect& record, KTextCursor& cursor);

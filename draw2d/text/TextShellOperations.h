@@ -7,7 +7,7 @@
 
 #include "draw2d/text/KFontTable.h"
 #include "draw2d/text/ShellServicesForText.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 // Slot 32. z = kScreenZ: (x, y) on the screen, else a scene point.
 void OutputText(KFontTable& fonts, ITextShellServices& shell, int32_t id, const char* text, int32_t length,

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "../../basrel/DataRoot.h"
+#include "../../include/lumiva/basrel/DataRoot.h"
 #include "AllocationGuard.h"
 #include "Codecs.h"
 #include "SurfaceAccess.h"

@@ -2,7 +2,7 @@
 // through its pak layer (and so through its data root).
 #include <vector>
 
-#include "../../basrel/KPakFile.h"
+#include "../../include/lumiva/basrel/KPakFile.h"
 #include "AllocationGuard.h"
 #include "d3dx9tex.h"
 

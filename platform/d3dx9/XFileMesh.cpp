@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../../basrel/DebugLog.h"
-#include "../../basrel/KPakFile.h"
+#include "../../include/lumiva/basrel/DebugLog.h"
+#include "../../include/lumiva/basrel/KPakFile.h"
 #include "AllocationGuard.h"
 #include "MeshObject.h"
 #include "XFileParse.h"

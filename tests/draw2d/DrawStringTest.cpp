@@ -9,7 +9,7 @@
 #include "AsfFontWriter.h"
 #include "TextTestSupport.h"
 #include "d3d9/Control.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "draw2d/text/TextShellOperations.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TextTestSupport.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "d3d9/Control.h"
 #include "gdi/Control.h"
 #include "win32/Control.h"

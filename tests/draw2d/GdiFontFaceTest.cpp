@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TextTestSupport.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "draw2d/text/KFontFace.h"
 #include "draw2d/text/TextGlobals.h"
 #include "gdi/Control.h"

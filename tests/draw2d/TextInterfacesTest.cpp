@@ -9,7 +9,7 @@
 
 #include "AsfFontWriter.h"
 #include "draw2d/text/KFont.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 #include "support/VirtualSlot.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <iconv.h>
 
 #include "AsfFontWriter.h"
-#include "basrel/DebugLog.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
 #include "gdi/Control.h"
 

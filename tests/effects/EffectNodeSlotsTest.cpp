@@ -3,7 +3,7 @@
 // as another node's attachment, and nodes drawn through node records.
 #include <gtest/gtest.h>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "effects/EffectNodeFixture.h"
 #include "effects/K3DEffectSetCache.h"
 #include "shell/ShellGlobals.h"

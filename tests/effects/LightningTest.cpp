@@ -1,7 +1,7 @@
 #include <cmath>
 #include <limits>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "effects/BeamFixture.h"
 #include "effects/KLightning.h"
 #include "effects/KLightningCache.h"

@@ -5,7 +5,7 @@
 #include "DxtBlocks.h"
 #include "MaterialFileWriter.h"
 #include "SprWriter.h"
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "scene/KMaterial.h"
 #include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"

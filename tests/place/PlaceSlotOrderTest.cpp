@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "place/IScenePlaceHost.h"
+#include "lumiva/IScenePlaceHost.h"
 #include "place/RegionPack.h"
 #include "support/VirtualSlot.h"
 

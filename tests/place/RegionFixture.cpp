@@ -5,8 +5,8 @@
 
 #include "ScratchFolder.h"
 #include "basrel/BasrelReset.h"
-#include "basrel/DataRoot.h"
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DataRoot.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "place/PakPreload.h"
 #include "place/RegionPack.h"
 #include "place/RegionReader.h"

@@ -2,8 +2,8 @@
 // operation must sit at its place.
 #include <gtest/gtest.h>
 
-#include "effects/IK3DEffectNode.h"
-#include "scene/IK3DSceneNode.h"
+#include "lumiva/IK3DEffectNode.h"
+#include "lumiva/IK3DSceneNode.h"
 #include "support/VirtualSlot.h"
 
 namespace {

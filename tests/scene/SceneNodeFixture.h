@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "effects/IK3DEffectNode.h"
+#include "lumiva/IK3DEffectNode.h"
 #include "scene/AttachedModelSeam.h"
 #include "scene/KModelNodeBase.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ShellTestSupport.h"
-#include "basrel/HostGlobals.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/HostGlobals.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "d3d9/Control.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"

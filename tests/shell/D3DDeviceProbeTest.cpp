@@ -5,7 +5,7 @@
 
 #include "FakeDirect3D9.h"
 #include "ShellTestSupport.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
 #include "win32/Control.h"

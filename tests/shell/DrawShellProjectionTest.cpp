@@ -4,7 +4,7 @@
 #include <d3dx9math.h>
 
 #include "DrawShellFixture.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "d3d9/Control.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DrawShellFixture.h"
-#include "basrel/KStringMap.h"
+#include "lumiva/basrel/KStringMap.h"
 #include "d3d9/Control.h"
 #include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"

@@ -7,7 +7,7 @@
 #include "ByteWriter.h"
 #include "DrawShellFixture.h"
 #include "d3d9/Control.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 namespace shell_test {
 namespace {

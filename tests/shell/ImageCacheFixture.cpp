@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "SprWriter.h"
-#include "basrel/FileNameId.h"
+#include "lumiva/basrel/FileNameId.h"
 #include "win32/Control.h"
 
 namespace shell_test {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ImageCacheFixture.h"
-#include "basrel/FileNameId.h"
+#include "lumiva/basrel/FileNameId.h"
 #include "textures/KImageTexture.h"
 
 namespace shell_test {

@@ -30,7 +30,7 @@ TEST(ModuleExports, InternalsStayHidden) {
 #include <windows.h>
 
 #include "DrawShellFixture.h"
-#include "basrel/HostGlobals.h"
+#include "lumiva/basrel/HostGlobals.h"
 #include "ddraw/Control.h"
 #include "scene/NodeRegistration.h"
 #include "shell/ShellGlobals.h"

@@ -10,7 +10,7 @@
 #include "shell/D3DDevice.h"
 #include "shell/PreviewRender.h"
 #include "shell/PreviewSources.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "textures/KImageTexture.h"
 #include "textures/NamedTexturePool.h"
 

@@ -7,7 +7,7 @@
 
 #include "AsfFontWriter.h"
 #include "FrameFixture.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 namespace shell_test {
 namespace {

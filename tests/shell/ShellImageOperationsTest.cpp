@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "ImageCacheFixture.h"
-#include "basrel/FileNameId.h"
+#include "lumiva/basrel/FileNameId.h"
 #include "d3d9/Control.h"
 #include "shell/D3DShell.h"
 #include "shell/ShellGlobals.h"

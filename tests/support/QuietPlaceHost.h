@@ -2,7 +2,7 @@
 // from it and override what they watch.
 #pragma once
 
-#include "place/IScenePlaceHost.h"
+#include "lumiva/IScenePlaceHost.h"
 
 namespace test_support {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShellStartup.h"
 #include "textures/Control.h"

@@ -4,7 +4,7 @@
 
 #include "DxtBlocks.h"
 #include "SprWriter.h"
-#include "basrel/DebugLog.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/D3DDevice.h"
 #include "textures/NamedTexturePool.h"
 #include "win32/Control.h"

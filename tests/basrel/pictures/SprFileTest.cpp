@@ -56,7 +56,7 @@ uint32_t Badge(uint32_t x, uint32_t y) {
 uint32_t Stripes(uint32_t x, uint32_t y) { return (y * 7 + x) % 300 < 260 ? 0xFF00FF00u : 0; }
 
 std::vector<uint32_t> ReadPalette(const SPRHEAD* header, uint32_t colours) {
-    const BYTE* p = header->Bytes + SPR_HEADER_SIZE;
+    const BYTE* p = reinterpret_cast<const BYTE*>(header) + SPR_HEADER_SIZE;
     std::vector<uint32_t> palette;
     for (uint32_t i = 0; i < colours; ++i, p += 3) palette.push_back(uint32_t(p[0]) << 16 | p[1] << 8 | p[2]);
     return palette;
@@ -171,7 +171,7 @@ TEST_F(SprFileTest, NegativeTableLengthsStandForTheirMagnitude) {
         SprReleaseFrame(frame);
     }
     // A caller may turn the lengths positive in the block; frames still read.
-    BYTE* entry = header->Bytes + table + 4;
+    BYTE* entry = reinterpret_cast<BYTE*>(header) + table + 4;  // the block, not the 32-byte header array
     int32_t length;
     std::memcpy(&length, entry, 4);
     length = -length;
@@ -308,7 +308,7 @@ TEST_F(SprFileTest, ATableEntryChangedAfterOpeningIsCheckedAgain) {
     TakeLog();
     const uint32_t lengths[] = {0x7FFFFFFF, 4, 0x80000000u};
     for (uint32_t length : lengths) {
-        std::memcpy(header->Bytes + table + 12, &length, 4);
+        std::memcpy(reinterpret_cast<BYTE*>(header) + table + 12, &length, 4);
         EXPECT_EQ(SprGetFrame(header, 1), nullptr) << length;
         EXPECT_EQ(TakeLog().size(), 1u);
     }

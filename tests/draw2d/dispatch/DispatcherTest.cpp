@@ -5,7 +5,7 @@
 #include <new>
 
 #include "DispatchFixture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "effects/KLightning.h"
 #include "shell/NeighbourServices.h"
 

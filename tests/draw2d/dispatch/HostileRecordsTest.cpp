@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "DispatchFixture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
-#include "draw2d/text/TextHostRecords.h"
+#include "lumiva/PrimitiveRecords.h"
+#include "lumiva/TextHostRecords.h"
 
 namespace dispatch_test {
 namespace {

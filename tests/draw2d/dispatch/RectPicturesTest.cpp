@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "DispatchFixture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 
 namespace dispatch_test {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "DispatchFixture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 
 namespace dispatch_test {

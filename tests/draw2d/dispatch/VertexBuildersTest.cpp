@@ -1,6 +1,6 @@
 // Vertex builders: points, filled rectangles and textured quads.
 #include "DispatchFixture.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/VertexBuilders.h"
 
 namespace dispatch_test {

@@ -5,7 +5,7 @@
 
 #include "ListsFixture.h"
 #include "draw2d/PendingDrawers.h"
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 
 namespace {
 

@@ -167,3 +167,13 @@ inline size_t ScenePictureStride(uint32_t type) {
 
 // Alpha of a bar: 255 - 8 x level, modulo 256.
 inline uint8_t BarAlpha(uint8_t level) { return uint8_t(255 - 8 * level); }
+
+// A picture frame drawn with a colour at each corner (the shell's DrawColorRect).
+struct KColorRect {
+    int32_t x, y;
+    int32_t sourceX, sourceY;
+    int32_t width, height;
+    uint8_t unread[8];
+    DWORD topLeft, topRight, bottomLeft, bottomRight;
+};
+static_assert(sizeof(KColorRect) == 48);
