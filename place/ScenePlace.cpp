@@ -183,7 +183,7 @@ void KScenePlace::ClearLoadedMap() {
 }
 
 void KScenePlace::SetWaitForRegions(bool wait) {
-    m_waitForRegions = wait;
+    if (m_waitForRegions.exchange(wait) == wait) return;
     if (!wait && m_readyEvent) SetEvent(m_readyEvent);
 }
 

@@ -8,6 +8,7 @@
 //   ScenePlaceMapLoad.cpp     map list, LoadMap, LoadMapFromFolder, ".wor"
 //   ScenePlaceMapPicture.cpp  the mini-map's map pictures
 //   ScenePlaceScroll.cpp      scroll settings and their layers
+//   RegionWindow.cpp          the focus, the pool order and the active window
 //   ScenePlaceSeam.cpp        operations built later (marked stand-ins)
 #pragma once
 
@@ -146,6 +147,16 @@ public:
     void BuildScrollLayers(int32_t focusX, int32_t focusY);
     int LoadScrollImages(const KScrollSetting& setting);
 
+    // --- Region window ---
+    // Reassigns the pool records that left the 7 x 7 window to the cells
+    // the accumulated move uncovered, in loading order.
+    void RequestRegions();
+    void RebuildActiveWindow();
+    // A loaded region of the window, or null.
+    KSceneRegion* FindRegion(int32_t rx, int32_t ry);
+    // Clearing the flag signals the regions-ready event.
+    void SetWaitForRegions(bool wait);
+
     // --- State the tests and the later parts read ---
     bool IsInited() const { return m_inited != 0; }
     bool HasMap() const { return m_folder[0] != 0; }
@@ -172,11 +183,23 @@ public:
     bool WeatherEnabled() const { return m_weatherEnabled; }
     bool WaitingForRegions() const { return m_waitForRegions.load(); }
     HANDLE LoaderThread() const { return m_loaderThread; }
+    const KSceneRegion* OrderedRegion(int i) const { return m_ordered[i]; }
+    int32_t RequestIndex() const { return m_requestIndex; }
+    int64_t MoveX() const { return m_moveX; }
+    int64_t MoveY() const { return m_moveY; }
+    int32_t CentreX() const { return m_centreX; }
+    int32_t CentreY() const { return m_centreY; }
+    bool FocusFrozen() const { return m_focusFrozen; }
+    int32_t FocusOffsetX() const { return m_focusOffsetX; }
+    int32_t FocusOffsetY() const { return m_focusOffsetY; }
+    bool MergePending() const { return m_mergePending != 0; }
+    // Test control: the first `count` records of the order become loaded,
+    // as the loader leaves them.
+    void MarkLoadedForTests(int count);
 
 private:
     friend unsigned __stdcall RegionLoaderThread(void* place);
 
-    KSceneRegion* FindLoadedRegion(int32_t rx, int32_t ry);
     void SetSelectionBit(bool selected);
     void ClearFlatObjects();
 
@@ -191,8 +214,11 @@ private:
     bool CreateGroundPictures();
     void CreateScenePicture();
     void FinishMapLoad();
-    void SetWaitForRegions(bool wait);
     int32_t PictureImageType() const;
+    KPlaceGroundPicture* GetFreeGroundPicture();
+    void ActivateRegion(KSceneRegion& region);
+    void DeactivateRegion(KSceneRegion& region);
+    void MoveViewRect();
 
     std::atomic<uint32_t> m_groundDirty{0};
     KPlaceGroundPicture m_ground[kGroundPictureCount];
@@ -213,7 +239,10 @@ private:
     int32_t m_focusX = 0, m_focusY = 0;
     std::atomic<int32_t> m_centreX{0};
     std::atomic<int32_t> m_centreY{0};
-    int32_t m_moveX = 0, m_moveY = 0;
+    // Region steps since the last request; 64 bits, as any int32 focus
+    // jump fits.
+    int64_t m_moveX = 0, m_moveY = 0;
+    bool m_focusStale = false;  // a map just loaded: the next SetFocus acts
     HANDLE m_wakeEvent = nullptr;
     HANDLE m_readyEvent = nullptr;
     std::atomic<uint32_t> m_mergePending{0};

@@ -29,14 +29,8 @@ void KScenePlace::UnregisterActiveRegions() { m_window.UnregisterActiveRegions()
 
 // --- Object selection ---
 
-KSceneRegion* KScenePlace::FindLoadedRegion(int32_t rx, int32_t ry) {
-    for (KSceneRegion& region : m_pool)
-        if (region.state == kRegionLoaded && region.rx == rx && region.ry == ry) return &region;
-    return nullptr;
-}
-
 void KScenePlace::SetSelectionBit(bool selected) {
-    KSceneRegion* region = FindLoadedRegion(m_selectedX, m_selectedY);
+    KSceneRegion* region = FindRegion(m_selectedX, m_selectedY);
     if (!region) return;
     PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
     SetRegionObjectSelectBit(*region, m_selectedIndex, selected);

@@ -188,11 +188,15 @@ void KScenePlace::ResetRegionPool() {
     m_centreX = -3;
     m_centreY = -3;
     m_moveX = m_moveY = 0;
+    m_focusStale = true;
     PlaceLock table(&m_tableLock);
     for (int i = 0; i < kRegionPoolSize; ++i) {
         m_pool[i].SetRegionIndices(-(i % 7), -(i / 7));
         m_pool[i].state = kRegionRequested;
     }
+    // None of them is loaded: a focus near the origin keeps some of these
+    // records, which must then be read, not taken as loaded.
+    m_requestIndex = 0;
 }
 
 int32_t KScenePlace::PictureImageType() const { return int32_t(g_PlaceMapTarget.imageType); }

@@ -6,10 +6,10 @@
 //   painting and host objects: Paint, PaintGround, PaintObjects, AddObject,
 //                       UpdateObject, RemoveObject, SetViewSize, ScaleToWorldY,
 //                       ScreenToWorld, InvalidateGround, SetObjectPaintPoint
-//   region window       SetFocus, GetFocus, SetFocusOffset, FreezeFocus,
-//                       ResetObjects (focus kept, nothing requested)
 //   loader thread       RegionLoaderThread (waits and quits), UpdateFrame
-//                       (scroll layers only), ClearFlatObjects
+//                       (scroll layers only), ClearFlatObjects,
+//                       ActivateRegion / DeactivateRegion (ground picture
+//                       binding only, no tree points)
 #include "place/ScenePlaceSeam.h"
 
 #include "place/ScenePlace.h"
@@ -44,35 +44,16 @@ void KScenePlace::ScreenToWorld(int32_t*, int32_t*, int32_t) {}
 void KScenePlace::InvalidateGround() { m_groundDirty = 1; }
 void KScenePlace::SetObjectPaintPoint(int32_t, int32_t) {}
 
-void KScenePlace::SetFocus(int32_t x, int32_t y, int32_t) {
-    if (!HasMap()) return;
-    m_focusX = x;
-    m_focusY = y;
+// Binding only: the tree points come with the region merge.
+void KScenePlace::ActivateRegion(KSceneRegion& region) {
+    if (region.groundPicture) region.groundPicture->inUse = 1;
 }
 
-void KScenePlace::GetFocus(int32_t* x, int32_t* y, int32_t* z) {
-    if (x) *x = m_focusX;
-    if (y) *y = m_focusY;
-    if (z) *z = 0;
-}
-
-void KScenePlace::SetFocusOffset(int32_t dx, int32_t dy) {
-    m_focusOffsetX = dx;
-    m_focusOffsetY = dy;
-}
-
-void KScenePlace::FreezeFocus(bool frozen) {
-    if (frozen && !m_focusFrozen) {
-        m_frozenFocusX = m_focusX;
-        m_frozenFocusY = m_focusY;
-    }
-    m_focusFrozen = frozen;
-}
-
-void KScenePlace::ResetObjects() {
-    m_focusX = m_focusY = -1;
-    PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
-    m_tree.Clear();
+void KScenePlace::DeactivateRegion(KSceneRegion& region) {
+    if (!region.groundPicture) return;
+    region.groundPicture->inUse = 0;
+    region.groundPicture->built = 0;
+    region.groundPicture = nullptr;
 }
 
 void KScenePlace::UpdateFrame() {
