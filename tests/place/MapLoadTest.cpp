@@ -9,6 +9,7 @@
 #include "place/RegionPack.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "d3d9/Control.h"
 
 namespace place_test {
 namespace {
@@ -200,6 +201,27 @@ TEST_F(MapLoadThreadTest, GroundPicturesOutliveMapsUntilRelease) {
     Place().UnloadMap();
     EXPECT_STREQ(Place().GroundPicture(8).picture.fileName, "_*PlaceGround*_#~8~#_");
     Place().Release();
+    EXPECT_STREQ(Place().GroundPicture(0).picture.fileName, "");
+}
+
+}  // namespace
+}  // namespace place_test
+
+namespace place_test {
+namespace {
+
+// Each failed round halves the UI scale; at one eighth the load fails.
+TEST_F(MapLoadThreadTest, GroundPicturesFallBackToSmallerScalesThenFail) {
+    WriteEastMap();
+    ASSERT_TRUE(Place().Init(nullptr));
+    IKDrawShell* shell = g_pDrawShell;
+    shell->SetUiScale(1.0f);
+    lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY, 100000);
+    EXPECT_FALSE(Place().LoadMap(7, 0, 0));
+    lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY, 0);
+    EXPECT_EQ(shell->GetUiScale(), 0.125f);
+    EXPECT_FALSE(Place().HasMap());
+    EXPECT_EQ(Place().GetMapId(), -1);
     EXPECT_STREQ(Place().GroundPicture(0).picture.fileName, "");
 }
 

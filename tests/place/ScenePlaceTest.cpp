@@ -12,6 +12,7 @@
 #include "place/PlaceClocks.h"
 #include "place/ScenePlaceHost.h"
 #include "place/Weather.h"
+#include "scene/K3DSceneNode.h"
 #include "shell/ModuleExports.h"
 #include "shell/ShellGlobals.h"
 #include "support/QuietPlaceHost.h"
@@ -225,6 +226,42 @@ TEST_F(ScenePlaceTest, DayLightColoursAndTimeOfDay) {
     EXPECT_EQ(Place().AmbientFromDayLight(), 0xFF123456u);
     Place().SetTimeOfDay(150000);  // 1500 minutes: past a day
     EXPECT_EQ(Place().TimeOfDay(), 60);
+}
+
+}  // namespace
+}  // namespace place_test
+
+namespace place_test {
+namespace {
+
+TEST_F(ScenePlaceThreadTest, NodesRegisterOnceAndGoWithRelease) {
+    ASSERT_TRUE(Place().Init(nullptr));
+    K3DSceneNode a(10, 20, 0, 0), b(30, 40, 0, 0);
+    Place().RegisterNode(&a);
+    Place().RegisterNode(&a);
+    Place().RegisterNode(&b);
+    EXPECT_EQ(Place().RegisteredNodes().size(), 2u);
+    Place().UnregisterNode(&a);
+    Place().UnregisterNode(&a);  // not in the list any more
+    ASSERT_EQ(Place().RegisteredNodes().size(), 1u);
+    EXPECT_EQ(Place().RegisteredNodes().front(), &b);
+    Place().RegisterModel(nullptr);
+    EXPECT_EQ(Place().RegisteredNodes().size(), 1u);
+    Place().Release();
+    EXPECT_TRUE(Place().RegisteredNodes().empty());
+}
+
+TEST_F(ScenePlaceTest, TheMiniMapViewFollowsTheFrozenFocus) {
+    Place().SetFocusOffset(5, 6);
+    KMiniMapView view{};
+    EXPECT_FALSE(Place().GetMiniMapView(&view));  // no picture
+    EXPECT_EQ(view.unitsX, 16);
+    EXPECT_EQ(view.unitsY, 32);
+    EXPECT_EQ(view.offsetX, 5);
+    EXPECT_EQ(view.offsetY, 6);
+    EXPECT_LE(view.rect[0], view.rect[2]);
+    EXPECT_LE(view.rect[1], view.rect[3]);
+    EXPECT_FALSE(Place().GetMiniMapView(nullptr));
 }
 
 }  // namespace
