@@ -227,3 +227,30 @@ TEST_F(MapLoadThreadTest, GroundPicturesFallBackToSmallerScalesThenFail) {
 
 }  // namespace
 }  // namespace place_test
+
+namespace place_test {
+namespace {
+
+TEST_F(MapLoadThreadTest, TheMiniMapShowsAnotherMapUntilTheCurrentComesBack) {
+    WriteMapList({{"List", 7, "east", std::nullopt}, {"List", 8, "cave", std::nullopt}});
+    WriteMap("\\Maps\\east", {});
+    WriteMap("\\Maps\\cave", {});
+    ASSERT_TRUE(InitAndLoad());
+    EXPECT_TRUE(Place().PictureIsCurrent());
+    EXPECT_FALSE(Place().LoadMapPicture(9, 0, 0));
+    EXPECT_EQ(Place().ShownMapId(), 7);
+    ASSERT_TRUE(Place().LoadMapPicture(8, 0, 0));
+    EXPECT_EQ(Place().ShownMapId(), 8);
+    EXPECT_TRUE(Place().IsShowingOtherMap());
+    EXPECT_FALSE(Place().PictureIsCurrent());
+    ASSERT_TRUE(Place().LoadCurrentMapPicture());
+    EXPECT_FALSE(Place().IsShowingOtherMap());
+    EXPECT_TRUE(Place().PictureIsCurrent());
+    // Shown by id, the picture counts as the loaded map's.
+    ASSERT_TRUE(Place().ShowMapPicture(8, false));
+    EXPECT_EQ(Place().ShownMapId(), 7);
+    EXPECT_FALSE(Place().PictureIsCurrent());
+}
+
+}  // namespace
+}  // namespace place_test
