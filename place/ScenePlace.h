@@ -193,6 +193,7 @@ public:
     int32_t FocusOffsetX() const { return m_focusOffsetX; }
     int32_t FocusOffsetY() const { return m_focusOffsetY; }
     bool MergePending() const { return m_mergePending != 0; }
+    uint32_t AmbientColour() const { return m_ambient; }
     // Test control: the first `count` records of the order become loaded,
     // as the loader leaves them.
     void MarkLoadedForTests(int count);

@@ -7,12 +7,13 @@
 //                       UpdateObject, RemoveObject, SetViewSize, ScaleToWorldY,
 //                       ScreenToWorld, InvalidateGround, SetObjectPaintPoint
 //   loader thread       RegionLoaderThread (waits and quits), UpdateFrame
-//                       (scroll layers only), ClearFlatObjects,
+//                       (no wait for regions, no merge), ClearFlatObjects,
 //                       ActivateRegion / DeactivateRegion (ground picture
 //                       binding only, no tree points)
 #include "place/ScenePlaceSeam.h"
 
 #include "place/ScenePlace.h"
+#include "place/Weather.h"
 
 IK3DSceneNode* ModelProxyNode(KModelProxy*) { return nullptr; }
 void PreloadPlayerAnimation(const char*) {}
@@ -56,9 +57,17 @@ void KScenePlace::DeactivateRegion(KSceneRegion& region) {
     region.groundPicture = nullptr;
 }
 
+// Without the loader's wait for the first regions and the region merge.
 void KScenePlace::UpdateFrame() {
-    if (!HasMap()) return;
-    BuildScrollLayers(m_focusX, m_focusY);
+    uint32_t ambient = AmbientFromDayLight();
+    if (m_weather) ambient = m_weather->ApplyToAmbient(ambient);
+    SetAmbientColor(ambient);
+    if (HasMap()) BuildScrollLayers(m_focusX, m_focusY);
+    if (!m_weather) return;
+    if (m_weather->IsFinished())
+        m_weather.reset();
+    else
+        m_weather->Update();
 }
 
 void KScenePlace::ClearFlatObjects() {}

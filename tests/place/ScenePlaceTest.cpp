@@ -266,3 +266,30 @@ TEST_F(ScenePlaceTest, TheMiniMapViewFollowsTheFrozenFocus) {
 
 }  // namespace
 }  // namespace place_test
+
+namespace place_test {
+namespace {
+
+TEST_F(ScenePlaceTest, FramesSetTheAmbientAndEndFinishedWeather) {
+    Place().SetDayLightColor(7, 0x10, 0x20, 0x30);
+    Place().UpdateFrame();
+    EXPECT_EQ(Place().AmbientColour(), 0xFF102030u);
+    WeatherSection rain;
+    rain.id = 3;
+    WriteDataFile("settings/Weather/Weather.ini", WriteWeatherIni({rain}));
+    Place().SetWeather(3);
+    ASSERT_NE(Place().CurrentWeather(), nullptr);
+    Place().UpdateFrame();
+    EXPECT_NE(Place().CurrentWeather(), nullptr);
+    Place().SetWeather(255);
+    int frames = 0;
+    while (Place().CurrentWeather() && frames < 500) {
+        Place().UpdateFrame();
+        ++frames;
+    }
+    EXPECT_EQ(Place().CurrentWeather(), nullptr);
+    EXPECT_GE(frames, 2);  // finishes in one frame, goes in the next
+}
+
+}  // namespace
+}  // namespace place_test
