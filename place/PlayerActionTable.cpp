@@ -4,6 +4,9 @@
 #include <cstring>
 #include <strings.h>
 
+#include <string>
+#include <vector>
+
 #include "basrel/KTabFile.h"
 #include "place/ScenePlace.h"
 #include "place/ScenePlaceSeam.h"
@@ -18,29 +21,32 @@ bool IsAnimationName(const char* text) {
     return length > 4 && strcasecmp(text + length - 4, ".ani") == 0;
 }
 
-void PreloadActionFile(const char* tableName) {
+void CollectActionFile(const char* tableName, std::vector<std::string>& paths) {
     KTabFile table;
     if (!table.Load(tableName)) return;
     for (int row = 1; row <= table.GetHeight(); ++row)
         for (int column = 1; column <= table.GetWidth(); ++column) {
             char cell[kTableNameSize] = {};
             if (!table.GetString(row, column, "", cell, sizeof cell) || !IsAnimationName(cell)) continue;
-            char path[kTableNameSize + 32];
-            std::snprintf(path, sizeof path, "%s01\\%s", kActionRoot, cell);
-            PreloadPlayerAnimation(path);
-            std::snprintf(path, sizeof path, "%s02\\%s", kActionRoot, cell);
-            PreloadPlayerAnimation(path);
+            paths.push_back(std::string(kActionRoot) + "01\\" + cell);
+            paths.push_back(std::string(kActionRoot) + "02\\" + cell);
         }
 }
 
 }  // namespace
 
-void LoadPlayerActionTable() {
+std::vector<std::string> PlayerActionAnimationPaths() {
+    std::vector<std::string> paths;
     KTabFile list;
-    if (!list.Load("\\settings\\npcres\\player_ani.txt")) return;
+    if (!list.Load("\\settings\\npcres\\player_ani.txt")) return paths;
     for (int row = 2; row <= list.GetHeight(); ++row)
         for (const int column : {3, 5}) {
             char name[kTableNameSize] = {};
-            if (list.GetString(row, column, "", name, sizeof name) && name[0]) PreloadActionFile(name);
+            if (list.GetString(row, column, "", name, sizeof name) && name[0]) CollectActionFile(name, paths);
         }
+    return paths;
+}
+
+void LoadPlayerActionTable() {
+    for (const std::string& path : PlayerActionAnimationPaths()) PreloadPlayerAnimation(path.c_str());
 }

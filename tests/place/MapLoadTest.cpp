@@ -254,3 +254,24 @@ TEST_F(MapLoadThreadTest, TheMiniMapShowsAnotherMapUntilTheCurrentComesBack) {
 
 }  // namespace
 }  // namespace place_test
+
+namespace place_test {
+namespace {
+
+TEST_F(MapListTest, PlayerActionsNameEveryAnimationCellTwice) {
+    EXPECT_TRUE(PlayerActionAnimationPaths().empty());  // no list
+    WriteDataFile("settings/npcres/player_ani.txt", WritePlayerActionList({{"\\a.txt", "\\absent.txt"},
+                                                                           {"", "\\b.txt"}}));
+    WriteDataFile("a.txt", WriteTabText({{"run.ani", ".ani", "x.ANI"}, {"walk.anim", "stand.txt", "sit.ani"}}));
+    WriteDataFile("b.txt", WriteTabText({{"jump.ani"}}));
+    const std::vector<std::string> expected = {
+        "\\Portrait\\Action\\Action01\\run.ani", "\\Portrait\\Action\\Action02\\run.ani",
+        "\\Portrait\\Action\\Action01\\x.ANI",   "\\Portrait\\Action\\Action02\\x.ANI",
+        "\\Portrait\\Action\\Action01\\sit.ani", "\\Portrait\\Action\\Action02\\sit.ani",
+        "\\Portrait\\Action\\Action01\\jump.ani", "\\Portrait\\Action\\Action02\\jump.ani",
+    };
+    EXPECT_EQ(PlayerActionAnimationPaths(), expected);
+}
+
+}  // namespace
+}  // namespace place_test
