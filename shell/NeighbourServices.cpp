@@ -5,6 +5,7 @@
 #include "effects/KLightning.h"
 #include "effects/KLightningSet.h"
 #include "place/PakPreload.h"
+#include "place/ScenePlace.h"
 #include "place/ScenePlaceHost.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
@@ -116,7 +117,7 @@ void DebugMeshRestoreDeviceObjects() { DebugMeshSet().RestoreDeviceObjects(); }
 bool StopPakPreloadThread(DWORD timeoutMs) { return ::StopPakPreloadThread(timeoutMs); }
 
 IScenePlaceHost* ScenePlaceHost() { return ::ScenePlaceHost(); }
-void* ScenePlaceInterface() { return nullptr; }
+void* ScenePlaceInterface() { return static_cast<IScenePlace*>(ScenePlacePointer()); }
 
 void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {
     CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));

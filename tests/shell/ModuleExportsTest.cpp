@@ -71,8 +71,9 @@ class ModuleFactories : public DrawShellTest {};
 TEST_F(ModuleFactories, ScenePlaceOnlyOnceTheShellExists) {
     EXPECT_EQ(CreateScenePlaceC(), nullptr);
     MakeShell();
-    // The scene place does not exist yet either; null until it does.
-    EXPECT_EQ(CreateScenePlaceC(), nullptr);
+    void* place = CreateScenePlaceC();
+    EXPECT_NE(place, nullptr);
+    EXPECT_EQ(CreateScenePlaceC(), place);
     TestTimerBegin();
     TestTimerEnd();
 }

@@ -1,0 +1,299 @@
+// The scene place: the module's one map layer. It holds the loaded map's
+// settings, the pool of 49 regions and the 3 x 3 active window over them,
+// the object tree, the mini-map and the weather, and the region loader
+// thread. The operations are spread over files by concern:
+//   ScenePlace.cpp            construction, Init, Release, UnloadMap, the
+//                             small slots, node and model registration
+//   ScenePlaceForwarders.cpp  mini-map, weather and obstacle queries
+//   ScenePlaceMapLoad.cpp     map list, LoadMap, LoadMapFromFolder, ".wor"
+//   ScenePlaceMapPicture.cpp  the mini-map's map pictures
+//   ScenePlaceScroll.cpp      scroll settings and their layers
+//   RegionWindow.cpp          the focus, the pool order and the active window
+//   ScenePlaceSeam.cpp        operations built later (marked stand-ins)
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "draw2d/primitives/PrimitiveRecords.h"
+#include "place/ActiveWindow.h"
+#include "place/DayLightTable.h"
+#include "place/GroundPicture.h"
+#include "place/IScenePlace.h"
+#include "place/PlaceLock.h"
+#include "place/PlaceMap.h"
+#include "place/SceneObjectTree.h"
+#include "place/SceneRegion.h"
+#include "place/ScrollBackground.h"
+#include "place/ScrollLayer.h"
+#include "place/ScrollSetting.h"
+
+class IK3DSceneNode;
+class KWeather;
+
+// The quit request the loader thread finds in the centre region x word.
+constexpr int32_t kLoaderQuitCode = int32_t(0x80001d5f);
+constexpr int kRegionPoolSize = 49;
+constexpr int kGroundPictureCount = 9;
+constexpr size_t kMapFolderSize = 80;
+constexpr size_t kMapNameSize = 32;
+
+class KScenePlace final : public IScenePlace {
+public:
+    KScenePlace();
+    ~KScenePlace() override;
+    KScenePlace(const KScenePlace&) = delete;
+    KScenePlace& operator=(const KScenePlace&) = delete;
+
+    IKDrawShell* GetShell() override;
+    bool Init(KIniFile* ini) override;
+    void Release() override;
+    bool LoadMapFromFolder(const char* folder) override;
+    bool LoadMap(int32_t mapId, int32_t mode, int32_t subId) override;
+    void UnloadMap() override;
+    void Paint() override;
+    void PaintGround() override;
+    void PaintObjects() override;
+    void SetFocus(int32_t x, int32_t y, int32_t z) override;
+    void GetFocus(int32_t* x, int32_t* y, int32_t* z) override;
+    int32_t PassToHostMiniMap(int32_t value) override;
+    KSceneObject* AddObject(int32_t kind, int32_t id, int32_t x, int32_t y, int32_t z, int32_t flags) override;
+    KSceneObject* UpdateObject(int32_t kind, int32_t id, int32_t x, int32_t y, int32_t z, KSceneObject** object,
+                               int32_t flags, int32_t moveTime) override;
+    void RemoveObject(int32_t a, int32_t b, KSceneObject** object) override;
+    void UpdateFrame() override;
+    void SetViewSize(int32_t width, int32_t height) override;
+    void ScaleToWorldY(int32_t a, int32_t* y) override;
+    void ScreenToWorld(int32_t* x, int32_t* y, int32_t z) override;
+    void GetRegionOrigin(int32_t rx, int32_t ry, int32_t* x, int32_t* y) override;
+    uint32_t GetObstacle(int32_t x, int32_t y) override;
+    uint32_t GetCell(int32_t x, int32_t y) override;
+    uint32_t GetCellExtra(int32_t x, int32_t y) override;
+    uint32_t GetObstacleEx(int32_t x, int32_t y, int32_t a, int32_t b) override;
+    bool IsRegionClear(int32_t rx, int32_t ry) override;
+    bool SetCellObstacle(int32_t x, int32_t y, int32_t type) override;
+    bool ClearCell(int32_t x, int32_t y) override;
+    uint32_t GetOriginalCell(int32_t x, int32_t y) override;
+    void RestoreRegionCells(int32_t x, int32_t y) override;
+    void UnregisterActiveRegions() override;
+    void ResetObjects() override;
+    void InvalidateGround() override;
+    void SetRegionLoadedCallback(RegionLoadedCallback callback) override;
+    void SelectRegionObject(int32_t rx, int32_t ry, int32_t index) override;
+    void ClearRegionObjectSelection() override;
+    void GetMapInfo(char* name, int32_t* mapId, int32_t* cellX, int32_t* cellY) override;
+    void SetAmbientColor(uint32_t argb) override;
+    void SetTimeOfDay(int32_t value) override;
+    void SetDayLightColor(int32_t i, uint8_t r, uint8_t g, uint8_t b) override;
+    void EnableObjectLights(bool on) override;
+    void EnableLightGrid(bool on) override;
+    void SetWeather(int32_t id) override;
+    bool GetMiniMapView(KMiniMapView* record) override;
+    bool GetMapDesc(KMapDesc* record) override;
+    void GetMiniMapBounds(int32_t* record) override;
+    void ShowMiniMap(uint32_t flags, uint32_t size) override;
+    void SetFocusOffset(int32_t dx, int32_t dy) override;
+    void PaintMiniMap(int32_t x, int32_t y, int32_t a, int32_t b) override;
+    void FreezeFocus(bool frozen) override;
+    void EnableWeather(bool on) override;
+    bool LoadMapPicture(int32_t mapId, int32_t mode, int32_t subId) override;
+    bool LoadCurrentMapPicture() override;
+    int32_t GetMapId() override;
+    int32_t GetMapExtraA() override;
+    int32_t GetMapExtraB() override;
+    int32_t SetMiniMapCentre(int32_t x, int32_t y) override;
+    bool IsShowingOtherMap() override;
+    int32_t GetModelLight() override;
+    void CommitViewCenter() override;
+    int32_t QueryHostMiniMap(int32_t value) override;
+    void SetPlaceState(int32_t value) override;
+    void RestartPlaceStateTime() override;
+    int32_t GetPlaceState(uint32_t* startTime) override;
+    void NoOp64(int32_t value) override;
+    uint32_t SetWeatherClock(uint32_t ms) override;
+    void SetObjectPaintPoint(int32_t x, int32_t y) override;
+    void SetHost(IScenePlaceHost* host) override;
+    KModelProxy* CreateModel(const char* name) override;
+    bool ReleaseModel(KModelProxy* model) override;
+    IK3DEffectNode* CreateEffectNode(const char* name) override;
+    void ReleaseEffectNode(IK3DEffectNode* node) override;
+    int32_t IsPlaceReady() override;
+    void RegisterModel(KModelProxy* model) override;
+    void UnregisterModel(KModelProxy* model) override;
+    void SetPlaceWord(int32_t value) override;
+    int32_t GetPlaceWord() override;
+    KModelProxy* GetObjectModel(int32_t kind, int32_t id) override;
+    bool GetMiniMapOrigin(int32_t* record) override;
+    KMemFile* OpenRegionData(int32_t rx, int32_t ry) override;
+    bool ShowMapPicture(int32_t mapId, bool isCurrent) override;
+
+    // The place's own three, after the host's operations.
+    using NodeList = std::list<IK3DSceneNode*>;
+    virtual void RegisterNode(IK3DSceneNode* node);
+    virtual void UnregisterNode(IK3DSceneNode* node);
+    virtual NodeList::iterator EraseNode(NodeList::iterator node);
+
+    // --- Map settings (no slots) ---
+    // The map list's entry: name and folder ("\Maps\..." without ".wor").
+    static bool LoadMapList(int32_t mapId, char* name, size_t nameSize, char* folder, size_t folderSize,
+                            int32_t mode, int32_t subId);
+    uint32_t AmbientFromDayLight() const;
+    void LoadScrollSettings();
+    void BuildScrollLayers(int32_t focusX, int32_t focusY);
+    int LoadScrollImages(const KScrollSetting& setting);
+
+    // --- Region window ---
+    // Reassigns the pool records that left the 7 x 7 window to the cells
+    // the accumulated move uncovered, in loading order.
+    void RequestRegions();
+    void RebuildActiveWindow();
+    // A loaded region of the window, or null.
+    KSceneRegion* FindRegion(int32_t rx, int32_t ry);
+    // Clearing the flag signals the regions-ready event.
+    void SetWaitForRegions(bool wait);
+
+    // --- State the tests and the later parts read ---
+    bool IsInited() const { return m_inited != 0; }
+    bool HasMap() const { return m_folder[0] != 0; }
+    const char* Folder() const { return m_folder; }
+    const char* MapName() const { return m_name; }
+    int32_t ShownMapId() const { return m_shownMapId; }
+    bool PictureIsCurrent() const { return m_pictureIsCurrent; }
+    int32_t Perspective() const { return m_perspective; }
+    uint32_t PlayerLight() const { return m_playerLight; }
+    bool IsInDoor() const { return m_inDoor; }
+    bool LightGridEnabled() const { return m_lightGrid; }
+    int32_t TimeOfDay() const { return m_timeOfDay; }
+    const KDayLightTable& DayLight() const { return m_dayLight; }
+    const KSceneRegion& PoolRegion(int i) const { return m_pool[i]; }
+    const KPlaceGroundPicture& GroundPicture(int i) const { return m_ground[i]; }
+    const KPrimPicture& ScenePicture() const { return m_scenePicture; }
+    const KPrimPicture& TrapPicture() const { return m_trapPicture; }
+    const std::vector<KScrollSetting>& ScrollSettings(int type) const { return m_scrollLists[type - 1]; }
+    const KScrollBackground& Background() const { return m_background; }
+    const KScrollLayer& ScrollLayer(int i) const { return m_scrollLayers[i]; }
+    const KActiveWindow& Window() const { return m_window; }
+    const NodeList& RegisteredNodes() const { return m_nodes; }
+    KWeather* CurrentWeather() const { return m_weather.get(); }
+    bool WeatherEnabled() const { return m_weatherEnabled; }
+    bool WaitingForRegions() const { return m_waitForRegions.load(); }
+    HANDLE LoaderThread() const { return m_loaderThread; }
+    const KSceneRegion* OrderedRegion(int i) const { return m_ordered[i]; }
+    int32_t RequestIndex() const { return m_requestIndex; }
+    int64_t MoveX() const { return m_moveX; }
+    int64_t MoveY() const { return m_moveY; }
+    int32_t CentreX() const { return m_centreX; }
+    int32_t CentreY() const { return m_centreY; }
+    bool FocusFrozen() const { return m_focusFrozen; }
+    int32_t FocusOffsetX() const { return m_focusOffsetX; }
+    int32_t FocusOffsetY() const { return m_focusOffsetY; }
+    bool MergePending() const { return m_mergePending != 0; }
+    uint32_t AmbientColour() const { return m_ambient; }
+    // Test control: the first `count` records of the order become loaded,
+    // as the loader leaves them.
+    void MarkLoadedForTests(int count);
+
+private:
+    friend unsigned __stdcall RegionLoaderThread(void* place);
+
+    void SetSelectionBit(bool selected);
+    void ClearFlatObjects();
+
+    bool CreateLoaderObjects();
+    void CloseLoaderEvents();
+    void RemoveGroundPictures();
+    void ClearLoadedMap();
+    bool LoadMapSettings();
+    void ReadWorSettings(const KIniFile& wor);
+    void ReadLightSettings(const KIniFile& wor);
+    void ResetRegionPool();
+    bool CreateGroundPictures();
+    void CreateScenePicture();
+    void FinishMapLoad();
+    int32_t PictureImageType() const;
+    KPlaceGroundPicture* GetFreeGroundPicture();
+    void ActivateRegion(KSceneRegion& region);
+    void DeactivateRegion(KSceneRegion& region);
+    void MoveViewRect();
+
+    std::atomic<uint32_t> m_groundDirty{0};
+    KPlaceGroundPicture m_ground[kGroundPictureCount];
+    KPrimPicture m_scenePicture{};
+    DWORD m_sceneImage = 0;
+    int32_t m_perspective = 1;
+    KPrimPicture m_trapPicture{};
+    std::vector<KScrollSetting> m_scrollLists[3];
+    KScrollLayer m_scrollLayers[2];
+    KScrollBackground m_background;
+    std::atomic<RegionLoadedCallback> m_regionLoaded{nullptr};
+    uint8_t m_inited = 0;
+    std::atomic<bool> m_waitForRegions{false};
+    bool m_weatherEnabled = true;
+    bool m_focusFrozen = false;
+    int32_t m_frozenFocusX = 0, m_frozenFocusY = 0;
+    int32_t m_focusOffsetX = 0, m_focusOffsetY = 0;
+    int32_t m_focusX = 0, m_focusY = 0;
+    std::atomic<int32_t> m_centreX{0};
+    std::atomic<int32_t> m_centreY{0};
+    // Region steps since the last request; 64 bits, as any int32 focus
+    // jump fits.
+    int64_t m_moveX = 0, m_moveY = 0;
+    bool m_focusStale = false;  // a map just loaded: the next SetFocus acts
+    HANDLE m_wakeEvent = nullptr;
+    HANDLE m_readyEvent = nullptr;
+    std::atomic<uint32_t> m_mergePending{0};
+    CRITICAL_SECTION m_objectsLock{};
+    CRITICAL_SECTION m_fileLock{};
+    CRITICAL_SECTION m_tableLock{};
+    KSceneRegion m_pool[kRegionPoolSize];
+    KActiveWindow m_window;
+    char m_folder[kMapFolderSize] = {};
+    char m_name[kMapNameSize] = {};
+    int32_t m_shownMapId = -1;
+    int32_t m_extraA = 0, m_extraB = 0;
+    std::atomic<int32_t> m_requestIndex{-1};
+    KSceneRegion* m_ordered[kRegionPoolSize] = {};
+    HANDLE m_loaderThread = nullptr;
+    KSceneObjectTree m_tree;
+    uint32_t m_playerLight = 0xFFFFFFFF;
+    int32_t m_viewRect[4] = {};
+    int32_t m_viewHalfWidth = 0, m_viewHalfHeight = 0;
+    int32_t m_selectedX = -1, m_selectedY = -1, m_selectedIndex = -1;
+    int32_t m_timeOfDay = 0;
+    KDayLightTable m_dayLight;
+    std::unique_ptr<KWeather> m_weather;
+    KPlaceMap m_map;
+    bool m_pictureIsCurrent = false;
+    int32_t m_modelLight = 0;
+    int32_t m_mapId = -1;
+    NodeList m_nodes;
+    int32_t m_placeWord = 0;
+    int32_t m_placeState = 0;
+    uint32_t m_placeStateStart = 0;
+    bool m_inDoor = false;
+    bool m_lightGrid = false;
+    bool m_objectLights = false;
+    uint32_t m_ambient = 0;
+};
+
+// The module's place and the pointer the place's own code reaches it by.
+KScenePlace& ScenePlace();
+KScenePlace* ScenePlacePointer();
+// The map-loaded word: 1 once a map has loaded.
+int32_t MapLoadedWord();
+void MarkMapLoaded();
+// The player's action animations ahead through the model manager: every
+// ".ani" cell of the tables that player_ani.txt names (columns 3 and 5
+// from row 2), once under each of the two action folders.
+void LoadPlayerActionTable();
+std::vector<std::string> PlayerActionAnimationPaths();
+unsigned __stdcall RegionLoaderThread(void* place);
+// The place back to its state at module load (Release, map and settings
+// dropped, the first-unload flag set again).
+void ResetScenePlaceForTests();
