@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "basrel/KTabFile.h"
+#include "lumiva/basrel/KTabFile.h"
 #include "place/ScenePlace.h"
 #include "place/ScenePlaceSeam.h"
 

@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/PakPreload.h"
 #include "place/PlaceClocks.h"
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
 #include "place/ScenePlaceSeam.h"
 #include "place/Weather.h"
-#include "scene/IK3DSceneNode.h"
+#include "lumiva/IK3DSceneNode.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "draw2d/primitives/PrimitiveRecords.h"
+#include "lumiva/PrimitiveRecords.h"
 #include "place/ActiveWindow.h"
 #include "place/DayLightTable.h"
 #include "place/GroundPicture.h"

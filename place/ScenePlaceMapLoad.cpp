@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "basrel/DebugLog.h"
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/DebugLog.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/PakPreload.h"
 #include "place/RegionPack.h"
 #include "place/RegionPrescan.h"

@@ -2,7 +2,7 @@
 // map's, named through the map list.
 #include <cstdio>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/ScenePlace.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // background and the two scroll layers as the focus moves.
 #include <cstdio>
 
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/ScenePlace.h"
 #include "place/ScrollSettingUpdate.h"
 #include "shell/D3DShell.h"

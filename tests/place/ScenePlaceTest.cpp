@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ScenePlaceFixture.h"
-#include "basrel/KIniFile.h"
+#include "lumiva/basrel/KIniFile.h"
 #include "place/PlaceClocks.h"
 #include "place/ScenePlaceHost.h"
 #include "place/Weather.h"
