@@ -59,6 +59,7 @@ void KDrawShell::ReleaseDeviceResources() {
 HRESULT KDrawShell::InvalidateDeviceObjects() {
     lightGlow.InvalidateDeviceObjects();
     neighbours::ReleaseRibbons();
+    neighbours::DebugMeshInvalidateDeviceObjects();
     if (!imageCache.InvalidateDeviceObjects()) return E_FAIL;
     if (!neighbours::TextureManagerInvalidateDeviceObjects()) return E_FAIL;
     fonts.InvalidateDeviceObjects();
@@ -73,6 +74,7 @@ HRESULT KDrawShell::RestoreDeviceObjects() {
     if (!device) return E_FAIL;
     lightGlow.RestoreDeviceObjects();
     neighbours::RecreateRibbonBuffers();
+    neighbours::DebugMeshRestoreDeviceObjects();
     fonts.RestoreDeviceObjects();
     if (!neighbours::TextureManagerRestoreDeviceObjects()) return E_FAIL;
     if (!imageCache.RestoreDeviceObjects()) return E_FAIL;

@@ -1,6 +1,9 @@
 // STAND-IN, see NeighbourServices.h.
 #include "shell/NeighbourServices.h"
 
+#include "effects/KDebugMeshSet.h"
+#include "effects/KLightning.h"
+#include "effects/KLightningSet.h"
 #include "place/PakPreload.h"
 #include "place/ScenePlaceHost.h"
 #include "textures/KImageTexture.h"
@@ -88,12 +91,19 @@ void ModelMeshLeaveOffscreen(KModelProxy* model) {
 
 void ReleaseRibbons() { Note("ReleaseRibbons"); }
 void RecreateRibbonBuffers() { Note("RecreateRibbonBuffers"); }
-void DebugMeshSetDevice(IDirect3DDevice9*) { Note("KDebugMeshSet::SetDevice"); }
+void DebugMeshSetDevice(IDirect3DDevice9* device) {
+    Note("KDebugMeshSet::SetDevice");
+    DebugMeshSet().SetDevice(device);
+}
 
 void DrawDebugMeshes(WORD id, DWORD a, DWORD b) {
     CallLog().push_back("KDebugMeshSet::DrawDebugMeshes " + std::to_string(id) + " " + std::to_string(a) + " " +
                         std::to_string(b));
+    DebugMeshSet().DrawDebugMeshes(id, int(a), int(b));
 }
+
+void DebugMeshInvalidateDeviceObjects() { DebugMeshSet().InvalidateDeviceObjects(); }
+void DebugMeshRestoreDeviceObjects() { DebugMeshSet().RestoreDeviceObjects(); }
 
 bool StopPakPreloadThread(DWORD timeoutMs) { return ::StopPakPreloadThread(timeoutMs); }
 
@@ -104,8 +114,15 @@ void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {
     CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));
 }
 void ModelUpdate(KModelProxy*) { Note("KModel::Update"); }
-void LightningRender(KLightning*, int extra) { CallLog().push_back("KLightning::Render " + std::to_string(extra)); }
-void LightningSetDraw(KLightningSet*) { Note("KLightningSet::Draw"); }
+void LightningRender(KLightning* lightning) {
+    Note("KLightning::Render");
+    lightning->Render();
+}
+
+void LightningSetDraw(KLightningSet* set) {
+    Note("KLightningSet::Draw");
+    set->Draw();
+}
 
 }  // namespace neighbours
 

@@ -77,6 +77,9 @@ void ReleaseRibbons();
 void RecreateRibbonBuffers();
 void DebugMeshSetDevice(IDirect3DDevice9* device);
 void DrawDebugMeshes(WORD id, DWORD a, DWORD b);
+// The debug meshes' default-pool textures, around a device reset.
+void DebugMeshInvalidateDeviceObjects();
+void DebugMeshRestoreDeviceObjects();
 
 // --- Scene place (place/) ---
 // Asks a running pak preload thread to stop and waits for it up to
@@ -91,7 +94,7 @@ void* ScenePlaceInterface();
 void ModelDrawWithTransform(KModelProxy* model, bool computeTransform);
 // GetSceneNode and Update only.
 void ModelUpdate(KModelProxy* model);
-void LightningRender(KLightning* lightning, int extra);
+void LightningRender(KLightning* lightning);
 void LightningSetDraw(KLightningSet* set);
 
 // --- Test control ---

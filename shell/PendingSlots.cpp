@@ -6,10 +6,6 @@
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
 /*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
-/*  71 */ KLightning* KDrawShell::LoadLightning(const char*) { return nullptr; }
-/*  72 */ void KDrawShell::UnloadLightning(const char*) {}
-/*  73 */ KLightningSet* KDrawShell::CreateLightningSet(const char*) { return nullptr; }
-/*  74 */ void KDrawShell::ReleaseLightningSet(KLightningSet*) {}
 /*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 103 */ void KDrawShell::GetSystemInfo(KSystemInfo*) {}
 /* 111 */ DWORD KDrawShell::CreateRibbon(DWORD, DWORD, float, float, const char*, DWORD, DWORD, DWORD) {
@@ -17,8 +13,6 @@
 }
 /* 112 */ DWORD KDrawShell::UpdateRibbon(DWORD, DWORD) { return 0; }
 /* 113 */ void KDrawShell::DrawRibbons(DWORD, int, int, int) {}
-/* 125 */ KChannelMagic* KDrawShell::CreateChannelMagic() { return nullptr; }
-/* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic*) {}
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
 /* 134 */ void KDrawShell::DrawQuad3D(const float*, const float*, DWORD) {}
 /* 136 */ void KDrawShell::AddGlowLight(const D3DLIGHT9*) {}

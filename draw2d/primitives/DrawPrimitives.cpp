@@ -222,7 +222,7 @@ void DrawLightning(KDrawShell& shell, int count, void* records, bool sets) {
         if (sets)
             neighbours::LightningSetDraw(static_cast<KLightningSet*>(effect));
         else
-            neighbours::LightningRender(static_cast<KLightning*>(effect), 0);
+            neighbours::LightningRender(static_cast<KLightning*>(effect));
     }
     for (int i = 0; i < 5; ++i) device->SetRenderState(kRender[i], render[i]);
     for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], stage[i]);
