@@ -7,7 +7,11 @@
 #include <cmath>
 
 #include "ModelManagerFixture.h"
+#include "DtsSamples.h"
+#include "DtsWriter.h"
 #include "scene/KMaterial.h"
+#include "shape/KShapeInstance.h"
+#include "shape/KShapeModel.h"
 #include "scene/KMesh.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
@@ -197,6 +201,40 @@ TEST_F(ModelUpdateTest, UpdateArgumentPicksTheBoundEffectSet) {
     }
     model->effectList.clear();
     model->currentBindEffects = nullptr;
+}
+
+}  // namespace
+}  // namespace model_test
+
+namespace model_test {
+namespace {
+
+// A shape model: turned by X, Y and Z rotations, its first thread started
+// on a sequence made non-cyclic by the shape flag 0, and the state byte 1
+// once that thread has played to the end.
+TEST_F(ModelUpdateTest, ShapeModelTurnsAndReportsItsEnd) {
+    WriteModuleFile("\\model\\tree.dts", dts::WriteDts(dts::AnimatedTreeShape(3, 2)));
+    KModel* model = NewModel();
+    ASSERT_EQ(model->SetMesh("\\model\\tree.dts", 0), 0);
+    ASSERT_NE(model->shapeInstance, nullptr);
+    model->SetHeading(0.5f, 0.25f, 0.125f, 0, 0);
+    model->SetPosition(1, 2, 3, 0);
+    EXPECT_TRUE(model->Update());
+    D3DXMATRIX x, y, z, expected;
+    D3DXMatrixRotationX(&x, 0.5f);
+    D3DXMatrixRotationY(&y, 0.25f);
+    D3DXMatrixRotationZ(&z, 0.125f);
+    expected = x * y * z;
+    expected._41 = 1, expected._42 = 2, expected._43 = 3;
+    ExpectNear(model->worldMatrix, expected);
+    ASSERT_EQ(model->shapeInstance->GetThreadCount(), 1u);
+    EXPECT_FALSE(model->shapeInstance->GetShape()->sequences.At(0)->IsCyclic());
+    EXPECT_EQ(model->shapeState, 0);
+    for (int i = 0; i < 3; ++i) {
+        lumiva::win32::AdvanceClock(60000);
+        model->Update();
+    }
+    EXPECT_EQ(model->shapeState, 1);
 }
 
 }  // namespace
