@@ -1,5 +1,6 @@
 // The handle's operations that forward to its model. Without a model each
 // answers its empty value.
+#include <algorithm>
 #include <cmath>
 
 #include "scene/KMaterial.h"
@@ -35,7 +36,12 @@ bool KModelProxy::AttachTo(KModelProxy* other, const char* bone) {
     return model && model->AttachTo(ModelOf(other), bone);
 }
 bool KModelProxy::BindTo(KModelProxy* other, const char* bone, const char* secondBone) {
-    return model && model->BindTo(ModelOf(other), bone, secondBone);
+    if (!model || !model->BindTo(ModelOf(other), bone, secondBone)) return false;
+    if (other && other != this && std::find(carriers.begin(), carriers.end(), other) == carriers.end()) {
+        carriers.push_back(other);
+        other->riders.push_back(this);
+    }
+    return true;
 }
 bool KModelProxy::Unbind(KModelProxy* other) { return model && model->Unbind(ModelOf(other)); }
 bool KModelProxy::UnbindAll() { return model && model->UnbindAll(); }

@@ -145,3 +145,29 @@ TEST_F(ModelFactoryTest, ModelRecordsDrawWhereTheTransformPutsThem) {
 
 }  // namespace
 }  // namespace model_test
+
+namespace model_test {
+namespace {
+
+// A model put on another by the handle's BindTo is unbound when the other
+// is given back, so the manager's later deletion leaves nothing dangling;
+// the rider going first leaves the carrier's release harmless too.
+TEST_F(ModelFactoryTest, ReleasingTheCarrierUnbindsItsRiders) {
+    KModelProxy* carrier = shell->CreateModel("\\model\\box");
+    KModelProxy* rider = shell->CreateModel("\\model\\box");
+    KModelProxy* second = shell->CreateModel("\\model\\box");
+    ASSERT_TRUE(carrier && rider && second);
+    ASSERT_TRUE(rider->BindTo(carrier, "hand", nullptr));
+    ASSERT_TRUE(second->BindTo(carrier, "hand", nullptr));
+    EXPECT_EQ(rider->model->boundNode, carrier->model);
+    EXPECT_TRUE(shell->ReleaseModel(second));
+    EXPECT_TRUE(shell->ReleaseModel(carrier));
+    EXPECT_EQ(rider->model->boundNode, nullptr);
+    EXPECT_EQ(rider->model->bound, 0);
+    EXPECT_TRUE(rider->carriers.empty());
+    EXPECT_TRUE(shell->ReleaseModel(rider));
+    EXPECT_EQ(g_LiveModels, 0);
+}
+
+}  // namespace
+}  // namespace model_test
