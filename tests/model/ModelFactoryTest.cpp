@@ -12,6 +12,7 @@
 #include "scene/KModelProxy.h"
 #include "scene/ModelShellSlots.h"
 #include "shell/KDrawShell.h"
+#include "shell/NeighbourServices.h"
 #include "support/ShellFixture.h"
 
 namespace model_test {
@@ -167,6 +168,29 @@ TEST_F(ModelFactoryTest, ReleasingTheCarrierUnbindsItsRiders) {
     EXPECT_TRUE(rider->carriers.empty());
     EXPECT_TRUE(shell->ReleaseModel(rider));
     EXPECT_EQ(g_LiveModels, 0);
+}
+
+}  // namespace
+}  // namespace model_test
+
+namespace model_test {
+namespace {
+
+// What the frame's focus and the off-screen pass ask of a handle.
+TEST_F(ModelFactoryTest, ShellReadsPositionAndMeshThroughTheHandle) {
+    neighbours::ResetForTests();
+    KModelProxy* handle = shell->CreateModel("\\model\\box");
+    KModelProxy* empty = shell->CreateModel(nullptr);
+    ASSERT_TRUE(handle && empty);
+    handle->SetPosition(5, 6, 7, 0);
+    float x = 0, y = 0, z = 0;
+    neighbours::ModelGetPosition(handle, &x, &y, &z);
+    EXPECT_EQ(D3DXVECTOR3(x, y, z), D3DXVECTOR3(5, 6, 7));
+    EXPECT_TRUE(neighbours::ModelHasSceneMesh(handle));
+    EXPECT_FALSE(neighbours::ModelHasSceneMesh(empty));
+    EXPECT_FALSE(neighbours::ModelHasSceneMesh(nullptr));
+    EXPECT_TRUE(shell->ReleaseModel(handle));
+    EXPECT_TRUE(shell->ReleaseModel(empty));
 }
 
 }  // namespace
