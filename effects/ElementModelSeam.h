@@ -1,16 +1,12 @@
-// SEAM to the model handle. A type-6 effect element gets its model from the
-// shell's CreateModel, loads the model files through the handle's SetMesh,
-// InitMesh, SetMaterial, InitMaterial and PlayAnimation, asks GetBounds for
-// its outline and gives the handle back through the shell's ReleaseModel.
-// Effect nodes and instances place, animate, tint and draw the model through
-// the drawing calls below. Nothing else in effects/ reaches the handle.
-//
-// Until KModelProxy exists, Create and Release go to the shell (whose
-// CreateModel gives null, so elements keep no model) and the handle
-// operations to a stand-in double that tests set. The model handle's work
-// fills ElementModelSeam.cpp with the handle's own operations and drops the
-// double; ModelBlendFlag and PutModelBlendFlag then read and write
-// g_AdditiveBlend, which SetGlobalFlag sets.
+// The model handle as effect elements use it. A type-6 effect element gets
+// its model from the shell's CreateModel, loads the model files through the
+// handle's SetMesh, InitMesh, SetMaterial, InitMaterial and PlayAnimation,
+// asks GetBounds for its outline and gives the handle back through the
+// shell's ReleaseModel. Effect nodes and instances place, animate, tint and
+// draw the model through the drawing calls below; ModelBlendFlag and
+// PutModelBlendFlag read and write g_AdditiveBlend, which SetGlobalFlag
+// sets. Effect tests may set a double that takes every call in place of the
+// shell and the handle. Nothing else in effects/ reaches the handle.
 #pragma once
 
 #include <windows.h>
@@ -58,7 +54,7 @@ void UpdateSceneNode(KModelProxy* model, BYTE computeTransform);
 int ModelBlendFlag();
 void PutModelBlendFlag(int value);
 
-// --- Stand-in until the handle exists ---
+// --- Test double ---
 class IElementModelDouble {
 public:
     virtual KModelProxy* Create() = 0;
@@ -89,7 +85,7 @@ protected:
 };
 
 // The double every call reaches, Create and Release included; null for
-// none (the shell's slots then, and the handle operations do nothing).
+// none (the shell's slots and the handle's own operations then).
 void SetDoubleForTests(IElementModelDouble* stand);
 // The stand-in model blend flag back to 0.
 void ResetModelBlendFlagForTests();

@@ -1,9 +1,7 @@
-// SEAM to the model handle. A node's attachment update drives its attached
-// model through these five handle operations. Until KModelProxy exists the
-// calls go to a stand-in double that tests set (none set: nothing happens).
-// The model handle's work fills AttachedModelSeam.cpp with the handle's own
-// operations (SetShapeFlag, SetPosition, SetScale, SetHeading, UpdateTree)
-// and drops the double; nothing else in scene/ reaches the handle.
+// A node's attachment update drives its attached model through these five
+// handle operations (KModelProxy's SetShapeFlag, SetPosition, SetScale,
+// SetHeading, UpdateTree). Node tests may set a double that takes the calls
+// in place of the handle; nothing else in scene/ reaches the handle.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +17,7 @@ void SetScale(KModelProxy* model, float x, float y, float z);
 void SetHeading(KModelProxy* model, float a, float b, float c, DWORD duration, BYTE shortest);
 void UpdateTree(KModelProxy* model, DWORD argument);
 
-// --- Stand-in until the handle exists ---
+// --- Test double ---
 class IAttachedModelDouble {
 public:
     virtual void SetShapeFlag(KModelProxy* model, DWORD value) = 0;
@@ -32,7 +30,7 @@ protected:
     ~IAttachedModelDouble() = default;
 };
 
-// The double the operations reach; null for none.
+// The double the operations reach; null: the handle's own operations.
 void SetDoubleForTests(IAttachedModelDouble* stand);
 
 }  // namespace attached_model

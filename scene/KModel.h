@@ -9,7 +9,8 @@
 //   ModelAnimation.cpp      playing, pausing and reading the animation
 //   ModelBinding.cpp        riding on another model's dummy, FindBone
 //   ModelMaterials.cpp      recolouring and the overlay picture
-//   ModelUpdateSeam.h/.cpp  the per-frame update, trails and bound effects
+//   ModelUpdate.cpp         the per-frame animate-and-draw
+//   ModelUpdateSeam.h/.cpp  trails and bound effects
 #pragma once
 
 #include <windows.h>
@@ -27,6 +28,7 @@ class KMaterial;
 class KAnimation;
 class KModelProxy;
 class KShapeInstance;
+class KShapeModel;
 class KBindEffectSet;
 struct KTextureRecord;
 
@@ -60,7 +62,7 @@ public:
     // --- Slot order after the scene-node operations ---
     bool BindTo(IK3DSceneNode* node, const char* dummy, const char* secondDummy) override;
     bool Unbind(IK3DSceneNode* node) override;
-    // The per-frame animate-and-draw (ModelUpdateSeam.cpp).
+    // The per-frame animate-and-draw (ModelUpdate.cpp); always true.
     bool Update() override;
     virtual HRESULT Reserved1(DWORD a, DWORD b);
     // 0 at once for the current mesh's name (any case); 1 without a device;
@@ -141,6 +143,8 @@ public:
     // The mesh's dummy of exactly that name; -1 without a mesh, for a null
     // or empty name, or none of that name.
     int FindBone(const char* name) const;
+    // The track time (ms) the update samples at `now` (timeGetTime).
+    float AnimationTime(DWORD now);
 
     // --- Fields, in order ---
     IDirect3DDevice9* device = nullptr;
@@ -203,4 +207,11 @@ private:
     // Binding state without the walk over children and parent.
     void ClearBinding();
     static void CopyDummyName(char** buffer, const char* name);
+    // --- Update steps ---
+    void StepShape(KShapeModel* shape);
+    // True while the mesh waits for its skinning retry (nothing drawn).
+    bool RetryConversion();
+    void ComputeOwnWorld(KShapeModel* shape);
+    void ApplyWorldOffset();
+    void ApplyBinding();
 };

@@ -7,10 +7,16 @@ namespace model_extras {
 
 // No set can exist yet: nothing makes one.
 void DeleteBindEffectSet(KBindEffectSet*) {}
+bool UsesBladeLight(const KBindEffectSet*) { return false; }
+void DrawCoolTrail(KModel&) {}
+void UpdateTrail(KModel&) {}
+bool LoadTrailSettings(KModel&, const char*, const char*) { return false; }
+void ClearTrail(KModel&) {}
+void SetTrailEnabled(KModel& model, int on) { model.trailOn = on; }
+void RemoveAllBindEffects(KModel&) {}
 
 }  // namespace model_extras
 
-bool KModel::Update() { return true; }
 void KModel::UpdateBindEffects() {}
 int KModel::LoadBindEffectFile(const char*) { return 0; }
 int KModel::LoadEffectList(const char*, int) { return 0; }

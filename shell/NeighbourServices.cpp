@@ -7,6 +7,8 @@
 #include "place/PakPreload.h"
 #include "place/ScenePlace.h"
 #include "place/ScenePlaceHost.h"
+#include "scene/KModel.h"
+#include "scene/KModelProxy.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 #include "textures/KImageTexture.h"
@@ -74,16 +76,20 @@ void TextureManagerFreeTextureMemory(int mode) {
 
 uint32_t PictureCost(const KImageTexture* picture) { return picture ? picture->GetCost() : 0; }
 
+// A test answer, when set, stands in for the handle.
 void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z) {
     Note("KModelProxy::GetPosition");
     if (TestAnswers().modelPosition) TestAnswers().modelPosition(model, x, y, z);
+    else if (model) model->GetPosition(x, y, z, 1);
 }
 
 bool ModelHasSceneMesh(KModelProxy* model) {
     const auto& hasMesh = TestAnswers().modelHasMesh;
-    return model && (!hasMesh || hasMesh(model));
+    if (hasMesh) return model && hasMesh(model);
+    return model && model->GetSceneNode() && model->HasMesh();
 }
 
+// The mesh keeps no off-screen state: nothing to switch.
 void ModelMeshEnterOffscreen(KModelProxy* model) {
     if (ModelHasSceneMesh(model)) Note("KMesh::EnterOffscreen");
 }
@@ -119,10 +125,20 @@ bool StopPakPreloadThread(DWORD timeoutMs) { return ::StopPakPreloadThread(timeo
 IScenePlaceHost* ScenePlaceHost() { return ::ScenePlaceHost(); }
 void* ScenePlaceInterface() { return static_cast<IScenePlace*>(ScenePlacePointer()); }
 
-void ModelDrawWithTransform(KModelProxy*, bool computeTransform) {
+// A handle without a model is skipped.
+void ModelDrawWithTransform(KModelProxy* model, bool computeTransform) {
     CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));
+    KModel* node = model ? model->GetModel() : nullptr;
+    if (!node) return;
+    node->SetComputeTransform(computeTransform ? 1 : 0);
+    model->ApplyColor();
+    node->Update();
 }
-void ModelUpdate(KModelProxy*) { Note("KModel::Update"); }
+
+void ModelUpdate(KModelProxy* model) {
+    Note("KModel::Update");
+    if (KModel* node = model ? model->GetModel() : nullptr) node->Update();
+}
 void LightningRender(KLightning* lightning) {
     Note("KLightning::Render");
     lightning->Render();

@@ -5,8 +5,6 @@
 
 /*  16 */ KParticleSystem* KDrawShell::CreateParticleSystem(int) { return nullptr; }
 /*  17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem**) {}
-/*  67 */ KModelProxy* KDrawShell::CreateModel(const char*) { return nullptr; }
-/*  77 */ bool KDrawShell::ReleaseModel(KModelProxy*) { return false; }
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() { return false; }
 /* 149 */ void KDrawShell::RenderOwnViewPass(KModelProxy**, int, int, int, int, int, DWORD) {}
 /* 166 */ void KDrawShell::RenderTimedPass(KStaticMesh*, int, int, int, int) {}

@@ -7,8 +7,8 @@ namespace effect_file_test {
 
 KModelProxy* FakeModels::Create() {
     calls.push_back("Create");
-    if (createFails || made >= sizeof m_handles) return nullptr;
-    return reinterpret_cast<KModelProxy*>(&m_handles[made++]);
+    if (createFails || made >= std::size(m_handles)) return nullptr;
+    return &m_handles[made++];
 }
 
 void FakeModels::Release(KModelProxy*) {

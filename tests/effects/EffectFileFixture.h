@@ -12,6 +12,7 @@
 #include "A3eWriter.h"
 #include "effects/ElementModelSeam.h"
 #include "effects/K3DEffectSet.h"
+#include "scene/KModelProxy.h"
 #include "support/ShellFixture.h"
 
 namespace effect_file_test {
@@ -45,7 +46,8 @@ public:
     size_t released = 0;
 
 private:
-    char m_handles[64] = {};
+    // Real handles without a model: a model record drawn with one skips it.
+    KModelProxy m_handles[64];
 };
 
 class EffectFileTest : public test_support::ShellFixture {

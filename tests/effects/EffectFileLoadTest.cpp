@@ -7,6 +7,8 @@
 
 #include "effects/EffectFileFixture.h"
 #include "scene/KFrameTimer.h"
+#include "scene/KModelProxy.h"
+#include "scene/ModelShellSlots.h"
 
 namespace effect_file_test {
 namespace {
@@ -191,16 +193,22 @@ TEST_F(EffectFileTest, AModelElementLoadsItsModelFilesThroughTheHandle) {
     EXPECT_EQ(models.Live(), 0);
 }
 
-TEST_F(EffectFileTest, AModelElementWithoutAHandleKeepsNone) {
-    // No stand-in: the shell's CreateModel gives no handle yet.
+TEST_F(EffectFileTest, AModelElementWithMissingFilesKeepsAnEmptyHandle) {
+    // No stand-in: the shell's own CreateModel and the handle.
     MakeCreatedShell();
     a3e::File file = FileOfTypes({6});
     file.elements[0].fileName = "orb";
     WriteEffect("fx/m.a3e", file);
     int result = 0;
-    auto set = Load("fx\\m.a3e", &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(set->GetElement(0)->Model(), nullptr);
+    {
+        auto set = Load("fx\\m.a3e", &result);
+        EXPECT_EQ(result, 1);
+        KModelProxy* model = set->GetElement(0)->Model();
+        ASSERT_NE(model, nullptr);
+        EXPECT_FALSE(model->HasMesh());
+        EXPECT_EQ(g_LiveModels, 1);
+    }
+    EXPECT_EQ(g_LiveModels, 0);
 }
 
 struct BadFile {

@@ -14,6 +14,12 @@ namespace {
 
 class OffscreenView : public FrameTest {
 protected:
+    // The records hold made-up handles: every one counts as having a mesh
+    // unless a test says otherwise.
+    void SetUp() override {
+        FrameTest::SetUp();
+        neighbours::TestAnswers().modelHasMesh = [](KModelProxy*) { return true; };
+    }
     // KPrimModel records: the handle at byte 24 of 32.
     static std::vector<uint8_t> Records(std::initializer_list<uintptr_t> handles) {
         std::vector<uint8_t> bytes(handles.size() * 32);

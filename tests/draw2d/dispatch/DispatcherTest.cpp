@@ -7,6 +7,7 @@
 #include "DispatchFixture.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "effects/KLightning.h"
+#include "scene/KModelProxy.h"
 #include "shell/NeighbourServices.h"
 
 namespace dispatch_test {
@@ -168,7 +169,8 @@ TEST_F(Dispatcher, FloatBarKeepsFractionsAndTruncatesItsFill) {
 
 TEST_F(Dispatcher, ModelsWithoutHandlesAreSkippedAndStatesComeBack) {
     KPrimModel models[2] = {};
-    models[1].model = reinterpret_cast<KModelProxy*>(&models[0]);
+    KModelProxy empty;  // no model: logged, nothing updated
+    models[1].model = &empty;
     models[1].computeTransform = 1;
     neighbours::CallLog().clear();
     Device()->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
