@@ -173,8 +173,9 @@ void KScenePlace::RequestRegions() {
 
 void KScenePlace::RebuildActiveWindow() {
     const int32_t cx = m_centreX, cy = m_centreY;
-    PlaceLock objects(&m_objectsLock);
+    // The table lock comes before the objects lock wherever both are held.
     PlaceLock table(&m_tableLock);
+    PlaceLock objects(&m_objectsLock);
     for (KSceneRegion*& slot : m_window.slots) {
         if (slot && !WithinReach(*slot, cx, cy, 1)) DeactivateRegion(*slot);
         slot = nullptr;
