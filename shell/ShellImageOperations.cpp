@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/D3DShell.h"
+#include "draw2d/primitives/HostIntegers.h"
 #include "draw2d/scene/ImageFrame.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
@@ -188,15 +189,16 @@ static KJpgImage* FindTargetPicture(KImageCache& cache, const char* name, DWORD*
     if (deviceLost) return 0;
     const bool large = g_ScreenWidth == 1024 && g_ScreenHeight == 768;
     const int width = large ? 1024 : 800, screenHeight = large ? 768 : 600;
-    screenOffset[0] = x - width / 2;
-    screenOffset[1] = (y - 65) / 2 - ((height * 887) >> 10) - screenHeight / 2;
+    // A focus anywhere in the 32-bit range: formed in 64 bits, saturated.
+    screenOffset[0] = host_int::Sub(x, width / 2);
+    screenOffset[1] = host_int::Saturate((int64_t{y} - 65) / 2 - ((int64_t{height} * 887) >> 10) - screenHeight / 2);
     if (large && cameraDistanceMax != cameraDistanceMin) {
         const float t = (cameraDistance - cameraDistanceMin) / (cameraDistanceMax - cameraDistanceMin);
-        screenOffset[0] += static_cast<int>((1.0f - t) * 60.0f);
-        screenOffset[1] += static_cast<int>((1.0f - t) * 50.0f);
+        screenOffset[0] = host_int::Add(screenOffset[0], host_int::Truncate((1.0f - t) * 60.0f));
+        screenOffset[1] = host_int::Add(screenOffset[1], host_int::Truncate((1.0f - t) * 50.0f));
     }
     pendingViewCentre[0] = static_cast<float>(x);
-    pendingViewCentre[1] = static_cast<float>(y - 65);
+    pendingViewCentre[1] = static_cast<float>(int64_t{y} - 65);
     pendingViewCentre[2] = static_cast<float>(height);
     return 1;
 }

@@ -240,6 +240,17 @@ TEST_F(ShellImageOperations, ViewCentreOffsets) {
     }
 }
 
+TEST_F(ShellImageOperations, ViewCentreAtTheEndsOfTheIntegerRangeSaturates) {
+    constexpr int32_t lowest = std::numeric_limits<int32_t>::min(), highest = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(m_shell->SetViewCenter(lowest, lowest, highest), 1);
+    EXPECT_EQ(m_shell->screenOffset[0], lowest);
+    EXPECT_EQ(m_shell->screenOffset[1], lowest);
+    EXPECT_EQ(m_shell->pendingViewCentre[1], static_cast<float>(int64_t{lowest} - 65));
+    EXPECT_EQ(m_shell->SetViewCenter(highest, highest, lowest), 1);
+    EXPECT_EQ(m_shell->screenOffset[0], highest - 400);
+    EXPECT_EQ(m_shell->screenOffset[1], highest);
+}
+
 TEST_F(ShellImageOperations, ViewCentreOnALargeScreenLeansWithTheCamera) {
     g_ScreenWidth = 1024;
     g_ScreenHeight = 768;
