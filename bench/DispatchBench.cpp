@@ -13,7 +13,7 @@
 
 #include <d3d9.h>
 
-#include "BenchScratch.h"
+#include "BenchShell.h"
 #include "ByteWriter.h"
 #include "SprWriter.h"
 #include "basrel/BasrelReset.h"
@@ -31,27 +31,15 @@ namespace {
 
 constexpr int kRecords = 1000;
 
-struct SpriteScene {
-    std::string root;
-    KDrawShell* shell = nullptr;
+void WriteSprite(const std::string& root) {
+    const std::vector<uint32_t> pixels(32 * 32, 0xC0FF8040u);
+    WriteFileBytes(root + "/s.spr", WriteSpr(SprSpriteInfo{32, 32, 16, 16, 1, 1}, {{32, 32, 0, 0, pixels}}));
+}
+
+struct SpriteScene : BenchShell {
     std::vector<KPrimPictureEx> records = std::vector<KPrimPictureEx>(kRecords);
 
-    SpriteScene() {
-        BasrelResetForTests();
-        lumiva::win32::ResetForTests();
-        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
-        lumiva::d3d9::ResetForTests();
-        ResetDirect3DForTests();
-        ResetShellForTests();
-        root = BenchScratchFolder() + "/dispatch";
-        std::filesystem::create_directories(root);
-        g_SetRootPath(root.c_str());
-        const std::vector<uint32_t> pixels(32 * 32, 0xC0FF8040u);
-        WriteFileBytes(root + "/s.spr", WriteSpr(SprSpriteInfo{32, 32, 16, 16, 1, 1}, {{32, 32, 0, 0, pixels}}));
-        g_SetMainHWnd(CreateWindowExA(0, "LumivaBench", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                      nullptr, nullptr, nullptr));
-        shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-        shell->Create(800, 600, 0, 0, 0);
+    SpriteScene() : BenchShell("dispatch", WriteSprite) {
         for (int i = 0; i < kRecords; ++i) {
             KPrimPictureEx& r = records[size_t(i)];
             std::memset(static_cast<void*>(&r), 0, sizeof r);
@@ -61,15 +49,6 @@ struct SpriteScene {
             std::strcpy(r.fileName, "s.spr");
             r.r0 = -1000, r.r1 = -1000, r.r2 = 1000, r.r3 = 1000;
         }
-        shell->GetDevice()->BeginScene();
-    }
-    ~SpriteScene() {
-        shell->GetDevice()->EndScene();
-        ResetShellForTests();
-        ResetDirect3DForTests();
-        lumiva::d3d9::ResetForTests();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 

@@ -12,7 +12,7 @@
 #include <d3d9.h>
 
 #include "AnimationFileWriter.h"
-#include "BenchScratch.h"
+#include "BenchShell.h"
 #include "ByteWriter.h"
 #include "DxtBlocks.h"
 #include "MaterialFileWriter.h"
@@ -69,27 +69,15 @@ void WriteModelFiles(const std::string& root) {
     WriteOrDie(root + "/bench/unit.anim", animfile::Write(animation));
 }
 
-struct ModelScene {
-    std::string root;
-    KDrawShell* shell = nullptr;
+struct ModelScene : BenchShell {
     std::vector<KModelProxy*> handles;
     std::vector<KPrimModel> records = std::vector<KPrimModel>(kModels);
 
-    ModelScene() {
-        BasrelResetForTests();
-        lumiva::win32::ResetForTests();
-        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
-        lumiva::d3d9::ResetForTests();
-        ResetDirect3DForTests();
-        ResetShellForTests();
-        basrel::SetDebugLogToFile(false);
-        root = BenchScratchFolder() + "/models";
-        WriteModelFiles(root);
-        g_SetRootPath(root.c_str());
-        g_SetMainHWnd(CreateWindowExA(0, "LumivaBench", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                      nullptr, nullptr, nullptr));
-        shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-        shell->Create(800, 600, 0, 0, 0);
+    ModelScene()
+        : BenchShell("models", [](const std::string& root) {
+              basrel::SetDebugLogToFile(false);
+              WriteModelFiles(root);
+          }) {
         for (int i = 0; i < kModels; ++i) {
             KModelProxy* handle = shell->CreateModel("\\bench\\unit");
             if (!handle) std::abort();
@@ -100,16 +88,9 @@ struct ModelScene {
             records[size_t(i)].model = handle;
             records[size_t(i)].computeTransform = 1;
         }
-        shell->GetDevice()->BeginScene();
     }
     ~ModelScene() {
-        shell->GetDevice()->EndScene();
         for (KModelProxy* handle : handles) shell->ReleaseModel(handle);
-        ResetShellForTests();
-        ResetDirect3DForTests();
-        lumiva::d3d9::ResetForTests();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 

@@ -15,7 +15,7 @@
 
 #include <d3d9.h>
 
-#include "BenchScratch.h"
+#include "BenchShell.h"
 #include "ByteWriter.h"
 #include "JpegWriter.h"
 #include "KIniFile.h"
@@ -47,48 +47,25 @@ std::vector<uint8_t> Pattern(int width, int height) {
     return pixels;
 }
 
-struct OverlayScene {
-    std::string root;
-    KDrawShell* shell = nullptr;
+void WriteOverlayData(const std::string& root) {
+    ResetPlaceClocksForTests();
+    WriteFileBytes(root + "/bg.jpg", EncodeJpeg(Pattern(300, 200), 300, 200));
+    WriteFileBytes(root + "/Maps/b24.jpg", EncodeJpeg(Pattern(kMapSide, kMapSide), kMapSide, kMapSide));
+    WorSettings wor;
+    wor.mapLTRegionIndex = std::array<int, 2>{0, 0};
+    WriteDataText(root, "\\Maps\\b.wor", WriteWorSettings(wor));
+    WeatherSection rain;
+    rain.id = 1;
+    rain.particleNum = 8000;  // 400 drops an update, each living about 5
+    rain.downSpeed = 2000;
+    rain.flareTime = 1;
+    rain.lifeTimeMin = rain.lifeTimeMax = 1000000;
+    WriteDataText(root, kWeatherIniPath, WriteWeatherIni({rain}));
+}
 
-    OverlayScene() {
-        BasrelResetForTests();
-        lumiva::win32::ResetForTests();
-        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
-        lumiva::d3d9::ResetForTests();
-        ResetDirect3DForTests();
-        ResetShellForTests();
-        ResetPlaceClocksForTests();
-        root = BenchScratchFolder() + "/overlays";
-        std::filesystem::create_directories(root);
-        g_SetRootPath(root.c_str());
-        WriteFileBytes(root + "/bg.jpg", EncodeJpeg(Pattern(300, 200), 300, 200));
-        WriteFileBytes(root + "/Maps/b24.jpg", EncodeJpeg(Pattern(kMapSide, kMapSide), kMapSide, kMapSide));
-        WorSettings wor;
-        wor.mapLTRegionIndex = std::array<int, 2>{0, 0};
-        WriteDataText(root, "\\Maps\\b.wor", WriteWorSettings(wor));
-        WeatherSection rain;
-        rain.id = 1;
-        rain.particleNum = 8000;  // 400 drops an update, each living about 5
-        rain.downSpeed = 2000;
-        rain.flareTime = 1;
-        rain.lifeTimeMin = rain.lifeTimeMax = 1000000;
-        WriteDataText(root, kWeatherIniPath, WriteWeatherIni({rain}));
-        g_SetMainHWnd(CreateWindowExA(0, "LumivaBench", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                      nullptr, nullptr, nullptr));
-        shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-        if (!shell->Create(800, 600, 0, 0, 0)) std::abort();
-        shell->GetDevice()->BeginScene();
-    }
-    ~OverlayScene() {
-        shell->GetDevice()->EndScene();
-        lumiva::d3d9::SetNoRaster(false);
-        ResetShellForTests();
-        ResetDirect3DForTests();
-        lumiva::d3d9::ResetForTests();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
+struct OverlayScene : BenchShell {
+    OverlayScene() : BenchShell("overlays", WriteOverlayData) {}
+    ~OverlayScene() { lumiva::d3d9::SetNoRaster(false); }
 };
 
 void WeatherFrame(benchmark::State& state, bool noRaster) {

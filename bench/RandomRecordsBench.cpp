@@ -16,7 +16,7 @@
 
 #include <d3d9.h>
 
-#include "BenchScratch.h"
+#include "BenchShell.h"
 #include "basrel/BasrelReset.h"
 #include "lumiva/basrel/DataRoot.h"
 #include "lumiva/basrel/HostGlobals.h"
@@ -32,25 +32,10 @@ namespace {
 
 constexpr int kRecords = 15000;
 
-struct RandomRecords {
-    std::string root;
-    KDrawShell* shell = nullptr;
+struct RandomRecords : BenchShell {
     std::vector<KPrimPicture> records = std::vector<KPrimPicture>(kRecords);
 
-    RandomRecords() {
-        BasrelResetForTests();
-        lumiva::win32::ResetForTests();
-        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
-        lumiva::d3d9::ResetForTests();
-        ResetDirect3DForTests();
-        ResetShellForTests();
-        root = BenchScratchFolder() + "/random-records";
-        std::filesystem::create_directories(root);
-        g_SetRootPath(root.c_str());
-        g_SetMainHWnd(CreateWindowExA(0, "LumivaBench", "Lumiva", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                      nullptr, nullptr, nullptr));
-        shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-        shell->Create(800, 600, 0, 0, 0);
+    RandomRecords() : BenchShell("random-records") {
         std::mt19937 random(7);
         for (int i = 0; i < kRecords; ++i) {
             KPrimPicture& r = records[size_t(i)];
@@ -63,15 +48,6 @@ struct RandomRecords {
             const std::string name = "\\spr\\" + std::to_string(random()) + ".spr";
             std::strcpy(r.fileName, name.c_str());
         }
-        shell->GetDevice()->BeginScene();
-    }
-    ~RandomRecords() {
-        shell->GetDevice()->EndScene();
-        ResetShellForTests();
-        ResetDirect3DForTests();
-        lumiva::d3d9::ResetForTests();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 
