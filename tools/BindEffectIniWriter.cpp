@@ -6,25 +6,9 @@
 namespace bindini {
 namespace {
 
-std::string Number(int value) { return std::to_string(value); }
-
-std::string Number(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", double(value));
-    return text;
-}
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-std::string Section(const std::string& name, const Pairs& pairs, const Edits& edits) {
-    std::string out = "[" + name + "]\n";
-    for (const auto& [key, value] : pairs) {
-        if (edits.omit.count(key)) continue;
-        const auto replaced = edits.replace.find(key);
-        out += key + "=" + (replaced != edits.replace.end() ? replaced->second : value) + "\n";
-    }
-    return out;
-}
+using initext::Number;
+using initext::Pairs;
+using initext::Section;
 
 void AddColour(Pairs& pairs, const std::string& prefix, const Colour& c) {
     pairs.emplace_back(prefix + "Alpha", Number(c.alpha));

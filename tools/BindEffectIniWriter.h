@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "IniSectionText.h"
+
 namespace bindini {
 
-struct Edits {
-    std::set<std::string> omit;                  // key names left out
-    std::map<std::string, std::string> replace;  // key name -> value text
-};
+using Edits = initext::Edits;
 
 // Alpha, red, green, blue as the file lists them.
 struct Colour {
