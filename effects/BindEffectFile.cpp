@@ -13,18 +13,21 @@ namespace {
 
 constexpr const char* kTotal = "Total";
 constexpr const char* kAbsent = "NO";
+// Values are read whole up to this length, so that AddEffect refuses an
+// overlong name instead of meeting one cut short.
+constexpr size_t kValueSize = 1024;
 
 struct EffectSection {
-    char path[kBindPathSize];
-    char name[kBindPathSize];
-    char socket[kBindPathSize];
-    char mode[kBindPathSize];
-    char scale[kBindPathSize];
-    char angle[kBindPathSize];
+    char path[kValueSize];
+    char name[kValueSize];
+    char socket[kValueSize];
+    char mode[kValueSize];
+    char scale[kValueSize];
+    char angle[kValueSize];
 };
 
 void ReadKey(const KIniFile& ini, const char* section, const char* key, char* value) {
-    ini.GetString(section, key, kAbsent, value, int(kBindPathSize));
+    ini.GetString(section, key, kAbsent, value, int(kValueSize));
 }
 
 bool IsBetweenSockets(int mode) { return mode == 3 || mode == 4; }
@@ -66,7 +69,7 @@ int KBindEffectSet::LoadBindEffects(const char* path) {
             continue;
         }
         if (!IsBetweenSockets(mode)) continue;
-        char next[kBindPathSize];
+        char next[kValueSize];
         ReadKey(ini, section, "NextSocketName", next);
         SetNextSocket(keys.socket, next, mode);
     }

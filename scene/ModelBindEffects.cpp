@@ -2,6 +2,7 @@
 // which the update argument selects each frame, or a set of the model's own
 // that AddBindEffect and LoadBindEffectFile make outside any list.
 #include <cstdio>
+#include <cstring>
 
 #include "effects/BindRotation.h"
 #include "effects/KBindEffectSet.h"
@@ -86,10 +87,14 @@ int KModel::LoadEffectList(const char* file, int index) {
     DeleteEffectList();
     effectList.assign(size_t(count), nullptr);
     for (int k = 1; k <= count; ++k) {
-        char section[32], path[kBindPathSize] = {};
+        char section[32], path[kBindPathSize + 1] = {};
         std::snprintf(section, sizeof section, "Effect%d", k);
         ini.GetString(section, "Path", "", path, int(sizeof path));
         if (!path[0]) continue;
+        if (std::strlen(path) >= kBindPathSize) {
+            g_DebugLog("[Model]%s: %s skipped (path too long)", file, section);
+            continue;
+        }
         currentBindEffects = nullptr;
         KBindEffectSet* made = nullptr;
         if (LoadBindEffectsInto(path, &made)) effectList[size_t(k - 1)] = made;

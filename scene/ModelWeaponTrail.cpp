@@ -3,7 +3,9 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <string>
 
+#include "lumiva/basrel/DebugLog.h"
 #include "lumiva/basrel/KIniFile.h"
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
@@ -22,26 +24,28 @@ constexpr int kAlphaByte = 3;
 class TrailKeys {
 public:
     TrailKeys(const KIniFile& ini, const char* section) : m_ini(ini), m_section(section) {}
-    bool Integer(const char* key, int* value) {
-        return m_complete && (m_complete = m_ini.GetInteger(m_section, key, 0, value) != 0);
-    }
+    bool Integer(const char* key, int* value) { return Found(key, m_ini.GetInteger(m_section, key, 0, value)); }
     bool Byte(const char* key, BYTE* value) {
         int read = 0;
         if (!Integer(key, &read)) return false;
         *value = BYTE(read & 0xFF);
         return true;
     }
-    bool Float(const char* key, float* value) {
-        return m_complete && (m_complete = m_ini.GetFloat(m_section, key, 0.0f, value) != 0);
-    }
+    bool Float(const char* key, float* value) { return Found(key, m_ini.GetFloat(m_section, key, 0.0f, value)); }
     bool String(const char* key, char* value, int size) {
-        return m_complete && (m_complete = m_ini.GetString(m_section, key, "", value, size) != 0);
+        return Found(key, m_ini.GetString(m_section, key, "", value, size));
     }
+    // The first key that was missing, or null.
+    const char* Missing() const { return m_missing.empty() ? nullptr : m_missing.c_str(); }
 
 private:
+    bool Found(const char* key, int found) {
+        if (!found && m_missing.empty()) m_missing = key;
+        return found != 0;
+    }
     const KIniFile& m_ini;
     const char* m_section;
-    bool m_complete = true;
+    std::string m_missing;
 };
 
 // Blue, green, red, alpha: the order the vertex colour keeps.
@@ -108,28 +112,34 @@ private:
     int m_renderCount = 0, m_stageCount = 0, m_samplerCount = 0;
 };
 
+int ReadTrailSettings(KModel& m, TrailKeys& keys) {
+    int liveTime = 0, maxVertices = 0;
+    if (!keys.Integer("LiveTime", &liveTime)) return 0;
+    m.trailLiveTime = DWORD(liveTime);
+    if (!keys.Integer("MaxQueueElemNum", &maxVertices)) return 0;
+    m.trailMaxVertices = DWORD(maxVertices);
+    if (!ReadColour(keys, "DiffuseColor1", m.trailColour1) || !ReadColour(keys, "DiffuseColor2", m.trailColour2) ||
+        !keys.Float("SpreadFactor", &m.trailSpread))
+        return 0;
+    char texture[kTrailTextureNameSize] = {};
+    if (!keys.String("TextureName", texture, int(sizeof texture))) return 0;
+    if (texture[0] == '\0' || texture[0] == ' ') return 0;
+    if (m.trailTexture && g_pTextureManager) g_pTextureManager->ReleaseTexture(m.trailTexture);
+    m.trailTexture = g_pTextureManager ? g_pTextureManager->LoadTexture(texture, nullptr, 0, 0, 0) : nullptr;
+    if (!m.trailTexture) return 0;
+    m.trailLoaded = 1;
+    return 1;
+}
+
 }  // namespace
 
 int KModel::LoadTrailSettings(const char* file, const char* section) {
     KIniFile ini;
     if (!file || !section || !ini.Load(file)) return 0;
     TrailKeys keys(ini, section);
-    int liveTime = 0, maxVertices = 0;
-    if (!keys.Integer("LiveTime", &liveTime)) return 0;
-    trailLiveTime = DWORD(liveTime);
-    if (!keys.Integer("MaxQueueElemNum", &maxVertices)) return 0;
-    trailMaxVertices = DWORD(maxVertices);
-    if (!ReadColour(keys, "DiffuseColor1", trailColour1) || !ReadColour(keys, "DiffuseColor2", trailColour2) ||
-        !keys.Float("SpreadFactor", &trailSpread))
-        return 0;
-    char texture[kTrailTextureNameSize] = {};
-    if (!keys.String("TextureName", texture, int(sizeof texture))) return 0;
-    if (texture[0] == '\0' || texture[0] == ' ') return 0;
-    if (trailTexture && g_pTextureManager) g_pTextureManager->ReleaseTexture(trailTexture);
-    trailTexture = g_pTextureManager ? g_pTextureManager->LoadTexture(texture, nullptr, 0, 0, 0) : nullptr;
-    if (!trailTexture) return 0;
-    trailLoaded = 1;
-    return 1;
+    const int result = ReadTrailSettings(*this, keys);
+    if (keys.Missing()) g_DebugLog("[Model]%s: trail key %s missing", file, keys.Missing());
+    return result;
 }
 
 bool KModel::FindTrailDummies() {

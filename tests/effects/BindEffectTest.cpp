@@ -225,7 +225,9 @@ TEST_F(BindEffectTest, BadIniFilesAddNothing) {
         int added;
     };
     bindini::BindEffectFile longSocket;
-    longSocket.effects = {Quad(std::string(30, 'x')), Quad("dummy1")};
+    longSocket.effects = {Quad(std::string(30, 'x')), Quad("dummy1"), Quad("dummy0")};
+    longSocket.effects[2].path = std::string(300, 'p') + "\\";
+    longSocket.effects[2].name = "";
     bindini::BindEffectFile noTotal;
     noTotal.effects = {Quad("dummy0")};
     noTotal.edits.omit = {"TotalEffectNum"};
@@ -240,7 +242,7 @@ TEST_F(BindEffectTest, BadIniFilesAddNothing) {
         {"total above 1024", bindini::WriteBindEffectFile(bigTotal), 0, 0},
         {"negative total", bindini::WriteBindEffectFile(negative), 0, 0},
         {"1024 with one section", bindini::WriteBindEffectFile(most), 1, 1},
-        {"socket name too long", bindini::WriteBindEffectFile(longSocket), 1, 1},
+        {"socket name or path too long", bindini::WriteBindEffectFile(longSocket), 1, 1},
         {"not an ini file", "[Total\nTotalEffectNum=1\n", 0, 0},
     };
     for (const Case& c : cases) {
@@ -493,7 +495,7 @@ TEST_F(BindEffectTest, EffectListsSelectReplaceAndKeepTheirSets) {
         return f;
     }());
     bindini::EffectList list;
-    list.paths = {"\\bind\\one.ini", "", "\\bind\\two.ini", "\\bind\\missing.ini"};
+    list.paths = {"\\bind\\one.ini", "", "\\bind\\two.ini", "\\bind\\missing.ini", std::string(260, 'p')};
     WriteDataFile("bind/list.ini", bindini::WriteEffectList(list));
     for (int count : {0, 33, -1}) {
         bindini::EffectList bad = list;
@@ -505,10 +507,11 @@ TEST_F(BindEffectTest, EffectListsSelectReplaceAndKeepTheirSets) {
     EXPECT_TRUE(model->effectList.empty());
 
     EXPECT_EQ(model->LoadEffectList("\\bind\\list.ini", 3), 1);
-    ASSERT_EQ(model->effectList.size(), 4u);
+    ASSERT_EQ(model->effectList.size(), 5u);
     EXPECT_NE(model->effectList[0], nullptr);
     EXPECT_EQ(model->effectList[1], nullptr);
     EXPECT_EQ(model->effectList[3], nullptr);
+    EXPECT_EQ(model->effectList[4], nullptr);
     EXPECT_EQ(model->currentBindEffects, model->effectList[2]);
     EXPECT_EQ(model->currentBindEffects->useBladeLight, 1);
     EXPECT_EQ(g_LiveEffectNodes, 3);

@@ -110,6 +110,9 @@ TEST_F(ModelTrailTest, SettingsReadEveryKeyOrStopAtTheFirstMissing) {
         EXPECT_FALSE(fresh->IsTrailLoaded()) << c.omitted;
         EXPECT_EQ(fresh->trailLiveTime, c.liveTime) << c.omitted;
         EXPECT_EQ(fresh->trailColour1[1], c.colour1Green) << c.omitted;
+        EXPECT_EQ(LogLinesNaming(kTrailFile),
+                  std::vector<std::string>{std::string("[Model]") + kTrailFile + ": trail key " + c.omitted +
+                                           " missing"});
     }
 }
 
