@@ -16,6 +16,7 @@ constexpr float kGroundPictureSize = 512.0f;
 // A retry makes the pictures that failed too: each was removed before its
 // creation failed, so it is made without being removed again.
 /* 130 */ bool KDrawShell::ShrinkPlaceGround() {
+    KDrawShell* shell = g_pDrawShell ? g_pDrawShell : this;
     bool missing[kGroundPictures] = {};
     for (;;) {
         if (uiScale < kSmallestUiScale) return false;
@@ -25,12 +26,12 @@ constexpr float kGroundPictureSize = 512.0f;
         for (int i = 0; i < kGroundPictures && madeAll; ++i) {
             char name[64];
             std::snprintf(name, sizeof name, "_*PlaceGround*_#~%d~#_", i);
-            if (!missing[i] && !g_pDrawShell->RemoveImage(name)) return true;
-            missing[i] = g_pDrawShell->CreateImage(name, size, size, g_PlaceMapTarget.imageType, 0) == 0;
+            if (!missing[i] && !shell->RemoveImage(name)) return true;
+            missing[i] = shell->CreateImage(name, size, size, g_PlaceMapTarget.imageType, 0) == 0;
             madeAll = !missing[i];
         }
         if (madeAll) break;
     }
-    g_pDrawShell->InvokeCallback();
+    shell->InvokeCallback();
     return true;
 }
