@@ -279,6 +279,11 @@ protected:
         PlaceDummy(1, Translation(1, 6, 3));
         model->worldMatrix = Translation(10, 0, 0);
     }
+    // The nodes go back to the shell while it stands.
+    void TearDown() override {
+        set.reset();
+        BindEffectTest::TearDown();
+    }
     // One effect at dummy0 with the mode and next socket, placed once.
     K3DEffectNode* Placed(int mode, const char* next = "dummy1", float scale = 2.0f) {
         set = NewSet();
