@@ -66,6 +66,8 @@ bool KScenePlace::TakeRegionJob(RegionJob& job) {
         return false;
     }
     region->state = kRegionLoading;
+    // Set while regions remain, also when a time-out found this one.
+    SetEvent(m_wakeEvent);
     job.region = region;
     job.rx = region->rx;
     job.ry = region->ry;

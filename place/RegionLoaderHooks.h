@@ -22,6 +22,7 @@ void SetRegionLoaderHook(RegionLoaderHook hook);
 void RunRegionLoaderHook(RegionLoaderStep step, int32_t rx, int32_t ry);
 
 // While held the loader treats the table as empty: it takes nothing, and a
-// request only wakes it to find nothing. Releasing the hold wakes it.
+// request only wakes it to find nothing. After the hold, its next time-out
+// or request finds the work.
 void HoldRegionLoader(bool held);
 bool RegionLoaderHeld();
