@@ -39,6 +39,9 @@ unsigned __stdcall RegionLoaderThread(void* parameter) {
     auto* place = static_cast<KScenePlace*>(parameter);
     auto staging = std::make_unique<KSceneRegion>();
     for (;;) {
+        // Also before the wait: the thread itself may have reset the wake
+        // event after Release set it.
+        if (place->m_centreX.load() == kLoaderQuitCode) return 0;
         RunRegionLoaderHook(RegionLoaderStep::Waiting, 0, 0);
         // A time-out looks for work too: a request is never slept through.
         WaitForSingleObject(place->m_wakeEvent, kLoaderWaitMs);

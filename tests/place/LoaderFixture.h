@@ -73,19 +73,23 @@ protected:
     void TearDown() override;
 
     // Written under the data root; loaded by folder (loose files, no pak
-    // preload thread) or, for a packed map, by its map id.
-    bool LoadGenerated(const GeneratedMapFields& map);
+    // preload thread) or, for a packed map, by its map id (the map list
+    // names the map written last).
+    bool LoadGenerated(const GeneratedMapFields& map, bool write = true);
     // A focus inside region (rx, ry).
     static int32_t X(int32_t rx) { return int32_t(int64_t(rx) * 512 + 100); }
     static int32_t Y(int32_t ry) { return int32_t(int64_t(ry) * 1024 + 100); }
     // The region of window cell `cell` around (cx, cy).
     static RegionIndices CellRegion(int32_t cx, int32_t cy, int cell) { return {cx + cell % 7 - 3, cy + cell / 7 - 3}; }
 
-    // Every loaded record holds its own cells (the generator's stamp inside
-    // the map, zero outside), the active slots hold the loaded regions
-    // around the centre, and each bound ground picture record belongs to
-    // one active region.
-    void ExpectSettledWindow(const GeneratedMapFields& map);
+    // Every record is loaded and holds its own cells (the generator's stamp
+    // inside the map, zero outside), each active slot holds the loaded
+    // region at its offset from the centre and every loaded region next to
+    // the centre is in its slot, and each bound ground picture record
+    // belongs to one active region. When the window was requested at the
+    // present centre, all of it lies within three regions and all nine
+    // slots are filled.
+    void ExpectSettledWindow(const GeneratedMapFields& map, bool requestedHere = true);
 
     LoaderProbe probe;
 };
