@@ -116,6 +116,7 @@ TEST_F(RegionLoaderThreadTest, UpdateFrameWaitsForTheFirstRegionsAfterAFarJumpOn
     EndFrame();
     EXPECT_TRUE(frameDone);
     EXPECT_FALSE(Place().WaitingForRegions());
+    probe.WaitCompleted(twentySixth);  // its callback comes after the release
     EXPECT_GE(CalledBack().size(), 26u);
     probe.Drain(Place());
 
