@@ -9,6 +9,10 @@
 //   ScenePlaceMapPicture.cpp  the mini-map's map pictures
 //   ScenePlaceScroll.cpp      scroll settings and their layers
 //   RegionWindow.cpp          the focus, the pool order and the active window
+//   PlacePaint.cpp            Paint, ground and object painting, the view
+//   GroundPictures.cpp        composing and drawing the regions' ground
+//   HostObjects.cpp           the host's objects in the object tree
+//   PlaceLights.cpp           the light setters, handed to the object tree
 //   ScenePlaceSeam.cpp        operations built later (marked stand-ins)
 #pragma once
 
@@ -158,6 +162,20 @@ public:
     // Clearing the flag signals the regions-ready event.
     void SetWaitForRegions(bool wait);
 
+    // --- Painting ---
+    // Composes every active region's ground picture (under the table lock).
+    bool BuildGroundPictures(bool force);
+    void BuildRegionGroundPicture(KSceneRegion& region, bool force);
+    void PaintRegionGround(KSceneRegion& region);
+    void PaintRegionObstacles(const KSceneRegion& region);
+    void PaintFlatObject(KRegionObjectRecord& record, const int32_t view[4]);
+    const int32_t* ViewRect() const { return m_viewRect; }
+
+    // --- What the region merge rebuilds ---
+    KSceneObjectTree& ObjectTree() { return m_tree; }
+    // Flat records of the active regions, by y then depth.
+    std::vector<KRegionObjectRecord*>& FlatObjects() { return m_flatObjects; }
+
     // --- State the tests and the later parts read ---
     bool IsInited() const { return m_inited != 0; }
     bool HasMap() const { return m_folder[0] != 0; }
@@ -261,6 +279,7 @@ private:
     KSceneRegion* m_ordered[kRegionPoolSize] = {};
     HANDLE m_loaderThread = nullptr;
     KSceneObjectTree m_tree;
+    std::vector<KRegionObjectRecord*> m_flatObjects;
     uint32_t m_playerLight = 0xFFFFFFFF;
     int32_t m_viewRect[4] = {};
     int32_t m_viewHalfWidth = 0, m_viewHalfHeight = 0;
