@@ -1,0 +1,140 @@
+#include "PlacePaintFixture.h"
+
+#include <algorithm>
+
+#include "d3d9/Control.h"
+#include "place/RegionReader.h"
+#include "place/ScenePlaceHost.h"
+
+namespace place_test {
+
+void PaintHost::PaintObject(int32_t kind, int32_t id, int32_t x, int32_t y, int32_t, int32_t, int32_t pass) {
+    painted.push_back(Painted{kind, id, x, y, pass, lumiva::d3d9::RecordedCalls().size()});
+}
+
+void PlacePaintTest::SetUp() {
+    ScenePlaceTest::SetUp();
+    SetScenePlaceHost(&host);
+}
+
+void PlacePaintTest::TearDown() {
+    lumiva::d3d9::SetNoRaster(false);
+    ScenePlaceTest::TearDown();
+}
+
+std::string PlacePaintTest::HostPath(const std::string& modulePath) {
+    std::string path = modulePath.substr(modulePath[0] == '\\' ? 1 : 0);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+void PlacePaintTest::WriteRegion(int32_t rx, int32_t ry, const RegionFileFields& fields) {
+    WriteDataFile(HostPath(RegionFilePath("\\Maps\\east", rx, ry)), BuildRegionFile(fields));
+}
+
+void PlacePaintTest::WriteSprite(const std::string& modulePath, uint16_t width, uint16_t height,
+                                 const std::vector<uint32_t>& pixels, int frames, uint16_t interval) {
+    SprSpriteInfo info{width, height};
+    info.word18 = interval;
+    const SprPixels frame{width, height, 0, 0, pixels};
+    WriteDataFile(HostPath(modulePath), WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+}
+
+void PlacePaintTest::Open(const WorSettings& settings) {
+    WriteEastMap(settings);
+    ASSERT_TRUE(InitAndLoad());
+    Place().SetViewSize(800, 600);
+    Place().SetFocus(kCentreX + 256, kCentreY + 512, 0);
+    for (int i = 0; i < 9; ++i) {
+        auto* region = const_cast<KSceneRegion*>(Place().OrderedRegion(i));
+        ReadRegionFile(*region, "\\Maps\\east");  // a missing file leaves an empty region
+        region->state = kRegionLoaded;
+    }
+    Place().MarkLoadedForTests(9);
+    Place().RebuildActiveWindow();
+    Merge();
+}
+
+KSceneRegion* PlacePaintTest::Active(int dx, int dy) {
+    return Place().Window().slots[KActiveWindow::SlotOf(dx, dy)];
+}
+
+void PlacePaintTest::Merge() {
+    KSceneObjectTree& tree = Place().ObjectTree();
+    std::vector<KRegionObjectRecord*>& flats = Place().FlatObjects();
+    flats.clear();
+    tree.ResetForMerge();
+    int32_t focusX = 0, focusY = 0;
+    Place().GetFocus(&focusX, &focusY, nullptr);
+    tree.SetBaseLine(focusX - 1024, focusX + 1024, focusY - 2048);
+    for (KSceneRegion* region : Place().Window().slots) {
+        if (!region || !region->objects) continue;
+        const KRegionObjectHeader& h = region->objectHeader;
+        const uint32_t points = region->TreePointCount();
+        region->treePoints.reset(new KTreePoint[points]);
+        for (uint32_t i = 0; i < points; ++i) {
+            KTreePoint& p = region->treePoints[i];
+            const KRegionObjectRecord& r = region->objects[i];
+            p.SetPosition(r.x, r.y);
+            p.end = KScenePoint::EndWords{r.endX, r.endY};
+            p.key = KScenePoint::KeyWords{r.keyA, r.keyB};
+            p.piece = KScenePoint::PieceWords{0xFFFF, 0, 0};
+            p.record = &r;
+        }
+        for (uint32_t i = h.points + h.segments; i < points; ++i) tree.InsertRegionFragment(&region->treePoints[i]);
+        for (uint32_t i = h.points; i < uint32_t(h.points + h.segments); ++i)
+            tree.InsertSegmentItem(&region->treePoints[i]);
+        for (uint32_t i = 0; i < h.points; ++i) tree.InsertObject(&region->treePoints[i]);
+        for (uint32_t i = h.count; i > points; --i) flats.push_back(&region->objects[i - 1]);
+        tree.AddRegionLights(region->lights.get(), h.lightCount);
+    }
+    std::stable_sort(flats.begin(), flats.end(), [](const KRegionObjectRecord* a, const KRegionObjectRecord* b) {
+        return a->y != b->y ? a->y < b->y : a->depth < b->depth;
+    });
+    const int32_t window[4] = {kCentreX - 512, kCentreY - 1024, kCentreX + 1024, kCentreY + 2048};
+    tree.ReinsertPendingObjects(window);
+}
+
+lumiva::d3d9::Image PlacePaintTest::PaintFrames(int frames) {
+    BeginDrawing();
+    for (int i = 0; i < frames; ++i) Place().Paint();
+    return EndDrawing();
+}
+
+RegionObjectFields WallFields(const std::string& name, int32_t x, int32_t y, int16_t width, int16_t height) {
+    RegionObjectFields f;
+    f.flags = 0x100;
+    f.name = name;
+    f.width = width;
+    f.height = height;
+    const int32_t top = y - 2 * height;
+    const int32_t tl[3] = {x, top, 0}, tr[3] = {x + width, top, 0}, br[3] = {x + width, y, 0}, bl[3] = {x, y, 0};
+    std::copy(tl, tl + 3, f.topLeft);
+    std::copy(tr, tr + 3, f.topRight);
+    std::copy(br, br + 3, f.bottomRight);
+    std::copy(bl, bl + 3, f.bottomLeft);
+    f.x = x;
+    f.y = y;
+    f.endX = x + width;
+    f.endY = y;
+    f.keyA = 0;
+    f.keyB = float(y);
+    return f;
+}
+
+RegionObjectFields PointFields(const std::string& name, int32_t x, int32_t y, int16_t width, int16_t height) {
+    RegionObjectFields f;
+    f.name = name;
+    f.width = width;
+    f.height = height;
+    const int32_t tl[3] = {x, y - 2 * height, 0}, br[3] = {x + width, y, 0};
+    std::copy(tl, tl + 3, f.topLeft);
+    std::copy(br, br + 3, f.bottomRight);
+    f.x = x;
+    f.y = y;
+    f.endX = x;
+    f.endY = y;
+    return f;
+}
+
+}  // namespace place_test
