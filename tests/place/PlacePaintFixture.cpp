@@ -5,6 +5,8 @@
 #include "d3d9/Control.h"
 #include "place/RegionReader.h"
 #include "place/ScenePlaceHost.h"
+#include "shell/D3DDevice.h"
+#include "textures/KJpgImage.h"
 
 namespace place_test {
 
@@ -45,6 +47,7 @@ void PlacePaintTest::Open(const WorSettings& settings) {
     ASSERT_TRUE(InitAndLoad());
     Place().SetViewSize(800, 600);
     Place().SetFocus(kCentreX + 256, kCentreY + 512, 0);
+    Place().CommitViewCenter();  // the camera there at once, not eased
     for (int i = 0; i < 9; ++i) {
         auto* region = const_cast<KSceneRegion*>(Place().OrderedRegion(i));
         ReadRegionFile(*region, "\\Maps\\east");  // a missing file leaves an empty region
@@ -95,10 +98,32 @@ void PlacePaintTest::Merge() {
     tree.ReinsertPendingObjects(window);
 }
 
-lumiva::d3d9::Image PlacePaintTest::PaintFrames(int frames) {
-    BeginDrawing();
-    for (int i = 0; i < frames; ++i) Place().Paint();
-    return EndDrawing();
+lumiva::d3d9::Image PlacePaintTest::PaintFrames(int frames, D3DCOLOR clear) {
+    lumiva::d3d9::ClearRecording();
+    lumiva::d3d9::EnableRecording(true);
+    for (int i = 0; i < frames; ++i) {
+        Place().CommitViewCenter();
+        m_shell->BeginFrame(0, clear, nullptr);
+        Place().Paint();
+        g_D3DDevice.EndScene();
+    }
+    lumiva::d3d9::EnableRecording(false);
+    return BackBuffer();
+}
+
+lumiva::d3d9::Image PlacePaintTest::PicturePixels(const char* name) {
+    const bool recording = lumiva::d3d9::IsRecording();
+    lumiva::d3d9::EnableRecording(false);
+    lumiva::d3d9::Image image;
+    KImageTexture* picture = m_shell->imageCache.GetImageNoPin(name, nullptr, nullptr, 0, kImageBlank32, 0, 1, 0);
+    IDirect3DTexture9* texture = picture ? static_cast<KJpgImage*>(picture)->GetTexture() : nullptr;
+    IDirect3DSurface9* level = nullptr;
+    if (texture && SUCCEEDED(texture->GetSurfaceLevel(0, &level))) {
+        image = lumiva::d3d9::SurfaceImage(level);
+        level->Release();
+    }
+    lumiva::d3d9::EnableRecording(recording);
+    return image;
 }
 
 RegionObjectFields WallFields(const std::string& name, int32_t x, int32_t y, int16_t width, int16_t height) {

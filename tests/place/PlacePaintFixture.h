@@ -59,8 +59,11 @@ protected:
     // depth, the map lights, the host objects back in.
     void Merge();
     KSceneRegion* Active(int dx, int dy);
-    // Paints `frames` times with recording on; the back buffer after.
-    lumiva::d3d9::Image PaintFrames(int frames = 1);
+    // Frames as the host draws them (the shell's BeginFrame, Paint), with
+    // recording on; the back buffer after the last.
+    lumiva::d3d9::Image PaintFrames(int frames = 1, D3DCOLOR clear = 0xFF000000);
+    // The pixels of a render-target picture of the shell.
+    lumiva::d3d9::Image PicturePixels(const char* name);
 
     // Host path of a module path ("\spr\a.spr" -> "spr/a.spr").
     static std::string HostPath(const std::string& modulePath);

@@ -194,5 +194,133 @@ TEST_F(PlacePaintTest, FrameOrder) {
     EXPECT_EQ(std::count(second.begin(), second.end(), "target"), 0);
 }
 
+// Device draws inside each render-target change: one entry a DrawImage.
+std::vector<int> TargetBatches() {
+    std::vector<int> batches;
+    bool inside = false;
+    for (const RecordedCall& c : lumiva::d3d9::RecordedCalls()) {
+        if (c.name == "SetRenderTarget") {
+            inside = !inside;
+            if (inside) batches.push_back(0);
+        } else if (inside && c.name.rfind("Draw", 0) == 0) {
+            ++batches.back();
+        }
+    }
+    return batches;
+}
+
+TEST_F(PlacePaintTest, GroundIsComposedInBatchesOfEighty) {
+    WriteSprite("\\spr\\tile.spr", 32, 32, Solid(32, 32, 0xFF404040));
+    WriteSprite("\\spr\\red.spr", 4, 4, Solid(4, 4, 0xFFFF0000));
+    RegionFileFields fields;
+    fields.ground = GroundSectionFields{};
+    for (int i = 0; i < 81; ++i) fields.ground->tiles.push_back(Tile(uint16_t(i % 16), uint16_t(i / 16), "\\spr\\tile.spr"));
+    WriteRegion(kCentreRegionX, kCentreRegionY, fields);
+    RegionFileFields recordFields;
+    recordFields.ground = GroundSectionFields{};
+    GroundRecordFields record;
+    record.x = kCentreX + 512 + 40;
+    record.y = kCentreY + 100;
+    record.name = "\\spr\\red.spr";
+    record.kind = 4;
+    recordFields.ground->records = {record};
+    WriteRegion(kCentreRegionX + 1, kCentreRegionY, recordFields);
+    Open();
+    Place().InvalidateGround();
+    PaintFrames();
+    std::vector<int> batches = TargetBatches();
+    std::sort(batches.begin(), batches.end());
+    // The centre region: 80 and 1; its neighbour: its one record; the
+    // seven empty regions draw nothing.
+    // and the nine clears set the target without drawing.
+    EXPECT_EQ(batches, (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 80}));
+    // The record at y0 + 100 lands on picture row 50.
+    const lumiva::d3d9::Image picture = PicturePixels(Active(1, 0)->groundPicture->picture.fileName);
+    ASSERT_EQ(picture.width, 512u);
+    for (UINT y = 48; y < 56; ++y)
+        EXPECT_EQ(picture.At(41, y) & 0xFFFFFF, y >= 50 && y < 54 ? 0xFF0000u : 0u) << y;
+    const lumiva::d3d9::Image centre = PicturePixels(Active(0, 0)->groundPicture->picture.fileName);
+    ASSERT_EQ(centre.width, 512u);
+    const D3DCOLOR tile = centre.At(0 * 32 + 5, 5 * 32 + 5) & 0xFFFFFF;  // tile 80 at (0, 5)
+    EXPECT_NE(tile, 0u);
+    EXPECT_EQ(tile, centre.At(15 * 32 + 31, 4 * 32 + 31) & 0xFFFFFF);  // tile 79
+    EXPECT_EQ(centre.At(1 * 32 + 5, 5 * 32 + 5) & 0xFFFFFF, 0u);
+}
+
+// The centre region with the given objects (first `points` are points,
+// then `lines` lines) and nothing else.
+RegionFileFields ObjectRegion(const std::vector<RegionObjectFields>& objects, uint16_t points, uint16_t lines) {
+    RegionFileFields fields;
+    ObjectSectionFields section;
+    section.objects = objects;
+    section.points = points;
+    section.lines = lines;
+    fields.objects = section;
+    return fields;
+}
+
+TEST_F(PlacePaintTest, ACutWallDrawsItsShareOfThePicture) {
+    WriteSprite("\\spr\\wall.spr", 96, 48, Bands(96, 48));
+    WriteRegion(kCentreRegionX, kCentreRegionY,
+                ObjectRegion({WallFields("\\spr\\wall.spr", kCentreX + 200, kCentreY + 500, 96, 48)}, 0, 1));
+    Open();
+    KTreePoint& fragment = Active(0, 0)->treePoints[0];
+    auto paintSpan = [&](uint8_t split, int32_t from, int32_t to) {
+        fragment.piece.split = split;
+        fragment.SetPosition(kCentreX + 200 + from, kCentreY + 500);
+        fragment.end.x = kCentreX + 200 + to;
+        return Histogram(PaintFrames());
+    };
+    // The whole wall: three bands of 32 x 48 pixels.
+    const std::map<D3DCOLOR, int> whole = paintSpan(0, 0, 96);
+    EXPECT_EQ(whole.at(0xFFFF0000), 32 * 48);
+    EXPECT_EQ(whole.at(0xFF0000FF), 32 * 48);
+    EXPECT_GE(whole.at(0xFF00FF00), 30 * 48);
+    // Cut over its whole base line it draws the same.
+    EXPECT_EQ(paintSpan(1, 0, 96), whole);
+    // The middle third of the base line: the green band alone, whole.
+    EXPECT_EQ(paintSpan(1, 32, 64), (std::map<D3DCOLOR, int>{{0xFF00FF00, 32 * 48}}));
+    // The first third: red alone.
+    EXPECT_EQ(paintSpan(1, 0, 32), (std::map<D3DCOLOR, int>{{0xFFFF0000, 32 * 48}}));
+    // A base line without x extent draws whole.
+    Active(0, 0)->objects[0].endX = Active(0, 0)->objects[0].x;
+    EXPECT_EQ(paintSpan(1, 32, 64), whole);
+    // Extreme fragment coordinates draw without fault.
+    Active(0, 0)->objects[0].endX = INT32_MAX;
+    paintSpan(1, INT32_MIN / 2, INT32_MAX / 2);
+}
+
+TEST_F(PlacePaintTest, ListPicturesBlendBySelectionAndSize) {
+    WriteSprite("\\spr\\small.spr", 20, 20, Solid(20, 20, 0x80FF0000));
+    WriteSprite("\\spr\\large.spr", 130, 130, Solid(130, 130, 0x80FF0000));
+    struct Case {
+        const char* name;
+        int16_t size;
+        uint32_t flags;
+        uint8_t blend;
+    } cases[] = {{"\\spr\\small.spr", 20, 0x600, 3}, {"\\spr\\large.spr", 130, 0x200, 2}, {"\\spr\\small.spr", 20, 0x200, 0}};
+    std::vector<RegionObjectFields> points;
+    for (const Case& c : cases) {
+        RegionObjectFields f = WallFields(c.name, kCentreX + 100 + 150 * int32_t(points.size()), kCentreY + 600, c.size, c.size);
+        f.flags = c.flags;
+        points.push_back(f);
+    }
+    WriteRegion(kCentreRegionX, kCentreRegionY, ObjectRegion(points, 3, 0));
+    Open();
+    const lumiva::d3d9::Image image = PaintFrames(1, 0xFF0000FF);
+    // Half-alpha red (A4R4G4B4: alpha 0x88) over blue: 0x88 red, 0x77 blue.
+    // The selected one is first lit toward white by the factor's alpha
+    // 0xBB: red 0xFF, green and blue 0x44, then blended: 0x88, 0x24, 0x9B.
+    EXPECT_EQ(Histogram(image, 0xFF0000FF),
+              (std::map<D3DCOLOR, int>{{0xFF880077, 130 * 130 + 20 * 20}, {0xFF88249B, 20 * 20}}));
+    int brightened = 0;
+    for (const RecordedCall& c : lumiva::d3d9::RecordedCallsNamed("DrawPrimitive")) {
+        if (c.state->stageStates[0][D3DTSS_COLOROP] != D3DTOP_BLENDFACTORALPHA) continue;
+        ++brightened;
+        EXPECT_EQ(c.state->renderStates[D3DRS_TEXTUREFACTOR], 0xBB000000u);
+    }
+    EXPECT_EQ(brightened, 4);  // the selected picture's four texture tiles
+}
+
 }  // namespace
 }  // namespace place_test
