@@ -71,8 +71,10 @@ void PlacePaintTest::Merge() {
     Place().GetFocus(&focusX, &focusY, nullptr);
     tree.SetBaseLine(focusX - 1024, focusX + 1024, focusY - 2048);
     for (KSceneRegion* region : Place().Window().slots) {
-        if (!region || !region->objects) continue;
+        if (!region) continue;
         const KRegionObjectHeader& h = region->objectHeader;
+        tree.AddRegionLights(region->lights.get(), h.lightCount);
+        if (!region->objects) continue;
         const uint32_t points = region->TreePointCount();
         region->treePoints.reset(new KTreePoint[points]);
         for (uint32_t i = 0; i < points; ++i) {
@@ -89,7 +91,6 @@ void PlacePaintTest::Merge() {
             tree.InsertSegmentItem(&region->treePoints[i]);
         for (uint32_t i = 0; i < h.points; ++i) tree.InsertObject(&region->treePoints[i]);
         for (uint32_t i = h.count; i > points; --i) flats.push_back(&region->objects[i - 1]);
-        tree.AddRegionLights(region->lights.get(), h.lightCount);
     }
     std::stable_sort(flats.begin(), flats.end(), [](const KRegionObjectRecord* a, const KRegionObjectRecord* b) {
         return a->y != b->y ? a->y < b->y : a->depth < b->depth;

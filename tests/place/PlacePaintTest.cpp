@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "PlacePaintFixture.h"
 #include "d3d9/Control.h"
+#include "place/LightGrid.h"
 #include "place/ObjectPaint.h"
 #include "place/PlaceClocks.h"
 #include "place/ScenePlaceHost.h"
@@ -320,6 +322,112 @@ TEST_F(PlacePaintTest, ListPicturesBlendBySelectionAndSize) {
         EXPECT_EQ(c.state->renderStates[D3DRS_TEXTUREFACTOR], 0xBB000000u);
     }
     EXPECT_EQ(brightened, 4);  // the selected picture's four texture tiles
+}
+
+TEST_F(PlacePaintTest, FadesStepOnePaintAtATime) {
+    WriteSprite("\\spr\\solid.spr", 20, 20, Solid(20, 20, 0xFFFFFFFF));
+    RegionObjectFields in = WallFields("\\spr\\solid.spr", kCentreX + 100, kCentreY + 600, 20, 20);
+    in.flags = 0x200;
+    in.fade = 0xFF00;
+    RegionObjectFields out = WallFields("\\spr\\solid.spr", kCentreX + 300, kCentreY + 600, 20, 20);
+    out.flags = 0x200;
+    out.fade = 0x00FF;
+    WriteRegion(kCentreRegionX, kCentreRegionY, ObjectRegion({in, out}, 2, 0));
+    Open();
+    KRegionObjectRecord& fadingIn = Active(0, 0)->objects[0];
+    KRegionObjectRecord& fadingOut = Active(0, 0)->objects[1];
+    auto whites = [](const lumiva::d3d9::Image& image) {
+        const auto h = Histogram(image);
+        int count = 0;
+        for (const auto& [colour, n] : h) count += n;
+        return count;
+    };
+    // Alpha 0 and alpha 255 draw: one picture shows.
+    EXPECT_EQ(whites(PaintFrames()), 400);
+    EXPECT_EQ(fadingIn.fade, 0xFF01);
+    EXPECT_EQ(fadingOut.fade, 0x00FE);
+    lumiva::d3d9::SetNoRaster(true);
+    PaintFrames(253);
+    lumiva::d3d9::SetNoRaster(false);
+    EXPECT_EQ(fadingIn.fade, 0xFFFE);
+    EXPECT_EQ(fadingOut.fade, 0x0001);
+    PaintFrames();
+    EXPECT_EQ(fadingIn.fade, 0xFFFF);
+    EXPECT_EQ(fadingOut.fade, 0);
+    // 0xFFFF ends the fade in; the faded-out picture stays out.
+    const lumiva::d3d9::Image last = PaintFrames();
+    EXPECT_EQ(fadingIn.fade, 0);
+    EXPECT_EQ(Histogram(last), (std::map<D3DCOLOR, int>{{0xFFFFFFFF, 400}}));
+    EXPECT_EQ(Histogram(PaintFrames()), (std::map<D3DCOLOR, int>{{0xFFFFFFFF, 400}}));
+    EXPECT_TRUE(RecordFadedOut(fadingOut));
+}
+
+TEST_F(PlacePaintTest, ObstacleOverlayOutlinesEachShape) {
+    WriteDataFile("config.ini", std::string("[Client]\nShowObstacle=1\n"));
+    WriteRegion(kCentreRegionX, kCentreRegionY, RegionFileFields{});
+    Open();
+    KSceneRegion& region = *Active(0, 0);
+    const int cell = 8 * 32 + 15;  // column 8, row 15: near the focus
+    std::set<std::vector<D3DCOLOR>> shapes;
+    for (uint32_t type : {0u, 2u, 3u, 15u}) {
+        const D3DCOLOR expected = type < 3 ? 0xFFFF7FFF : 0xFFFFFFFF;
+        for (uint32_t shape = 0; shape < 8; ++shape) {
+            std::fill(std::begin(region.workingGrid), std::end(region.workingGrid), 0u);
+            region.workingGrid[cell] = shape << 4 | type;
+            const lumiva::d3d9::Image image = PaintFrames();
+            const auto h = Histogram(image);
+            size_t lines = 0;
+            for (const RecordedCall& c : lumiva::d3d9::RecordedCalls())
+                if (c.name.rfind("Draw", 0) == 0 && c.args[0] == D3DPT_LINELIST) lines += size_t(c.args[c.name == "DrawPrimitive" ? 2 : 1]);
+            if (shape < 1 || shape > 5) {
+                EXPECT_TRUE(h.empty()) << shape;
+                continue;
+            }
+            ASSERT_EQ(h.size(), 1u) << shape << " " << type;
+            EXPECT_EQ(h.begin()->first, expected) << shape << " " << type;
+            EXPECT_EQ(lines, shape == 1 ? 4u : 3u) << shape;
+            std::vector<D3DCOLOR> lit;
+            for (size_t i = 0; i < image.pixels.size(); ++i)
+                if (image.pixels[i] != 0xFF000000) lit.push_back(D3DCOLOR(i));
+            if (type == 0) shapes.insert(lit);
+        }
+    }
+    EXPECT_EQ(shapes.size(), 5u);  // five different outlines
+}
+
+TEST_F(PlacePaintTest, TheLightGridTintsTheGround) {
+    WriteSprite("\\spr\\white.spr", 32, 32, Solid(32, 32, 0xFFFFFFFF));
+    RegionFileFields fields;
+    fields.ground = GroundSectionFields{};
+    for (uint16_t x = 0; x < 16; ++x)
+        for (uint16_t y = 0; y < 32; ++y) fields.ground->tiles.push_back(Tile(x, y, "\\spr\\white.spr"));
+    ObjectSectionFields objects;
+    objects.lights = {RegionLightFields{kCentreX + 256, kCentreY + 512, 0, 0xFFFFFFFF, 300, 300, 0}};
+    fields.objects = objects;
+    WriteRegion(kCentreRegionX, kCentreRegionY, fields);
+    WorSettings settings;
+    settings.isLight = 1;
+    lumiva::win32::InstallScriptedRandom({0});
+    Open(settings);
+    ASSERT_TRUE(Place().LightGridEnabled());
+    ASSERT_EQ(Place().ObjectTree().Lights().size(), 1u);
+    Place().SetAmbientColor(0xFF101010);
+    Place().InvalidateGround();
+    // The ground paints before pass 1 builds the grid: a frame shows the
+    // grid of the frame before. The shell lights the ground four times the
+    // grid colour; the focus (screen centre) stands under the light.
+    auto centreRed = [this] { return (PaintFrames(2).At(400, 300) >> 16) & 0xFF; };
+    const uint32_t lit = centreRed();
+    const KLightGrid& grid = Place().ObjectTree().LightGrid();
+    EXPECT_EQ(std::memcmp(m_shell->lightGrid, grid.Colours(), sizeof m_shell->lightGrid), 0);
+    const uint32_t cell = (grid.At(24, 48) >> 16) & 0xFF;  // the grid origin is region (9, 9)
+    EXPECT_GT(cell, 0x10u);
+    EXPECT_EQ(lit, std::min<uint32_t>(4 * cell, 255));
+    Place().EnableObjectLights(false);
+    EXPECT_EQ(centreRed(), 0x40u);
+    EXPECT_EQ(grid.At(24, 48), 0xFF101010u);
+    Place().SetAmbientColor(0xFF000000);
+    EXPECT_EQ(centreRed(), 0u);
 }
 
 }  // namespace
