@@ -5,17 +5,17 @@
 // grid alone, and one 512-tile ground composition.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "BenchShell.h"
 #include "MapGenerator.h"
 #include "MapWriter.h"
-#include "lumiva/IScenePlaceHost.h"
 #include "place/RegionReader.h"
 #include "place/ScenePlace.h"
 #include "place/ScenePlaceHost.h"
+#include "tests/support/ActiveRegionMerge.h"
+#include "tests/support/QuietPlaceHost.h"
 
 namespace {
 
@@ -23,26 +23,13 @@ constexpr int32_t kLeft = 10, kTop = 10;
 constexpr int32_t kFocusX = (kLeft + 1) * 512 + 256, kFocusY = (kTop + 1) * 1024 + 512;
 
 // Paints nothing itself: the module's cost, not the host's.
-class BenchHost final : public IScenePlaceHost {
+class BenchHost final : public test_support::QuietPlaceHost {
 public:
-    void Unused0() override {}
     bool IsPlayerObject(int32_t kind, int32_t id) override { return kind == 6 && id == 1; }
-    KModelProxy* GetLinkedModel(int32_t, int32_t) override { return nullptr; }
-    int32_t FindRegionId(int32_t, uint32_t) override { return -1; }
-    void AttachRegion(int32_t, int32_t, KSceneRegion*) override {}
-    void DetachRegion(int32_t, int32_t) override {}
-    KModelProxy* FindObjectModel(int32_t, int32_t, int32_t) override { return nullptr; }
-    void SetPerspective(int32_t) override {}
     void GetObjectLight(int32_t, int32_t id, KHostObjectLight* light) override {
         *light = KHostObjectLight{kFocusX + id * 9, kFocusY, 0, 0xFF806040, 96};
     }
     void PaintObject(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override { ++painted; }
-    void PaintMapIcons(KMapIconRecord*, int32_t) override {}
-    int32_t QueryMiniMap(int32_t) override { return 0; }
-    void PassMiniMapValue(int32_t) override {}
-    void Unused13() override {}
-    void NotifyModelMove(KModelProxy*) override {}
-    void OnDeviceRestored() override {}
     int painted = 0;
 };
 
@@ -78,7 +65,7 @@ struct PaintedPlace {
         }
         place.MarkLoadedForTests(9);
         place.RebuildActiveWindow();
-        Merge(place);
+        test_support::MergeActiveRegions(place);
         for (int i = 0; i < 50; ++i)
             objects.push_back(place.AddObject(i == 0 ? 6 : 3, 1 + i, kFocusX - 400 + i * 16, kFocusY - 600 + i * 24, 0,
                                               1 | 2 | 4 | (i % 5 == 0 ? 8 : 0)));
@@ -91,37 +78,6 @@ struct PaintedPlace {
         SetScenePlaceHost(nullptr);
     }
 
-    static void Merge(KScenePlace& place) {
-        KSceneObjectTree& tree = place.ObjectTree();
-        tree.ResetForMerge();
-        tree.SetBaseLine(kFocusX - 1024, kFocusX + 1024, kFocusY - 2048);
-        std::vector<KRegionObjectRecord*>& flats = place.FlatObjects();
-        for (KSceneRegion* region : place.Window().slots) {
-            const KRegionObjectHeader& h = region->objectHeader;
-            const uint32_t points = region->TreePointCount();
-            region->treePoints.reset(new KTreePoint[points]);
-            for (uint32_t i = 0; i < points; ++i) {
-                KTreePoint& p = region->treePoints[i];
-                const KRegionObjectRecord& r = region->objects[i];
-                p.SetPosition(r.x, r.y);
-                p.end = KScenePoint::EndWords{r.endX, r.endY};
-                p.key = KScenePoint::KeyWords{r.keyA, r.keyB};
-                p.piece = KScenePoint::PieceWords{0xFFFF, 0, 0};
-                p.record = &r;
-            }
-            for (uint32_t i = h.points + h.segments; i < points; ++i) tree.InsertRegionFragment(&region->treePoints[i]);
-            for (uint32_t i = h.points; i < uint32_t(h.points + h.segments); ++i)
-                tree.InsertSegmentItem(&region->treePoints[i]);
-            for (uint32_t i = 0; i < h.points; ++i) tree.InsertObject(&region->treePoints[i]);
-            for (uint32_t i = h.count; i > points; --i) flats.push_back(&region->objects[i - 1]);
-            tree.AddRegionLights(region->lights.get(), h.lightCount);
-        }
-        std::stable_sort(flats.begin(), flats.end(), [](const KRegionObjectRecord* a, const KRegionObjectRecord* b) {
-            return a->y != b->y ? a->y < b->y : a->depth < b->depth;
-        });
-        const int32_t window[4] = {kLeft * 512, kTop * 1024, (kLeft + 3) * 512, (kTop + 3) * 1024};
-        tree.ReinsertPendingObjects(window);
-    }
 };
 
 void BM_PlacePaint(benchmark::State& state) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/ActiveRegionMerge.h"
+
 #include "d3d9/Control.h"
 #include "place/RegionReader.h"
 #include "place/ScenePlaceHost.h"
@@ -62,42 +64,7 @@ KSceneRegion* PlacePaintTest::Active(int dx, int dy) {
     return Place().Window().slots[KActiveWindow::SlotOf(dx, dy)];
 }
 
-void PlacePaintTest::Merge() {
-    KSceneObjectTree& tree = Place().ObjectTree();
-    std::vector<KRegionObjectRecord*>& flats = Place().FlatObjects();
-    flats.clear();
-    tree.ResetForMerge();
-    int32_t focusX = 0, focusY = 0;
-    Place().GetFocus(&focusX, &focusY, nullptr);
-    tree.SetBaseLine(focusX - 1024, focusX + 1024, focusY - 2048);
-    for (KSceneRegion* region : Place().Window().slots) {
-        if (!region) continue;
-        const KRegionObjectHeader& h = region->objectHeader;
-        tree.AddRegionLights(region->lights.get(), h.lightCount);
-        if (!region->objects) continue;
-        const uint32_t points = region->TreePointCount();
-        region->treePoints.reset(new KTreePoint[points]);
-        for (uint32_t i = 0; i < points; ++i) {
-            KTreePoint& p = region->treePoints[i];
-            const KRegionObjectRecord& r = region->objects[i];
-            p.SetPosition(r.x, r.y);
-            p.end = KScenePoint::EndWords{r.endX, r.endY};
-            p.key = KScenePoint::KeyWords{r.keyA, r.keyB};
-            p.piece = KScenePoint::PieceWords{0xFFFF, 0, 0};
-            p.record = &r;
-        }
-        for (uint32_t i = h.points + h.segments; i < points; ++i) tree.InsertRegionFragment(&region->treePoints[i]);
-        for (uint32_t i = h.points; i < uint32_t(h.points + h.segments); ++i)
-            tree.InsertSegmentItem(&region->treePoints[i]);
-        for (uint32_t i = 0; i < h.points; ++i) tree.InsertObject(&region->treePoints[i]);
-        for (uint32_t i = h.count; i > points; --i) flats.push_back(&region->objects[i - 1]);
-    }
-    std::stable_sort(flats.begin(), flats.end(), [](const KRegionObjectRecord* a, const KRegionObjectRecord* b) {
-        return a->y != b->y ? a->y < b->y : a->depth < b->depth;
-    });
-    const int32_t window[4] = {kCentreX - 512, kCentreY - 1024, kCentreX + 1024, kCentreY + 2048};
-    tree.ReinsertPendingObjects(window);
-}
+void PlacePaintTest::Merge() { test_support::MergeActiveRegions(Place()); }
 
 lumiva::d3d9::Image PlacePaintTest::PaintFrames(int frames, D3DCOLOR clear) {
     lumiva::d3d9::ClearRecording();
