@@ -430,5 +430,52 @@ TEST_F(PlacePaintTest, TheLightGridTintsTheGround) {
     EXPECT_EQ(centreRed(), 0u);
 }
 
+TEST_F(PlacePaintTest, HostileRecordsPaintWithoutFault) {
+    WriteSprite("\\spr\\anim.spr", 8, 8, Solid(8, 8, 0xFFFFFFFF), 3, 30);
+    RegionFileFields fields;
+    fields.ground = GroundSectionFields{};
+    GroundTileFields overrun = Tile(1, 1, "\\spr\\anim.spr");
+    overrun.nameLength = 500;  // runs past the tile bytes: the walk ends
+    fields.ground->tiles = {Tile(0, 0, std::string(200, 'n')), overrun};
+    GroundRecordFields unterminated;
+    unterminated.x = INT32_MIN;
+    unterminated.y = INT32_MAX;
+    unterminated.name = std::string(128, 'g');
+    unterminated.kind = 4;
+    fields.ground->records = {unterminated};
+    ObjectSectionFields objects;
+    RegionObjectFields far = WallFields("\\spr\\anim.spr", INT32_MAX - 10, INT32_MIN + 10, 127, 127);
+    far.flags = 0x300;
+    far.fade = 0x00FF;
+    RegionObjectFields animated = PointFields("\\spr\\anim.spr", kCentreX + 100, kCentreY + 600, 8, 8);
+    animated.frameInterval = 30;
+    animated.frameCount = 3;
+    animated.frame = 65535;
+    RegionObjectFields line = WallFields("\\spr\\anim.spr", INT32_MIN, kCentreY + 500, 64, 32);
+    line.endX = INT32_MAX;
+    line.frame = 9;
+    RegionObjectFields flat = PointFields("\\spr\\anim.spr", INT32_MAX, INT32_MAX, 8, 8);
+    flat.frameInterval = 1;
+    flat.frame = 40000;
+    flat.endX = -1;  // cached id and index of a flat record
+    flat.endY = -1;
+    objects.objects = {far, animated, line, flat};
+    objects.points = 2;
+    objects.lines = 1;
+    objects.flats = 1;
+    fields.objects = objects;
+    WriteRegion(kCentreRegionX, kCentreRegionY, fields);
+    Open();
+    ASSERT_EQ(Place().FlatObjects().size(), 1u);
+    Place().InvalidateGround();
+    for (int i = 0; i < 3; ++i) {
+        lumiva::win32::AdvanceClock(45);
+        PaintFrames();
+    }
+    EXPECT_LT(Active(0, 0)->objects[1].frame, 3);  // restarted from 65535
+    EXPECT_EQ(Active(0, 0)->objects[3].frameInterval, 30);  // taken from the picture
+    EXPECT_LT(Active(0, 0)->objects[3].frame, 3);
+}
+
 }  // namespace
 }  // namespace place_test
