@@ -71,13 +71,21 @@ void KScenePlace::PaintGround() {
     m_background.Paint(m_focusX, m_focusY);
     m_scrollLayers[1].PaintInScene(m_focusX, m_focusY);
     g_pDrawShell->SetAlphaMode(0, 1, 100);
-    for (KSceneRegion* region : m_window.slots)
-        if (region) PaintRegionGround(*region);
+    {
+        // The loader moves regions into the active slots under this lock.
+        PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
+        for (KSceneRegion* region : m_window.slots)
+            if (region) PaintRegionGround(*region);
+    }
     g_pDrawShell->SetAlphaMode(1, 1, 10);
 }
 
+// The tree, the flat-object list and the active slots change only under
+// the objects lock; the host may add and move its objects from PaintObject
+// (the lock is re-entrant).
 void KScenePlace::PaintObjects() {
     if (!m_inited || !HasMap() || !g_pDrawShell) return;
+    PlaceLock objects(&m_objectsLock);
     SetPlaceFrameFlag(true);
     m_tree.PaintPass(m_viewRect, 1);
     m_tree.PaintPass(m_viewRect, 2);

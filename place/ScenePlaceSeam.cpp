@@ -36,7 +36,7 @@ void KScenePlace::UpdateFrame() {
         m_weather->Update();
 }
 
-void KScenePlace::ClearFlatObjects() {}
+void KScenePlace::ClearFlatObjects() { m_flatObjects.clear(); }
 
 unsigned __stdcall RegionLoaderThread(void* parameter) {
     auto* place = static_cast<KScenePlace*>(parameter);
