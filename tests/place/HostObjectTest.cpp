@@ -137,6 +137,15 @@ TEST_F(HostObjectTest, ViewRectangleAndScreenPoints) {
     const int32_t* view = Place().ViewRect();
     EXPECT_EQ(view[2] - view[0], 1080);
     EXPECT_EQ(view[3] - view[1], 1680);
+    // A focus moves the corner to the focus less the half sizes (540,
+    // 780); the size stays.
+    WriteEastMap();
+    ASSERT_TRUE(InitAndLoad());
+    Place().SetFocus(5000, 9000, 0);
+    EXPECT_EQ(view[0], 5000 - 540);
+    EXPECT_EQ(view[1], 9000 - 780);
+    EXPECT_EQ(view[2] - view[0], 1080);
+    EXPECT_EQ(view[3] - view[1], 1680);
     int32_t y = 300;
     Place().ScaleToWorldY(0, &y);
     EXPECT_EQ(y, 600);
