@@ -156,3 +156,7 @@ void KScenePlace::ReinsertNearObjects() {
                              SaturateToInt32(top + 3 * kRegionHeight + kReinsertMargin)};
     m_tree.ReinsertPendingObjects(rect);
 }
+
+void KScenePlace::AddRegionLights(const KSceneRegion& region) {
+    m_tree.AddRegionLights(region.lights.get(), region.objectHeader.lightCount);
+}

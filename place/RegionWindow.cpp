@@ -218,11 +218,15 @@ KSceneRegion* KScenePlace::FindRegion(int32_t rx, int32_t ry) {
     return nullptr;
 }
 
+// The corner follows the focus; the size SetViewSize gave stays (its
+// height is not twice the half height).
 void KScenePlace::MoveViewRect() {
-    m_viewRect[0] = SaturateToInt32(int64_t(m_focusX) - m_viewHalfWidth);
-    m_viewRect[1] = SaturateToInt32(int64_t(m_focusY) - m_viewHalfHeight);
-    m_viewRect[2] = SaturateToInt32(int64_t(m_focusX) + m_viewHalfWidth);
-    m_viewRect[3] = SaturateToInt32(int64_t(m_focusY) + m_viewHalfHeight);
+    const int64_t width = int64_t(m_viewRect[2]) - m_viewRect[0], height = int64_t(m_viewRect[3]) - m_viewRect[1];
+    const int64_t left = int64_t(m_focusX) - m_viewHalfWidth, top = int64_t(m_focusY) - m_viewHalfHeight;
+    m_viewRect[0] = SaturateToInt32(left);
+    m_viewRect[1] = SaturateToInt32(top);
+    m_viewRect[2] = SaturateToInt32(left + width);
+    m_viewRect[3] = SaturateToInt32(top + height);
 }
 
 void KScenePlace::MarkLoadedForTests(int count) {

@@ -25,10 +25,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "place/LightGrid.h"
 #include "place/TreeItems.h"
 #include "place/TreeNode.h"
 
 class KSceneLight;
+struct KRegionLightRecord;
 
 class KSceneObjectTree {
 public:
@@ -80,6 +82,35 @@ public:
     void DeleteLightsOwnedBy(const KSceneObject* owner);
     void DeleteOwnerlessLights();
     void DeleteAllLights();
+    // Region merge: a flickering light for each record, while object
+    // lights are on.
+    void AddRegionLights(const KRegionLightRecord* records, uint32_t count);
+    // Steps the map lights (those without an owner).
+    void Update();
+    // The ambient colour plus every light's share, smoothed.
+    void BuildLightGrid();
+    const KLightGrid& LightGrid() const { return m_grid; }
+
+    // Painting: pass 1 builds and hands over the light grid and paints the
+    // host objects of pass 1; pass 2 paints fragments and the host objects
+    // the host draws; other passes paint their host objects only.
+    // rect: left, top (inclusive), right, bottom (exclusive).
+    void PaintPass(const int32_t rect[4], int32_t pass);
+
+    // Values the place sets.
+    void SetAmbientColor(uint32_t argb) { m_ambient = argb; }
+    uint32_t AmbientColor() const { return m_ambient; }
+    // Off deletes every map light.
+    void EnableObjectLights(bool on);
+    bool ObjectLightsOn() const { return m_objectLightsOn != 0; }
+    void EnableLightGrid(bool on) { m_lightGridOn = on ? 1 : 0; }
+    bool LightGridOn() const { return m_lightGridOn != 0; }
+    void SetIndoor(bool indoor) { m_indoor = indoor ? 1 : 0; }
+    bool Indoor() const { return m_indoor != 0; }
+    void SetPlayerLightColour(uint32_t argb) { m_playerLight = argb; }
+    uint32_t PlayerLightColour() const { return m_playerLight; }
+    void SetTimeOfDay(int32_t minutes) { m_timeOfDay = minutes; }
+    int32_t TimeOfDay() const { return m_timeOfDay; }
 
     const KTreeNode* Root() const { return m_root; }
     const KTreeNode& BaseNode() const { return m_baseNode; }
@@ -128,6 +159,15 @@ private:
     int32_t m_gridOriginX = 0;
     int32_t m_gridOriginY = 0;
     std::vector<KSceneLight*> m_lights;
+
+    // Lighting, after the tree's own fields.
+    uint8_t m_indoor = 0;
+    uint8_t m_objectLightsOn = 1;
+    uint8_t m_lightGridOn = 1;
+    uint32_t m_ambient = 0xFF000000;
+    KLightGrid m_grid;
+    uint32_t m_playerLight = 0xFFFFFFFF;
+    int32_t m_timeOfDay = 0;
 };
 
 #include "place/SceneTreeWalk.h"

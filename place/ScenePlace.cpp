@@ -11,7 +11,7 @@
 #include "place/PlaceClocks.h"
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
-#include "place/ScenePlaceSeam.h"
+#include "place/HostObjectHooks.h"
 #include "place/Weather.h"
 #include "lumiva/IK3DSceneNode.h"
 #include "shell/KDrawShell.h"
@@ -274,7 +274,7 @@ KMemFile* KScenePlace::OpenRegionData(int32_t rx, int32_t ry) { return ::OpenReg
 
 void KScenePlace::SetTimeOfDay(int32_t value) {
     m_timeOfDay = (value / 100) % 1440;
-    SetTreeTimeOfDay(m_tree, m_timeOfDay);
+    m_tree.SetTimeOfDay(m_timeOfDay);
 }
 
 void KScenePlace::SetDayLightColor(int32_t i, uint8_t r, uint8_t g, uint8_t b) { m_dayLight.Set(i, r, g, b); }

@@ -11,9 +11,12 @@
 //   RegionWindow.cpp          the focus, the pool order and the active window
 //   RegionLoader.cpp          the loader thread and a region's completion
 //   RegionActivation.cpp      ground picture binding and tree points
-//   RegionMerge.cpp           the region merge and the flat-object list
+//   RegionMerge.cpp           the region merge, its lights and the flat-object list
 //   ScenePlaceFrame.cpp       UpdateFrame
-//   ScenePlaceSeam.cpp        operations built later (marked stand-ins)
+//   PlacePaint.cpp            Paint, ground and object painting, the view
+//   GroundPictures.cpp        composing and drawing the regions' ground
+//   HostObjects.cpp           the host's objects in the object tree
+//   PlaceLights.cpp           the light setters, handed to the object tree
 #pragma once
 
 #include <windows.h>
@@ -169,6 +172,20 @@ public:
     const std::vector<KRegionObjectRecord*>& FlatObjects() const { return m_flatObjects; }
     const KSceneObjectTree& ObjectTree() const { return m_tree; }
     bool GroundDirty() const { return m_groundDirty.load() != 0; }
+
+    // --- Painting ---
+    // Composes every active region's ground picture (under the table lock).
+    bool BuildGroundPictures(bool force);
+    void BuildRegionGroundPicture(KSceneRegion& region, bool force);
+    void PaintRegionGround(KSceneRegion& region);
+    void PaintRegionObstacles(const KSceneRegion& region);
+    void PaintFlatObject(KRegionObjectRecord& record, const int32_t view[4]);
+    const int32_t* ViewRect() const { return m_viewRect; }
+
+    // --- What the region merge rebuilds ---
+    KSceneObjectTree& ObjectTree() { return m_tree; }
+    // Flat records of the active regions, by y then depth.
+    std::vector<KRegionObjectRecord*>& FlatObjects() { return m_flatObjects; }
 
     // --- State the tests and the later parts read ---
     bool IsInited() const { return m_inited != 0; }

@@ -13,7 +13,6 @@
 #include "place/RegionPack.h"
 #include "place/RegionPrescan.h"
 #include "place/ScenePlace.h"
-#include "place/ScenePlaceSeam.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 
@@ -157,6 +156,7 @@ void KScenePlace::ReadWorSettings(const KIniFile& wor) {
     int inDoor = 0, isLight = 0;
     wor.GetInteger("MAIN", "IsInDoor", 0, &inDoor);
     m_inDoor = inDoor != 0;
+    m_tree.SetIndoor(m_inDoor);
     wor.GetInteger("MAIN", "IsLight", 0, &isLight);
     if (g_pDrawShell) g_pDrawShell->SetOption(0, isLight > 0 ? 1 : 0);
     EnableLightGrid(isLight > 0);
@@ -176,6 +176,7 @@ void KScenePlace::ReadLightSettings(const KIniFile& wor) {
     const LightValue player = ReadLight(wor, "PlayerLight", kDefaultPlayerLight);
     m_playerLight = uint32_t(player.a) << 24 | uint32_t(player.r & 0xFF) << 16 | uint32_t(player.g & 0xFF) << 8 |
                     uint32_t(player.b & 0xFF);
+    m_tree.SetPlayerLightColour(m_playerLight);
     for (int i = 0; i < KDayLightTable::kDayColours; ++i) {
         const LightValue day = ReadLight(wor, kDayLightKeys[i].key, kDayLightKeys[i].fallback);
         SetDayLightColor(i, uint8_t(day.r), uint8_t(day.g), uint8_t(day.b));

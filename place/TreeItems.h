@@ -95,6 +95,11 @@ public:
     KSceneObject();
     // From the host's model when it has one, else the stored position.
     void GetPosition(int32_t* outX, int32_t* outY) override;
+    // Moves the object's model there over `duration` ms (-1: 80 ms; at once
+    // while the place places a new object that is not the player), or the
+    // stored position without a model. The player's moves are told to the
+    // host.
+    void MoveTo(int32_t toX, int32_t toY, int32_t duration);
 };
 
 // A region object fragment: made by the region merge from an object record,

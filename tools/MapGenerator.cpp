@@ -1,6 +1,7 @@
 #include "MapGenerator.h"
 
 #include "MapWriter.h"
+#include "SprWriter.h"
 
 namespace {
 
@@ -38,6 +39,37 @@ GroundSectionFields Ground(const GeneratedMapFields& map, int32_t rx, int32_t ry
     return ground;
 }
 
+// Points stand on their foot (x, y); lines, segments and flat objects
+// stand on their base line from (x, y) to (end x, end y). A picture of h
+// pixels covers 2h units up the ground.
+void SetPictureCorners(RegionObjectFields& o) {
+    const int32_t right = o.endX != o.x ? o.endX : o.x + o.width;
+    const int32_t rightY = o.endX != o.x ? o.endY : o.y;
+    const int32_t up = 2 * o.height;
+    const int32_t corners[4][3] = {{o.x, o.y - up, 0}, {right, rightY - up, 0}, {right, rightY, 0}, {o.x, o.y, 0}};
+    for (int axis = 0; axis < 3; ++axis) {
+        o.topLeft[axis] = corners[0][axis];
+        o.topRight[axis] = corners[1][axis];
+        o.bottomRight[axis] = corners[2][axis];
+        o.bottomLeft[axis] = corners[3][axis];
+    }
+}
+
+// One-colour sprites for every name the generator uses.
+bool WritePictures(const std::string& root, const GeneratedMapFields& map) {
+    bool ok = true;
+    auto write = [&](const std::string& name, uint16_t w, uint16_t h, uint32_t argb, int frames) {
+        const SprPixels frame{w, h, 0, 0, std::vector<uint32_t>(size_t(w) * h, argb)};
+        SprSpriteInfo info{w, h};
+        info.word18 = 100;
+        ok &= WriteDataFile(root, name, WriteSpr(info, std::vector<SprPixels>(size_t(frames), frame)));
+    };
+    for (int i = 0; i < 25; ++i) write(Picture(map, "tile", i), 32, 32, 0xFF203020u + uint32_t(i) * 0x040404u, 3);
+    for (int i = 0; i < 12; ++i) write(Picture(map, "ground", i), 64, 48, 0xFF604020u + uint32_t(i) * 0x080408u, 3);
+    for (int i = 0; i < 40; ++i) write(Picture(map, "object", i), 64, 96, 0xFF8080A0u + uint32_t(i) * 0x020302u, 2);
+    return ok;
+}
+
 ObjectSectionFields Objects(const GeneratedMapFields& map, int32_t rx, int32_t ry) {
     ObjectSectionFields section;
     const int n = map.objects;
@@ -56,6 +88,7 @@ ObjectSectionFields Objects(const GeneratedMapFields& map, int32_t rx, int32_t r
         o.depth = i % 5;
         o.width = 64;
         o.height = 96;
+        SetPictureCorners(o);
         o.frameInterval = uint16_t(i % 4 == 0 ? 100 : 0);
         o.keyA = float(i % 3) * 0.5f;
         o.keyB = float(y0 + i * 40);
@@ -118,5 +151,6 @@ bool WriteGeneratedMap(const std::string& root, const GeneratedMapFields& map) {
         }
     }
     if (map.pack) ok &= WriteDataFile(root, RegionPackPath(map.folder), WriteRegionPack(pack));
+    if (map.pictures) ok &= WritePictures(root, map);
     return ok;
 }

@@ -3,7 +3,8 @@
 // tells which region answered; each region has ground tiles, ground
 // records (some reaching into the right and lower neighbours), objects in
 // all four groups and lights, with picture names shared across regions and
-// one name of the region's own.
+// one name of the region's own. Object records carry picture corners over
+// their base lines (points: over their foot), so the place can paint them.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct GeneratedMapFields {
     int lights = 10;
     bool looseFiles = true;
     bool pack = false;
+    bool pictures = false;  // one-colour sprites for every picture name
     int mapId = 1;  // key in [List] of the map list
 };
 
