@@ -21,6 +21,7 @@
 #include "ByteWriter.h"
 #include "RegionObjectWriter.h"
 #include "place/LinkList.h"
+#include "place/RegionMerge.h"
 #include "place/RegionRecords.h"
 #include "place/SceneObjectTree.h"
 #include "support/FuzzTarget.h"
@@ -190,66 +191,20 @@ public:
     }
 
 private:
-    // Line points join a line whose key is within 0.01 and 16; each line's
-    // chain is ordered by x, and lines go in by decreasing length.
+    // The region merge's own steps: wall lines by key, longest first, then
+    // segments by length.
     void InsertLines(KSceneObjectTree& tree) {
         KLinkList lines;
         for (auto& region : m_regions) {
-            for (KTreePoint* point : region[kLine]) Join(lines, point);
+            for (KTreePoint* point : region[kLine]) JoinLinePoint(lines, point);
         }
-        std::vector<KLineGroup*> order;
-        for (KLinkNode* node = lines.First(); node; node = lines.Next(node)) {
-            auto* line = static_cast<KLineGroup*>(node);
-            line->ComputeLengthSquared();
-            order.push_back(line);
-        }
-        std::stable_sort(order.begin(), order.end(),
-                         [](const KLineGroup* a, const KLineGroup* b) { return a->lengthSquared > b->lengthSquared; });
-        for (KLineGroup* line : order) {
-            for (KScenePoint* point = line->items; point;) {
-                KScenePoint* next = point->next;  // insertion clears it
-                tree.InsertRegionFragment(static_cast<KTreePoint*>(point));
-                point = next;
-            }
-        }
-    }
-
-    static void Join(KLinkList& lines, KTreePoint* point) {
-        const KIntPoint at = point->StoredPosition(), end = point->EndPoint();
-        point->next = nullptr;
-        for (KLinkNode* node = lines.First(); node; node = lines.Next(node)) {
-            auto* line = static_cast<KLineGroup*>(node);
-            if (!(std::fabs(line->keyA - point->key.a) < 0.01f && std::fabs(line->keyB - point->key.b) < 16.0f)) continue;
-            point->key = KScenePoint::KeyWords{line->keyA, line->keyB};
-            KScenePoint** link = &line->items;
-            if (at.x >= (*link)->StoredPosition().x) {
-                while ((*link)->next && (*link)->next->StoredPosition().x <= at.x) link = &(*link)->next;
-                link = &(*link)->next;
-            }
-            point->next = *link;
-            *link = point;
-            if (at.x < line->startX) line->startX = at.x, line->startY = at.y;
-            if (end.x > line->endX) line->endX = end.x, line->endY = end.y;
-            return;
-        }
-        auto* line = new KLineGroup();
-        line->keyA = point->key.a, line->keyB = point->key.b;
-        line->startX = at.x, line->startY = at.y, line->endX = end.x, line->endY = end.y;
-        line->items = point;
-        lines.Append(line);
+        ::InsertLines(tree, lines);
     }
 
     void InsertSegments(KSceneObjectTree& tree) {
         std::vector<KTreePoint*> segments;
         for (auto& region : m_regions) segments.insert(segments.end(), region[kSegment].begin(), region[kSegment].end());
-        auto lengthSquared = [](const KTreePoint* s) {
-            const KIntPoint p = s->StoredPosition(), e = s->EndPoint();
-            const __int128 dx = int64_t(e.x) - p.x, dy = int64_t(e.y) - p.y;
-            return dx * dx + dy * dy;
-        };
-        std::stable_sort(segments.begin(), segments.end(),
-                         [&](const KTreePoint* a, const KTreePoint* b) { return lengthSquared(a) > lengthSquared(b); });
-        for (KTreePoint* segment : segments) tree.InsertSegmentItem(segment);
+        ::InsertSegments(tree, segments);
     }
 
     std::deque<KRegionObjectRecord> m_records;

@@ -71,6 +71,10 @@ void KScenePlace::SetFocus(int32_t x, int32_t y, int32_t) {
     m_centreY = ny;
     {
         PlaceLock objects(&m_objectsLock);
+        // The loader activates what it reads against this centre, before
+        // the request below wakes it.
+        m_window.centreX = nx;
+        m_window.centreY = ny;
         m_tree.SetGridOrigin(RegionOriginX(nx - 1), RegionOriginY(ny - 1));
         ClearFlatObjects();
         m_tree.ResetForMerge();
