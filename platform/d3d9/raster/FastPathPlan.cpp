@@ -87,9 +87,9 @@ SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
                       TexturedSpanFor15(format, linear, mode, xTarget), TexturedSpanForDxt(format, linear, mode, xTarget));
 }
 
-SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth) {
-    return FromGroups(SceneSpanFor32(format, linear, depthTest, depth), SceneSpanFor16(format, linear, depthTest, depth),
-                      SceneSpanFor15(format, linear, depthTest, depth), SceneSpanForDxt(format, linear, depthTest, depth));
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth) {
+    return FromGroups(SceneSpanFor32(format, linear, mip, depthTest, depth), SceneSpanFor16(format, linear, mip, depthTest, depth),
+                      SceneSpanFor15(format, linear, mip, depthTest, depth), SceneSpanForDxt(format, linear, mip, depthTest, depth));
 }
 
 }  // namespace raster::fast
@@ -121,7 +121,9 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (ps.stageCount != 1) return plan;
     const StageSetup& st = ps.stages[0];
     if (st.resultToTemp) return plan;
-    if (st.sampler.needsLod && !LodPicksFilterOnly(st.sampler)) return plan;
+    // Several levels in use: the scene span picks the level per pixel, when
+    // one filter class serves both magnification and minification.
+    const bool mip = st.sampler.needsLod && !LodPicksFilterOnly(st.sampler);
     PixelState::FastStage fs;
     if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, fs.colourMode, fs.colourScale, fs.colourFromFactor))
         return plan;
@@ -134,6 +136,8 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     fs.blendMode = plan.blendMode;
     bool magLinear, minLinear;
     if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
+    if (mip && magLinear != minLinear) return plan;
+    plan.mipmapped = mip;
     plan.filterPerTriangle = st.sampler.needsLod;
     plan.magLinear = magLinear;
     plan.minLinear = plan.filterPerTriangle ? minLinear : magLinear;
@@ -142,8 +146,8 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
-        plan.sceneSpan[linear] = SceneSpanFor(format, linear, ps.depthTest, ps.depth.format);
-        if (!ps.depthTest) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
+        plan.sceneSpan[linear] = SceneSpanFor(format, linear, mip, ps.depthTest, ps.depth.format);
+        if (!ps.depthTest && !mip) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
     return plan;
@@ -160,6 +164,7 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
         return plan->constantSpan;
     }
     bool linear = plan->magLinear;
+    if (plan->mipmapped) return plan->sceneSpan[linear];
     if (plan->filterPerTriangle) {
         // The general span's per-pixel choice, made once: the derivatives of
         // an affine triangle are the same at every pixel.

@@ -26,16 +26,16 @@ inline Rgba ConstantColor(const Gradients& g, int first) {
 // Span choosers by family; null where the family has no span for the state.
 SpanFn ConstantSpanFor(int mode, bool xTarget);
 SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
-SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 
 // The same by texture format group, one file each.
 SpanFn TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget);
-SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth);
-SpanFn SceneSpanFor16(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth);
-SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth);
-SpanFn SceneSpanForDxt(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor16(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanForDxt(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 
 }  // namespace raster::fast

@@ -3,10 +3,10 @@
 
 namespace raster::fast {
 
-SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth) {
+SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth) {
     switch (format) {
-        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear, depthTest, depth);
-        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear, depthTest, depth);
+        case D3DFMT_X1R5G5B5: return SceneFor<D3DFMT_X1R5G5B5>(linear, mip, depthTest, depth);
+        case D3DFMT_A1R5G5B5: return SceneFor<D3DFMT_A1R5G5B5>(linear, mip, depthTest, depth);
         default: return nullptr;
     }
 }

@@ -3,10 +3,10 @@
 
 namespace raster::fast {
 
-SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool depthTest, D3DFORMAT depth) {
+SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth) {
     switch (format) {
-        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear, depthTest, depth);
-        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear, depthTest, depth);
+        case D3DFMT_A8R8G8B8: return SceneFor<D3DFMT_A8R8G8B8>(linear, mip, depthTest, depth);
+        case D3DFMT_X8R8G8B8: return SceneFor<D3DFMT_X8R8G8B8>(linear, mip, depthTest, depth);
         default: return nullptr;
     }
 }
