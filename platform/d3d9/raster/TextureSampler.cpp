@@ -4,22 +4,6 @@
 
 namespace raster {
 
-double LevelOfDetail(const TexelDerivatives& d) {
-    const double x = d.dudx * d.dudx + d.dvdx * d.dvdx;
-    const double y = d.dudy * d.dudy + d.dvdy * d.dvdy;
-    const double rho2 = std::max(x, y);
-    if (!(rho2 > 0.0)) return -100.0;
-    return 0.5 * std::log2(rho2);
-}
-
-double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives) {
-    const SurfaceView& top = s.texture->levels[0];
-    const double w = double(top.width), h = double(top.height);
-    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
-                                  derivatives.dvdy * h};
-    return LevelOfDetail(texels) + s.lodBias;
-}
-
 namespace {
 
 uint32_t FilterLevel(const SamplerSetup& s, int level, uint32_t filter, double u, double v) {

@@ -108,10 +108,22 @@ struct TexelDerivatives {
     double dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
 };
 
-double LevelOfDetail(const TexelDerivatives& d);
+inline double LevelOfDetail(const TexelDerivatives& d) {
+    const double x = d.dudx * d.dudx + d.dvdx * d.dvdx;
+    const double y = d.dudy * d.dudy + d.dvdy * d.dvdy;
+    const double rho2 = std::max(x, y);
+    if (!(rho2 > 0.0)) return -100.0;
+    return 0.5 * std::log2(rho2);
+}
 
 // The sampler's level of detail (bias included) for coordinate derivatives.
-double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives);
+inline double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives) {
+    const SurfaceView& top = s.texture->levels[0];
+    const double w = double(top.width), h = double(top.height);
+    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
+                                  derivatives.dvdy * h};
+    return LevelOfDetail(texels) + s.lodBias;
+}
 
 // Whether the level of detail can only switch between the magnification and
 // minification filters on one level (one level, or no mip filter).
