@@ -26,6 +26,25 @@ bool FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale
 // The stage as one row shade for the whole triangle, worked out at its
 // first row: a diffuse colour constant over the triangle, no alpha test, no
 // scaled product.
+namespace {
+
+// A plane scaled by 2^24 as whole numbers small enough that every row's
+// value c + dy * y (y below 2^16) is exact in doubles; false otherwise.
+bool WholePlane(const Gradients& g, int a, int64_t& row, int64_t& dy, int64_t& dx) {
+    const bool constant = IsConstant(g, a);
+    const double c = g.attr[a].c * kTexelScale, sy = constant ? 0.0 : g.attr[a].dy * kTexelScale,
+                 sx = constant ? 0.0 : g.attr[a].dx * kTexelScale;
+    if (!(std::fabs(c) < kScaledRowLimit) || !(std::fabs(sy) < kScaledStepLimit) ||
+        !(std::fabs(sx) < kScaledStepLimit))
+        return false;
+    row = int64_t(c);
+    dy = int64_t(sy);
+    dx = int64_t(sx);
+    return double(row) == c && double(dy) == sy && double(dx) == sx;
+}
+
+}  // namespace
+
 const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g) {
     SpanMemo& m = g.memo;
     if (m.ready) return m;
@@ -41,6 +60,8 @@ const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g) {
     m.shadeFactor = shade.factor;
     m.shadeKeep = shade.keep;
     m.shadeConstant = shade.constant;
+    m.wholePlanes = m.rowShade && WholePlane(g, kTexcoord0, m.scaledRow[0], m.scaledDy[0], m.scaledDx[0]) &&
+                    WholePlane(g, kTexcoord0 + 1, m.scaledRow[1], m.scaledDy[1], m.scaledDx[1]);
     return m;
 }
 

@@ -13,6 +13,29 @@
 
 namespace raster::fast {
 
+// Texel coordinates scaled by 2^24: whole numbers for texel-aligned quads of
+// power-of-two textures.
+constexpr double kTexelScale = 16777216.0;
+constexpr double kScaledRowLimit = 1099511627776.0;  // 2^40
+constexpr double kScaledStepLimit = 1073741824.0;    // 2^30
+
+// The steps of ExactSteps from a row's coordinate A and slope B scaled by
+// 2^24, |A| below 2^40 and |B| below 2^30: start and step in 1/2^16 of the
+// texel coordinate's 1/256, or false when they could leave exact range.
+inline bool StepsFromScaled(int64_t A, int64_t B, int x0, int x1, double size, int64_t& start, int64_t& step) {
+    if (size > 8192.0 || !(size >= 1.0)) return false;
+    if (x0 < 0 || x1 > 16384) return false;  // |B x| below 2^44
+    // (A + B x) * size stays below 2^45 at both ends, hence between them:
+    // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
+    const int64_t w = int64_t(size);
+    const int64_t first = A + B * x0, last = A + B * (x1 - 1);
+    const int64_t limit = (int64_t(1) << 45) / w;
+    if (first >= limit || first <= -limit || last >= limit || last <= -limit) return false;
+    start = first * w + 32768;
+    step = B * w;
+    return true;
+}
+
 // Texel coordinates (1/256 texel) of a span's pixels; linear in x, so the
 // two ends bound every pixel between them.
 struct SpanCoordinates {
@@ -35,21 +58,11 @@ struct SpanCoordinates {
     // power-of-two textures) every double operation of At is exact, so
     // At(x) == (start + step * (x - x0)) >> 16. False when that cannot be shown.
     bool ExactSteps(int x0, int x1, int64_t& start, int64_t& step) const {
-        constexpr double kScale = 16777216.0;  // 2^24
-        const double a = (constant ? c : row) * kScale, b = constant ? 0.0 : dx * kScale;
-        if (!(std::fabs(a) < 1099511627776.0) || !(std::fabs(b) < 1073741824.0) || size > 8192.0) return false;
-        if (x0 < 0 || x1 > 16384) return false;  // |B x| below 2^44
+        const double a = (constant ? c : row) * kTexelScale, b = constant ? 0.0 : dx * kTexelScale;
+        if (!(std::fabs(a) < kScaledRowLimit) || !(std::fabs(b) < kScaledStepLimit)) return false;
         const int64_t A = int64_t(a), B = int64_t(b);
         if (double(A) != a || double(B) != b) return false;
-        // (A + B x) * size stays below 2^45 at both ends, hence between them:
-        // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
-        const int64_t w = int64_t(size);
-        const int64_t first = A + B * x0, last = A + B * (x1 - 1);
-        const int64_t limit = (int64_t(1) << 45) / w;
-        if (first >= limit || first <= -limit || last >= limit || last <= -limit) return false;
-        start = first * w + 32768;
-        step = B * w;
-        return true;
+        return StepsFromScaled(A, B, x0, x1, size, start, step);
     }
 };
 
@@ -164,13 +177,26 @@ inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
 template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
 bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo& memo, int y, int x0, int x1) {
     const SurfaceView& surface = *ps.fastStage.surface;
-    const double fy = double(y);
-    const int ua = kTexcoord0, va = kTexcoord0 + 1;
-    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
-    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
     const int32_t bias = Linear ? 128 : 0;
     TexelSteps t{0, 0, 0, 0, bias};
-    if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+    if (memo.wholePlanes && y >= 0 && y < 65536) {
+        // The row's scaled coordinates in integers: what ExactSteps finds.
+        auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
+            const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
+            if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
+            return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
+        };
+        if (!steps(0, double(surface.width), t.uStart, t.uStep) || !steps(1, double(surface.height), t.vStart, t.vStep))
+            return false;
+    } else {
+        const double fy = double(y);
+        const int ua = kTexcoord0, va = kTexcoord0 + 1;
+        const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c,
+                                 double(surface.width)};
+        const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c,
+                                 double(surface.height)};
+        if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+    }
     if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
         !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
         return false;
