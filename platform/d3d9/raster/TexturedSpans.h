@@ -29,8 +29,10 @@ inline bool StepsFromScaled(int64_t A, int64_t B, int x0, int x1, double size, i
     // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
     const int64_t w = int64_t(size);
     const int64_t first = A + B * x0, last = A + B * (x1 - 1);
-    const int64_t limit = (int64_t(1) << 45) / w;
-    if (first >= limit || first <= -limit || last >= limit || last <= -limit) return false;
+    // |v| >= floor(2^45 / w), without the division: (|v| + 1) * w > 2^45
+    // (|v| below 2^46 and w at most 2^13, so no overflow).
+    auto beyond = [w](int64_t v) { return ((v < 0 ? -v : v) + 1) * w > (int64_t(1) << 45); };
+    if (beyond(first) || beyond(last)) return false;
     start = first * w + 32768;
     step = B * w;
     return true;
