@@ -1,11 +1,12 @@
-// The scene span: stage 0 texture with perspective, Gouraud diffuse and the
-// depth test, a template over texture format, filter and depth format; each
-// format group instantiates it in its own file.
+// The scene span: stage 0 texture with perspective, Gouraud diffuse, the
+// depth test and mip levels, a template over texture format, filter, depth
+// format and level picking; each format group instantiates it in its own
+// file.
 #pragma once
 
-#include "d3d9/raster/FastSpanParts.h"
 #include <algorithm>
 
+#include "d3d9/raster/FastSpanParts.h"
 #include "d3d9/raster/SceneRun.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
@@ -18,7 +19,6 @@ template <D3DFORMAT Depth>
 struct DepthAccess {
     static constexpr bool kTested = Depth != D3DFMT_UNKNOWN;
     static constexpr int kBytes = Depth == D3DFMT_D16 ? 2 : 4;
-    static uint32_t Quantize(double z) { return QuantizeDepth(Depth, z); }
     static uint32_t Read(const uint8_t* p) { return ReadDepth(Depth, p); }
     static void Write(uint8_t* p, uint32_t depth) { WriteDepth(Depth, p, depth); }
 };
