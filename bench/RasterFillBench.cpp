@@ -135,10 +135,26 @@ void BM_SmallQuadDraws(benchmark::State& state) {
 // A scene frame: a perspective textured floor filling the screen, depth
 // tested and written, Gouraud-shaded.
 // The benchmark's argument is the thread count (0: the processor count).
-void RunSceneFrame(benchmark::State& state, bool fast) {
+// With `mipmapped` the floor's texture is 256 x 256 with its whole chain
+// of levels, trilinear: the floor's far rows read the smaller levels.
+void RunSceneFrame(benchmark::State& state, bool fast, bool mipmapped = false) {
     SetFastPathsEnabled(fast);
     SetRasterThreads(int(state.range(0)));
     Frame frame(D3DTEXF_LINEAR, false);
+    std::vector<std::vector<uint32_t>> levels;
+    if (mipmapped) {
+        for (uint32_t size = 256; size >= 1; size /= 2) {
+            levels.emplace_back(size_t(size) * size);
+            for (uint32_t i = 0; i < levels.back().size(); ++i) levels.back()[i] = (i * 2654435761u) ^ size;
+        }
+        frame.texture.levelCount = uint32_t(levels.size());
+        for (uint32_t l = 0; l < levels.size(); ++l) {
+            const uint32_t size = 256u >> l;
+            frame.texture.levels[l] = SurfaceView{D3DFMT_A8R8G8B8, size, size, int32_t(size * 4),
+                                                  reinterpret_cast<uint8_t*>(levels[l].data())};
+        }
+        frame.states.sampler[0][D3DSAMP_MIPFILTER] = D3DTEXF_LINEAR;
+    }
     std::vector<uint32_t> depth(kWidth * kHeight, 0xFFFFFFFFu);
     StateBlock s = frame.states;
     s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
@@ -175,6 +191,8 @@ void RunSceneFrame(benchmark::State& state, bool fast) {
 }
 void BM_SceneFloor800x600(benchmark::State& state) { RunSceneFrame(state, true); }
 void BM_SceneFloor800x600General(benchmark::State& state) { RunSceneFrame(state, false); }
+void BM_SceneFloorMipMapped800x600(benchmark::State& state) { RunSceneFrame(state, true, true); }
+void BM_SceneFloorMipMapped800x600General(benchmark::State& state) { RunSceneFrame(state, false, true); }
 
 // One opaque, point-sampled quad over the whole frame from a picture one
 // texel a pixel (the corner of a 1024 x 1024 texture, so the steps are
@@ -209,6 +227,8 @@ BENCHMARK(BM_MemcpyFrame800x600)->UseRealTime();
 BENCHMARK(BM_OpaquePointFill800x600)->Arg(1)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600General)->Arg(1)->UseRealTime();
+BENCHMARK(BM_SceneFloorMipMapped800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
+BENCHMARK(BM_SceneFloorMipMapped800x600General)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SmallQuadDraws);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600);
 BENCHMARK(BM_AlphaBlendedLinearQuads800x600);

@@ -24,6 +24,8 @@ struct FastPathPlan {
     // level of detail, constant over an affine triangle.
     bool filterPerTriangle = false;
     bool magLinear = false, minLinear = false;
+    // Several mip levels: the scene span picks one per pixel.
+    bool mipmapped = false;
     SpanFn constantSpan = nullptr;
 };
 

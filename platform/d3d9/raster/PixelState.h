@@ -93,6 +93,19 @@ inline bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
     }
 }
 
+// A comparison function as the outcomes it passes, for loops that compare
+// per pixel under one function: the same answers as CompareFunc.
+struct CompareMask {
+    bool less, equal, greater;
+    bool Passes(uint32_t value, uint32_t reference) const {
+        return (less & (value < reference)) | (equal & (value == reference)) | (greater & (value > reference));
+    }
+};
+
+inline CompareMask CompareMaskOf(uint32_t func) {
+    return CompareMask{CompareFunc(func, 0, 1), CompareFunc(func, 1, 1), CompareFunc(func, 1, 0)};
+}
+
 // Stencil test, then depth test, with the stencil operations each outcome
 // asks for; writes depth when both pass and depth writes are on. True when
 // the pixel goes on to be written.

@@ -4,22 +4,6 @@
 
 namespace raster {
 
-double LevelOfDetail(const TexelDerivatives& d) {
-    const double x = d.dudx * d.dudx + d.dvdx * d.dvdx;
-    const double y = d.dudy * d.dudy + d.dvdy * d.dvdy;
-    const double rho2 = std::max(x, y);
-    if (!(rho2 > 0.0)) return -100.0;
-    return 0.5 * std::log2(rho2);
-}
-
-double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives) {
-    const SurfaceView& top = s.texture->levels[0];
-    const double w = double(top.width), h = double(top.height);
-    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
-                                  derivatives.dvdy * h};
-    return LevelOfDetail(texels) + s.lodBias;
-}
-
 namespace {
 
 uint32_t FilterLevel(const SamplerSetup& s, int level, uint32_t filter, double u, double v) {
@@ -31,25 +15,15 @@ uint32_t FilterLevel(const SamplerSetup& s, int level, uint32_t filter, double u
 }  // namespace
 
 uint32_t SampleTexture(const SamplerSetup& s, double u, double v, const TexelDerivatives& derivatives) {
-    const int lastLevel = int(s.texture->levelCount) - 1;
-    const int base = std::min(s.baseLevel, lastLevel);
-    if (!s.needsLod) return FilterLevel(s, base, s.magFilter, u, v);
-
-    const double lod = SamplerLod(s, derivatives);
-    if (lod <= 0.0) return FilterLevel(s, base, s.magFilter, u, v);
-    if (s.mipFilter == D3DTEXF_NONE || base == lastLevel) return FilterLevel(s, base, s.minFilter, u, v);
-    if (s.mipFilter == D3DTEXF_POINT) {
-        const int level = std::min(lastLevel, base + int(std::floor(lod + 0.5)));
-        return FilterLevel(s, level, s.minFilter, u, v);
+    if (!s.needsLod) {
+        const int base = std::min(s.baseLevel, int(s.texture->levelCount) - 1);
+        return FilterLevel(s, base, s.magFilter, u, v);
     }
-    const double whole = std::floor(lod);
-    const int level = std::min(lastLevel, base + int(whole));
-    if (level == lastLevel) return FilterLevel(s, level, s.minFilter, u, v);
-    const uint32_t weight = uint32_t(std::floor((lod - whole) * 256.0 + 0.5));
-    const uint32_t near = FilterLevel(s, level, s.minFilter, u, v);
-    if (weight == 0) return near;
-    const uint32_t far = FilterLevel(s, level + 1, s.minFilter, u, v);
-    return BilinearMix(near, far, near, far, weight, 0);
+    const MipPick pick = PickMip(s, SamplerLod(s, derivatives));
+    const uint32_t near = FilterLevel(s, pick.level, pick.filter, u, v);
+    if (pick.weight == 0) return near;
+    const uint32_t far = FilterLevel(s, pick.level + 1, pick.filter, u, v);
+    return BilinearMix(near, far, near, far, pick.weight, 0);
 }
 
 }  // namespace raster

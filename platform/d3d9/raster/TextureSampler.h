@@ -3,6 +3,7 @@
 // centres read exact texels whatever rounding the interpolation left.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -73,7 +74,7 @@ inline uint32_t SamplePoint(const SurfaceView& level, Fetch fetch, double u, dou
 // Weights in 1/256 (fx, fy in 0..256); each channel is
 // round(sum(texel * weight) / 65536). Two channels per 64-bit word, 32 bits
 // apart, so no lane carries into the next.
-inline uint32_t BilinearMix(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fx, uint32_t fy) {
+inline __attribute__((always_inline)) uint32_t BilinearMix(uint32_t t00, uint32_t t10, uint32_t t01, uint32_t t11, uint32_t fx, uint32_t fy) {
     const uint64_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
     auto blueRed = [](uint32_t t) { return uint64_t(t & 0xFFu) | (uint64_t(t & 0x00FF0000u) << 16); };
     auto greenAlpha = [](uint32_t t) { return uint64_t((t >> 8) & 0xFFu) | (uint64_t(t >> 24) << 32); };
@@ -107,15 +108,50 @@ struct TexelDerivatives {
     double dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
 };
 
-double LevelOfDetail(const TexelDerivatives& d);
+inline double LevelOfDetail(const TexelDerivatives& d) {
+    const double x = d.dudx * d.dudx + d.dvdx * d.dvdx;
+    const double y = d.dudy * d.dudy + d.dvdy * d.dvdy;
+    const double rho2 = std::max(x, y);
+    if (!(rho2 > 0.0)) return -100.0;
+    return 0.5 * std::log2(rho2);
+}
 
 // The sampler's level of detail (bias included) for coordinate derivatives.
-double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives);
+inline double SamplerLod(const SamplerSetup& s, const TexelDerivatives& derivatives) {
+    const SurfaceView& top = s.texture->levels[0];
+    const double w = double(top.width), h = double(top.height);
+    const TexelDerivatives texels{derivatives.dudx * w, derivatives.dvdx * h, derivatives.dudy * w,
+                                  derivatives.dvdy * h};
+    return LevelOfDetail(texels) + s.lodBias;
+}
 
 // Whether the level of detail can only switch between the magnification and
 // minification filters on one level (one level, or no mip filter).
 inline bool LodPicksFilterOnly(const SamplerSetup& s) {
     return s.texture->levelCount == 1 || s.mipFilter == D3DTEXF_NONE;
+}
+
+// The level (or the two levels) a sample at level of detail `lod` reads,
+// and the filter it reads them with: with a non-zero weight the result is
+// level `level` mixed toward level + 1 by weight / 256.
+struct MipPick {
+    int level = 0;
+    uint32_t filter = D3DTEXF_POINT;
+    uint32_t weight = 0;
+};
+
+inline MipPick PickMip(const SamplerSetup& s, double lod) {
+    const int lastLevel = int(s.texture->levelCount) - 1;
+    const int base = std::min(s.baseLevel, lastLevel);
+    if (lod <= 0.0) return MipPick{base, s.magFilter, 0};
+    if (s.mipFilter == D3DTEXF_NONE || base == lastLevel) return MipPick{base, s.minFilter, 0};
+    if (!(lod < 64.0)) lod = 64.0;  // past every level (NaN too): keeps the conversions below defined
+    if (s.mipFilter == D3DTEXF_POINT)
+        return MipPick{std::min(lastLevel, base + int(std::floor(lod + 0.5))), s.minFilter, 0};
+    const double whole = std::floor(lod);
+    const int level = std::min(lastLevel, base + int(whole));
+    if (level == lastLevel) return MipPick{level, s.minFilter, 0};
+    return MipPick{level, s.minFilter, uint32_t(std::floor((lod - whole) * 256.0 + 0.5))};
 }
 
 // Full sample: level selection, then filtering. A stage without a texture

@@ -66,6 +66,33 @@ public:
         }
     }
 
+    // For an edge along a pixel column or row: narrows the columns
+    // [xMin, xMax) it allows, or the rows [rowFrom, rowTo) (the stepper
+    // still at its first row, `first`). False for a slanted edge.
+    bool NarrowStraight(int64_t first, int64_t& xMin, int64_t& xMax, int64_t& rowFrom, int64_t& rowTo) const {
+        switch (kind_) {
+            case kRight:
+                if (dq_ != 0 || dr_ != 0) return false;
+                xMax = std::min(xMax, q_ + 1);
+                return true;
+            case kLeft:
+                if (dq_ != 0 || dr_ != 0) return false;
+                xMin = std::max(xMin, q_ + 1);
+                return true;
+            case kFlat:
+                // Row first + n is inside while k + step * n > 0.
+                if (step_ > 0) {
+                    if (k_ <= 0) rowFrom = std::max(rowFrom, first + FloorDiv(-k_, step_) + 1);
+                } else if (k_ <= 0) {
+                    rowTo = rowFrom;
+                } else if (step_ < 0) {
+                    rowTo = std::min(rowTo, first + (k_ - step_ - 1) / -step_);  // ceil(k / -step) rows
+                }
+                return true;
+        }
+        return false;
+    }
+
     void NextRow() {
         if (kind_ == kFlat) {
             k_ += step_;
@@ -210,6 +237,53 @@ void DrawRows(const RasterContext& ctx, TriangleRows& t) {
     }
 }
 
+// Whether two triangles are the halves of one axis-aligned rectangle split
+// along a diagonal: six snapped corners on two columns and two rows, each
+// triangle three different corners, the corners they leave out opposite.
+bool HalvesOfRectangle(const ScreenVertex* const a[3], const ScreenVertex* const b[3]) {
+    int64_t X[6], Y[6];
+    for (int i = 0; i < 3; ++i) {
+        X[i] = Snap(a[i]->x);
+        Y[i] = Snap(a[i]->y);
+        X[i + 3] = Snap(b[i]->x);
+        Y[i + 3] = Snap(b[i]->y);
+    }
+    const int64_t xMin = *std::min_element(X, X + 6), xMax = *std::max_element(X, X + 6);
+    const int64_t yMin = *std::min_element(Y, Y + 6), yMax = *std::max_element(Y, Y + 6);
+    if (xMin == xMax || yMin == yMax) return false;
+    unsigned corners[2] = {0, 0};
+    for (int i = 0; i < 6; ++i) {
+        if ((X[i] != xMin && X[i] != xMax) || (Y[i] != yMin && Y[i] != yMax)) return false;
+        corners[i / 3] |= 1u << ((X[i] == xMax ? 1 : 0) | (Y[i] == yMax ? 2 : 0));
+    }
+    auto missing = [](unsigned set) {
+        for (unsigned c = 0; c < 4; ++c)
+            if (set == (0xFu & ~(1u << c))) return int(c);
+        return -1;
+    };
+    const int ma = missing(corners[0]), mb = missing(corners[1]);
+    return ma >= 0 && mb >= 0 && (ma ^ mb) == 3;
+}
+
+// Two halves of a rectangle with the same planes: their union is the
+// rectangle's pixels under the fill rule (the diagonal gives each pixel on it
+// to exactly one half), so one span per row over columns and rows that the
+// straight edges fix. False when the edges are not as a rectangle's.
+bool DrawRectangle(const RasterContext& ctx, TriangleRows& first, TriangleRows& second) {
+    if (first.top != second.top || first.bottom != second.bottom || first.left != second.left ||
+        first.right != second.right)
+        return false;
+    int64_t xMin = first.left, xMax = first.right, rowFrom = first.top, rowTo = first.bottom;
+    int straight = 0;
+    for (const TriangleRows* t : {&first, &second})
+        for (const EdgeStepper& e : t->steppers)
+            if (e.NarrowStraight(first.top, xMin, xMax, rowFrom, rowTo)) ++straight;
+    if (straight != 4) return false;
+    if (xMin >= xMax) return true;
+    for (int64_t py = rowFrom; py < rowTo; ++py) first.span(*ctx.pixels, first.g, int(py), int(xMin), int(xMax));
+    return true;
+}
+
 }  // namespace
 
 void RasterizeTriangle(const RasterContext& ctx, const ScreenVertex& v0, const ScreenVertex& v1,
@@ -228,6 +302,7 @@ void RasterizeTrianglePair(const RasterContext& ctx, const ScreenVertex* const a
         return;
     }
     const bool joinable = SameGradients(ctx, first, second);
+    if (joinable && HalvesOfRectangle(a, b) && DrawRectangle(ctx, first, second)) return;
     for (int64_t py = std::min(first.top, second.top); py < std::max(first.bottom, second.bottom); ++py) {
         int64_t a0 = 0, a1 = 0, b0 = 0, b1 = 0;
         if (py >= first.top && py < first.bottom) first.NextRow(a0, a1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "RasterTestKit.h"
 #include "d3d9/raster/PixelState.h"
@@ -360,6 +361,117 @@ TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
                     ASSERT_TRUE(fast == general) << "depth " << depth.format << " texture " << texFormat << " filter "
                                                  << filter << " blend " << blend;
                 }
+}
+
+// A 16 x 16 texture with its full chain of levels (block formats stop at
+// 4 x 4), each level its own noise so a wrong level shows.
+Texture MipMappedTexture(D3DFORMAT format, Sequence& seq) {
+    Texture t;
+    const bool blocks = format == D3DFMT_DXT1 || format == D3DFMT_DXT5;
+    for (uint32_t size = 16; size >= (blocks ? 4u : 1u); size /= 2) {
+        if (blocks) {
+            const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+            const uint32_t across = size / 4;
+            std::vector<uint8_t> bytes(size_t(across * across * blockBytes));
+            for (uint8_t& b : bytes) b = uint8_t(seq.Next());
+            t.AddLevel(format, size, size, int32_t(across * blockBytes), bytes);
+        } else {
+            std::vector<uint32_t> texels(size_t(size) * size);
+            for (uint32_t& texel : texels) texel = seq.Next() * 2654435761u;
+            t.AddArgbLevel(size, size, texels, format);
+        }
+    }
+    return t;
+}
+
+TEST(FastPaths, MipMappedPerspectiveTrianglesMatchTheGeneralPath) {
+    BothPaths guard;
+    Matrix projection{};  // near 1, far 10
+    projection.m[0][0] = projection.m[1][1] = 1;
+    projection.m[2][2] = 10.0f / 9.0f;
+    projection.m[2][3] = 1;
+    projection.m[3][2] = -10.0f / 9.0f;
+    const struct {
+        D3DFORMAT format;
+        int bytes;
+    } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24X8, 4}, {D3DFMT_D32, 4}};
+    int n = 0;
+    for (const auto& depth : depths)
+        for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_DXT1})
+            for (uint32_t mipFilter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+                for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+                    ++n;
+                    Sequence seq{uint32_t(100 + n)};
+                    const Texture tex = MipMappedTexture(texFormat, seq);
+                    const bool blend = n % 3 == 1;
+                    Config cfg{texFormat, filter, blend, D3DFMT_X8R8G8B8, n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                               D3DTOP_MODULATE, n % 5 == 0, n % 4 == 3 ? D3DTADDRESS_MIRROR : D3DTADDRESS_WRAP};
+                    StateBlock s = StatesFor(cfg);
+                    s.sampler[0][D3DSAMP_MIPFILTER] = mipFilter;
+                    s.sampler[0][D3DSAMP_MAXMIPLEVEL] = n % 6 == 0 ? 1 : 0;
+                    const float bias = n % 7 == 0 ? 0.75f : (n % 7 == 1 ? -0.5f : 0.0f);
+                    std::memcpy(&s.sampler[0][D3DSAMP_MIPMAPLODBIAS], &bias, 4);
+                    s.projection = projection;
+                    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+                    s.render[D3DRS_ZWRITEENABLE] = !blend;
+                    s.render[D3DRS_ZFUNC] = n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_NOTEQUAL;
+                    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
+                    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
+                    SetFastPathsEnabled(true);
+                    Target probe(4, 0, D3DFMT_X8R8G8B8);
+                    Surface probeDepth(depth.format, 4, 4, depth.bytes);
+                    DrawCommand d;
+                    d.states = &s;
+                    d.target = probe.view;
+                    d.depth = probeDepth.view;
+                    d.textures[0] = &tex.view;
+                    PixelState ps;
+                    ASSERT_TRUE(BuildPixelState(d, ps));
+                    const FastPathPlan plan = PlanFastPath(ps);
+                    ASSERT_EQ(plan.kind, FastKind::kTextured);
+                    ASSERT_TRUE(plan.mipmapped);
+                    const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
+                    const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false);
+                    ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
+                    ASSERT_TRUE(fast == general) << "depth " << depth.format << " texture " << texFormat << " mip "
+                                                 << mipFilter << " filter " << filter;
+                }
+}
+
+// Screen-space quads of a mip-mapped texture, shrunk and stretched, take
+// the level-picking span too.
+TEST(FastPaths, MipMappedScreenQuadsMatchTheGeneralPath) {
+    BothPaths guard;
+    int n = 0;
+    for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_DXT5})
+        for (uint32_t mipFilter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+            for (bool blend : {false, true}) {
+                Sequence seq{uint32_t(200 + ++n)};
+                const Texture tex = MipMappedTexture(texFormat, seq);
+                Config cfg{texFormat, D3DTEXF_LINEAR, blend, D3DFMT_A8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+                           D3DTADDRESS_WRAP};
+                StateBlock s = StatesFor(cfg);
+                s.sampler[0][D3DSAMP_MIPFILTER] = mipFilter;
+                SetFastPathsEnabled(true);
+                ASSERT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kTextured);
+                for (bool constantColour : {true, false})
+                    ASSERT_EQ(Render(cfg, s, &tex, true, constantColour), Render(cfg, s, &tex, false, constantColour))
+                        << "texture " << texFormat << " mip " << mipFilter << " blend " << blend;
+            }
+}
+
+// Minification and magnification of different filter classes over several
+// levels stay with the general span.
+TEST(FastPaths, MipMappedWithMixedFiltersTakesTheGeneralPath) {
+    Sequence seq{5};
+    const Texture tex = MipMappedTexture(D3DFMT_A8R8G8B8, seq);
+    Config cfg{D3DFMT_A8R8G8B8, D3DTEXF_LINEAR, false, D3DFMT_A8R8G8B8, D3DTOP_MODULATE, D3DTOP_MODULATE, false,
+               D3DTADDRESS_WRAP};
+    StateBlock s = StatesFor(cfg);
+    s.sampler[0][D3DSAMP_MIPFILTER] = D3DTEXF_POINT;
+    s.sampler[0][D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+    SetFastPathsEnabled(true);
+    EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
 }
 
 TEST(FastPaths, OtherStatesTakeTheGeneralPath) {

@@ -2,6 +2,8 @@
 // device's format table, so drawn, locked and captured pixels never differ.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "d3d9/PixelFormats.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
@@ -90,6 +92,33 @@ TEST(TexelFormats, BilinearMixRoundsEachChannelOnItsOwn) {
         }
         ASSERT_EQ(raster::BilinearMix(t[0], t[1], t[2], t[3], fx, fy), expected) << i;
     }
+}
+
+// Levels of detail past every level, infinite or NaN (a bias from any
+// float bits) pick the last level instead of converting out of range.
+TEST(TexelFormats, ExtremeLevelsOfDetailPickTheLastLevel) {
+    TextureView view;
+    view.levelCount = 3;
+    for (uint32_t l = 0; l < 3; ++l) view.levels[l] = SurfaceView{D3DFMT_A8R8G8B8, 4u >> l, 4u >> l, 16, nullptr};
+    SamplerSetup s;
+    s.texture = &view;
+    s.magFilter = s.minFilter = D3DTEXF_POINT;
+    s.needsLod = true;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (uint32_t mip : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+        s.mipFilter = mip;
+        for (double lod : {3.4e38, inf, nan, 1e300}) {
+            const MipPick pick = PickMip(s, lod);
+            EXPECT_EQ(pick.level, 2) << mip << " " << lod;
+            EXPECT_EQ(pick.weight, 0u) << mip << " " << lod;
+        }
+        EXPECT_EQ(PickMip(s, -inf).level, 0);
+        EXPECT_EQ(PickMip(s, 1.0).level, 1);
+    }
+    s.mipFilter = D3DTEXF_LINEAR;
+    const MipPick between = PickMip(s, 0.25);
+    EXPECT_EQ(between.level, 0);
+    EXPECT_EQ(between.weight, 64u);
 }
 
 }  // namespace

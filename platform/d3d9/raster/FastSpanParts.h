@@ -1,0 +1,41 @@
+// The pieces the specialised spans share: how stage 0 combines a texel with
+// one colour, and the per-family span choosers the fast-path plan calls.
+// Each family lives in its own files so they build in parallel.
+#pragma once
+
+#include "d3d9/raster/PixelBlend.h"
+#include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/Rasterizer.h"
+
+namespace raster::fast {
+
+// How stage 0 makes one channel group from texture t and diffuse d.
+enum ChannelMode : int { kTextureOnly, kDiffuseOnly, kProduct };
+
+LUMIVA_HOT int32_t StageChannel(int mode, int scale, int32_t t, int32_t d) {
+    if (mode == kTextureOnly) return t;
+    if (mode == kDiffuseOnly) return d;
+    return scale == 1 ? MulRound(t, d) : ScaledProduct(t, d, scale);
+}
+
+inline Rgba ConstantColor(const Gradients& g, int first) {
+    return Rgba{ColorChannel(g.attr[first].c), ColorChannel(g.attr[first + 1].c), ColorChannel(g.attr[first + 2].c),
+                ColorChannel(g.attr[first + 3].c)};
+}
+
+// Span choosers by family; null where the family has no span for the state.
+SpanFn ConstantSpanFor(int mode, bool xTarget);
+SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
+SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+
+// The same by texture format group, one file each.
+SpanFn TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget);
+SpanFn TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget);
+SpanFn TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget);
+SpanFn TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget);
+SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor16(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+SpanFn SceneSpanForDxt(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+
+}  // namespace raster::fast

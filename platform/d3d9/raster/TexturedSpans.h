@@ -1,0 +1,331 @@
+// The 2D textured span: stage 0 texture with a constant or Gouraud diffuse,
+// affine coordinates, no depth test. A template over texture format, filter,
+// blend and target; each format group instantiates it in its own file.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "d3d9/raster/FastSpanParts.h"
+#include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/TexelFormats.h"
+
+namespace raster::fast {
+
+// Texel coordinates scaled by 2^24: whole numbers for texel-aligned quads of
+// power-of-two textures.
+constexpr double kTexelScale = 16777216.0;
+constexpr double kScaledRowLimit = 1099511627776.0;  // 2^40
+constexpr double kScaledStepLimit = 1073741824.0;    // 2^30
+
+// The steps of ExactSteps from a row's coordinate A and slope B scaled by
+// 2^24, |A| below 2^40 and |B| below 2^30: start and step in 1/2^16 of the
+// texel coordinate's 1/256, or false when they could leave exact range.
+inline bool StepsFromScaled(int64_t A, int64_t B, int x0, int x1, double size, int64_t& start, int64_t& step) {
+    if (size > 8192.0 || !(size >= 1.0)) return false;
+    if (x0 < 0 || x1 > 16384) return false;  // |B x| below 2^44
+    // (A + B x) * size stays below 2^45 at both ends, hence between them:
+    // exact in doubles, and t = that / 2^16 below 2^29, inside the clamp.
+    const int64_t w = int64_t(size);
+    const int64_t first = A + B * x0, last = A + B * (x1 - 1);
+    // |v| >= floor(2^45 / w), without the division: (|v| + 1) * w > 2^45
+    // (|v| below 2^46 and w at most 2^13, so no overflow).
+    auto beyond = [w](int64_t v) { return ((v < 0 ? -v : v) + 1) * w > (int64_t(1) << 45); };
+    if (beyond(first) || beyond(last)) return false;
+    start = first * w + 32768;
+    step = B * w;
+    return true;
+}
+
+// Texel coordinates (1/256 texel) of a span's pixels; linear in x, so the
+// two ends bound every pixel between them.
+struct SpanCoordinates {
+    bool constant;
+    double row, dx, c, size;
+    int32_t At(int x) const { return TexelFixed((constant ? c : Plane::At(row, dx, double(x))) * size); }
+    // TexelFixed's value where it is known to be non-negative and in range.
+    int32_t AtInside(int x) const {
+        return int32_t((constant ? c : Plane::At(row, dx, double(x))) * size * 256.0 + 0.5);
+    }
+    // Whether every base texel of [x0, x1) lies inside [0, size).
+    bool Inside(int x0, int x1, int32_t bias) const {
+        const int32_t a = At(x0) - bias, b = At(x1 - 1) - bias;
+        const int32_t limit = int32_t(size) * 256;
+        return a >= 0 && b >= 0 && a < limit && b < limit;
+    }
+
+    // Integer stepping that reproduces At exactly: when the plane's row value
+    // and slope are whole multiples of 2^-24 (sprites: texel-aligned quads of
+    // power-of-two textures) every double operation of At is exact, so
+    // At(x) == (start + step * (x - x0)) >> 16. False when that cannot be shown.
+    bool ExactSteps(int x0, int x1, int64_t& start, int64_t& step) const {
+        const double a = (constant ? c : row) * kTexelScale, b = constant ? 0.0 : dx * kTexelScale;
+        if (!(std::fabs(a) < kScaledRowLimit) || !(std::fabs(b) < kScaledStepLimit)) return false;
+        const int64_t A = int64_t(a), B = int64_t(b);
+        if (double(A) != a || double(B) != b) return false;
+        return StepsFromScaled(A, B, x0, x1, size, start, step);
+    }
+};
+
+
+// Stage 0 with one colour for the whole span as a row shade; false when a
+// channel is scaled (MODULATE2X, MODULATE4X), which the row shade lacks.
+bool FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale, const Rgba& d, int32_t da,
+                  FlatShade& out);
+
+inline bool IsIdentity(const FlatShade& s) { return s.factor == 0xFFFFFFFFu && s.keep == 0xFFFFFFFFu; }
+
+// A span's texel coordinates in 1/256 texel, stepped exactly (ExactSteps):
+// the coordinate of pixel x0 + i is (start + step * i) >> 16, less the bias.
+struct TexelSteps {
+    int64_t uStart, uStep, vStart, vStep;
+    int32_t bias;
+};
+
+// Pixels a run shades at once on the stack.
+constexpr int kRunPixels = 64;
+
+// The texel at (fu, fv) in 1/256 texels, the base texel known to lie
+// inside: the sampler's arithmetic without its range handling.
+template <D3DFORMAT Format, bool Linear>
+LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& sampler, int32_t fu, int32_t fv) {
+    uint32_t texel = FetchTexel<Format>(surface, fu >> 8, fv >> 8);
+    if constexpr (Linear) {
+        const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+        if (fx | fy) {
+            auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+            const int tx = fu >> 8, ty = fv >> 8;
+            texel = BilinearMix(texel, TexelOrBorder(surface, fetch, tx + 1, ty, sampler),
+                                TexelOrBorder(surface, fetch, tx, ty + 1, sampler),
+                                TexelOrBorder(surface, fetch, tx + 1, ty + 1, sampler), fx, fy);
+        }
+    }
+    return texel;
+}
+
+// A span whose pixels all take one flat shade and blend: texels gathered in
+// runs, shaded and blended by the row kernels. When a pixel steps exactly one
+// texel along a texel row (and linear filtering lands on texel centres, so it
+// reads one texel) the run reads the texture row directly.
+template <D3DFORMAT Format, bool Linear>
+void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, const SamplerSetup& sampler,
+                 TexelSteps t, uint32_t* row, int x0, int x1) {
+    const RowKernels& kernels = ActiveRowKernels();
+    const bool identity = IsIdentity(shade);
+    uint32_t buffer[kRunPixels];
+    const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
+    const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
+                                (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
+    const uint8_t* texelRow = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch;
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
+        const uint32_t* source = buffer;
+        if (oneTexelAPixel) {
+            const int tx = (fu0 >> 8) + (x - x0);
+            if constexpr (Format == D3DFMT_A8R8G8B8) {
+                const uint8_t* texels = texelRow + ptrdiff_t(tx) * 4;
+                if (reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0)
+                    source = reinterpret_cast<const uint32_t*>(texels);
+                else
+                    std::memcpy(buffer, texels, size_t(n) * 4);
+            } else if constexpr (Format == D3DFMT_A4R4G4B4) {
+                kernels.decodeA4R4G4B4(buffer, texelRow + ptrdiff_t(tx) * 2, n);
+            } else {
+                for (int i = 0; i < n; ++i) buffer[i] = FetchTexel<Format>(surface, tx + i, fv0 >> 8);
+            }
+        } else {
+            for (int i = 0; i < n; ++i) {
+                buffer[i] = TexelInside<Format, Linear>(surface, sampler, int32_t(t.uStart >> 16) - t.bias,
+                                                        int32_t(t.vStart >> 16) - t.bias);
+                t.uStart += t.uStep;
+                t.vStart += t.vStep;
+            }
+        }
+        if (!identity) {
+            kernels.shade(buffer, source, n, shade);
+            source = buffer;
+        }
+        blend(row + x, source, n);
+    }
+}
+
+
+// The stage as one row shade for the whole triangle, worked out at its
+// first row: a diffuse colour constant over the triangle, no alpha test, no
+// scaled product.
+const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g);
+
+// Whether the stepped coordinates of a run's first and last pixels both
+// have their base texel inside [0, size).
+inline bool StepsInside(int64_t start, int64_t step, int n, int32_t bias, uint32_t size) {
+    const int64_t first = (start >> 16) - bias, last = ((start + step * (n - 1)) >> 16) - bias;
+    const int64_t limit = int64_t(size) * 256;
+    return first >= 0 && last >= 0 && first < limit && last < limit;
+}
+
+// The target's pixels under the next row's run, most likely the same
+// columns: asked for now, so the blend there does not wait on memory.
+inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
+    if (y + 1 >= int(target.height)) return;
+    const uint8_t* next = target.bits + ptrdiff_t(y + 1) * target.pitch;
+    for (int x = x0; x < x1; x += 16) __builtin_prefetch(next + ptrdiff_t(x) * 4, 1);
+    __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
+}
+
+// A row of a triangle whose stage is one row shade, when its coordinates
+// step exactly and stay inside the texture; false leaves the row to the
+// per-pixel loop.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo& memo, int y, int x0, int x1) {
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const int32_t bias = Linear ? 128 : 0;
+    TexelSteps t{0, 0, 0, 0, bias};
+    if (memo.wholePlanes && y >= 0 && y < 65536) {
+        // The row's scaled coordinates in integers: what ExactSteps finds.
+        auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
+            const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
+            if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
+            return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
+        };
+        if (!steps(0, double(surface.width), t.uStart, t.uStep) || !steps(1, double(surface.height), t.vStart, t.vStep))
+            return false;
+    } else {
+        const double fy = double(y);
+        const int ua = kTexcoord0, va = kTexcoord0 + 1;
+        const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c,
+                                 double(surface.width)};
+        const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c,
+                                 double(surface.height)};
+        if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+    }
+    if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
+        !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
+        return false;
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    PrefetchNextRow(ps.target, y, x0, x1);
+    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
+    TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
+                                x0, x1);
+    return true;
+}
+
+// Stage 0 texture with a constant diffuse colour, affine coordinates.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const SpanMemo& memo = StageMemo(ps, g);
+    if (memo.rowShade && TexturedRowShaded<Format, Linear, Mode, XTarget>(ps, g, memo, y, x0, x1)) return;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const PixelState::FastStage& fs = ps.fastStage;
+    const double fy = double(y);
+    // A diffuse colour that changes across the triangle (a text gradient)
+    // is worked out at each pixel exactly as the general span does.
+    const bool flatDiffuse = IsConstant(g, kDiffuseR) && IsConstant(g, kDiffuseR + 1) &&
+                             IsConstant(g, kDiffuseR + 2) && IsConstant(g, kDiffuseR + 3);
+    double diffuseRows[4];
+    for (int c = 0; c < 4; ++c) diffuseRows[c] = g.attr[kDiffuseR + c].Row(fy);
+    auto diffuseAt = [&](int c, int x) __attribute__((always_inline)) {
+        const int a = kDiffuseR + c;
+        return ColorChannel(IsConstant(g, a) ? g.attr[a].c : Plane::At(diffuseRows[c], g.attr[a].dx, double(x)));
+    };
+    const Rgba diffuse = ConstantColor(g, kDiffuseR);
+    const Rgba d = fs.colourFromFactor ? fs.factor : diffuse;
+    const int32_t da = fs.alphaFromFactor ? fs.factor.a : diffuse.a;
+    int colourMode = ps.fastStage.colourMode;
+    const int colourScale = ps.fastStage.colourScale, alphaMode = ps.fastStage.alphaMode,
+              alphaScale = ps.fastStage.alphaScale;
+    // Modulating by white leaves the texel as it is.
+    if (flatDiffuse && colourMode == kProduct && colourScale == 1 && d.r == 255 && d.g == 255 && d.b == 255)
+        colourMode = kTextureOnly;
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    const SpanCoordinates cu{IsConstant(g, ua), g.attr[ua].Row(fy), g.attr[ua].dx, g.attr[ua].c, double(surface.width)};
+    const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c, double(surface.height)};
+    auto fetch = [](const SurfaceView& s, int tx, int ty) { return FetchTexel<Format>(s, tx, ty); };
+    const int32_t bias = Linear ? 128 : 0;
+    const bool inside = cu.Inside(x0, x1, bias) && cv.Inside(x0, x1, bias);
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+
+    // A clear texel leaves the target as it was under source-alpha blending
+    // (glyph cells and sprite corners are mostly clear): only the alpha test
+    // and an X target's padding byte can still change anything.
+    const bool clearTexelKeepsTarget = Mode == kSourceAlphaBlend && alphaMode != kDiffuseOnly;
+    auto shadeAndStore = [&](int x, uint32_t texel) __attribute__((always_inline)) {
+        if (clearTexelKeepsTarget && (texel >> 24) == 0) {
+            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, 0, uint32_t(ps.alphaRef))) return;
+            if constexpr (XTarget) row[x] |= 0xFF000000u;
+            return;
+        }
+        Rgba dx = d;
+        int32_t dax = da;
+        if (!flatDiffuse) {
+            if (!fs.colourFromFactor) dx = Rgba{diffuseAt(0, x), diffuseAt(1, x), diffuseAt(2, x), 0};
+            if (!fs.alphaFromFactor) dax = diffuseAt(3, x);
+        }
+        uint32_t colour;
+        if (colourMode == kTextureOnly) {
+            colour = texel & 0x00FFFFFFu;
+        } else {
+            const int32_t tr = int32_t((texel >> 16) & 255), tg = int32_t((texel >> 8) & 255), tb = int32_t(texel & 255);
+            colour = uint32_t(StageChannel(colourMode, colourScale, tr, dx.r)) << 16 |
+                     uint32_t(StageChannel(colourMode, colourScale, tg, dx.g)) << 8 |
+                     uint32_t(StageChannel(colourMode, colourScale, tb, dx.b));
+        }
+        const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), dax));
+        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
+        StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
+    };
+
+    auto texelInside = [&](int32_t fu, int32_t fv) __attribute__((always_inline)) {
+        return TexelInside<Format, Linear>(surface, sampler, fu, fv);
+    };
+
+    int64_t uStart, uStep, vStart, vStep;
+    if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
+        for (int x = x0; x < x1; ++x) {
+            const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
+            uStart += uStep;
+            vStart += vStep;
+            shadeAndStore(x, texelInside(fu, fv));
+        }
+        return;
+    }
+    if (inside) {
+        for (int x = x0; x < x1; ++x) {
+            shadeAndStore(x, texelInside(cu.AtInside(x) - bias, cv.AtInside(x) - bias));
+        }
+        return;
+    }
+    for (int x = x0; x < x1; ++x) {
+        const double fx = double(x);
+        const double u = cu.constant ? cu.c : Plane::At(cu.row, cu.dx, fx);
+        const double v = cv.constant ? cv.c : Plane::At(cv.row, cv.dx, fx);
+        uint32_t texel;
+        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
+        else texel = SamplePoint(surface, fetch, u, v, sampler);
+        shadeAndStore(x, texel);
+    }
+}
+
+template <D3DFORMAT Format, bool Linear, int Mode>
+SpanFn TexturedFor(bool xTarget) {
+    return xTarget ? &TexturedSpan<Format, Linear, Mode, true> : &TexturedSpan<Format, Linear, Mode, false>;
+}
+
+template <D3DFORMAT Format, bool Linear>
+SpanFn TexturedFor(int mode, bool xTarget) {
+    switch (mode) {
+        case kSourceAlphaBlend: return TexturedFor<Format, Linear, kSourceAlphaBlend>(xTarget);
+        case kAdditiveBlend: return TexturedFor<Format, Linear, kAdditiveBlend>(xTarget);
+        case kAdditiveAlphaBlend: return TexturedFor<Format, Linear, kAdditiveAlphaBlend>(xTarget);
+        case kMultiplyBlend: return TexturedFor<Format, Linear, kMultiplyBlend>(xTarget);
+        default: return TexturedFor<Format, Linear, kOpaqueBlend>(xTarget);
+    }
+}
+
+template <D3DFORMAT Format>
+SpanFn TexturedFor(bool linear, int mode, bool xTarget) {
+    return linear ? TexturedFor<Format, true>(mode, xTarget) : TexturedFor<Format, false>(mode, xTarget);
+}
+
+}  // namespace raster::fast
