@@ -278,6 +278,9 @@ private:
     std::atomic<int32_t> m_requestIndex{-1};
     KSceneRegion* m_ordered[kRegionPoolSize] = {};
     HANDLE m_loaderThread = nullptr;
+    // The objects RegisterNode made for nodes: the tree holds them and
+    // nothing else would free them. Destroyed after the tree.
+    std::vector<std::unique_ptr<KSceneObject>> m_nodeObjects;
     KSceneObjectTree m_tree;
     std::vector<KRegionObjectRecord*> m_flatObjects;
     uint32_t m_playerLight = 0xFFFFFFFF;
