@@ -129,6 +129,7 @@ void KScenePlace::ResetObjects() {
     m_focusX = m_focusY = -1;
     PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
     m_tree.Clear();
+    m_nodeObjects.clear();
 }
 
 void KScenePlace::RequestRegions() {

@@ -161,6 +161,7 @@ void KScenePlace::ClearLoadedMap() {
         // merge read them under it.
         for (auto& slot : m_window.slots) slot.store(nullptr, std::memory_order_release);
         m_tree.Clear();
+        m_nodeObjects.clear();
         ClearFlatObjects();
         for (KSceneRegion& region : m_pool) region.FreeRegion();
         m_selectedX = m_selectedY = m_selectedIndex = -1;
@@ -197,7 +198,8 @@ void KScenePlace::RegisterNode(IK3DSceneNode* node) {
     m_nodes.push_back(node);
     float x = 0, y = 0, z = 0;
     node->GetPosition(&x, &y, &z, 0, 0);
-    AddObject(6, 0, int32_t(x), int32_t(y), int32_t(z), 14);
+    KSceneObject* object = AddObject(6, 0, int32_t(x), int32_t(y), int32_t(z), 14);
+    if (object) m_nodeObjects.emplace_back(object);
 }
 
 void KScenePlace::UnregisterNode(IK3DSceneNode* node) {

@@ -168,6 +168,7 @@ public:
 
     // --- Region merge (host thread, objects lock) ---
     void MergeRegionObjects();
+    void UpdateFreeLights();
     // Flat object records of the active regions by y, then depth.
     const std::vector<KRegionObjectRecord*>& FlatObjects() const { return m_flatObjects; }
     const KSceneObjectTree& ObjectTree() const { return m_tree; }
@@ -321,6 +322,9 @@ private:
     std::vector<KRegionObjectRecord*> m_flatObjects;
     KSceneRegion* m_ordered[kRegionPoolSize] = {};
     HANDLE m_loaderThread = nullptr;
+    // The objects RegisterNode made for nodes: the tree holds them and
+    // nothing else would free them. Destroyed after the tree.
+    std::vector<std::unique_ptr<KSceneObject>> m_nodeObjects;
     KSceneObjectTree m_tree;
     uint32_t m_playerLight = 0xFFFFFFFF;
     int32_t m_viewRect[4] = {};

@@ -2,6 +2,7 @@
 // wait for the first regions after a far jump, the region merge, the scroll
 // layers and the weather.
 #include "lumiva/basrel/DebugLog.h"
+#include "place/PlaceLock.h"
 #include "place/ScenePlace.h"
 #include "place/Weather.h"
 
@@ -19,6 +20,7 @@ void KScenePlace::UpdateFrame() {
         WaitForFirstRegions();
         if (m_mergePending.exchange(0)) MergeRegionObjects();
     }
+    UpdateFreeLights();
     if (HasMap()) BuildScrollLayers(m_focusX, m_focusY);
     if (!m_weather) return;
     if (m_weather->IsFinished())
@@ -32,4 +34,11 @@ void KScenePlace::WaitForFirstRegions() {
     if (WaitForSingleObject(m_readyEvent, kRegionWaitMs) == WAIT_TIMEOUT && m_waitForRegions.exchange(false))
         g_DebugLog("[Scene]Regions did not arrive in %u ms; frames go on without them", unsigned(kRegionWaitMs));
     m_groundDirty = 1;
+}
+
+// Flickering map lights step on the host's thread; the tree is shared with
+// painting, so under the objects lock.
+void KScenePlace::UpdateFreeLights() {
+    PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
+    m_tree.Update();
 }

@@ -92,6 +92,7 @@ TEST_F(HostObjectTest, UpdateObjectMovesRefreshesOrFrees) {
 TEST_F(HostObjectTest, ModelsFollowMovesOverTheirDurations) {
     host.model = m_shell->CreateModel(nullptr);
     host.linked = m_shell->CreateModel(nullptr);
+    KModelProxy* linkedModel = host.linked;
     ASSERT_NE(host.model, nullptr);
     g_FrameTime = 10000;
     // A new object that is not the player lands at once; nobody is told.
@@ -124,6 +125,8 @@ TEST_F(HostObjectTest, ModelsFollowMovesOverTheirDurations) {
     EXPECT_EQ(ModelProxyNode(host.model)->GetTimeStamp(), stamp);
     Place().RemoveObject(0, 0, &npc);
     Place().RemoveObject(0, 0, &player);
+    m_shell->ReleaseModel(host.model);
+    m_shell->ReleaseModel(linkedModel);
     host.model = nullptr;
     // Without a model the stored position moves.
     KSceneObject* plain = Place().AddObject(2, 2, 10, 20, 0, 2);

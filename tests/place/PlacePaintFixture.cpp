@@ -100,15 +100,17 @@ RegionObjectFields WallFields(const std::string& name, int32_t x, int32_t y, int
     f.name = name;
     f.width = width;
     f.height = height;
-    const int32_t top = y - 2 * height;
-    const int32_t tl[3] = {x, top, 0}, tr[3] = {x + width, top, 0}, br[3] = {x + width, y, 0}, bl[3] = {x, y, 0};
+    // Wrapping, for records at the ends of the range.
+    const int32_t top = int32_t(uint32_t(y) - 2u * uint32_t(height));
+    const int32_t right = int32_t(uint32_t(x) + uint32_t(width));
+    const int32_t tl[3] = {x, top, 0}, tr[3] = {right, top, 0}, br[3] = {right, y, 0}, bl[3] = {x, y, 0};
     std::copy(tl, tl + 3, f.topLeft);
     std::copy(tr, tr + 3, f.topRight);
     std::copy(br, br + 3, f.bottomRight);
     std::copy(bl, bl + 3, f.bottomLeft);
     f.x = x;
     f.y = y;
-    f.endX = x + width;
+    f.endX = right;
     f.endY = y;
     f.keyA = 0;
     f.keyB = float(y);
@@ -120,7 +122,8 @@ RegionObjectFields PointFields(const std::string& name, int32_t x, int32_t y, in
     f.name = name;
     f.width = width;
     f.height = height;
-    const int32_t tl[3] = {x, y - 2 * height, 0}, br[3] = {x + width, y, 0};
+    const int32_t tl[3] = {x, int32_t(uint32_t(y) - 2u * uint32_t(height)), 0};
+    const int32_t br[3] = {int32_t(uint32_t(x) + uint32_t(width)), y, 0};
     std::copy(tl, tl + 3, f.topLeft);
     std::copy(br, br + 3, f.bottomRight);
     f.x = x;

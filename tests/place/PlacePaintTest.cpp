@@ -194,6 +194,7 @@ TEST_F(PlacePaintTest, FrameOrder) {
     PaintFrames();
     const std::vector<std::string> second = Events(host);
     EXPECT_EQ(std::count(second.begin(), second.end(), "target"), 0);
+    Place().RemoveObject(0, 0, &object);
 }
 
 // Device draws inside each render-target change: one entry a DrawImage.
