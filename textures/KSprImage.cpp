@@ -308,6 +308,19 @@ bool KSprImage::TileAt(int frame, int tile, TileView* view) const {
     return true;
 }
 
+bool KSprImage::GetFrameView(int frame, KSprFrameView* view) const {
+    if (!HasFrame(frame)) return false;
+    if (m_packed) {
+        const KSprPackedFrame& f = m_packedFrames[size_t(frame)];
+        *view = {f.width, f.height, f.offsetX, f.offsetY, f.tileCount, {}};
+    } else {
+        const KSprFrame& f = m_frames[size_t(frame)];
+        *view = {uint16_t(f.width), uint16_t(f.height), uint16_t(f.offsetX), uint16_t(f.offsetY), f.tileCount, {}};
+    }
+    for (int tile = 0; tile < kMaxFrameTiles; ++tile) TileAt(frame, tile, &view->tiles[tile]);
+    return true;
+}
+
 int KSprImage::GetTileCount(int frame) const {
     if (!HasFrame(frame)) return 0;
     return m_packed ? m_packedFrames[frame].tileCount : m_frames[frame].tileCount;
