@@ -179,7 +179,9 @@ bool CroppedFrameQuads(const KSprFrameView& frame, int x, int y, int width, int 
     const float frameWidth = frame.width, frameHeight = frame.height;
     if (width == 0 || height == 0 || frameWidth == 0 || frameHeight == 0 || !OnScreen(float(x), float(y), width, height))
         return false;
-    const float sx = float(width) / frameWidth, sy = float(height) / frameHeight;
+    // A frame drawn at its own size scales by exactly 1.
+    const float sx = width == frame.width ? 1.0f : float(width) / frameWidth;
+    const float sy = height == frame.height ? 1.0f : float(height) / frameHeight;
     *tiles = std::clamp(frame.tileCount, 0, 4);
     for (int j = 0; j < *tiles; ++j) {
         const KSprTileView& tile = frame.tiles[j];
