@@ -45,7 +45,13 @@ void StoreCacheHints(void* records, int i, const KPrimPictureEx& r) {
 }
 
 // A name must end within its field; one that fills it names no picture.
-bool NameEndsInField(const KPrimPicture& r) { return std::memchr(r.fileName, 0, sizeof(r.fileName)) != nullptr; }
+// Names are short: a plain scan ends sooner than a library search of the
+// whole field.
+bool NameEndsInField(const KPrimPicture& r) {
+    for (char c : r.fileName)
+        if (c == 0) return true;
+    return false;
+}
 
 void Project(KDrawShell& shell, int screenSpace, int* x, int* y, int z) {
     if (!screenSpace) shell.ProjectPoint(x, y, z);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cfloat>
 
 #include "shell/KDrawShell.h"
 #include "textures/KSprImage.h"
@@ -41,10 +42,17 @@ inline void ClipQuad(TileQuad& q, float left, float top, float right, float bott
     const float r = std::min(right, q.x1), b = std::min(bottom, q.y1);
     const float w = q.x1 - q.x0, h = q.y1 - q.y0;
     const float uMax = q.u1, vMax = q.v1;
-    q.u0 = w != 0 ? (l - q.x0) / w * uMax : 0.0f;
-    q.u1 = w != 0 ? (r - q.x0) / w * uMax : 0.0f;
-    q.v0 = h != 0 ? (t - q.y0) / h * vMax : 0.0f;
-    q.v1 = h != 0 ? (b - q.y0) / h * vMax : 0.0f;
+    const bool finiteSize = w > 0 && h > 0 && w <= FLT_MAX && h <= FLT_MAX;
+    if (finiteSize && left <= q.x0 && top <= q.y0 && right >= q.x1 && bottom >= q.y1) {
+        // Wholly inside a finite quad: 0 / w is 0 and w / w is 1 exactly, so
+        // the interpolation needs no division.
+        q.u0 = 0.0f * uMax, q.v0 = 0.0f * vMax;
+    } else {
+        q.u0 = w != 0 ? (l - q.x0) / w * uMax : 0.0f;
+        q.u1 = w != 0 ? (r - q.x0) / w * uMax : 0.0f;
+        q.v0 = h != 0 ? (t - q.y0) / h * vMax : 0.0f;
+        q.v1 = h != 0 ? (b - q.y0) / h * vMax : 0.0f;
+    }
     q.x0 = l, q.y0 = t, q.x1 = r, q.y1 = b;
 }
 

@@ -2,12 +2,15 @@
 // lines as line lists, sprite quads of one texture and filter as one draw.
 // Each batched path must leave exactly the pixels that drawing the records
 // one by one leaves.
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <vector>
 
 #include "DispatchFixture.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
+#include "draw2d/render/TileQuad.h"
 #include "draw2d/render/VertexBuilders.h"
 #include "lumiva/PrimitiveRecords.h"
 
@@ -102,6 +105,41 @@ TEST_F(BatchedDraws, LongLineArraysGoOutInRunsOfAThousandAndTwentyFour) {
     EXPECT_EQ(Target().pixels, wanted.pixels);
 }
 
+// The cut by the interpolation of the renderers' rule, always dividing.
+TileQuad InterpolatedCut(TileQuad q, float left, float top, float right, float bottom) {
+    const float l = std::max(left, q.x0), t = std::max(top, q.y0);
+    const float r = std::min(right, q.x1), b = std::min(bottom, q.y1);
+    const float w = q.x1 - q.x0, h = q.y1 - q.y0, uMax = q.u1, vMax = q.v1;
+    q.u0 = w != 0 ? (l - q.x0) / w * uMax : 0.0f;
+    q.u1 = w != 0 ? (r - q.x0) / w * uMax : 0.0f;
+    q.v0 = h != 0 ? (t - q.y0) / h * vMax : 0.0f;
+    q.v1 = h != 0 ? (b - q.y0) / h * vMax : 0.0f;
+    q.x0 = l, q.y0 = t, q.x1 = r, q.y1 = b;
+    return q;
+}
+
+TEST(TileQuadCut, ARectangleAroundTheQuadGivesTheInterpolationsValuesBitForBit) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float x0, y0, x1, y1, uMax, vMax;
+    } quads[] = {{9.5f, 9.5f, 13.5f, 15.5f, 0.75f, 0.375f}, {-0.5f, -0.5f, 0.0f, 2.5f, 1.0f, 0.3f},
+                 {3.0f, 3.0f, 3.0f, 8.0f, 0.5f, 0.5f},  // zero width
+                 {-inf, 0.0f, 5.0f, 5.0f, 1.0f, 1.0f},  {0.1f, 0.2f, 1e30f, 3e38f, 0.7f, 0.9f}};
+    const float rects[][4] = {{-100, -100, 100, 100}, {-inf, -inf, inf, inf}, {9.5f, 9.5f, 13.5f, 15.5f}};
+    for (const auto& c : quads)
+        for (const auto& rect : rects) {
+            TileQuad q{c.x0, c.y0, c.x1, c.y1, 0.0f, 0.0f, c.uMax, c.vMax, false};
+            if (rect[0] > q.x1 || rect[2] < q.x0 || rect[1] > q.y1 || rect[3] < q.y0) continue;
+            const TileQuad want = InterpolatedCut(q, rect[0], rect[1], rect[2], rect[3]);
+            ClipQuad(q, rect[0], rect[1], rect[2], rect[3]);
+            const float got[8] = {q.x0, q.y0, q.x1, q.y1, q.u0, q.v0, q.u1, q.v1};
+            const float wanted[8] = {want.x0, want.y0, want.x1, want.y1, want.u0, want.v0, want.u1, want.v1};
+            for (int i = 0; i < 8; ++i)
+                EXPECT_EQ(std::memcmp(&got[i], &wanted[i], sizeof(float)), 0)
+                    << "quad " << c.x0 << " rect " << rect[0] << " field " << i << ": " << got[i] << " vs " << wanted[i];
+        }
+}
+
 class BatchedSprites : public BatchedDraws {
 protected:
     void SetUp() override {
@@ -147,12 +185,16 @@ TEST_F(BatchedSprites, RecordsSharingATextureAreOneDrawWithTheSamePixels) {
     for (int i = 0; i < 40; ++i) records.push_back(SpriteRecord("a.spr", 3 + (i * 7) % 50, 4 + (i * 3) % 20, 0, 0xFFFFFFFF));
     records[5].r2 = 2;  // cropped inside the frame
     records[9].r0 = 500;  // cropped away: no quad
-    const lumiva::d3d9::Image wanted = OneByOne(records);
-    const auto draws = Dispatch(records);
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].args[0], uint64_t(D3DPT_TRIANGLELIST));
-    EXPECT_EQ(draws[0].args[2], 2u * 39u);
-    EXPECT_EQ(Target().pixels, wanted.pixels);
+    // Under either culling the list's triangles wind as the strips' do.
+    for (DWORD cull : {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW}) {
+        Device()->SetRenderState(D3DRS_CULLMODE, cull);
+        const lumiva::d3d9::Image wanted = OneByOne(records);
+        const auto draws = Dispatch(records);
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].args[0], uint64_t(D3DPT_TRIANGLELIST));
+        EXPECT_EQ(draws[0].args[2], 2u * 39u);
+        EXPECT_EQ(Target().pixels, wanted.pixels) << cull;
+    }
 }
 
 TEST_F(BatchedSprites, TexturesFiltersAndOtherPicturesKeepTheRecordsOrder) {
