@@ -39,6 +39,9 @@ struct BenchShell {
         shell = static_cast<KDrawShell*>(CreateLumivaShell4());
         if (!shell || !shell->Create(800, 600, 0, 0, 0)) std::abort();
         shell->GetDevice()->BeginScene();
+        // Drawing happens inside a frame, where the image cache stamps uses
+        // with the frame's clock reading.
+        shell->imageCache.BeginFrameTick(GetTickCount());
     }
     ~BenchShell() {
         shell->GetDevice()->EndScene();

@@ -172,6 +172,7 @@ void CompositeScreenTarget(KDrawShell& shell, IDirect3DDevice9* device) {
 void KDrawShell::BeginFrame(int clearMode, DWORD clearColourArg, KModelProxy* focus) {
     IDirect3DDevice9* device = g_D3DDevice.device;
     if (!device) return;
+    imageCache.EndFrameTick();
     g_FrameTime = timeGetTime();
     SetFirstLight(*this);
     AdvanceCameraRamp();
@@ -185,6 +186,7 @@ void KDrawShell::BeginFrame(int clearMode, DWORD clearColourArg, KModelProxy* fo
     }
     frameCounter = 0;
     imageCache.loadsSinceFrameBegin = 0;
+    imageCache.BeginFrameTick(GetTickCount());
 
     EaseViewCentre(*this);
     D3DXVECTOR3 eye;
@@ -196,6 +198,7 @@ void KDrawShell::BeginFrame(int clearMode, DWORD clearColourArg, KModelProxy* fo
 
 void KDrawShell::EndFrame() {
     lastFrameCounter = frameCounter;
+    imageCache.EndFrameTick();
     if (deviceLost) return;
     IDirect3DDevice9* device = g_D3DDevice.device;
     if (!device) return;

@@ -7,6 +7,7 @@
 
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"
+#include "shell/ScreenProjector.h"
 #include "shell/ShellGlobals.h"
 
 namespace {
@@ -24,9 +25,7 @@ int Truncate(double value) {
 }  // namespace
 
 D3DXVECTOR3 KDrawShell::ProjectToScreen(const D3DXVECTOR3& point) const {
-    D3DXVECTOR3 screen;
-    D3DXVec3Project(&screen, &point, &viewport, &projectionMatrix, &viewMatrix, nullptr);
-    return screen;
+    return KScreenProjector(*this).Project(point);
 }
 
 void KDrawShell::ViewToScreen(int* x, int* y) {
@@ -64,18 +63,9 @@ void KDrawShell::ScreenToMap(int* x, int* y, int height) {
     *y = Truncate(o.y - d.y * t);
 }
 
-void KDrawShell::ProjectPoint(int* x, int* y, int z) {
-    const D3DXVECTOR3 screen =
-        ProjectToScreen(D3DXVECTOR3(static_cast<float>(*x), static_cast<float>(*y), static_cast<float>(z)));
-    *x = Truncate(screen.x);
-    *y = Truncate(screen.y);
-}
+void KDrawShell::ProjectPoint(int* x, int* y, int z) { KScreenProjector(*this).ProjectPoint(x, y, z); }
 
-void KDrawShell::ProjectPointF(float* x, float* y, float z) {
-    const D3DXVECTOR3 screen = ProjectToScreen(D3DXVECTOR3(*x, *y, z));
-    *x = screen.x;
-    *y = screen.y;
-}
+void KDrawShell::ProjectPointF(float* x, float* y, float z) { KScreenProjector(*this).ProjectPointF(x, y, z); }
 
 void KDrawShell::ProjectPointOffsetF(float* outX, float* outY, float x, float y, float z) {
     D3DXVECTOR3 point(x, y, z);

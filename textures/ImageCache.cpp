@@ -22,9 +22,18 @@ namespace {
 
 bool SameName(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
-DWORD FreshTick(DWORD tick) { return tick == kPinnedTick ? tick : GetTickCount(); }
-
 }  // namespace
+
+DWORD KImageCache::UseTick() const { return m_frameTickSet ? m_frameTick : GetTickCount(); }
+
+DWORD KImageCache::FreshTick(DWORD tick) const { return tick == kPinnedTick ? tick : UseTick(); }
+
+void KImageCache::BeginFrameTick(DWORD now) {
+    m_frameTick = now;
+    m_frameTickSet = true;
+}
+
+void KImageCache::EndFrameTick() { m_frameTickSet = false; }
 
 uint32_t KImageCache::BudgetForMachine() {
     MEMORYSTATUS status{};
@@ -107,6 +116,12 @@ int KImageCache::FindEntry(uint32_t fileId, int hint) {
 
 int KImageCache::FindNamed(const char* name, uint32_t id, int hint) {
     KAutoMutex lock(g_ImageCacheMutex);
+    return FindNamedLocked(name, id, hint);
+}
+
+// The hinted entry is checked by place and id first, so a hit costs one
+// probe and one name compare; names sharing an id still tell entries apart.
+int KImageCache::FindNamedLocked(const char* name, uint32_t id, int hint) {
     if (hint >= 0 && hint < static_cast<int>(m_entries.size()) && m_entries[hint].fileId == id &&
         SameName(m_entries[hint].name, name))
         return hint;
@@ -154,7 +169,7 @@ KImageTexture* KImageCache::LoadOnMiss(const char* name, uint32_t id, int16_t* i
         return entry.picture;
     }
     index = -1 - index;
-    const DWORD tick = pin && !noPin ? kPinnedTick : GetTickCount();
+    const DWORD tick = pin && !noPin ? kPinnedTick : UseTick();
     m_entries.insert(m_entries.begin() + index, KImageCacheEntry{tick, 1, id, type, picture, name});
     *indexHint = static_cast<int16_t>(index);
     return picture;
@@ -194,7 +209,7 @@ KImageTexture* KImageCache::Lookup(const char* name, DWORD* fileId, int16_t* ind
     int found;
     {
         KAutoMutex lock(g_ImageCacheMutex);
-        found = FindNamed(name, id, *indexHint);
+        found = FindNamedLocked(name, id, *indexHint);
         *indexHint = static_cast<int16_t>(found);
         if (found >= 0) {
             KImageCacheEntry& entry = m_entries[found];
@@ -211,10 +226,13 @@ KImageTexture* KImageCache::Lookup(const char* name, DWORD* fileId, int16_t* ind
     if (counting) picture->SetUsed(true);
     if (type != kImageSprite) return picture;
 
+    // A frame already drawable needs no loading and so cannot purge.
+    auto* sprite = static_cast<KSprImage*>(picture);
+    if (sprite->FrameReady(frame, createTiles != 0)) return picture;
     // Tile creation may purge the cache; our own reference keeps the sprite
     // alive until we know whether the cache still holds it.
     picture->AddRef();
-    const bool loaded = static_cast<KSprImage*>(picture)->LoadFrame(name, frame, createTiles != 0, loadArg);
+    const bool loaded = sprite->LoadFrame(name, frame, createTiles != 0, loadArg);
     if (picture->DecRef() < 1) {
         picture->Close();
         delete picture;

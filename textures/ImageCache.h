@@ -84,6 +84,12 @@ public:
 
     static int GetSizeClass(int width, int height);
 
+    // Between BeginFrame and EndFrame the frame loop hands the cache the
+    // frame's clock reading, which stamps every use within the frame; outside
+    // a frame each use reads the clock.
+    void BeginFrameTick(DWORD now);
+    void EndFrameTick();
+
     // The frame loop zeroes these: BeginFrame the first, EndFrame the second.
     void ResetFrameBeginLoads() { loadsSinceFrameBegin = 0; }
     void ResetFrameEndLoads() { loadsSinceFrameEnd = 0; }
@@ -114,6 +120,9 @@ private:
     KImageTexture* ReloadAsType(const char* name, uint32_t id, int index, int type, BYTE noThrottle);
     // The entry with this name among those sharing its id, or -1 - where it goes.
     int FindNamed(const char* name, uint32_t id, int hint);
+    int FindNamedLocked(const char* name, uint32_t id, int hint);
+    DWORD UseTick() const;
+    DWORD FreshTick(DWORD tick) const;
     bool LoadsThrottled(BYTE noThrottle) const;
     void EraseAt(size_t index);
     // Runs a device step on every picture, stopping at the first that fails,
@@ -124,6 +133,8 @@ private:
 
     KDrawShell* m_shell;
     std::vector<KImageCacheEntry> m_entries;
+    DWORD m_frameTick = 0;
+    bool m_frameTickSet = false;
 };
 
 // Drops one reference; the last one closes and deletes the picture.

@@ -308,6 +308,30 @@ bool KSprImage::TileAt(int frame, int tile, TileView* view) const {
     return true;
 }
 
+bool KSprImage::GetFrameView(int frame, KSprFrameView* view) const {
+    if (!HasFrame(frame)) return false;
+    if (m_packed) {
+        const KSprPackedFrame& f = m_packedFrames[size_t(frame)];
+        view->width = f.width, view->height = f.height, view->offsetX = f.offsetX, view->offsetY = f.offsetY;
+        view->tileCount = f.tileCount;
+        for (int i = 0; i < kMaxFrameTiles; ++i) {
+            const KSprPackedTile& t = f.tiles[i];
+            view->tiles[i] = {t.textureWidth, t.textureHeight, t.x, t.y, t.width, t.height, t.texture};
+        }
+    } else {
+        const KSprFrame& f = m_frames[size_t(frame)];
+        view->width = uint16_t(f.width), view->height = uint16_t(f.height);
+        view->offsetX = uint16_t(f.offsetX), view->offsetY = uint16_t(f.offsetY);
+        view->tileCount = f.tileCount;
+        for (int i = 0; i < kMaxFrameTiles; ++i) {
+            const KSprTile& t = f.tiles[i];
+            view->tiles[i] = {uint16_t(t.textureWidth), uint16_t(t.textureHeight), uint16_t(t.x), uint16_t(t.y),
+                              uint16_t(t.width),        uint16_t(t.height),        t.texture};
+        }
+    }
+    return true;
+}
+
 int KSprImage::GetTileCount(int frame) const {
     if (!HasFrame(frame)) return 0;
     return m_packed ? m_packedFrames[frame].tileCount : m_frames[frame].tileCount;

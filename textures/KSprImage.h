@@ -19,6 +19,19 @@
 #include "textures/KImageTexture.h"
 #include "textures/SprFrame.h"
 
+// One tile of a frame as the tile getters give it, all fields at once.
+struct KSprTileView {
+    uint16_t textureWidth, textureHeight, x, y, width, height;
+    IDirect3DTexture9* texture;
+};
+
+// A frame's size, offset and tiles as the frame and tile getters give them.
+struct KSprFrameView {
+    uint16_t width, height, offsetX, offsetY;
+    int tileCount;
+    KSprTileView tiles[kMaxFrameTiles];
+};
+
 class KSprImage : public KImageTexture {
 public:
     KSprImage();
@@ -48,6 +61,13 @@ public:
     // A8R8G8B8 instead of A4R4G4B4. The caller holds a reference across the
     // call: running out of memory may purge the image cache whole.
     bool LoadFrame(const char* name, int frame, bool createTiles, int loadArgument);
+    // True when LoadFrame would find nothing to do: the frame's first tile
+    // exists (or, packed and without createTiles, nothing is to be made).
+    bool FrameReady(int frame, bool createTiles) const {
+        if (!HasFrame(frame)) return false;
+        if (m_packed) return m_packedFrames[size_t(frame)].tiles[0].texture || !createTiles;
+        return m_frames[size_t(frame)].tiles[0].texture != nullptr;
+    }
     void CreateFrameTiles(int frame);
     void ReadFrames(int frame, int loadArgument);
     // Run-length frame data to A4R4G4B4 texels, pitch bytes per row.
@@ -55,6 +75,10 @@ public:
                               int height, const uint16_t* palette16, uint32_t colorCount);
     // Alpha 0..255 at (x, y) relative to the sprite.
     int GetPixelAlpha(int frame, int x, int y);
+
+    // Every getter's answer for one frame in one call, for drawers that read
+    // them all per draw; false (view untouched) for a frame out of range.
+    bool GetFrameView(int frame, KSprFrameView* view) const;
 
     // Tile getters; out-of-range frames and tiles give 0 or null.
     int GetTileCount(int frame) const;
@@ -82,10 +106,7 @@ public:
     const uint32_t* GetPalette32() const { return m_palette32.empty() ? nullptr : m_palette32.data(); }
 
 private:
-    struct TileView {
-        uint16_t textureWidth, textureHeight, x, y, width, height;
-        IDirect3DTexture9* texture;
-    };
+    using TileView = KSprTileView;
     bool TileAt(int frame, int tile, TileView* view) const;
     bool HasFrame(int frame) const { return frame >= 0 && frame < m_frameCount && frame < FrameSlots(); }
     int FrameSlots() const;

@@ -2,6 +2,7 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -9,10 +10,13 @@
 #include "draw2d/primitives/HostIntegers.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
+#include "draw2d/render/SpriteQuadBatch.h"
 #include "draw2d/render/VertexBuilders.h"
+#include "draw2d/render/VertexLock.h"
 #include "scene/K3DSceneNode.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
+#include "shell/ScreenProjector.h"
 #include "textures/ImageCache.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
@@ -41,7 +45,13 @@ void StoreCacheHints(void* records, int i, const KPrimPictureEx& r) {
 }
 
 // A name must end within its field; one that fills it names no picture.
-bool NameEndsInField(const KPrimPicture& r) { return std::memchr(r.fileName, 0, sizeof(r.fileName)) != nullptr; }
+// Names are short: a plain scan ends sooner than a library search of the
+// whole field.
+bool NameEndsInField(const KPrimPicture& r) {
+    for (char c : r.fileName)
+        if (c == 0) return true;
+    return false;
+}
 
 void Project(KDrawShell& shell, int screenSpace, int* x, int* y, int z) {
     if (!screenSpace) shell.ProjectPoint(x, y, z);
@@ -67,6 +77,18 @@ KJpgImage* FetchPicture(KDrawShell& shell, KPrimPictureEx& r, void* records, int
 }
 
 // Anchoring at the centre, then the frame's own offset.
+void PlaceOnFrame(const KPrimPicture& r, const KSprFrameView& frame, int* x, int* y, KSprImage* sprite) {
+    if (r.flags & kPictureAnchorCentre) {
+        *x = Sub(*x, sprite->GetCenterX());
+        *y = Sub(*y, sprite->GetCenterY());
+    }
+    if (!(r.flags & kPictureNoFrameOffset)) {
+        *x = Add(*x, frame.offsetX);
+        *y = Add(*y, frame.offsetY);
+    }
+}
+
+// Anchoring at the centre, then the frame's own offset.
 void PlaceOnFrame(const KPrimPicture& r, KSprImage* sprite, int* x, int* y) {
     if (r.flags & kPictureAnchorCentre) {
         *x = Sub(*x, sprite->GetCenterX());
@@ -89,13 +111,31 @@ void PlaceOnFrame(const KPrimPicture& r, KSprImage* sprite, float* x, float* y) 
     }
 }
 
+// Lines of one call share the camera and the stage states: each run of up
+// to kLinesPerDraw records goes out as one line list, which the device draws
+// line by line exactly as it draws lines one per call.
+constexpr int kLinesPerDraw = 1024;
+
 void DrawLines(KDrawShell& shell, int count, void* records, int screenSpace) {
-    for (int i = 0; i < count; ++i) {
-        const KPrimLine r = RecordAt<KPrimLine>(records, i);
-        int x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
-        Project(shell, screenSpace, &x1, &y1, r.z1);
-        Project(shell, screenSpace, &x2, &y2, r.z2);
-        DrawLine(shell, x1, y1, x2, y2, DWORD(r.alpha) << 24 | Rgb(r.red, r.green, r.blue));
+    const KScreenProjector projector(shell);
+    for (int start = 0; start < count; start += kLinesPerDraw) {
+        const int lines = std::min(count - start, kLinesPerDraw);
+        KVertexLock lock(shell, 2 * lines);
+        if (!lock) return;
+        KScreenVertex* v = lock.Vertices();
+        for (int i = 0; i < lines; ++i) {
+            const KPrimLine r = RecordAt<KPrimLine>(records, start + i);
+            int x1 = r.x1, y1 = r.y1, x2 = r.x2, y2 = r.y2;
+            if (!screenSpace) {
+                projector.ProjectPoint(&x1, &y1, r.z1);
+                projector.ProjectPoint(&x2, &y2, r.z2);
+            }
+            const DWORD colour = DWORD(r.alpha) << 24 | Rgb(r.red, r.green, r.blue);
+            SetScreenVertex(v[2 * i], float(x1), float(y1), 100.0f, colour);
+            SetScreenVertex(v[2 * i + 1], float(x2), float(y2), 100.0f, colour);
+        }
+        lock.BindStream();
+        DrawDiffuseOnly(lock.Device(), D3DPT_LINELIST, lock.First(), UINT(lines));
     }
 }
 
@@ -118,7 +158,12 @@ void DrawCornerFrames(KDrawShell& shell, int count, void* records, int screenSpa
     }
 }
 
+// Sprite records whose quads share a texture reach the device together;
+// anything else that draws first flushes what is gathered, so the order of
+// the draws is the records' order.
 void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpace, int opacity, float brightness) {
+    KSpriteQuadBatch batch(shell);
+    KSprFrameView frame;
     for (int i = 0; i < count; ++i) {
         KPrimPictureEx r = RecordAt<KPrimPictureEx>(records, i);
         if (r.imageType == kImageJpeg || r.imageType == kImageBlank32) {
@@ -126,17 +171,19 @@ void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpa
             if (!picture) continue;
             int x = r.ax, y = r.ay;
             Project(shell, screenSpace, &x, &y, r.az);
+            batch.Flush();
             DrawPictureCropped(shell, x, y, picture, &r.r0, opacity, brightness);
         } else if (r.imageType == kImageSprite) {
             KSprImage* sprite = FetchSprite(shell, r, records, i);
-            if (!sprite) continue;
+            // A negative frame index (valid only as 16 bits unsigned) has no
+            // size through the signed getters and draws nothing.
+            if (!sprite || !sprite->GetFrameView(r.frame, &frame)) continue;
             int x = r.ax, y = r.ay;
             Project(shell, screenSpace, &x, &y, r.az);
-            PlaceOnFrame(r, sprite, &x, &y);
+            PlaceOnFrame(r, frame, &x, &y, sprite);
             const int32_t dest[4] = {Add(x, r.r0), Add(y, r.r1), Add(x, r.r2), Add(y, r.r3)};
             if (r.blendMode == 3 || r.blendMode > 5) continue;
-            DrawFrameCropped(shell, x, y, sprite->GetFrameWidth(r.frame), sprite->GetFrameHeight(r.frame),
-                             uint32_t(uint16_t(r.frame)), sprite, dest, r.Colour(), r.blendMode);
+            batch.AddFrameCropped(x, y, frame, dest, r.Colour(), r.blendMode);
         }
     }
 }

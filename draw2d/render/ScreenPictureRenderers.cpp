@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "draw2d/primitives/HostIntegers.h"
+#include "draw2d/render/TileQuad.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/D3DShell.h"
 #include "shell/KDrawShell.h"
@@ -16,12 +17,6 @@
 namespace {
 
 constexpr int kFrameVertices = 16;
-
-struct TileQuad {
-    float x0, y0, x1, y1;
-    float u0, v0, u1, v1;
-    bool hidden;
-};
 
 struct StatePlan {
     bool setFilters;
@@ -46,30 +41,6 @@ TileQuad WholeTile(KSprImage* picture, int frame, int tile) {
     q.u1 = tw > 0 ? picture->GetTileWidth(frame, tile) / tw : 0.0f;
     q.v1 = th > 0 ? picture->GetTileHeight(frame, tile) / th : 0.0f;
     return q;
-}
-
-void WriteQuad(KScreenVertex* v, const TileQuad& q, float z, DWORD colour) {
-    const float xs[4] = {q.x0, q.x1, q.x0, q.x1}, ys[4] = {q.y0, q.y0, q.y1, q.y1};
-    const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
-    for (int i = 0; i < 4; ++i) v[i] = KScreenVertex{xs[i], ys[i], z, 1.0f, colour, us[i], vs[i]};
-}
-
-// Cuts the quad to the rectangle, moving the texture coordinates with the
-// edges; hides it when the rectangle misses it.
-void ClipQuad(TileQuad& q, float left, float top, float right, float bottom) {
-    if (left > q.x1 || right < q.x0 || top > q.y1 || bottom < q.y0) {
-        q.hidden = true;
-        return;
-    }
-    const float l = std::max(left, q.x0), t = std::max(top, q.y0);
-    const float r = std::min(right, q.x1), b = std::min(bottom, q.y1);
-    const float w = q.x1 - q.x0, h = q.y1 - q.y0;
-    const float uMax = q.u1, vMax = q.v1;
-    q.u0 = w != 0 ? (l - q.x0) / w * uMax : 0.0f;
-    q.u1 = w != 0 ? (r - q.x0) / w * uMax : 0.0f;
-    q.v0 = h != 0 ? (t - q.y0) / h * vMax : 0.0f;
-    q.v1 = h != 0 ? (b - q.y0) / h * vMax : 0.0f;
-    q.x0 = l, q.y0 = t, q.x1 = r, q.y1 = b;
 }
 
 // Steps 7 to 10 shared by the sprite renderers.
@@ -203,34 +174,47 @@ void DrawFrameClipped(KDrawShell& shell, float x, float y, int width, int height
                     plan);
 }
 
-void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
-                      const int32_t* crop, DWORD colour, int blendMode) {
-    if (!HasFrame(picture, frame) || !crop) return;
-    IDirect3DDevice9* device = shell.GetDevice();
-    if (!device) return;
-    device->SetFVF(0x144);
-    const int f = int(frame);
-    const float frameWidth = picture->GetFrameWidth(f), frameHeight = picture->GetFrameHeight(f);
+bool CroppedFrameQuads(const KSprFrameView& frame, int x, int y, int width, int height, const int32_t* crop,
+                       TileQuad* quads, int* tiles) {
+    const float frameWidth = frame.width, frameHeight = frame.height;
     if (width == 0 || height == 0 || frameWidth == 0 || frameHeight == 0 || !OnScreen(float(x), float(y), width, height))
-        return;
-    KVertexLock lock(shell, kFrameVertices, 0);
-    if (!lock) return;
-    const DWORD vertexColour = blendMode == 5 ? colour : 0xFFFFFFFFu;
-    const float sx = float(width) / frameWidth, sy = float(height) / frameHeight;
-    const int tiles = TileCount(picture, f);
-    bool hidden[4] = {};
-    for (int j = 0; j < tiles; ++j) {
-        TileQuad q = WholeTile(picture, f, j);
-        const float tx = picture->GetTileX(f, j), ty = picture->GetTileY(f, j);
-        const float tw = picture->GetTileWidth(f, j), th = picture->GetTileHeight(f, j);
+        return false;
+    // A frame drawn at its own size scales by exactly 1.
+    const float sx = width == frame.width ? 1.0f : float(width) / frameWidth;
+    const float sy = height == frame.height ? 1.0f : float(height) / frameHeight;
+    *tiles = std::clamp(frame.tileCount, 0, 4);
+    for (int j = 0; j < *tiles; ++j) {
+        const KSprTileView& tile = frame.tiles[j];
+        TileQuad& q = quads[j];
+        q = WholeTileQuad(tile);
+        const float tx = tile.x, ty = tile.y, tw = tile.width, th = tile.height;
         q.x0 = float(x) + tx * sx - 0.5f, q.x1 = float(x) + (tx + tw) * sx - 0.5f;
         q.y0 = float(y) + ty * sy - 0.5f, q.y1 = float(y) + (ty + th) * sy - 0.5f;
         ClipQuad(q, float(crop[0]), float(crop[1]), float(crop[2]), float(crop[3]));
-        hidden[j] = q.hidden;
-        if (!q.hidden) WriteQuad(lock.Vertices() + 4 * j, q, 100.0f, vertexColour);
+    }
+    return true;
+}
+
+void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+                      const int32_t* crop, DWORD colour, int blendMode) {
+    KSprFrameView view;
+    if (!HasFrame(picture, frame) || !crop || !picture->GetFrameView(int(frame), &view)) return;
+    IDirect3DDevice9* device = shell.GetDevice();
+    if (!device) return;
+    device->SetFVF(0x144);
+    TileQuad quads[4];
+    int tiles = 0;
+    if (!CroppedFrameQuads(view, x, y, width, height, crop, quads, &tiles)) return;
+    KVertexLock lock(shell, kFrameVertices, 0);
+    if (!lock) return;
+    const DWORD vertexColour = blendMode == 5 ? colour : 0xFFFFFFFFu;
+    bool hidden[4] = {};
+    for (int j = 0; j < tiles; ++j) {
+        hidden[j] = quads[j].hidden;
+        if (!hidden[j]) WriteQuad(lock.Vertices() + 4 * j, quads[j], 100.0f, vertexColour);
     }
     const StatePlan plan{blendMode == 5, D3DTEXF_LINEAR, false, false, false};
-    DrawTiles(lock, picture, f, hidden, tiles, blendMode, colour, plan);
+    DrawTiles(lock, picture, int(frame), hidden, tiles, blendMode, colour, plan);
 }
 
 void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
@@ -254,21 +238,23 @@ void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, con
     lock.BindStream();
     IDirect3DTexture9* texture = picture->GetTexture();
     if (!texture) return;
+    device->SetTexture(0, texture);
+    // Outside 0..100 no stage state changes, so there is nothing to give back.
+    if (percent < 0 || percent > 100) {
+        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
+        return;
+    }
     static constexpr D3DTEXTURESTAGESTATETYPE kStage[6] = {D3DTSS_COLOROP,   D3DTSS_ALPHAOP,   D3DTSS_COLORARG1,
                                                            D3DTSS_COLORARG2, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
     DWORD saved[6] = {}, savedFactor = 0;
     for (int i = 0; i < 6; ++i) device->GetTextureStageState(0, kStage[i], &saved[i]);
     device->GetRenderState(D3DRS_TEXTUREFACTOR, &savedFactor);
-    device->SetTexture(0, texture);
-    if (percent >= 0 && percent <= 100) {
-        // Brightness beyond 1.0 saturates instead of wrapping to a dark grey.
-        const DWORD grey = brightness < 0.0f ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
-        const DWORD alpha = DWORD(float(percent) / 100.0f * 255.0f);
-        const DWORD values[6] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTA_TEXTURE,
-                                 D3DTA_TFACTOR,   D3DTA_TEXTURE,   D3DTA_TFACTOR};
-        for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], values[i]);
-        device->SetRenderState(D3DRS_TEXTUREFACTOR, alpha << 24 | grey << 16 | grey << 8 | grey);
-    }
+    // Brightness beyond 1.0 saturates instead of wrapping to a dark grey.
+    const DWORD grey = brightness < 0.0f ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
+    const DWORD alpha = DWORD(float(percent) / 100.0f * 255.0f);
+    const DWORD values[6] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTA_TFACTOR};
+    for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], values[i]);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, alpha << 24 | grey << 16 | grey << 8 | grey);
     device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
     for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], saved[i]);
     device->SetRenderState(D3DRS_TEXTUREFACTOR, savedFactor);

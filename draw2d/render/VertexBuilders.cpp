@@ -25,8 +25,6 @@ void SetScreenStrip(KScreenVertex* v, float left, float top, float right, float 
     SetScreenVertex(v[3], right, bottom, z, colour);
 }
 
-namespace {
-
 // Untextured drawers take the diffuse colour alone, then put the stage back
 // to the module's usual texture-times-diffuse colour and texture alpha.
 void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first, UINT primitives) {
@@ -36,6 +34,8 @@ void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
 }
+
+namespace {
 
 void FillQuad(KDrawShell& shell, float left, float top, float right, float bottom, DWORD colour) {
     KVertexLock lock(shell, 4);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <d3d9.h>
 
 #include <cstdint>
 
@@ -38,6 +39,10 @@ void SetScreenVertex(KScreenVertex& v, float x, float y, float z, DWORD colour);
 // One colour on a strip's four corners: top-left, top-right, bottom-left,
 // bottom-right.
 void SetScreenStrip(KScreenVertex* v, float left, float top, float right, float bottom, float z, DWORD colour);
+
+// Draws with the diffuse colour alone, then puts stage 0 back to colour
+// MODULATE and alpha SELECTARG1, as every untextured builder does.
+void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first, UINT primitives);
 
 void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour);
 void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour);

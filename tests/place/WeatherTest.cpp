@@ -265,7 +265,14 @@ TEST_F(WeatherTest, EveryDropDrawsALineUnlessTheDrawSkipsIt) {
     ASSERT_EQ(weather->Particles().size(), 250u);
     BeginDrawing();
     weather->Paint(m_shell);
-    EXPECT_EQ(DrawCount(), 250u);
+    // The 250 lines go out in runs of 100, each one line-list draw.
+    const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitive");
+    ASSERT_EQ(draws.size(), 3u);
+    const uint64_t lines[3] = {100, 100, 50};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(draws[i].args[0], uint64_t(D3DPT_LINELIST)) << i;
+        EXPECT_EQ(draws[i].args[2], lines[i]) << i;
+    }
     EndDrawing();
     lumiva::win32::InstallScriptedRandom({3});  // every third draw skips: all of them
     BeginDrawing();

@@ -57,6 +57,32 @@ TEST_F(ImageCachePurge, UseRefreshesTheTick) {
     EXPECT_TRUE(Has("used.jpg"));
 }
 
+// The clock is read once a frame: uses between BeginFrame and EndFrame are
+// stamped with its reading at BeginFrame; outside a frame each use reads it.
+TEST_F(ImageCachePurge, UsesWithinAFrameCarryTheFramesClockReading) {
+    WriteJpeg("frame.jpg");
+    WriteSprite("frame.spr");
+    const auto tickOf = [&](const char* name) { return Cache().Entries()[size_t(IndexOf(name))].tick; };
+    m_shell->BeginFrame(0, 0xFF000000, nullptr);
+    const DWORD frameStart = GetTickCount();
+    AdvanceClock(5000);
+    ASSERT_NE(Get("frame.jpg"), nullptr);
+    ASSERT_NE(Get("frame.spr", 1), nullptr);  // a new entry too
+    AdvanceClock(700);
+    ASSERT_NE(Get("frame.jpg"), nullptr);
+    EXPECT_EQ(tickOf("frame.jpg"), frameStart);
+    EXPECT_EQ(tickOf("frame.spr"), frameStart);
+    m_shell->EndFrame();
+    AdvanceClock(300);
+    ASSERT_NE(Get("frame.jpg"), nullptr);
+    EXPECT_EQ(tickOf("frame.jpg"), GetTickCount());
+    // Idle time still counts from the frame's reading.
+    AdvanceClock(20001 - 6000);
+    Cache().PurgeIdle();
+    EXPECT_FALSE(Has("frame.spr"));
+    EXPECT_TRUE(Has("frame.jpg"));
+}
+
 TEST_F(ImageCachePurge, PurgeIdleErasesAtMostThirtyTwo) {
     const std::vector<std::string> names = NamesInTableOrder("many", ".jpg", 40);
     WriteJpeg("shared.jpg");

@@ -45,6 +45,7 @@ std::vector<KScreenVertex> DispatchTest::DrawnVertices(const lumiva::d3d9::Recor
     switch (D3DPRIMITIVETYPE(draw.args[0])) {
         case D3DPT_TRIANGLESTRIP: count = primitives + 2; break;
         case D3DPT_LINELIST: count = primitives * 2; break;
+        case D3DPT_TRIANGLELIST: count = primitives * 3; break;
         case D3DPT_LINESTRIP: count = primitives + 1; break;
         default: break;
     }
