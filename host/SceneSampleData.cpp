@@ -1,0 +1,294 @@
+#include "SceneSampleData.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "A3eWriter.h"
+#include "AnimationFileWriter.h"
+#include "BeamIniWriter.h"
+#include "DtsSamples.h"
+#include "DtsWriter.h"
+#include "DxtBlocks.h"
+#include "SprWriter.h"
+#include "JpegWriter.h"
+#include "MapGenerator.h"
+#include "MapWriter.h"
+#include "MaterialFileWriter.h"
+#include "MeshFileWriter.h"
+#include "PlaceOverlayWriter.h"
+
+namespace scene_data {
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+constexpr float kHipHeight = 40.0f;
+
+// A 4 x 4 DDS of one colour: enough for a flat-shaded part.
+std::vector<uint8_t> FlatDds(uint32_t argb) {
+    std::vector<uint8_t> file = MakeDxt5DdsHeader(4, 4);
+    const std::vector<uint32_t> pixels(16, argb);
+    const std::vector<uint8_t> blocks = EncodeDxt5(pixels.data(), 4, 4);
+    file.insert(file.end(), blocks.begin(), blocks.end());
+    return file;
+}
+
+// --- Figures: a body on two legs, three bones, two subsets ---
+
+struct Box {
+    float x0, y0, z0, x1, y1, z1;
+    uint32_t bone;
+    uint32_t subset;
+};
+
+void AddBox(meshfile::Block& block, std::vector<meshfile::Bone>& bones, const Box& b) {
+    // Each face has its own four corners, so normals stay flat.
+    const float corners[6][4][3] = {
+        {{b.x0, b.y0, b.z0}, {b.x0, b.y1, b.z0}, {b.x1, b.y1, b.z0}, {b.x1, b.y0, b.z0}},  // front (-z)
+        {{b.x1, b.y0, b.z1}, {b.x1, b.y1, b.z1}, {b.x0, b.y1, b.z1}, {b.x0, b.y0, b.z1}},  // back
+        {{b.x0, b.y0, b.z1}, {b.x0, b.y1, b.z1}, {b.x0, b.y1, b.z0}, {b.x0, b.y0, b.z0}},  // left
+        {{b.x1, b.y0, b.z0}, {b.x1, b.y1, b.z0}, {b.x1, b.y1, b.z1}, {b.x1, b.y0, b.z1}},  // right
+        {{b.x0, b.y1, b.z0}, {b.x0, b.y1, b.z1}, {b.x1, b.y1, b.z1}, {b.x1, b.y1, b.z0}},  // top
+        {{b.x0, b.y0, b.z1}, {b.x0, b.y0, b.z0}, {b.x1, b.y0, b.z0}, {b.x1, b.y0, b.z1}},  // bottom
+    };
+    const float normals[6][3] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    const float uv[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+    for (int face = 0; face < 6; ++face) {
+        const uint32_t first = uint32_t(block.positions.size() / 3);
+        for (int corner = 0; corner < 4; ++corner) {
+            for (int axis = 0; axis < 3; ++axis) {
+                block.positions.push_back(corners[face][corner][axis]);
+                block.normals.push_back(normals[face][axis]);
+            }
+            block.textures[0].insert(block.textures[0].end(), {uv[corner][0], uv[corner][1], 0.0f});
+            bones[b.bone].vertices.push_back(first + uint32_t(corner));
+            bones[b.bone].weights.push_back(1.0f);
+        }
+        block.faces.insert(block.faces.end(), {first, first + 1, first + 2, first, first + 2, first + 3});
+        block.attributes.insert(block.attributes.end(), {b.subset, b.subset});
+    }
+}
+
+const char* const kBoneNames[3] = {"body", "leg_l", "leg_r"};
+
+meshfile::File FigureMesh() {
+    meshfile::Block block;
+    block.subsetCount = 2;
+    block.skinned = 1;
+    std::vector<meshfile::Bone> bones(3);
+    for (size_t i = 0; i < bones.size(); ++i) bones[i].name = kBoneNames[i];
+    AddBox(block, bones, {-16, kHipHeight, -9, 16, 80, 9, 0, 0});          // trunk
+    AddBox(block, bones, {-10, 80, -8, 10, kFigureHeight, 8, 0, 0});       // head
+    AddBox(block, bones, {-14, 0, -6, -3, kHipHeight, 6, 1, 1});           // left leg
+    AddBox(block, bones, {3, 0, -6, 14, kHipHeight, 6, 2, 1});             // right leg
+    block.bones = bones;
+    meshfile::Dummy hand;
+    hand.name = "hand";
+    hand.boneName = "body";
+    hand.matrix[13] = 70.0f;  // translation row: y
+    hand.matrix[12] = 18.0f;
+    block.dummies = {hand};
+    meshfile::File file;
+    file.blocks = {block};
+    return file;
+}
+
+// Row-vector matrices: a turn of `angle` about the x axis through the hip.
+animfile::Matrix LegSwing(float angle) {
+    const float c = std::cos(angle), s = std::sin(angle);
+    animfile::Matrix m = animfile::Translation(0, 0, 0);
+    m[5] = c, m[6] = s, m[9] = -s, m[10] = c;
+    m[13] = kHipHeight - kHipHeight * c;
+    m[14] = -kHipHeight * s;
+    return m;
+}
+
+animfile::File FigureAnimation(bool walking) {
+    animfile::Track track;
+    track.name = walking ? "walk" : "idle";
+    track.frameCount = walking ? 8 : 4;
+    track.interval = walking ? 90.0f : 300.0f;
+    track.boneNames = {kBoneNames[0], kBoneNames[1], kBoneNames[2]};
+    std::vector<animfile::Matrix> body, left, right;
+    for (uint32_t f = 0; f < track.frameCount; ++f) {
+        const float phase = 2.0f * kPi * float(f) / float(track.frameCount);
+        if (walking) {
+            body.push_back(animfile::Translation(0, 3.0f * std::fabs(std::sin(phase)), 0));
+            left.push_back(LegSwing(0.6f * std::sin(phase)));
+            right.push_back(LegSwing(-0.6f * std::sin(phase)));
+        } else {
+            body.push_back(animfile::Translation(0, 1.5f + 1.5f * std::sin(phase), 0));
+            left.push_back(LegSwing(0));
+            right.push_back(LegSwing(0));
+        }
+    }
+    for (const auto* bone : {&body, &left, &right}) track.matrices.insert(track.matrices.end(), bone->begin(), bone->end());
+    animfile::File file;
+    file.tracks = {track};
+    return file;
+}
+
+bool WriteFigure(const std::string& root, const std::string& folder, uint32_t bodyColour, uint32_t legColour) {
+    const std::string name = folder.substr(folder.rfind('\\') + 1);
+    bool ok = WriteDataFile(root, folder + "\\" + name + ".mesh", meshfile::Write(FigureMesh()));
+    mtlfile::File material;
+    const char* const textures[2] = {"body", "legs"};
+    for (const char* texture : textures) {
+        mtlfile::Stage stage;
+        stage.textureName = std::string("art\\") + texture + ".dds";
+        mtlfile::Record record;
+        record.stages = {stage};
+        material.records.push_back(record);
+    }
+    ok &= WriteDataFile(root, folder + "\\" + name + ".mtl", mtlfile::Write(material));
+    ok &= WriteDataFile(root, folder + "\\texture\\body.dds", FlatDds(bodyColour));
+    ok &= WriteDataFile(root, folder + "\\texture\\legs.dds", FlatDds(legColour));
+    ok &= WriteDataFile(root, folder + "\\walk.anim", animfile::Write(FigureAnimation(true)));
+    ok &= WriteDataFile(root, folder + "\\idle.anim", animfile::Write(FigureAnimation(false)));
+    return ok;
+}
+
+// --- Effects ---
+
+a3e::Tracks GrowingFade(uint32_t colour, float from, float to, int duration) {
+    a3e::Tracks tracks;
+    tracks.color = {{colour, 0}, {colour & 0x00FFFFFFu, duration}};
+    tracks.scale = {{{from, from, from}, 0}, {{to, to, to}, duration}};
+    tracks.visible = {{1, 0}};
+    return tracks;
+}
+
+a3e::Element EffectElement(uint8_t type, const char* name, float size, int32_t segments) {
+    a3e::Element element;
+    element.type = type;
+    element.name = name;
+    element.dimension = {size, size, size};
+    element.segments = {segments, segments};
+    return element;
+}
+
+// A burst of four upright quads turning outwards, a ground ring and a dome.
+a3e::File BurstEffect() {
+    a3e::File file;
+    file.duration = 1200;
+    file.spinSpeed = 2.0f;
+    file.additive = 1;
+    for (int i = 0; i < 4; ++i) {
+        a3e::Element quad = EffectElement(2, "spark", 24.0f, 1);
+        quad.pivot = {std::cos(float(i) * kPi / 2) * 30.0f, 0, std::sin(float(i) * kPi / 2) * 30.0f};
+        file.elements.push_back(quad);
+        a3e::Tracks tracks = GrowingFade(0xFFFFC040u, 0.5f, 2.0f, 1200);
+        tracks.rotation = {{0.0f, 0}, {kPi, 1200}};
+        file.tracks.push_back(tracks);
+    }
+    return file;
+}
+
+a3e::File RingEffect() {
+    a3e::File file;
+    file.duration = 1500;
+    file.additive = 1;
+    file.elements = {EffectElement(4, "ring", 60.0f, 24)};
+    file.tracks = {GrowingFade(0xFF40C0FFu, 0.4f, 1.6f, 1500)};
+    return file;
+}
+
+a3e::File DomeEffect() {
+    a3e::File file;
+    file.duration = 2000;
+    file.elements = {EffectElement(3, "dome", 50.0f, 12)};
+    file.tracks = {GrowingFade(0xC060FF80u, 0.8f, 1.2f, 2000)};
+    return file;
+}
+
+bool WriteEffects(const std::string& root) {
+    bool ok = WriteDataFile(root, kBurstEffect, a3e::WriteA3e(BurstEffect()));
+    ok &= WriteDataFile(root, kRingEffect, a3e::WriteA3e(RingEffect()));
+    ok &= WriteDataFile(root, kDomeEffect, a3e::WriteA3e(DomeEffect()));
+    beamini::Lightning bolt;
+    bolt.textureName = "\\effect\\bolt.dds";
+    bolt.width = 12.0f;
+    bolt.segLength = 24.0f;
+    bolt.liveTime = 120;
+    bolt.lineLiveTime = 100000000;
+    ok &= WriteDataText(root, kLightning, beamini::WriteLightning(bolt));
+    ok &= WriteDataFile(root, "\\effect\\bolt.dds", FlatDds(0xFFC0E0FFu));
+    beamini::ChannelMagic beam;
+    beam.texturePath = "\\effect\\beam.dds";
+    beam.width = 20.0f;
+    beam.shake = 6.0f;
+    beam.segment = 12;
+    beam.refreshTime = 1;
+    ok &= WriteDataText(root, kBeam, beamini::WriteChannelMagic(beam));
+    ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFFF60E0u));
+    ok &= WriteDataFile(root, kRibbonTexture, FlatDds(0xFF50D0FFu));
+    return ok;
+}
+
+// --- The map ---
+
+// The mini-map picture: one pixel for 16 x 32 world units, a tint per
+// region so the regions show.
+std::vector<uint8_t> MiniMapPixels(int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int rx = x * 16 / kRegionWidth, ry = y * 32 / kRegionHeight;
+            const bool border = x * 16 % kRegionWidth < 16 || y * 32 % kRegionHeight < 32;
+            uint8_t* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            p[0] = uint8_t(border ? 200 : 40 + rx * 20);
+            p[1] = uint8_t(border ? 200 : 90 + (rx + ry) % 3 * 30);
+            p[2] = uint8_t(border ? 160 : 40 + ry * 20);
+        }
+    }
+    return rgb;
+}
+
+bool WriteMap(const std::string& root) {
+    GeneratedMapFields map;
+    map.folder = kMapFolder;
+    map.left = kRegionLeft;
+    map.top = kRegionTop;
+    map.width = kRegionsAcross;
+    map.height = kRegionsDown;
+    map.mapId = kMapId;
+    bool ok = WriteGeneratedMap(root, map);
+
+    WorSettings settings;
+    settings.rect = {kRegionLeft, kRegionTop, kRegionLeft + kRegionsAcross - 1, kRegionTop + kRegionsDown - 1};
+    settings.mapLTRegionIndex = {kRegionLeft, kRegionTop};
+    settings.isLight = 1;
+    settings.lights = {{"SceneLight", {255, 90, 90, 110}}, {"PlayerLight", {255, 255, 240, 200}}};
+    ok &= WriteDataText(root, std::string(kMapFolder) + ".wor", WriteWorSettings(settings));
+
+    const int pictureWidth = kRegionsAcross * kRegionWidth / 16, pictureHeight = kRegionsDown * kRegionHeight / 32;
+    ok &= WriteDataFile(root, MiniMapPicturePath(kMapFolder),
+                        EncodeJpeg(MiniMapPixels(pictureWidth, pictureHeight), pictureWidth, pictureHeight));
+
+    WeatherSection rain;
+    rain.id = kWeatherId;
+    rain.lifeTimeMin = rain.lifeTimeMax = 100000;
+    rain.particleNum = 600;
+    rain.downSpeed = 900.0;
+    rain.windSpeed = 120.0;
+    rain.flareTime = 4000;
+    rain.lenRate = 3;
+    ok &= WriteDataText(root, kWeatherIniPath, WriteWeatherIni({rain}));
+    return ok;
+}
+
+}  // namespace
+
+bool WriteSceneData(const std::string& root) {
+    bool ok = WriteMap(root);
+    ok &= WriteFigure(root, "\\model\\walker", 0xFF3870E0u, 0xFF283040u);
+    ok &= WriteFigure(root, "\\model\\guard", 0xFFD04030u, 0xFF604028u);
+    ok &= WriteDataFile(root, kShape, dts::WriteDts(dts::AnimatedTreeShape(3, 3)));
+    ok &= WriteDataFile(root, "\\model\\tree\\skin.dds", FlatDds(0xFF40B050u));
+    ok &= WriteEffects(root);
+    return ok;
+}
+
+}  // namespace scene_data
