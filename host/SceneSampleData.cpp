@@ -246,6 +246,97 @@ std::vector<uint8_t> MiniMapPixels(int width, int height) {
     return rgb;
 }
 
+// The ground picture of a region, drawn first under its tiles: a meadow
+// tinted by the region, with a lighter seam along its edges, so a region
+// coming into view shows.
+std::vector<uint8_t> RegionGroundPixels(int rx, int ry, int side) {
+    std::vector<uint8_t> rgb(size_t(side) * size_t(side) * 3);
+    const int tintR = 50 + (rx * 37) % 90, tintB = 30 + (ry * 53) % 90;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const bool seam = x < 6 || y < 6 || x >= side - 6 || y >= side - 6;
+            const int ripple = int(12.0 * std::sin(x * 0.07) * std::sin(y * 0.05));
+            uint8_t* p = &rgb[(size_t(y) * size_t(side) + size_t(x)) * 3];
+            p[0] = uint8_t(seam ? 200 : tintR + ripple);
+            p[1] = uint8_t(seam ? 200 : 110 + ripple);
+            p[2] = uint8_t(seam ? 170 : tintB + ripple);
+        }
+    }
+    return rgb;
+}
+
+// A blob of `colour` filling an ellipse of the frame, less `shrink` pixels
+// across (half that down).
+SprPixels Blob(uint16_t width, uint16_t height, uint32_t colour, int shrink) {
+    SprPixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    pixels.argb.resize(size_t(width) * height);
+    const double rx = width / 2.0 - shrink, ry = height / 2.0 - shrink / 2.0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double dx = (x + 0.5 - width / 2.0) / rx, dy = (y + 0.5 - height / 2.0) / ry;
+            if (dx * dx + dy * dy <= 1.0) pixels.argb[size_t(y) * width + size_t(x)] = colour;
+        }
+    return pixels;
+}
+
+// A standing stone: a grey pillar with a dark cap, its band colour by `n`.
+SprPixels Pillar(uint16_t width, uint16_t height, int n, int frame) {
+    SprPixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    pixels.argb.resize(size_t(width) * height);
+    const uint32_t band = 0xFF000000u | uint32_t(0x40 + n * 4 % 0xA0) << 16 | uint32_t(0x60 + frame * 0x20) << 8 | 0x50;
+    for (int y = 0; y < height; ++y)
+        for (int x = 8; x < width - 8; ++x) {
+            uint32_t colour = (x < 14 || x >= width - 14) ? 0xFF707078u : 0xFF9898A0u;
+            if (y < 8) colour = 0xFF404048u;
+            if (y >= height / 3 && y < height / 3 + 8) colour = band;
+            pixels.argb[size_t(y) * width + size_t(x)] = colour;
+        }
+    return pixels;
+}
+
+bool WriteSprite(const std::string& root, const std::string& path, uint16_t width, uint16_t height,
+                 const std::vector<SprPixels>& frames) {
+    SprSpriteInfo info;
+    info.width = width;
+    info.height = height;
+    info.centerX = uint16_t(width / 2);
+    info.centerY = height;
+    info.word16 = uint16_t(frames.size());
+    return WriteDataFile(root, path, WriteSpr(info, frames));
+}
+
+// The pictures the generated regions name: each region's own ground, 25
+// tile pictures of three frames, 12 ground-record pictures and 40 object
+// pictures of four frames.
+bool WriteMapPictures(const std::string& root, const GeneratedMapFields& map) {
+    bool ok = true;
+    constexpr int kGroundSide = 512;
+    for (int ry = map.top; ry < map.top + map.height; ++ry)
+        for (int rx = map.left; rx < map.left + map.width; ++rx)
+            ok &= WriteDataFile(root, GeneratedRegionName(map, rx, ry),
+                                EncodeJpeg(RegionGroundPixels(rx, ry, kGroundSide), kGroundSide, kGroundSide));
+    const std::string folder = map.folder + "\\";
+    for (int n = 0; n < 25; ++n) {
+        const uint32_t colour = 0xFF000000u | uint32_t(0x80 + n * 5) << 16 | uint32_t(0xA0 + n * 3) << 8 | 0x40;
+        ok &= WriteSprite(root, folder + "tile_" + std::to_string(n) + ".spr", 32, 16,
+                          {Blob(32, 16, colour, 0), Blob(32, 16, colour, 2), Blob(32, 16, colour, 4)});
+    }
+    for (int n = 0; n < 12; ++n) {
+        const uint32_t colour = 0xFF000000u | uint32_t(0x90 + n * 6) << 16 | uint32_t(0x80 + n * 4) << 8 | 0x60;
+        ok &= WriteSprite(root, folder + "ground_" + std::to_string(n) + ".spr", 128, 64, {Blob(128, 64, colour, 0)});
+    }
+    for (int n = 0; n < 40; ++n) {
+        std::vector<SprPixels> frames;
+        for (int f = 0; f < 4; ++f) frames.push_back(Pillar(64, 96, n, f));
+        ok &= WriteSprite(root, folder + "object_" + std::to_string(n) + ".spr", 64, 96, frames);
+    }
+    return ok;
+}
+
 bool WriteMap(const std::string& root) {
     GeneratedMapFields map;
     map.folder = kMapFolder;
@@ -254,7 +345,7 @@ bool WriteMap(const std::string& root) {
     map.width = kRegionsAcross;
     map.height = kRegionsDown;
     map.mapId = kMapId;
-    bool ok = WriteGeneratedMap(root, map);
+    bool ok = WriteGeneratedMap(root, map) && WriteMapPictures(root, map);
 
     WorSettings settings;
     settings.rect = {kRegionLeft, kRegionTop, kRegionLeft + kRegionsAcross - 1, kRegionTop + kRegionsDown - 1};
