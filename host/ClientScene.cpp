@@ -107,9 +107,8 @@ bool ClientScene::LoadModels() {
     // No depth quad behind the shape: nothing is to hide behind it.
     Handle(m_shape)->SetShapeParams(0, 0, 0, 0, 0);
     m_host.SetPlayer(m_walker);
-    m_place->RegisterModel(m_walker);
     m_playerObject = m_place->AddObject(DemoPlaceHost::kPlayerKind, DemoPlaceHost::kPlayerId, m_focus.x, m_focus.y,
-                                        0, 1);
+                                        0, DemoPlaceHost::kPlayerFlags);
     return true;
 }
 
@@ -154,7 +153,7 @@ void ClientScene::MoveActors(int frame) {
     m_focus = next;
     m_place->SetFocus(m_focus.x, m_focus.y, 0);
     m_playerObject = m_place->UpdateObject(DemoPlaceHost::kPlayerKind, DemoPlaceHost::kPlayerId, m_focus.x,
-                                           m_focus.y, 0, &m_playerObject, 1, 0);
+                                           m_focus.y, 0, &m_playerObject, DemoPlaceHost::kPlayerFlags, 0);
     IModelHandle* walker = Handle(m_walker);
     walker->SetPosition(float(m_focus.x), float(m_focus.y), 0.0f, 0);
     // The figure faces where it goes; SetHeading turns it to (b, c, a + pi).
@@ -241,7 +240,6 @@ void ClientScene::Release() {
     if (m_placeStarted) {
         m_place->RemoveObject(DemoPlaceHost::kPlayerKind, DemoPlaceHost::kPlayerId,
                               &m_playerObject);
-        if (m_walker) m_place->UnregisterModel(m_walker);
         m_place->UnloadMap();
         m_place->Release();
         m_place->SetHost(nullptr);

@@ -12,8 +12,11 @@ class IKDrawShell;
 
 class DemoPlaceHost final : public IScenePlaceHost {
 public:
-    static constexpr int32_t kPlayerKind = 1;
+    // Kind 6 is the player's; the place gives it the map's player light.
+    static constexpr int32_t kPlayerKind = 6;
     static constexpr int32_t kPlayerId = 1;
+    // Painted by the place's pass 2, in order with the walls.
+    static constexpr int32_t kPlayerFlags = 2;
 
     explicit DemoPlaceHost(IKDrawShell* shell) : m_shell(shell) {}
     void SetPlayer(KModelProxy* model) { m_player = model; }
