@@ -84,12 +84,17 @@ meshfile::File FigureMesh() {
     AddBox(block, bones, {-14, 0, -6, -3, kHipHeight, 6, 1, 1});           // left leg
     AddBox(block, bones, {3, 0, -6, 14, kHipHeight, 6, 2, 1});             // right leg
     block.bones = bones;
-    meshfile::Dummy hand;
-    hand.name = "hand";
-    hand.boneName = "body";
-    hand.matrix[13] = 70.0f;  // translation row: y
-    hand.matrix[12] = 18.0f;
-    block.dummies = {hand};
+    // A hand on the body's right, and the two ends of a blade held up from
+    // it, which a weapon trail follows.
+    auto dummy = [](const char* name, float x, float y) {
+        meshfile::Dummy d;
+        d.name = name;
+        d.boneName = "body";
+        d.matrix[12] = x;  // the translation row
+        d.matrix[13] = y;
+        return d;
+    };
+    block.dummies = {dummy("hand", 20.0f, 62.0f), dummy("BL1", 22.0f, 70.0f), dummy("BL2", 30.0f, 120.0f)};
     meshfile::File file;
     file.blocks = {block};
     return file;
