@@ -77,9 +77,9 @@ int RunFrames(IKDrawShell* shell, IScenePlace* place, const DemoOptions& options
     }
     ClientScene scene(shell, place, screen);
     if (!scene.Load()) return 1;
-    const int total = options.frames + std::min(options.frames, kNoRasterFrames);
+    // The weather starts half-way through the frames shown.
     const int result = DrawAndKeepFrames(shell, options, window, output,
-                                         [&](int frame) { scene.DrawFrame(frame, total); });
+                                         [&](int frame) { scene.DrawFrame(frame, options.frames); });
     output.SetRegionsStreamed(scene.RegionsStreamed());
     // Everything goes back before the shell's Release.
     scene.Release();
