@@ -25,7 +25,7 @@
 #include "place/ActiveWindow.h"
 #include "place/DayLightTable.h"
 #include "place/GroundPicture.h"
-#include "place/IScenePlace.h"
+#include "lumiva/IScenePlace.h"
 #include "place/PlaceLock.h"
 #include "place/PlaceMap.h"
 #include "place/SceneObjectTree.h"

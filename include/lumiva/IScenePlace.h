@@ -1,6 +1,6 @@
-// The scene place as the host sees it (CreateScenePlaceC hands it out): a
-// virtual destructor and 80 operations in a fixed slot order (the host calls
-// them by position). KScenePlace implements them and appends three of its own.
+// The scene place as the host sees it: a virtual destructor and 80
+// operations in a fixed slot order (the host calls them by position).
+// KScenePlace implements them and appends three of its own.
 #pragma once
 
 #include <cstdint>
