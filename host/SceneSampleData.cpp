@@ -366,11 +366,11 @@ bool WriteMap(const std::string& root) {
     WeatherSection rain;
     rain.id = kWeatherId;
     rain.lifeTimeMin = rain.lifeTimeMax = 100000;
-    rain.particleNum = 600;
+    rain.particleNum = 2000;
     rain.downSpeed = 900.0;
     rain.windSpeed = 120.0;
     rain.flareTime = 4000;
-    rain.lenRate = 3;
+    rain.lenRate = 100;
     ok &= WriteDataText(root, kWeatherIniPath, WriteWeatherIni({rain}));
     return ok;
 }
