@@ -81,6 +81,10 @@ bool ClientScene::Load() {
                      scene_data::kMapFolder);
         return false;
     }
+    // The part of the world the place paints around the focus.
+    D3DVIEWPORT9 view{};
+    if (IDirect3DDevice9* device = m_shell->GetDevice(); device && SUCCEEDED(device->GetViewport(&view)))
+        m_place->SetViewSize(int32_t(view.Width), int32_t(view.Height));
     m_place->ShowMiniMap(1, uint32_t(kMiniMapSize) | uint32_t(kMiniMapSize) << 16);
     m_focus = FocusAt(0);
     m_place->SetFocus(m_focus.x, m_focus.y, 0);
