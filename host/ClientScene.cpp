@@ -27,6 +27,11 @@ constexpr int32_t kStep = 36;  // world units a frame
 // Animation names are kept by the handle: they live as long as the program.
 constexpr int kLoopedPlay = 1;
 
+// Bound effects follow their socket's position (mode 2).
+constexpr int kBoundToSocket = 2;
+constexpr int kSparksPreset = 0;
+constexpr int kMotesPreset = 1;
+
 constexpr float kShapeScale = 40.0f;
 
 constexpr uint32_t kRibbonSegments = 24;
@@ -101,7 +106,12 @@ bool ClientScene::LoadModels() {
                      !m_walker ? scene_data::kWalker : !m_guard ? scene_data::kGuard : scene_data::kShape);
         return false;
     }
-    Handle(m_walker)->PlayAnimation(scene_data::kWalkerWalk, 0, kLoopedPlay);
+    IModelHandle* walker = Handle(m_walker);
+    walker->PlayAnimation(scene_data::kWalkerWalk, 0, kLoopedPlay);
+    // The blade leaves a trail and the hand glows as it walks (where the
+    // module draws trails and bound effects; the module logs why not).
+    if (walker->LoadTrail(scene_data::kWeaponTrail)) walker->StartTrail();
+    walker->AddBindEffect(scene_data::kHandEffect, scene_data::kHandSocket, kBoundToSocket, 1.0f, 0.0f);
     Handle(m_guard)->PlayAnimation(scene_data::kGuardIdle, 0, kLoopedPlay);
     const WalkPoint guard = GuardSpot(), shape = ShapeSpot();
     Handle(m_guard)->SetPosition(float(guard.x), float(guard.y), 0.0f, 0);
@@ -148,6 +158,11 @@ bool ClientScene::LoadEffects() {
         return false;
     }
     m_shell->UpdateRibbon(m_ribbon, 1);
+    // Particles where the shell has its presets.
+    m_sparks = m_shell->CreateParticleSystem(kSparksPreset);
+    m_motes = m_shell->CreateParticleSystem(kMotesPreset);
+    if (m_sparks) Particles(m_sparks)->SetPosition(float(shape.x), float(shape.y), 80.0f);
+    if (m_motes) Particles(m_motes)->SetPosition(float(guard.x), float(guard.y), 10.0f);
     return true;
 }
 
@@ -204,6 +219,8 @@ void ClientScene::DrawEffects() {
     Beam(m_beam)->SetEndPoints(m_walkerX, m_walkerY, 60.0f, float(guard.x), float(guard.y), 70.0f);
     Beam(m_beam)->Render();
     m_shell->DrawRibbons(m_ribbon, int(m_walkerX), int(m_walkerY), 30);
+    for (KParticleSystem* particles : {m_sparks, m_motes})
+        if (particles) Particles(particles)->Render();
 }
 
 void ClientScene::DrawMiniMap() {
@@ -225,6 +242,10 @@ void ClientScene::DrawFrame(int frame, int frameCount) {
     m_place->Paint();
     DrawModels();
     DrawEffects();
+    // The 2D screen lies over the whole scene: it starts from the shell's
+    // own states and an empty depth buffer, whatever the scene left.
+    m_shell->SetDefaultRenderStates();
+    if (IDirect3DDevice9* device = m_shell->GetDevice()) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     DrawMiniMap();
     m_hud.DrawHud(frame);
     m_shell->EndFrame();
@@ -235,6 +256,8 @@ void ClientScene::Release() {
         m_shell->UpdateRibbon(m_ribbon, 0);
         m_ribbon = 0;
     }
+    m_shell->ReleaseParticleSystem(&m_sparks);
+    m_shell->ReleaseParticleSystem(&m_motes);
     if (m_beam) m_shell->ReleaseChannelMagic(m_beam);
     m_beam = nullptr;
     if (m_lightning) m_shell->UnloadLightning(scene_data::kLightning);

@@ -1,8 +1,9 @@
 // The game client's scene, drawn frame by frame through the shell's and the
 // scene place's slots only: the place with its map around a focus that walks
 // a loop across region borders, a walking figure the view follows (with a
-// ribbon behind it and a beam to its companion), an idle figure beside an
-// animated shape, effects and a lightning bolt between them, weather from
+// ribbon behind it, a blade trail, a glow bound to its hand and a beam to
+// its companion), an idle figure beside an
+// animated shape, effects, particles and a lightning bolt between them, weather from
 // half-way, the mini-map, and the 2D client screen on top.
 #pragma once
 
@@ -18,6 +19,7 @@ class IScenePlace;
 class KChannelMagic;
 class KLightning;
 class KModelProxy;
+class KParticleSystem;
 class KSceneObject;
 
 // A point of the focus's walk, in place world units.
@@ -76,6 +78,8 @@ private:
     KLightning* m_lightning = nullptr;
     KChannelMagic* m_beam = nullptr;
     uint32_t m_ribbon = 0;
+    KParticleSystem* m_sparks = nullptr;  // preset 0, over the shape
+    KParticleSystem* m_motes = nullptr;   // preset 1, around the idle figure
     KSceneObject* m_playerObject = nullptr;  // the place's object of the walker
 
     WalkPoint m_focus{0, 0};

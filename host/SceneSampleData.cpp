@@ -208,6 +208,17 @@ a3e::File DomeEffect() {
     return file;
 }
 
+// A small glow that pulses at the hand: a camera-facing quad.
+a3e::File HandEffect() {
+    a3e::File file;
+    file.duration = 600;
+    file.additive = 1;
+    file.elements = {EffectElement(5, "glow", 18.0f, 1)};
+    a3e::Tracks tracks = GrowingFade(0xFFFFF080u, 0.6f, 1.4f, 600);
+    file.tracks = {tracks};
+    return file;
+}
+
 bool WriteEffects(const std::string& root) {
     bool ok = WriteDataFile(root, kBurstEffect, a3e::WriteA3e(BurstEffect()));
     ok &= WriteDataFile(root, kRingEffect, a3e::WriteA3e(RingEffect()));
@@ -229,6 +240,15 @@ bool WriteEffects(const std::string& root) {
     ok &= WriteDataText(root, kBeam, beamini::WriteChannelMagic(beam));
     ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFFF60E0u));
     ok &= WriteDataFile(root, kRibbonTexture, FlatDds(0xFF50D0FFu));
+    ok &= WriteDataFile(root, kHandEffect, a3e::WriteA3e(HandEffect()));
+    // The blade trail: [TEST_TYPE] of a trail settings file; trail textures
+    // are looked up by file name among the common portraits.
+    ok &= WriteDataText(root, kWeaponTrail,
+                        "[TEST_TYPE]\nLiveTime=400\nMaxQueueElemNum=48\n"
+                        "DiffuseColor1Alpha=200\nDiffuseColor1Red=255\nDiffuseColor1Green=240\nDiffuseColor1Blue=120\n"
+                        "DiffuseColor2Alpha=0\nDiffuseColor2Red=255\nDiffuseColor2Green=120\nDiffuseColor2Blue=40\n"
+                        "SpreadFactor=0.5\nTextureName=blade.dds\n");
+    ok &= WriteDataFile(root, "\\portrait\\common\\blade.dds", FlatDds(0xFFFFFFFFu));
     return ok;
 }
 

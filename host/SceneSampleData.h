@@ -39,6 +39,11 @@ constexpr const char* kDomeEffect = "\\effect\\dome.a3e";
 constexpr const char* kLightning = "\\effect\\bolt.ini";
 constexpr const char* kBeam = "\\effect\\beam.ini";
 constexpr const char* kRibbonTexture = "\\effect\\ribbon.dds";
+// The walker's blade trail (section "TEST_TYPE") and the glow bound to its
+// hand.
+constexpr const char* kWeaponTrail = "\\model\\walker\\blade.ini";
+constexpr const char* kHandEffect = "\\effect\\hand.a3e";
+constexpr const char* kHandSocket = "hand";
 
 bool WriteSceneData(const std::string& root);
 

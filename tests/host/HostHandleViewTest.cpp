@@ -5,6 +5,7 @@
 
 #include "effects/KChannelMagic.h"
 #include "effects/KLightning.h"
+#include "effects/KParticleSystem.h"
 #include "host/EffectHandles.h"
 #include "host/ModelHandle.h"
 #include "scene/KModelProxy.h"
@@ -49,6 +50,9 @@ TEST(HostHandleView, EffectOperationsSitInTheModuleSlots) {
     SAME_SLOT(IChannelBeam, KChannelMagic, Render);
     SAME_SLOT(ILightningEnds, KLightning, SetStart);
     SAME_SLOT(ILightningEnds, KLightning, SetEnd);
+    SAME_SLOT(IParticles, KParticleSystem, Render);
+    SAME_SLOT(IParticles, KParticleSystem, CreateVectorBlender);
+    SAME_SLOT(IParticles, KParticleSystem, SetPosition);
 }
 
 #undef SAME_SLOT
