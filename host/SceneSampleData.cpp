@@ -370,6 +370,9 @@ bool WriteMap(const std::string& root) {
     map.width = kRegionsAcross;
     map.height = kRegionsDown;
     map.mapId = kMapId;
+    // A few stones and walls a region, so the figures stay in sight.
+    map.objects = 12;
+    map.lights = 6;
     bool ok = WriteGeneratedMap(root, map) && WriteMapPictures(root, map);
 
     WorSettings settings;
