@@ -362,6 +362,56 @@ bool WriteMapPictures(const std::string& root, const GeneratedMapFields& map) {
     return ok;
 }
 
+// A dusk sky behind the map that scrolls slower than the ground.
+std::vector<uint8_t> SkyPixels(int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double t = double(y) / height, glow = 0.5 + 0.5 * std::sin(x * 0.01);
+            uint8_t* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            p[0] = uint8_t(30 + 150 * t * glow);
+            p[1] = uint8_t(30 + 60 * t);
+            p[2] = uint8_t(90 + 60 * (1.0 - t));
+        }
+    return rgb;
+}
+
+// The map's scroll layers over its whole area: the sky (type 1), leaves
+// falling across the screen (type 2) and clouds drifting with the ground
+// (type 3).
+bool WriteScrollLayers(const std::string& root) {
+    const std::array<int, 4> area = {kRegionLeft, kRegionTop, kRegionLeft + kRegionsAcross,
+                                     kRegionTop + kRegionsDown};
+    const std::string folder = std::string(kMapFolder) + "\\";
+    constexpr int kSkyWidth = 1024, kSkyHeight = 768;
+    bool ok = WriteDataFile(root, folder + "sky.jpg", EncodeJpeg(SkyPixels(kSkyWidth, kSkyHeight), kSkyWidth, kSkyHeight));
+    ok &= WriteSprite(root, folder + "leaf.spr", 16, 16, {Blob(16, 16, 0xFFD08020u, 4), Blob(16, 16, 0xFFC06018u, 2)});
+    ok &= WriteSprite(root, folder + "cloud.spr", 160, 64, {Blob(160, 64, 0xC0E8E8F0u, 0)});
+    ScrollSettingSection sky;
+    sky.type = 1;
+    sky.area = area;
+    sky.centrePoints = std::array<int, 4>{(kRegionLeft + 4) * kRegionWidth, (kRegionTop + 4) * kRegionHeight,
+                                          kSkyWidth / 2, kSkyHeight / 2};
+    sky.rating = 4;
+    sky.images = {folder + "sky.jpg"};
+    ScrollSettingSection leaves;
+    leaves.type = 2;
+    leaves.area = leaves.viewArea = area;
+    leaves.speed = 3;
+    leaves.angle = 60;
+    leaves.count = 12;
+    leaves.images = {folder + "leaf.spr"};
+    ScrollSettingSection clouds;
+    clouds.type = 3;
+    clouds.area = clouds.viewArea = area;
+    clouds.speed = 1;
+    clouds.angle = 10;
+    clouds.count = 6;
+    clouds.images = {folder + "cloud.spr"};
+    ok &= WriteDataText(root, ScrollSettingsPath(kMapId), WriteScrollSettings({sky, leaves, clouds}));
+    return ok;
+}
+
 bool WriteMap(const std::string& root) {
     GeneratedMapFields map;
     map.folder = kMapFolder;
@@ -385,6 +435,8 @@ bool WriteMap(const std::string& root) {
     const int pictureWidth = kRegionsAcross * kRegionWidth / 16, pictureHeight = kRegionsDown * kRegionHeight / 32;
     ok &= WriteDataFile(root, MiniMapPicturePath(kMapFolder),
                         EncodeJpeg(MiniMapPixels(pictureWidth, pictureHeight), pictureWidth, pictureHeight));
+
+    ok &= WriteScrollLayers(root);
 
     WeatherSection rain;
     rain.id = kWeatherId;
