@@ -11,7 +11,6 @@
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "scene/KModelManager.h"
-#include "scene/ModelUpdateSeam.h"
 #include "shape/KShapeInstance.h"
 #include "textures/TextureManager.h"
 
@@ -40,8 +39,9 @@ KModel::~KModel() {
     if (trailTexture && g_pTextureManager) g_pTextureManager->ReleaseTexture(trailTexture);
     trailTexture = nullptr;
     ClearBinding();
-    for (KBindEffectSet* set : effectList) model_extras::DeleteBindEffectSet(set);
-    effectList.clear();
+    DeleteEffectList();
+    AdoptOwnBindEffects(nullptr);
+    currentBindEffects = nullptr;
 }
 
 HRESULT KModel::SetDevice(IDirect3DDevice9* newDevice) {

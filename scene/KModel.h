@@ -10,7 +10,9 @@
 //   ModelBinding.cpp        riding on another model's dummy, FindBone
 //   ModelMaterials.cpp      recolouring and the overlay picture
 //   ModelUpdate.cpp         the per-frame animate-and-draw
-//   ModelUpdateSeam.h/.cpp  trails and bound effects
+//   ModelWeaponTrail.cpp    the ribbon swept by the weapon's dummies
+//   ModelCoolTrail.cpp      fading quads at the model's past positions
+//   ModelBindEffects.cpp    the bound-effect sets and their list
 #pragma once
 
 #include <windows.h>
@@ -146,6 +148,26 @@ public:
     // The track time (ms) the update samples at `now` (timeGetTime).
     float AnimationTime(DWORD now);
 
+    // --- Weapon trail (ModelWeaponTrail.cpp) ---
+    // 1 when every key of the section was read and the texture loaded;
+    // else 0, keeping the values read before the missing key.
+    int LoadTrailSettings(const char* file, const char* section);
+    void SetTrailEnabled(int on) { trailOn = on; }
+    void ClearTrail() { trailVertices.clear(); }
+    bool IsTrailLoaded() const { return trailLoaded != 0; }
+    // Ages the trail, adds a pair while on and draws it.
+    void UpdateTrail();
+    // --- Cool trail (ModelCoolTrail.cpp) ---
+    void SetCoolTrail(int on) { coolTrailOn = on; }
+    // Samples the position and draws the trail; `time` is not used.
+    void SortAndDraw(float time);
+    // --- Bound effects (ModelBindEffects.cpp) ---
+    void RemoveAllBindEffects();
+    void SetBindFlag(int on) { bindEffectsOn = on; }
+    // The set the update takes: the effect-list entry the update argument
+    // selects, or the model's own set while the list is empty.
+    void SelectBindEffects();
+
     // --- Fields, in order ---
     IDirect3DDevice9* device = nullptr;
     BYTE computeTransform = 1;
@@ -173,6 +195,9 @@ public:
     char* secondDummyName = nullptr;  // kDummyNameSize, made when a second name is given
     KBindEffectSet* currentBindEffects = nullptr;
     std::vector<KBindEffectSet*> effectList;  // owned; entries may be null
+    // A set made outside an effect list: owned, current while the list is
+    // empty, freed when another replaces it.
+    KBindEffectSet* ownBindEffects = nullptr;
     std::vector<D3DXVECTOR3> coolTrailSamples;
     DWORD lastCoolSampleTime = 0;
     int32_t coolTrailOn = 0;
@@ -214,4 +239,18 @@ private:
     void ComputeOwnWorld(KShapeModel* shape);
     void ApplyWorldOffset();
     void ApplyBinding();
+    // --- Bound-effect steps ---
+    // A new set on this model's device; null when it cannot be initialised.
+    KBindEffectSet* NewBindEffectSet();
+    // LoadBindEffectFile's body; *made gets the set it made (or null).
+    int LoadBindEffectsInto(const char* path, KBindEffectSet** made);
+    // Makes `set` the model's own, freeing the one it replaces.
+    void AdoptOwnBindEffects(KBindEffectSet* set);
+    void DeleteEffectList();
+    // --- Weapon-trail steps ---
+    bool FindTrailDummies();
+    void AgeTrail(DWORD now);
+    void AppendTrailPair(DWORD now);
+    void SpreadTrail();
+    void DrawTrail();
 };

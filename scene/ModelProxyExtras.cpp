@@ -8,7 +8,6 @@
 #include "effects/KShadowQuad.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
-#include "scene/ModelUpdateSeam.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 #include "textures/TextureManager.h"
@@ -32,23 +31,23 @@ bool KModelProxy::LoadTrail(const char* file) {
     if (!model || !file) return false;
     if (!trailFileName) trailFileName = new char[kTrailFileNameSize]();
     std::snprintf(trailFileName, kTrailFileNameSize, "%s", file);
-    return model_extras::LoadTrailSettings(*model, file, kTrailSection);
+    return model->LoadTrailSettings(file, kTrailSection) == 1;
 }
 
 void KModelProxy::StartTrail() {
     if (!model) return;
-    model_extras::ClearTrail(*model);
-    model_extras::SetTrailEnabled(*model, 1);
+    model->ClearTrail();
+    model->SetTrailEnabled(1);
 }
 
 void KModelProxy::StopTrail(BYTE clear) {
     if (!model) return;
-    model_extras::SetTrailEnabled(*model, 0);
-    if (clear) model_extras::ClearTrail(*model);
+    model->SetTrailEnabled(0);
+    if (clear) model->ClearTrail();
 }
 
 void KModelProxy::RemoveAllBindEffects() {
-    if (model) model_extras::RemoveAllBindEffects(*model);
+    if (model) model->RemoveAllBindEffects();
 }
 
 bool KModelProxy::AttachByName(const char* name) {

@@ -8,7 +8,7 @@
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
-#include "scene/ModelUpdateSeam.h"
+#include "effects/KBindEffectSet.h"
 #include "shape/KShapeInstance.h"
 #include "shape/KShapeModel.h"
 #include "shape/KShapeThread.h"
@@ -144,11 +144,9 @@ bool KModel::Update() {
     mesh->ApplyAnimation(animation, currentTrack, animationMode, AnimationTime(now));
     mesh->Render(material, alpha, nullptr, depthWrite);
     if (shape) shapeStartTime = now;
-    model_extras::DrawCoolTrail(*this);
-    currentBindEffects = nullptr;
-    const DWORD argument = UpdateArgument();
-    if (argument >= 1 && argument <= effectList.size()) currentBindEffects = effectList[argument - 1];
-    if (currentBindEffects && model_extras::UsesBladeLight(currentBindEffects)) model_extras::UpdateTrail(*this);
+    SortAndDraw(0.0f);
+    SelectBindEffects();
+    if (currentBindEffects && currentBindEffects->useBladeLight) UpdateTrail();
     device->SetTransform(D3DTS_WORLD, &saved);
     return true;
 }

@@ -6,25 +6,9 @@
 namespace beamini {
 namespace {
 
-std::string Number(int value) { return std::to_string(value); }
-
-std::string Number(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", double(value));
-    return text;
-}
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-std::string Section(const char* name, const Pairs& pairs, const Edits& edits) {
-    std::string out = std::string("[") + name + "]\n";
-    for (const auto& [key, value] : pairs) {
-        if (edits.omit.count(key)) continue;
-        const auto replaced = edits.replace.find(key);
-        out += key + "=" + (replaced != edits.replace.end() ? replaced->second : value) + "\n";
-    }
-    return out;
-}
+using initext::Number;
+using initext::Pairs;
+using initext::Section;
 
 }  // namespace
 

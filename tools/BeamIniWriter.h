@@ -10,13 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "IniSectionText.h"
+
 namespace beamini {
 
 // What every file can have changed before it is written.
-struct Edits {
-    std::set<std::string> omit;                  // key names left out
-    std::map<std::string, std::string> replace;  // key name -> value text
-};
+using Edits = initext::Edits;
 
 struct ChannelMagic {
     int segment = 10;

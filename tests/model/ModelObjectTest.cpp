@@ -97,7 +97,7 @@ TEST_F(ModelObjectTest, NewModelDefaults) {
     EXPECT_EQ(model.device, device);
 }
 
-TEST_F(ModelObjectTest, StubsAndStandInsChangeNothing) {
+TEST_F(ModelObjectTest, ReservedSlotsChangeNothing) {
     KModel* model = MeshModel();
     EXPECT_EQ(model->Reserved1(1, 2), 0);
     EXPECT_EQ(model->Reserved2(1, 2, 3, 4), 0);
@@ -106,13 +106,6 @@ TEST_F(ModelObjectTest, StubsAndStandInsChangeNothing) {
     EXPECT_EQ(model->Reserved5(1, 2, 3), 0);
     EXPECT_EQ(model->Reserved6(1), 0);
     EXPECT_TRUE(model->Update());
-    model->UpdateBindEffects();
-    EXPECT_EQ(model->LoadBindEffectFile("fx.ini"), 0);
-    EXPECT_EQ(model->LoadEffectList("list.ini", 1), 0);
-    EXPECT_EQ(model->RemoveBindEffect("dummy0"), 0);
-    EXPECT_EQ(model->AddBindEffect("fx.a3e", "dummy0", 0, 1.0f, 0.0f), E_FAIL);
-    EXPECT_EQ(model->SetBindEffectSocket("dummy0", "dummy1", 0), E_FAIL);
-    EXPECT_EQ(model->currentBindEffects, nullptr);
 }
 
 TEST_F(ModelObjectTest, SetByNameResults) {
