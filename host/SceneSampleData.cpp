@@ -8,6 +8,7 @@
 #include "A3eWriter.h"
 #include "AnimationFileWriter.h"
 #include "BeamIniWriter.h"
+#include "BindEffectIniWriter.h"
 #include "DtsSamples.h"
 #include "DtsWriter.h"
 #include "DxtBlocks.h"
@@ -241,13 +242,15 @@ bool WriteEffects(const std::string& root) {
     ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFFF60E0u));
     ok &= WriteDataFile(root, kRibbonTexture, FlatDds(0xFF50D0FFu));
     ok &= WriteDataFile(root, kHandEffect, a3e::WriteA3e(HandEffect()));
-    // The blade trail: [TEST_TYPE] of a trail settings file; trail textures
-    // are looked up by file name among the common portraits.
-    ok &= WriteDataText(root, kWeaponTrail,
-                        "[TEST_TYPE]\nLiveTime=400\nMaxQueueElemNum=48\n"
-                        "DiffuseColor1Alpha=200\nDiffuseColor1Red=255\nDiffuseColor1Green=240\nDiffuseColor1Blue=120\n"
-                        "DiffuseColor2Alpha=0\nDiffuseColor2Red=255\nDiffuseColor2Green=120\nDiffuseColor2Blue=40\n"
-                        "SpreadFactor=0.5\nTextureName=blade.dds\n");
+    bindini::TrailSettings blade;
+    blade.liveTime = 400;
+    blade.maxQueueElemNum = 48;
+    blade.colour1 = {200, 255, 240, 120};
+    blade.colour2 = {0, 255, 120, 40};
+    blade.spreadFactor = 0.5f;
+    // Trail textures are looked up by file name among the common portraits.
+    blade.textureName = "blade.dds";
+    ok &= WriteDataText(root, kWeaponTrail, bindini::WriteTrailSettings(blade));
     ok &= WriteDataFile(root, "\\portrait\\common\\blade.dds", FlatDds(0xFFFFFFFFu));
     return ok;
 }
