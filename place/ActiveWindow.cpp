@@ -20,7 +20,7 @@ KSceneRegion* KActiveWindow::ActiveRegion(int32_t rx, int32_t ry) const {
     // 64 bits and no squares: a far index must not wrap into the window.
     const int64_t dx = int64_t(rx) - centreX, dy = int64_t(ry) - centreY;
     if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return nullptr;
-    return slots[SlotOf(int(dx), int(dy))];
+    return slots[SlotOf(int(dx), int(dy))].load(std::memory_order_acquire);
 }
 
 bool KActiveWindow::Locate(int32_t x, int32_t y, Location& where) const {

@@ -5,6 +5,7 @@
 // pool; queries run on the host's thread without a lock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 class KSceneRegion;
@@ -36,7 +37,9 @@ struct KActiveWindow {
 
     int32_t centreX = 0;
     int32_t centreY = 0;
-    KSceneRegion* slots[9] = {};
+    // Written only under the place's objects lock; the loader publishes a
+    // region it activates with release, lock-free readers load with acquire.
+    std::atomic<KSceneRegion*> slots[9] = {};
 
 private:
     struct Location {

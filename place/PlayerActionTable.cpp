@@ -9,7 +9,7 @@
 
 #include "lumiva/basrel/KTabFile.h"
 #include "place/ScenePlace.h"
-#include "place/ScenePlaceSeam.h"
+#include "place/PlayerAnimationPreload.h"
 
 namespace {
 

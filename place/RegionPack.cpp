@@ -7,6 +7,7 @@
 #include "lumiva/basrel/KMutex.h"
 #include "lumiva/basrel/KPakFile.h"
 #include "place/ByteCursor.h"
+#include "place/RegionLoaderHooks.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ bool HasRegionPack() {
 }
 
 KMemFile* OpenRegionData(int32_t rx, int32_t ry) {
+    RunRegionLoaderHook(RegionLoaderStep::OpenPacked, rx, ry);
     KAutoMutex lock(RegionPackMutex());
     return g_loadedPack ? g_loadedPack->OpenRegion(rx, ry) : nullptr;
 }

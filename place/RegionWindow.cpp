@@ -145,7 +145,12 @@ void KScenePlace::RequestRegions() {
         for (const int cell : kSpiral) missing[missingCount++] = cell;
     }
 
+    // Reassigned records give back their ground picture records, which
+    // change only under the objects lock.
     PlaceLock table(&m_tableLock);
+    PlaceLock objects(&m_objectsLock);
+    ++m_requestStamp;
+    m_requestedSinceLoad = true;
     const int32_t loaded = m_requestIndex < 0 ? kRegionPoolSize : m_requestIndex.load();
     KSceneRegion* order[kRegionPoolSize];
     int kept = 0, freed = kRegionPoolSize;
@@ -176,9 +181,10 @@ void KScenePlace::RebuildActiveWindow() {
     // The table lock comes before the objects lock wherever both are held.
     PlaceLock table(&m_tableLock);
     PlaceLock objects(&m_objectsLock);
-    for (KSceneRegion*& slot : m_window.slots) {
-        if (slot && !WithinReach(*slot, cx, cy, 1)) DeactivateRegion(*slot);
-        slot = nullptr;
+    for (auto& slot : m_window.slots) {
+        KSceneRegion* region = slot.load(std::memory_order_relaxed);
+        if (region && !WithinReach(*region, cx, cy, 1)) DeactivateRegion(*region);
+        slot.store(nullptr, std::memory_order_release);
     }
     m_window.centreX = cx;
     m_window.centreY = cy;
@@ -186,9 +192,9 @@ void KScenePlace::RebuildActiveWindow() {
     for (int i = 0; i < loaded; ++i) {
         KSceneRegion* region = m_ordered[i];
         if (!WithinReach(*region, cx, cy, 1)) continue;
-        m_window.slots[KActiveWindow::SlotOf(region->rx - cx, region->ry - cy)] = region;
-        if (!region->groundPicture) region->groundPicture = GetFreeGroundPicture();
-        ActivateRegion(*region);
+        ActivateRegion(*region, region->groundPicture ? region->groundPicture : GetFreeGroundPicture());
+        m_window.slots[KActiveWindow::SlotOf(region->rx - cx, region->ry - cy)].store(region,
+                                                                                      std::memory_order_release);
     }
     if (loaded == kRegionPoolSize || loaded >= kMergeReadyIndex) {
         m_mergePending = 1;

@@ -149,27 +149,23 @@ void KScenePlace::ClearLoadedMap() {
     SetWaitForRegions(false);
     if (m_readyEvent) ResetEvent(m_readyEvent);
     if (m_wakeEvent) ResetEvent(m_wakeEvent);
-    if (m_inited) {
-        EnterCriticalSection(&m_tableLock);
-        EnterCriticalSection(&m_fileLock);
+    {
+        // A read in flight is not waited for: its map stamp no longer
+        // matches, so nothing of it lands.
+        PlaceLock table(m_inited ? &m_tableLock : nullptr);
+        PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
+        m_requestIndex = -1;
+        ++m_mapStamp;
+        m_requestedSinceLoad = false;
+        // Active slots change only under the objects lock: painting and the
+        // merge read them under it.
+        for (auto& slot : m_window.slots) slot.store(nullptr, std::memory_order_release);
+        m_tree.Clear();
+        ClearFlatObjects();
+        for (KSceneRegion& region : m_pool) region.FreeRegion();
+        m_selectedX = m_selectedY = m_selectedIndex = -1;
+        m_folder[0] = 0;
     }
-    m_requestIndex = -1;
-    if (m_inited) {
-        LeaveCriticalSection(&m_fileLock);
-        EnterCriticalSection(&m_objectsLock);
-    }
-    // Active slots change only under the objects lock: painting and the
-    // merge read them under it.
-    std::fill(std::begin(m_window.slots), std::end(m_window.slots), nullptr);
-    m_tree.Clear();
-    ClearFlatObjects();
-    for (KSceneRegion& region : m_pool) region.FreeRegion();
-    if (m_inited) {
-        LeaveCriticalSection(&m_objectsLock);
-        LeaveCriticalSection(&m_tableLock);
-    }
-    m_selectedX = m_selectedY = m_selectedIndex = -1;
-    m_folder[0] = 0;
     m_name[0] = 0;
     m_mergePending = 0;
     m_groundDirty = 0;
@@ -183,8 +179,17 @@ void KScenePlace::ClearLoadedMap() {
 }
 
 void KScenePlace::SetWaitForRegions(bool wait) {
+    PlaceLock table(m_inited ? &m_tableLock : nullptr);
+    // The wait is for the next request: regions of an earlier one, still
+    // completing, must not end it.
+    if (wait) m_waitRequest = m_requestStamp + 1;
     if (m_waitForRegions.exchange(wait) == wait) return;
-    if (!wait && m_readyEvent) SetEvent(m_readyEvent);
+    if (!m_readyEvent) return;
+    // A signal left from an earlier wait would end this one at once.
+    if (wait)
+        ResetEvent(m_readyEvent);
+    else
+        SetEvent(m_readyEvent);
 }
 
 void KScenePlace::RegisterNode(IK3DSceneNode* node) {

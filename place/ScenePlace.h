@@ -9,6 +9,10 @@
 //   ScenePlaceMapPicture.cpp  the mini-map's map pictures
 //   ScenePlaceScroll.cpp      scroll settings and their layers
 //   RegionWindow.cpp          the focus, the pool order and the active window
+//   RegionLoader.cpp          the loader thread and a region's completion
+//   RegionActivation.cpp      ground picture binding and tree points
+//   RegionMerge.cpp           the region merge and the flat-object list
+//   ScenePlaceFrame.cpp       UpdateFrame
 //   ScenePlaceSeam.cpp        operations built later (marked stand-ins)
 #pragma once
 
@@ -155,8 +159,16 @@ public:
     void RebuildActiveWindow();
     // A loaded region of the window, or null.
     KSceneRegion* FindRegion(int32_t rx, int32_t ry);
-    // Clearing the flag signals the regions-ready event.
+    // Clearing the flag signals the regions-ready event; setting it resets
+    // the event, and only the next request's regions clear it again.
     void SetWaitForRegions(bool wait);
+
+    // --- Region merge (host thread, objects lock) ---
+    void MergeRegionObjects();
+    // Flat object records of the active regions by y, then depth.
+    const std::vector<KRegionObjectRecord*>& FlatObjects() const { return m_flatObjects; }
+    const KSceneObjectTree& ObjectTree() const { return m_tree; }
+    bool GroundDirty() const { return m_groundDirty.load() != 0; }
 
     // --- State the tests and the later parts read ---
     bool IsInited() const { return m_inited != 0; }
@@ -202,6 +214,27 @@ public:
 private:
     friend unsigned __stdcall RegionLoaderThread(void* place);
 
+    // One region's read as the loader took it from the table.
+    struct RegionJob {
+        KSceneRegion* region = nullptr;
+        int32_t rx = 0, ry = 0;
+        uint32_t assignment = 0;  // the record's, at the take
+        uint32_t mapStamp = 0;
+        char folder[kMapFolderSize] = {};
+    };
+    bool TakeRegionJob(RegionJob& job);
+    void AdvanceRequestIndex(int32_t index);
+    void ReadRegionJob(const RegionJob& job, KSceneRegion& staging);
+    bool ReadStillWanted(const RegionJob& job) const;
+    // The completion step: commits the staged read when it still belongs
+    // to its record and map, else drops it.
+    void OnRegionLoaded(const RegionJob& job, KSceneRegion& staging);
+    void ActivateLoadedRegion(KSceneRegion& region, int32_t k);
+    void WaitForFirstRegions();
+    void CollectFlatObjects(KSceneRegion& region);
+    void ReinsertNearObjects();
+    void AddRegionLights(const KSceneRegion& region);
+
     void SetSelectionBit(bool selected);
     void ClearFlatObjects();
 
@@ -218,7 +251,10 @@ private:
     void FinishMapLoad();
     int32_t PictureImageType() const;
     KPlaceGroundPicture* GetFreeGroundPicture();
-    void ActivateRegion(KSceneRegion& region);
+    // Binds the ground picture record (null unbinds) and makes or refreshes
+    // the tree points.
+    void ActivateRegion(KSceneRegion& region, KPlaceGroundPicture* ground);
+    // Unbinds the ground picture record and frees the tree points.
     void DeactivateRegion(KSceneRegion& region);
     void MoveViewRect();
 
@@ -258,6 +294,14 @@ private:
     int32_t m_shownMapId = -1;
     int32_t m_extraA = 0, m_extraB = 0;
     std::atomic<int32_t> m_requestIndex{-1};
+    // Under the table lock: raised by every map change (a read of an older
+    // map is dropped) and by every request; the request the wait flag
+    // waits for; whether the loaded map has had its first request.
+    uint32_t m_mapStamp = 0;
+    uint64_t m_requestStamp = 0;
+    uint64_t m_waitRequest = 0;
+    bool m_requestedSinceLoad = false;
+    std::vector<KRegionObjectRecord*> m_flatObjects;
     KSceneRegion* m_ordered[kRegionPoolSize] = {};
     HANDLE m_loaderThread = nullptr;
     KSceneObjectTree m_tree;

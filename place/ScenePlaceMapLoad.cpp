@@ -190,6 +190,9 @@ void KScenePlace::ResetRegionPool() {
     m_moveX = m_moveY = 0;
     m_focusStale = true;
     PlaceLock table(&m_tableLock);
+    PlaceLock objects(&m_objectsLock);
+    ++m_mapStamp;
+    m_requestedSinceLoad = false;
     for (int i = 0; i < kRegionPoolSize; ++i) {
         m_pool[i].SetRegionIndices(-(i % 7), -(i / 7));
         m_pool[i].state = kRegionRequested;

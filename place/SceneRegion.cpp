@@ -15,6 +15,7 @@ KSceneRegion::~KSceneRegion() = default;
 
 void KSceneRegion::SetRegionIndices(int32_t regionX, int32_t regionY) {
     FreeRegion();
+    ++assignment;
     rx = regionX;
     ry = regionY;
     state = kRegionRequested;

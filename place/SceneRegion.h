@@ -62,6 +62,8 @@ public:
     // record of its own and hands the result over once it keeps the read.
     void TakeReadData(KSceneRegion& from);
 
+    // Raised by every SetRegionIndices: a read belongs to one assignment.
+    uint32_t assignment = 0;
     uint32_t neighbourBits = 0;  // bit dx * 3 + dy + 4: that neighbour's ground is in
     uint32_t state = 0;
     int32_t originX = 0;  // rx * 512, set by the reader

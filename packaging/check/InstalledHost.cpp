@@ -1,7 +1,9 @@
 // A small host built against the installed package only: it creates the
 // shell through the module's export, draws one frame with a filled bar on
-// black, and checks what was presented.
+// black, and checks what was presented; it also reaches the scene place
+// through its export and public interface.
 #include <lumiva/IKDrawShell.h>
+#include <lumiva/IScenePlace.h>
 #include <lumiva/LumivaExports.h>
 #include <lumiva/PrimitiveRecords.h>
 #include <lumiva/basrel/BasrelCore.h>
@@ -69,7 +71,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     ShowWindow(window, SW_SHOW);
-    const bool drawn = DrawAndCheckOneFrame(shell, window);
+    auto* place = static_cast<IScenePlace*>(CreateScenePlaceC());
+    const bool placeReached = Expect(place && place->GetShell() == shell && place->GetMapId() == -1,
+                                     "the scene place is not reached through its interface");
+    const bool drawn = placeReached && DrawAndCheckOneFrame(shell, window);
     shell->Release();
     DestroyWindow(window);
     return drawn ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "ScenePlaceFixture.h"
 
 #include "place/PakPreload.h"
+#include "place/RegionLoaderHooks.h"
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
 
@@ -23,10 +24,14 @@ void ScenePlaceTest::SetUp() {
     ResetRegionPackForTests();
     ResetPakPreloadForTests();
     ResetScenePlaceForTests();
+    // These tests drive the window by hand: the loader takes nothing.
+    HoldRegionLoader(true);
 }
 
 void ScenePlaceTest::TearDown() {
     ResetScenePlaceForTests();
+    HoldRegionLoader(false);
+    SetRegionLoaderHook({});
     SetScenePlaceHost(nullptr);
     ResetPakPreloadForTests();
     ResetRegionPackForTests();

@@ -1,0 +1,35 @@
+// The place's once-a-frame step on the host's thread: ambient light, the
+// wait for the first regions after a far jump, the region merge, the scroll
+// layers and the weather.
+#include "lumiva/basrel/DebugLog.h"
+#include "place/ScenePlace.h"
+#include "place/Weather.h"
+
+namespace {
+
+constexpr DWORD kRegionWaitMs = 30000;
+
+}  // namespace
+
+void KScenePlace::UpdateFrame() {
+    uint32_t ambient = AmbientFromDayLight();
+    if (m_weather) ambient = m_weather->ApplyToAmbient(ambient);
+    SetAmbientColor(ambient);
+    if (m_inited) {
+        WaitForFirstRegions();
+        if (m_mergePending.exchange(0)) MergeRegionObjects();
+    }
+    if (HasMap()) BuildScrollLayers(m_focusX, m_focusY);
+    if (!m_weather) return;
+    if (m_weather->IsFinished())
+        m_weather.reset();
+    else
+        m_weather->Update();
+}
+
+void KScenePlace::WaitForFirstRegions() {
+    if (!m_waitForRegions.load()) return;
+    if (WaitForSingleObject(m_readyEvent, kRegionWaitMs) == WAIT_TIMEOUT && m_waitForRegions.exchange(false))
+        g_DebugLog("[Scene]Regions did not arrive in %u ms; frames go on without them", unsigned(kRegionWaitMs));
+    m_groundDirty = 1;
+}
