@@ -1,5 +1,7 @@
 #include "effects/K3DEffectSetCache.h"
 
+#include <new>
+
 #include "effects/K3DEffectSet.h"
 
 K3DEffectSetCache::K3DEffectSetCache() : m_sets(100) {}
@@ -29,6 +31,9 @@ int K3DEffectSetCache::ReleaseEffectSet(K3DEffectSet* set) {
         }
     }
     delete set;
+    // An empty cache holds no memory of its own: unloading the module once
+    // every set is given back leaves nothing behind.
+    if (m_sets.empty()) std::unordered_map<std::string, K3DEffectSet*>().swap(m_sets);
     return 1;
 }
 
@@ -38,9 +43,11 @@ void K3DEffectSetCache::ResetForTests() {
 }
 
 K3DEffectSetCache& EffectSetCache() {
-    // Never destroyed: sets still cached at unload stay reachable rather
-    // than deleted after the shell they would give models back to.
-    static K3DEffectSetCache* cache = new K3DEffectSetCache;
+    // Never destroyed: sets still cached at unload stay rather than being
+    // deleted after the shell they would give models back to. The cache
+    // lives in the module's own storage, not on the heap.
+    alignas(K3DEffectSetCache) static unsigned char storage[sizeof(K3DEffectSetCache)];
+    static K3DEffectSetCache* cache = new (storage) K3DEffectSetCache;
     return *cache;
 }
 

@@ -143,10 +143,16 @@ void ClientScreen::DrawFrame(int frame) {
     // backdrop show through, as they do in the client.
     DrawSprites(frame);
     DrawMotion(frame);
-    DrawPanels(frame);
+    DrawPanels(frame, true);
     DrawSkillIcons(frame);
     DrawTexts(frame);
     m_shell->EndFrame();
+}
+
+void ClientScreen::DrawHud(int frame) {
+    DrawPanels(frame, false);
+    DrawSkillIcons(frame);
+    DrawTexts(frame);
 }
 
 void ClientScreen::DrawBackdrop() {
@@ -155,7 +161,7 @@ void ClientScreen::DrawBackdrop() {
     Draw(m_shell, backdrop, PRIM_RECT_PICTURES);
 }
 
-void ClientScreen::DrawPanels(int frame) {
+void ClientScreen::DrawPanels(int frame, bool mapPlaceholder) {
     const int bottom = m_height;
     std::vector<KPrimLine> frames, lines;
     std::vector<KPrimBar> bars;
@@ -174,10 +180,13 @@ void ClientScreen::DrawPanels(int frame) {
 
     // Minimap, right: a shaded square with a cross on the player.
     const int mapX = m_width - 136, mapY = 180;
-    KColorRect map{};
-    map.x = mapX, map.y = mapY, map.width = 120, map.height = 120;
-    map.topLeft = 0xE0305030u, map.topRight = 0xE0406040u, map.bottomLeft = 0xE0203820u, map.bottomRight = 0xE0508050u;
-    m_shell->DrawColorRect(&map, nullptr, 0, 0);
+    if (mapPlaceholder) {
+        KColorRect map{};
+        map.x = mapX, map.y = mapY, map.width = 120, map.height = 120;
+        map.topLeft = 0xE0305030u, map.topRight = 0xE0406040u, map.bottomLeft = 0xE0203820u,
+        map.bottomRight = 0xE0508050u;
+        m_shell->DrawColorRect(&map, nullptr, 0, 0);
+    }
     frames.push_back(Line(mapX, mapY, mapX + 119, mapY + 119, kFrameGold));
     lines.push_back(Line(mapX + 52, mapY + 60, mapX + 68, mapY + 60, 0xFFFFFF60u));
     lines.push_back(Line(mapX + 60, mapY + 52, mapX + 60, mapY + 68, 0xFFFFFF60u));

@@ -18,10 +18,14 @@ public:
     // through the shell's image cache from the data folder's root.
     bool Load(const std::string& dataFolder);
     void DrawFrame(int frame);
+    // The screen's panels, icons and texts over a scene the caller drew
+    // between its BeginFrame and EndFrame; the mini-map square is left to the
+    // scene place.
+    void DrawHud(int frame);
 
 private:
     void DrawBackdrop();
-    void DrawPanels(int frame);
+    void DrawPanels(int frame, bool mapPlaceholder);
     void DrawSprites(int frame);
     void DrawMotion(int frame);
     void DrawSkillIcons(int frame);

@@ -9,7 +9,7 @@ namespace {
 void PrintUsage() {
     std::fprintf(stderr,
                  "usage: lumiva-demo [--frames N] [--out DIR] [--data DIR] [--size 800x600|1024x768]\n"
-                 "                   [--headless] [--module FILE]\n");
+                 "                   [--headless] [--module FILE] [--scene whole|2d]\n");
 }
 
 bool ParseSize(const char* text, DemoOptions& options) {
@@ -48,6 +48,13 @@ bool ParseDemoOptions(int argc, char** argv, DemoOptions& options) {
                 return false;
             }
             options.frames = int(frames);
+        } else if (!std::strcmp(arg, "--scene") && hasValue) {
+            const char* scene = argv[++i];
+            if (std::strcmp(scene, "whole") && std::strcmp(scene, "2d")) {
+                std::fprintf(stderr, "lumiva-demo: --scene is whole or 2d\n");
+                return false;
+            }
+            options.scene2d = !std::strcmp(scene, "2d");
         } else if (!std::strcmp(arg, "--size") && hasValue) {
             if (!ParseSize(argv[++i], options)) {
                 std::fprintf(stderr, "lumiva-demo: --size is 800x600 or 1024x768\n");

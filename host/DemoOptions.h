@@ -11,6 +11,8 @@ struct DemoOptions {
     int width = 800;
     int height = 600;
     bool headless = false;
+    // The whole client scene, or ("2d") only the 2D client screen.
+    bool scene2d = false;
 };
 
 // False (after printing why) for an unknown option or a bad value.

@@ -50,15 +50,18 @@ bool FrameOutput::SaveScreenShots(IKDrawShell* shell, const std::string& dataFol
     return ok;
 }
 
-double FrameOutput::MedianFrameMs() const {
-    if (m_frameMs.empty()) return 0;
-    std::vector<double> sorted = m_frameMs;
+double FrameOutput::Median(const std::vector<double>& times) {
+    if (times.empty()) return 0;
+    std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
     return sorted[sorted.size() / 2];
 }
 
 void FrameOutput::PrintSummary() const {
-    std::printf("lumiva-demo: %zu frames, median frame time %.2f ms\n", m_frameMs.size(), MedianFrameMs());
+    std::printf("lumiva-demo: %zu frames, median frame time %.2f ms, %.2f ms with the device's \"no raster\" "
+                "switch (%zu frames)\n",
+                m_frameMs.size(), MedianFrameMs(), MedianNoRasterFrameMs(), m_noRasterMs.size());
+    if (m_regionsStreamed >= 0) std::printf("lumiva-demo: regions streamed: %d\n", m_regionsStreamed);
     std::printf("lumiva-demo: images in %s:\n", m_folder.c_str());
     for (const std::string& path : m_written) std::printf("  %s\n", path.c_str());
 }

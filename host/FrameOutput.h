@@ -20,11 +20,19 @@ public:
     // under the data root; they are moved into the output folder.
     bool SaveScreenShots(IKDrawShell* shell, const std::string& dataFolder);
     void RecordFrameTime(double ms) { m_frameMs.push_back(ms); }
-    double MedianFrameMs() const;
+    // Frames drawn again with the device's "no raster" switch: the module's own time.
+    void RecordNoRasterFrameTime(double ms) { m_noRasterMs.push_back(ms); }
+    void SetRegionsStreamed(int regions) { m_regionsStreamed = regions; }
+    double MedianFrameMs() const { return Median(m_frameMs); }
+    double MedianNoRasterFrameMs() const { return Median(m_noRasterMs); }
     void PrintSummary() const;
 
 private:
+    static double Median(const std::vector<double>& times);
+
     std::string m_folder;
     std::vector<std::string> m_written;
     std::vector<double> m_frameMs;
+    std::vector<double> m_noRasterMs;
+    int m_regionsStreamed = -1;  // -1: no scene place drawn
 };

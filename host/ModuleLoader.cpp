@@ -30,10 +30,15 @@ bool ModuleLoader::Load(const std::string& path) {
         }
     }
     m_createShell = reinterpret_cast<KCreateLumivaShellFn>(dlsym(m_module, "CreateLumivaShell4"));
+    m_createPlace = reinterpret_cast<KCreateScenePlaceFn>(dlsym(m_module, "CreateScenePlaceC"));
     m_isRecommended = reinterpret_cast<KIsModuleRecommendedFn>(dlsym(m_module, "LumivaIsModuleRecommended"));
     return true;
 }
 
 IKDrawShell* ModuleLoader::CreateShell() const { return m_createShell ? m_createShell() : nullptr; }
+
+IScenePlace* ModuleLoader::CreateScenePlace() const {
+    return m_createPlace ? static_cast<IScenePlace*>(m_createPlace()) : nullptr;
+}
 
 bool ModuleLoader::IsRecommended() const { return m_isRecommended && m_isRecommended(); }

@@ -12,6 +12,7 @@
 #include "AsfFontRaster.h"
 #include "AsfFontWriter.h"
 #include "JpegWriter.h"
+#include "SceneSampleData.h"
 #include "SprWriter.h"
 
 const char kSampleDataMarker[] = "demo.ini";
@@ -126,6 +127,7 @@ bool WriteSampleData(const std::string& folder) {
         ok = false;
     }
     ok = WriteText(root / "config.ini", "[Client]\nShowDebugInfo=1\n") && ok;
-    ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=2\n") && ok;
+    ok = scene_data::WriteSceneData(folder) && ok;
+    ok = WriteText(root / kSampleDataMarker, "[Demo]\nVersion=3\n") && ok;
     return ok;
 }

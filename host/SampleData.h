@@ -1,5 +1,6 @@
 // The demo's data folder, written with the tools/ writers: a JPEG
-// background, SPR and SDS sprites, a bitmap font drawn from a DejaVu face and the settings files.
+// background, SPR and SDS sprites, a bitmap font drawn from a DejaVu face, the
+// settings files and the 3D scene's files (SceneSampleData.h).
 #pragma once
 
 #include <string>

@@ -1,19 +1,26 @@
 // The demo host: loads the module the way the game client does and drives
 // it through its exported factory and the shell's slots only.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
+#include "ClientScene.h"
 #include "ClientScreen.h"
 #include "DemoOptions.h"
 #include "FrameOutput.h"
 #include "MainWindow.h"
 #include "ModuleLoader.h"
 #include "SampleData.h"
+#include "d3d9/Control.h"
 #include "lumiva/IKDrawShell.h"
 #include "lumiva/basrel/BasrelCore.h"
 
 namespace {
+
+// Frames drawn again without pixels for the summary.
+constexpr int kNoRasterFrames = 30;
 
 // The default data folder is written afresh each run, so it always matches
 // this build's screen; a folder the user names must be complete.
@@ -31,19 +38,56 @@ bool PrepareDataFolder(const DemoOptions& options, bool dataNamed) {
     return true;
 }
 
-int RunFrames(IKDrawShell* shell, const DemoOptions& options, MainWindow& window, FrameOutput& output) {
-    ClientScreen screen(shell, options.width, options.height);
-    if (!screen.Load(options.data)) return 1;
+using FrameDrawer = std::function<void(int frame)>;
+
+double TimedMs(const FrameDrawer& draw, int frame) {
+    const auto start = std::chrono::steady_clock::now();
+    draw(frame);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The frames as shown and saved, the screenshots, then a few more frames
+// with the device's "no raster" switch on: the module's own share.
+int DrawAndKeepFrames(IKDrawShell* shell, const DemoOptions& options, MainWindow& window, FrameOutput& output,
+                      const FrameDrawer& draw) {
     for (int frame = 0; frame < options.frames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        screen.DrawFrame(frame);
-        output.RecordFrameTime(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        output.RecordFrameTime(TimedMs(draw, frame));
         const lumiva::d3d9::Image presented = window.PresentedFrame();
         if (!window.Show(presented)) break;
         if (output.IsKept(frame, options.frames) && !output.SaveFrame(presented, frame)) return 1;
     }
     if (window.IsShown() && !output.SavePng(window.ReadShown(), "window.png")) return 1;
-    return output.SaveScreenShots(shell, options.data) ? 0 : 1;
+    if (!output.SaveScreenShots(shell, options.data)) return 1;
+    lumiva::d3d9::SetNoRaster(true);
+    const int noRasterFrames = std::min(options.frames, kNoRasterFrames);
+    for (int k = 0; k < noRasterFrames; ++k) output.RecordNoRasterFrameTime(TimedMs(draw, options.frames + k));
+    lumiva::d3d9::SetNoRaster(false);
+    return 0;
+}
+
+int RunFrames(IKDrawShell* shell, IScenePlace* place, const DemoOptions& options, MainWindow& window,
+              FrameOutput& output) {
+    ClientScreen screen(shell, options.width, options.height);
+    if (!screen.Load(options.data)) return 1;
+    if (options.scene2d)
+        return DrawAndKeepFrames(shell, options, window, output, [&](int frame) { screen.DrawFrame(frame); });
+    if (!place) {
+        std::fprintf(stderr, "lumiva-demo: CreateScenePlaceC returned no scene place\n");
+        return 1;
+    }
+    ClientScene scene(shell, place, screen);
+    if (!scene.Load()) return 1;
+    // The weather starts half-way through the frames shown.
+    const int result = DrawAndKeepFrames(shell, options, window, output,
+                                         [&](int frame) { scene.DrawFrame(frame, options.frames); });
+    output.SetRegionsStreamed(scene.RegionsStreamed());
+    // Everything goes back before the shell's Release.
+    scene.Release();
+    if (!scene.ModelsReleased()) {
+        std::fprintf(stderr, "lumiva-demo: the shell's ReleaseModel kept a model\n");
+        return 1;
+    }
+    return result;
 }
 
 }  // namespace
@@ -78,7 +122,7 @@ int main(int argc, char** argv) {
     }
     std::printf("lumiva-demo: module loaded (recommended: %s), %dx%d, %s\n", module.IsRecommended() ? "yes" : "no",
                 options.width, options.height, window.IsShown() ? "shown in a window" : "headless");
-    const int result = RunFrames(shell, options, window, output);
+    const int result = RunFrames(shell, module.CreateScenePlace(), options, window, output);
     shell->Release();
     if (result == 0) output.PrintSummary();
     return result;
