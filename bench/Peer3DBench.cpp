@@ -139,6 +139,7 @@ private:
         material.Diffuse = material.Ambient = Value(scene_.material, 1.0f);
         device->SetMaterial(&material);
         device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
         device->SetRenderState(D3DRS_AMBIENT, Colour(scene_.ambient));
         device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
         device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
