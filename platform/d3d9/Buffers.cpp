@@ -1,5 +1,7 @@
 #include "d3d9/Buffers.h"
 
+#include <algorithm>
+
 #include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 
@@ -34,6 +36,21 @@ void BufferMemory::Free() {
     bytes_.shrink_to_fit();
 }
 
+bool BlendIndexCache::Find(const BlendIndexQuery& query, int* largest) const {
+    for (int i = 0; i < used_; ++i)
+        if (entries_[i].query == query) {
+            *largest = entries_[i].largest;
+            return true;
+        }
+    return false;
+}
+
+void BlendIndexCache::Keep(const BlendIndexQuery& query, int largest) {
+    entries_[next_] = Entry{query, largest};
+    next_ = (next_ + 1) % kEntries;
+    used_ = std::max(used_, next_ == 0 ? kEntries : next_);
+}
+
 VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
     : ResourceBase(device, pool, usage, pool == D3DPOOL_DEFAULT), fvf_(fvf), memory_(length) {}
 
@@ -46,6 +63,7 @@ HRESULT VertexBuffer::QueryInterface(REFIID riid, void** object) {
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
     const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags, usage_);
+    if (SUCCEEDED(result)) blendIndices_.Forget();  // even read-only: nothing stops a write
     return RecordCall("VertexBuffer::Lock", {PointerArg(this), offset, size, flags}, result);
 }
 
@@ -66,6 +84,7 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 
 void VertexBuffer::OnFinalRelease() {
     memory_.Free();
+    blendIndices_.Forget();
     DetachFromDevice();
 }
 

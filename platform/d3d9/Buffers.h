@@ -25,6 +25,31 @@ private:
     UINT lockCount_ = 0;
 };
 
+// The largest blend index found in a range of a buffer's vertices, read
+// through one layout: a skinned mesh drawn again and again is checked
+// against the blending limits once, not on every draw. A lock forgets all.
+struct BlendIndexQuery {
+    UINT streamOffset, stride, elementOffset, elementType, first, count;
+    int matrices;
+    bool operator==(const BlendIndexQuery&) const = default;
+};
+
+class BlendIndexCache {
+public:
+    bool Find(const BlendIndexQuery& query, int* largest) const;
+    void Keep(const BlendIndexQuery& query, int largest);
+    void Forget() { used_ = 0; }
+
+private:
+    static constexpr int kEntries = 16;  // bone combinations of a mesh, each its own range
+    struct Entry {
+        BlendIndexQuery query;
+        int largest;
+    };
+    Entry entries_[kEntries];
+    int used_ = 0, next_ = 0;
+};
+
 class VertexBuffer final : public ResourceBase<IDirect3DVertexBuffer9> {
 public:
     VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
@@ -37,6 +62,8 @@ public:
 
     const BufferMemory& Memory() const { return memory_; }
     BufferMemory& Memory() { return memory_; }
+    // Kept only while the contents stay as they are.
+    BlendIndexCache& BlendIndices() const { return blendIndices_; }
 
 protected:
     void OnFinalRelease() override;
@@ -45,6 +72,7 @@ protected:
 private:
     DWORD fvf_;
     BufferMemory memory_;
+    mutable BlendIndexCache blendIndices_;
 };
 
 class IndexBuffer final : public ResourceBase<IDirect3DIndexBuffer9> {

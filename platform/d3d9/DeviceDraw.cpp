@@ -27,6 +27,23 @@ uint64_t VerticesFor(D3DPRIMITIVETYPE type, uint64_t count) {
 
 UINT IndexSize(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? 4 : 2; }
 
+// The largest blend index of the draw's vertices, from the buffer's cache
+// when the same range was read before through the same layout. Vertices in
+// user memory, or in a buffer locked now, are read every time.
+int LargestBlendIndex(const DeviceState& state, const DrawCall& call, const raster::BlendIndexSource& source,
+                      uint32_t first, uint32_t count, int matrices) {
+    const StreamBinding& binding = state.streams[source.stream];
+    const VertexBuffer* buffer = call.userMemory ? nullptr : AsVertexBuffer(binding.buffer);
+    if (!buffer || buffer->Memory().LockCount() > 0)
+        return raster::LargestBlendIndex(call, source, first, count, matrices);
+    const BlendIndexQuery query{binding.offset, binding.stride, source.offset, source.type, first, count, matrices};
+    int largest = -1;
+    if (buffer->BlendIndices().Find(query, &largest)) return largest;
+    largest = raster::LargestBlendIndex(call, source, first, count, matrices);
+    buffer->BlendIndices().Keep(query, largest);
+    return largest;
+}
+
 }  // namespace
 
 HRESULT Device::BeginScene() {
@@ -104,12 +121,13 @@ HRESULT Device::CheckVertexProcessing(DrawCall& call, uint64_t firstVertex, uint
     const bool overMatrices = matrices > 1 && UINT(matrices) > maxMatrices;
     if (!overMatrices && (!indexed || maxIndex >= 255)) return D3D_OK;
     // Limits bind only vertices that are transformed.
-    const raster::BlendUse use = raster::InspectBlending(call, static_cast<uint32_t>(firstVertex),
-                                                         static_cast<uint32_t>(vertexCount), matrices);
-    if (!use.transformed) return D3D_OK;
+    const raster::BlendIndexSource source = raster::FindBlendIndices(call);
+    if (!source.transformed) return D3D_OK;
     if (overMatrices) return D3DERR_INVALIDCALL;
-    if (maxIndex == 0 || !use.hasIndices || use.largestIndex > int(maxIndex)) return D3DERR_INVALIDCALL;
-    return D3D_OK;
+    if (maxIndex == 0 || !source.hasIndices) return D3DERR_INVALIDCALL;
+    const int largest = LargestBlendIndex(state_, call, source, static_cast<uint32_t>(firstVertex),
+                                          static_cast<uint32_t>(vertexCount), matrices);
+    return largest > int(maxIndex) ? D3DERR_INVALIDCALL : D3D_OK;
 }
 
 void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, const DrawCall& call) {

@@ -74,6 +74,22 @@ void FillRows(PixelBuffer& into, const RECT& area, uint32_t value, size_t size) 
     }
 }
 
+// Every pixel of the area keeps its `kept` bits and takes `written`'s
+// others: a depth clear that leaves the stencil as it was.
+template <class Pixel>
+void MaskRows(PixelBuffer& into, const RECT& area, Pixel kept, Pixel written) {
+    const size_t count = size_t(area.right - area.left);
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        BYTE* row = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
+        for (size_t x = 0; x < count; ++x) {
+            Pixel value;
+            std::memcpy(&value, row + sizeof(Pixel) * x, sizeof(Pixel));
+            value = Pixel((value & kept) | written);
+            std::memcpy(row + sizeof(Pixel) * x, &value, sizeof(Pixel));
+        }
+    }
+}
+
 }  // namespace
 
 void FillDepthStencil(PixelBuffer& into, const RECT& area, bool depth, float z, bool stencil, DWORD stencilValue) {
@@ -95,6 +111,8 @@ void FillDepthStencil(PixelBuffer& into, const RECT& area, bool depth, float z, 
         FillRows(into, area, written, size);
         return;
     }
+    if (size == 4) return MaskRows<uint32_t>(into, area, kept, written);
+    if (size == 2) return MaskRows<uint16_t>(into, area, uint16_t(kept), uint16_t(written));
     for (LONG y = area.top; y < area.bottom; ++y) {
         BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
         for (LONG x = area.left; x < area.right; ++x, p += size) {

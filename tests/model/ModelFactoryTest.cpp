@@ -5,10 +5,15 @@
 
 #include <string>
 
+#include "A3eWriter.h"
+#include "DtsSamples.h"
+#include "DtsWriter.h"
 #include "MaterialFileWriter.h"
 #include "MeshFileWriter.h"
 #include "ModelManagerFixture.h"
+#include "effects/K3DEffectNode.h"
 #include "lumiva/PrimitiveRecords.h"
+#include "scene/KMesh.h"
 #include "scene/KModelProxy.h"
 #include "scene/ModelShellSlots.h"
 #include "shell/KDrawShell.h"
@@ -72,6 +77,48 @@ TEST_F(ModelFactoryTest, MadeFromTheNameAndCountedUntilReleased) {
         EXPECT_TRUE(shell->ReleaseModel(handle));
         EXPECT_EQ(g_LiveModels, 0);
     }
+}
+
+// A shape name attaches a model made from it, any other name an effect
+// node; each replaces the one before, a name that makes nothing keeps it,
+// and the attachments go back with the handle.
+TEST_F(ModelFactoryTest, AttachByNameAttachesAShapeModelOrAnEffectNode) {
+    WriteModuleFile("\\model\\sword.dts", dts::WriteDts(dts::SingleMeshShape(3, 1)));
+    WriteModuleFile("\\fx\\glow.a3e", a3e::WriteA3e(a3e::File{}));
+    ResetLiveEffectNodesForTests();
+    KModelProxy* handle = shell->CreateModel("\\model\\box");
+    ASSERT_NE(handle, nullptr);
+
+    ASSERT_TRUE(handle->AttachByName("\\model\\sword.dts"));
+    KModelProxy* sword = handle->model->AttachedModel();
+    ASSERT_NE(sword, nullptr);
+    EXPECT_TRUE(sword->HasMesh());
+    EXPECT_EQ(sword->model->mesh->shapeFlag, 1u);
+    EXPECT_EQ(g_LiveModels, 2);
+    EXPECT_FALSE(handle->AttachByName("\\model\\none.dts"));
+    EXPECT_EQ(handle->model->AttachedModel(), sword);
+    ASSERT_TRUE(handle->AttachByName("\\model\\sword.dts"));
+    EXPECT_NE(handle->model->AttachedModel(), nullptr);
+    EXPECT_EQ(g_LiveModels, 2);  // the first sword went back
+
+    ASSERT_TRUE(handle->AttachByName("\\fx\\glow.a3e"));
+    IK3DEffectNode* glow = handle->model->GetEffectNode();
+    ASSERT_NE(glow, nullptr);
+    EXPECT_EQ(g_LiveEffectNodes, 1);
+    EXPECT_FALSE(handle->AttachByName("\\fx\\none.a3e"));
+    EXPECT_EQ(handle->model->GetEffectNode(), glow);
+    ASSERT_TRUE(handle->AttachByName("\\fx\\glow.a3e"));
+    EXPECT_EQ(g_LiveEffectNodes, 1);
+    EXPECT_NE(handle->model->AttachedModel(), nullptr);  // an effect leaves the model attached
+
+    // The attachments go with the model itself, which the manager deletes
+    // once it has aged out.
+    EXPECT_TRUE(shell->ReleaseModel(handle));
+    EXPECT_EQ(g_LiveModels, 1);
+    lumiva::win32::AdvanceClock(kModelResourceKeepMs + 1);
+    manager.Update();
+    EXPECT_EQ(g_LiveModels, 0);
+    EXPECT_EQ(g_LiveEffectNodes, 0);
 }
 
 TEST_F(ModelFactoryTest, EmptyMissingAndOverlongNames) {

@@ -83,27 +83,41 @@ StreamView StreamOf(const DrawCall& call, int s) {
 
 }  // namespace
 
-BlendUse InspectBlending(const DrawCall& call, uint32_t first, uint32_t count, int matrices) {
-    BlendUse use;
+BlendIndexSource FindBlendIndices(const DrawCall& call) {
+    BlendIndexSource source;
     VertexLayout layout;
     const bool ok = call.declaration ? LayoutFromDeclaration(DeclarationOf(call).data(), layout)
                                      : LayoutFromFvf(call.fvf, layout);
-    if (!ok || !layout.position.present || layout.pretransformed) return use;
-    use.transformed = true;
-    if (!layout.blendIndices.present) return use;
-    use.hasIndices = true;
+    if (!ok || !layout.position.present || layout.pretransformed) return source;
+    source.transformed = true;
+    if (!layout.blendIndices.present) return source;
+    source.hasIndices = true;
+    source.stream = layout.blendIndices.stream;
+    source.offset = layout.blendIndices.offset;
+    source.type = layout.blendIndices.type;
+    return source;
+}
+
+int LargestBlendIndex(const DrawCall& call, const BlendIndexSource& source, uint32_t first, uint32_t count,
+                      int matrices) {
     StreamView streams[kMaxStreams];
     for (int s = 0; s < kMaxStreams; ++s) streams[s] = StreamOf(call, s);
-    const bool colour = layout.blendIndices.type == D3DDECLTYPE_D3DCOLOR;
+    AttributeSlot slot;
+    slot.present = true;
+    slot.stream = uint8_t(source.stream);
+    slot.offset = uint16_t(source.offset);
+    slot.type = uint8_t(source.type);
+    const bool colour = source.type == D3DDECLTYPE_D3DCOLOR;
+    int largest = -1;
     for (uint64_t v = first; v < uint64_t(first) + count; ++v) {
         float indices[4];
-        if (colour ? !ReadColour(streams, layout.blendIndices, uint32_t(v), indices)
-                   : !ReadElement(streams, layout.blendIndices, uint32_t(v), indices))
+        if (colour ? !ReadColour(streams, slot, uint32_t(v), indices)
+                   : !ReadElement(streams, slot, uint32_t(v), indices))
             continue;
         for (int i = 0; i < matrices && i < 4; ++i)
-            if (indices[i] > float(use.largestIndex)) use.largestIndex = int(indices[i]);
+            if (indices[i] > float(largest)) largest = int(indices[i]);
     }
-    return use;
+    return largest;
 }
 
 void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {

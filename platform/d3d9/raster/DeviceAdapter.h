@@ -8,15 +8,19 @@ namespace raster {
 void DrawFromDevice(const lumiva::d3d9::DeviceState& state, const lumiva::d3d9::DrawCall& call,
                     const lumiva::d3d9::DrawTargets& targets);
 
-// What fixed-function blending of a draw would read, for the device's
-// limits: whether its vertices are transformed at all, and the largest
-// blend index that vertices [first, first + count) give their first
-// `matrices` weights (-1 without indices).
-struct BlendUse {
+// Where fixed-function blending of a draw reads its blend indices, for the
+// device's limits: whether its vertices are transformed at all, and the
+// element holding the indices, if any.
+struct BlendIndexSource {
     bool transformed = false;
     bool hasIndices = false;
-    int largestIndex = -1;
+    uint32_t stream = 0, offset = 0, type = 0;
 };
-BlendUse InspectBlending(const lumiva::d3d9::DrawCall& call, uint32_t first, uint32_t count, int matrices);
+BlendIndexSource FindBlendIndices(const lumiva::d3d9::DrawCall& call);
+
+// The largest blend index that vertices [first, first + count) give their
+// first `matrices` weights; -1 when none can be read.
+int LargestBlendIndex(const lumiva::d3d9::DrawCall& call, const BlendIndexSource& source, uint32_t first,
+                      uint32_t count, int matrices);
 
 }  // namespace raster

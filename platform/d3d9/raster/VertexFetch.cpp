@@ -17,7 +17,7 @@ const uint8_t* ElementBytes(const StreamView* streams, const AttributeSlot& slot
 
 }  // namespace
 
-bool ReadElement(const StreamView* streams, const AttributeSlot& slot, uint32_t vertex, float out[4]) {
+bool ReadConvertedElement(const StreamView* streams, const AttributeSlot& slot, uint32_t vertex, float out[4]) {
     const int bytes = DeclTypeSize(slot.type);
     const uint8_t* p = ElementBytes(streams, slot, vertex, bytes);
     if (!p) return false;

@@ -20,6 +20,9 @@ int BlendMatrixCount(uint32_t vertexBlend) {
 
 void FoldStages(const StateBlock& st, bool generated, int stageCount, VertexSetup& out) {
     out.stageCount = stageCount;
+    out.texcoordSets = 0;
+    for (int set = 0; set < kMaxStages; ++set)
+        if (out.layout.texcoord[set].present) out.texcoordSets = set + 1;
     for (int s = 0; s < stageCount; ++s) {
         StageCoordinates& sc = out.stages[s];
         const uint32_t index = st.stage[s][D3DTSS_TEXCOORDINDEX];
@@ -28,6 +31,7 @@ void FoldStages(const StateBlock& st, bool generated, int stageCount, VertexSetu
         sc.transformFlags = generated ? st.stage[s][D3DTSS_TEXTURETRANSFORMFLAGS] : uint32_t(D3DTTFF_DISABLE);
         sc.transform = ToDouble(st.texture[s]);
         if (sc.generate) out.needsCameraSpace = true;
+        out.texcoordSets = std::max(out.texcoordSets, sc.sourceSet + 1);
     }
 }
 
@@ -132,8 +136,11 @@ bool ProcessVertex(const VertexSetup& setup, uint32_t vertex, ClipVertex& out) {
     if (layout.diffuse.present && !ReadColour(setup.streams, layout.diffuse, vertex, diffuse)) return false;
     if (layout.specular.present && !ReadColour(setup.streams, layout.specular, vertex, specular)) return false;
 
-    float sets[kMaxStages][4] = {};
-    for (int set = 0; set < kMaxStages; ++set) {
+    // Only the sets the layout holds or a stage reads; a stage reading a
+    // set the layout lacks reads zeros.
+    float sets[kMaxStages][4];
+    for (int set = 0; set < setup.texcoordSets; ++set) {
+        sets[set][0] = sets[set][1] = sets[set][2] = sets[set][3] = 0.0f;
         if (layout.texcoord[set].present && !ReadElement(setup.streams, layout.texcoord[set], vertex, sets[set]))
             return false;
     }

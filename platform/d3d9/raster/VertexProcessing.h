@@ -42,6 +42,7 @@ struct VertexSetup {
     bool pretransformed = false;
     int stageCount = 0;  // stages whose coordinates are produced
     StageCoordinates stages[kMaxStages];
+    int texcoordSets = 0;  // sets read per vertex: those present and those the stages name
 
     // Fixed function.
     BlendTransforms transforms;

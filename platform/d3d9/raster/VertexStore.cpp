@@ -66,7 +66,7 @@ void VertexStore::ProcessFrom(uint64_t offset) {
     for (int i = 0; i < count; ++i) states_[positions[i]] = Outcome(ok[i], *post[i]);
 }
 
-const PostVertex* VertexStore::Get(uint32_t vertex) {
+const PostVertex* VertexStore::GetSlowly(uint32_t vertex) {
     const uint64_t offset = uint64_t(vertex) - lowest_;
     if (vertex >= lowest_ && offset < span_) {
         if (states_[offset] == kPending) ProcessFrom(offset);

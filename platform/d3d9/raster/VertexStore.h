@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <unordered_map>
 
 #include "d3d9/raster/VertexProcessing.h"
@@ -23,7 +24,14 @@ public:
     VertexStore& operator=(const VertexStore&) = delete;
 
     // Null when the vertex could not be read or does not land anywhere finite.
-    const PostVertex* Get(uint32_t vertex);
+    // A vertex of the span already processed, what most asks are, is
+    // answered inline.
+    const PostVertex* Get(uint32_t vertex) {
+        const uint64_t offset = uint64_t(vertex) - lowest_;
+        if (vertex >= lowest_ && offset < span_ && states_[offset] == kReady)
+            return std::launder(reinterpret_cast<const PostVertex*>(rooms_[offset].bytes));
+        return GetSlowly(vertex);
+    }
     // A vertex Get has already processed, without processing any; safe to
     // call from several threads once no Get runs.
     const PostVertex* Ready(uint32_t vertex) const;
@@ -34,6 +42,7 @@ private:
     struct alignas(PostVertex) Room {
         unsigned char bytes[sizeof(PostVertex)];
     };
+    const PostVertex* GetSlowly(uint32_t vertex);
     const PostVertex* Process(uint8_t& state, Room& room, uint32_t vertex);
     // The pending vertices of the span from `offset` on, a batch at a time.
     void ProcessFrom(uint64_t offset);

@@ -86,9 +86,33 @@ const BlendTransform& BlendTransforms::Get(uint32_t matrix) const {
     return t;
 }
 
+namespace {
+
+// One world matrix, no blending: what nearly every mesh draws with. The
+// sums are the blend loop's for a single weight of 1, to the bit: the
+// camera-space values start from 0 and add the weighted row.
+void TransformOnce(const BlendTransform& t, bool wantCamera, const double position[4], const float normal[4],
+                   TransformedVertex& out) {
+    TransformRow(position, t.toClip, out.clip);
+    if (!wantCamera) {
+        for (int c = 0; c < 3; ++c) out.camera[c] = out.normal[c] = 0.0;
+        return;
+    }
+    constexpr double w = 1.0;
+    const auto& m = t.toCamera.m;
+    for (int c = 0; c < 3; ++c) {
+        const double p = position[0] * m[0][c] + position[1] * m[1][c] + position[2] * m[2][c] + position[3] * m[3][c];
+        out.camera[c] = 0.0 + w * p;
+        out.normal[c] = 0.0 + w * (normal[0] * t.normal[0][c] + normal[1] * t.normal[1][c] + normal[2] * t.normal[2][c]);
+    }
+}
+
+}  // namespace
+
 void BlendVertex(const BlendTransforms& transforms, int matrices, bool indexed, bool wantCamera,
                  const BlendInputs& in, TransformedVertex& out) {
     const double position[4] = {in.position[0], in.position[1], in.position[2], 1.0};
+    if (matrices == 1 && !indexed) return TransformOnce(transforms.Get(0), wantCamera, position, in.normal, out);
     for (double& c : out.clip) c = 0.0;
     for (int c = 0; c < 3; ++c) out.camera[c] = out.normal[c] = 0.0;
     double remaining = 1.0;

@@ -97,6 +97,52 @@ TEST_F(ProcessingLimits, HardwareRefusesBlendIndicesPastItsCaps) {
     EXPECT_EQ(DrawPoint(0), D3D_OK);
 }
 
+// The check of a buffer's blend indices is kept between draws; every way
+// the indices a draw reads can differ must be seen: another range, another
+// stream offset, more matrices, a lock that rewrites them, a write while
+// the buffer is locked.
+TEST_F(ProcessingLimits, BlendIndexCheckSeesEveryChangeToWhatTheDrawReads) {
+    MakeLimitedDevice();
+    Blend(D3DVBF_0WEIGHTS, true);
+    const std::vector<Blended> points = {{0, 0, 0.5f, {1, 0, 0}, {3, 12, 0, 0}},
+                                         {0, 0, 0.5f, {1, 0, 0}, {9, 0, 0, 0}}};
+    IDirect3DVertexBuffer9* buffer = Vertices(points);
+    device_->SetStreamSource(0, buffer, 0, sizeof(Blended));
+    const auto rewrite = [&](BYTE index) {
+        void* p = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &p, 0), D3D_OK);
+        static_cast<Blended*>(p)[0].indices[0] = index;
+        buffer->Unlock();
+    };
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 1, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3D_OK);
+    device_->SetStreamSource(0, buffer, sizeof(Blended), sizeof(Blended));
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
+    device_->SetStreamSource(0, buffer, 0, sizeof(Blended));
+    Blend(D3DVBF_1WEIGHTS, true);  // slot 1 read too
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
+    Blend(D3DVBF_0WEIGHTS, true);
+    rewrite(8);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
+    rewrite(2);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3D_OK);
+    // Indexed draws check the range their indices name.
+    device_->SetIndices(Indices({0}));
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_POINTLIST, 0, 0, 1, 0, 1), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_POINTLIST, 1, 0, 1, 0, 1), D3DERR_INVALIDCALL);
+    // Written while locked: read afresh, not from what was kept.
+    void* p = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &p, 0), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3D_OK);
+    static_cast<Blended*>(p)[0].indices[0] = 200;
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
+    buffer->Unlock();
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
+}
+
 TEST_F(ProcessingLimits, SoftwareProcessingOnAMixedDeviceNeedsSoftwareBuffers) {
     MakeLimitedDevice();
     ASSERT_EQ(device_->SetSoftwareVertexProcessing(TRUE), D3D_OK);
