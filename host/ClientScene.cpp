@@ -239,6 +239,16 @@ void ClientScene::DrawFrame(int frame, int frameCount) {
     }
     m_place->UpdateFrame();
     m_shell->BeginFrame(0, 0xFF000000u, m_walker);
+    // The place's pictures stand in world units: the models and effects of
+    // the frame before left their own world transform on the device.
+    if (IDirect3DDevice9* device = m_shell->GetDevice()) {
+        D3DMATRIX identity{};
+        identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+        device->SetTransform(D3DTS_WORLD, &identity);
+    }
+    // The ground is lit by the light grid its objects' pass builds, so the
+    // first frame's ground would find none yet: that frame paints twice.
+    if (frame == 0) m_place->Paint();
     m_place->Paint();
     DrawModels();
     DrawEffects();

@@ -53,6 +53,7 @@ public:
     void Release();
 
     int RegionsStreamed() const { return m_host.RegionsAttached(); }
+    int PlayerPaints() const { return m_host.PlayerPaints(); }
     bool WeatherStarted() const { return m_weatherStarted; }
     // True when every model handle went back (ReleaseModel returned true).
     bool ModelsReleased() const { return m_modelsReleased; }
