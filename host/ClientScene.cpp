@@ -27,8 +27,8 @@ constexpr int32_t kStep = 36;  // world units a frame
 // Animation names are kept by the handle: they live as long as the program.
 constexpr int kLoopedPlay = 1;
 
-// Bound effects follow their socket's position (mode 2).
-constexpr int kBoundToSocket = 2;
+// Set 1 of the walker's effect list.
+constexpr int kWalkingEffects = 1;
 constexpr int kSparksPreset = 0;
 constexpr int kMotesPreset = 1;
 
@@ -111,7 +111,11 @@ bool ClientScene::LoadModels() {
     // The blade leaves a trail and the hand glows as it walks (where the
     // module draws trails and bound effects; the module logs why not).
     if (walker->LoadTrail(scene_data::kWeaponTrail)) walker->StartTrail();
-    walker->AddBindEffect(scene_data::kHandEffect, scene_data::kHandSocket, kBoundToSocket, 1.0f, 0.0f);
+    // Set 1 of the list binds the hand glow and lets the blade trail draw.
+    // A type-12 record updates the model with the argument of its last walk
+    // of the tree, so one walk with argument 1 picks the set for every
+    // frame (it draws once into the back buffer the first frame clears).
+    if (walker->LoadEffectList(scene_data::kWalkerEffects, kWalkingEffects)) walker->UpdateTree(kWalkingEffects);
     Handle(m_guard)->PlayAnimation(scene_data::kGuardIdle, 0, kLoopedPlay);
     const WalkPoint guard = GuardSpot(), shape = ShapeSpot();
     Handle(m_guard)->SetPosition(float(guard.x), float(guard.y), 0.0f, 0);

@@ -253,6 +253,17 @@ bool WriteEffects(const std::string& root) {
     blade.textureName = "\\model\\walker\\blade.dds";
     ok &= WriteDataText(root, kWeaponTrail, bindini::WriteTrailSettings(blade));
     ok &= WriteDataFile(root, "\\portrait\\common\\blade.dds", FlatDds(0xFFFFFFFFu));
+    bindini::BindEffectFile walking;
+    walking.useBladeLight = 1;
+    bindini::BindEffect glow;
+    glow.path = "\\effect\\";
+    glow.name = "hand.a3e";
+    glow.socket = kHandSocket;
+    walking.effects = {glow};
+    ok &= WriteDataText(root, "\\model\\walker\\walking.bind", bindini::WriteBindEffectFile(walking));
+    bindini::EffectList list;
+    list.paths = {"\\model\\walker\\walking.bind"};
+    ok &= WriteDataText(root, kWalkerEffects, bindini::WriteEffectList(list));
     return ok;
 }
 
