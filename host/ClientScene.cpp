@@ -31,6 +31,8 @@ constexpr int kLoopedPlay = 1;
 constexpr int kWalkingEffects = 1;
 constexpr int kSparksPreset = 0;
 constexpr int kMotesPreset = 1;
+// Untextured particles are plain quads: small ones read as sparks.
+constexpr float kParticleSize[2] = {5.0f, 5.0f};
 
 constexpr float kShapeScale = 40.0f;
 
@@ -165,8 +167,15 @@ bool ClientScene::LoadEffects() {
     // Particles where the shell has its presets.
     m_sparks = m_shell->CreateParticleSystem(kSparksPreset);
     m_motes = m_shell->CreateParticleSystem(kMotesPreset);
-    if (m_sparks) Particles(m_sparks)->SetPosition(float(shape.x), float(shape.y), 80.0f);
-    if (m_motes) Particles(m_motes)->SetPosition(float(guard.x), float(guard.y), 10.0f);
+    // Particle systems draw through a camera of their own, looking at its
+    // origin from 2500 units away (about 330 units across the screen's
+    // height), not through the scene's: places there are places on screen.
+    // The view follows the walker, so sparks rise beside it and motes drift
+    // up on its other side, clear of the figure itself.
+    for (KParticleSystem* particles : {m_sparks, m_motes})
+        if (particles) Particles(particles)->SetParticleSize(kParticleSize);
+    if (m_sparks) Particles(m_sparks)->SetPosition(60.0f, 20.0f, 0.0f);
+    if (m_motes) Particles(m_motes)->SetPosition(-60.0f, -30.0f, 0.0f);
     return true;
 }
 

@@ -79,8 +79,8 @@ private:
     KLightning* m_lightning = nullptr;
     KChannelMagic* m_beam = nullptr;
     uint32_t m_ribbon = 0;
-    KParticleSystem* m_sparks = nullptr;  // preset 0, over the shape
-    KParticleSystem* m_motes = nullptr;   // preset 1, around the idle figure
+    KParticleSystem* m_sparks = nullptr;  // preset 0, right of the walker
+    KParticleSystem* m_motes = nullptr;   // preset 1, left of it
     KSceneObject* m_playerObject = nullptr;  // the place's object of the walker
 
     WalkPoint m_focus{0, 0};

@@ -234,12 +234,12 @@ bool WriteEffects(const std::string& root) {
     ok &= WriteDataFile(root, "\\effect\\bolt.dds", FlatDds(0xFFC0E0FFu));
     beamini::ChannelMagic beam;
     beam.texturePath = "\\effect\\beam.dds";
-    beam.width = 20.0f;
+    beam.width = 8.0f;
     beam.shake = 6.0f;
     beam.segment = 12;
     beam.refreshTime = 1;
     ok &= WriteDataText(root, kBeam, beamini::WriteChannelMagic(beam));
-    ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFFF60E0u));
+    ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFC090FFu));
     ok &= WriteDataFile(root, kRibbonTexture, FlatDds(0xFF50D0FFu));
     ok &= WriteDataFile(root, kHandEffect, a3e::WriteA3e(HandEffect()));
     bindini::TrailSettings blade;
