@@ -252,23 +252,28 @@ void ClientScene::DrawFrame(int frame, int frameCount) {
     }
     m_place->UpdateFrame();
     m_shell->BeginFrame(0, 0xFF000000u, m_walker);
+    IDirect3DDevice9* device = m_shell->GetDevice();
     // The place's pictures stand in world units: the models and effects of
     // the frame before left their own world transform on the device.
-    if (IDirect3DDevice9* device = m_shell->GetDevice()) {
+    if (device) {
         D3DMATRIX identity{};
         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
         device->SetTransform(D3DTS_WORLD, &identity);
     }
     // The ground is lit by the light grid its objects' pass builds, so the
-    // first frame's ground would find none yet: that frame paints twice.
-    if (frame == 0) m_place->Paint();
+    // first frame's ground would find none yet: that frame paints twice,
+    // the first time only for the grid.
+    if (frame == 0 && device) {
+        m_place->Paint();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    }
     m_place->Paint();
     DrawModels();
     DrawEffects();
     // The 2D screen lies over the whole scene: it starts from the shell's
     // own states and an empty depth buffer, whatever the scene left.
     m_shell->SetDefaultRenderStates();
-    if (IDirect3DDevice9* device = m_shell->GetDevice()) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    if (device) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     DrawMiniMap();
     m_hud.DrawHud(frame);
     m_shell->EndFrame();
