@@ -27,10 +27,12 @@ constexpr int32_t kStep = 36;  // world units a frame
 // Animation names are kept by the handle: they live as long as the program.
 constexpr int kLoopedPlay = 1;
 
-// Bound effects follow their socket's position (mode 2).
-constexpr int kBoundToSocket = 2;
+// Set 1 of the walker's effect list.
+constexpr int kWalkingEffects = 1;
 constexpr int kSparksPreset = 0;
 constexpr int kMotesPreset = 1;
+// Untextured particles are plain quads: small ones read as sparks.
+constexpr float kParticleSize[2] = {5.0f, 5.0f};
 
 constexpr float kShapeScale = 40.0f;
 
@@ -111,7 +113,11 @@ bool ClientScene::LoadModels() {
     // The blade leaves a trail and the hand glows as it walks (where the
     // module draws trails and bound effects; the module logs why not).
     if (walker->LoadTrail(scene_data::kWeaponTrail)) walker->StartTrail();
-    walker->AddBindEffect(scene_data::kHandEffect, scene_data::kHandSocket, kBoundToSocket, 1.0f, 0.0f);
+    // Set 1 of the list binds the hand glow and lets the blade trail draw.
+    // A type-12 record updates the model with the argument of its last walk
+    // of the tree, so one walk with argument 1 picks the set for every
+    // frame (it draws once into the back buffer the first frame clears).
+    if (walker->LoadEffectList(scene_data::kWalkerEffects, kWalkingEffects)) walker->UpdateTree(kWalkingEffects);
     Handle(m_guard)->PlayAnimation(scene_data::kGuardIdle, 0, kLoopedPlay);
     const WalkPoint guard = GuardSpot(), shape = ShapeSpot();
     Handle(m_guard)->SetPosition(float(guard.x), float(guard.y), 0.0f, 0);
@@ -161,8 +167,15 @@ bool ClientScene::LoadEffects() {
     // Particles where the shell has its presets.
     m_sparks = m_shell->CreateParticleSystem(kSparksPreset);
     m_motes = m_shell->CreateParticleSystem(kMotesPreset);
-    if (m_sparks) Particles(m_sparks)->SetPosition(float(shape.x), float(shape.y), 80.0f);
-    if (m_motes) Particles(m_motes)->SetPosition(float(guard.x), float(guard.y), 10.0f);
+    // Particle systems draw through a camera of their own, looking at its
+    // origin from 2500 units away (about 330 units across the screen's
+    // height), not through the scene's: places there are places on screen.
+    // The view follows the walker, so sparks rise beside it and motes drift
+    // up on its other side, clear of the figure itself.
+    for (KParticleSystem* particles : {m_sparks, m_motes})
+        if (particles) Particles(particles)->SetParticleSize(kParticleSize);
+    if (m_sparks) Particles(m_sparks)->SetPosition(60.0f, 20.0f, 0.0f);
+    if (m_motes) Particles(m_motes)->SetPosition(-60.0f, -30.0f, 0.0f);
     return true;
 }
 
@@ -239,13 +252,28 @@ void ClientScene::DrawFrame(int frame, int frameCount) {
     }
     m_place->UpdateFrame();
     m_shell->BeginFrame(0, 0xFF000000u, m_walker);
+    IDirect3DDevice9* device = m_shell->GetDevice();
+    // The place's pictures stand in world units: the models and effects of
+    // the frame before left their own world transform on the device.
+    if (device) {
+        D3DMATRIX identity{};
+        identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+        device->SetTransform(D3DTS_WORLD, &identity);
+    }
+    // The ground is lit by the light grid its objects' pass builds, so the
+    // first frame's ground would find none yet: that frame paints twice,
+    // the first time only for the grid.
+    if (frame == 0 && device) {
+        m_place->Paint();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    }
     m_place->Paint();
     DrawModels();
     DrawEffects();
     // The 2D screen lies over the whole scene: it starts from the shell's
     // own states and an empty depth buffer, whatever the scene left.
     m_shell->SetDefaultRenderStates();
-    if (IDirect3DDevice9* device = m_shell->GetDevice()) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    if (device) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     DrawMiniMap();
     m_hud.DrawHud(frame);
     m_shell->EndFrame();

@@ -53,6 +53,7 @@ public:
     void Release();
 
     int RegionsStreamed() const { return m_host.RegionsAttached(); }
+    int PlayerPaints() const { return m_host.PlayerPaints(); }
     bool WeatherStarted() const { return m_weatherStarted; }
     // True when every model handle went back (ReleaseModel returned true).
     bool ModelsReleased() const { return m_modelsReleased; }
@@ -78,8 +79,8 @@ private:
     KLightning* m_lightning = nullptr;
     KChannelMagic* m_beam = nullptr;
     uint32_t m_ribbon = 0;
-    KParticleSystem* m_sparks = nullptr;  // preset 0, over the shape
-    KParticleSystem* m_motes = nullptr;   // preset 1, around the idle figure
+    KParticleSystem* m_sparks = nullptr;  // preset 0, right of the walker
+    KParticleSystem* m_motes = nullptr;   // preset 1, left of it
     KSceneObject* m_playerObject = nullptr;  // the place's object of the walker
 
     WalkPoint m_focus{0, 0};

@@ -22,6 +22,7 @@ public:
     void SetPlayer(KModelProxy* model) { m_player = model; }
     // Regions whose obstacle grids the loader has read since the start.
     int RegionsAttached() const { return m_attached.load(); }
+    // Times the place painted the player through PaintObject.
     int PlayerPaints() const { return m_playerPaints; }
 
     void Unused0() override {}

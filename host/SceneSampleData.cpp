@@ -234,12 +234,12 @@ bool WriteEffects(const std::string& root) {
     ok &= WriteDataFile(root, "\\effect\\bolt.dds", FlatDds(0xFFC0E0FFu));
     beamini::ChannelMagic beam;
     beam.texturePath = "\\effect\\beam.dds";
-    beam.width = 20.0f;
+    beam.width = 8.0f;
     beam.shake = 6.0f;
     beam.segment = 12;
     beam.refreshTime = 1;
     ok &= WriteDataText(root, kBeam, beamini::WriteChannelMagic(beam));
-    ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFFF60E0u));
+    ok &= WriteDataFile(root, "\\effect\\beam.dds", FlatDds(0xFFC090FFu));
     ok &= WriteDataFile(root, kRibbonTexture, FlatDds(0xFF50D0FFu));
     ok &= WriteDataFile(root, kHandEffect, a3e::WriteA3e(HandEffect()));
     bindini::TrailSettings blade;
@@ -248,10 +248,22 @@ bool WriteEffects(const std::string& root) {
     blade.colour1 = {200, 255, 240, 120};
     blade.colour2 = {0, 255, 120, 40};
     blade.spreadFactor = 0.5f;
-    // Trail textures are looked up by file name among the common portraits.
-    blade.textureName = "blade.dds";
+    // Trail textures are looked up by the file part of a path among the
+    // common portraits; a bare name (no folder) names no texture.
+    blade.textureName = "\\model\\walker\\blade.dds";
     ok &= WriteDataText(root, kWeaponTrail, bindini::WriteTrailSettings(blade));
     ok &= WriteDataFile(root, "\\portrait\\common\\blade.dds", FlatDds(0xFFFFFFFFu));
+    bindini::BindEffectFile walking;
+    walking.useBladeLight = 1;
+    bindini::BindEffect glow;
+    glow.path = "\\effect\\";
+    glow.name = "hand.a3e";
+    glow.socket = kHandSocket;
+    walking.effects = {glow};
+    ok &= WriteDataText(root, "\\model\\walker\\walking.bind", bindini::WriteBindEffectFile(walking));
+    bindini::EffectList list;
+    list.paths = {"\\model\\walker\\walking.bind"};
+    ok &= WriteDataText(root, kWalkerEffects, bindini::WriteEffectList(list));
     return ok;
 }
 
@@ -274,23 +286,26 @@ std::vector<uint8_t> MiniMapPixels(int width, int height) {
     return rgb;
 }
 
-// The ground picture of a region, drawn first under its tiles: a meadow
-// tinted by the region, with a lighter seam along its edges, so a region
-// coming into view shows.
-std::vector<uint8_t> RegionGroundPixels(int rx, int ry, int side) {
-    std::vector<uint8_t> rgb(size_t(side) * size_t(side) * 3);
-    const int tintR = 50 + (rx * 37) % 90, tintB = 30 + (ry * 53) % 90;
+// The ground picture of a region, its tile 0 drawn under the others: a
+// meadow tinted by the region, with a lighter seam along its edges, so a
+// region coming into view shows. A sprite, as every ground tile is.
+SprPixels RegionGroundPixels(int rx, int ry, int side) {
+    SprPixels pixels;
+    pixels.width = pixels.height = uint16_t(side);
+    pixels.argb.resize(size_t(side) * size_t(side));
+    const uint32_t tint = RegionGroundTint(rx, ry);
+    const int tintR = int(tint >> 16 & 0xFF), tintG = int(tint >> 8 & 0xFF), tintB = int(tint & 0xFF);
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             const bool seam = x < 6 || y < 6 || x >= side - 6 || y >= side - 6;
-            const int ripple = int(12.0 * std::sin(x * 0.07) * std::sin(y * 0.05));
-            uint8_t* p = &rgb[(size_t(y) * size_t(side) + size_t(x)) * 3];
-            p[0] = uint8_t(seam ? 200 : tintR + ripple);
-            p[1] = uint8_t(seam ? 200 : 110 + ripple);
-            p[2] = uint8_t(seam ? 170 : tintB + ripple);
+            // Few distinct steps: the sprite's palette holds 256 colours.
+            const int ripple = 4 * int(3.0 * std::sin(x * 0.07) * std::sin(y * 0.05));
+            const uint32_t r = uint32_t(seam ? 200 : tintR + ripple), g = uint32_t(seam ? 200 : tintG + ripple),
+                           b = uint32_t(seam ? 170 : tintB + ripple);
+            pixels.argb[size_t(y) * size_t(side) + size_t(x)] = 0xFF000000u | r << 16 | g << 8 | b;
         }
     }
-    return rgb;
+    return pixels;
 }
 
 // A blob of `colour` filling an ellipse of the frame, less `shrink` pixels
@@ -345,16 +360,16 @@ bool WriteMapPictures(const std::string& root, const GeneratedMapFields& map) {
     constexpr int kGroundSide = 512;
     for (int ry = map.top; ry < map.top + map.height; ++ry)
         for (int rx = map.left; rx < map.left + map.width; ++rx)
-            ok &= WriteDataFile(root, GeneratedRegionName(map, rx, ry),
-                                EncodeJpeg(RegionGroundPixels(rx, ry, kGroundSide), kGroundSide, kGroundSide));
+            ok &= WriteSprite(root, GeneratedRegionName(map, rx, ry), kGroundSide, kGroundSide,
+                              {RegionGroundPixels(rx, ry, kGroundSide)});
     const std::string folder = map.folder + "\\";
     for (int n = 0; n < 25; ++n) {
-        const uint32_t colour = 0xFF000000u | uint32_t(0x80 + n * 5) << 16 | uint32_t(0xA0 + n * 3) << 8 | 0x40;
+        const uint32_t colour = 0xFF000000u | uint32_t(0x30 + n * 2) << 16 | uint32_t(0x70 + n * 2) << 8 | 0x28;
         ok &= WriteSprite(root, folder + "tile_" + std::to_string(n) + ".spr", 32, 16,
                           {Blob(32, 16, colour, 0), Blob(32, 16, colour, 2), Blob(32, 16, colour, 4)});
     }
     for (int n = 0; n < 12; ++n) {
-        const uint32_t colour = 0xFF000000u | uint32_t(0x90 + n * 6) << 16 | uint32_t(0x80 + n * 4) << 8 | 0x60;
+        const uint32_t colour = 0xFF000000u | uint32_t(0x70 + n * 3) << 16 | uint32_t(0x58 + n * 2) << 8 | 0x38;
         ok &= WriteSprite(root, folder + "ground_" + std::to_string(n) + ".spr", 128, 64, {Blob(128, 64, colour, 0)});
     }
     for (int n = 0; n < 40; ++n) {
@@ -426,13 +441,16 @@ bool WriteMap(const std::string& root) {
     // A few stones and walls a region, so the figures stay in sight.
     map.objects = 12;
     map.lights = 6;
+    // Tufts and patches over each region's meadow, leaving it in sight.
+    map.tiles = 24;
+    map.groundRecords = 6;
     bool ok = WriteGeneratedMap(root, map) && WriteMapPictures(root, map);
 
     WorSettings settings;
     settings.rect = {kRegionLeft, kRegionTop, kRegionLeft + kRegionsAcross - 1, kRegionTop + kRegionsDown - 1};
     settings.mapLTRegionIndex = {kRegionLeft, kRegionTop};
     settings.isLight = 1;
-    settings.lights = {{"SceneLight", {255, 90, 90, 110}}, {"PlayerLight", {255, 255, 240, 200}}};
+    settings.lights = {{"SceneLight", {255, 44, 44, 56}}, {"PlayerLight", {255, 255, 240, 200}}};
     ok &= WriteDataText(root, std::string(kMapFolder) + ".wor", WriteWorSettings(settings));
 
     const int pictureWidth = kRegionsAcross * kRegionWidth / 16, pictureHeight = kRegionsDown * kRegionHeight / 32;
@@ -454,6 +472,11 @@ bool WriteMap(const std::string& root) {
 }
 
 }  // namespace
+
+uint32_t RegionGroundTint(int rx, int ry) {
+    const uint32_t r = uint32_t(50 + (rx * 37) % 90), b = uint32_t(30 + (ry * 53) % 90);
+    return 0xFF000000u | r << 16 | 110u << 8 | b;
+}
 
 bool WriteSceneData(const std::string& root) {
     bool ok = WriteMap(root);

@@ -5,6 +5,7 @@
 // lightning definition, a channel beam and a ribbon texture.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace scene_data {
@@ -44,6 +45,13 @@ constexpr const char* kRibbonTexture = "\\effect\\ribbon.dds";
 constexpr const char* kWeaponTrail = "\\model\\walker\\blade.ini";
 constexpr const char* kHandEffect = "\\effect\\hand.a3e";
 constexpr const char* kHandSocket = "hand";
+// The walker's effect list: set 1 binds the hand glow and turns the blade
+// trail on (a trail draws only with a bound-effect set that asks for it).
+constexpr const char* kWalkerEffects = "\\model\\walker\\effects.ini";
+
+// The colour of region (rx, ry)'s ground picture away from its seams
+// (0xFFRRGGBB, before the place's light tints it): neighbours differ.
+uint32_t RegionGroundTint(int rx, int ry);
 
 bool WriteSceneData(const std::string& root);
 

@@ -81,6 +81,7 @@ int RunFrames(IKDrawShell* shell, IScenePlace* place, const DemoOptions& options
     const int result = DrawAndKeepFrames(shell, options, window, output,
                                          [&](int frame) { scene.DrawFrame(frame, options.frames); });
     output.SetRegionsStreamed(scene.RegionsStreamed());
+    std::printf("lumiva-demo: the place painted the player %d times\n", scene.PlayerPaints());
     // Everything goes back before the shell's Release.
     scene.Release();
     if (!scene.ModelsReleased()) {

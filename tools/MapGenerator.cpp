@@ -67,6 +67,9 @@ bool WritePictures(const std::string& root, const GeneratedMapFields& map) {
     for (int i = 0; i < 25; ++i) write(Picture(map, "tile", i), 32, 32, 0xFF203020u + uint32_t(i) * 0x040404u, 3);
     for (int i = 0; i < 12; ++i) write(Picture(map, "ground", i), 64, 48, 0xFF604020u + uint32_t(i) * 0x080408u, 3);
     for (int i = 0; i < 40; ++i) write(Picture(map, "object", i), 64, 96, 0xFF8080A0u + uint32_t(i) * 0x020302u, 2);
+    for (int32_t ry = map.top; ry < map.top + map.height; ++ry)
+        for (int32_t rx = map.left; rx < map.left + map.width; ++rx)
+            write(GeneratedRegionName(map, rx, ry), 64, 64, 0xFF304828u + uint32_t((rx + ry) % 4) * 0x080808u, 1);
     return ok;
 }
 
@@ -120,7 +123,7 @@ std::vector<uint32_t> GeneratedGrid(int32_t rx, int32_t ry) {
 }
 
 std::string GeneratedRegionName(const GeneratedMapFields& map, int32_t rx, int32_t ry) {
-    return map.folder + "\\region_" + std::to_string(rx) + "_" + std::to_string(ry) + ".jpg";
+    return map.folder + "\\region_" + std::to_string(rx) + "_" + std::to_string(ry) + ".spr";
 }
 
 std::vector<uint8_t> GenerateRegionFile(const GeneratedMapFields& map, int32_t rx, int32_t ry) {

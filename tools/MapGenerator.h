@@ -30,7 +30,8 @@ struct GeneratedMapFields {
 // bits 20-31 ry, bits 8-19 rx, bits 0-7 an obstacle type 0..4 by the cell.
 uint32_t GeneratedCell(int32_t rx, int32_t ry, int column, int row);
 std::vector<uint32_t> GeneratedGrid(int32_t rx, int32_t ry);
-// The region's own picture name, used by one of its ground tiles.
+// The region's own picture, its ground tile 0: a sprite, as every ground
+// tile is drawn.
 std::string GeneratedRegionName(const GeneratedMapFields& map, int32_t rx, int32_t ry);
 std::vector<uint8_t> GenerateRegionFile(const GeneratedMapFields& map, int32_t rx, int32_t ry);
 
