@@ -2,57 +2,27 @@
 // with the device's "no raster" switch (the module's own share).
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <string>
-
-#include "BenchScratch.h"
 #include "ClientScreen.h"
-#include "SampleData.h"
-#include "basrel/BasrelReset.h"
-#include "lumiva/basrel/DataRoot.h"
-#include "lumiva/basrel/HostGlobals.h"
+#include "DemoBenchShell.h"
 #include "d3d9/Control.h"
-#include "lumiva/IKDrawShell.h"
-#include "shell/ModuleExports.h"
-#include "win32/Control.h"
 
 namespace {
 
-const std::string& SampleDataFolder() {
-    static const std::string folder = [] {
-        const std::string path = BenchScratchFolder() + "/demo";
-        if (!WriteSampleData(path)) std::abort();
-        return path;
-    }();
-    return folder;
-}
-
 void DemoFrame(benchmark::State& state, bool noRaster) {
-    BasrelResetForTests();
-    lumiva::d3d9::ResetForTests();
-    lumiva::win32::SetDesktopSize(1056, 856);
-    g_SetRootPath(SampleDataFolder().c_str());
-    HWND window = CreateWindowExA(0, "LumivaBench", "bench", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                                  nullptr, nullptr);
-    g_SetMainHWnd(window);
-    IKDrawShell* shell = CreateLumivaShell4();
-    if (!shell || !shell->Create(800, 600, 0, 0, 0)) {
+    DemoBenchShell bench;
+    if (!bench.shell) {
         state.SkipWithError("shell Create failed");
         return;
     }
-    {
-        ClientScreen screen(shell, 800, 600);
-        if (!screen.Load(SampleDataFolder())) {
-            state.SkipWithError("client screen data missing");
-        } else {
-            lumiva::d3d9::SetNoRaster(noRaster);
-            int frame = 0;
-            for (auto _ : state) screen.DrawFrame(frame++);
-            lumiva::d3d9::SetNoRaster(false);
-        }
+    ClientScreen screen(bench.shell, 800, 600);
+    if (!screen.Load(DemoSampleDataFolder())) {
+        state.SkipWithError("client screen data missing");
+        return;
     }
-    shell->Release();
-    DestroyWindow(window);
+    lumiva::d3d9::SetNoRaster(noRaster);
+    int frame = 0;
+    for (auto _ : state) screen.DrawFrame(frame++);
+    lumiva::d3d9::SetNoRaster(false);
 }
 
 void BM_DemoFrame(benchmark::State& state) { DemoFrame(state, false); }

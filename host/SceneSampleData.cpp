@@ -286,13 +286,20 @@ std::vector<uint8_t> MiniMapPixels(int width, int height) {
     return rgb;
 }
 
+// A frame of clear pixels to paint into.
+SprPixels ClearPixels(uint16_t width, uint16_t height) {
+    SprPixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    pixels.argb.resize(size_t(width) * height);
+    return pixels;
+}
+
 // The ground picture of a region, its tile 0 drawn under the others: a
 // meadow tinted by the region, with a lighter seam along its edges, so a
 // region coming into view shows. A sprite, as every ground tile is.
 SprPixels RegionGroundPixels(int rx, int ry, int side) {
-    SprPixels pixels;
-    pixels.width = pixels.height = uint16_t(side);
-    pixels.argb.resize(size_t(side) * size_t(side));
+    SprPixels pixels = ClearPixels(uint16_t(side), uint16_t(side));
     const uint32_t tint = RegionGroundTint(rx, ry);
     const int tintR = int(tint >> 16 & 0xFF), tintG = int(tint >> 8 & 0xFF), tintB = int(tint & 0xFF);
     for (int y = 0; y < side; ++y) {
@@ -311,10 +318,7 @@ SprPixels RegionGroundPixels(int rx, int ry, int side) {
 // A blob of `colour` filling an ellipse of the frame, less `shrink` pixels
 // across (half that down).
 SprPixels Blob(uint16_t width, uint16_t height, uint32_t colour, int shrink) {
-    SprPixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.argb.resize(size_t(width) * height);
+    SprPixels pixels = ClearPixels(width, height);
     const double rx = width / 2.0 - shrink, ry = height / 2.0 - shrink / 2.0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -326,10 +330,7 @@ SprPixels Blob(uint16_t width, uint16_t height, uint32_t colour, int shrink) {
 
 // A standing stone: a grey pillar with a dark cap, its band colour by `n`.
 SprPixels Pillar(uint16_t width, uint16_t height, int n, int frame) {
-    SprPixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.argb.resize(size_t(width) * height);
+    SprPixels pixels = ClearPixels(width, height);
     const uint32_t band = 0xFF000000u | uint32_t(0x40 + n * 4 % 0xA0) << 16 | uint32_t(0x60 + frame * 0x20) << 8 | 0x50;
     for (int y = 0; y < height; ++y)
         for (int x = 8; x < width - 8; ++x) {

@@ -316,13 +316,43 @@ SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depth
     return SceneResult{t.bytes, depth.bytes};
 }
 
-TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
-    BothPaths guard;
-    Matrix projection{};  // near 1, far 10
+// Near plane 1, far plane 10.
+Matrix SceneProjection() {
+    Matrix projection{};
     projection.m[0][0] = projection.m[1][1] = 1;
     projection.m[2][2] = 10.0f / 9.0f;
     projection.m[2][3] = 1;
     projection.m[3][2] = -10.0f / 9.0f;
+    return projection;
+}
+
+// Depth-tested, unculled triangles on RenderScene's 32 x 32 target.
+void UseSceneStates(StateBlock& s, bool writeDepth, uint32_t depthFunc) {
+    s.projection = SceneProjection();
+    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
+    s.render[D3DRS_ZWRITEENABLE] = writeDepth;
+    s.render[D3DRS_ZFUNC] = depthFunc;
+    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
+    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
+}
+
+// What the planner makes of the states with a depth buffer bound.
+FastPathPlan PlanWithDepth(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes) {
+    SetFastPathsEnabled(true);
+    Target probe(4, 0, D3DFMT_X8R8G8B8);
+    Surface probeDepth(depthFormat, 4, 4, depthBytes);
+    DrawCommand d;
+    d.states = &s;
+    d.target = probe.view;
+    d.depth = probeDepth.view;
+    d.textures[0] = &tex.view;
+    PixelState ps;
+    EXPECT_TRUE(BuildPixelState(d, ps));
+    return PlanFastPath(ps);
+}
+
+TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
+    BothPaths guard;
     const struct {
         D3DFORMAT format;
         int bytes;
@@ -338,23 +368,8 @@ TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
                     Config cfg{texFormat, filter, blend, D3DFMT_X8R8G8B8, n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
                                D3DTOP_MODULATE, n % 3 == 0, D3DTADDRESS_WRAP};
                     StateBlock s = StatesFor(cfg);
-                    s.projection = projection;
-                    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
-                    s.render[D3DRS_ZWRITEENABLE] = !blend;
-                    s.render[D3DRS_ZFUNC] = n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_LESS;
-                    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
-                    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
-                    SetFastPathsEnabled(true);
-                    Target probe(4, 0, D3DFMT_X8R8G8B8);
-                    Surface probeDepth(depth.format, 4, 4, depth.bytes);
-                    DrawCommand d;
-                    d.states = &s;
-                    d.target = probe.view;
-                    d.depth = probeDepth.view;
-                    d.textures[0] = &tex.view;
-                    PixelState ps;
-                    ASSERT_TRUE(BuildPixelState(d, ps));
-                    ASSERT_EQ(PlanFastPath(ps).kind, FastKind::kTextured);
+                    UseSceneStates(s, !blend, n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_LESS);
+                    ASSERT_EQ(PlanWithDepth(s, tex, depth.format, depth.bytes).kind, FastKind::kTextured);
                     const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
                     const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false);
                     ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
@@ -386,11 +401,6 @@ Texture MipMappedTexture(D3DFORMAT format, Sequence& seq) {
 
 TEST(FastPaths, MipMappedPerspectiveTrianglesMatchTheGeneralPath) {
     BothPaths guard;
-    Matrix projection{};  // near 1, far 10
-    projection.m[0][0] = projection.m[1][1] = 1;
-    projection.m[2][2] = 10.0f / 9.0f;
-    projection.m[2][3] = 1;
-    projection.m[3][2] = -10.0f / 9.0f;
     const struct {
         D3DFORMAT format;
         int bytes;
@@ -411,23 +421,8 @@ TEST(FastPaths, MipMappedPerspectiveTrianglesMatchTheGeneralPath) {
                     s.sampler[0][D3DSAMP_MAXMIPLEVEL] = n % 6 == 0 ? 1 : 0;
                     const float bias = n % 7 == 0 ? 0.75f : (n % 7 == 1 ? -0.5f : 0.0f);
                     std::memcpy(&s.sampler[0][D3DSAMP_MIPMAPLODBIAS], &bias, 4);
-                    s.projection = projection;
-                    s.render[D3DRS_ZENABLE] = D3DZB_TRUE;
-                    s.render[D3DRS_ZWRITEENABLE] = !blend;
-                    s.render[D3DRS_ZFUNC] = n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_NOTEQUAL;
-                    s.render[D3DRS_CULLMODE] = D3DCULL_NONE;
-                    s.viewport = Viewport{0, 0, 32, 32, 0, 1};
-                    SetFastPathsEnabled(true);
-                    Target probe(4, 0, D3DFMT_X8R8G8B8);
-                    Surface probeDepth(depth.format, 4, 4, depth.bytes);
-                    DrawCommand d;
-                    d.states = &s;
-                    d.target = probe.view;
-                    d.depth = probeDepth.view;
-                    d.textures[0] = &tex.view;
-                    PixelState ps;
-                    ASSERT_TRUE(BuildPixelState(d, ps));
-                    const FastPathPlan plan = PlanFastPath(ps);
+                    UseSceneStates(s, !blend, n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_NOTEQUAL);
+                    const FastPathPlan plan = PlanWithDepth(s, tex, depth.format, depth.bytes);
                     ASSERT_EQ(plan.kind, FastKind::kTextured);
                     ASSERT_TRUE(plan.mipmapped);
                     const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
