@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "JpegImage.h"
 #include "OverlayFixture.h"
@@ -12,6 +13,7 @@
 #include "place/ScrollSetting.h"
 #include "place/ScrollSettingUpdate.h"
 #include "shell/D3DShell.h"
+#include "shell/KDrawShell.h"
 #include "shell/VideoPolicy.h"
 #include "win32/Control.h"
 
@@ -376,6 +378,49 @@ TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
     EXPECT_EQ(screen.At(9, 20), 0xFF000000u);
     EXPECT_EQ(screen.At(310, 20), 0xFF000000u);
     EXPECT_EQ(screen.At(10, 170), 0xFF000000u);
+}
+
+TEST_F(ScrollBackgroundTest, EachTilesFragmentsAreOneDrawWithTheFragmentByFragmentPixels) {
+    KScrollSetting setting = BackgroundSetting(1, 0, 0, 30, 20);
+    setting.paintLeft = 7;
+    setting.paintTop = 5;
+    setting.paintRight = 297;
+    setting.paintBottom = 141;
+    UpdateBackgroundSetting(setting, background, 1, 1, Loader());
+    ASSERT_TRUE(background.IsEnabled());
+    const auto fill = [&](bool oneByOne) {
+        background.Picture().DrawFragmentsOneByOne(oneByOne);
+        BeginDrawing(0xFF204060);
+        background.Paint(0, 0);
+        const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitive");
+        return std::make_pair(draws, EndDrawing());
+    };
+    const auto [draws, screen] = fill(false);
+    // The image cache's answers come back to the tiles from the batched draw.
+    for (int t = 0; t < 3; ++t) {
+        const KPictureTile& tile = background.Picture().Tile(t);
+        DWORD id = 0;
+        int16_t index = -1;
+        ASSERT_NE(m_shell->imageCache.GetImageNoPin(tile.key, &id, &index, 0, 0, 0, 1, 0), nullptr);
+        EXPECT_EQ(tile.indexHint, uint16_t(index)) << t;
+        EXPECT_EQ(tile.image, id) << t;
+    }
+    const auto [fragments, wanted] = fill(true);
+    EXPECT_EQ(screen.pixels, wanted.pixels);
+    // A strip a fragment, one by one; a list a tile (all three), batched,
+    // holding the same triangles.
+    ASSERT_GT(fragments.size(), 9u);
+    for (const auto& draw : fragments) ASSERT_EQ(draw.args[2], 2u);
+    ASSERT_EQ(draws.size(), 3u);
+    uint64_t triangles = 0;
+    std::set<IDirect3DBaseTexture9*> textures;
+    for (const auto& draw : draws) {
+        EXPECT_EQ(draw.args[0], uint64_t(D3DPT_TRIANGLELIST));
+        triangles += draw.args[2];
+        textures.insert(draw.state->textures[0]);
+    }
+    EXPECT_EQ(triangles, 2 * fragments.size());
+    EXPECT_EQ(textures.size(), 3u);
 }
 
 TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
