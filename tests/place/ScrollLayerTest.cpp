@@ -323,6 +323,18 @@ TEST_F(ScrollBackgroundTest, RatingTwoMovesHalfAsFastAsTheFocus) {
     background.PictureOrigin(960, 1960, &x, &y);
     EXPECT_EQ(x, 35);
     EXPECT_EQ(y, 42);
+    // On the screen: after that move every painted pixel holds what stood
+    // 20 pixels right and 10 down before it.
+    const auto paint = [&](int focusX, int focusY) {
+        BeginDrawing();
+        background.Paint(focusX, focusY);
+        return EndDrawing();
+    };
+    const auto before = paint(1000, 2000);
+    const auto after = paint(1040, 2040);
+    for (UINT y = 0; y + 10 < 600; y += 7)
+        for (UINT x = 0; x + 20 < 800; ++x) ASSERT_EQ(after.At(x, y), before.At(x + 20, y + 10)) << x << "," << y;
+    EXPECT_NE(after.At(0, 0), before.At(0, 0));
 }
 
 TEST_F(ScrollBackgroundTest, RatingsGiveShiftsAndNonPositiveRatingsHoldStill) {
