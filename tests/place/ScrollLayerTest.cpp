@@ -298,6 +298,14 @@ protected:
         return s;
     }
 
+    static KScrollSetting WithPaintRect(KScrollSetting s, int left, int top, int right, int bottom) {
+        s.paintLeft = left;
+        s.paintTop = top;
+        s.paintRight = right;
+        s.paintBottom = bottom;
+        return s;
+    }
+
     ScrollImageLoader Loader() {
         return [this](const KScrollSetting&) { return background.LoadPicture("sea.jpg") ? 1 : 0; };
     }
@@ -369,11 +377,7 @@ TEST_F(ScrollBackgroundTest, MirroredStartsKeepZero) {
 }
 
 TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
-    KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-    setting.paintLeft = 10;
-    setting.paintTop = 20;
-    setting.paintRight = 310;
-    setting.paintBottom = 170;
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), 10, 20, 310, 170);
     UpdateBackgroundSetting(setting, background, 1, 1, Loader());
     ASSERT_TRUE(background.IsEnabled());
     int startX = 0, startY = 0;
@@ -393,11 +397,7 @@ TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
 }
 
 TEST_F(ScrollBackgroundTest, EachTilesFragmentsAreOneDrawWithTheFragmentByFragmentPixels) {
-    KScrollSetting setting = BackgroundSetting(1, 0, 0, 30, 20);
-    setting.paintLeft = 7;
-    setting.paintTop = 5;
-    setting.paintRight = 297;
-    setting.paintBottom = 141;
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 30, 20), 7, 5, 297, 141);
     UpdateBackgroundSetting(setting, background, 1, 1, Loader());
     ASSERT_TRUE(background.IsEnabled());
     const auto fill = [&](bool oneByOne) {
@@ -436,11 +436,7 @@ TEST_F(ScrollBackgroundTest, EachTilesFragmentsAreOneDrawWithTheFragmentByFragme
 }
 
 TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
-    KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-    setting.paintLeft = -2000000000;
-    setting.paintTop = -5;
-    setting.paintRight = 2000000000;
-    setting.paintBottom = 64;
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), -2000000000, -5, 2000000000, 64);
     UpdateBackgroundSetting(setting, background, 1, 1, Loader());
     BeginDrawing();
     background.Paint(0, 0);
@@ -456,11 +452,7 @@ TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
 TEST_F(ScrollBackgroundTest, EmptyPaintRectanglesDrawNothing) {
     const int rects[][4] = {{0, 0, 0, 10}, {0, 0, 10, 0}, {900, 0, 1000, 10}, {50, 50, 40, 60}};
     for (const auto& r : rects) {
-        KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-        setting.paintLeft = r[0];
-        setting.paintTop = r[1];
-        setting.paintRight = r[2];
-        setting.paintBottom = r[3];
+        KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), r[0], r[1], r[2], r[3]);
         KScrollBackground empty;
         UpdateBackgroundSetting(setting, empty, 1, 1,
                                 [&](const KScrollSetting&) { return empty.LoadPicture("sea.jpg") ? 1 : 0; });
