@@ -2,7 +2,9 @@
 // module's own cost) and off (with pixels):
 // - a weather frame (update, ambient and paint) of about 2,000 drops, in ns
 //   per drop;
-// - the type 1 background filling 800 x 600 from a 300 x 200 picture;
+// - the type 1 background filling 800 x 600 from a 300 x 200 picture, its
+//   fragments grouped by tile (one draw a tile) and, to compare, one call
+//   and one draw a fragment;
 // - a rebuild of the mini-map's 64 blocks from its picture, beside a plain
 //   565-to-8888 loop over as many pixels.
 #include <benchmark/benchmark.h>
@@ -89,11 +91,12 @@ void WeatherFrame(benchmark::State& state, bool noRaster) {
         benchmark::Counter(double(drops), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BackgroundFill(benchmark::State& state, bool noRaster) {
+void BackgroundFill(benchmark::State& state, bool noRaster, bool oneByOne = false) {
     OverlayScene scene;
     lumiva::d3d9::SetNoRaster(noRaster);
     KScrollBackground background;
     if (!background.LoadPicture("bg.jpg")) std::abort();
+    background.Picture().DrawFragmentsOneByOne(oneByOne);
     KScrollSetting setting{};
     setting.speedOrRating = 2;
     setting.paintRight = 800;
@@ -147,6 +150,7 @@ void BM_PlaceWeatherFrameNoRaster(benchmark::State& state) { WeatherFrame(state,
 void BM_PlaceWeatherFrameWithPixels(benchmark::State& state) { WeatherFrame(state, false); }
 void BM_PlaceBackgroundFillNoRaster(benchmark::State& state) { BackgroundFill(state, true); }
 void BM_PlaceBackgroundFillWithPixels(benchmark::State& state) { BackgroundFill(state, false); }
+void BM_PlaceBackgroundFillOneByOneNoRaster(benchmark::State& state) { BackgroundFill(state, true, true); }
 void BM_PlaceMiniMapRebuildNoRaster(benchmark::State& state) { MiniMapRebuild(state, true); }
 void BM_PlaceMiniMapRebuildWithPixels(benchmark::State& state) { MiniMapRebuild(state, false); }
 void BM_Plain565To8888Loop(benchmark::State& state) { Plain565To8888(state); }
@@ -157,6 +161,7 @@ BENCHMARK(BM_PlaceWeatherFrameNoRaster)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlaceWeatherFrameWithPixels)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlaceBackgroundFillNoRaster)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlaceBackgroundFillWithPixels)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlaceBackgroundFillOneByOneNoRaster)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlaceMiniMapRebuildNoRaster)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlaceMiniMapRebuildWithPixels)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Plain565To8888Loop)->Unit(benchmark::kMicrosecond);

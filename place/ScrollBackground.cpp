@@ -88,6 +88,14 @@ void KScrollBackground::Paint(int focusX, int focusY) {
     if (m_paintLeft >= m_paintRight || m_paintTop >= m_paintBottom) return;
     int startX = 0, startY = 0;
     PictureOrigin(focusX, focusY, &startX, &startY);
+    // The fill's parts lie side by side, never over each other: they can go
+    // out grouped by tile.
+    m_picture.BeginBatch();
+    Fill(startX, startY);
+    m_picture.EndBatch();
+}
+
+void KScrollBackground::Fill(int startX, int startY) {
     for (int y = m_paintTop, picY = startY; y < m_paintBottom; picY = 0) {
         int rowH = 0;
         for (int x = m_paintLeft, picX = startX; x < m_paintRight; picX = 0) {

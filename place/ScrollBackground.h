@@ -38,6 +38,10 @@ public:
     KTiledPicture& Picture() { return m_picture; }
 
 private:
+    // Rows of whole pictures from the picture point (startX, startY), the
+    // first row and column cut at it.
+    void Fill(int startX, int startY);
+
     uint32_t m_enabled = 0;
     uint32_t m_loaded = 0;
     int32_t m_sceneCentreX = 0, m_sceneCentreY = 0;

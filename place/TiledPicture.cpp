@@ -16,6 +16,11 @@
 
 namespace {
 
+void KeepCacheHints(KPictureTile& tile, const KPrimPictureEx& drawn) {
+    tile.image = drawn.fileId;
+    tile.indexHint = uint16_t(drawn.indexHint);
+}
+
 int CeilTiles(int pixels) { return pixels > 0 ? (pixels + KTiledPicture::kTileMask) >> KTiledPicture::kTileShift : 0; }
 
 // The lock's pixel kind of a made image (its fourth lock value).
@@ -79,6 +84,7 @@ void KTiledPicture::FreeTiles() {
     m_tileCount = 0;
     m_tiles.clear();
     m_loaded = 0;
+    DropGathered();
 }
 
 bool KTiledPicture::LoadJpgPicture(const char* name) {
@@ -140,11 +146,12 @@ void KTiledPicture::DrawPart(int screenX, int screenY, int picX, int picY, int w
                 const int tileColumn = (picX + x) >> kTileShift;
                 const int startX = (picX + x) & kTileMask;
                 const int fragmentW = std::min(kTileSide - startX, w - x);
-                KPictureTile& tile = m_tiles[size_t(tileColumn + tileRow * m_columns)];
+                const int tileIndex = tileColumn + tileRow * m_columns;
+                const KPictureTile& tile = m_tiles[size_t(tileIndex)];
                 const int visibleW = std::min(fragmentW, tile.width - startX);
                 const int visibleH = std::min(rowH, tile.height - startY);
                 if (visibleW > 0 && visibleH > 0)
-                    DrawFragment(tile, screenX + x, screenY + y, startX, startY, visibleW, visibleH);
+                    DrawFragment(tileIndex, screenX + x, screenY + y, startX, startY, visibleW, visibleH);
                 x += fragmentW;
                 rowW = x;
             }
@@ -153,23 +160,61 @@ void KTiledPicture::DrawPart(int screenX, int screenY, int picX, int picY, int w
             totalH = y;
         }
     }
+    if (!m_batchOpen) DrawGathered();
     if (drawnW) *drawnW = totalW;
     if (drawnH) *drawnH = totalH;
 }
 
-void KTiledPicture::DrawFragment(KPictureTile& tile, int screenX, int screenY, int startX, int startY, int w, int h) {
+void KTiledPicture::DrawFragment(int tileIndex, int screenX, int screenY, int startX, int startY, int w, int h) {
     IKDrawShell* shell = g_pDrawShell;
     if (m_drawingSuppressed || !shell) return;
-    m_record.ax = screenX;
-    m_record.ay = screenY;
-    m_record.r0 = startX;
-    m_record.r1 = startY;
-    m_record.r2 = startX + w;
-    m_record.r3 = startY + h;
-    std::memcpy(m_record.fileName, tile.key, sizeof tile.key);
-    m_record.fileId = tile.image;
-    m_record.indexHint = int16_t(tile.indexHint);
+    const GatheredFragment fragment{tileIndex, screenX, screenY, startX, startY, startX + w, startY + h};
+    if (!m_oneByOne) {
+        m_gathered.push_back(fragment);
+        return;
+    }
+    PutInRecord(fragment, m_record);
     shell->DrawPrimitives(1, &m_record, PRIM_RECT_PICTURES, 1, 0, -1, -1.0f);
-    tile.image = m_record.fileId;
-    tile.indexHint = uint16_t(m_record.indexHint);
+    KeepCacheHints(m_tiles[size_t(tileIndex)], m_record);
 }
+
+void KTiledPicture::PutInRecord(const GatheredFragment& fragment, KPrimPictureEx& record) const {
+    const KPictureTile& tile = m_tiles[size_t(fragment.tile)];
+    record.ax = fragment.screenX;
+    record.ay = fragment.screenY;
+    record.r0 = fragment.left;
+    record.r1 = fragment.top;
+    record.r2 = fragment.right;
+    record.r3 = fragment.bottom;
+    std::memcpy(record.fileName, tile.key, sizeof tile.key);
+    record.fileId = tile.image;
+    record.indexHint = int16_t(tile.indexHint);
+}
+
+void KTiledPicture::EndBatch() {
+    m_batchOpen = false;
+    DrawGathered();
+}
+
+void KTiledPicture::DrawGathered() {
+    IKDrawShell* shell = g_pDrawShell;
+    if (m_gathered.empty() || !shell) return DropGathered();
+    // A stable counting sort by tile: each tile's fragments become one run.
+    m_runStarts.assign(size_t(m_tileCount) + 1, 0);
+    for (const GatheredFragment& fragment : m_gathered) ++m_runStarts[size_t(fragment.tile) + 1];
+    for (size_t t = 1; t < m_runStarts.size(); ++t) m_runStarts[t] += m_runStarts[t - 1];
+    // Records added here start as the template; the fields a fragment does
+    // not set stay the template's in every record.
+    m_grouped.resize(m_gathered.size(), m_record);
+    for (const GatheredFragment& fragment : m_gathered)
+        PutInRecord(fragment, m_grouped[size_t(m_runStarts[size_t(fragment.tile)]++)]);
+    shell->DrawPrimitives(int(m_grouped.size()), m_grouped.data(), PRIM_RECT_PICTURES, 1, 0, -1, -1.0f);
+    // The cursors now mark each run's end; the run's last record holds the
+    // image cache's latest answers.
+    for (int t = 0, start = 0; t < m_tileCount; start = m_runStarts[size_t(t)], ++t)
+        if (m_runStarts[size_t(t)] > start)
+            KeepCacheHints(m_tiles[size_t(t)], m_grouped[size_t(m_runStarts[size_t(t)] - 1)]);
+    DropGathered();
+}
+
+void KTiledPicture::DropGathered() { m_gathered.clear(); }

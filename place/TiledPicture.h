@@ -55,11 +55,32 @@ public:
     // While set, DrawPart only measures.
     void SuppressDrawing(bool on) { m_drawingSuppressed = on ? 1 : 0; }
 
+    // Between these, DrawPart gathers its fragments; EndBatch draws them in
+    // one call, grouped by tile, so each tile's fragments share one device
+    // draw. Regrouping changes no pixel only while the parts drawn in the
+    // batch do not overlap on the screen (a wrapping fill's parts do not).
+    void BeginBatch() { m_batchOpen = true; }
+    void EndBatch();
+    // Each fragment as a call of its own, the way to compare the batched
+    // draws against.
+    void DrawFragmentsOneByOne(bool on) { m_oneByOne = on; }
+
 private:
+    // A fragment waiting for the draw: its tile, screen point and source
+    // rectangle within the tile.
+    struct GatheredFragment {
+        int32_t tile;
+        int32_t screenX, screenY;
+        int32_t left, top, right, bottom;
+    };
+
     void SetSize(int width, int height);
     bool CopyTiles(const QivImageContent& picture, int decodeMask);
     bool CopyTile(KPictureTile& tile, const QivImageContent& picture, int decodeMask, int x0, int y0);
-    void DrawFragment(KPictureTile& tile, int screenX, int screenY, int startX, int startY, int w, int h);
+    void DrawFragment(int tileIndex, int screenX, int screenY, int startX, int startY, int w, int h);
+    void DrawGathered();
+    void PutInRecord(const GatheredFragment& fragment, KPrimPictureEx& record) const;
+    void DropGathered();
 
     int32_t m_width = 0;
     int32_t m_height = 0;
@@ -73,4 +94,11 @@ private:
     KPrimPictureEx m_record;
     KColour565Table m_colours;
     uint8_t m_drawingSuppressed = 0;
+    bool m_batchOpen = false;
+    bool m_oneByOne = false;
+    // Kept between draws to reuse their room: the fragments, their records
+    // in tile order, and each tile's run start (then end) among them.
+    std::vector<GatheredFragment> m_gathered;
+    std::vector<KPrimPictureEx> m_grouped;
+    std::vector<int32_t> m_runStarts;
 };

@@ -158,11 +158,11 @@ void DrawCornerFrames(KDrawShell& shell, int count, void* records, int screenSpa
     }
 }
 
-// Sprite records whose quads share a texture reach the device together;
-// anything else that draws first flushes what is gathered, so the order of
-// the draws is the records' order.
+// Picture records whose quads share a texture reach the device together (a
+// tiled picture's fragments of one tile, a sprite stamped many times); the
+// draws keep the records' order.
 void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpace, int opacity, float brightness) {
-    KSpriteQuadBatch batch(shell);
+    KSpriteQuadBatch batch(shell, opacity, brightness);
     KSprFrameView frame;
     for (int i = 0; i < count; ++i) {
         KPrimPictureEx r = RecordAt<KPrimPictureEx>(records, i);
@@ -171,8 +171,7 @@ void DrawRectPictures(KDrawShell& shell, int count, void* records, int screenSpa
             if (!picture) continue;
             int x = r.ax, y = r.ay;
             Project(shell, screenSpace, &x, &y, r.az);
-            batch.Flush();
-            DrawPictureCropped(shell, x, y, picture, &r.r0, opacity, brightness);
+            batch.AddPictureCropped(x, y, picture, &r.r0);
         } else if (r.imageType == kImageSprite) {
             KSprImage* sprite = FetchSprite(shell, r, records, i);
             // A negative frame index (valid only as 16 bits unsigned) has no

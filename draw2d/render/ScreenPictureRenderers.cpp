@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "draw2d/primitives/HostIntegers.h"
+#include "draw2d/render/PictureTint.h"
 #include "draw2d/render/TileQuad.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/D3DShell.h"
@@ -217,45 +218,37 @@ void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, ui
     DrawTiles(lock, picture, int(frame), hidden, tiles, blendMode, colour, plan);
 }
 
+bool PictureCroppedQuad(int x, int y, const KJpgImage& picture, const int32_t* source, TileQuad* quad) {
+    const int w = host_int::Sub(source[2], source[0]), h = host_int::Sub(source[3], source[1]);
+    if (w == 0 || h == 0 || !OnScreen(float(x), float(y), w, h)) return false;
+    const KSprTile& tile = picture.GetFrame().tiles[0];
+    const float uScale = tile.textureWidth > 0 ? 1.0f / float(tile.textureWidth) : 0.0f;
+    const float vScale = tile.textureHeight > 0 ? 1.0f / float(tile.textureHeight) : 0.0f;
+    TileQuad& q = *quad;
+    q = TileQuad{};
+    q.x0 = float(x) - 0.5f, q.y0 = float(y) - 0.5f, q.x1 = float(int64_t{x} + w) - 0.5f, q.y1 = float(int64_t{y} + h) - 0.5f;
+    q.u0 = float(source[0]) * uScale, q.u1 = float(source[2]) * uScale;
+    q.v0 = float(source[1]) * vScale, q.v1 = float(source[3]) * vScale;
+    return true;
+}
+
 void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
                         float brightness) {
     if (!picture || !source) return;
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device) return;
     device->SetFVF(0x144);
-    const int w = host_int::Sub(source[2], source[0]), h = host_int::Sub(source[3], source[1]);
-    if (w == 0 || h == 0 || !OnScreen(float(x), float(y), w, h)) return;
+    TileQuad q;
+    if (!PictureCroppedQuad(x, y, *picture, source, &q)) return;
     KVertexLock lock(shell, 4, 0);
     if (!lock) return;
-    const KSprTile& tile = picture->GetFrame().tiles[0];
-    const float uScale = tile.textureWidth > 0 ? 1.0f / float(tile.textureWidth) : 0.0f;
-    const float vScale = tile.textureHeight > 0 ? 1.0f / float(tile.textureHeight) : 0.0f;
-    TileQuad q{};
-    q.x0 = float(x) - 0.5f, q.y0 = float(y) - 0.5f, q.x1 = float(int64_t{x} + w) - 0.5f, q.y1 = float(int64_t{y} + h) - 0.5f;
-    q.u0 = float(source[0]) * uScale, q.u1 = float(source[2]) * uScale;
-    q.v0 = float(source[1]) * vScale, q.v1 = float(source[3]) * vScale;
     WriteQuad(lock.Vertices(), q, 100.0f, 0xFFFFFFFF);
     lock.BindStream();
     IDirect3DTexture9* texture = picture->GetTexture();
     if (!texture) return;
     device->SetTexture(0, texture);
-    // Outside 0..100 no stage state changes, so there is nothing to give back.
-    if (percent < 0 || percent > 100) {
-        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
-        return;
-    }
-    static constexpr D3DTEXTURESTAGESTATETYPE kStage[6] = {D3DTSS_COLOROP,   D3DTSS_ALPHAOP,   D3DTSS_COLORARG1,
-                                                           D3DTSS_COLORARG2, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
-    DWORD saved[6] = {}, savedFactor = 0;
-    for (int i = 0; i < 6; ++i) device->GetTextureStageState(0, kStage[i], &saved[i]);
-    device->GetRenderState(D3DRS_TEXTUREFACTOR, &savedFactor);
-    // Brightness beyond 1.0 saturates instead of wrapping to a dark grey.
-    const DWORD grey = brightness < 0.0f ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
-    const DWORD alpha = DWORD(float(percent) / 100.0f * 255.0f);
-    const DWORD values[6] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTA_TFACTOR};
-    for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], values[i]);
-    device->SetRenderState(D3DRS_TEXTUREFACTOR, alpha << 24 | grey << 16 | grey << 8 | grey);
+    KPictureTint tint(percent, brightness);
+    tint.Begin(device);
     device->DrawPrimitive(D3DPT_TRIANGLESTRIP, lock.First(), 2);
-    for (int i = 0; i < 6; ++i) device->SetTextureStageState(0, kStage[i], saved[i]);
-    device->SetRenderState(D3DRS_TEXTUREFACTOR, savedFactor);
+    tint.End(device);
 }

@@ -9,6 +9,7 @@
 class KDrawShell;
 class KJpgImage;
 class KSprImage;
+struct TileQuad;
 struct IDirect3DDevice9;
 
 // Texture alpha times vertex alpha, blended source-alpha over the target.
@@ -31,6 +32,10 @@ void DrawFrameClipped(KDrawShell& shell, float x, float y, int width, int height
 // crop: left, top, right, bottom.
 void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                       const int32_t* crop, DWORD colour, int blendMode);
+// The screen quad of a picture's source rectangle (left, top, right, bottom
+// in picture pixels) drawn at (x, y); false when nothing is to be drawn (an
+// empty rectangle, or off screen).
+bool PictureCroppedQuad(int x, int y, const KJpgImage& picture, const int32_t* source, TileQuad* quad);
 // source: left, top, right, bottom in picture pixels. The tint applies for
 // percent 0..100; a negative brightness is full brightness.
 void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,

@@ -221,12 +221,12 @@ TEST_F(PlaceMapTest, ThreeRoutesOfDrawing) {
         return factors;
     };
     struct Route {
-        int brightness, b;
+        int brightness, b;  // brightness -1: as the shell starts
         DWORD factor;
     };
     // b: full brightness; else the shell's brightness, 60 from the start.
-    for (const Route& route : {Route{60, 1, 0}, Route{60, 0, 0x99FFFFFF}, Route{80, 0, 0xCCFFFFFF}}) {
-        m_shell->SetBrightness(route.brightness);
+    for (const Route& route : {Route{-1, 0, 0x99FFFFFF}, Route{-1, 1, 0}, Route{80, 0, 0xCCFFFFFF}}) {
+        if (route.brightness >= 0) m_shell->SetBrightness(route.brightness);
         BeginDrawing();
         map->Paint(0, 0, false, 0, route.b);
         const auto factors = drawFactors();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "JpegImage.h"
 #include "OverlayFixture.h"
@@ -12,6 +13,7 @@
 #include "place/ScrollSetting.h"
 #include "place/ScrollSettingUpdate.h"
 #include "shell/D3DShell.h"
+#include "shell/KDrawShell.h"
 #include "shell/VideoPolicy.h"
 #include "win32/Control.h"
 
@@ -296,6 +298,14 @@ protected:
         return s;
     }
 
+    static KScrollSetting WithPaintRect(KScrollSetting s, int left, int top, int right, int bottom) {
+        s.paintLeft = left;
+        s.paintTop = top;
+        s.paintRight = right;
+        s.paintBottom = bottom;
+        return s;
+    }
+
     ScrollImageLoader Loader() {
         return [this](const KScrollSetting&) { return background.LoadPicture("sea.jpg") ? 1 : 0; };
     }
@@ -321,6 +331,18 @@ TEST_F(ScrollBackgroundTest, RatingTwoMovesHalfAsFastAsTheFocus) {
     background.PictureOrigin(960, 1960, &x, &y);
     EXPECT_EQ(x, 35);
     EXPECT_EQ(y, 42);
+    // On the screen: after that move every painted pixel holds what stood
+    // 20 pixels right and 10 down before it.
+    const auto paint = [&](int focusX, int focusY) {
+        BeginDrawing();
+        background.Paint(focusX, focusY);
+        return EndDrawing();
+    };
+    const auto before = paint(1000, 2000);
+    const auto after = paint(1040, 2040);
+    for (UINT y = 0; y + 10 < 600; y += 7)
+        for (UINT x = 0; x + 20 < 800; ++x) ASSERT_EQ(after.At(x, y), before.At(x + 20, y + 10)) << x << "," << y;
+    EXPECT_NE(after.At(0, 0), before.At(0, 0));
 }
 
 TEST_F(ScrollBackgroundTest, RatingsGiveShiftsAndNonPositiveRatingsHoldStill) {
@@ -355,11 +377,7 @@ TEST_F(ScrollBackgroundTest, MirroredStartsKeepZero) {
 }
 
 TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
-    KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-    setting.paintLeft = 10;
-    setting.paintTop = 20;
-    setting.paintRight = 310;
-    setting.paintBottom = 170;
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), 10, 20, 310, 170);
     UpdateBackgroundSetting(setting, background, 1, 1, Loader());
     ASSERT_TRUE(background.IsEnabled());
     int startX = 0, startY = 0;
@@ -378,12 +396,47 @@ TEST_F(ScrollBackgroundTest, FillsThePaintRectangleWrappingAroundThePicture) {
     EXPECT_EQ(screen.At(10, 170), 0xFF000000u);
 }
 
+TEST_F(ScrollBackgroundTest, EachTilesFragmentsAreOneDrawWithTheFragmentByFragmentPixels) {
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 30, 20), 7, 5, 297, 141);
+    UpdateBackgroundSetting(setting, background, 1, 1, Loader());
+    ASSERT_TRUE(background.IsEnabled());
+    const auto fill = [&](bool oneByOne) {
+        background.Picture().DrawFragmentsOneByOne(oneByOne);
+        BeginDrawing(0xFF204060);
+        background.Paint(0, 0);
+        const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitive");
+        return std::make_pair(draws, EndDrawing());
+    };
+    const auto [draws, screen] = fill(false);
+    // The image cache's answers come back to the tiles from the batched draw.
+    for (int t = 0; t < 3; ++t) {
+        const KPictureTile& tile = background.Picture().Tile(t);
+        DWORD id = 0;
+        int16_t index = -1;
+        ASSERT_NE(m_shell->imageCache.GetImageNoPin(tile.key, &id, &index, 0, 0, 0, 1, 0), nullptr);
+        EXPECT_EQ(tile.indexHint, uint16_t(index)) << t;
+        EXPECT_EQ(tile.image, id) << t;
+    }
+    const auto [fragments, wanted] = fill(true);
+    EXPECT_EQ(screen.pixels, wanted.pixels);
+    // A strip a fragment, one by one; a list a tile (all three), batched,
+    // holding the same triangles.
+    ASSERT_GT(fragments.size(), 9u);
+    for (const auto& draw : fragments) ASSERT_EQ(draw.args[2], 2u);
+    ASSERT_EQ(draws.size(), 3u);
+    uint64_t triangles = 0;
+    std::set<IDirect3DBaseTexture9*> textures;
+    for (const auto& draw : draws) {
+        EXPECT_EQ(draw.args[0], uint64_t(D3DPT_TRIANGLELIST));
+        triangles += draw.args[2];
+        textures.insert(draw.state->textures[0]);
+    }
+    EXPECT_EQ(triangles, 2 * fragments.size());
+    EXPECT_EQ(textures.size(), 3u);
+}
+
 TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
-    KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-    setting.paintLeft = -2000000000;
-    setting.paintTop = -5;
-    setting.paintRight = 2000000000;
-    setting.paintBottom = 64;
+    KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), -2000000000, -5, 2000000000, 64);
     UpdateBackgroundSetting(setting, background, 1, 1, Loader());
     BeginDrawing();
     background.Paint(0, 0);
@@ -399,11 +452,7 @@ TEST_F(ScrollBackgroundTest, PaintRectanglesAreCutToTheScreen) {
 TEST_F(ScrollBackgroundTest, EmptyPaintRectanglesDrawNothing) {
     const int rects[][4] = {{0, 0, 0, 10}, {0, 0, 10, 0}, {900, 0, 1000, 10}, {50, 50, 40, 60}};
     for (const auto& r : rects) {
-        KScrollSetting setting = BackgroundSetting(1, 0, 0, 0, 0);
-        setting.paintLeft = r[0];
-        setting.paintTop = r[1];
-        setting.paintRight = r[2];
-        setting.paintBottom = r[3];
+        KScrollSetting setting = WithPaintRect(BackgroundSetting(1, 0, 0, 0, 0), r[0], r[1], r[2], r[3]);
         KScrollBackground empty;
         UpdateBackgroundSetting(setting, empty, 1, 1,
                                 [&](const KScrollSetting&) { return empty.LoadPicture("sea.jpg") ? 1 : 0; });

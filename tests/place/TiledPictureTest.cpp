@@ -124,6 +124,38 @@ TEST_F(TiledPictureTest, FragmentsFollowTilesAcrossRowsAndColumns) {
     EXPECT_EQ(screen.At(73, 4), 0xFF000000u);
 }
 
+TEST_F(TiledPictureTest, ABatchDrawsAtItsEndAndForgetsTheFragmentsOfFreedTiles) {
+    g_PictureTextureFormat = D3DFMT_R5G6B5;
+    WritePatternJpeg("strip.jpg", 130, 64);
+    KTiledPicture picture;
+    ASSERT_TRUE(picture.LoadJpgPicture("strip.jpg"));
+    BeginDrawing();
+    picture.BeginBatch();
+    // The same picture twice side by side: each tile's two fragments go out
+    // as one draw, at the batch's end.
+    picture.DrawPart(0, 0, 0, 0, 130, 64, nullptr, nullptr);
+    picture.DrawPart(130, 0, 0, 0, 130, 64, nullptr, nullptr);
+    EXPECT_EQ(DrawCount(), 0u);
+    picture.EndBatch();
+    const auto draws = lumiva::d3d9::RecordedCallsNamed("DrawPrimitive");
+    ASSERT_EQ(draws.size(), 3u);
+    for (const auto& draw : draws) EXPECT_EQ(draw.args[2], 4u);
+    const auto screen = EndDrawing();
+    const DecodedPicture decoded = Decode("strip.jpg", JPEG_MASK_565);
+    for (int y = 0; y < 64; y += 3)
+        for (int x = 0; x < 260; ++x)
+            ASSERT_EQ(screen.At(UINT(x), UINT(y)), OnScreen(DeviceColour565(decoded.At(x % 130, y)))) << x << "," << y;
+
+    // Tiles freed while the batch is open take their fragments with them.
+    BeginDrawing();
+    picture.BeginBatch();
+    picture.DrawPart(0, 0, 0, 0, 130, 64, nullptr, nullptr);
+    picture.FreeTiles();
+    picture.EndBatch();
+    EXPECT_EQ(DrawCount(), 0u);
+    EndDrawing();
+}
+
 TEST_F(TiledPictureTest, FiveFiveFiveDisplayModesKeepTheirColours) {
     g_SixteenBitFormat = D3DFMT_X1R5G5B5;
     const auto check = [&](D3DFORMAT textureFormat) {

@@ -1,5 +1,6 @@
 // Records of one call that share their states reach the device together:
-// lines as line lists, sprite quads of one texture and filter as one draw.
+// lines as line lists, sprite quads of one texture and filter, and JPEG
+// picture quads of one picture, as one draw.
 // Each batched path must leave exactly the pixels that drawing the records
 // one by one leaves.
 #include <cmath>
@@ -230,6 +231,63 @@ TEST_F(BatchedSprites, TexturesFiltersAndOtherPicturesKeepTheRecordsOrder) {
     Device()->GetSamplerState(0, D3DSAMP_MAGFILTER, &magWas);
     EXPECT_EQ(magWas, DWORD(D3DTEXF_POINT)) << "the filters come back after the mode 5 run";
     EXPECT_EQ(Target().pixels, wanted.pixels);
+}
+
+class BatchedPictures : public BatchedDraws {
+protected:
+    static KPrimPictureEx PictureRecord(const char* name, int x, int y, int left, int top, int right, int bottom) {
+        KPrimPictureEx r = SpriteRecord(name, x, y, 0, 0xFFFFFFFF);
+        r.imageType = kImageJpeg;
+        r.r0 = left, r.r1 = top, r.r2 = right, r.r3 = bottom;
+        return r;
+    }
+};
+
+TEST_F(BatchedPictures, RecordsOfOnePictureAreOneDrawWithTheSamePixelsAndTint) {
+    Jpeg("p.jpg", 8, 4);
+    Jpeg("q.jpg", 5, 6);
+    Blend();
+    // Overlapping parts, so a tint's translucency shows the order of drawing.
+    std::vector<KPrimPictureEx> records = {
+        PictureRecord("p.jpg", 10, 10, 0, 0, 8, 4), PictureRecord("p.jpg", 13, 11, 2, 1, 6, 4),
+        PictureRecord("p.jpg", -50, 10, 0, 0, 8, 4),  // off the screen: no quad
+        PictureRecord("p.jpg", 12, 12, 1, 0, 7, 3),   PictureRecord("q.jpg", 11, 9, 0, 0, 5, 6),
+        PictureRecord("p.jpg", 9, 13, 0, 2, 8, 4)};
+    struct Tint {
+        int percent;
+        float brightness;
+    };
+    for (const Tint tint : {Tint{-1, -1.0f}, Tint{50, 0.5f}, Tint{100, 2.0f}}) {
+        SCOPED_TRACE(tint.percent);
+        Device()->SetRenderState(D3DRS_TEXTUREFACTOR, 0x12345678);
+        ClearTarget();
+        for (const KPrimPictureEx& r : records) {
+            auto* picture = dynamic_cast<KJpgImage*>(
+                m_shell->imageCache.GetImageNoPin(r.fileName, nullptr, nullptr, 0, kImageJpeg, 0, 1, 0));
+            DrawPictureCropped(*m_shell, r.ax, r.ay, picture, &r.r0, tint.percent, tint.brightness);
+        }
+        const lumiva::d3d9::Image wanted = Target();
+        const auto oneByOne = Draws();
+
+        ClearTarget();
+        m_shell->DrawPrimitives(int(records.size()), records.data(), PRIM_RECT_PICTURES, 1, 0, tint.percent,
+                                tint.brightness);
+        const auto draws = Draws();
+        // p p p | q | p
+        ASSERT_EQ(draws.size(), 3u);
+        EXPECT_EQ(draws[0].args[0], uint64_t(D3DPT_TRIANGLELIST));
+        EXPECT_EQ(draws[0].args[2], 6u);
+        EXPECT_EQ(draws[1].args[0], uint64_t(D3DPT_TRIANGLESTRIP));
+        EXPECT_EQ(draws[1].args[2], 2u);
+        EXPECT_EQ(draws[2].args[2], 2u);
+        for (const auto& draw : draws)
+            EXPECT_EQ(draw.state->renderStates[D3DRS_TEXTUREFACTOR],
+                      oneByOne[0].state->renderStates[D3DRS_TEXTUREFACTOR]);
+        EXPECT_EQ(Target().pixels, wanted.pixels);
+        EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0x12345678u);
+        EXPECT_EQ(StageState(D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+        EXPECT_EQ(StageState(D3DTSS_COLORARG2), DWORD(D3DTA_DIFFUSE));
+    }
 }
 
 }  // namespace
