@@ -2,13 +2,16 @@
 // pixels at a time in vector registers before the pixels are shaded one by
 // one. Every value is what the general span computes for the pixel, bit for
 // bit: the same IEEE operations in the same order, then the same clamps and
-// roundings (ColorChannel, TexelFixed, QuantizeDepth).
+// roundings (ColorChannel, TexelFixed, QuantizeDepth). The level of detail
+// takes a polynomial logarithm, and the library's where the result lies
+// near a decision of the level or weight, so the picks are the same too.
 #pragma once
 
 #include <cstdint>
 
 #include "d3d9/raster/Interpolation.h"
 #include "d3d9/raster/RasterTypes.h"
+#include "d3d9/raster/TextureSampler.h"
 
 namespace raster::fast {
 
@@ -27,21 +30,36 @@ struct SceneRunSetup {
     double zRow = 0, zdx = 0, qRow = 0, qdx = 0;
     bool perspective = false;
     bool colourVaries = true, alphaVaries = true;  // else the channels are not computed
+    uint32_t fixedDiffuse = 0;                      // the packed channels that are not computed
     D3DFORMAT depth = D3DFMT_UNKNOWN;               // UNKNOWN: no depth values
     // Texel coordinates in 1/256 texel for one level this size, less
     // `bias` (128 for linear filtering); width 0 skips them.
     double width = 0, height = 0;
     int32_t bias = 0;
+    // With levels: the level and weight of each pixel (as PickMip gives them)
+    // and the texel coordinates on that level and the next.
+    bool mip = false;
+    const SamplerSetup* sampler = nullptr;
+    double uDx = 0, uDy = 0, vDx = 0, vDy = 0, qDx = 0, qDy = 0;  // 0 for a constant coordinate
+    bool uVaries = false, vVaries = false;
+    double topWidth = 0, topHeight = 0;
+    double levelWidth[kMaxMipLevels] = {}, levelHeight[kMaxMipLevels] = {};
 };
 
 struct SceneRun {
     uint32_t depth[kScenePixels];
-    int32_t colour[4][kScenePixels];
     int32_t fu[kScenePixels], fv[kScenePixels];
     double u[kScenePixels], v[kScenePixels], w[kScenePixels];
+    uint32_t diffuse[kScenePixels];  // the four colour channels packed as A8R8G8B8
+    int32_t level[kScenePixels];
+    uint32_t weight[kScenePixels];   // toward level + 1, in 1/256
+    int32_t fuNext[kScenePixels], fvNext[kScenePixels];  // on level + 1 where the weight is not 0
 };
 
 SceneRunSetup SceneRunFor(const Gradients& g, double fy);
+
+// Adds the level picking of `sampler` (several levels) to a setup.
+void AddSceneMip(SceneRunSetup& setup, const Gradients& g, const SamplerSetup& sampler, int32_t bias);
 
 // Pixels start .. start + n - 1 (n at most kScenePixels).
 void ComputeSceneRun(const SceneRunSetup& setup, int start, int n, SceneRun& out);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "d3d9/raster/FastSpanParts.h"
+#include "d3d9/raster/SceneFilter.h"
 #include "d3d9/raster/SceneRun.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
@@ -25,23 +26,31 @@ struct DepthAccess {
 
 // The texel at (fu, fv) in 1/256 texel of one level (less 128 for linear
 // filtering), as SamplePoint and SampleLinear read it with the format
-// fixed; both addresses WRAP on power-of-two sizes by a mask instead of the
-// address modes.
+// fixed. With `wrap` the level's sides are powers of two and both
+// addresses WRAP: a mask replaces the address modes.
 template <D3DFORMAT Format, bool Linear>
 LUMIVA_HOT uint32_t SampleFixed(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
-    const int w = int(level.width), h = int(level.height);
-    auto fetch = [](const SurfaceView& l, int tx, int ty) { return FetchTexel<Format>(l, tx, ty); };
-    auto tap = [&](int tx, int ty) __attribute__((always_inline)) {
-        return wrap ? FetchTexel<Format>(level, tx & (w - 1), ty & (h - 1)) : TexelOrBorder(level, fetch, tx, ty, s);
-    };
     const int tx = fu >> 8, ty = fv >> 8;
+    const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+    if (wrap) {
+        const int wm = int(level.width) - 1, hm = int(level.height) - 1;
+        const int x0 = tx & wm, y0 = ty & hm;
+        if constexpr (!Linear) {
+            return FetchTexel<Format>(level, x0, y0);
+        } else {
+            const int x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
+            return Bilinear(FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0),
+                            FetchTexel<Format>(level, x0, y1), FetchTexel<Format>(level, x1, y1), fx, fy);
+        }
+    }
+    auto fetch = [](const SurfaceView& l, int x, int y) { return FetchTexel<Format>(l, x, y); };
+    const uint32_t t00 = TexelOrBorder(level, fetch, tx, ty, s);
     if constexpr (!Linear) {
-        return tap(tx, ty);
+        return t00;
     } else {
-        const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
-        const uint32_t t00 = tap(tx, ty);
         if (fx == 0 && fy == 0) return t00;
-        return BilinearMix(t00, tap(tx + 1, ty), tap(tx, ty + 1), tap(tx + 1, ty + 1), fx, fy);
+        return Bilinear(t00, TexelOrBorder(level, fetch, tx + 1, ty, s), TexelOrBorder(level, fetch, tx, ty + 1, s),
+                        TexelOrBorder(level, fetch, tx + 1, ty + 1, s), fx, fy);
     }
 }
 
@@ -51,18 +60,25 @@ inline bool WrapsByMask(const SurfaceView& level, const SamplerSetup& s) {
            (h & (h - 1)) == 0;
 }
 
-template <D3DFORMAT Format, bool Linear>
-LUMIVA_HOT uint32_t SampleLevel(const SurfaceView& level, const SamplerSetup& s, double u, double v) {
-    const int32_t bias = Linear ? 128 : 0;
-    return SampleFixed<Format, Linear>(level, s, WrapsByMask(level, s), TexelFixed(u * double(level.width)) - bias,
-                                       TexelFixed(v * double(level.height)) - bias);
+inline bool EveryLevelWrapsByMask(const SamplerSetup& s) {
+    for (uint32_t l = 0; l < s.texture->levelCount; ++l)
+        if (!WrapsByMask(s.texture->levels[l], s)) return false;
+    return true;
+}
+
+// The diffuse channels that come from the texture factor, packed.
+inline uint32_t FactorChannels(const PixelState::FastStage& fs) {
+    uint32_t packed = 0;
+    if (fs.colourFromFactor) packed |= (uint32_t(fs.factor.r) << 16) | (uint32_t(fs.factor.g) << 8) | uint32_t(fs.factor.b);
+    if (fs.alphaFromFactor) packed |= uint32_t(fs.factor.a) << 24;
+    return packed;
 }
 
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
-// interpolated values come a run at a time from ComputeSceneRun. With Mip
-// the level of detail is worked out per pixel as the general span does and
-// picks the level; the filter is then the same for every level.
+// interpolated values, and with Mip each pixel's level and weight, come a
+// run at a time from ComputeSceneRun; the filter is the same for every
+// level.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
@@ -72,25 +88,23 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     SceneRunSetup setup = SceneRunFor(g, double(y));
     setup.colourVaries = !fs.colourFromFactor;
     setup.alphaVaries = !fs.alphaFromFactor;
+    setup.fixedDiffuse = FactorChannels(fs);
     setup.depth = Depth;
-    if constexpr (!Mip) {
+    const int32_t bias = Linear ? 128 : 0;
+    if constexpr (Mip) {
+        AddSceneMip(setup, g, sampler, bias);
+    } else {
         setup.width = double(surface.width);
         setup.height = double(surface.height);
-        setup.bias = Linear ? 128 : 0;
+        setup.bias = bias;
     }
-    const bool wrap = WrapsByMask(surface, sampler);
+    const bool wrap = Mip ? EveryLevelWrapsByMask(sampler) : WrapsByMask(surface, sampler);
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
     const bool depthWrite = Z::kTested && ps.depthWrite;
     const CompareMask depthTest = CompareMaskOf(ps.depthFunc);
-    const int ua = kTexcoord0, va = kTexcoord0 + 1;
-    // d(A/Q) = (dA - (A/Q) dQ) / Q with Q = 1 / w; constants do not change.
-    auto slope = [&](int a, double value, double dA, double dQ, double w) __attribute__((always_inline)) {
-        if (IsConstant(g, a)) return 0.0;
-        return g.perspective ? (dA - value * dQ) * w : dA;
-    };
 
     SceneRun run;
     for (int start = x0; start < x1; start += kScenePixels) {
@@ -104,32 +118,25 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                 depthPixel = depthRow + x * Z::kBytes;
                 if (!depthTest.Passes(depth, Z::Read(depthPixel))) continue;
             }
-            const int32_t dr = setup.colourVaries ? run.colour[0][i] : fs.factor.r;
-            const int32_t dg = setup.colourVaries ? run.colour[1][i] : fs.factor.g;
-            const int32_t db = setup.colourVaries ? run.colour[2][i] : fs.factor.b;
-            const int32_t da = setup.alphaVaries ? run.colour[3][i] : fs.factor.a;
+            const uint32_t diffuse = run.diffuse[i];
             uint32_t texel;
             if constexpr (Mip) {
-                const double u = run.u[i], v = run.v[i], w = run.w[i];
-                TexelDerivatives d;
-                d.dudx = slope(ua, u, g.attr[ua].dx, g.q.dx, w);
-                d.dudy = slope(ua, u, g.attr[ua].dy, g.q.dy, w);
-                d.dvdx = slope(va, v, g.attr[va].dx, g.q.dx, w);
-                d.dvdy = slope(va, v, g.attr[va].dy, g.q.dy, w);
-                const MipPick pick = PickMip(sampler, SamplerLod(sampler, d));
-                texel = SampleLevel<Format, Linear>(sampler.texture->levels[pick.level], sampler, u, v);
-                if (pick.weight != 0) {
+                const SurfaceView* levels = sampler.texture->levels;
+                const int level = run.level[i];
+                texel = SampleFixed<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
+                if (run.weight[i] != 0) {
                     const uint32_t far =
-                        SampleLevel<Format, Linear>(sampler.texture->levels[pick.level + 1], sampler, u, v);
-                    texel = BilinearMix(texel, far, texel, far, pick.weight, 0);
+                        SampleFixed<Format, Linear>(levels[level + 1], sampler, wrap, run.fuNext[i], run.fvNext[i]);
+                    texel = BilinearMix(texel, far, texel, far, run.weight[i], 0);
                 }
             } else {
                 texel = SampleFixed<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
             }
-            const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 16) & 255), dr));
-            const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 8) & 255), dg));
-            const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
-            const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
+            auto channel = [](uint32_t packed, int shift) { return int32_t((packed >> shift) & 255); };
+            const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 16), channel(diffuse, 16)));
+            const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 8), channel(diffuse, 8)));
+            const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 0), channel(diffuse, 0)));
+            const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, channel(texel, 24), channel(diffuse, 24)));
             if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
             if (depthWrite) Z::Write(depthPixel, depth);
             uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
