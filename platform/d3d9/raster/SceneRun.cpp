@@ -76,16 +76,17 @@ double LodOf(double rho2, double approxLog2, double bias) {
 
 void PickLevels(const SceneRunSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
     const SamplerSetup& sampler = *s.sampler;
+    const SurfaceView* levels = sampler.texture->levels;
     for (int i = 0; i < n; ++i) {
         const MipPick pick = PickMip(sampler, LodOf(rho2[i], approxLog2[i], sampler.lodBias));
         const int level = pick.level;
         out.level[i] = level;
         out.weight[i] = pick.weight;
-        out.fu[i] = TexelFixed(out.u[i] * s.levelWidth[level]) - s.bias;
-        out.fv[i] = TexelFixed(out.v[i] * s.levelHeight[level]) - s.bias;
+        out.fu[i] = TexelFixed(out.u[i] * double(levels[level].width)) - s.bias;
+        out.fv[i] = TexelFixed(out.v[i] * double(levels[level].height)) - s.bias;
         if (pick.weight != 0) {
-            out.fuNext[i] = TexelFixed(out.u[i] * s.levelWidth[level + 1]) - s.bias;
-            out.fvNext[i] = TexelFixed(out.v[i] * s.levelHeight[level + 1]) - s.bias;
+            out.fuNext[i] = TexelFixed(out.u[i] * double(levels[level + 1].width)) - s.bias;
+            out.fvNext[i] = TexelFixed(out.v[i] * double(levels[level + 1].height)) - s.bias;
         }
     }
 }
@@ -203,13 +204,8 @@ void AddSceneMip(SceneRunSetup& s, const Gradients& g, const SamplerSetup& sampl
     s.vDy = g.attr[va].dy;
     s.qDx = g.q.dx;
     s.qDy = g.q.dy;
-    const TextureView& texture = *sampler.texture;
-    s.topWidth = double(texture.levels[0].width);
-    s.topHeight = double(texture.levels[0].height);
-    for (uint32_t l = 0; l < texture.levelCount && l < uint32_t(kMaxMipLevels); ++l) {
-        s.levelWidth[l] = double(texture.levels[l].width);
-        s.levelHeight[l] = double(texture.levels[l].height);
-    }
+    s.topWidth = double(sampler.texture->levels[0].width);
+    s.topHeight = double(sampler.texture->levels[0].height);
 }
 
 void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {

@@ -43,7 +43,6 @@ struct SceneRunSetup {
     double uDx = 0, uDy = 0, vDx = 0, vDy = 0, qDx = 0, qDy = 0;  // 0 for a constant coordinate
     bool uVaries = false, vVaries = false;
     double topWidth = 0, topHeight = 0;
-    double levelWidth[kMaxMipLevels] = {}, levelHeight[kMaxMipLevels] = {};
 };
 
 struct SceneRun {

@@ -66,6 +66,14 @@ inline bool EveryLevelWrapsByMask(const SamplerSetup& s) {
     return true;
 }
 
+// CompareMaskOf by a table: it is asked once a row.
+inline CompareMask DepthMaskOf(uint32_t func) {
+    static constexpr CompareMask kMasks[9] = {{true, true, true},   {false, false, false}, {true, false, false},
+                                              {false, true, false}, {true, true, false},   {false, false, true},
+                                              {true, false, true},  {false, true, true},   {true, true, true}};
+    return func < 9 ? kMasks[func] : CompareMask{true, true, true};
+}
+
 // The diffuse channels that come from the texture factor, packed.
 inline uint32_t FactorChannels(const PixelState::FastStage& fs) {
     uint32_t packed = 0;
@@ -104,7 +112,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
     const bool depthWrite = Z::kTested && ps.depthWrite;
-    const CompareMask depthTest = CompareMaskOf(ps.depthFunc);
+    const CompareMask depthTest = DepthMaskOf(ps.depthFunc);
 
     SceneRun run;
     for (int start = x0; start < x1; start += kScenePixels) {
