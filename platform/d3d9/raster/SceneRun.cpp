@@ -42,10 +42,10 @@ double ApproxLog2(double x) {
     return double(exponent) + t * p;
 }
 
-double Footprint(const SceneRunSetup& s, double u, double v, double w) {
+double Footprint(const SceneMipSetup& s, bool perspective, double u, double v, double w) {
     auto slope = [&](bool varies, double dA, double dQ, double value) {
         if (!varies) return 0.0;
-        return s.perspective ? (dA - value * dQ) * w : dA;
+        return perspective ? (dA - value * dQ) * w : dA;
     };
     const double dudx = slope(s.uVaries, s.uDx, s.qDx, u) * s.topWidth;
     const double dvdx = slope(s.vVaries, s.vDx, s.qDx, v) * s.topHeight;
@@ -74,7 +74,7 @@ double LodOf(double rho2, double approxLog2, double bias) {
     return 0.5 * std::log2(rho2) + bias;
 }
 
-void PickLevels(const SceneRunSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
+void PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
     const SamplerSetup& sampler = *s.sampler;
     const SurfaceView* levels = sampler.texture->levels;
     for (int i = 0; i < n; ++i) {
@@ -149,10 +149,10 @@ D2 ApproxLog2s(D2 x) {
 
 // The squared texel footprint LevelOfDetail takes the logarithm of, with
 // the general span's slopes: d(A/Q) = (dA - (A/Q) dQ) / Q.
-D2 Footprints(const SceneRunSetup& s, D2 u, D2 v, D2 w) {
+D2 Footprints(const SceneMipSetup& s, bool perspective, D2 u, D2 v, D2 w) {
     auto slope = [&](bool varies, double dA, double dQ, D2 value) {
         if (!varies) return _mm_setzero_pd();
-        if (!s.perspective) return Splat(dA);
+        if (!perspective) return Splat(dA);
         return _mm_mul_pd(_mm_sub_pd(Splat(dA), _mm_mul_pd(value, Splat(dQ))), w);
     };
     const D2 dudx = _mm_mul_pd(slope(s.uVaries, s.uDx, s.qDx, u), Splat(s.topWidth));
@@ -187,15 +187,19 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy) {
     s.qRow = g.q.Row(fy);
     s.qdx = g.q.dx;
     s.perspective = g.perspective;
+    s.colourVaries = s.alphaVaries = true;
+    s.fixedDiffuse = 0;
+    s.depth = D3DFMT_UNKNOWN;
+    s.width = s.height = 0;
+    s.bias = 0;
     return s;
 }
 
-void AddSceneMip(SceneRunSetup& s, const Gradients& g, const SamplerSetup& sampler, int32_t bias) {
+SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias) {
     const int ua = kTexcoord0, va = kTexcoord0 + 1;
-    s.mip = true;
+    SceneMipSetup s;
     s.sampler = &sampler;
     s.bias = bias;
-    s.width = s.height = 0;
     s.uVaries = !IsConstant(g, ua);
     s.vVaries = !IsConstant(g, va);
     s.uDx = g.attr[ua].dx;
@@ -206,9 +210,10 @@ void AddSceneMip(SceneRunSetup& s, const Gradients& g, const SamplerSetup& sampl
     s.qDy = g.q.dy;
     s.topWidth = double(sampler.texture->levels[0].width);
     s.topHeight = double(sampler.texture->levels[0].height);
+    return s;
 }
 
-void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
+void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out) {
     const bool depth = s.depth != D3DFMT_UNKNOWN, texels = s.width > 0;
     double rho2[kScenePixels], approxLog2[kScenePixels];
 #if defined(__SSE2__)
@@ -238,8 +243,8 @@ void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
         const D2 u = LineAt(s.u, fx, w), v = LineAt(s.v, fx, w);
         _mm_storeu_pd(out.u + i, u);
         _mm_storeu_pd(out.v + i, v);
-        if (s.mip) {
-            const D2 footprint = Footprints(s, u, v, w);
+        if (mip) {
+            const D2 footprint = Footprints(*mip, s.perspective, u, v, w);
             _mm_storeu_pd(rho2 + i, footprint);
             _mm_storeu_pd(approxLog2 + i, ApproxLog2s(footprint));
         }
@@ -266,8 +271,8 @@ void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
         out.diffuse[i] = diffuse;
         out.u[i] = at(s.u, fx, w);
         out.v[i] = at(s.v, fx, w);
-        if (s.mip) {
-            rho2[i] = Footprint(s, out.u[i], out.v[i], w);
+        if (mip) {
+            rho2[i] = Footprint(*mip, s.perspective, out.u[i], out.v[i], w);
             approxLog2[i] = SeriesServes(rho2[i]) ? ApproxLog2(rho2[i]) : 0.0;
         }
         if (texels) {
@@ -276,7 +281,7 @@ void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
         }
     }
 #endif
-    if (s.mip) PickLevels(s, n, rho2, approxLog2, out);
+    if (mip) PickLevels(*mip, n, rho2, approxLog2, out);
 }
 
 }  // namespace raster::fast

@@ -20,26 +20,30 @@ constexpr int kScenePixels = 16;
 // One attribute along a row: row + dx * x, times w when divided; a
 // constant attribute is a line of slope 0 not divided (c + 0 * x is c).
 struct RowLine {
-    double row = 0, dx = 0;
-    bool divided = false;
+    double row, dx;
+    bool divided;
 };
 
+// Set up once a row, so no member starts zeroed: SceneRunFor sets every one.
 struct SceneRunSetup {
     RowLine colour[4];  // diffuse r, g, b, a
     RowLine u, v;
-    double zRow = 0, zdx = 0, qRow = 0, qdx = 0;
-    bool perspective = false;
-    bool colourVaries = true, alphaVaries = true;  // else the channels are not computed
-    uint32_t fixedDiffuse = 0;                      // the packed channels that are not computed
-    D3DFORMAT depth = D3DFMT_UNKNOWN;               // UNKNOWN: no depth values
+    double zRow, zdx, qRow, qdx;
+    bool perspective;
+    bool colourVaries, alphaVaries;  // else the channels are not computed
+    uint32_t fixedDiffuse;           // the packed channels that are not computed
+    D3DFORMAT depth;                 // UNKNOWN: no depth values
     // Texel coordinates in 1/256 texel for one level this size, less
     // `bias` (128 for linear filtering); width 0 skips them.
-    double width = 0, height = 0;
-    int32_t bias = 0;
-    // With levels: the level and weight of each pixel (as PickMip gives them)
-    // and the texel coordinates on that level and the next.
-    bool mip = false;
+    double width, height;
+    int32_t bias;
+};
+
+// With levels: the level and weight of each pixel (as PickMip gives them)
+// and the texel coordinates on that level and the next, less `bias`.
+struct SceneMipSetup {
     const SamplerSetup* sampler = nullptr;
+    int32_t bias = 0;
     double uDx = 0, uDy = 0, vDx = 0, vDy = 0, qDx = 0, qDy = 0;  // 0 for a constant coordinate
     bool uVaries = false, vVaries = false;
     double topWidth = 0, topHeight = 0;
@@ -57,10 +61,11 @@ struct SceneRun {
 
 SceneRunSetup SceneRunFor(const Gradients& g, double fy);
 
-// Adds the level picking of `sampler` (several levels) to a setup.
-void AddSceneMip(SceneRunSetup& setup, const Gradients& g, const SamplerSetup& sampler, int32_t bias);
+// The level picking of `sampler` (several levels) over a triangle.
+SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias);
 
-// Pixels start .. start + n - 1 (n at most kScenePixels).
-void ComputeSceneRun(const SceneRunSetup& setup, int start, int n, SceneRun& out);
+// Pixels start .. start + n - 1 (n at most kScenePixels); with `mip` the
+// levels too.
+void ComputeSceneRun(const SceneRunSetup& setup, const SceneMipSetup* mip, int start, int n, SceneRun& out);
 
 }  // namespace raster::fast

@@ -99,8 +99,9 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     setup.fixedDiffuse = FactorChannels(fs);
     setup.depth = Depth;
     const int32_t bias = Linear ? 128 : 0;
+    SceneMipSetup mip;
     if constexpr (Mip) {
-        AddSceneMip(setup, g, sampler, bias);
+        mip = SceneMipFor(g, sampler, bias);
     } else {
         setup.width = double(surface.width);
         setup.height = double(surface.height);
@@ -117,7 +118,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     SceneRun run;
     for (int start = x0; start < x1; start += kScenePixels) {
         const int n = std::min(kScenePixels, x1 - start);
-        ComputeSceneRun(setup, start, n, run);
+        ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
         for (int i = 0; i < n; ++i) {
             const int x = start + i;
             uint8_t* depthPixel = nullptr;
