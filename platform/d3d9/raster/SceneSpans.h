@@ -54,6 +54,43 @@ LUMIVA_HOT uint32_t SampleFixed(const SurfaceView& level, const SamplerSetup& s,
     }
 }
 
+#if defined(__SSE2__)
+template <D3DFORMAT Format, bool Linear>
+LUMIVA_HOT __m128i SampleLanes(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
+    if constexpr (Linear) {
+        if (wrap) {
+            const int wm = int(level.width) - 1, hm = int(level.height) - 1;
+            const int tx = fu >> 8, ty = fv >> 8;
+            const int x0 = tx & wm, y0 = ty & hm, x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
+            return BilinearLanes(FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0),
+                                 FetchTexel<Format>(level, x0, y1), FetchTexel<Format>(level, x1, y1),
+                                 uint32_t(fu & 255), uint32_t(fv & 255));
+        }
+    }
+    return Lanes(SampleFixed<Format, Linear>(level, s, wrap, fu, fv));
+}
+
+// Stage 0 on four channel lanes: which lanes take the texture, the diffuse
+// or their product (MODULATE); null when a scaled product is in use.
+struct StageLanes {
+    bool usable = false;
+    __m128i texture, diffuse, product;
+};
+
+inline StageLanes StageLanesOf(const PixelState::FastStage& fs) {
+    StageLanes l;
+    l.usable = (fs.colourMode != kProduct || fs.colourScale == 1) && (fs.alphaMode != kProduct || fs.alphaScale == 1);
+    auto mask = [&](int mode) {
+        const int c = fs.colourMode == mode ? -1 : 0, a = fs.alphaMode == mode ? -1 : 0;
+        return _mm_setr_epi32(c, c, c, a);
+    };
+    l.texture = mask(kTextureOnly);
+    l.diffuse = mask(kDiffuseOnly);
+    l.product = mask(kProduct);
+    return l;
+}
+#endif
+
 inline bool WrapsByMask(const SurfaceView& level, const SamplerSetup& s) {
     const uint32_t w = level.width, h = level.height;
     return s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP && (w & (w - 1)) == 0 &&
@@ -115,6 +152,9 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const bool depthWrite = Z::kTested && ps.depthWrite;
     const CompareMask depthTest = DepthMaskOf(ps.depthFunc);
 
+#if defined(__SSE2__)
+    const StageLanes stage = StageLanesOf(fs);
+#endif
     SceneRun run;
     for (int start = x0; start < x1; start += kScenePixels) {
         const int n = std::min(kScenePixels, x1 - start);
@@ -128,6 +168,26 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                 if (!depthTest.Passes(depth, Z::Read(depthPixel))) continue;
             }
             const uint32_t diffuse = run.diffuse[i];
+            uint32_t colour;
+#if defined(__SSE2__)
+            if (stage.usable) {
+                __m128i t;
+                if constexpr (Mip) {
+                    const SurfaceView* levels = sampler.texture->levels;
+                    const int level = run.level[i];
+                    t = SampleLanes<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
+                    if (run.weight[i] != 0)
+                        t = MixLanes(t, SampleLanes<Format, Linear>(levels[level + 1], sampler, wrap, run.fuNext[i], run.fvNext[i]),
+                                     run.weight[i]);
+                } else {
+                    t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+                }
+                const __m128i d = Lanes(diffuse);
+                colour = Packed(_mm_or_si128(_mm_or_si128(_mm_and_si128(stage.texture, t), _mm_and_si128(stage.diffuse, d)),
+                                             _mm_and_si128(stage.product, ProductLanes(t, d))));
+            } else
+#endif
+            {
             uint32_t texel;
             if constexpr (Mip) {
                 const SurfaceView* levels = sampler.texture->levels;
@@ -146,9 +206,10 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
             const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 8), channel(diffuse, 8)));
             const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 0), channel(diffuse, 0)));
             const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, channel(texel, 24), channel(diffuse, 24)));
-            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
+            colour = (a << 24) | (r << 16) | (gg << 8) | b;
+            }
+            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
             if (depthWrite) Z::Write(depthPixel, depth);
-            uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
             if (blendMode != kOpaqueBlend)
                 colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
             row[x] = xTarget ? (colour | 0xFF000000u) : colour;
