@@ -76,19 +76,20 @@ double LodOf(double rho2, double approxLog2, double bias) {
 
 void PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
     const SamplerSetup& sampler = *s.sampler;
-    const SurfaceView* levels = sampler.texture->levels;
     for (int i = 0; i < n; ++i) {
         const MipPick pick = PickMip(sampler, LodOf(rho2[i], approxLog2[i], sampler.lodBias));
-        const int level = pick.level;
-        out.level[i] = level;
+        out.level[i] = pick.level;
         out.weight[i] = pick.weight;
-        out.fu[i] = TexelFixed(out.u[i] * double(levels[level].width)) - s.bias;
-        out.fv[i] = TexelFixed(out.v[i] * double(levels[level].height)) - s.bias;
-        if (pick.weight != 0) {
-            out.fuNext[i] = TexelFixed(out.u[i] * double(levels[level + 1].width)) - s.bias;
-            out.fvNext[i] = TexelFixed(out.v[i] * double(levels[level + 1].height)) - s.bias;
-        }
+        out.nextLevel[i] = pick.weight != 0 ? pick.level + 1 : pick.level;
     }
+#if !defined(__SSE2__)
+    for (int i = 0; i < n; ++i) {
+        out.fu[i] = TexelFixed(out.u[i] * s.levelWidth[out.level[i]]) - s.bias;
+        out.fv[i] = TexelFixed(out.v[i] * s.levelHeight[out.level[i]]) - s.bias;
+        out.fuNext[i] = TexelFixed(out.u[i] * s.levelWidth[out.nextLevel[i]]) - s.bias;
+        out.fvNext[i] = TexelFixed(out.v[i] * s.levelHeight[out.nextLevel[i]]) - s.bias;
+    }
+#endif
 }
 
 #if defined(__SSE2__)
@@ -164,6 +165,26 @@ D2 Footprints(const SceneMipSetup& s, bool perspective, D2 u, D2 v, D2 w) {
     return _mm_max_pd(y, x);  // std::max(x, y): x unless x < y, NaN included
 }
 
+// Each pixel's texel coordinates on its level and the next, a pair at a
+// time: the sizes differ by lane.
+void LevelTexels(const SceneMipSetup& s, int n, SceneRun& out) {
+    if (n & 1) {  // the odd last lane reads the pixel before it
+        out.level[n] = out.level[n - 1];
+        out.nextLevel[n] = out.nextLevel[n - 1];
+    }
+    const __m128i bias = _mm_set1_epi32(s.bias);
+    auto sizes = [](const double* side, const int32_t* level) { return _mm_set_pd(side[level[1]], side[level[0]]); };
+    for (int i = 0; i < n; i += 2) {
+        const D2 u = _mm_loadu_pd(out.u + i), v = _mm_loadu_pd(out.v + i);
+        StorePair(out.fu + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, sizes(s.levelWidth, out.level + i))), bias));
+        StorePair(out.fv + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, sizes(s.levelHeight, out.level + i))), bias));
+        StorePair(out.fuNext + i,
+                  _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, sizes(s.levelWidth, out.nextLevel + i))), bias));
+        StorePair(out.fvNext + i,
+                  _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, sizes(s.levelHeight, out.nextLevel + i))), bias));
+    }
+}
+
 __m128i PackedDiffuse(const __m128i channels[4], uint32_t fixed) {
     __m128i packed = _mm_set1_epi32(int32_t(fixed));
     for (int c = 0; c < 4; ++c) {
@@ -208,8 +229,13 @@ SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32
     s.vDy = g.attr[va].dy;
     s.qDx = g.q.dx;
     s.qDy = g.q.dy;
-    s.topWidth = double(sampler.texture->levels[0].width);
-    s.topHeight = double(sampler.texture->levels[0].height);
+    const TextureView& texture = *sampler.texture;
+    s.topWidth = double(texture.levels[0].width);
+    s.topHeight = double(texture.levels[0].height);
+    for (uint32_t l = 0; l < texture.levelCount && l < uint32_t(kMaxMipLevels); ++l) {
+        s.levelWidth[l] = double(texture.levels[l].width);
+        s.levelHeight[l] = double(texture.levels[l].height);
+    }
     return s;
 }
 
@@ -281,7 +307,12 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
         }
     }
 #endif
-    if (mip) PickLevels(*mip, n, rho2, approxLog2, out);
+    if (mip) {
+        PickLevels(*mip, n, rho2, approxLog2, out);
+#if defined(__SSE2__)
+        LevelTexels(*mip, n, out);
+#endif
+    }
 }
 
 }  // namespace raster::fast

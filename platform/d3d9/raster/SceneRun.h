@@ -47,6 +47,7 @@ struct SceneMipSetup {
     double uDx = 0, uDy = 0, vDx = 0, vDy = 0, qDx = 0, qDy = 0;  // 0 for a constant coordinate
     bool uVaries = false, vVaries = false;
     double topWidth = 0, topHeight = 0;
+    double levelWidth[kMaxMipLevels], levelHeight[kMaxMipLevels];  // the texture's levels
 };
 
 struct SceneRun {
@@ -57,6 +58,7 @@ struct SceneRun {
     int32_t level[kScenePixels];
     uint32_t weight[kScenePixels];   // toward level + 1, in 1/256
     int32_t fuNext[kScenePixels], fvNext[kScenePixels];  // on level + 1 where the weight is not 0
+    int32_t nextLevel[kScenePixels];                     // level + 1 there, else the level
 };
 
 SceneRunSetup SceneRunFor(const Gradients& g, double fy);

@@ -177,7 +177,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                     const int level = run.level[i];
                     t = SampleLanes<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
                     if (run.weight[i] != 0)
-                        t = MixLanes(t, SampleLanes<Format, Linear>(levels[level + 1], sampler, wrap, run.fuNext[i], run.fvNext[i]),
+                        t = MixLanes(t, SampleLanes<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]),
                                      run.weight[i]);
                 } else {
                     t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
@@ -195,7 +195,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                 texel = SampleFixed<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
                 if (run.weight[i] != 0) {
                     const uint32_t far =
-                        SampleFixed<Format, Linear>(levels[level + 1], sampler, wrap, run.fuNext[i], run.fvNext[i]);
+                        SampleFixed<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]);
                     texel = BilinearMix(texel, far, texel, far, run.weight[i], 0);
                 }
             } else {
