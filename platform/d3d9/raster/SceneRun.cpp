@@ -239,27 +239,35 @@ SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32
     return s;
 }
 
+void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out) {
+#if defined(__SSE2__)
+    const double scale = double(DepthMax(s.depth));
+    for (int i = 0; i < n; i += 2) {
+        const D2 fx = _mm_set_pd(double(start + i + 1), double(start + i));
+        const D2 z = _mm_add_pd(Splat(s.zRow), _mm_mul_pd(Splat(s.zdx), fx));
+        if (WideDepth(s.depth)) {
+            double zs[2];
+            _mm_storeu_pd(zs, z);
+            out[i] = QuantizeDepth(s.depth, zs[0]);
+            out[i + 1] = QuantizeDepth(s.depth, zs[1]);
+        } else {
+            StorePair(reinterpret_cast<int32_t*>(out + i), Depths(z, scale));
+        }
+    }
+#else
+    for (int i = 0; i < n; ++i) out[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, double(start + i)));
+#endif
+}
+
 void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out) {
-    const bool depth = s.depth != D3DFMT_UNKNOWN, texels = s.width > 0;
+    const bool texels = s.width > 0;
     double rho2[kScenePixels], approxLog2[kScenePixels];
 #if defined(__SSE2__)
-    const double depthScale = double(DepthMax(s.depth));
     for (int i = 0; i < n; i += 2) {
         const D2 fx = _mm_set_pd(double(start + i + 1), double(start + i));
         const D2 w = s.perspective ? _mm_div_pd(Splat(1.0), _mm_add_pd(Splat(s.qRow), _mm_mul_pd(Splat(s.qdx), fx)))
                                    : Splat(1.0);
         _mm_storeu_pd(out.w + i, w);
-        if (depth) {
-            const D2 z = _mm_add_pd(Splat(s.zRow), _mm_mul_pd(Splat(s.zdx), fx));
-            if (WideDepth(s.depth)) {
-                double zs[2];
-                _mm_storeu_pd(zs, z);
-                out.depth[i] = QuantizeDepth(s.depth, zs[0]);
-                out.depth[i + 1] = QuantizeDepth(s.depth, zs[1]);
-            } else {
-                StorePair(reinterpret_cast<int32_t*>(out.depth + i), Depths(z, depthScale));
-            }
-        }
         __m128i channels[4];
         for (int c = 0; c < 4; ++c) {
             if (c < 3 ? !s.colourVaries : !s.alphaVaries) channels[c] = _mm_setzero_si128();
@@ -289,7 +297,6 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
         const double fx = double(start + i);
         const double w = s.perspective ? 1.0 / Plane::At(s.qRow, s.qdx, fx) : 1.0;
         out.w[i] = w;
-        if (depth) out.depth[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, fx));
         uint32_t diffuse = s.fixedDiffuse;
         for (int c = 0; c < 4; ++c)
             if (c < 3 ? s.colourVaries : s.alphaVaries)

@@ -32,7 +32,7 @@ struct SceneRunSetup {
     bool perspective;
     bool colourVaries, alphaVaries;  // else the channels are not computed
     uint32_t fixedDiffuse;           // the packed channels that are not computed
-    D3DFORMAT depth;                 // UNKNOWN: no depth values
+    D3DFORMAT depth;                 // for ComputeSceneDepths
     // Texel coordinates in 1/256 texel for one level this size, less
     // `bias` (128 for linear filtering); width 0 skips them.
     double width, height;
@@ -66,8 +66,12 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy);
 // The level picking of `sampler` (several levels) over a triangle.
 SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias);
 
-// Pixels start .. start + n - 1 (n at most kScenePixels); with `mip` the
-// levels too.
+// The quantized depths of pixels start .. start + n - 1 in setup.depth's
+// format (n at most kScenePixels), written to out[0 .. n rounded up to even).
+void ComputeSceneDepths(const SceneRunSetup& setup, int start, int n, uint32_t* out);
+
+// The other values of pixels start .. start + n - 1; with `mip` the levels
+// too.
 void ComputeSceneRun(const SceneRunSetup& setup, const SceneMipSetup* mip, int start, int n, SceneRun& out);
 
 }  // namespace raster::fast

@@ -158,15 +158,21 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     SceneRun run;
     for (int start = x0; start < x1; start += kScenePixels) {
         const int n = std::min(kScenePixels, x1 - start);
+        // The depth test first: pixels behind what is drawn need nothing else.
+        uint32_t passing = (1u << n) - 1;
+        if constexpr (Z::kTested) {
+            ComputeSceneDepths(setup, start, n, run.depth);
+            passing = 0;
+            for (int i = 0; i < n; ++i)
+                passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
+            if (passing == 0) continue;
+        }
         ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
-        for (int i = 0; i < n; ++i) {
+        for (; passing != 0; passing &= passing - 1) {
+            const int i = __builtin_ctz(passing);
             const int x = start + i;
-            uint8_t* depthPixel = nullptr;
+            uint8_t* depthPixel = Z::kTested ? depthRow + x * Z::kBytes : nullptr;
             const uint32_t depth = Z::kTested ? run.depth[i] : 0;
-            if constexpr (Z::kTested) {
-                depthPixel = depthRow + x * Z::kBytes;
-                if (!depthTest.Passes(depth, Z::Read(depthPixel))) continue;
-            }
             const uint32_t diffuse = run.diffuse[i];
             uint32_t colour;
 #if defined(__SSE2__)
