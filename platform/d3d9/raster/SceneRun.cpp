@@ -7,9 +7,8 @@
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/SceneRunLanes.h"
 
 namespace raster::fast {
 
@@ -22,12 +21,7 @@ RowLine LineOf(const Gradients& g, int a, double fy) {
 
 bool WideDepth(D3DFORMAT depth) { return depth == D3DFMT_D32; }  // past int32: converted one by one
 
-// 2 / (k ln 2) for k = 1, 3, 5, 7, 9: log2 m = 2 atanh(t) / ln 2 with
-// t = (m - 1) / (m + 1), |t| <= 0.172 for m in [sqrt(1/2), sqrt(2)].
-constexpr double kLog2Series[5] = {2.8853900817779268, 0.96179669392597561, 0.57707801635558537,
-                                   0.41219858311113238, 0.32059889797532518};
-
-#if !defined(__SSE2__)
+#if !defined(__x86_64__)
 double ApproxLog2(double x) {
     int exponent = 0;
     double m = std::frexp(x, &exponent) * 2.0;  // [1, 2)
@@ -82,7 +76,7 @@ void PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double*
         out.weight[i] = pick.weight;
         out.nextLevel[i] = pick.weight != 0 ? pick.level + 1 : pick.level;
     }
-#if !defined(__SSE2__)
+#if !defined(__x86_64__)
     for (int i = 0; i < n; ++i) {
         out.fu[i] = TexelFixed(out.u[i] * s.levelWidth[out.level[i]]) - s.bias;
         out.fv[i] = TexelFixed(out.v[i] * s.levelHeight[out.level[i]]) - s.bias;
@@ -92,107 +86,36 @@ void PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double*
 #endif
 }
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
 
-using D2 = __m128d;
+struct Sse2 {
+    using D = __m128d;
+    static constexpr int kLanes = 2;
+    static D Splat(double v) { return _mm_set1_pd(v); }
+    static D SplatBits(uint64_t bits) { return _mm_castsi128_pd(_mm_set1_epi64x(int64_t(bits))); }
+    static D Iota(int start) { return _mm_set_pd(double(start + 1), double(start)); }
+    static D Add(D a, D b) { return _mm_add_pd(a, b); }
+    static D Sub(D a, D b) { return _mm_sub_pd(a, b); }
+    static D Mul(D a, D b) { return _mm_mul_pd(a, b); }
+    static D Div(D a, D b) { return _mm_div_pd(a, b); }
+    static D Min(D a, D b) { return _mm_min_pd(a, b); }
+    static D Max(D a, D b) { return _mm_max_pd(a, b); }
+    static D And(D a, D b) { return _mm_and_pd(a, b); }
+    static D Or(D a, D b) { return _mm_or_pd(a, b); }
+    static D AndNot(D mask, D b) { return _mm_andnot_pd(mask, b); }
+    static D CmpGt(D a, D b) { return _mm_cmpgt_pd(a, b); }
+    static D Load(const double* p) { return _mm_loadu_pd(p); }
+    static void Store(double* p, D v) { _mm_storeu_pd(p, v); }
+    static D Gather(const double* table, const int32_t* index) { return _mm_set_pd(table[index[1]], table[index[0]]); }
+    static __m128i Trunc(D v) { return _mm_cvttpd_epi32(v); }
+    static D FromInt(__m128i v) { return _mm_cvtepi32_pd(v); }
+    static __m128i MaskLanes(D mask) { return _mm_shuffle_epi32(_mm_castpd_si128(mask), _MM_SHUFFLE(2, 0, 2, 0)); }
+    static __m128i HighWords(D v) { return _mm_shuffle_epi32(_mm_castpd_si128(v), _MM_SHUFFLE(3, 1, 3, 1)); }
+    static void StoreInts(int32_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+};
 
-D2 Splat(double v) { return _mm_set1_pd(v); }
-void StorePair(int32_t* out, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(out), v); }
-
-// The low 32 bits of each 64-bit lane mask, as two int32 lanes.
-__m128i LaneMask(D2 mask) { return _mm_shuffle_epi32(_mm_castpd_si128(mask), _MM_SHUFFLE(2, 0, 2, 0)); }
-
-// ColorChannel: NaN and v <= 0 give 0, v >= 255 gives 255, else
-// trunc(v + 0.5). maxpd keeps its second operand for NaN.
-__m128i ColorChannels(D2 v) {
-    const D2 clamped = _mm_min_pd(_mm_max_pd(v, _mm_setzero_pd()), Splat(255.0));
-    return _mm_cvttpd_epi32(_mm_add_pd(clamped, Splat(0.5)));
-}
-
-// TexelFixed: clamped to +-2^30 (NaN to -2^30), then the floor.
-__m128i TexelFixeds(D2 coord) {
-    D2 t = _mm_add_pd(_mm_mul_pd(coord, Splat(256.0)), Splat(0.5));
-    t = _mm_min_pd(_mm_max_pd(t, Splat(-1073741824.0)), Splat(1073741824.0));
-    const __m128i i = _mm_cvttpd_epi32(t);
-    return _mm_add_epi32(i, LaneMask(_mm_cmpgt_pd(_mm_cvtepi32_pd(i), t)));  // one down where truncation rose
-}
-
-// QuantizeDepth for scales below 2^31: NaN and z <= 0 give 0, z >= 1 the
-// scale, else trunc(z * scale + 0.5).
-__m128i Depths(D2 z, double scale) {
-    const D2 clamped = _mm_min_pd(_mm_max_pd(z, _mm_setzero_pd()), Splat(1.0));
-    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(clamped, Splat(scale)), Splat(0.5)));
-}
-
-D2 LineAt(const RowLine& l, D2 fx, D2 w) {
-    const D2 value = _mm_add_pd(Splat(l.row), _mm_mul_pd(Splat(l.dx), fx));
-    return l.divided ? _mm_mul_pd(value, w) : value;
-}
-
-D2 Select(D2 mask, D2 yes, D2 no) { return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no)); }
-
-// ApproxLog2 two lanes at a time.
-D2 ApproxLog2s(D2 x) {
-    const __m128i bits = _mm_castpd_si128(x);
-    const __m128i high = _mm_shuffle_epi32(bits, _MM_SHUFFLE(3, 1, 3, 1));
-    D2 exponent = _mm_cvtepi32_pd(_mm_sub_epi32(_mm_srli_epi32(high, 20), _mm_set1_epi32(1023)));
-    const __m128i mantissaBits = _mm_set1_epi64x(int64_t(0x000FFFFFFFFFFFFFull));
-    D2 m = _mm_castsi128_pd(_mm_or_si128(_mm_and_si128(bits, mantissaBits), _mm_castpd_si128(Splat(1.0))));
-    const D2 above = _mm_cmpgt_pd(m, Splat(1.4142135623730951));
-    m = Select(above, _mm_mul_pd(m, Splat(0.5)), m);
-    exponent = _mm_add_pd(exponent, _mm_and_pd(above, Splat(1.0)));
-    const D2 t = _mm_div_pd(_mm_sub_pd(m, Splat(1.0)), _mm_add_pd(m, Splat(1.0)));
-    const D2 t2 = _mm_mul_pd(t, t);
-    D2 p = Splat(kLog2Series[4]);
-    for (int k = 3; k >= 0; --k) p = _mm_add_pd(Splat(kLog2Series[k]), _mm_mul_pd(t2, p));
-    return _mm_add_pd(exponent, _mm_mul_pd(t, p));
-}
-
-// The squared texel footprint LevelOfDetail takes the logarithm of, with
-// the general span's slopes: d(A/Q) = (dA - (A/Q) dQ) / Q.
-D2 Footprints(const SceneMipSetup& s, bool perspective, D2 u, D2 v, D2 w) {
-    auto slope = [&](bool varies, double dA, double dQ, D2 value) {
-        if (!varies) return _mm_setzero_pd();
-        if (!perspective) return Splat(dA);
-        return _mm_mul_pd(_mm_sub_pd(Splat(dA), _mm_mul_pd(value, Splat(dQ))), w);
-    };
-    const D2 dudx = _mm_mul_pd(slope(s.uVaries, s.uDx, s.qDx, u), Splat(s.topWidth));
-    const D2 dvdx = _mm_mul_pd(slope(s.vVaries, s.vDx, s.qDx, v), Splat(s.topHeight));
-    const D2 dudy = _mm_mul_pd(slope(s.uVaries, s.uDy, s.qDy, u), Splat(s.topWidth));
-    const D2 dvdy = _mm_mul_pd(slope(s.vVaries, s.vDy, s.qDy, v), Splat(s.topHeight));
-    const D2 x = _mm_add_pd(_mm_mul_pd(dudx, dudx), _mm_mul_pd(dvdx, dvdx));
-    const D2 y = _mm_add_pd(_mm_mul_pd(dudy, dudy), _mm_mul_pd(dvdy, dvdy));
-    return _mm_max_pd(y, x);  // std::max(x, y): x unless x < y, NaN included
-}
-
-// Each pixel's texel coordinates on its level and the next, a pair at a
-// time: the sizes differ by lane.
-void LevelTexels(const SceneMipSetup& s, int n, SceneRun& out) {
-    if (n & 1) {  // the odd last lane reads the pixel before it
-        out.level[n] = out.level[n - 1];
-        out.nextLevel[n] = out.nextLevel[n - 1];
-    }
-    const __m128i bias = _mm_set1_epi32(s.bias);
-    auto sizes = [](const double* side, const int32_t* level) { return _mm_set_pd(side[level[1]], side[level[0]]); };
-    for (int i = 0; i < n; i += 2) {
-        const D2 u = _mm_loadu_pd(out.u + i), v = _mm_loadu_pd(out.v + i);
-        StorePair(out.fu + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, sizes(s.levelWidth, out.level + i))), bias));
-        StorePair(out.fv + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, sizes(s.levelHeight, out.level + i))), bias));
-        StorePair(out.fuNext + i,
-                  _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, sizes(s.levelWidth, out.nextLevel + i))), bias));
-        StorePair(out.fvNext + i,
-                  _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, sizes(s.levelHeight, out.nextLevel + i))), bias));
-    }
-}
-
-__m128i PackedDiffuse(const __m128i channels[4], uint32_t fixed) {
-    __m128i packed = _mm_set1_epi32(int32_t(fixed));
-    for (int c = 0; c < 4; ++c) {
-        const int shift = c == 3 ? 24 : 16 - 8 * c;  // r, g, b, a
-        packed = _mm_or_si128(packed, _mm_slli_epi32(channels[c], shift));
-    }
-    return packed;
-}
+// The processor's widest lanes, as the row kernels chose them.
+bool UseAvx2() { return ActiveSimdLevel() == SimdLevel::kAvx2; }
 
 #endif
 
@@ -240,54 +163,22 @@ SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32
 }
 
 void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out) {
-#if defined(__SSE2__)
-    const double scale = double(DepthMax(s.depth));
-    for (int i = 0; i < n; i += 2) {
-        const D2 fx = _mm_set_pd(double(start + i + 1), double(start + i));
-        const D2 z = _mm_add_pd(Splat(s.zRow), _mm_mul_pd(Splat(s.zdx), fx));
-        if (WideDepth(s.depth)) {
-            double zs[2];
-            _mm_storeu_pd(zs, z);
-            out[i] = QuantizeDepth(s.depth, zs[0]);
-            out[i + 1] = QuantizeDepth(s.depth, zs[1]);
-        } else {
-            StorePair(reinterpret_cast<int32_t*>(out + i), Depths(z, scale));
-        }
+#if defined(__x86_64__)
+    if (!WideDepth(s.depth)) {
+        const double scale = double(DepthMax(s.depth));
+        if (UseAvx2()) return ComputeSceneDepthsAvx2(s, start, n, out, scale);
+        return RunLanes<Sse2>::ComputeDepths(s, start, n, out, scale);
     }
-#else
-    for (int i = 0; i < n; ++i) out[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, double(start + i)));
 #endif
+    for (int i = 0; i < n; ++i) out[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, double(start + i)));
 }
 
 void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out) {
-    const bool texels = s.width > 0;
     double rho2[kScenePixels], approxLog2[kScenePixels];
-#if defined(__SSE2__)
-    for (int i = 0; i < n; i += 2) {
-        const D2 fx = _mm_set_pd(double(start + i + 1), double(start + i));
-        const D2 w = s.perspective ? _mm_div_pd(Splat(1.0), _mm_add_pd(Splat(s.qRow), _mm_mul_pd(Splat(s.qdx), fx)))
-                                   : Splat(1.0);
-        _mm_storeu_pd(out.w + i, w);
-        __m128i channels[4];
-        for (int c = 0; c < 4; ++c) {
-            if (c < 3 ? !s.colourVaries : !s.alphaVaries) channels[c] = _mm_setzero_si128();
-            else channels[c] = ColorChannels(LineAt(s.colour[c], fx, w));
-        }
-        StorePair(reinterpret_cast<int32_t*>(out.diffuse + i), PackedDiffuse(channels, s.fixedDiffuse));
-        const D2 u = LineAt(s.u, fx, w), v = LineAt(s.v, fx, w);
-        _mm_storeu_pd(out.u + i, u);
-        _mm_storeu_pd(out.v + i, v);
-        if (mip) {
-            const D2 footprint = Footprints(*mip, s.perspective, u, v, w);
-            _mm_storeu_pd(rho2 + i, footprint);
-            _mm_storeu_pd(approxLog2 + i, ApproxLog2s(footprint));
-        }
-        if (texels) {
-            const __m128i bias = _mm_set1_epi32(s.bias);
-            StorePair(out.fu + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, Splat(s.width))), bias));
-            StorePair(out.fv + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, Splat(s.height))), bias));
-        }
-    }
+#if defined(__x86_64__)
+    const bool avx2 = UseAvx2();
+    if (avx2) ComputeSceneRunAvx2(s, mip, start, n, out, rho2, approxLog2);
+    else RunLanes<Sse2>::Compute(s, mip, start, n, out, rho2, approxLog2);
 #else
     auto at = [](const RowLine& l, double fx, double w) {
         const double value = Plane::At(l.row, l.dx, fx);
@@ -308,7 +199,7 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
             rho2[i] = Footprint(*mip, s.perspective, out.u[i], out.v[i], w);
             approxLog2[i] = SeriesServes(rho2[i]) ? ApproxLog2(rho2[i]) : 0.0;
         }
-        if (texels) {
+        if (s.width > 0) {
             out.fu[i] = TexelFixed(out.u[i] * s.width) - s.bias;
             out.fv[i] = TexelFixed(out.v[i] * s.height) - s.bias;
         }
@@ -316,8 +207,9 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
 #endif
     if (mip) {
         PickLevels(*mip, n, rho2, approxLog2, out);
-#if defined(__SSE2__)
-        LevelTexels(*mip, n, out);
+#if defined(__x86_64__)
+        if (avx2) LevelTexelsAvx2(*mip, n, out);
+        else RunLanes<Sse2>::LevelTexels(*mip, n, out);
 #endif
     }
 }
