@@ -9,6 +9,7 @@
 
 #include "RasterTestKit.h"
 #include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/RowKernels.h"
 
 namespace rastertest {
 namespace {
@@ -449,9 +450,27 @@ int LargestChannelDifference(const std::vector<uint8_t>& a, const std::vector<ui
 // channel stays within one step and the depth buffer (hence every depth
 // decision) is the same. Largest channel difference seen: 0 (the spans
 // compute the general span's values; only the level of detail takes
-// another logarithm, and the library's near each decision).
+// another logarithm, and the library's near each decision). Each vector
+// width the processor has is tried.
+void ExpectPerspectiveScenesWithinAStep();
+
+struct SimdLevelGuard {
+    SimdLevel restore = ActiveSimdLevel();
+    ~SimdLevelGuard() { SetSimdLevel(restore); }
+};
+
 TEST(FastPaths, PerspectiveScenesStayWithinAStepOfTheGeneralPath) {
     BothPaths guard;
+    SimdLevelGuard levelGuard;
+    for (SimdLevel level : {SimdLevel::kSse2, SimdLevel::kAvx2}) {
+        if (!SimdLevelSupported(level)) continue;
+        SetSimdLevel(level);
+        SCOPED_TRACE(int(level));
+        ExpectPerspectiveScenesWithinAStep();
+    }
+}
+
+void ExpectPerspectiveScenesWithinAStep() {
     const struct {
         D3DFORMAT format;
         int bytes;
