@@ -149,6 +149,13 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
+    // A triangle's next row most often starts near this one: its memory is
+    // asked for now, while this row is shaded (a prefetch never faults).
+    auto prefetchBelow = [x0](const void* rowStart, int32_t pitch, int bytes) {
+        __builtin_prefetch(reinterpret_cast<const void*>(uintptr_t(rowStart) + uintptr_t(intptr_t(pitch) + x0 * bytes)));
+    };
+    if constexpr (Z::kTested) prefetchBelow(depthRow, ps.depth.pitch, Z::kBytes);
+    prefetchBelow(row, ps.target.pitch, 4);
     const bool depthWrite = Z::kTested && ps.depthWrite;
     const CompareMask depthTest = DepthMaskOf(ps.depthFunc);
 
