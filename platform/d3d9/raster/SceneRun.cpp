@@ -104,6 +104,7 @@ struct Sse2 {
     static D Or(D a, D b) { return _mm_or_pd(a, b); }
     static D AndNot(D mask, D b) { return _mm_andnot_pd(mask, b); }
     static D CmpGt(D a, D b) { return _mm_cmpgt_pd(a, b); }
+    static int MoveMask(D mask) { return _mm_movemask_pd(mask); }
     static D Load(const double* p) { return _mm_loadu_pd(p); }
     static void Store(double* p, D v) { _mm_storeu_pd(p, v); }
     static D Gather(const double* table, const int32_t* index) { return _mm_set_pd(table[index[1]], table[index[0]]); }
@@ -153,6 +154,11 @@ SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32
     s.qDx = g.q.dx;
     s.qDy = g.q.dy;
     const TextureView& texture = *sampler.texture;
+    s.last = int32_t(texture.levelCount) - 1;
+    s.base = std::min(sampler.baseLevel, s.last);
+    s.firstOnly = sampler.mipFilter == D3DTEXF_NONE || s.base == s.last;
+    s.nearestLevel = sampler.mipFilter == D3DTEXF_POINT;
+    s.lodBias = sampler.lodBias;
     s.topWidth = double(texture.levels[0].width);
     s.topHeight = double(texture.levels[0].height);
     for (uint32_t l = 0; l < texture.levelCount && l < uint32_t(kMaxMipLevels); ++l) {
@@ -206,10 +212,14 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
     }
 #endif
     if (mip) {
-        PickLevels(*mip, n, rho2, approxLog2, out);
 #if defined(__x86_64__)
+        const bool picked = avx2 ? PickLevelsAvx2(*mip, n, rho2, approxLog2, out)
+                                 : RunLanes<Sse2>::PickLevels(*mip, n, rho2, approxLog2, out);
+        if (!picked) PickLevels(*mip, n, rho2, approxLog2, out);
         if (avx2) LevelTexelsAvx2(*mip, n, out);
         else RunLanes<Sse2>::LevelTexels(*mip, n, out);
+#else
+        PickLevels(*mip, n, rho2, approxLog2, out);
 #endif
     }
 }

@@ -48,6 +48,11 @@ struct SceneMipSetup {
     bool uVaries = false, vVaries = false;
     double topWidth = 0, topHeight = 0;
     double levelWidth[kMaxMipLevels], levelHeight[kMaxMipLevels];  // the texture's levels
+    // PickMip's constants: the first and last level it may pick, whether
+    // it picks only the first, or the nearest level (POINT) rather than two.
+    int32_t base = 0, last = 0;
+    bool firstOnly = false, nearestLevel = false;
+    double lodBias = 0;
 };
 
 struct SceneRun {

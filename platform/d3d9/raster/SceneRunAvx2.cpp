@@ -29,6 +29,7 @@ struct Avx2 {
     static D Or(D a, D b) { return _mm256_or_pd(a, b); }
     static D AndNot(D mask, D b) { return _mm256_andnot_pd(mask, b); }
     static D CmpGt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OS); }
+    static int MoveMask(D mask) { return _mm256_movemask_pd(mask); }
     static D Load(const double* p) { return _mm256_loadu_pd(p); }
     static void Store(double* p, D v) { _mm256_storeu_pd(p, v); }
     static D Gather(const double* table, const int32_t* index) {
@@ -54,6 +55,10 @@ void ComputeSceneDepthsAvx2(const SceneRunSetup& s, int start, int n, uint32_t* 
 void ComputeSceneRunAvx2(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out,
                          double* rho2, double* approxLog2) {
     RunLanes<Avx2>::Compute(s, mip, start, n, out, rho2, approxLog2);
+}
+
+bool PickLevelsAvx2(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
+    return RunLanes<Avx2>::PickLevels(s, n, rho2, approxLog2, out);
 }
 
 void LevelTexelsAvx2(const SceneMipSetup& s, int n, SceneRun& out) { RunLanes<Avx2>::LevelTexels(s, n, out); }

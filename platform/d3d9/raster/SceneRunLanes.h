@@ -134,6 +134,53 @@ struct RunLanes {
         }
     }
 
+    static __m128i MinInts(__m128i a, __m128i b) {
+        const __m128i greater = _mm_cmpgt_epi32(a, b);
+        return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+    }
+
+    // PickMip's level and weight for pixels 0 .. n - 1 whose level of
+    // detail the series decides (see LodOf in SceneRun.cpp); false, with
+    // nothing written, when one of them needs the library's logarithm.
+    static bool PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2,
+                           SceneRun& out) {
+        for (int i = 0; i < n; i += V::kLanes) {
+            const D r = V::Load(rho2 + i);
+            const D lod = V::Add(V::Mul(V::Splat(0.5), V::Load(approxLog2 + i)), V::Splat(s.lodBias));
+            const D steps = V::Mul(lod, V::Splat(512.0));
+            const D nearest = V::Sub(V::Add(steps, V::Splat(0x1.8p52)), V::Splat(0x1.8p52));
+            const D distance = V::And(V::Sub(steps, nearest), V::SplatBits(0x7FFFFFFFFFFFFFFFull));
+            const D served = V::And(V::And(V::CmpGt(r, V::Splat(0x1p-1000)), V::CmpGt(V::Splat(0x1p1000), r)),
+                                    V::CmpGt(distance, V::Splat(1e-3)));
+            const int lanes = (1 << (n - i < V::kLanes ? n - i : V::kLanes)) - 1;  // no std::min: see above
+            if ((V::MoveMask(served) & lanes) != lanes) return false;
+        }
+        const __m128i base = _mm_set1_epi32(s.base), last = _mm_set1_epi32(s.last);
+        for (int i = 0; i < n; i += V::kLanes) {
+            __m128i level = base, weight = _mm_setzero_si128();
+            if (!s.firstOnly) {
+                const D lod = V::Add(V::Mul(V::Splat(0.5), V::Load(approxLog2 + i)), V::Splat(s.lodBias));
+                const D clamped = V::Min(lod, V::Splat(64.0));
+                const __m128i minifies = V::MaskLanes(V::CmpGt(lod, V::Splat(0.0)));
+                if (s.nearestLevel) {
+                    level = MinInts(_mm_add_epi32(base, V::Trunc(V::Add(clamped, V::Splat(0.5)))), last);
+                } else {
+                    const __m128i whole = V::Trunc(clamped);
+                    level = MinInts(_mm_add_epi32(base, whole), last);
+                    weight = V::Trunc(V::Add(V::Mul(V::Sub(clamped, V::FromInt(whole)), V::Splat(256.0)), V::Splat(0.5)));
+                    weight = _mm_andnot_si128(_mm_cmpeq_epi32(level, last), weight);
+                }
+                level = _mm_or_si128(_mm_and_si128(minifies, level), _mm_andnot_si128(minifies, base));
+                weight = _mm_and_si128(minifies, weight);
+            }
+            V::StoreInts(out.level + i, level);
+            V::StoreInts(reinterpret_cast<int32_t*>(out.weight + i), weight);
+            const __m128i mixed = _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_setzero_si128()), _mm_set1_epi32(-1));
+            V::StoreInts(out.nextLevel + i, _mm_sub_epi32(level, mixed));  // level + 1 where mixed
+        }
+        return true;
+    }
+
     // Each pixel's texel coordinates on its level and the next; the sizes
     // differ by lane. Lanes past n read the last pixel's levels.
     static void LevelTexels(const SceneMipSetup& s, int n, SceneRun& out) {
@@ -159,6 +206,7 @@ struct RunLanes {
 void ComputeSceneDepthsAvx2(const SceneRunSetup& s, int start, int n, uint32_t* out, double scale);
 void ComputeSceneRunAvx2(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out,
                          double* rho2, double* approxLog2);
+bool PickLevelsAvx2(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out);
 void LevelTexelsAvx2(const SceneMipSetup& s, int n, SceneRun& out);
 
 }  // namespace raster::fast
