@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <type_traits>
 
 #include "d3d9/raster/FastSpanParts.h"
 #include "d3d9/raster/SceneFilter.h"
@@ -119,6 +120,56 @@ inline uint32_t FactorChannels(const PixelState::FastStage& fs) {
     return packed;
 }
 
+// The texel of pixel i of a run: on its level, mixed toward the next
+// level's by the run's weight with Mip.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t RunTexel(const SamplerSetup& sampler, const SurfaceView& surface, bool wrap, const SceneRun& run, int i) {
+    if constexpr (!Mip) {
+        return SampleFixed<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+    } else {
+        const SurfaceView* levels = sampler.texture->levels;
+        const uint32_t near = SampleFixed<Format, Linear>(levels[run.level[i]], sampler, wrap, run.fu[i], run.fv[i]);
+        if (run.weight[i] == 0) return near;
+        const uint32_t far =
+            SampleFixed<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]);
+        return BilinearMix(near, far, near, far, run.weight[i], 0);
+    }
+}
+
+// Stage 0 of pixel i of a run, one channel at a time.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t StageByChannel(const PixelState::FastStage& fs, const SamplerSetup& sampler, const SurfaceView& surface,
+                                   bool wrap, const SceneRun& run, int i) {
+    const uint32_t texel = RunTexel<Format, Linear, Mip>(sampler, surface, wrap, run, i), diffuse = run.diffuse[i];
+    auto channel = [](uint32_t packed, int shift) { return int32_t((packed >> shift) & 255); };
+    const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 16), channel(diffuse, 16)));
+    const uint32_t g = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 8), channel(diffuse, 8)));
+    const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 0), channel(diffuse, 0)));
+    const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, channel(texel, 24), channel(diffuse, 24)));
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+#if defined(__SSE2__)
+// Stage 0 of pixel i of a run on four channel lanes; the levels mixed there.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sampler, const SurfaceView& surface, bool wrap,
+                                 const SceneRun& run, int i) {
+    __m128i t;
+    if constexpr (Mip) {
+        const SurfaceView* levels = sampler.texture->levels;
+        t = SampleLanes<Format, Linear>(levels[run.level[i]], sampler, wrap, run.fu[i], run.fv[i]);
+        if (run.weight[i] != 0)
+            t = MixLanes(t, SampleLanes<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]),
+                         run.weight[i]);
+    } else {
+        t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+    }
+    const __m128i d = Lanes(run.diffuse[i]);
+    return Packed(_mm_or_si128(_mm_or_si128(_mm_and_si128(stage.texture, t), _mm_and_si128(stage.diffuse, d)),
+                               _mm_and_si128(stage.product, ProductLanes(t, d))));
+}
+#endif
+
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
 // interpolated values, and with Mip each pixel's level and weight, come a
@@ -161,73 +212,47 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
 
 #if defined(__SSE2__)
     const StageLanes stage = StageLanesOf(fs);
+    // Opaque, no alpha test, stage 0 on lanes: the loop without those tests.
+    const bool plain = stage.usable && !ps.alphaTest && blendMode == kOpaqueBlend;
+#else
+    const bool plain = false;
 #endif
     SceneRun run;
-    for (int start = x0; start < x1; start += kScenePixels) {
-        const int n = std::min(kScenePixels, x1 - start);
-        // The depth test first: pixels behind what is drawn need nothing else.
-        uint32_t passing = (1u << n) - 1;
-        if constexpr (Z::kTested) {
-            ComputeSceneDepths(setup, start, n, run.depth);
-            passing = 0;
-            for (int i = 0; i < n; ++i)
-                passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
-            if (passing == 0) continue;
-        }
-        ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
-        for (; passing != 0; passing &= passing - 1) {
-            const int i = __builtin_ctz(passing);
-            const int x = start + i;
-            uint8_t* depthPixel = Z::kTested ? depthRow + x * Z::kBytes : nullptr;
-            const uint32_t depth = Z::kTested ? run.depth[i] : 0;
-            const uint32_t diffuse = run.diffuse[i];
-            uint32_t colour;
+    auto shade = [&](auto plainTag) __attribute__((always_inline)) {
+        constexpr bool kPlain = decltype(plainTag)::value;
+        for (int start = x0; start < x1; start += kScenePixels) {
+            const int n = std::min(kScenePixels, x1 - start);
+            // The depth test first: pixels behind what is drawn need nothing else.
+            uint32_t passing = (1u << n) - 1;
+            if constexpr (Z::kTested) {
+                ComputeSceneDepths(setup, start, n, run.depth);
+                passing = 0;
+                for (int i = 0; i < n; ++i)
+                    passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
+                if (passing == 0) continue;
+            }
+            ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
+            for (; passing != 0; passing &= passing - 1) {
+                const int i = __builtin_ctz(passing);
+                const int x = start + i;
+                uint8_t* depthPixel = Z::kTested ? depthRow + x * Z::kBytes : nullptr;
+                const uint32_t depth = Z::kTested ? run.depth[i] : 0;
+                uint32_t colour;
 #if defined(__SSE2__)
-            if (stage.usable) {
-                __m128i t;
-                if constexpr (Mip) {
-                    const SurfaceView* levels = sampler.texture->levels;
-                    const int level = run.level[i];
-                    t = SampleLanes<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
-                    if (run.weight[i] != 0)
-                        t = MixLanes(t, SampleLanes<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]),
-                                     run.weight[i]);
-                } else {
-                    t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
-                }
-                const __m128i d = Lanes(diffuse);
-                colour = Packed(_mm_or_si128(_mm_or_si128(_mm_and_si128(stage.texture, t), _mm_and_si128(stage.diffuse, d)),
-                                             _mm_and_si128(stage.product, ProductLanes(t, d))));
-            } else
+                if (kPlain || stage.usable) colour = StageOnLanes<Format, Linear, Mip>(stage, sampler, surface, wrap, run, i);
+                else
 #endif
-            {
-            uint32_t texel;
-            if constexpr (Mip) {
-                const SurfaceView* levels = sampler.texture->levels;
-                const int level = run.level[i];
-                texel = SampleFixed<Format, Linear>(levels[level], sampler, wrap, run.fu[i], run.fv[i]);
-                if (run.weight[i] != 0) {
-                    const uint32_t far =
-                        SampleFixed<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]);
-                    texel = BilinearMix(texel, far, texel, far, run.weight[i], 0);
-                }
-            } else {
-                texel = SampleFixed<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+                    colour = StageByChannel<Format, Linear, Mip>(fs, sampler, surface, wrap, run, i);
+                if (!kPlain && ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
+                if (depthWrite) Z::Write(depthPixel, depth);
+                if (!kPlain && blendMode != kOpaqueBlend)
+                    colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
+                row[x] = xTarget ? (colour | 0xFF000000u) : colour;
             }
-            auto channel = [](uint32_t packed, int shift) { return int32_t((packed >> shift) & 255); };
-            const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 16), channel(diffuse, 16)));
-            const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 8), channel(diffuse, 8)));
-            const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 0), channel(diffuse, 0)));
-            const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, channel(texel, 24), channel(diffuse, 24)));
-            colour = (a << 24) | (r << 16) | (gg << 8) | b;
-            }
-            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
-            if (depthWrite) Z::Write(depthPixel, depth);
-            if (blendMode != kOpaqueBlend)
-                colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
-            row[x] = xTarget ? (colour | 0xFF000000u) : colour;
         }
-    }
+    };
+    if (plain) shade(std::true_type{});
+    else shade(std::false_type{});
 }
 
 template <D3DFORMAT Format, D3DFORMAT Depth>
