@@ -193,7 +193,6 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
     for (int i = 0; i < n; ++i) {
         const double fx = double(start + i);
         const double w = s.perspective ? 1.0 / Plane::At(s.qRow, s.qdx, fx) : 1.0;
-        out.w[i] = w;
         uint32_t diffuse = s.fixedDiffuse;
         for (int c = 0; c < 4; ++c)
             if (c < 3 ? s.colourVaries : s.alphaVaries)

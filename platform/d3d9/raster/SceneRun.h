@@ -58,7 +58,7 @@ struct SceneMipSetup {
 struct SceneRun {
     uint32_t depth[kScenePixels];
     int32_t fu[kScenePixels], fv[kScenePixels];
-    double u[kScenePixels], v[kScenePixels], w[kScenePixels];
+    double u[kScenePixels], v[kScenePixels];
     uint32_t diffuse[kScenePixels];  // the four colour channels packed as A8R8G8B8
     int32_t level[kScenePixels];
     uint32_t weight[kScenePixels];   // toward level + 1, in 1/256

@@ -112,7 +112,6 @@ struct RunLanes {
             const D fx = V::Iota(start + i);
             const D w = s.perspective ? V::Div(V::Splat(1.0), V::Add(V::Splat(s.qRow), V::Mul(V::Splat(s.qdx), fx)))
                                       : V::Splat(1.0);
-            V::Store(out.w + i, w);
             __m128i channels[4];
             for (int c = 0; c < 4; ++c) {
                 if (c < 3 ? !s.colourVaries : !s.alphaVaries) channels[c] = _mm_setzero_si128();

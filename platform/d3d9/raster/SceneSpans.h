@@ -29,19 +29,31 @@ struct DepthAccess {
 // filtering), as SamplePoint and SampleLinear read it with the format
 // fixed. With `wrap` the level's sides are powers of two and both
 // addresses WRAP: a mask replaces the address modes.
+// The four texels a linear sample at (fu, fv) mixes, wrapped by the mask,
+// and the weights toward the second column and row.
+struct Taps {
+    uint32_t t00, t10, t01, t11, fx, fy;
+};
+
+template <D3DFORMAT Format>
+LUMIVA_HOT Taps WrappedTaps(const SurfaceView& level, int32_t fu, int32_t fv) {
+    const int wm = int(level.width) - 1, hm = int(level.height) - 1;
+    const int tx = fu >> 8, ty = fv >> 8;
+    const int x0 = tx & wm, y0 = ty & hm, x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
+    return Taps{FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0), FetchTexel<Format>(level, x0, y1),
+                FetchTexel<Format>(level, x1, y1), uint32_t(fu & 255),           uint32_t(fv & 255)};
+}
+
 template <D3DFORMAT Format, bool Linear>
 LUMIVA_HOT uint32_t SampleFixed(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
     const int tx = fu >> 8, ty = fv >> 8;
     const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
     if (wrap) {
-        const int wm = int(level.width) - 1, hm = int(level.height) - 1;
-        const int x0 = tx & wm, y0 = ty & hm;
         if constexpr (!Linear) {
-            return FetchTexel<Format>(level, x0, y0);
+            return FetchTexel<Format>(level, tx & int(level.width - 1), ty & int(level.height - 1));
         } else {
-            const int x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
-            return Bilinear(FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0),
-                            FetchTexel<Format>(level, x0, y1), FetchTexel<Format>(level, x1, y1), fx, fy);
+            const Taps t = WrappedTaps<Format>(level, fu, fv);
+            return Bilinear(t.t00, t.t10, t.t01, t.t11, t.fx, t.fy);
         }
     }
     auto fetch = [](const SurfaceView& l, int x, int y) { return FetchTexel<Format>(l, x, y); };
@@ -60,19 +72,15 @@ template <D3DFORMAT Format, bool Linear>
 LUMIVA_HOT __m128i SampleLanes(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
     if constexpr (Linear) {
         if (wrap) {
-            const int wm = int(level.width) - 1, hm = int(level.height) - 1;
-            const int tx = fu >> 8, ty = fv >> 8;
-            const int x0 = tx & wm, y0 = ty & hm, x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
-            return BilinearLanes(FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0),
-                                 FetchTexel<Format>(level, x0, y1), FetchTexel<Format>(level, x1, y1),
-                                 uint32_t(fu & 255), uint32_t(fv & 255));
+            const Taps t = WrappedTaps<Format>(level, fu, fv);
+            return BilinearLanes(t.t00, t.t10, t.t01, t.t11, t.fx, t.fy);
         }
     }
     return Lanes(SampleFixed<Format, Linear>(level, s, wrap, fu, fv));
 }
 
 // Stage 0 on four channel lanes: which lanes take the texture, the diffuse
-// or their product (MODULATE); null when a scaled product is in use.
+// or their product (MODULATE); not usable with a scaled product.
 struct StageLanes {
     bool usable = false;
     __m128i texture, diffuse, product;
