@@ -9,6 +9,7 @@
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/RasterPipeline.h"
 #include "d3d9/raster/RasterWorkers.h"
+#include "d3d9/raster/RowKernels.h"
 
 namespace {
 
@@ -193,6 +194,16 @@ void BM_SceneFloor800x600(benchmark::State& state) { RunSceneFrame(state, true);
 void BM_SceneFloor800x600General(benchmark::State& state) { RunSceneFrame(state, false); }
 void BM_SceneFloorMipMapped800x600(benchmark::State& state) { RunSceneFrame(state, true, true); }
 void BM_SceneFloorMipMapped800x600General(benchmark::State& state) { RunSceneFrame(state, false, true); }
+// The same floors with the scene run on two-double SSE2 lanes instead of
+// the processor's widest.
+void RunSceneFrameSse2(benchmark::State& state, bool mipmapped) {
+    const SimdLevel widest = ActiveSimdLevel();
+    SetSimdLevel(SimdLevel::kSse2);
+    RunSceneFrame(state, true, mipmapped);
+    SetSimdLevel(widest);
+}
+void BM_SceneFloor800x600Sse2(benchmark::State& state) { RunSceneFrameSse2(state, false); }
+void BM_SceneFloorMipMapped800x600Sse2(benchmark::State& state) { RunSceneFrameSse2(state, true); }
 
 // One opaque, point-sampled quad over the whole frame from a picture one
 // texel a pixel (the corner of a 1024 x 1024 texture, so the steps are
@@ -229,6 +240,8 @@ BENCHMARK(BM_SceneFloor800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600General)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SceneFloorMipMapped800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloorMipMapped800x600General)->Arg(1)->UseRealTime();
+BENCHMARK(BM_SceneFloor800x600Sse2)->Arg(1)->UseRealTime();
+BENCHMARK(BM_SceneFloorMipMapped800x600Sse2)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SmallQuadDraws);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600);
 BENCHMARK(BM_AlphaBlendedLinearQuads800x600);

@@ -169,13 +169,17 @@ void DrawTriangle(const DrawSetup& d, const RasterContext& raster, const PostVer
     DrawPolygon(d, raster, pointers, n, true);
 }
 
-// A triangle the pair path takes as it is: inside every clip plane, shaded
-// smoothly, filled, and not culled.
-bool PlainFilledTriangle(const DrawSetup& d, const PostVertex* const corners[3]) {
-    if (d.flat || d.fillMode == D3DFILL_POINT || d.fillMode == D3DFILL_WIREFRAME) return false;
-    if (corners[0]->outside | corners[1]->outside | corners[2]->outside) return false;
+// What becomes of a triangle before clipping. Unclipped triangles are culled
+// on the snapped grid, whatever the fill and shade modes; the pair path takes
+// the plain ones as they are: shaded smoothly and filled.
+enum class TriangleFate { kCulled, kPlain, kOther };
+
+TriangleFate FateOf(const DrawSetup& d, const PostVertex* const corners[3]) {
+    if (corners[0]->outside | corners[1]->outside | corners[2]->outside) return TriangleFate::kOther;
     const double area = double(SnappedArea(corners[0]->screen, corners[1]->screen, corners[2]->screen));
-    return area != 0 && !Culled(d.cullMode, area);
+    if (area == 0 || Culled(d.cullMode, area)) return TriangleFate::kCulled;
+    if (d.flat || d.fillMode == D3DFILL_POINT || d.fillMode == D3DFILL_WIREFRAME) return TriangleFate::kOther;
+    return TriangleFate::kPlain;
 }
 
 void DrawLineSegment(const DrawSetup& d, const RasterContext& raster, ClipVertex a, ClipVertex b, bool includeLast) {
@@ -229,18 +233,28 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
                 TriangleCorners(type, i, at);
                 const PostVertex* corners[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
                 if (!corners[0] || !corners[1] || !corners[2]) break;
-                if (i + 1 < count && PlainFilledTriangle(d, corners)) {
+                const TriangleFate fate = FateOf(d, corners);
+                if (fate == TriangleFate::kCulled) break;
+                const ScreenVertex* a[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
+                if (fate == TriangleFate::kPlain && i + 1 < count) {
                     TriangleCorners(type, i + 1, at);
                     const PostVertex* next[3] = {fetch(at[0]), fetch(at[1]), fetch(at[2])};
-                    if (next[0] && next[1] && next[2] && PlainFilledTriangle(d, next)) {
-                        const ScreenVertex* a[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
+                    const TriangleFate nextFate =
+                        next[0] && next[1] && next[2] ? FateOf(d, next) : TriangleFate::kOther;
+                    if (nextFate == TriangleFate::kPlain) {
                         const ScreenVertex* b[3] = {&next[0]->screen, &next[1]->screen, &next[2]->screen};
                         RasterizeTrianglePair(raster, a, b);
                         ++i;
                         break;
                     }
+                    if (nextFate == TriangleFate::kCulled) {  // drawn alone, its culled neighbour skipped
+                        RasterizeTriangle(raster, *a[0], *a[1], *a[2]);
+                        ++i;
+                        break;
+                    }
                 }
-                DrawTriangle(d, raster, corners, ProvokingCorner(type, i));
+                if (fate == TriangleFate::kPlain) RasterizeTriangle(raster, *a[0], *a[1], *a[2]);
+                else DrawTriangle(d, raster, corners, ProvokingCorner(type, i));
                 break;
             }
         }

@@ -1,12 +1,14 @@
 #include "d3d9/raster/SceneRun.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/SceneRunLanes.h"
 
 namespace raster::fast {
 
@@ -19,42 +21,102 @@ RowLine LineOf(const Gradients& g, int a, double fy) {
 
 bool WideDepth(D3DFORMAT depth) { return depth == D3DFMT_D32; }  // past int32: converted one by one
 
-#if defined(__SSE2__)
-
-using D2 = __m128d;
-
-D2 Splat(double v) { return _mm_set1_pd(v); }
-void StorePair(int32_t* out, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(out), v); }
-
-// The low 32 bits of each 64-bit lane mask, as two int32 lanes.
-__m128i LaneMask(D2 mask) { return _mm_shuffle_epi32(_mm_castpd_si128(mask), _MM_SHUFFLE(2, 0, 2, 0)); }
-
-// ColorChannel: NaN and v <= 0 give 0, v >= 255 gives 255, else
-// trunc(v + 0.5). maxpd keeps its second operand for NaN.
-__m128i ColorChannels(D2 v) {
-    const D2 clamped = _mm_min_pd(_mm_max_pd(v, _mm_setzero_pd()), Splat(255.0));
-    return _mm_cvttpd_epi32(_mm_add_pd(clamped, Splat(0.5)));
+#if !defined(__x86_64__)
+double ApproxLog2(double x) {
+    int exponent = 0;
+    double m = std::frexp(x, &exponent) * 2.0;  // [1, 2)
+    --exponent;
+    if (m > 1.4142135623730951) {
+        m *= 0.5;
+        ++exponent;
+    }
+    const double t = (m - 1.0) / (m + 1.0), t2 = t * t;
+    double p = kLog2Series[4];
+    for (int k = 3; k >= 0; --k) p = kLog2Series[k] + t2 * p;
+    return double(exponent) + t * p;
 }
 
-// TexelFixed: clamped to +-2^30 (NaN to -2^30), then the floor.
-__m128i TexelFixeds(D2 coord) {
-    D2 t = _mm_add_pd(_mm_mul_pd(coord, Splat(256.0)), Splat(0.5));
-    t = _mm_min_pd(_mm_max_pd(t, Splat(-1073741824.0)), Splat(1073741824.0));
-    const __m128i i = _mm_cvttpd_epi32(t);
-    return _mm_add_epi32(i, LaneMask(_mm_cmpgt_pd(_mm_cvtepi32_pd(i), t)));  // one down where truncation rose
+double Footprint(const SceneMipSetup& s, bool perspective, double u, double v, double w) {
+    auto slope = [&](bool varies, double dA, double dQ, double value) {
+        if (!varies) return 0.0;
+        return perspective ? (dA - value * dQ) * w : dA;
+    };
+    const double dudx = slope(s.uVaries, s.uDx, s.qDx, u) * s.topWidth;
+    const double dvdx = slope(s.vVaries, s.vDx, s.qDx, v) * s.topHeight;
+    const double dudy = slope(s.uVaries, s.uDy, s.qDy, u) * s.topWidth;
+    const double dvdy = slope(s.vVaries, s.vDy, s.qDy, v) * s.topHeight;
+    return std::max(dudx * dudx + dvdx * dvdx, dudy * dudy + dvdy * dvdy);
+}
+#endif
+
+// The series is within 1e-9 of log2 for normal numbers; far from them the
+// library's logarithm serves.
+bool SeriesServes(double rho2) { return rho2 > 0x1p-1000 && rho2 < 0x1p1000; }
+
+// The sampler's level of detail from the squared footprint, as SamplerLod
+// computes it. PickMip decides at multiples of 1/512 (0, the half levels,
+// the weight steps); where the series' value lies within 2e-6 of one the
+// library's logarithm decides.
+double LodOf(double rho2, double approxLog2, double bias) {
+    if (!(rho2 > 0.0)) return -100.0 + bias;
+    if (SeriesServes(rho2)) {
+        const double lod = 0.5 * approxLog2 + bias;
+        const double steps = lod * 512.0;
+        const double nearest = (steps + 0x1.8p52) - 0x1.8p52;  // rounded to a whole number
+        if (std::fabs(steps - nearest) > 1e-3) return lod;
+    }
+    return 0.5 * std::log2(rho2) + bias;
 }
 
-// QuantizeDepth for scales below 2^31: NaN and z <= 0 give 0, z >= 1 the
-// scale, else trunc(z * scale + 0.5).
-__m128i Depths(D2 z, double scale) {
-    const D2 clamped = _mm_min_pd(_mm_max_pd(z, _mm_setzero_pd()), Splat(1.0));
-    return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(clamped, Splat(scale)), Splat(0.5)));
+void PickLevels(const SceneMipSetup& s, int n, const double* rho2, const double* approxLog2, SceneRun& out) {
+    const SamplerSetup& sampler = *s.sampler;
+    for (int i = 0; i < n; ++i) {
+        const MipPick pick = PickMip(sampler, LodOf(rho2[i], approxLog2[i], sampler.lodBias));
+        out.level[i] = pick.level;
+        out.weight[i] = pick.weight;
+        out.nextLevel[i] = pick.weight != 0 ? pick.level + 1 : pick.level;
+    }
+#if !defined(__x86_64__)
+    for (int i = 0; i < n; ++i) {
+        out.fu[i] = TexelFixed(out.u[i] * s.levelWidth[out.level[i]]) - s.bias;
+        out.fv[i] = TexelFixed(out.v[i] * s.levelHeight[out.level[i]]) - s.bias;
+        out.fuNext[i] = TexelFixed(out.u[i] * s.levelWidth[out.nextLevel[i]]) - s.bias;
+        out.fvNext[i] = TexelFixed(out.v[i] * s.levelHeight[out.nextLevel[i]]) - s.bias;
+    }
+#endif
 }
 
-D2 LineAt(const RowLine& l, D2 fx, D2 w) {
-    const D2 value = _mm_add_pd(Splat(l.row), _mm_mul_pd(Splat(l.dx), fx));
-    return l.divided ? _mm_mul_pd(value, w) : value;
-}
+#if defined(__x86_64__)
+
+struct Sse2 {
+    using D = __m128d;
+    static constexpr int kLanes = 2;
+    static D Splat(double v) { return _mm_set1_pd(v); }
+    static D SplatBits(uint64_t bits) { return _mm_castsi128_pd(_mm_set1_epi64x(int64_t(bits))); }
+    static D Iota(int start) { return _mm_set_pd(double(start + 1), double(start)); }
+    static D Add(D a, D b) { return _mm_add_pd(a, b); }
+    static D Sub(D a, D b) { return _mm_sub_pd(a, b); }
+    static D Mul(D a, D b) { return _mm_mul_pd(a, b); }
+    static D Div(D a, D b) { return _mm_div_pd(a, b); }
+    static D Min(D a, D b) { return _mm_min_pd(a, b); }
+    static D Max(D a, D b) { return _mm_max_pd(a, b); }
+    static D And(D a, D b) { return _mm_and_pd(a, b); }
+    static D Or(D a, D b) { return _mm_or_pd(a, b); }
+    static D AndNot(D mask, D b) { return _mm_andnot_pd(mask, b); }
+    static D CmpGt(D a, D b) { return _mm_cmpgt_pd(a, b); }
+    static int MoveMask(D mask) { return _mm_movemask_pd(mask); }
+    static D Load(const double* p) { return _mm_loadu_pd(p); }
+    static void Store(double* p, D v) { _mm_storeu_pd(p, v); }
+    static D Gather(const double* table, const int32_t* index) { return _mm_set_pd(table[index[1]], table[index[0]]); }
+    static __m128i Trunc(D v) { return _mm_cvttpd_epi32(v); }
+    static D FromInt(__m128i v) { return _mm_cvtepi32_pd(v); }
+    static __m128i MaskLanes(D mask) { return _mm_shuffle_epi32(_mm_castpd_si128(mask), _MM_SHUFFLE(2, 0, 2, 0)); }
+    static __m128i HighWords(D v) { return _mm_shuffle_epi32(_mm_castpd_si128(v), _MM_SHUFFLE(3, 1, 3, 1)); }
+    static void StoreInts(int32_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+};
+
+// The processor's widest lanes, as the row kernels chose them.
+bool UseAvx2() { return ActiveSimdLevel() == SimdLevel::kAvx2; }
 
 #endif
 
@@ -70,42 +132,59 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy) {
     s.qRow = g.q.Row(fy);
     s.qdx = g.q.dx;
     s.perspective = g.perspective;
+    s.colourVaries = s.alphaVaries = true;
+    s.fixedDiffuse = 0;
+    s.depth = D3DFMT_UNKNOWN;
+    s.width = s.height = 0;
+    s.bias = 0;
     return s;
 }
 
-void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
-    const bool depth = s.depth != D3DFMT_UNKNOWN, texels = s.width > 0;
-#if defined(__SSE2__)
-    const double depthScale = double(DepthMax(s.depth));
-    for (int i = 0; i < n; i += 2) {
-        const D2 fx = _mm_set_pd(double(start + i + 1), double(start + i));
-        const D2 w = s.perspective ? _mm_div_pd(Splat(1.0), _mm_add_pd(Splat(s.qRow), _mm_mul_pd(Splat(s.qdx), fx)))
-                                   : Splat(1.0);
-        _mm_storeu_pd(out.w + i, w);
-        if (depth) {
-            const D2 z = _mm_add_pd(Splat(s.zRow), _mm_mul_pd(Splat(s.zdx), fx));
-            if (WideDepth(s.depth)) {
-                double zs[2];
-                _mm_storeu_pd(zs, z);
-                out.depth[i] = QuantizeDepth(s.depth, zs[0]);
-                out.depth[i + 1] = QuantizeDepth(s.depth, zs[1]);
-            } else {
-                StorePair(reinterpret_cast<int32_t*>(out.depth + i), Depths(z, depthScale));
-            }
-        }
-        for (int c = 0; c < 4; ++c) {
-            if (c < 3 ? !s.colourVaries : !s.alphaVaries) continue;
-            StorePair(out.colour[c] + i, ColorChannels(LineAt(s.colour[c], fx, w)));
-        }
-        const D2 u = LineAt(s.u, fx, w), v = LineAt(s.v, fx, w);
-        _mm_storeu_pd(out.u + i, u);
-        _mm_storeu_pd(out.v + i, v);
-        if (texels) {
-            const __m128i bias = _mm_set1_epi32(s.bias);
-            StorePair(out.fu + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(u, Splat(s.width))), bias));
-            StorePair(out.fv + i, _mm_sub_epi32(TexelFixeds(_mm_mul_pd(v, Splat(s.height))), bias));
-        }
+SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias) {
+    const int ua = kTexcoord0, va = kTexcoord0 + 1;
+    SceneMipSetup s;
+    s.sampler = &sampler;
+    s.bias = bias;
+    s.uVaries = !IsConstant(g, ua);
+    s.vVaries = !IsConstant(g, va);
+    s.uDx = g.attr[ua].dx;
+    s.uDy = g.attr[ua].dy;
+    s.vDx = g.attr[va].dx;
+    s.vDy = g.attr[va].dy;
+    s.qDx = g.q.dx;
+    s.qDy = g.q.dy;
+    const TextureView& texture = *sampler.texture;
+    s.last = int32_t(texture.levelCount) - 1;
+    s.base = std::min(sampler.baseLevel, s.last);
+    s.firstOnly = sampler.mipFilter == D3DTEXF_NONE || s.base == s.last;
+    s.nearestLevel = sampler.mipFilter == D3DTEXF_POINT;
+    s.lodBias = sampler.lodBias;
+    s.topWidth = double(texture.levels[0].width);
+    s.topHeight = double(texture.levels[0].height);
+    for (uint32_t l = 0; l < texture.levelCount && l < uint32_t(kMaxMipLevels); ++l) {
+        s.levelWidth[l] = double(texture.levels[l].width);
+        s.levelHeight[l] = double(texture.levels[l].height);
     }
+    return s;
+}
+
+void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out) {
+#if defined(__x86_64__)
+    if (!WideDepth(s.depth)) {
+        const double scale = double(DepthMax(s.depth));
+        if (UseAvx2()) return ComputeSceneDepthsAvx2(s, start, n, out, scale);
+        return RunLanes<Sse2>::ComputeDepths(s, start, n, out, scale);
+    }
+#endif
+    for (int i = 0; i < n; ++i) out[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, double(start + i)));
+}
+
+void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out) {
+    double rho2[kScenePixels], approxLog2[kScenePixels];
+#if defined(__x86_64__)
+    const bool avx2 = UseAvx2();
+    if (avx2) ComputeSceneRunAvx2(s, mip, start, n, out, rho2, approxLog2);
+    else RunLanes<Sse2>::Compute(s, mip, start, n, out, rho2, approxLog2);
 #else
     auto at = [](const RowLine& l, double fx, double w) {
         const double value = Plane::At(l.row, l.dx, fx);
@@ -114,18 +193,34 @@ void ComputeSceneRun(const SceneRunSetup& s, int start, int n, SceneRun& out) {
     for (int i = 0; i < n; ++i) {
         const double fx = double(start + i);
         const double w = s.perspective ? 1.0 / Plane::At(s.qRow, s.qdx, fx) : 1.0;
-        out.w[i] = w;
-        if (depth) out.depth[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, fx));
+        uint32_t diffuse = s.fixedDiffuse;
         for (int c = 0; c < 4; ++c)
-            if (c < 3 ? s.colourVaries : s.alphaVaries) out.colour[c][i] = ColorChannel(at(s.colour[c], fx, w));
+            if (c < 3 ? s.colourVaries : s.alphaVaries)
+                diffuse |= uint32_t(ColorChannel(at(s.colour[c], fx, w))) << (c == 3 ? 24 : 16 - 8 * c);
+        out.diffuse[i] = diffuse;
         out.u[i] = at(s.u, fx, w);
         out.v[i] = at(s.v, fx, w);
-        if (texels) {
+        if (mip) {
+            rho2[i] = Footprint(*mip, s.perspective, out.u[i], out.v[i], w);
+            approxLog2[i] = SeriesServes(rho2[i]) ? ApproxLog2(rho2[i]) : 0.0;
+        }
+        if (s.width > 0) {
             out.fu[i] = TexelFixed(out.u[i] * s.width) - s.bias;
             out.fv[i] = TexelFixed(out.v[i] * s.height) - s.bias;
         }
     }
 #endif
+    if (mip) {
+#if defined(__x86_64__)
+        const bool picked = avx2 ? PickLevelsAvx2(*mip, n, rho2, approxLog2, out)
+                                 : RunLanes<Sse2>::PickLevels(*mip, n, rho2, approxLog2, out);
+        if (!picked) PickLevels(*mip, n, rho2, approxLog2, out);
+        if (avx2) LevelTexelsAvx2(*mip, n, out);
+        else RunLanes<Sse2>::LevelTexels(*mip, n, out);
+#else
+        PickLevels(*mip, n, rho2, approxLog2, out);
+#endif
+    }
 }
 
 }  // namespace raster::fast

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <algorithm>
+#include <type_traits>
 
 #include "d3d9/raster/FastSpanParts.h"
+#include "d3d9/raster/SceneFilter.h"
 #include "d3d9/raster/SceneRun.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
@@ -25,25 +27,78 @@ struct DepthAccess {
 
 // The texel at (fu, fv) in 1/256 texel of one level (less 128 for linear
 // filtering), as SamplePoint and SampleLinear read it with the format
-// fixed; both addresses WRAP on power-of-two sizes by a mask instead of the
-// address modes.
+// fixed. With `wrap` the level's sides are powers of two and both
+// addresses WRAP: a mask replaces the address modes.
+// The four texels a linear sample at (fu, fv) mixes, wrapped by the mask,
+// and the weights toward the second column and row.
+struct Taps {
+    uint32_t t00, t10, t01, t11, fx, fy;
+};
+
+template <D3DFORMAT Format>
+LUMIVA_HOT Taps WrappedTaps(const SurfaceView& level, int32_t fu, int32_t fv) {
+    const int wm = int(level.width) - 1, hm = int(level.height) - 1;
+    const int tx = fu >> 8, ty = fv >> 8;
+    const int x0 = tx & wm, y0 = ty & hm, x1 = (tx + 1) & wm, y1 = (ty + 1) & hm;
+    return Taps{FetchTexel<Format>(level, x0, y0), FetchTexel<Format>(level, x1, y0), FetchTexel<Format>(level, x0, y1),
+                FetchTexel<Format>(level, x1, y1), uint32_t(fu & 255),           uint32_t(fv & 255)};
+}
+
 template <D3DFORMAT Format, bool Linear>
 LUMIVA_HOT uint32_t SampleFixed(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
-    const int w = int(level.width), h = int(level.height);
-    auto fetch = [](const SurfaceView& l, int tx, int ty) { return FetchTexel<Format>(l, tx, ty); };
-    auto tap = [&](int tx, int ty) __attribute__((always_inline)) {
-        return wrap ? FetchTexel<Format>(level, tx & (w - 1), ty & (h - 1)) : TexelOrBorder(level, fetch, tx, ty, s);
-    };
     const int tx = fu >> 8, ty = fv >> 8;
+    const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+    if (wrap) {
+        if constexpr (!Linear) {
+            return FetchTexel<Format>(level, tx & int(level.width - 1), ty & int(level.height - 1));
+        } else {
+            const Taps t = WrappedTaps<Format>(level, fu, fv);
+            return Bilinear(t.t00, t.t10, t.t01, t.t11, t.fx, t.fy);
+        }
+    }
+    auto fetch = [](const SurfaceView& l, int x, int y) { return FetchTexel<Format>(l, x, y); };
+    const uint32_t t00 = TexelOrBorder(level, fetch, tx, ty, s);
     if constexpr (!Linear) {
-        return tap(tx, ty);
+        return t00;
     } else {
-        const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
-        const uint32_t t00 = tap(tx, ty);
         if (fx == 0 && fy == 0) return t00;
-        return BilinearMix(t00, tap(tx + 1, ty), tap(tx, ty + 1), tap(tx + 1, ty + 1), fx, fy);
+        return Bilinear(t00, TexelOrBorder(level, fetch, tx + 1, ty, s), TexelOrBorder(level, fetch, tx, ty + 1, s),
+                        TexelOrBorder(level, fetch, tx + 1, ty + 1, s), fx, fy);
     }
 }
+
+#if defined(__SSE2__)
+template <D3DFORMAT Format, bool Linear>
+LUMIVA_HOT __m128i SampleLanes(const SurfaceView& level, const SamplerSetup& s, bool wrap, int32_t fu, int32_t fv) {
+    if constexpr (Linear) {
+        if (wrap) {
+            const Taps t = WrappedTaps<Format>(level, fu, fv);
+            return BilinearLanes(t.t00, t.t10, t.t01, t.t11, t.fx, t.fy);
+        }
+    }
+    return Lanes(SampleFixed<Format, Linear>(level, s, wrap, fu, fv));
+}
+
+// Stage 0 on four channel lanes: which lanes take the texture, the diffuse
+// or their product (MODULATE); not usable with a scaled product.
+struct StageLanes {
+    bool usable = false;
+    __m128i texture, diffuse, product;
+};
+
+inline StageLanes StageLanesOf(const PixelState::FastStage& fs) {
+    StageLanes l;
+    l.usable = (fs.colourMode != kProduct || fs.colourScale == 1) && (fs.alphaMode != kProduct || fs.alphaScale == 1);
+    auto mask = [&](int mode) {
+        const int c = fs.colourMode == mode ? -1 : 0, a = fs.alphaMode == mode ? -1 : 0;
+        return _mm_setr_epi32(c, c, c, a);
+    };
+    l.texture = mask(kTextureOnly);
+    l.diffuse = mask(kDiffuseOnly);
+    l.product = mask(kProduct);
+    return l;
+}
+#endif
 
 inline bool WrapsByMask(const SurfaceView& level, const SamplerSetup& s) {
     const uint32_t w = level.width, h = level.height;
@@ -51,18 +106,83 @@ inline bool WrapsByMask(const SurfaceView& level, const SamplerSetup& s) {
            (h & (h - 1)) == 0;
 }
 
-template <D3DFORMAT Format, bool Linear>
-LUMIVA_HOT uint32_t SampleLevel(const SurfaceView& level, const SamplerSetup& s, double u, double v) {
-    const int32_t bias = Linear ? 128 : 0;
-    return SampleFixed<Format, Linear>(level, s, WrapsByMask(level, s), TexelFixed(u * double(level.width)) - bias,
-                                       TexelFixed(v * double(level.height)) - bias);
+inline bool EveryLevelWrapsByMask(const SamplerSetup& s) {
+    for (uint32_t l = 0; l < s.texture->levelCount; ++l)
+        if (!WrapsByMask(s.texture->levels[l], s)) return false;
+    return true;
 }
+
+// CompareMaskOf by a table: it is asked once a row.
+inline CompareMask DepthMaskOf(uint32_t func) {
+    static constexpr CompareMask kMasks[9] = {{true, true, true},   {false, false, false}, {true, false, false},
+                                              {false, true, false}, {true, true, false},   {false, false, true},
+                                              {true, false, true},  {false, true, true},   {true, true, true}};
+    return func < 9 ? kMasks[func] : CompareMask{true, true, true};
+}
+
+// The diffuse channels that come from the texture factor, packed.
+inline uint32_t FactorChannels(const PixelState::FastStage& fs) {
+    uint32_t packed = 0;
+    if (fs.colourFromFactor) packed |= (uint32_t(fs.factor.r) << 16) | (uint32_t(fs.factor.g) << 8) | uint32_t(fs.factor.b);
+    if (fs.alphaFromFactor) packed |= uint32_t(fs.factor.a) << 24;
+    return packed;
+}
+
+// The texel of pixel i of a run: on its level, mixed toward the next
+// level's by the run's weight with Mip.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t RunTexel(const SamplerSetup& sampler, const SurfaceView& surface, bool wrap, const SceneRun& run, int i) {
+    if constexpr (!Mip) {
+        return SampleFixed<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+    } else {
+        const SurfaceView* levels = sampler.texture->levels;
+        const uint32_t near = SampleFixed<Format, Linear>(levels[run.level[i]], sampler, wrap, run.fu[i], run.fv[i]);
+        if (run.weight[i] == 0) return near;
+        const uint32_t far =
+            SampleFixed<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]);
+        return BilinearMix(near, far, near, far, run.weight[i], 0);
+    }
+}
+
+// Stage 0 of pixel i of a run, one channel at a time.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t StageByChannel(const PixelState::FastStage& fs, const SamplerSetup& sampler, const SurfaceView& surface,
+                                   bool wrap, const SceneRun& run, int i) {
+    const uint32_t texel = RunTexel<Format, Linear, Mip>(sampler, surface, wrap, run, i), diffuse = run.diffuse[i];
+    auto channel = [](uint32_t packed, int shift) { return int32_t((packed >> shift) & 255); };
+    const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 16), channel(diffuse, 16)));
+    const uint32_t g = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 8), channel(diffuse, 8)));
+    const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, channel(texel, 0), channel(diffuse, 0)));
+    const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, channel(texel, 24), channel(diffuse, 24)));
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+#if defined(__SSE2__)
+// Stage 0 of pixel i of a run on four channel lanes; the levels mixed there.
+template <D3DFORMAT Format, bool Linear, bool Mip>
+LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sampler, const SurfaceView& surface, bool wrap,
+                                 const SceneRun& run, int i) {
+    __m128i t;
+    if constexpr (Mip) {
+        const SurfaceView* levels = sampler.texture->levels;
+        t = SampleLanes<Format, Linear>(levels[run.level[i]], sampler, wrap, run.fu[i], run.fv[i]);
+        if (run.weight[i] != 0)
+            t = MixLanes(t, SampleLanes<Format, Linear>(levels[run.nextLevel[i]], sampler, wrap, run.fuNext[i], run.fvNext[i]),
+                         run.weight[i]);
+    } else {
+        t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+    }
+    const __m128i d = Lanes(run.diffuse[i]);
+    return Packed(_mm_or_si128(_mm_or_si128(_mm_and_si128(stage.texture, t), _mm_and_si128(stage.diffuse, d)),
+                               _mm_and_si128(stage.product, ProductLanes(t, d))));
+}
+#endif
 
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
-// interpolated values come a run at a time from ComputeSceneRun. With Mip
-// the level of detail is worked out per pixel as the general span does and
-// picks the level; the filter is then the same for every level.
+// interpolated values, and with Mip each pixel's level and weight, come a
+// run at a time from ComputeSceneRun; the filter is the same for every
+// level.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
@@ -72,72 +192,75 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     SceneRunSetup setup = SceneRunFor(g, double(y));
     setup.colourVaries = !fs.colourFromFactor;
     setup.alphaVaries = !fs.alphaFromFactor;
+    setup.fixedDiffuse = FactorChannels(fs);
     setup.depth = Depth;
-    if constexpr (!Mip) {
+    const int32_t bias = Linear ? 128 : 0;
+    SceneMipSetup mip;
+    if constexpr (Mip) {
+        mip = SceneMipFor(g, sampler, bias);
+    } else {
         setup.width = double(surface.width);
         setup.height = double(surface.height);
-        setup.bias = Linear ? 128 : 0;
+        setup.bias = bias;
     }
-    const bool wrap = WrapsByMask(surface, sampler);
+    const bool wrap = Mip ? EveryLevelWrapsByMask(sampler) : WrapsByMask(surface, sampler);
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     uint8_t* depthRow = Z::kTested ? ps.depth.bits + ptrdiff_t(y) * ps.depth.pitch : nullptr;
-    const bool depthWrite = Z::kTested && ps.depthWrite;
-    const CompareMask depthTest = CompareMaskOf(ps.depthFunc);
-    const int ua = kTexcoord0, va = kTexcoord0 + 1;
-    // d(A/Q) = (dA - (A/Q) dQ) / Q with Q = 1 / w; constants do not change.
-    auto slope = [&](int a, double value, double dA, double dQ, double w) __attribute__((always_inline)) {
-        if (IsConstant(g, a)) return 0.0;
-        return g.perspective ? (dA - value * dQ) * w : dA;
+    // A triangle's next row most often starts near this one: its memory is
+    // asked for now, while this row is shaded (a prefetch never faults).
+    auto prefetchBelow = [x0](const void* rowStart, int32_t pitch, int bytes) {
+        __builtin_prefetch(reinterpret_cast<const void*>(uintptr_t(rowStart) + uintptr_t(intptr_t(pitch) + x0 * bytes)));
     };
+    if constexpr (Z::kTested) prefetchBelow(depthRow, ps.depth.pitch, Z::kBytes);
+    prefetchBelow(row, ps.target.pitch, 4);
+    const bool depthWrite = Z::kTested && ps.depthWrite;
+    const CompareMask depthTest = DepthMaskOf(ps.depthFunc);
 
+#if defined(__SSE2__)
+    const StageLanes stage = StageLanesOf(fs);
+    // Opaque, no alpha test, stage 0 on lanes: the loop without those tests.
+    const bool plain = stage.usable && !ps.alphaTest && blendMode == kOpaqueBlend;
+#else
+    const bool plain = false;
+#endif
     SceneRun run;
-    for (int start = x0; start < x1; start += kScenePixels) {
-        const int n = std::min(kScenePixels, x1 - start);
-        ComputeSceneRun(setup, start, n, run);
-        for (int i = 0; i < n; ++i) {
-            const int x = start + i;
-            uint8_t* depthPixel = nullptr;
-            const uint32_t depth = Z::kTested ? run.depth[i] : 0;
+    auto shade = [&](auto plainTag) __attribute__((always_inline)) {
+        constexpr bool kPlain = decltype(plainTag)::value;
+        for (int start = x0; start < x1; start += kScenePixels) {
+            const int n = std::min(kScenePixels, x1 - start);
+            // The depth test first: pixels behind what is drawn need nothing else.
+            uint32_t passing = (1u << n) - 1;
             if constexpr (Z::kTested) {
-                depthPixel = depthRow + x * Z::kBytes;
-                if (!depthTest.Passes(depth, Z::Read(depthPixel))) continue;
+                ComputeSceneDepths(setup, start, n, run.depth);
+                passing = 0;
+                for (int i = 0; i < n; ++i)
+                    passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
+                if (passing == 0) continue;
             }
-            const int32_t dr = setup.colourVaries ? run.colour[0][i] : fs.factor.r;
-            const int32_t dg = setup.colourVaries ? run.colour[1][i] : fs.factor.g;
-            const int32_t db = setup.colourVaries ? run.colour[2][i] : fs.factor.b;
-            const int32_t da = setup.alphaVaries ? run.colour[3][i] : fs.factor.a;
-            uint32_t texel;
-            if constexpr (Mip) {
-                const double u = run.u[i], v = run.v[i], w = run.w[i];
-                TexelDerivatives d;
-                d.dudx = slope(ua, u, g.attr[ua].dx, g.q.dx, w);
-                d.dudy = slope(ua, u, g.attr[ua].dy, g.q.dy, w);
-                d.dvdx = slope(va, v, g.attr[va].dx, g.q.dx, w);
-                d.dvdy = slope(va, v, g.attr[va].dy, g.q.dy, w);
-                const MipPick pick = PickMip(sampler, SamplerLod(sampler, d));
-                texel = SampleLevel<Format, Linear>(sampler.texture->levels[pick.level], sampler, u, v);
-                if (pick.weight != 0) {
-                    const uint32_t far =
-                        SampleLevel<Format, Linear>(sampler.texture->levels[pick.level + 1], sampler, u, v);
-                    texel = BilinearMix(texel, far, texel, far, pick.weight, 0);
-                }
-            } else {
-                texel = SampleFixed<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
+            ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
+            for (; passing != 0; passing &= passing - 1) {
+                const int i = __builtin_ctz(passing);
+                const int x = start + i;
+                uint8_t* depthPixel = Z::kTested ? depthRow + x * Z::kBytes : nullptr;
+                const uint32_t depth = Z::kTested ? run.depth[i] : 0;
+                uint32_t colour;
+#if defined(__SSE2__)
+                if (kPlain || stage.usable) colour = StageOnLanes<Format, Linear, Mip>(stage, sampler, surface, wrap, run, i);
+                else
+#endif
+                    colour = StageByChannel<Format, Linear, Mip>(fs, sampler, surface, wrap, run, i);
+                if (!kPlain && ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
+                if (depthWrite) Z::Write(depthPixel, depth);
+                if (!kPlain && blendMode != kOpaqueBlend)
+                    colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
+                row[x] = xTarget ? (colour | 0xFF000000u) : colour;
             }
-            const uint32_t r = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 16) & 255), dr));
-            const uint32_t gg = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t((texel >> 8) & 255), dg));
-            const uint32_t b = uint32_t(StageChannel(fs.colourMode, fs.colourScale, int32_t(texel & 255), db));
-            const uint32_t a = uint32_t(StageChannel(fs.alphaMode, fs.alphaScale, int32_t(texel >> 24), da));
-            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) continue;
-            if (depthWrite) Z::Write(depthPixel, depth);
-            uint32_t colour = (a << 24) | (r << 16) | (gg << 8) | b;
-            if (blendMode != kOpaqueBlend)
-                colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
-            row[x] = xTarget ? (colour | 0xFF000000u) : colour;
         }
-    }
+    };
+    if (plain) shade(std::true_type{});
+    else shade(std::false_type{});
 }
 
 template <D3DFORMAT Format, D3DFORMAT Depth>

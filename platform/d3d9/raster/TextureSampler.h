@@ -146,12 +146,12 @@ inline MipPick PickMip(const SamplerSetup& s, double lod) {
     if (lod <= 0.0) return MipPick{base, s.magFilter, 0};
     if (s.mipFilter == D3DTEXF_NONE || base == lastLevel) return MipPick{base, s.minFilter, 0};
     if (!(lod < 64.0)) lod = 64.0;  // past every level (NaN too): keeps the conversions below defined
-    if (s.mipFilter == D3DTEXF_POINT)
-        return MipPick{std::min(lastLevel, base + int(std::floor(lod + 0.5))), s.minFilter, 0};
-    const double whole = std::floor(lod);
-    const int level = std::min(lastLevel, base + int(whole));
+    // lod is positive here: truncation is the floor.
+    if (s.mipFilter == D3DTEXF_POINT) return MipPick{std::min(lastLevel, base + int(lod + 0.5)), s.minFilter, 0};
+    const int whole = int(lod);
+    const int level = std::min(lastLevel, base + whole);
     if (level == lastLevel) return MipPick{level, s.minFilter, 0};
-    return MipPick{level, s.minFilter, uint32_t(std::floor((lod - whole) * 256.0 + 0.5))};
+    return MipPick{level, s.minFilter, uint32_t((lod - double(whole)) * 256.0 + 0.5)};
 }
 
 // Full sample: level selection, then filtering. A stage without a texture

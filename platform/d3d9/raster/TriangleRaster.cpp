@@ -100,10 +100,11 @@ public:
         }
         q_ += dq_;
         r_ += dr_;
-        if (r_ >= den_) {
-            r_ -= den_;
-            ++q_;
-        }
+        // The carry without a branch: it follows the edge's slope, which
+        // the predictor cannot.
+        const int64_t carry = -int64_t(r_ >= den_);
+        r_ -= den_ & carry;
+        q_ -= carry;
     }
 
 private:

@@ -31,6 +31,10 @@ std::vector<PairCase> Cases() {
                             V(22, 2, c, 1, 0), V(22, 12, c, 1, 1)}},
         {"second off target", {V(2, 2, c, 0, 0), V(12, 2, c, 1, 0), V(2, 12, c, 0, 1), V(40, 40, c, 0, 0),
                                V(50, 40, c, 1, 0), V(40, 50, c, 0, 1)}},
+        // Opposite windings: under either cull mode one of the two is culled
+        // and the other drawn alone.
+        {"windings differ", {V(2, 2, c, 0, 0), V(12, 2, c, 1, 0), V(2, 12, c, 0, 1), V(14, 2, c, 0, 0),
+                             V(14, 12, c, 0, 1), V(22, 2, c, 1, 0)}},
         {"first degenerate", {V(2, 2, c, 0, 0), V(12, 2, c, 1, 0), V(22, 2, c, 0, 1), V(2, 2, c, 0, 0),
                               V(12, 2, c, 1, 0), V(2, 12, c, 0, 1)}},
         // Rectangles drawn as one span a row: both diagonals, corners on
