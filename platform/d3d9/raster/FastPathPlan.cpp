@@ -82,9 +82,11 @@ SpanFn FromGroups(SpanFn a, SpanFn b, SpanFn c, SpanFn d) { return a ? a : (b ? 
 
 }  // namespace
 
-SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
-    return FromGroups(TexturedSpanFor32(format, linear, mode, xTarget), TexturedSpanFor16(format, linear, mode, xTarget),
-                      TexturedSpanFor15(format, linear, mode, xTarget), TexturedSpanForDxt(format, linear, mode, xTarget));
+TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+    for (TexturedKernel k : {TexturedSpanFor32(format, linear, mode, xTarget), TexturedSpanFor16(format, linear, mode, xTarget),
+                             TexturedSpanFor15(format, linear, mode, xTarget), TexturedSpanForDxt(format, linear, mode, xTarget)})
+        if (k.span) return k;
+    return {};
 }
 
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth) {
@@ -147,7 +149,11 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
         plan.sceneSpan[linear] = SceneSpanFor(format, linear, mip, ps.depthTest, ps.depth.format);
-        if (!ps.depthTest && !mip) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
+        if (!ps.depthTest && !mip) {
+            const TexturedKernel k = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
+            plan.texturedSpan[linear] = k.span;
+            plan.texturedRectangle[linear] = k.rectangle;
+        }
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
     return plan;
@@ -176,6 +182,14 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     }
     if (plan->texturedSpan[linear] && !g.perspective) return plan->texturedSpan[linear];
     return plan->sceneSpan[linear];
+}
+
+RectangleFn RectangleFor(const RasterContext& ctx, SpanFn span) {
+    const FastPathPlan* plan = ctx.fast;
+    if (!plan || !span) return nullptr;
+    for (int linear = 0; linear < 2; ++linear)
+        if (span == plan->texturedSpan[linear]) return plan->texturedRectangle[linear];
+    return nullptr;
 }
 
 }  // namespace raster

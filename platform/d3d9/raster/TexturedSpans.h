@@ -109,9 +109,8 @@ LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& 
 // texel along a texel row (and linear filtering lands on texel centres, so it
 // reads one texel) the run reads the texture row directly.
 template <D3DFORMAT Format, bool Linear>
-void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, const SamplerSetup& sampler,
-                 TexelSteps t, uint32_t* row, int x0, int x1) {
-    const RowKernels& kernels = ActiveRowKernels();
+void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
+                 const SamplerSetup& sampler, TexelSteps t, uint32_t* row, int x0, int x1) {
     const bool identity = IsIdentity(shade);
     uint32_t buffer[kRunPixels];
     const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
@@ -173,6 +172,22 @@ inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
     __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
 }
 
+// A row's exact steps from the triangle's whole planes (what ExactSteps
+// finds), when they stay inside the texture.
+inline bool WholeRowSteps(const SpanMemo& memo, const SurfaceView& surface, int32_t bias, int y, int x0, int x1,
+                          TexelSteps& t) {
+    if (y < 0 || y >= 65536) return false;
+    auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
+        const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
+        if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
+        return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
+    };
+    t.bias = bias;
+    return steps(0, double(surface.width), t.uStart, t.uStep) && steps(1, double(surface.height), t.vStart, t.vStep) &&
+           StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) &&
+           StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height);
+}
+
 // A row of a triangle whose stage is one row shade, when its coordinates
 // step exactly and stay inside the texture; false leaves the row to the
 // per-pixel loop.
@@ -182,14 +197,7 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
     const int32_t bias = Linear ? 128 : 0;
     TexelSteps t{0, 0, 0, 0, bias};
     if (memo.wholePlanes && y >= 0 && y < 65536) {
-        // The row's scaled coordinates in integers: what ExactSteps finds.
-        auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
-            const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
-            if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
-            return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
-        };
-        if (!steps(0, double(surface.width), t.uStart, t.uStep) || !steps(1, double(surface.height), t.vStart, t.vStep))
-            return false;
+        if (!WholeRowSteps(memo, surface, bias, y, x0, x1, t)) return false;
     } else {
         const double fy = double(y);
         const int ua = kTexcoord0, va = kTexcoord0 + 1;
@@ -198,14 +206,15 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
         const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c,
                                  double(surface.height)};
         if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
+        if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
+            !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
+            return false;
     }
-    if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
-        !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
-        return false;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     PrefetchNextRow(ps.target, y, x0, x1);
     const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
-    TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
+    const RowKernels& kernels = ActiveRowKernels();
+    TexturedRun<Format, Linear>(kernels, kernels.blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
                                 x0, x1);
     return true;
 }
@@ -307,13 +316,45 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     }
 }
 
+// The span over the rows [y0, y1) of a rectangle. With whole planes, the
+// first and last rows bound every row between (each limit the steps are
+// checked against is linear in y), so the rows in between only add the
+// planes' y steps; otherwise row by row.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1, int x0, int x1) {
+    const SpanMemo& memo = StageMemo(ps, g);
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const int32_t bias = Linear ? 128 : 0;
+    TexelSteps t{}, last{};
+    if (!memo.rowShade || !memo.wholePlanes || !WholeRowSteps(memo, surface, bias, y0, x0, x1, t) ||
+        !WholeRowSteps(memo, surface, bias, y1 - 1, x0, x1, last)) {
+        for (int y = y0; y < y1; ++y) TexturedSpan<Format, Linear, Mode, XTarget>(ps, g, y, x0, x1);
+        return;
+    }
+    const int64_t uRowStep = memo.scaledDy[0] * int64_t(surface.width);
+    const int64_t vRowStep = memo.scaledDy[1] * int64_t(surface.height);
+    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
+    const RowKernels& kernels = ActiveRowKernels();
+    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    uint8_t* row = ps.target.bits + ptrdiff_t(y0) * ps.target.pitch;
+    for (int y = y0; y < y1; ++y, row += ps.target.pitch) {
+        PrefetchNextRow(ps.target, y, x0, x1);
+        TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, reinterpret_cast<uint32_t*>(row), x0,
+                                    x1);
+        t.uStart += uRowStep;
+        t.vStart += vRowStep;
+    }
+}
+
 template <D3DFORMAT Format, bool Linear, int Mode>
-SpanFn TexturedFor(bool xTarget) {
-    return xTarget ? &TexturedSpan<Format, Linear, Mode, true> : &TexturedSpan<Format, Linear, Mode, false>;
+TexturedKernel TexturedFor(bool xTarget) {
+    if (xTarget) return {&TexturedSpan<Format, Linear, Mode, true>, &TexturedRectangle<Format, Linear, Mode, true>};
+    return {&TexturedSpan<Format, Linear, Mode, false>, &TexturedRectangle<Format, Linear, Mode, false>};
 }
 
 template <D3DFORMAT Format, bool Linear>
-SpanFn TexturedFor(int mode, bool xTarget) {
+TexturedKernel TexturedFor(int mode, bool xTarget) {
     switch (mode) {
         case kSourceAlphaBlend: return TexturedFor<Format, Linear, kSourceAlphaBlend>(xTarget);
         case kAdditiveBlend: return TexturedFor<Format, Linear, kAdditiveBlend>(xTarget);
@@ -324,7 +365,7 @@ SpanFn TexturedFor(int mode, bool xTarget) {
 }
 
 template <D3DFORMAT Format>
-SpanFn TexturedFor(bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedFor(bool linear, int mode, bool xTarget) {
     return linear ? TexturedFor<Format, true>(mode, xTarget) : TexturedFor<Format, false>(mode, xTarget);
 }
 
