@@ -3,6 +3,7 @@
 // processor runs: byte for byte.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "RasterTestKit.h"
@@ -153,11 +154,13 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
         const float half = (i % 2) ? 0.5f : 0.0f;
         const float x = float(int(place.Next() >> 26) - 8) - half, y = float(int(place.Next() >> 26) - 8) - half;
         const float scale = (i % 3 == 2) ? 2.0f : 1.0f;
-        const float u0 = float(place.Next() >> 29) / 32.0f, v0 = float(place.Next() >> 29) / 32.0f;
+        float u0 = float(place.Next() >> 29) / 32.0f, v0 = float(place.Next() >> 29) / 32.0f;
+        float u1 = u0 + float(w) / 32.0f, v1 = v0 + float(h) / 32.0f;
+        // Mirrored windows: coordinates that fall across and down the quad.
+        if (i % 4 == 3) std::swap(v0, v1);
+        if (i % 5 == 4) std::swap(u0, u1);
         DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
-               Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u0 + float(w) / 32.0f,
-                    v0 + float(h) / 32.0f),
-               &tex.view);
+               Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u1, v1), &tex.view);
     }
     return t.bytes;
 }
