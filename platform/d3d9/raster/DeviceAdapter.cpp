@@ -61,10 +61,12 @@ void CopyStates(const DeviceState& state, StateBlock& out) {
 }
 
 bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
-    const lumiva::d3d9::Texture* texture = lumiva::d3d9::AsTexture(bound);
+    lumiva::d3d9::Texture* texture = lumiva::d3d9::AsTexture(bound);
     if (!texture || texture->LevelCount() == 0) return false;
     out.levelCount = std::min<uint32_t>(texture->LevelCount(), kMaxMipLevels);
-    for (uint32_t l = 0; l < out.levelCount; ++l) out.levels[l] = ViewOf(texture->Level(l));
+    const bool expanded = texture->UseExpandedLevels();
+    for (uint32_t l = 0; l < out.levelCount; ++l)
+        out.levels[l] = ViewOf(expanded ? texture->ExpandedLevel(l) : texture->Level(l));
     return true;
 }
 
