@@ -39,7 +39,17 @@ struct Avx2 {
     static Reg Lo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
     static Reg Hi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
     static Reg PackUs16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
+    static Reg MulHi16(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
     static Reg AlphaWords(Reg a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // Each pixel's alpha byte moved into the four 16-bit lanes of its
+    // widened form (zero high bytes), straight from the packed pixels.
+    static void AlphaWordsOfHalves(Reg pixels, Reg& lo, Reg& hi) {
+        const int8_t o = -128;  // a zero byte
+        lo = _mm256_shuffle_epi8(pixels, _mm256_setr_epi8(3, o, 3, o, 3, o, 3, o, 7, o, 7, o, 7, o, 7, o, 3, o, 3, o, 3,
+                                                          o, 3, o, 7, o, 7, o, 7, o, 7, o));
+        hi = _mm256_shuffle_epi8(pixels, _mm256_setr_epi8(11, o, 11, o, 11, o, 11, o, 15, o, 15, o, 15, o, 15, o, 11, o,
+                                                          11, o, 11, o, 11, o, 15, o, 15, o, 15, o, 15, o));
+    }
     static bool AllEqual32(Reg a, Reg b) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1; }
 };
 

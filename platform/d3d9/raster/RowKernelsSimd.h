@@ -20,11 +20,10 @@ struct Rows {
     using R = typename V::Reg;
     static constexpr int kLanes = V::kPixels;
 
-    // round(x / 255) in every 16-bit lane, as MulRound rounds.
-    static R Div255(R x) {
-        x = V::Add16(x, V::Set16(128));
-        return V::Srl16(V::Add16(x, V::Srl16(x, 8)), 8);
-    }
+    // round(x / 255) in every 16-bit lane, as MulRound rounds: with
+    // y = x + 128, (y + (y >> 8)) >> 8 equals (y * 257) >> 16 for every
+    // y below 65536, and x is at most 255 * 255 here.
+    static R Div255(R x) { return V::MulHi16(V::Add16(x, V::Set16(128)), V::Set16(257)); }
     static R Opaque(R x, bool xTarget) { return xTarget ? V::Or(x, V::Set32(0xFF000000u)) : x; }
 
     // Each group of kLanes pixels through `op`, the last partial group
@@ -68,11 +67,13 @@ struct Rows {
                 return;
             }
             const R dv = Opaque(V::Load(d), XTarget);
-            const R out = Widened(sv, dv, [](R s16, R d16) {
-                const R a = V::AlphaWords(s16);
-                const R ia = V::Sub16(V::Set16(255), a);
-                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, ia)));
-            });
+            const R z = V::Zero(), full = V::Set16(255);
+            R aLo, aHi;
+            V::AlphaWordsOfHalves(sv, aLo, aHi);
+            auto blend = [&](R s16, R d16, R a) {
+                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, V::Sub16(full, a))));
+            };
+            const R out = V::PackUs16(blend(V::Lo8(sv, z), V::Lo8(dv, z), aLo), blend(V::Hi8(sv, z), V::Hi8(dv, z), aHi));
             V::Store(d, Opaque(out, XTarget));
         });
     }
