@@ -117,6 +117,14 @@ void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& s
     const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
                                 (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
     const uint8_t* texelRow = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        // The texture row is the source as it is: one blend for the whole run.
+        const uint8_t* texels = texelRow + ptrdiff_t(fu0 >> 8) * 4;
+        if (oneTexelAPixel && identity && reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0) {
+            blend(row + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+            return;
+        }
+    }
     for (int x = x0; x < x1; x += kRunPixels) {
         const int n = std::min(kRunPixels, x1 - x);
         const uint32_t* source = buffer;
