@@ -51,6 +51,8 @@ public:
     // locked or after any level was written.
     bool UseExpandedLevels();
     const PixelBuffer& ExpandedLevel(UINT level) const { return expanded_.levels[level]; }
+    // Whether the last UseExpandedLevels found the copies current.
+    bool ExpandedLevelsCurrent() const { return expanded_.current; }
     uint64_t Bytes() const { return bytes_; }
     uint64_t TextureMemoryBytes() const override {
         return pool_ == D3DPOOL_DEFAULT || pool_ == D3DPOOL_MANAGED ? bytes_ : 0;
