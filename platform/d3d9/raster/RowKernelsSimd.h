@@ -53,6 +53,22 @@ struct Rows {
         ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) { V::Store(d, Opaque(V::Load(s), XTarget)); });
     }
 
+    // round((s a + d (255 - a)) / 255) per channel, a the source pixel's
+    // alpha; the instruction set may have a shorter way.
+    static R SourceAlphaMix(R sv, R dv) {
+        if constexpr (requires { V::SourceAlphaMix(sv, dv); }) {
+            return V::SourceAlphaMix(sv, dv);
+        } else {
+            const R z = V::Zero(), full = V::Set16(255);
+            R aLo, aHi;
+            V::AlphaWordsOfHalves(sv, aLo, aHi);
+            auto blend = [&](R s16, R d16, R a) {
+                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, V::Sub16(full, a))));
+            };
+            return V::PackUs16(blend(V::Lo8(sv, z), V::Lo8(dv, z), aLo), blend(V::Hi8(sv, z), V::Hi8(dv, z), aHi));
+        }
+    }
+
     template <bool XTarget>
     static void SourceAlpha(uint32_t* dst, const uint32_t* src, int n) {
         ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
@@ -66,15 +82,9 @@ struct Rows {
                 V::Store(d, Opaque(sv, XTarget));
                 return;
             }
-            const R dv = Opaque(V::Load(d), XTarget);
-            const R z = V::Zero(), full = V::Set16(255);
-            R aLo, aHi;
-            V::AlphaWordsOfHalves(sv, aLo, aHi);
-            auto blend = [&](R s16, R d16, R a) {
-                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, V::Sub16(full, a))));
-            };
-            const R out = V::PackUs16(blend(V::Lo8(sv, z), V::Lo8(dv, z), aLo), blend(V::Hi8(sv, z), V::Hi8(dv, z), aHi));
-            V::Store(d, Opaque(out, XTarget));
+            // Channels blend apart, so an X target's alpha byte can be set
+            // on the result alone.
+            V::Store(d, Opaque(SourceAlphaMix(sv, V::Load(d)), XTarget));
         });
     }
 
