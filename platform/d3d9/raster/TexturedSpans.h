@@ -180,8 +180,13 @@ inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
     __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
 }
 
+inline bool StepsInside(const TexelSteps& t, int n, const SurfaceView& surface) {
+    return StepsInside(t.uStart, t.uStep, n, t.bias, surface.width) &&
+           StepsInside(t.vStart, t.vStep, n, t.bias, surface.height);
+}
+
 // A row's exact steps from the triangle's whole planes (what ExactSteps
-// finds), when they stay inside the texture.
+// finds).
 inline bool WholeRowSteps(const SpanMemo& memo, const SurfaceView& surface, int32_t bias, int y, int x0, int x1,
                           TexelSteps& t) {
     if (y < 0 || y >= 65536) return false;
@@ -191,9 +196,63 @@ inline bool WholeRowSteps(const SpanMemo& memo, const SurfaceView& surface, int3
         return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
     };
     t.bias = bias;
-    return steps(0, double(surface.width), t.uStart, t.uStep) && steps(1, double(surface.height), t.vStart, t.vStep) &&
-           StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) &&
-           StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height);
+    return steps(0, double(surface.width), t.uStart, t.uStep) && steps(1, double(surface.height), t.vStart, t.vStep);
+}
+
+// Whether every tap wraps by a mask: both axes WRAP over power-of-two sizes.
+inline bool WrapsByMask(const SamplerSetup& s, const SurfaceView& surface) {
+    auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
+    return s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP && powerOfTwo(surface.width) &&
+           powerOfTwo(surface.height);
+}
+
+// TexturedRun for coordinates that leave the texture and wrap by a mask
+// (tiled pictures): the sampler's taps with its addressing done by masks.
+// One texel a pixel along a texture row, the row is blended in pieces that
+// each end at the texture's edge.
+template <D3DFORMAT Format, bool Linear>
+void WrappedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
+                TexelSteps t, uint32_t* row, int x0, int x1) {
+    const bool identity = IsIdentity(shade);
+    const int uMask = int(surface.width) - 1, vMask = int(surface.height) - 1;
+    const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
+                                    (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
+        const uint8_t* texelRow = surface.bits + ptrdiff_t((fv0 >> 8) & vMask) * surface.pitch;
+        if (oneTexelAPixel && identity && reinterpret_cast<uintptr_t>(texelRow) % alignof(uint32_t) == 0) {
+            const uint32_t* texels = reinterpret_cast<const uint32_t*>(texelRow);
+            for (int x = x0, tx = (fu0 >> 8) & uMask; x < x1; tx = 0) {
+                const int n = std::min(x1 - x, int(surface.width) - tx);
+                blend(row + x, texels + tx, n);
+                x += n;
+            }
+            return;
+        }
+    }
+    uint32_t buffer[kRunPixels];
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
+        for (int i = 0; i < n; ++i) {
+            const int32_t fu = int32_t(t.uStart >> 16) - t.bias, fv = int32_t(t.vStart >> 16) - t.bias;
+            t.uStart += t.uStep;
+            t.vStart += t.vStep;
+            const int tx = fu >> 8, ty = fv >> 8;
+            uint32_t texel = FetchTexel<Format>(surface, tx & uMask, ty & vMask);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+                if (fx | fy) {
+                    const int tx1 = (tx + 1) & uMask, ty1 = (ty + 1) & vMask;
+                    texel = BilinearMix(texel, FetchTexel<Format>(surface, tx1, ty & vMask),
+                                        FetchTexel<Format>(surface, tx & uMask, ty1),
+                                        FetchTexel<Format>(surface, tx1, ty1), fx, fy);
+                }
+            }
+            buffer[i] = texel;
+        }
+        if (!identity) kernels.shade(buffer, buffer, n, shade);
+        blend(row + x, buffer, n);
+    }
 }
 
 // A row of a triangle whose stage is one row shade, when its coordinates
@@ -214,16 +273,19 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
         const SpanCoordinates cv{IsConstant(g, va), g.attr[va].Row(fy), g.attr[va].dx, g.attr[va].c,
                                  double(surface.height)};
         if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
-        if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
-            !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
-            return false;
     }
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const bool inside = StepsInside(t, x1 - x0, surface);
+    if (!inside && !WrapsByMask(sampler, surface)) return false;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     PrefetchNextRow(ps.target, y, x0, x1);
     const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
     const RowKernels& kernels = ActiveRowKernels();
-    TexturedRun<Format, Linear>(kernels, kernels.blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
-                                x0, x1);
+    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    if (inside)
+        TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, row, x0, x1);
+    else
+        WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, row, x0, x1);
     return true;
 }
 
@@ -332,10 +394,13 @@ template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
 void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1, int x0, int x1) {
     const SpanMemo& memo = StageMemo(ps, g);
     const SurfaceView& surface = *ps.fastStage.surface;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
     const int32_t bias = Linear ? 128 : 0;
     TexelSteps t{}, last{};
-    if (!memo.rowShade || !memo.wholePlanes || !WholeRowSteps(memo, surface, bias, y0, x0, x1, t) ||
-        !WholeRowSteps(memo, surface, bias, y1 - 1, x0, x1, last)) {
+    const bool stepped = memo.rowShade && memo.wholePlanes && WholeRowSteps(memo, surface, bias, y0, x0, x1, t) &&
+                         WholeRowSteps(memo, surface, bias, y1 - 1, x0, x1, last);
+    const bool inside = stepped && StepsInside(t, x1 - x0, surface) && StepsInside(last, x1 - x0, surface);
+    if (!inside && !(stepped && WrapsByMask(sampler, surface))) {
         for (int y = y0; y < y1; ++y) TexturedSpan<Format, Linear, Mode, XTarget>(ps, g, y, x0, x1);
         return;
     }
@@ -344,12 +409,14 @@ void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1,
     const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
     const RowKernels& kernels = ActiveRowKernels();
     const BlendRowFn blend = kernels.blend[Mode][XTarget];
-    const SamplerSetup& sampler = ps.stages[0].sampler;
     uint8_t* row = ps.target.bits + ptrdiff_t(y0) * ps.target.pitch;
     for (int y = y0; y < y1; ++y, row += ps.target.pitch) {
         PrefetchNextRow(ps.target, y, x0, x1);
-        TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, reinterpret_cast<uint32_t*>(row), x0,
-                                    x1);
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
+        if (inside)
+            TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, pixels, x0, x1);
+        else
+            WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, pixels, x0, x1);
         t.uStart += uRowStep;
         t.vStart += vRowStep;
     }

@@ -120,6 +120,7 @@ struct SpriteCase {
     D3DFORMAT target;
     uint32_t colorOp, alphaOp;
     uint32_t diffuse;
+    uint32_t address;
 };
 
 Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
@@ -145,6 +146,7 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
     s.render[D3DRS_ALPHABLENDENABLE] = c.srcBlend != D3DBLEND_ZERO || c.destBlend != D3DBLEND_ZERO;
     s.render[D3DRS_SRCBLEND] = c.srcBlend;
     s.render[D3DRS_DESTBLEND] = c.destBlend;
+    s.sampler[0][D3DSAMP_ADDRESSU] = s.sampler[0][D3DSAMP_ADDRESSV] = c.address;
     Target t(48, 0x80402010u, c.target);
     Lcg place{9};
     for (int i = 0; i < 10; ++i) {
@@ -162,6 +164,13 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
         DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
                Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u1, v1), &tex.view);
     }
+    // Tiled: whole texels from outside the texture, one a pixel and
+    // magnified, across the target's edge.
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+           Quad(-4.5f, 3.5f, 43.5f, 20.5f, c.diffuse, -5.0f / 32.0f, 35.0f / 32.0f, 43.0f / 32.0f, 1.625f),
+           &tex.view);
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+           Quad(2.5f, 24.5f, 46.5f, 52.5f, c.diffuse, -0.5f, 0.25f, 0.1875f, 0.6875f), &tex.view);
     return t.bytes;
 }
 
@@ -182,7 +191,9 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                 for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
                     for (const auto& op : ops)
                         for (uint32_t diffuse : {0xFFFFFFFFu, 0xC08040FFu}) {
-                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse};
+                            const uint32_t address = cases % 3 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP;
+                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse,
+                                               address};
                             const Texture tex = SpriteTexture(texture, uint32_t(++cases));
                             SetFastPathsEnabled(false);
                             const std::vector<uint8_t> general = DrawSprites(c, tex);
@@ -193,7 +204,7 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                                 ASSERT_EQ(DrawSprites(c, tex), general)
                                     << "texture " << texture << " filter " << filter << " blend " << blend[0] << "/"
                                     << blend[1] << " target " << target << " ops " << op[0] << "/" << op[1]
-                                    << " diffuse " << diffuse << " level " << int(level);
+                                    << " diffuse " << diffuse << " address " << address << " level " << int(level);
                             }
                         }
 }
