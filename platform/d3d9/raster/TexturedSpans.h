@@ -410,6 +410,22 @@ void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1,
     const RowKernels& kernels = ActiveRowKernels();
     const BlendRowFn blend = kernels.blend[Mode][XTarget];
     uint8_t* row = ps.target.bits + ptrdiff_t(y0) * ps.target.pitch;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        // One texel a pixel down and across, on texel centres: the texture's
+        // rows are the sources as they are.
+        const int64_t texel = int64_t(256) << 16;
+        const int32_t fu0 = int32_t(t.uStart >> 16) - bias, fv0 = int32_t(t.vStart >> 16) - bias;
+        const uint8_t* texels = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch + ptrdiff_t(fu0 >> 8) * 4;
+        if (inside && IsIdentity(shade) && t.uStep == texel && t.vStep == 0 && uRowStep == 0 && vRowStep == texel &&
+            (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0)) &&
+            reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0 && surface.pitch % 4 == 0) {
+            for (int y = y0; y < y1; ++y, row += ps.target.pitch, texels += surface.pitch) {
+                PrefetchNextRow(ps.target, y, x0, x1);
+                blend(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+            }
+            return;
+        }
+    }
     for (int y = y0; y < y1; ++y, row += ps.target.pitch) {
         PrefetchNextRow(ps.target, y, x0, x1);
         uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
