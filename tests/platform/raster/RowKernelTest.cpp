@@ -130,6 +130,14 @@ Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
         for (uint16_t& t : texels) t = uint16_t(lcg.Next() >> 16);
         return Texture::Words(format, 32, 32, texels);
     }
+    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT5) {
+        const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;  // 8 x 8 blocks
+        std::vector<uint8_t> blocks(size_t(64 * blockBytes));
+        for (uint8_t& b : blocks) b = uint8_t(lcg.Next() >> 24);
+        Texture t;
+        t.AddLevel(format, 32, 32, 8 * blockBytes, blocks);
+        return t;
+    }
     std::vector<uint32_t> texels = Pixels(seed, 32 * 32 - 1);
     return Texture::Argb(32, 32, texels, format);
 }
@@ -185,7 +193,8 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                                {D3DTOP_SELECTARG2, D3DTOP_MODULATE},
                                {D3DTOP_MODULATE, D3DTOP_SELECTARG2}};
     int cases = 0;
-    for (D3DFORMAT texture : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5})
+    for (D3DFORMAT texture :
+         {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_DXT5})
         for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
             for (const auto& blend : blends)
                 for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
