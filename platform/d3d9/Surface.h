@@ -48,6 +48,9 @@ public:
     }
     const PixelBuffer& Pixels() const { return pixels_; }
     uint64_t WriteCount() const { return writes_; }
+    // For writes made through pixels handed out earlier (draws while the
+    // surface was the render target).
+    void NoteWrite() { ++writes_; }
     D3DFORMAT Format() const { return pixels_.format; }
     UINT Width() const { return pixels_.width; }
     UINT Height() const { return pixels_.height; }

@@ -112,8 +112,9 @@ bool ExpandsTo32Bits(D3DFORMAT format) {
 
 // Draws since the last write before a level set of this many texels is
 // expanded: about as many texels decoded as the copy costs, if each draw
-// decodes a 64 x 64 picture's worth.
-uint64_t DrawsToExpand(uint64_t texels) { return std::max<uint64_t>(2, texels / 4096); }
+// decodes a 256 x 256 picture's worth (a texture written every frame and
+// drawn a few times stays as it is).
+uint64_t DrawsToExpand(uint64_t texels) { return std::max<uint64_t>(2, texels / 65536); }
 
 raster::SurfaceView ViewOf(const PixelBuffer& p) {
     return raster::SurfaceView{p.format, p.width, p.height, static_cast<int32_t>(p.pitch),
@@ -130,11 +131,10 @@ uint64_t Texture::LevelWrites() const {
     return writes;
 }
 
-bool Texture::UseExpandedLevels() {
+bool Texture::UseExpandedLevels(const Surface* renderTarget) {
     if (!ExpandsTo32Bits(format_) || !g_expansion.load(std::memory_order_relaxed) || IsDead()) return false;
-    if (Usage() & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return false;
     for (const auto& level : levels_)
-        if (level->IsLocked()) return false;
+        if (level->IsLocked() || level.get() == renderTarget) return false;
     const uint64_t writes = LevelWrites();
     if (writes != expanded_.writes) {
         expanded_.current = false;

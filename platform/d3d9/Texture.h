@@ -48,8 +48,8 @@ public:
     // (sampled, it gives the same texels, without decoding each one). The
     // copy is made once the texture has been drawn from often enough since
     // its last write to pay for it, and is never used while a level is
-    // locked or after any level was written.
-    bool UseExpandedLevels();
+    // locked or is the draw's render target, nor after any level was written.
+    bool UseExpandedLevels(const Surface* renderTarget);
     const PixelBuffer& ExpandedLevel(UINT level) const { return expanded_.levels[level]; }
     // Whether the last UseExpandedLevels found the copies current.
     bool ExpandedLevelsCurrent() const { return expanded_.current; }

@@ -1,6 +1,7 @@
 // 16-bit textures drawn often are sampled from an A8R8G8B8 copy: the
 // pixels must be the ones the 16-bit levels give, and every way of writing
 // a level must make the next draw see the new texels.
+#include <cstring>
 #include <vector>
 
 #include "DeviceFixture.h"
@@ -167,9 +168,8 @@ TEST_F(TextureExpansionTest, EveryWriteMakesTheCopyStale) {
     }
 }
 
-// A level locked for writing is sampled as it is, not from a copy; nor
-// are render targets, which draws write.
-TEST_F(TextureExpansionTest, LockedOrRenderTargetTexturesAreNotCopied) {
+// A level locked for writing is sampled as it is, not from a copy.
+TEST_F(TextureExpansionTest, LockedTexturesAreNotCopied) {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(device_->CreateTexture(kSide, kSide, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
     Fill(texture, 0, Noise(3));
@@ -177,16 +177,44 @@ TEST_F(TextureExpansionTest, LockedOrRenderTargetTexturesAreNotCopied) {
     ASSERT_TRUE(AsTexture(texture)->ExpandedLevelsCurrent());
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    EXPECT_FALSE(AsTexture(texture)->UseExpandedLevels());
+    EXPECT_FALSE(AsTexture(texture)->UseExpandedLevels(nullptr));
     texture->UnlockRect(0);
     texture->Release();
+}
 
+// A render-target texture drawn into after its copy was made: sampled
+// again, it shows what was drawn.
+TEST_F(TextureExpansionTest, DrawingIntoATextureMakesTheCopyStale) {
     IDirect3DTexture9* target = nullptr;
     ASSERT_EQ(device_->CreateTexture(kSide, kSide, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_DEFAULT, &target,
                                      nullptr),
               D3D_OK);
-    for (int draw = 0; draw < 3; ++draw) Draw(target, D3DTEXF_POINT);
-    EXPECT_FALSE(AsTexture(target)->ExpandedLevelsCurrent());
+    IDirect3DSurface9* level = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &level), D3D_OK);
+    auto paint = [&](D3DCOLOR colour) {
+        device_->SetRenderTarget(0, level);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        device_->BeginScene();
+        device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+        struct Coloured {
+            float x, y, z, rhw;
+            DWORD color;
+        };
+        const Coloured quad[4] = {{-0.5f, -0.5f, 0, 1, colour},
+                                  {7.5f, -0.5f, 0, 1, colour},
+                                  {-0.5f, 7.5f, 0, 1, colour},
+                                  {7.5f, 7.5f, 0, 1, colour}};
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Coloured));
+        device_->EndScene();
+        device_->SetRenderTarget(0, backBuffer_);
+    };
+    paint(0xFFFF0000u);
+    for (int draw = 0; draw < 3; ++draw) EXPECT_EQ(Draw(target, D3DTEXF_POINT).At(2, 2), 0xFFFF0000u);
+    ASSERT_TRUE(AsTexture(target)->ExpandedLevelsCurrent());
+    paint(0xFF0000FFu);
+    EXPECT_EQ(Draw(target, D3DTEXF_POINT).At(2, 2), 0xFF0000FFu);
+    EXPECT_FALSE(AsTexture(target)->UseExpandedLevels(AsSurface(level))) << "never while it is the draw's target";
+    level->Release();
     target->Release();
 }
 
