@@ -117,7 +117,9 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
-        plan.constantSpan = ConstantSpanFor(plan.blendMode, xTarget);
+        const ConstantSpans spans = ConstantSpansFor(plan.blendMode, xTarget);
+        plan.constantSpan = spans.flat;
+        plan.gouraudSpan = spans.gouraud;
         return plan;
     }
     if (ps.stageCount != 1) return plan;
@@ -166,8 +168,8 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
     if (plan->kind == FastKind::kConstant) {
         const bool flatSpecular = !ctx.pixels->needsSpecular || (g.constantMask & specularBits) == specularBits;
-        if (!flatDiffuse || !flatSpecular) return &ShadeSpanGeneral;
-        return plan->constantSpan;
+        if (flatDiffuse && flatSpecular) return plan->constantSpan;
+        return g.perspective ? &ShadeSpanGeneral : plan->gouraudSpan;
     }
     bool linear = plan->magLinear;
     if (plan->mipmapped) return plan->sceneSpan[linear];

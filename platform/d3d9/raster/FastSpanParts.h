@@ -30,7 +30,13 @@ struct TexturedKernel {
 };
 
 // Span choosers by family; null where the family has no span for the state.
-SpanFn ConstantSpanFor(int mode, bool xTarget);
+// Untextured: inputs constant over the triangle, or a diffuse or specular
+// colour that changes across an affine one.
+struct ConstantSpans {
+    SpanFn flat = nullptr;
+    SpanFn gouraud = nullptr;
+};
+ConstantSpans ConstantSpansFor(int mode, bool xTarget);
 TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 

@@ -28,6 +28,7 @@ struct FastPathPlan {
     // Several mip levels: the scene span picks one per pixel.
     bool mipmapped = false;
     SpanFn constantSpan = nullptr;
+    SpanFn gouraudSpan = nullptr;  // kConstant with colours that change across the triangle
 };
 
 // Also fills ps.fastStage for the textured spans.

@@ -278,8 +278,11 @@ TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
                 const StateBlock s = StatesFor(cfg);
                 SetFastPathsEnabled(true);
                 ASSERT_EQ(PlannedKind(s, nullptr, target), FastKind::kConstant);
-                EXPECT_EQ(Render(cfg, s, nullptr, true, true), Render(cfg, s, nullptr, false, true))
-                    << "blend " << blend << " target " << target;
+                // One colour a quad, and a colour a corner (gradients).
+                for (bool flat : {true, false})
+                    EXPECT_EQ(Render(cfg, s, nullptr, true, flat), Render(cfg, s, nullptr, false, flat))
+                        << "blend " << blend << " target " << target << " alpha test " << alphaTest << " flat "
+                        << flat;
             }
 }
 
