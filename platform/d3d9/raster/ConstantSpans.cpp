@@ -31,7 +31,8 @@ void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
 // gradients: each pixel's inputs and stages worked out as the general span
 // does, a run at a time, then blended by the row kernels (pixel by pixel
 // under an alpha test, which may drop some).
-template <int Mode, bool XTarget>
+// PassDiffuse: the stages select the diffuse colour as it is.
+template <int Mode, bool XTarget, bool PassDiffuse>
 void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     const double fy = double(y);
     double diffuseRows[4], specularRows[4];
@@ -56,6 +57,11 @@ void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1
             const double fx = double(x + i);
             FragmentInputs in;
             in.diffuse = colourAt(kDiffuseR, diffuseRows, fx);
+            if constexpr (PassDiffuse) {
+                const Rgba& d = in.diffuse;
+                colours[i] = uint32_t(d.a) << 24 | uint32_t(d.r) << 16 | uint32_t(d.g) << 8 | uint32_t(d.b);
+                continue;
+            }
             if (ps.needsSpecular) in.specular = colourAt(kSpecularR, specularRows, fx);
             colours[i] = CombineStages(ps, in);
         }
@@ -69,21 +75,26 @@ void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1
     }
 }
 
+template <int Mode, bool XTarget>
+ConstantSpans ConstantFor(bool passDiffuse) {
+    return {&ConstantSpan<Mode, XTarget>,
+            passDiffuse ? &GouraudSpan<Mode, XTarget, true> : &GouraudSpan<Mode, XTarget, false>};
+}
+
 template <int Mode>
-ConstantSpans ConstantFor(bool xTarget) {
-    if (xTarget) return {&ConstantSpan<Mode, true>, &GouraudSpan<Mode, true>};
-    return {&ConstantSpan<Mode, false>, &GouraudSpan<Mode, false>};
+ConstantSpans ConstantFor(bool xTarget, bool passDiffuse) {
+    return xTarget ? ConstantFor<Mode, true>(passDiffuse) : ConstantFor<Mode, false>(passDiffuse);
 }
 
 }  // namespace
 
-ConstantSpans ConstantSpansFor(int mode, bool xTarget) {
+ConstantSpans ConstantSpansFor(int mode, bool xTarget, bool passDiffuse) {
     switch (mode) {
-        case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget);
-        case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget);
-        case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget);
-        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget);
-        default: return ConstantFor<kOpaqueBlend>(xTarget);
+        case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget, passDiffuse);
+        case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget, passDiffuse);
+        case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget, passDiffuse);
+        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget, passDiffuse);
+        default: return ConstantFor<kOpaqueBlend>(xTarget, passDiffuse);
     }
 }
 

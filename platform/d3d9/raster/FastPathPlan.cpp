@@ -77,6 +77,20 @@ bool AnyStageSamples(const PixelState& ps) {
     return false;
 }
 
+// One stage that selects the diffuse colour in colour and alpha.
+bool PassesDiffuse(const PixelState& ps) {
+    if (ps.stageCount != 1 || ps.stages[0].resultToTemp) return false;
+    const StageSetup& st = ps.stages[0];
+    int mode = 0, scale = 1;
+    bool fromFactor = false;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, mode, scale, fromFactor) || mode != kDiffuseOnly ||
+        fromFactor)
+        return false;
+    if (st.alphaOp == D3DTOP_DISABLE) return true;  // alpha passes CURRENT, the diffuse on stage 0
+    return ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, mode, scale, fromFactor) && mode == kDiffuseOnly &&
+           !fromFactor;
+}
+
 // Formats in groups, each group's spans built in its own file.
 SpanFn FromGroups(SpanFn a, SpanFn b, SpanFn c, SpanFn d) { return a ? a : (b ? b : (c ? c : d)); }
 
@@ -117,7 +131,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
-        const ConstantSpans spans = ConstantSpansFor(plan.blendMode, xTarget);
+        const ConstantSpans spans = ConstantSpansFor(plan.blendMode, xTarget, PassesDiffuse(ps));
         plan.constantSpan = spans.flat;
         plan.gouraudSpan = spans.gouraud;
         return plan;

@@ -31,12 +31,13 @@ struct TexturedKernel {
 
 // Span choosers by family; null where the family has no span for the state.
 // Untextured: inputs constant over the triangle, or a diffuse or specular
-// colour that changes across an affine one.
+// colour that changes across an affine one. passDiffuse: the stages select
+// the diffuse colour as it is.
 struct ConstantSpans {
     SpanFn flat = nullptr;
     SpanFn gouraud = nullptr;
 };
-ConstantSpans ConstantSpansFor(int mode, bool xTarget);
+ConstantSpans ConstantSpansFor(int mode, bool xTarget, bool passDiffuse);
 TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 
