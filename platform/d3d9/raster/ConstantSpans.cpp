@@ -23,7 +23,12 @@ void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         const uint32_t stored = XTarget ? (colour | 0xFF000000u) : colour;
         for (int x = x0; x < x1; ++x) row[x] = stored;
     } else {
-        for (int x = x0; x < x1; ++x) StorePixel<Mode, XTarget>(row + x, colour);
+        // The colour as a run of source pixels for the row kernels.
+        constexpr int kRun = 64;
+        uint32_t colours[kRun];
+        std::fill(colours, colours + std::clamp(x1 - x0, 0, kRun), colour);
+        const BlendRowFn blend = ActiveRowKernels().blend[Mode][XTarget];
+        for (int x = x0; x < x1; x += kRun) blend(row + x, colours, std::min(kRun, x1 - x));
     }
 }
 
