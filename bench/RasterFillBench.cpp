@@ -235,7 +235,7 @@ void BM_OpaquePointFill800x600(benchmark::State& state) {
 
 // Threaded figures are wall-clock time: the caller's processor time leaves out the workers'.
 BENCHMARK(BM_MemcpyFrame800x600)->UseRealTime();
-BENCHMARK(BM_OpaquePointFill800x600)->Arg(1)->Arg(0)->UseRealTime();
+BENCHMARK(BM_OpaquePointFill800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600General)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SceneFloorMipMapped800x600)->Arg(1)->Arg(4)->Arg(0)->UseRealTime();

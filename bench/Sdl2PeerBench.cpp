@@ -325,4 +325,4 @@ void BM_ModuleSpriteRecordsOursVsSdl2(benchmark::State& state) {
 
 BENCHMARK(BM_SpritesOursVsSdl2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModulePicturesOursVsSdl2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ModuleSpriteRecordsOursVsSdl2)->ArgName("threads")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModuleSpriteRecordsOursVsSdl2)->ArgName("threads")->Arg(1)->Arg(4)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -10,6 +10,7 @@
 #include "d3d9/Device.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
+#include "d3d9/Texture.h"
 #include "d3d9/raster/RasterWorkers.h"
 
 namespace lumiva::d3d9 {
@@ -269,6 +270,7 @@ void FailNextReset(HRESULT result) {
 void ResetForTests() {
     Registry::Get().Reset();
     raster::SetRasterThreads(0);
+    SetTextureExpansionEnabled(true);
 }
 
 }  // namespace lumiva::d3d9

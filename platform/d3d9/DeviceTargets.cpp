@@ -44,6 +44,8 @@ HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) {
     if (surface && (surface->IsDead() || !surface->IsRenderTargetCapable()))
         return RecordCall("SetRenderTarget", args, D3DERR_INVALIDCALL);
     if (index > 0) return RecordCall("SetRenderTarget", args, D3DERR_INVALIDCALL);
+    // What was drawn into the old target counts as written to it.
+    if (Surface* old = AsSurface(state_.renderTarget)) old->NoteWrite();
     Bind(state_.renderTarget, renderTarget);
     // The viewport and scissor follow the new target.
     SetFullViewport(surface);

@@ -86,6 +86,7 @@ HRESULT Surface::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
         if (!leftTopAligned || !rightAligned || !bottomAligned) return D3DERR_INVALIDCALL;
     }
     locked_ = true;
+    ++writes_;
     lockedRect->Pitch = static_cast<INT>(pixels_.pitch);
     lockedRect->pBits = pixels_.At(static_cast<UINT>(r.left), static_cast<UINT>(r.top));
     if (container_ && !(flags & (D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE)) && level_ == 0)
@@ -96,6 +97,7 @@ HRESULT Surface::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
 HRESULT Surface::UnlockRect() {
     const HRESULT result = locked_ ? D3D_OK : D3DERR_INVALIDCALL;
     locked_ = false;
+    ++writes_;
     if (!IsRecordingCalls()) return result;
     const IUnknown* owner = container_ ? static_cast<const IUnknown*>(static_cast<IDirect3DTexture9*>(container_))
                                        : static_cast<const IUnknown*>(static_cast<IDirect3DSurface9*>(this));
@@ -117,12 +119,14 @@ bool Surface::IsRenderTargetCapable() const {
 void Surface::ReleaseLevel() {
     MarkDead();
     locked_ = false;
+    ++writes_;
     pixels_.Free();
     DetachFromDevice();
 }
 
 void Surface::OnFinalRelease() {
     locked_ = false;
+    ++writes_;
     pixels_.Free();
     DetachFromDevice();
 }

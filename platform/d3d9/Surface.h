@@ -40,8 +40,17 @@ public:
     bool IsLocked() const { return locked_; }
     bool IsLockable() const { return lockable_; }
     void SetLockable(bool lockable) { lockable_ = lockable; }
-    PixelBuffer& Pixels() { return pixels_; }
+    // Handing out the pixels for writing counts as a write: copies kept of
+    // them (a texture's expanded levels) compare WriteCount to stay current.
+    PixelBuffer& Pixels() {
+        ++writes_;
+        return pixels_;
+    }
     const PixelBuffer& Pixels() const { return pixels_; }
+    uint64_t WriteCount() const { return writes_; }
+    // For writes made through pixels handed out earlier (draws while the
+    // surface was the render target).
+    void NoteWrite() { ++writes_; }
     D3DFORMAT Format() const { return pixels_.format; }
     UINT Width() const { return pixels_.width; }
     UINT Height() const { return pixels_.height; }
@@ -62,6 +71,7 @@ private:
     UINT level_ = 0;
     bool lockable_ = true;
     bool locked_ = false;
+    uint64_t writes_ = 0;  // locks, unlocks and writable hand-outs of the pixels
     PixelBuffer pixels_;
 };
 

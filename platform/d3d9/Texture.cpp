@@ -1,8 +1,11 @@
 #include "d3d9/Texture.h"
 
 #include <algorithm>
+#include <atomic>
+#include <new>
 
 #include "d3d9/Recorder.h"
+#include "d3d9/raster/TexelFormats.h"
 
 namespace lumiva::d3d9 {
 
@@ -98,8 +101,80 @@ void Texture::MarkDirty(const RECT& r) {
     dirty_ = true;
 }
 
+namespace {
+
+std::atomic<bool> g_expansion{true};
+
+bool ExpandsTo32Bits(D3DFORMAT format) {
+    return format == D3DFMT_A4R4G4B4 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5 ||
+           format == D3DFMT_A1R5G5B5;
+}
+
+// Draws since the last write before a level set of this many texels is
+// expanded: about as many texels decoded as the copy costs, if each draw
+// decodes a 256 x 256 picture's worth (a texture written every frame and
+// drawn a few times stays as it is).
+uint64_t DrawsToExpand(uint64_t texels) { return std::max<uint64_t>(2, texels / 65536); }
+
+raster::SurfaceView ViewOf(const PixelBuffer& p) {
+    return raster::SurfaceView{p.format, p.width, p.height, static_cast<int32_t>(p.pitch),
+                               const_cast<uint8_t*>(p.bytes.data())};
+}
+
+}  // namespace
+
+void SetTextureExpansionEnabled(bool enabled) { g_expansion.store(enabled, std::memory_order_relaxed); }
+
+uint64_t Texture::LevelWrites() const {
+    uint64_t writes = 0;
+    for (const auto& level : levels_) writes += level->WriteCount();
+    return writes;
+}
+
+bool Texture::UseExpandedLevels(const Surface* renderTarget) {
+    if (!ExpandsTo32Bits(format_) || !g_expansion.load(std::memory_order_relaxed) || IsDead()) return false;
+    for (const auto& level : levels_)
+        if (level->IsLocked() || level.get() == renderTarget) return false;
+    const uint64_t writes = LevelWrites();
+    if (writes != expanded_.writes) {
+        expanded_.current = false;
+        expanded_.writes = writes;
+        expanded_.draws = 0;
+    }
+    if (expanded_.current) return true;
+    uint64_t texels = 0;
+    for (const auto& level : levels_) texels += uint64_t(level->Width()) * level->Height();
+    if (++expanded_.draws < DrawsToExpand(texels)) return false;
+    expanded_.current = ExpandLevels();
+    return expanded_.current;
+}
+
+// The copies are decoded again in place, never freed while the texture
+// lives: a draw still in flight may read them. Without memory for them the
+// levels are sampled as they are.
+bool Texture::ExpandLevels() try {
+    if (expanded_.levels.empty()) {
+        std::vector<PixelBuffer> out(levels_.size());
+        for (size_t l = 0; l < levels_.size(); ++l) {
+            const PixelBuffer& from = Level(static_cast<UINT>(l));
+            out[l].Allocate(D3DFMT_A8R8G8B8, from.width, from.height);
+            if (out[l].Empty()) return false;
+        }
+        expanded_.levels = std::move(out);
+    }
+    for (size_t l = 0; l < levels_.size(); ++l) {
+        PixelBuffer& to = expanded_.levels[l];
+        if (!raster::DecodeToArgb(ViewOf(Level(static_cast<UINT>(l))), to.bytes.data(), int32_t(to.pitch)))
+            return false;
+    }
+    return true;
+} catch (const std::bad_alloc&) {
+    return false;
+}
+
 void Texture::OnFinalRelease() {
     for (auto& level : levels_) level->ReleaseLevel();
+    expanded_ = Expansion{};
     DetachFromDevice();
 }
 

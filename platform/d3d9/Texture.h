@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "d3d9/Resource.h"
@@ -40,7 +41,18 @@ public:
     UINT Height() const { return levels_.empty() ? 0 : levels_[0]->Height(); }
     UINT LevelCount() const { return static_cast<UINT>(levels_.size()); }
     Surface* LevelSurface(UINT level) const { return levels_[level].get(); }
-    const PixelBuffer& Level(UINT level) const { return levels_[level]->Pixels(); }
+    const PixelBuffer& Level(UINT level) const { return std::as_const(*levels_[level]).Pixels(); }
+
+    // For a draw that samples the texture: true when every level is to be
+    // read from ExpandedLevel, an A8R8G8B8 copy of a 16-bit texture's level
+    // (sampled, it gives the same texels, without decoding each one). The
+    // copy is made once the texture has been drawn from often enough since
+    // its last write to pay for it, and is never used while a level is
+    // locked or is the draw's render target, nor after any level was written.
+    bool UseExpandedLevels(const Surface* renderTarget);
+    const PixelBuffer& ExpandedLevel(UINT level) const { return expanded_.levels[level]; }
+    // Whether the last UseExpandedLevels found the copies current.
+    bool ExpandedLevelsCurrent() const { return expanded_.current; }
     uint64_t Bytes() const { return bytes_; }
     uint64_t TextureMemoryBytes() const override {
         return pool_ == D3DPOOL_DEFAULT || pool_ == D3DPOOL_MANAGED ? bytes_ : 0;
@@ -64,7 +76,21 @@ private:
     D3DTEXTUREFILTERTYPE autoGenFilter_ = D3DTEXF_LINEAR;
     bool dirty_ = true;
     RECT dirtyRect_{};
+
+    uint64_t LevelWrites() const;
+    bool ExpandLevels();
+    struct Expansion {
+        std::vector<PixelBuffer> levels;  // empty until first made
+        bool current = false;             // levels hold the texels as they are now
+        uint64_t writes = 0;              // LevelWrites when made or when counting began
+        uint64_t draws = 0;               // draws since then
+    };
+    Expansion expanded_;
 };
+
+// Whether textures keep expanded copies of 16-bit levels (default on); for
+// tests comparing both ways.
+void SetTextureExpansionEnabled(bool enabled);
 
 // Null for a null pointer; otherwise the device's own texture object.
 Texture* AsTexture(IDirect3DBaseTexture9* texture);

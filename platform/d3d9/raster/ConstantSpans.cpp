@@ -1,5 +1,9 @@
-// Spans that read no texture: one colour for the whole span.
+// Spans that read no texture: one colour for the whole span, or colours
+// that change across it.
+#include <algorithm>
+
 #include "d3d9/raster/FastSpanParts.h"
+#include "d3d9/raster/RowKernels.h"
 
 namespace raster::fast {
 
@@ -19,24 +23,83 @@ void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         const uint32_t stored = XTarget ? (colour | 0xFF000000u) : colour;
         for (int x = x0; x < x1; ++x) row[x] = stored;
     } else {
-        for (int x = x0; x < x1; ++x) StorePixel<Mode, XTarget>(row + x, colour);
+        // The colour as a run of source pixels for the row kernels.
+        constexpr int kRun = 64;
+        uint32_t colours[kRun];
+        std::fill(colours, colours + std::clamp(x1 - x0, 0, kRun), colour);
+        const BlendRowFn blend = ActiveRowKernels().blend[Mode][XTarget];
+        for (int x = x0; x < x1; x += kRun) blend(row + x, colours, std::min(kRun, x1 - x));
     }
 }
 
+// A diffuse (and specular) colour that changes across the triangle, as in
+// gradients: each pixel's inputs and stages worked out as the general span
+// does, a run at a time, then blended by the row kernels (pixel by pixel
+// under an alpha test, which may drop some).
+// PassDiffuse: the stages select the diffuse colour as it is.
+template <int Mode, bool XTarget, bool PassDiffuse>
+void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
+    const double fy = double(y);
+    double diffuseRows[4], specularRows[4];
+    for (int c = 0; c < 4; ++c) {
+        diffuseRows[c] = g.attr[kDiffuseR + c].Row(fy);
+        specularRows[c] = g.attr[kSpecularR + c].Row(fy);
+    }
+    auto colourAt = [&](int first, const double* rows, double fx) __attribute__((always_inline)) {
+        auto channel = [&](int c) {
+            const int a = first + c;
+            return ColorChannel(IsConstant(g, a) ? g.attr[a].c : Plane::At(rows[c], g.attr[a].dx, fx));
+        };
+        return Rgba{channel(0), channel(1), channel(2), channel(3)};
+    };
+    uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
+    const BlendRowFn blend = ActiveRowKernels().blend[Mode][XTarget];
+    constexpr int kRun = 64;
+    uint32_t colours[kRun];
+    for (int x = x0; x < x1; x += kRun) {
+        const int n = std::min(kRun, x1 - x);
+        for (int i = 0; i < n; ++i) {
+            const double fx = double(x + i);
+            FragmentInputs in;
+            in.diffuse = colourAt(kDiffuseR, diffuseRows, fx);
+            if constexpr (PassDiffuse) {
+                const Rgba& d = in.diffuse;
+                colours[i] = uint32_t(d.a) << 24 | uint32_t(d.r) << 16 | uint32_t(d.g) << 8 | uint32_t(d.b);
+                continue;
+            }
+            if (ps.needsSpecular) in.specular = colourAt(kSpecularR, specularRows, fx);
+            colours[i] = CombineStages(ps, in);
+        }
+        if (!ps.alphaTest) {
+            blend(row + x, colours, n);
+            continue;
+        }
+        for (int i = 0; i < n; ++i)
+            if (CompareFunc(ps.alphaFunc, colours[i] >> 24, uint32_t(ps.alphaRef)))
+                StorePixel<Mode, XTarget>(row + x + i, colours[i]);
+    }
+}
+
+template <int Mode, bool XTarget>
+ConstantSpans ConstantFor(bool passDiffuse) {
+    return {&ConstantSpan<Mode, XTarget>,
+            passDiffuse ? &GouraudSpan<Mode, XTarget, true> : &GouraudSpan<Mode, XTarget, false>};
+}
+
 template <int Mode>
-SpanFn ConstantFor(bool xTarget) {
-    return xTarget ? &ConstantSpan<Mode, true> : &ConstantSpan<Mode, false>;
+ConstantSpans ConstantFor(bool xTarget, bool passDiffuse) {
+    return xTarget ? ConstantFor<Mode, true>(passDiffuse) : ConstantFor<Mode, false>(passDiffuse);
 }
 
 }  // namespace
 
-SpanFn ConstantSpanFor(int mode, bool xTarget) {
+ConstantSpans ConstantSpansFor(int mode, bool xTarget, bool passDiffuse) {
     switch (mode) {
-        case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget);
-        case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget);
-        case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget);
-        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget);
-        default: return ConstantFor<kOpaqueBlend>(xTarget);
+        case kSourceAlphaBlend: return ConstantFor<kSourceAlphaBlend>(xTarget, passDiffuse);
+        case kAdditiveBlend: return ConstantFor<kAdditiveBlend>(xTarget, passDiffuse);
+        case kAdditiveAlphaBlend: return ConstantFor<kAdditiveAlphaBlend>(xTarget, passDiffuse);
+        case kMultiplyBlend: return ConstantFor<kMultiplyBlend>(xTarget, passDiffuse);
+        default: return ConstantFor<kOpaqueBlend>(xTarget, passDiffuse);
     }
 }
 

@@ -60,11 +60,13 @@ void CopyStates(const DeviceState& state, StateBlock& out) {
     out.material = state.material;
 }
 
-bool TextureViewOf(IDirect3DBaseTexture9* bound, TextureView& out) {
-    const lumiva::d3d9::Texture* texture = lumiva::d3d9::AsTexture(bound);
+bool TextureViewOf(IDirect3DBaseTexture9* bound, const DeviceState& state, TextureView& out) {
+    lumiva::d3d9::Texture* texture = lumiva::d3d9::AsTexture(bound);
     if (!texture || texture->LevelCount() == 0) return false;
     out.levelCount = std::min<uint32_t>(texture->LevelCount(), kMaxMipLevels);
-    for (uint32_t l = 0; l < out.levelCount; ++l) out.levels[l] = ViewOf(texture->Level(l));
+    const bool expanded = texture->UseExpandedLevels(lumiva::d3d9::AsSurface(state.renderTarget));
+    for (uint32_t l = 0; l < out.levelCount; ++l)
+        out.levels[l] = ViewOf(expanded ? texture->ExpandedLevel(l) : texture->Level(l));
     return true;
 }
 
@@ -133,7 +135,7 @@ void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTa
     TextureView textures[kMaxStages];
     DrawCommand d;
     for (int s = 0; s < kMaxStages; ++s)
-        if (TextureViewOf(state.textures[size_t(s)], textures[s])) d.textures[s] = &textures[s];
+        if (TextureViewOf(state.textures[size_t(s)], state, textures[s])) d.textures[s] = &textures[s];
 
     d.primitiveType = call.type;
     d.primitiveCount = call.primitiveCount;

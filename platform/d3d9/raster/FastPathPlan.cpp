@@ -77,14 +77,30 @@ bool AnyStageSamples(const PixelState& ps) {
     return false;
 }
 
+// One stage that selects the diffuse colour in colour and alpha.
+bool PassesDiffuse(const PixelState& ps) {
+    if (ps.stageCount != 1 || ps.stages[0].resultToTemp) return false;
+    const StageSetup& st = ps.stages[0];
+    int mode = 0, scale = 1;
+    bool fromFactor = false;
+    if (!ClassifyOp(st.colorOp, st.colorArg1, st.colorArg2, mode, scale, fromFactor) || mode != kDiffuseOnly ||
+        fromFactor)
+        return false;
+    if (st.alphaOp == D3DTOP_DISABLE) return true;  // alpha passes CURRENT, the diffuse on stage 0
+    return ClassifyOp(st.alphaOp, st.alphaArg1, st.alphaArg2, mode, scale, fromFactor) && mode == kDiffuseOnly &&
+           !fromFactor;
+}
+
 // Formats in groups, each group's spans built in its own file.
 SpanFn FromGroups(SpanFn a, SpanFn b, SpanFn c, SpanFn d) { return a ? a : (b ? b : (c ? c : d)); }
 
 }  // namespace
 
-SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
-    return FromGroups(TexturedSpanFor32(format, linear, mode, xTarget), TexturedSpanFor16(format, linear, mode, xTarget),
-                      TexturedSpanFor15(format, linear, mode, xTarget), TexturedSpanForDxt(format, linear, mode, xTarget));
+TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+    for (TexturedKernel k : {TexturedSpanFor32(format, linear, mode, xTarget), TexturedSpanFor16(format, linear, mode, xTarget),
+                             TexturedSpanFor15(format, linear, mode, xTarget), TexturedSpanForDxt(format, linear, mode, xTarget)})
+        if (k.span) return k;
+    return {};
 }
 
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth) {
@@ -115,7 +131,9 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
-        plan.constantSpan = ConstantSpanFor(plan.blendMode, xTarget);
+        const ConstantSpans spans = ConstantSpansFor(plan.blendMode, xTarget, PassesDiffuse(ps));
+        plan.constantSpan = spans.flat;
+        plan.gouraudSpan = spans.gouraud;
         return plan;
     }
     if (ps.stageCount != 1) return plan;
@@ -147,7 +165,11 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
     for (int linear = 0; linear < 2; ++linear) {
         plan.sceneSpan[linear] = SceneSpanFor(format, linear, mip, ps.depthTest, ps.depth.format);
-        if (!ps.depthTest && !mip) plan.texturedSpan[linear] = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
+        if (!ps.depthTest && !mip) {
+            const TexturedKernel k = TexturedSpanFor(format, linear, plan.blendMode, xTarget);
+            plan.texturedSpan[linear] = k.span;
+            plan.texturedRectangle[linear] = k.rectangle;
+        }
     }
     if (plan.sceneSpan[0]) plan.kind = FastKind::kTextured;
     return plan;
@@ -160,8 +182,8 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     const bool flatDiffuse = (g.constantMask & diffuseBits) == diffuseBits;
     if (plan->kind == FastKind::kConstant) {
         const bool flatSpecular = !ctx.pixels->needsSpecular || (g.constantMask & specularBits) == specularBits;
-        if (!flatDiffuse || !flatSpecular) return &ShadeSpanGeneral;
-        return plan->constantSpan;
+        if (flatDiffuse && flatSpecular) return plan->constantSpan;
+        return g.perspective ? &ShadeSpanGeneral : plan->gouraudSpan;
     }
     bool linear = plan->magLinear;
     if (plan->mipmapped) return plan->sceneSpan[linear];
@@ -176,6 +198,14 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
     }
     if (plan->texturedSpan[linear] && !g.perspective) return plan->texturedSpan[linear];
     return plan->sceneSpan[linear];
+}
+
+RectangleFn RectangleFor(const RasterContext& ctx, SpanFn span) {
+    const FastPathPlan* plan = ctx.fast;
+    if (!plan || !span) return nullptr;
+    for (int linear = 0; linear < 2; ++linear)
+        if (span == plan->texturedSpan[linear]) return plan->texturedRectangle[linear];
+    return nullptr;
 }
 
 }  // namespace raster

@@ -23,16 +23,29 @@ inline Rgba ConstantColor(const Gradients& g, int first) {
                 ColorChannel(g.attr[first + 3].c)};
 }
 
+// A 2D textured span and its rectangle form.
+struct TexturedKernel {
+    SpanFn span = nullptr;
+    RectangleFn rectangle = nullptr;
+};
+
 // Span choosers by family; null where the family has no span for the state.
-SpanFn ConstantSpanFor(int mode, bool xTarget);
-SpanFn TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
+// Untextured: inputs constant over the triangle, or a diffuse or specular
+// colour that changes across an affine one. passDiffuse: the stages select
+// the diffuse colour as it is.
+struct ConstantSpans {
+    SpanFn flat = nullptr;
+    SpanFn gouraud = nullptr;
+};
+ConstantSpans ConstantSpansFor(int mode, bool xTarget, bool passDiffuse);
+TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 
 // The same by texture format group, one file each.
-SpanFn TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget);
-SpanFn TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget);
-SpanFn TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget);
-SpanFn TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget);
+TexturedKernel TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget);
+TexturedKernel TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget);
+TexturedKernel TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget);
+TexturedKernel TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn SceneSpanFor32(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 SpanFn SceneSpanFor16(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
 SpanFn SceneSpanFor15(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);

@@ -19,6 +19,7 @@ struct FastPathPlan {
     int blendMode = kOpaqueBlend;
     // By filter, [0] point and [1] linear.
     SpanFn texturedSpan[2] = {};  // 2D: flat diffuse, affine, no depth test
+    RectangleFn texturedRectangle[2] = {};  // texturedSpan over a rectangle's rows
     SpanFn sceneSpan[2] = {};     // any textured triangle of the plan
     // Minification and magnification filters differ: the filter follows the
     // level of detail, constant over an affine triangle.
@@ -27,6 +28,7 @@ struct FastPathPlan {
     // Several mip levels: the scene span picks one per pixel.
     bool mipmapped = false;
     SpanFn constantSpan = nullptr;
+    SpanFn gouraudSpan = nullptr;  // kConstant with colours that change across the triangle
 };
 
 // Also fills ps.fastStage for the textured spans.

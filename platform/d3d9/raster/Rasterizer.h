@@ -16,6 +16,9 @@ struct ScreenVertex {
 };
 
 using SpanFn = void (*)(const PixelState& ps, const Gradients& g, int y, int x0, int x1);
+// The same span over every row of [y0, y1): an axis-aligned rectangle whose
+// per-row work can be done once.
+using RectangleFn = void (*)(const PixelState& ps, const Gradients& g, int y0, int y1, int x0, int x1);
 
 struct FastPathPlan;
 
@@ -58,5 +61,7 @@ inline bool InsideBounds(const RasterContext& ctx, int64_t x, int64_t y) {
 
 // Span choice for one triangle: a specialised span when the plan allows.
 SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g);
+// The rectangle form of a span SelectSpan chose; null when it has none.
+RectangleFn RectangleFor(const RasterContext& ctx, SpanFn span);
 
 }  // namespace raster

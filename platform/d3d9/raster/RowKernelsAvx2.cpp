@@ -39,7 +39,26 @@ struct Avx2 {
     static Reg Lo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
     static Reg Hi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
     static Reg PackUs16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
+    static Reg MulHi16(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
     static Reg AlphaWords(Reg a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // With colours biased to signed bytes, (s - 128) a + (d - 128) (255 - a)
+    // = s a + d (255 - a) - 32640 lies inside 16 bits, so one multiply-add
+    // of byte pairs gives it; adding 32768 (a flip of the top bit) makes it
+    // x + 128 for the high-multiply division by 255.
+    static Reg SourceAlphaMix(Reg s, Reg d) {
+        const Reg bias = _mm256_set1_epi8(-128);
+        const Reg sb = _mm256_xor_si256(s, bias), db = _mm256_xor_si256(d, bias);
+        const Reg inverse = _mm256_xor_si256(s, _mm256_set1_epi8(-1));  // 255 - each byte
+        const Reg pick = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6, 7, 6, 7, 6,
+                                          7, 14, 15, 14, 15, 14, 15, 14, 15);
+        auto half = [&](Reg sd, Reg alphas) {
+            const Reg weights = _mm256_shuffle_epi8(alphas, pick);  // a, 255 - a per channel
+            const Reg x = _mm256_xor_si256(_mm256_maddubs_epi16(weights, sd), _mm256_set1_epi16(int16_t(0x8000)));
+            return _mm256_mulhi_epu16(x, _mm256_set1_epi16(257));
+        };
+        return _mm256_packus_epi16(half(_mm256_unpacklo_epi8(sb, db), _mm256_unpacklo_epi8(s, inverse)),
+                                   half(_mm256_unpackhi_epi8(sb, db), _mm256_unpackhi_epi8(s, inverse)));
+    }
     static bool AllEqual32(Reg a, Reg b) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1; }
 };
 

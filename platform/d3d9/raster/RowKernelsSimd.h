@@ -20,11 +20,10 @@ struct Rows {
     using R = typename V::Reg;
     static constexpr int kLanes = V::kPixels;
 
-    // round(x / 255) in every 16-bit lane, as MulRound rounds.
-    static R Div255(R x) {
-        x = V::Add16(x, V::Set16(128));
-        return V::Srl16(V::Add16(x, V::Srl16(x, 8)), 8);
-    }
+    // round(x / 255) in every 16-bit lane, as MulRound rounds: with
+    // y = x + 128, (y + (y >> 8)) >> 8 equals (y * 257) >> 16 for every
+    // y below 65536, and x is at most 255 * 255 here.
+    static R Div255(R x) { return V::MulHi16(V::Add16(x, V::Set16(128)), V::Set16(257)); }
     static R Opaque(R x, bool xTarget) { return xTarget ? V::Or(x, V::Set32(0xFF000000u)) : x; }
 
     // Each group of kLanes pixels through `op`, the last partial group
@@ -54,6 +53,22 @@ struct Rows {
         ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) { V::Store(d, Opaque(V::Load(s), XTarget)); });
     }
 
+    // round((s a + d (255 - a)) / 255) per channel, a the source pixel's
+    // alpha; the instruction set may have a shorter way.
+    static R SourceAlphaMix(R sv, R dv) {
+        if constexpr (requires { V::SourceAlphaMix(sv, dv); }) {
+            return V::SourceAlphaMix(sv, dv);
+        } else {
+            const R z = V::Zero(), full = V::Set16(255);
+            R aLo, aHi;
+            V::AlphaWordsOfHalves(sv, aLo, aHi);
+            auto blend = [&](R s16, R d16, R a) {
+                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, V::Sub16(full, a))));
+            };
+            return V::PackUs16(blend(V::Lo8(sv, z), V::Lo8(dv, z), aLo), blend(V::Hi8(sv, z), V::Hi8(dv, z), aHi));
+        }
+    }
+
     template <bool XTarget>
     static void SourceAlpha(uint32_t* dst, const uint32_t* src, int n) {
         ForGroups(dst, src, n, [](uint32_t* d, const uint32_t* s) {
@@ -67,13 +82,9 @@ struct Rows {
                 V::Store(d, Opaque(sv, XTarget));
                 return;
             }
-            const R dv = Opaque(V::Load(d), XTarget);
-            const R out = Widened(sv, dv, [](R s16, R d16) {
-                const R a = V::AlphaWords(s16);
-                const R ia = V::Sub16(V::Set16(255), a);
-                return Div255(V::Add16(V::Mul16(s16, a), V::Mul16(d16, ia)));
-            });
-            V::Store(d, Opaque(out, XTarget));
+            // Channels blend apart, so an X target's alpha byte can be set
+            // on the result alone.
+            V::Store(d, Opaque(SourceAlphaMix(sv, V::Load(d)), XTarget));
         });
     }
 

@@ -32,7 +32,15 @@ struct Sse2 {
     static Reg Lo8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
     static Reg Hi8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
     static Reg PackUs16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
+    static Reg MulHi16(Reg a, Reg b) { return _mm_mulhi_epu16(a, b); }
     static Reg AlphaWords(Reg a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // Each pixel's alpha in the four 16-bit lanes of its widened form, for
+    // the low and the high pixels of a group.
+    static void AlphaWordsOfHalves(Reg pixels, Reg& lo, Reg& hi) {
+        const Reg z = Zero();
+        lo = AlphaWords(Lo8(pixels, z));
+        hi = AlphaWords(Hi8(pixels, z));
+    }
     static bool AllEqual32(Reg a, Reg b) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, b)) == 0xFFFF; }
 };
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "d3d9/raster/RowKernels.h"
+
 namespace raster {
 
 bool IsBlockFormat(D3DFORMAT format) {
@@ -137,6 +139,21 @@ TexelFetchFn TexelFetcherFor(D3DFORMAT format) {
         case D3DFMT_DXT5: return &FetchTexel<D3DFMT_DXT5>;
         default: return nullptr;
     }
+}
+
+bool DecodeToArgb(const SurfaceView& source, uint8_t* out, int32_t pitch) {
+    const TexelFetchFn fetch = TexelFetcherFor(source.format);
+    if (!fetch) return false;
+    const DecodeRowFn decodeRow = source.format == D3DFMT_A4R4G4B4 ? ActiveRowKernels().decodeA4R4G4B4 : nullptr;
+    for (uint32_t y = 0; y < source.height; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(out + ptrdiff_t(y) * pitch);
+        if (decodeRow) {
+            decodeRow(row, source.bits + ptrdiff_t(y) * source.pitch, int(source.width));
+            continue;
+        }
+        for (uint32_t x = 0; x < source.width; ++x) row[x] = fetch(source, int(x), int(y));
+    }
+    return true;
 }
 
 uint32_t ReadPixel(D3DFORMAT format, const uint8_t* p) {

@@ -89,6 +89,10 @@ RASTER_TEXEL_INLINE uint32_t FetchTexel(const SurfaceView& s, int x, int y) {
 using TexelFetchFn = uint32_t (*)(const SurfaceView&, int, int);
 TexelFetchFn TexelFetcherFor(D3DFORMAT format);
 
+// Every texel of `source` as FetchTexel gives it, into rows of 32-bit ARGB
+// `pitch` bytes apart; false for a format without a texel decode.
+bool DecodeToArgb(const SurfaceView& source, uint8_t* out, int32_t pitch);
+
 // Render-target pixels as ARGB; formats without alpha read alpha 255.
 uint32_t ReadPixel(D3DFORMAT format, const uint8_t* p);
 void WritePixel(D3DFORMAT format, uint8_t* p, uint32_t argb);

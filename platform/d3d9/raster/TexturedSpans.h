@@ -109,15 +109,22 @@ LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& 
 // texel along a texel row (and linear filtering lands on texel centres, so it
 // reads one texel) the run reads the texture row directly.
 template <D3DFORMAT Format, bool Linear>
-void TexturedRun(BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface, const SamplerSetup& sampler,
-                 TexelSteps t, uint32_t* row, int x0, int x1) {
-    const RowKernels& kernels = ActiveRowKernels();
+void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
+                 const SamplerSetup& sampler, TexelSteps t, uint32_t* row, int x0, int x1) {
     const bool identity = IsIdentity(shade);
     uint32_t buffer[kRunPixels];
     const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
     const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
                                 (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
     const uint8_t* texelRow = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        // The texture row is the source as it is: one blend for the whole run.
+        const uint8_t* texels = texelRow + ptrdiff_t(fu0 >> 8) * 4;
+        if (oneTexelAPixel && identity && reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0) {
+            blend(row + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+            return;
+        }
+    }
     for (int x = x0; x < x1; x += kRunPixels) {
         const int n = std::min(kRunPixels, x1 - x);
         const uint32_t* source = buffer;
@@ -173,6 +180,81 @@ inline void PrefetchNextRow(const SurfaceView& target, int y, int x0, int x1) {
     __builtin_prefetch(next + ptrdiff_t(x1 - 1) * 4, 1);
 }
 
+inline bool StepsInside(const TexelSteps& t, int n, const SurfaceView& surface) {
+    return StepsInside(t.uStart, t.uStep, n, t.bias, surface.width) &&
+           StepsInside(t.vStart, t.vStep, n, t.bias, surface.height);
+}
+
+// A row's exact steps from the triangle's whole planes (what ExactSteps
+// finds).
+inline bool WholeRowSteps(const SpanMemo& memo, const SurfaceView& surface, int32_t bias, int y, int x0, int x1,
+                          TexelSteps& t) {
+    if (y < 0 || y >= 65536) return false;
+    auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
+        const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
+        if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
+        return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
+    };
+    t.bias = bias;
+    return steps(0, double(surface.width), t.uStart, t.uStep) && steps(1, double(surface.height), t.vStart, t.vStep);
+}
+
+// Whether every tap wraps by a mask: both axes WRAP over power-of-two sizes.
+inline bool WrapsByMask(const SamplerSetup& s, const SurfaceView& surface) {
+    auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
+    return s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP && powerOfTwo(surface.width) &&
+           powerOfTwo(surface.height);
+}
+
+// TexturedRun for coordinates that leave the texture and wrap by a mask
+// (tiled pictures): the sampler's taps with its addressing done by masks.
+// One texel a pixel along a texture row, the row is blended in pieces that
+// each end at the texture's edge.
+template <D3DFORMAT Format, bool Linear>
+void WrappedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
+                TexelSteps t, uint32_t* row, int x0, int x1) {
+    const bool identity = IsIdentity(shade);
+    const int uMask = int(surface.width) - 1, vMask = int(surface.height) - 1;
+    const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
+                                    (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0));
+        const uint8_t* texelRow = surface.bits + ptrdiff_t((fv0 >> 8) & vMask) * surface.pitch;
+        if (oneTexelAPixel && identity && reinterpret_cast<uintptr_t>(texelRow) % alignof(uint32_t) == 0) {
+            const uint32_t* texels = reinterpret_cast<const uint32_t*>(texelRow);
+            for (int x = x0, tx = (fu0 >> 8) & uMask; x < x1; tx = 0) {
+                const int n = std::min(x1 - x, int(surface.width) - tx);
+                blend(row + x, texels + tx, n);
+                x += n;
+            }
+            return;
+        }
+    }
+    uint32_t buffer[kRunPixels];
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
+        for (int i = 0; i < n; ++i) {
+            const int32_t fu = int32_t(t.uStart >> 16) - t.bias, fv = int32_t(t.vStart >> 16) - t.bias;
+            t.uStart += t.uStep;
+            t.vStart += t.vStep;
+            const int tx = fu >> 8, ty = fv >> 8;
+            uint32_t texel = FetchTexel<Format>(surface, tx & uMask, ty & vMask);
+            if constexpr (Linear) {
+                const uint32_t fx = uint32_t(fu & 255), fy = uint32_t(fv & 255);
+                if (fx | fy) {
+                    const int tx1 = (tx + 1) & uMask, ty1 = (ty + 1) & vMask;
+                    texel = BilinearMix(texel, FetchTexel<Format>(surface, tx1, ty & vMask),
+                                        FetchTexel<Format>(surface, tx & uMask, ty1),
+                                        FetchTexel<Format>(surface, tx1, ty1), fx, fy);
+                }
+            }
+            buffer[i] = texel;
+        }
+        if (!identity) kernels.shade(buffer, buffer, n, shade);
+        blend(row + x, buffer, n);
+    }
+}
+
 // A row of a triangle whose stage is one row shade, when its coordinates
 // step exactly and stay inside the texture; false leaves the row to the
 // per-pixel loop.
@@ -182,14 +264,7 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
     const int32_t bias = Linear ? 128 : 0;
     TexelSteps t{0, 0, 0, 0, bias};
     if (memo.wholePlanes && y >= 0 && y < 65536) {
-        // The row's scaled coordinates in integers: what ExactSteps finds.
-        auto steps = [&](int k, double size, int64_t& start, int64_t& step) __attribute__((always_inline)) {
-            const int64_t A = memo.scaledRow[k] + memo.scaledDy[k] * y;
-            if (A >= int64_t(1) << 40 || A <= -(int64_t(1) << 40)) return false;
-            return StepsFromScaled(A, memo.scaledDx[k], x0, x1, size, start, step);
-        };
-        if (!steps(0, double(surface.width), t.uStart, t.uStep) || !steps(1, double(surface.height), t.vStart, t.vStep))
-            return false;
+        if (!WholeRowSteps(memo, surface, bias, y, x0, x1, t)) return false;
     } else {
         const double fy = double(y);
         const int ua = kTexcoord0, va = kTexcoord0 + 1;
@@ -199,14 +274,18 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
                                  double(surface.height)};
         if (!cu.ExactSteps(x0, x1, t.uStart, t.uStep) || !cv.ExactSteps(x0, x1, t.vStart, t.vStep)) return false;
     }
-    if (!StepsInside(t.uStart, t.uStep, x1 - x0, bias, surface.width) ||
-        !StepsInside(t.vStart, t.vStep, x1 - x0, bias, surface.height))
-        return false;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const bool inside = StepsInside(t, x1 - x0, surface);
+    if (!inside && !WrapsByMask(sampler, surface)) return false;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     PrefetchNextRow(ps.target, y, x0, x1);
     const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
-    TexturedRun<Format, Linear>(ActiveRowKernels().blend[Mode][XTarget], shade, surface, ps.stages[0].sampler, t, row,
-                                x0, x1);
+    const RowKernels& kernels = ActiveRowKernels();
+    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    if (inside)
+        TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, row, x0, x1);
+    else
+        WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, row, x0, x1);
     return true;
 }
 
@@ -307,13 +386,66 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     }
 }
 
+// The span over the rows [y0, y1) of a rectangle. With whole planes, the
+// first and last rows bound every row between (each limit the steps are
+// checked against is linear in y), so the rows in between only add the
+// planes' y steps; otherwise row by row.
+template <D3DFORMAT Format, bool Linear, int Mode, bool XTarget>
+void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1, int x0, int x1) {
+    const SpanMemo& memo = StageMemo(ps, g);
+    const SurfaceView& surface = *ps.fastStage.surface;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const int32_t bias = Linear ? 128 : 0;
+    TexelSteps t{}, last{};
+    const bool stepped = memo.rowShade && memo.wholePlanes && WholeRowSteps(memo, surface, bias, y0, x0, x1, t) &&
+                         WholeRowSteps(memo, surface, bias, y1 - 1, x0, x1, last);
+    const bool inside = stepped && StepsInside(t, x1 - x0, surface) && StepsInside(last, x1 - x0, surface);
+    if (!inside && !(stepped && WrapsByMask(sampler, surface))) {
+        for (int y = y0; y < y1; ++y) TexturedSpan<Format, Linear, Mode, XTarget>(ps, g, y, x0, x1);
+        return;
+    }
+    const int64_t uRowStep = memo.scaledDy[0] * int64_t(surface.width);
+    const int64_t vRowStep = memo.scaledDy[1] * int64_t(surface.height);
+    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
+    const RowKernels& kernels = ActiveRowKernels();
+    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    uint8_t* row = ps.target.bits + ptrdiff_t(y0) * ps.target.pitch;
+    if constexpr (Format == D3DFMT_A8R8G8B8) {
+        // One texel a pixel down and across, on texel centres: the texture's
+        // rows are the sources as they are.
+        const int64_t texel = int64_t(256) << 16;
+        const int32_t fu0 = int32_t(t.uStart >> 16) - bias, fv0 = int32_t(t.vStart >> 16) - bias;
+        const uint8_t* texels = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch + ptrdiff_t(fu0 >> 8) * 4;
+        if (inside && IsIdentity(shade) && t.uStep == texel && t.vStep == 0 && uRowStep == 0 && vRowStep == texel &&
+            (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0)) &&
+            reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0 && surface.pitch % 4 == 0) {
+            for (int y = y0; y < y1; ++y, row += ps.target.pitch, texels += surface.pitch) {
+                PrefetchNextRow(ps.target, y, x0, x1);
+                blend(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+            }
+            return;
+        }
+    }
+    for (int y = y0; y < y1; ++y, row += ps.target.pitch) {
+        PrefetchNextRow(ps.target, y, x0, x1);
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
+        if (inside)
+            TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, pixels, x0, x1);
+        else
+            WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, pixels, x0, x1);
+        t.uStart += uRowStep;
+        t.vStart += vRowStep;
+    }
+}
+
 template <D3DFORMAT Format, bool Linear, int Mode>
-SpanFn TexturedFor(bool xTarget) {
-    return xTarget ? &TexturedSpan<Format, Linear, Mode, true> : &TexturedSpan<Format, Linear, Mode, false>;
+TexturedKernel TexturedFor(bool xTarget) {
+    if (xTarget) return {&TexturedSpan<Format, Linear, Mode, true>, &TexturedRectangle<Format, Linear, Mode, true>};
+    return {&TexturedSpan<Format, Linear, Mode, false>, &TexturedRectangle<Format, Linear, Mode, false>};
 }
 
 template <D3DFORMAT Format, bool Linear>
-SpanFn TexturedFor(int mode, bool xTarget) {
+TexturedKernel TexturedFor(int mode, bool xTarget) {
     switch (mode) {
         case kSourceAlphaBlend: return TexturedFor<Format, Linear, kSourceAlphaBlend>(xTarget);
         case kAdditiveBlend: return TexturedFor<Format, Linear, kAdditiveBlend>(xTarget);
@@ -324,7 +456,7 @@ SpanFn TexturedFor(int mode, bool xTarget) {
 }
 
 template <D3DFORMAT Format>
-SpanFn TexturedFor(bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedFor(bool linear, int mode, bool xTarget) {
     return linear ? TexturedFor<Format, true>(mode, xTarget) : TexturedFor<Format, false>(mode, xTarget);
 }
 

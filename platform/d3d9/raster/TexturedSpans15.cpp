@@ -3,11 +3,11 @@
 
 namespace raster::fast {
 
-SpanFn TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedSpanFor15(D3DFORMAT format, bool linear, int mode, bool xTarget) {
     switch (format) {
         case D3DFMT_X1R5G5B5: return TexturedFor<D3DFMT_X1R5G5B5>(linear, mode, xTarget);
         case D3DFMT_A1R5G5B5: return TexturedFor<D3DFMT_A1R5G5B5>(linear, mode, xTarget);
-        default: return nullptr;
+        default: return {};
     }
 }
 

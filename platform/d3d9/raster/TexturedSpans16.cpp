@@ -3,11 +3,11 @@
 
 namespace raster::fast {
 
-SpanFn TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedSpanFor16(D3DFORMAT format, bool linear, int mode, bool xTarget) {
     switch (format) {
         case D3DFMT_A4R4G4B4: return TexturedFor<D3DFMT_A4R4G4B4>(linear, mode, xTarget);
         case D3DFMT_R5G6B5: return TexturedFor<D3DFMT_R5G6B5>(linear, mode, xTarget);
-        default: return nullptr;
+        default: return {};
     }
 }
 

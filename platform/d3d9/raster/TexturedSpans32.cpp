@@ -3,11 +3,11 @@
 
 namespace raster::fast {
 
-SpanFn TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget) {
     switch (format) {
         case D3DFMT_A8R8G8B8: return TexturedFor<D3DFMT_A8R8G8B8>(linear, mode, xTarget);
         case D3DFMT_X8R8G8B8: return TexturedFor<D3DFMT_X8R8G8B8>(linear, mode, xTarget);
-        default: return nullptr;
+        default: return {};
     }
 }
 

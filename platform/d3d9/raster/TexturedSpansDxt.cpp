@@ -3,11 +3,11 @@
 
 namespace raster::fast {
 
-SpanFn TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget) {
+TexturedKernel TexturedSpanForDxt(D3DFORMAT format, bool linear, int mode, bool xTarget) {
     switch (format) {
         case D3DFMT_DXT1: return TexturedFor<D3DFMT_DXT1>(linear, mode, xTarget);
         case D3DFMT_DXT5: return TexturedFor<D3DFMT_DXT5>(linear, mode, xTarget);
-        default: return nullptr;
+        default: return {};
     }
 }
 

@@ -280,7 +280,11 @@ bool DrawRectangle(const RasterContext& ctx, TriangleRows& first, TriangleRows& 
         for (const EdgeStepper& e : t->steppers)
             if (e.NarrowStraight(first.top, xMin, xMax, rowFrom, rowTo)) ++straight;
     if (straight != 4) return false;
-    if (xMin >= xMax) return true;
+    if (xMin >= xMax || rowFrom >= rowTo) return true;
+    if (const RectangleFn rectangle = RectangleFor(ctx, first.span)) {
+        rectangle(*ctx.pixels, first.g, int(rowFrom), int(rowTo), int(xMin), int(xMax));
+        return true;
+    }
     for (int64_t py = rowFrom; py < rowTo; ++py) first.span(*ctx.pixels, first.g, int(py), int(xMin), int(xMax));
     return true;
 }

@@ -273,17 +273,23 @@ TEST(FastPaths, AdditiveAndMultiplyBlendsMatchTheGeneralPath) {
 
 TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     BothPaths guard;
+    // Stages that pass the diffuse colour, and ones that combine it with a
+    // texture argument that has no texture.
+    const uint32_t ops[][2] = {{D3DTOP_SELECTARG2, D3DTOP_SELECTARG2}, {D3DTOP_MODULATE, D3DTOP_ADD}};
     for (bool blend : {false, true})
         for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
-            for (bool alphaTest : {false, true}) {
-                Config cfg{D3DFMT_UNKNOWN, D3DTEXF_POINT, blend, target, D3DTOP_SELECTARG2, D3DTOP_SELECTARG2,
-                           alphaTest, D3DTADDRESS_WRAP};
-                const StateBlock s = StatesFor(cfg);
-                SetFastPathsEnabled(true);
-                ASSERT_EQ(PlannedKind(s, nullptr, target), FastKind::kConstant);
-                EXPECT_EQ(Render(cfg, s, nullptr, true, true), Render(cfg, s, nullptr, false, true))
-                    << "blend " << blend << " target " << target;
-            }
+            for (bool alphaTest : {false, true})
+                for (const auto& op : ops) {
+                    Config cfg{D3DFMT_UNKNOWN, D3DTEXF_POINT, blend, target, op[0], op[1], alphaTest, D3DTADDRESS_WRAP};
+                    const StateBlock s = StatesFor(cfg);
+                    SetFastPathsEnabled(true);
+                    ASSERT_EQ(PlannedKind(s, nullptr, target), FastKind::kConstant);
+                    // One colour a quad, and a colour a corner (gradients).
+                    for (bool flat : {true, false})
+                        EXPECT_EQ(Render(cfg, s, nullptr, true, flat), Render(cfg, s, nullptr, false, flat))
+                            << "blend " << blend << " target " << target << " alpha test " << alphaTest << " op "
+                            << op[0] << " flat " << flat;
+                }
 }
 
 TEST(FastPaths, GouraudQuadsTakeTheSceneSpanAndMatch) {

@@ -3,6 +3,7 @@
 // processor runs: byte for byte.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "RasterTestKit.h"
@@ -119,6 +120,7 @@ struct SpriteCase {
     D3DFORMAT target;
     uint32_t colorOp, alphaOp;
     uint32_t diffuse;
+    uint32_t address;
 };
 
 Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
@@ -127,6 +129,14 @@ Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
         std::vector<uint16_t> texels(32 * 32);
         for (uint16_t& t : texels) t = uint16_t(lcg.Next() >> 16);
         return Texture::Words(format, 32, 32, texels);
+    }
+    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT5) {
+        const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;  // 8 x 8 blocks
+        std::vector<uint8_t> blocks(size_t(64 * blockBytes));
+        for (uint8_t& b : blocks) b = uint8_t(lcg.Next() >> 24);
+        Texture t;
+        t.AddLevel(format, 32, 32, 8 * blockBytes, blocks);
+        return t;
     }
     std::vector<uint32_t> texels = Pixels(seed, 32 * 32 - 1);
     return Texture::Argb(32, 32, texels, format);
@@ -144,6 +154,7 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
     s.render[D3DRS_ALPHABLENDENABLE] = c.srcBlend != D3DBLEND_ZERO || c.destBlend != D3DBLEND_ZERO;
     s.render[D3DRS_SRCBLEND] = c.srcBlend;
     s.render[D3DRS_DESTBLEND] = c.destBlend;
+    s.sampler[0][D3DSAMP_ADDRESSU] = s.sampler[0][D3DSAMP_ADDRESSV] = c.address;
     Target t(48, 0x80402010u, c.target);
     Lcg place{9};
     for (int i = 0; i < 10; ++i) {
@@ -153,12 +164,21 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
         const float half = (i % 2) ? 0.5f : 0.0f;
         const float x = float(int(place.Next() >> 26) - 8) - half, y = float(int(place.Next() >> 26) - 8) - half;
         const float scale = (i % 3 == 2) ? 2.0f : 1.0f;
-        const float u0 = float(place.Next() >> 29) / 32.0f, v0 = float(place.Next() >> 29) / 32.0f;
+        float u0 = float(place.Next() >> 29) / 32.0f, v0 = float(place.Next() >> 29) / 32.0f;
+        float u1 = u0 + float(w) / 32.0f, v1 = v0 + float(h) / 32.0f;
+        // Mirrored windows: coordinates that fall across and down the quad.
+        if (i % 4 == 3) std::swap(v0, v1);
+        if (i % 5 == 4) std::swap(u0, u1);
         DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
-               Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u0 + float(w) / 32.0f,
-                    v0 + float(h) / 32.0f),
-               &tex.view);
+               Quad(x, y, x + float(w) * scale, y + float(h) * scale, c.diffuse, u0, v0, u1, v1), &tex.view);
     }
+    // Tiled: whole texels from outside the texture, one a pixel and
+    // magnified, across the target's edge.
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+           Quad(-4.5f, 3.5f, 43.5f, 20.5f, c.diffuse, -5.0f / 32.0f, 35.0f / 32.0f, 43.0f / 32.0f, 1.625f),
+           &tex.view);
+    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2,
+           Quad(2.5f, 24.5f, 46.5f, 52.5f, c.diffuse, -0.5f, 0.25f, 0.1875f, 0.6875f), &tex.view);
     return t.bytes;
 }
 
@@ -173,13 +193,16 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                                {D3DTOP_SELECTARG2, D3DTOP_MODULATE},
                                {D3DTOP_MODULATE, D3DTOP_SELECTARG2}};
     int cases = 0;
-    for (D3DFORMAT texture : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5})
+    for (D3DFORMAT texture :
+         {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_DXT5})
         for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
             for (const auto& blend : blends)
                 for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
                     for (const auto& op : ops)
                         for (uint32_t diffuse : {0xFFFFFFFFu, 0xC08040FFu}) {
-                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse};
+                            const uint32_t address = cases % 3 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP;
+                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse,
+                                               address};
                             const Texture tex = SpriteTexture(texture, uint32_t(++cases));
                             SetFastPathsEnabled(false);
                             const std::vector<uint8_t> general = DrawSprites(c, tex);
@@ -190,7 +213,7 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                                 ASSERT_EQ(DrawSprites(c, tex), general)
                                     << "texture " << texture << " filter " << filter << " blend " << blend[0] << "/"
                                     << blend[1] << " target " << target << " ops " << op[0] << "/" << op[1]
-                                    << " diffuse " << diffuse << " level " << int(level);
+                                    << " diffuse " << diffuse << " address " << address << " level " << int(level);
                             }
                         }
 }
