@@ -40,6 +40,8 @@ constexpr uint32_t kRibbonSegments = 24;
 constexpr uint32_t kRibbonShiftMs = 8;
 // The mini-map's square on the 2D screen (see ClientScreen::DrawPanels).
 constexpr int kMiniMapSize = 120;
+// The weather id that asks the current weather to stop.
+constexpr int32_t kStopWeather = 255;
 
 uint32_t NowMs() {
     using namespace std::chrono;
@@ -244,12 +246,28 @@ void ClientScene::DrawMiniMap() {
     m_place->PaintMiniMap(width - 136, 180, 0, 0);
 }
 
+RainSchedule RainFor(int frameCount) {
+    if (frameCount <= 0) return {0, -1};
+    return {frameCount / 4, frameCount / 2};
+}
+
+// The place's weather is asked to stop with id 255, as a client does when
+// the weather changes: it brightens back and then finishes by itself.
+void ClientScene::StepRain(int frame, int frameCount) {
+    const RainSchedule rain = RainFor(frameCount);
+    if (m_rainStartedAt < 0 && frame >= rain.start) {
+        m_place->SetWeather(scene_data::kWeatherId);
+        m_rainStartedAt = frame;
+    }
+    if (m_rainStartedAt >= 0 && m_rainStopAskedAt < 0 && rain.stop >= 0 && frame >= rain.stop) {
+        m_place->SetWeather(kStopWeather);
+        m_rainStopAskedAt = frame;
+    }
+}
+
 void ClientScene::DrawFrame(int frame, int frameCount) {
     MoveActors(frame);
-    if (!m_weatherStarted && frame >= frameCount / 2) {
-        m_place->SetWeather(scene_data::kWeatherId);
-        m_weatherStarted = true;
-    }
+    StepRain(frame, frameCount);
     m_place->UpdateFrame();
     m_shell->BeginFrame(0, 0xFF000000u, m_walker);
     IDirect3DDevice9* device = m_shell->GetDevice();

@@ -3,8 +3,8 @@
 // a loop across region borders, a walking figure the view follows (with a
 // ribbon behind it, a blade trail, a glow bound to its hand and a beam to
 // its companion), an idle figure beside an
-// animated shape, effects, particles and a lightning bolt between them, weather from
-// half-way, the mini-map, and the 2D client screen on top.
+// animated shape, effects, particles and a lightning bolt between them, rain
+// that starts and stops, the mini-map, and the 2D client screen on top.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +36,17 @@ WalkPoint LoopCentre();
 WalkPoint GuardSpot();
 WalkPoint ShapeSpot();
 
+// When the rain starts and when the place is asked to stop it, by frame.
+// The stop brightens the light back one step a frame for as many frames as
+// the rain darkened it, then the rain is gone: it starts a quarter of the
+// way through, is asked to stop half-way and is over by about three
+// quarters. With no frame count it starts at once and is never stopped.
+struct RainSchedule {
+    int start;
+    int stop;  // -1: never asked to stop
+};
+RainSchedule RainFor(int frameCount);
+
 class ClientScene {
 public:
     ClientScene(IKDrawShell* shell, IScenePlace* place, ClientScreen& hud);
@@ -46,7 +57,7 @@ public:
     // Starts the place, loads the map and makes the models and effects;
     // false (after printing why) when something the scene needs is missing.
     bool Load();
-    // `frameCount` sets when the weather starts: half-way.
+    // `frameCount` sets when the rain starts and stops (RainFor).
     void DrawFrame(int frame, int frameCount);
     // Gives everything back to the place and the shell; the shell's Release
     // may follow. Runs from the destructor too.
@@ -54,7 +65,9 @@ public:
 
     int RegionsStreamed() const { return m_host.RegionsAttached(); }
     int PlayerPaints() const { return m_host.PlayerPaints(); }
-    bool WeatherStarted() const { return m_weatherStarted; }
+    // Frames the rain started and was asked to stop at; -1 until then.
+    int RainStartedAt() const { return m_rainStartedAt; }
+    int RainStopAskedAt() const { return m_rainStopAskedAt; }
     // True when every model handle went back (ReleaseModel returned true).
     bool ModelsReleased() const { return m_modelsReleased; }
 
@@ -65,6 +78,7 @@ private:
     void DrawModels();
     void DrawEffects();
     void DrawMiniMap();
+    void StepRain(int frame, int frameCount);
 
     IKDrawShell* m_shell;
     IScenePlace* m_place;
@@ -85,6 +99,7 @@ private:
 
     WalkPoint m_focus{0, 0};
     float m_walkerX = 0, m_walkerY = 0;
-    bool m_weatherStarted = false;
+    int m_rainStartedAt = -1;
+    int m_rainStopAskedAt = -1;
     bool m_modelsReleased = true;
 };

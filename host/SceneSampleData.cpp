@@ -295,15 +295,23 @@ SprPixels ClearPixels(uint16_t width, uint16_t height) {
     return pixels;
 }
 
+bool InGroundGap(int x, int y) {
+    const double dx = double(x - kGroundGap.centreX) / kGroundGap.radiusX,
+                 dy = double(y - kGroundGap.centreY) / kGroundGap.radiusY;
+    return dx * dx + dy * dy <= 1.0;
+}
+
 // The ground picture of a region, its tile 0 drawn under the others: a
 // meadow tinted by the region, with a lighter seam along its edges, so a
-// region coming into view shows. A sprite, as every ground tile is.
+// region coming into view shows, and a gap where the sky and the clouds
+// below the ground show through. A sprite, as every ground tile is.
 SprPixels RegionGroundPixels(int rx, int ry, int side) {
     SprPixels pixels = ClearPixels(uint16_t(side), uint16_t(side));
     const uint32_t tint = RegionGroundTint(rx, ry);
     const int tintR = int(tint >> 16 & 0xFF), tintG = int(tint >> 8 & 0xFF), tintB = int(tint & 0xFF);
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
+            if (InGroundGap(x, y)) continue;
             const bool seam = x < 6 || y < 6 || x >= side - 6 || y >= side - 6;
             // Few distinct steps: the sprite's palette holds 256 colours.
             const int ripple = 4 * int(3.0 * std::sin(x * 0.07) * std::sin(y * 0.05));
@@ -397,7 +405,7 @@ std::vector<uint8_t> SkyPixels(int width, int height) {
 
 // The map's scroll layers over its whole area: the sky (type 1), leaves
 // falling across the screen (type 2) and clouds drifting with the ground
-// (type 3).
+// (type 3). The place paints the sky and the clouds under the ground.
 bool WriteScrollLayers(const std::string& root) {
     const std::array<int, 4> area = {kRegionLeft, kRegionTop, kRegionLeft + kRegionsAcross,
                                      kRegionTop + kRegionsDown};
@@ -405,7 +413,7 @@ bool WriteScrollLayers(const std::string& root) {
     constexpr int kSkyWidth = 1024, kSkyHeight = 768;
     bool ok = WriteDataFile(root, folder + "sky.jpg", EncodeJpeg(SkyPixels(kSkyWidth, kSkyHeight), kSkyWidth, kSkyHeight));
     ok &= WriteSprite(root, folder + "leaf.spr", 16, 16, {Blob(16, 16, 0xFFD08020u, 4), Blob(16, 16, 0xFFC06018u, 2)});
-    ok &= WriteSprite(root, folder + "cloud.spr", 160, 64, {Blob(160, 64, 0xC0E8E8F0u, 0)});
+    ok &= WriteSprite(root, folder + "cloud.spr", 64, 32, {Blob(64, 32, 0xC0E8E8F0u, 0)});
     ScrollSettingSection sky;
     sky.type = 1;
     sky.area = area;
@@ -425,7 +433,8 @@ bool WriteScrollLayers(const std::string& root) {
     clouds.area = clouds.viewArea = area;
     clouds.speed = 1;
     clouds.angle = 10;
-    clouds.count = 6;
+    // Many small clouds: they show only through the gaps in the ground.
+    clouds.count = 600;
     clouds.images = {folder + "cloud.spr"};
     ok &= WriteDataText(root, ScrollSettingsPath(kMapId), WriteScrollSettings({sky, leaves, clouds}));
     return ok;

@@ -49,6 +49,14 @@ constexpr const char* kHandSocket = "hand";
 // trail on (a trail draws only with a bound-effect set that asks for it).
 constexpr const char* kWalkerEffects = "\\model\\walker\\effects.ini";
 
+// The gap in every region's ground picture (pixels of the 512 x 512
+// picture; a pixel covers one world unit across and two down): an ellipse
+// through which the background and the drifting clouds under the ground show.
+struct GroundGap {
+    int centreX, centreY, radiusX, radiusY;
+};
+constexpr GroundGap kGroundGap = {130, 220, 90, 50};
+
 // The colour of region (rx, ry)'s ground picture away from its seams
 // (0xFFRRGGBB, before the place's light tints it): neighbours differ.
 uint32_t RegionGroundTint(int rx, int ry);

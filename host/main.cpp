@@ -77,11 +77,13 @@ int RunFrames(IKDrawShell* shell, IScenePlace* place, const DemoOptions& options
     }
     ClientScene scene(shell, place, screen);
     if (!scene.Load()) return 1;
-    // The weather starts half-way through the frames shown.
+    // The rain starts and stops within the frames shown.
     const int result = DrawAndKeepFrames(shell, options, window, output,
                                          [&](int frame) { scene.DrawFrame(frame, options.frames); });
     output.SetRegionsStreamed(scene.RegionsStreamed());
     std::printf("lumiva-demo: the place painted the player %d times\n", scene.PlayerPaints());
+    std::printf("lumiva-demo: rain from frame %d, asked to stop at frame %d\n", scene.RainStartedAt(),
+                scene.RainStopAskedAt());
     // Everything goes back before the shell's Release.
     scene.Release();
     if (!scene.ModelsReleased()) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "host/SceneSampleData.h"
 
 namespace {
 
@@ -262,8 +265,8 @@ TEST_F(DemoRun, BadInputsFailWithAClearMessage) {
     }
 }
 
-// The whole scene, run once for the tests below: 12 frames, weather from
-// frame 6. The focus walks right along the top of its loop, from world x
+// The whole scene, run once for the tests below: 12 frames, rain from
+// frame 3, asked to stop at frame 6 and gone by frame 11. The focus walks right along the top of its loop, from world x
 // 6888 (region 13) to 7284 (region 14), 36 units a frame; the view follows
 // it, so the focus is the screen's centre.
 class DemoScene : public ::testing::Test {
@@ -392,21 +395,163 @@ TEST_F(DemoScene, TheGroundUnderTheFocusChangesAsRegionsStream) {
     }
 }
 
-// Rain starts half-way (frame 6) and falls from the top: by frame 11 thin
-// bright streaks cover the scene, which frame 0 does not have.
-TEST_F(DemoScene, TheWeatherOverlayAppearsAfterItsStart) {
+// Rain starts a quarter of the way through (frame 3): by frame 6, when the
+// demo asks the place to stop it, thin bright streaks cover the scene,
+// which frame 0 does not have. The stop brightens the light back as many
+// frames as the rain darkened it and then the rain finishes: frame 11 has
+// no streaks left.
+TEST_F(DemoScene, RainStartsAndStops) {
+    EXPECT_NE(s_log->find("rain from frame 3, asked to stop at frame 6"), std::string::npos) << *s_log;
+    // Below the portrait and left of the mini-map, whose 1-pixel grid lines
+    // and text would count too.
     auto streaks = [](const Png& frame) {
         int count = 0;
-        for (uint32_t y = 40; y < 420; ++y)
-            for (uint32_t x = 1; x + 1 < 800; ++x) {
+        for (uint32_t y = 80; y < 420; ++y)
+            for (uint32_t x = 1; x < 640; ++x) {
                 const uint32_t here = Sum(frame.At(x, y));
                 count += here > Sum(frame.At(x - 1, y)) + 60 && here > Sum(frame.At(x + 1, y)) + 60;
             }
         return count;
     };
-    const int before = streaks(Frame(0)), after = streaks(Frame(2));
-    EXPECT_GT(after, 2 * before) << before << " then " << after;
-    EXPECT_GT(after - before, 1000) << before << " then " << after;
+    const int before = streaks(Frame(0)), during = streaks(Frame(1)), after = streaks(Frame(2));
+    EXPECT_GT(during, 5 * before) << before << " then " << during;
+    EXPECT_GT(during - before, 300) << before << " then " << during;
+    EXPECT_GT(during, 5 * after) << during << " then " << after;
+    EXPECT_LT(after, before + 50) << before << " at the start, " << after << " at the end";
+}
+
+// Where the gap of region column `column`'s ground picture stands on screen
+// in a kept frame: the regions of row 13 hold the focus's rows.
+struct ScreenEllipse {
+    double x, y, rx, ry;
+    // Distance from the centre in radii: 1 on the edge.
+    double Reach(uint32_t px, uint32_t py) const {
+        const double dx = (px + 0.5 - x) / rx, dy = (py + 0.5 - y) / ry;
+        return std::sqrt(dx * dx + dy * dy);
+    }
+};
+
+ScreenEllipse GroundGapOnScreen(int column, int focusX) {
+    using namespace scene_data;
+    constexpr int kFocusY = (kRegionTop + 4) * kRegionHeight - 300;  // the loop's top side
+    constexpr int kRow = 13;
+    const double x = 400.0 + column * kRegionWidth + kGroundGap.centreX - focusX;
+    const double y = 300.0 + (kRow * kRegionHeight + 2.0 * kGroundGap.centreY - kFocusY) / 2.0;
+    return {x, y, double(kGroundGap.radiusX), double(kGroundGap.radiusY)};
+}
+
+bool SkyLike(uint32_t c) { return Green(c) < 0x60 && Blue(c) > Green(c) + 0x30; }
+bool CloudLike(uint32_t c) { return Red(c) > 0xB0 && Green(c) > 0xB0 && Blue(c) > 0xC0 && Blue(c) + 8 >= Red(c); }
+
+// Parts of the screen the figures and the 2D screen cover.
+bool Covered(uint32_t x, uint32_t y) {
+    const bool walker = x >= 330 && x < 470 && y >= 150 && y < 350;
+    const bool portrait = x < 240 && y < 80;
+    const bool miniMap = x >= 640 && y >= 110 && y < 310;  // with the FPS lines above it
+    return walker || portrait || miniMap;
+}
+
+// Every region's ground has a gap through which what the place paints under
+// the ground shows: the type 1 background, a dusk sky whose green stays low
+// under a blue lead, which neither the ground nor anything drawn on it has.
+// The gaps move with the ground, so the sky is where the gaps are in each
+// frame and not on the ground around them.
+TEST_F(DemoScene, TheBackgroundShowsThroughTheGapsInTheGround) {
+    int gapsSeen = 0, allInside = 0, allSky = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        for (int column = 12; column <= 15; ++column) {
+            const ScreenEllipse gap = GroundGapOnScreen(column, kFocusX[i]);
+            if (gap.x < 40 || gap.x > 760) continue;
+            int inside = 0, skyInside = 0, underInside = 0, around = 0, skyAround = 0;
+            const uint32_t top = uint32_t(std::max(0.0, gap.y - 2 * gap.ry)), left = uint32_t(std::max(0.0, gap.x - 2 * gap.rx));
+            for (uint32_t y = top; y < uint32_t(gap.y + 2 * gap.ry); ++y)
+                for (uint32_t x = left; x < uint32_t(gap.x + 2 * gap.rx); ++x) {
+                    if (x >= 800 || y >= 600 || Covered(x, y)) continue;
+                    const double reach = gap.Reach(x, y);
+                    const uint32_t c = Frame(i).At(x, y);
+                    const bool sky = SkyLike(c);
+                    if (reach < 0.8) ++inside, skyInside += sky, underInside += sky || CloudLike(c);
+                    if (reach > 1.2 && reach < 1.5) ++around, skyAround += sky;
+                }
+            ++gapsSeen, allInside += inside, allSky += skyInside;
+            // Clouds drift across the sky here and there.
+            EXPECT_GT(underInside * 10, inside * 9) << "kept frame " << i << ", column " << column;
+            EXPECT_LT(skyAround * 10, around) << "kept frame " << i << ", column " << column;
+        }
+    }
+    EXPECT_EQ(gapsSeen, 4);
+    EXPECT_GT(allSky * 2, allInside);
+}
+
+// The clouds drift under the ground (the type 3 layer is painted before
+// it), so they show only in its gaps: pale patches inside the gaps of the
+// kept frames, hardly any such pixels on the ground around them (effects
+// pass there). Where they stand comes from the module's random source; 600
+// small clouds leave no gap empty for long.
+TEST_F(DemoScene, DriftingCloudsShowInTheGapsOnly) {
+    int inGaps = 0, aroundGaps = 0;
+    for (size_t i = 0; i < 3; ++i)
+        for (int column = 12; column <= 15; ++column) {
+            const ScreenEllipse gap = GroundGapOnScreen(column, kFocusX[i]);
+            for (uint32_t y = 0; y < 600; ++y)
+                for (uint32_t x = 0; x < 800; ++x) {
+                    if (Covered(x, y) || !CloudLike(Frame(i).At(x, y))) continue;
+                    const double reach = gap.Reach(x, y);
+                    if (reach < 0.95) ++inGaps;
+                    if (reach > 1.2 && reach < 1.5) ++aroundGaps;
+                }
+        }
+    EXPECT_GT(inGaps, 300);
+    EXPECT_LT(aroundGaps * 10, inGaps) << inGaps << " in the gaps, " << aroundGaps << " around them";
+}
+
+bool LeafLike(uint32_t c) {
+    return Red(c) >= 0xB0 && Red(c) <= 0xE0 && Green(c) >= 0x50 && Green(c) <= 0x90 && Blue(c) < 0x30 &&
+           Red(c) >= Green(c) + 0x40;
+}
+
+// The leaves (type 2) fall over everything in screen pixels: they all start
+// on the top row (the layer's fall clock starts with the first frame) and
+// sink on the real clock from frame to frame.
+TEST_F(DemoScene, FallingLeavesStartAtTheTopAndSink) {
+    double meanY[3] = {};
+    for (size_t i = 0; i < 3; ++i) {
+        int leaves = 0;
+        uint32_t lowest = 0;
+        for (uint32_t y = 0; y < 430; ++y)
+            for (uint32_t x = 240; x < 640; ++x)
+                if (LeafLike(Frame(i).At(x, y))) ++leaves, meanY[i] += y, lowest = std::max(lowest, y);
+        ASSERT_GT(leaves, 100) << "kept frame " << i;
+        meanY[i] /= leaves;
+        if (i == 0) {
+            EXPECT_LT(lowest, 20u);
+        }
+    }
+    EXPECT_GT(meanY[1], meanY[0]);
+    EXPECT_GT(meanY[2], meanY[1]);
+}
+
+// The mini-map stands in its square at the top right (664, 180), 120 pixels
+// a side, inside the 2D screen's gold frame. The map picture's region
+// borders are light lines 32 pixels apart (16 world units a pixel); the
+// map is centred on the focus, so they move left a pixel for every 16
+// units the focus walks right.
+TEST_F(DemoScene, TheMiniMapFollowsTheFocusInItsCorner) {
+    auto light = [](uint32_t c) { return Sum(c) > 0x1C0 && Red(c) > 0x70 && Green(c) > 0x70 && Blue(c) > 0x70; };
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Frame(i).At(664, 240) & 0xFFFFFFu, 0xC8A860u) << "kept frame " << i;
+        int best = -1, bestCount = 0;
+        for (uint32_t x = 666; x < 782; ++x) {
+            int count = 0;
+            for (uint32_t y = 184; y < 296; ++y) count += light(Frame(i).At(x, y));
+            if (count > bestCount) best = int(x), bestCount = count;
+        }
+        EXPECT_GT(bestCount, 50) << "kept frame " << i << " at " << best;
+        // Frame 0 has a border at x 678; any border will do in the others.
+        const double expected = 678.0 - (kFocusX[i] - kFocusX[0]) / 16.0;
+        const double off = std::remainder(best - expected, 32.0);
+        EXPECT_LT(std::abs(off), 1.5) << "kept frame " << i << ": a border at " << best;
+    }
 }
 
 // The player (kind 6) is the place's object: the place paints it in its
