@@ -135,7 +135,7 @@ void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, 
     if (IsLost() || Registry::Get().noRaster) return;
     Surface* depth = AsSurface(state_.depthStencil);
     DrawTargets targets{&AsSurface(state_.renderTarget)->Pixels(), depth ? &depth->Pixels() : nullptr};
-    RasterizeDraw(state_, call, targets);
+    RasterizeDraw(state_, stateGeneration_, call, targets, *drawCache_);
 }
 
 // User-memory draws supply stream 0 only: a declaration that reads another

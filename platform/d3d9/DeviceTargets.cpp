@@ -44,7 +44,7 @@ HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) {
     if (surface && (surface->IsDead() || !surface->IsRenderTargetCapable()))
         return RecordCall("SetRenderTarget", args, D3DERR_INVALIDCALL);
     if (index > 0) return RecordCall("SetRenderTarget", args, D3DERR_INVALIDCALL);
-    Bind(state_.renderTarget, renderTarget);
+    BindState(state_.renderTarget, renderTarget);
     // The viewport and scissor follow the new target.
     SetFullViewport(surface);
     state_.scissorRect = WholeRect(*surface);
@@ -65,7 +65,7 @@ HRESULT Device::SetDepthStencilSurface(IDirect3DSurface9* depthStencil) {
     Surface* surface = AsSurface(depthStencil);
     if (surface && (surface->IsDead() || surface->Role() != SurfaceRole::DepthStencil))
         return RecordCall("SetDepthStencilSurface", {PointerArg(depthStencil)}, D3DERR_INVALIDCALL);
-    Bind(state_.depthStencil, depthStencil);
+    BindState(state_.depthStencil, depthStencil);
     return RecordCall("SetDepthStencilSurface", {PointerArg(depthStencil)}, D3D_OK);
 }
 

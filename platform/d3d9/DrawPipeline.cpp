@@ -4,8 +4,9 @@
 
 namespace lumiva::d3d9 {
 
-void RasterizeDraw(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
-    raster::DrawFromDevice(state, call, targets);
+void RasterizeDraw(const DeviceState& state, uint64_t stateGeneration, const DrawCall& call,
+                   const DrawTargets& targets, raster::DeviceDrawCache& cache) {
+    cache.Draw(state, stateGeneration, call, targets);
 }
 
 }  // namespace lumiva::d3d9

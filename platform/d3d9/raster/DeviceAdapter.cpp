@@ -120,21 +120,59 @@ int LargestBlendIndex(const DrawCall& call, const BlendIndexSource& source, uint
     return largest;
 }
 
-void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
+bool DeviceDrawCache::Current(uint64_t generation, const DrawCall& call, const SurfaceView& target,
+                              const SurfaceView& depth) const {
+    const auto same = [](const SurfaceView& a, const SurfaceView& b) {
+        return a.bits == b.bits && a.format == b.format && a.width == b.width && a.height == b.height &&
+               a.pitch == b.pitch;
+    };
+    return generation == generation_ && same(target, command_.target) && same(depth, command_.depth) &&
+           call.vertexShaderConstants == command_.shaderConstantCount;
+}
+
+void DeviceDrawCache::Rebuild(const DeviceState& state, const DrawCall& call) {
+    CopyStates(state, states_);
+    lights_ = EnabledLights(state);
+    states_.lights = lights_.data();
+    states_.lightCount = uint32_t(lights_.size());
+    command_.states = &states_;
+    for (int s = 0; s < kMaxStages; ++s) {
+        textures_[s] = TextureView{};
+        command_.textures[s] = TextureViewOf(state.textures[size_t(s)], textures_[s]) ? &textures_[s] : nullptr;
+    }
+    declaration_.clear();
+    command_.declaration = nullptr;
+    command_.fvf = 0;
+    if (call.declaration) {
+        declaration_ = DeclarationOf(call);
+        command_.declaration = declaration_.data();
+    } else {
+        command_.fvf = call.fvf;
+    }
+    command_.vertexProgram = nullptr;
+    command_.shaderConstants = nullptr;
+    command_.shaderConstantCount = call.vertexShaderConstants;
+    if (state.vertexShader) {
+        command_.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
+        command_.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
+    }
+    CompileDraw(command_, compiled_);
+}
+
+void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const DrawCall& call,
+                           const DrawTargets& targets) {
     if (!targets.color) return;
     // Pixel shaders are not executed: no draw of the module needs them.
     if (state.pixelShader) return;
-    StateBlock states;
-    CopyStates(state, states);
-    const std::vector<D3DLIGHT9> lights = EnabledLights(state);
-    states.lights = lights.data();
-    states.lightCount = uint32_t(lights.size());
-
-    TextureView textures[kMaxStages];
-    DrawCommand d;
-    for (int s = 0; s < kMaxStages; ++s)
-        if (TextureViewOf(state.textures[size_t(s)], textures[s])) d.textures[s] = &textures[s];
-
+    const SurfaceView target = ViewOf(*targets.color);
+    const SurfaceView depth = targets.depth ? ViewOf(*targets.depth) : SurfaceView{};
+    if (!Current(generation, call, target, depth)) {
+        command_.target = target;
+        command_.depth = depth;
+        Rebuild(state, call);
+        generation_ = generation;
+    }
+    DrawCommand d = command_;
     d.primitiveType = call.type;
     d.primitiveCount = call.primitiveCount;
     d.indexed = call.indexed;
@@ -148,23 +186,7 @@ void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTa
         d.indices = IndexView{call.indices, size_t(call.vertexCount) * size, size};
     }
     for (int s = 0; s < kMaxStreams; ++s) d.streams[s] = StreamOf(call, s);
-
-    std::vector<VertexElement> declaration;
-    if (call.declaration) {
-        declaration = DeclarationOf(call);
-        d.declaration = declaration.data();
-    } else {
-        d.fvf = call.fvf;
-    }
-    d.target = ViewOf(*targets.color);
-    if (targets.depth) d.depth = ViewOf(*targets.depth);
-    d.states = &states;
-    if (state.vertexShader) {
-        d.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
-        d.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
-        d.shaderConstantCount = call.vertexShaderConstants;
-    }
-    Draw(d);
+    DrawCompiled(d, compiled_);
 }
 
 }  // namespace raster

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "d3d9/raster/Clipper.h"
+#include "d3d9/raster/CompiledDraw.h"
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
@@ -94,9 +95,7 @@ uint64_t AvailableVertices(const DrawCommand& draw, const VertexSetup& setup) {
 
 struct DrawSetup {
     const DrawCommand* draw;
-    PixelState pixels;
-    VertexSetup vertices;
-    FastPathPlan fast;
+    const VertexSetup* vertices;
     RasterContext raster;
     ClipPlanes planes;
     ScreenMapping mapping;
@@ -291,36 +290,52 @@ bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t pos
 
 }  // namespace
 
+void CompileDraw(const DrawCommand& draw, CompiledDraw& out) {
+    out.result = DrawResult::kInvalidLayout;
+    if (!draw.states) return;
+    out.result = DrawResult::kInvalidTarget;
+    if (!BuildPixelState(draw, out.pixels)) return;
+    out.result = DrawResult::kInvalidLayout;
+    if (!CompileVertexSetup(draw, out.pixels.stageCount, out.vertices)) return;
+    out.fast = PlanFastPath(out.pixels);
+    out.result = DrawResult::kDrawn;
+}
+
 DrawResult Draw(const DrawCommand& draw) {
-    if (!draw.states) return DrawResult::kInvalidLayout;
+    CompiledDraw compiled;
+    CompileDraw(draw, compiled);
+    return DrawCompiled(draw, compiled);
+}
+
+DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled) {
+    if (compiled.result != DrawResult::kDrawn) return compiled.result;
+    if (!BindVertexStreams(draw, compiled.vertices)) return DrawResult::kInvalidLayout;
     DrawSetup d;
     d.draw = &draw;
-    if (!BuildPixelState(draw, d.pixels)) return DrawResult::kInvalidTarget;
-    if (!BuildVertexSetup(draw, d.pixels.stageCount, d.vertices)) return DrawResult::kInvalidLayout;
+    d.vertices = &compiled.vertices;
 
     const StateBlock& st = *draw.states;
-    d.mapping = ScreenMapping{st.viewport, d.vertices.pretransformed};
+    d.mapping = ScreenMapping{st.viewport, d.vertices->pretransformed};
     d.cullMode = st.render[D3DRS_CULLMODE];
     d.fillMode = st.render[D3DRS_FILLMODE];
     d.flat = st.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
     d.lastPixel = st.render[D3DRS_LASTPIXEL] != 0;
-    d.planes = MakeClipPlanes(d.vertices.pretransformed, st.viewport);
-    d.raster.pixels = &d.pixels;
+    d.planes = MakeClipPlanes(d.vertices->pretransformed, st.viewport);
+    d.raster.pixels = &compiled.pixels;
     d.raster.bounds = DrawBounds(draw);
-    d.raster.attributeMask = d.pixels.attributeMask;
-    d.fast = PlanFastPath(d.pixels);
-    d.raster.fast = &d.fast;
+    d.raster.attributeMask = compiled.pixels.attributeMask;
+    d.raster.fast = &compiled.fast;
     if (d.raster.bounds.left >= d.raster.bounds.right || d.raster.bounds.top >= d.raster.bounds.bottom)
         return DrawResult::kDrawn;
 
     const uint32_t type = draw.primitiveType;
-    const uint64_t available = AvailableVertices(draw, d.vertices);
+    const uint64_t available = AvailableVertices(draw, *d.vertices);
     const uint64_t count = std::min<uint64_t>(draw.primitiveCount, PrimitivesForVertices(type, available));
     const VertexSequence sequence(draw);
     const uint64_t positions = VerticesForPrimitives(type, count);
     uint32_t lowest = 0, highest = 0;
     if (!sequence.Range(positions, lowest, highest)) return DrawResult::kDrawn;
-    VertexStore store(d.vertices, d.planes, d.mapping, lowest, highest, positions);
+    VertexStore store(*d.vertices, d.planes, d.mapping, lowest, highest, positions);
     auto fetch = [&](uint64_t position) -> const PostVertex* {
         uint32_t vertex;
         return sequence.VertexAt(position, vertex) ? store.Get(vertex) : nullptr;
