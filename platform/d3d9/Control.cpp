@@ -208,6 +208,7 @@ Image FrontBuffer() {
 Image SurfaceImage(IDirect3DSurface9* surface) {
     const Surface* s = AsSurface(surface);
     if (!s || s->IsDead() || !IsColorFormat(s->Format())) return Image{};
+    s->OwnerDevice()->FlushDrawsUsing(s->Pixels().bytes.data());
     return ImageOf(s->Pixels());
 }
 

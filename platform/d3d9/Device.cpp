@@ -57,6 +57,9 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, D
 
 Device::~Device() { Registry::Get().RemoveDevice(this); }
 
+void Device::FlushDraws() { d3d9::FlushDraws(*drawCache_); }
+void Device::FlushDrawsUsing(const void* memory) { d3d9::FlushDrawsUsing(*drawCache_, memory); }
+
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
     return AnswerQuery(static_cast<IDirect3DDevice9*>(this), riid, object, IID_IDirect3DDevice9);
 }
@@ -86,6 +89,7 @@ void Device::Retire() {
 }
 
 void Device::OnFinalRelease() {
+    FlushDraws();  // kept draws land before their targets and textures go
     ReleaseBindings();
     ReleaseSwapChainSurfaces();
     if (!parameters_.Windowed) Registry::Get().LeaveFullScreen(adapter_);

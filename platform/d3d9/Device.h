@@ -196,6 +196,11 @@ public:
     UINT LiveDefaultPoolResources() const { return liveDefaultPoolResources_; }
     // Moves with every change a draw compiles from; see RasterizeDraw.
     uint64_t StateGeneration() const { return stateGeneration_; }
+    // Writes the pixels of the draws kept for the frame's strips: before
+    // anything reads or changes a target, a texture or their memory.
+    void FlushDraws();
+    // The same when a kept draw reads or writes `memory` (a surface's bytes).
+    void FlushDrawsUsing(const void* memory);
 
 protected:
     void OnFinalRelease() override;

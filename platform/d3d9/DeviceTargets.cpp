@@ -37,6 +37,7 @@ bool BlockAligned(const RECT& r, const PixelBuffer& pixels) {
 // --- Render targets ---
 
 HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) {
+    FlushDraws();  // kept draws land before this reads or changes pixels or targets
     const std::initializer_list<uint64_t> args = {index, PointerArg(renderTarget)};
     Surface* surface = AsSurface(renderTarget);
     if (index >= std::max<DWORD>(1, caps_.NumSimultaneousRTs) || (index == 0 && !surface))
@@ -62,6 +63,7 @@ HRESULT Device::GetRenderTarget(DWORD index, IDirect3DSurface9** renderTarget) {
 }
 
 HRESULT Device::SetDepthStencilSurface(IDirect3DSurface9* depthStencil) {
+    FlushDraws();
     Surface* surface = AsSurface(depthStencil);
     if (surface && (surface->IsDead() || surface->Role() != SurfaceRole::DepthStencil))
         return RecordCall("SetDepthStencilSurface", {PointerArg(depthStencil)}, D3DERR_INVALIDCALL);
@@ -90,6 +92,7 @@ HRESULT Device::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYP
 // --- Clear ---
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {count, PointerArg(rects), flags, color, FloatArg(z), stencil};
     const DWORD known = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
     if (!flags || (flags & ~known) || (count && !rects) || !(z >= 0.0f && z <= 1.0f))
@@ -125,6 +128,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 }
 
 HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) {
+    FlushDraws();
     Surface* s = AsSurface(surface);
     RECT area;
     if (!s || s->IsDead() || s->Pool() != D3DPOOL_DEFAULT || s->IsLocked() ||
@@ -139,6 +143,7 @@ HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR
 
 HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
                               const POINT* destPoint) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination)};
     Surface* src = AsSurface(source);
     Surface* dst = AsSurface(destination);
@@ -159,6 +164,7 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect,
 }
 
 HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination)};
     Texture* src = AsTexture(source);
     Texture* dst = AsTexture(destination);
@@ -187,6 +193,7 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTextur
 }
 
 HRESULT Device::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(renderTarget), PointerArg(destination)};
     Surface* src = AsSurface(renderTarget);
     Surface* dst = AsSurface(destination);
@@ -200,6 +207,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSu
 
 HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
                             const RECT* destRect, D3DTEXTUREFILTERTYPE filter) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination),
                                                   static_cast<uint64_t>(filter)};
     Surface* src = AsSurface(source);

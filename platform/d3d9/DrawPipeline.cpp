@@ -5,8 +5,14 @@
 namespace lumiva::d3d9 {
 
 void RasterizeDraw(const DeviceState& state, uint64_t stateGeneration, const DrawCall& call,
-                   const DrawTargets& targets, raster::DeviceDrawCache& cache) {
-    cache.Draw(state, stateGeneration, call, targets);
+                   const DrawTargets& targets, bool inScene, raster::DeviceDrawCache& cache) {
+    cache.Draw(state, stateGeneration, call, targets, inScene);
+}
+
+void FlushDraws(raster::DeviceDrawCache& cache) { cache.Flush(); }
+
+void FlushDrawsUsing(raster::DeviceDrawCache& cache, const void* memory) {
+    if (cache.PendingUses(memory)) cache.Flush();
 }
 
 }  // namespace lumiva::d3d9

@@ -6,6 +6,8 @@
 
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/PixelState.h"
+#include "d3d9/raster/PrimitiveSink.h"
+#include "d3d9/raster/PrimitiveSink.h"
 #include "d3d9/raster/RasterPipeline.h"
 #include "d3d9/raster/VertexProcessing.h"
 
@@ -25,6 +27,8 @@ void CompileDraw(const DrawCommand& draw, CompiledDraw& out);
 
 // Draws `draw` through states compiled from a command equal to it in all
 // CompileDraw reads. The vertex setup is bound to this draw's streams.
-DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled);
+// With a sink, the primitives go to it, with contexts pointing into
+// `compiled`, instead of to the rasterizer.
+DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled, PrimitiveSink* sink = nullptr);
 
 }  // namespace raster

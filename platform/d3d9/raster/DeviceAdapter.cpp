@@ -6,6 +6,7 @@
 #include "d3d9/ShaderObjects.h"
 #include "d3d9/Texture.h"
 #include "d3d9/raster/RasterPipeline.h"
+#include "d3d9/raster/RasterWorkers.h"
 #include "d3d9/raster/VertexFetch.h"
 #include "d3d9/raster/VertexLayout.h"
 
@@ -126,53 +127,84 @@ bool DeviceDrawCache::Current(uint64_t generation, const DrawCall& call, const S
         return a.bits == b.bits && a.format == b.format && a.width == b.width && a.height == b.height &&
                a.pitch == b.pitch;
     };
-    return generation == generation_ && same(target, command_.target) && same(depth, command_.depth) &&
-           call.vertexShaderConstants == command_.shaderConstantCount;
+    const DrawCommand& c = compiled_->command;
+    return generation == generation_ && same(target, c.target) && same(depth, c.depth) &&
+           call.vertexShaderConstants == c.shaderConstantCount;
 }
 
-void DeviceDrawCache::Rebuild(const DeviceState& state, const DrawCall& call) {
-    CopyStates(state, states_);
-    lights_ = EnabledLights(state);
-    states_.lights = lights_.data();
-    states_.lightCount = uint32_t(lights_.size());
-    command_.states = &states_;
+void DeviceDrawCache::Rebuild(const DeviceState& state, const DrawCall& call, Compiled& out) {
+    DrawCommand& command = out.command;
+    CopyStates(state, out.states);
+    out.lights = EnabledLights(state);
+    out.states.lights = out.lights.data();
+    out.states.lightCount = uint32_t(out.lights.size());
+    command.states = &out.states;
     for (int s = 0; s < kMaxStages; ++s) {
-        textures_[s] = TextureView{};
-        command_.textures[s] = TextureViewOf(state.textures[size_t(s)], textures_[s]) ? &textures_[s] : nullptr;
+        out.textures[s] = TextureView{};
+        command.textures[s] = TextureViewOf(state.textures[size_t(s)], out.textures[s]) ? &out.textures[s] : nullptr;
     }
-    declaration_.clear();
-    command_.declaration = nullptr;
-    command_.fvf = 0;
+    out.declaration.clear();
+    command.declaration = nullptr;
+    command.fvf = 0;
     if (call.declaration) {
-        declaration_ = DeclarationOf(call);
-        command_.declaration = declaration_.data();
+        out.declaration = DeclarationOf(call);
+        command.declaration = out.declaration.data();
     } else {
-        command_.fvf = call.fvf;
+        command.fvf = call.fvf;
     }
-    command_.vertexProgram = nullptr;
-    command_.shaderConstants = nullptr;
-    command_.shaderConstantCount = call.vertexShaderConstants;
+    command.vertexProgram = nullptr;
+    command.shaderConstants = nullptr;
+    command.shaderConstantCount = call.vertexShaderConstants;
     if (state.vertexShader) {
-        command_.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
-        command_.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
+        command.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
+        command.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
     }
-    CompileDraw(command_, compiled_);
+    CompileDraw(command, out.draw);
+}
+
+// About 64 MB of screen vertices: a scene that keeps more is drawn in parts.
+constexpr size_t kMostKeptVertices = size_t(1) << 19;
+
+// The frame holds the compiled state its draws point into, and notes the
+// memory they touch.
+void DeviceDrawCache::KeepForFrame() {
+    if (compiled_->inFrame) return;
+    compiled_->inFrame = true;
+    framed_.push_back(compiled_);
+    frame_.Keep(compiled_);
+    const DrawCommand& c = compiled_->command;
+    frame_.Uses(c.target.bits);
+    frame_.Uses(c.depth.bits);
+    for (const TextureView* texture : c.textures)
+        if (texture)
+            for (uint32_t l = 0; l < texture->levelCount; ++l) frame_.Uses(texture->levels[l].bits);
+}
+
+std::shared_ptr<DeviceDrawCache::Compiled> DeviceDrawCache::FreeCompiled() {
+    if (compiled_ && !compiled_->inFrame) return compiled_;
+    if (spare_.empty()) return std::make_shared<Compiled>();
+    std::shared_ptr<Compiled> free = std::move(spare_.back());
+    spare_.pop_back();
+    return free;
 }
 
 void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const DrawCall& call,
-                           const DrawTargets& targets) {
+                           const DrawTargets& targets, bool inScene) {
     if (!targets.color) return;
     // Pixel shaders are not executed: no draw of the module needs them.
     if (state.pixelShader) return;
+    const bool keep = inScene && RasterThreads() > 1;
+    if (!keep) Flush();  // kept draws come first
     const SurfaceView target = ViewOf(*targets.color);
     const SurfaceView depth = targets.depth ? ViewOf(*targets.depth) : SurfaceView{};
-    if (!Current(generation, call, target, depth)) {
-        command_.target = target;
-        command_.depth = depth;
-        Rebuild(state, call);
+    if (!compiled_ || !Current(generation, call, target, depth)) {
+        compiled_ = FreeCompiled();  // the frame's draws point into the old one
+        compiled_->command.target = target;
+        compiled_->command.depth = depth;
+        Rebuild(state, call, *compiled_);
         generation_ = generation;
     }
-    DrawCommand d = command_;
+    DrawCommand d = compiled_->command;
     d.primitiveType = call.type;
     d.primitiveCount = call.primitiveCount;
     d.indexed = call.indexed;
@@ -186,7 +218,23 @@ void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const 
         d.indices = IndexView{call.indices, size_t(call.vertexCount) * size, size};
     }
     for (int s = 0; s < kMaxStreams; ++s) d.streams[s] = StreamOf(call, s);
-    DrawCompiled(d, compiled_);
+    if (!keep) {
+        DrawCompiled(d, compiled_->draw);
+        return;
+    }
+    KeepForFrame();
+    DrawCompiled(d, compiled_->draw, &frame_);
+    if (frame_.VertexCount() > kMostKeptVertices) Flush();
+}
+
+void DeviceDrawCache::Flush() {
+    if (!Pending()) return;
+    frame_.Rasterize();
+    for (std::shared_ptr<Compiled>& compiled : framed_) {
+        compiled->inFrame = false;
+        if (compiled != compiled_) spare_.push_back(std::move(compiled));
+    }
+    framed_.clear();
 }
 
 }  // namespace raster

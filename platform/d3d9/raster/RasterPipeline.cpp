@@ -96,6 +96,7 @@ uint64_t AvailableVertices(const DrawCommand& draw, const VertexSetup& setup) {
 struct DrawSetup {
     const DrawCommand* draw;
     const VertexSetup* vertices;
+    PrimitiveSink* sink = nullptr;  // null: rasterized at once
     RasterContext raster;
     ClipPlanes planes;
     ScreenMapping mapping;
@@ -119,6 +120,30 @@ bool Culled(uint32_t cullMode, double area) {
     return false;
 }
 
+// The rasterizer's entry points, or the sink's when the draw has one.
+void EmitPoint(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& v) {
+    if (d.sink) d.sink->Point(raster, v);
+    else RasterizePoint(raster, v);
+}
+
+void EmitLine(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& a, const ScreenVertex& b,
+              bool includeLast) {
+    if (d.sink) d.sink->Line(raster, a, b, includeLast);
+    else RasterizeLine(raster, a, b, includeLast);
+}
+
+void EmitTriangle(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& v0, const ScreenVertex& v1,
+                  const ScreenVertex& v2) {
+    if (d.sink) d.sink->Triangle(raster, v0, v1, v2);
+    else RasterizeTriangle(raster, v0, v1, v2);
+}
+
+void EmitTrianglePair(const DrawSetup& d, const RasterContext& raster, const ScreenVertex* const a[3],
+                      const ScreenVertex* const b[3]) {
+    if (d.sink) d.sink->TrianglePair(raster, a, b);
+    else RasterizeTrianglePair(raster, a, b);
+}
+
 void DrawPolygon(const DrawSetup& d, const RasterContext& raster, const ScreenVertex* const* v, int n, bool clipped) {
     if (n < 3) return;
     // Unclipped triangles decide on the snapped grid, as coverage does.
@@ -126,13 +151,13 @@ void DrawPolygon(const DrawSetup& d, const RasterContext& raster, const ScreenVe
     if (area == 0 || Culled(d.cullMode, area)) return;
     switch (d.fillMode) {
         case D3DFILL_POINT:
-            for (int i = 0; i < n; ++i) RasterizePoint(raster, *v[i]);
+            for (int i = 0; i < n; ++i) EmitPoint(d, raster, *v[i]);
             break;
         case D3DFILL_WIREFRAME:
-            for (int i = 0; i < n; ++i) RasterizeLine(raster, *v[i], *v[(i + 1) % n], false);
+            for (int i = 0; i < n; ++i) EmitLine(d, raster, *v[i], *v[(i + 1) % n], false);
             break;
         default:
-            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(raster, *v[0], *v[i], *v[i + 1]);
+            for (int i = 1; i + 1 < n; ++i) EmitTriangle(d, raster, *v[0], *v[i], *v[i + 1]);
             break;
     }
 }
@@ -179,7 +204,7 @@ bool PlainFilledTriangle(const DrawSetup& d, const PostVertex* const corners[3])
 
 void DrawLineSegment(const DrawSetup& d, const RasterContext& raster, ClipVertex a, ClipVertex b, bool includeLast) {
     if (!ClipSegment(d.planes, a, b)) return;
-    RasterizeLine(raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
+    EmitLine(d, raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
 }
 
 Rect DrawBounds(const DrawCommand& draw) {
@@ -206,7 +231,7 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
         switch (type) {
             case D3DPT_POINTLIST: {
                 const PostVertex* v = fetch(i);
-                if (v && v->outside == 0) RasterizePoint(raster, v->screen);
+                if (v && v->outside == 0) EmitPoint(d, raster, v->screen);
                 break;
             }
             case D3DPT_LINELIST:
@@ -234,7 +259,7 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
                     if (next[0] && next[1] && next[2] && PlainFilledTriangle(d, next)) {
                         const ScreenVertex* a[3] = {&corners[0]->screen, &corners[1]->screen, &corners[2]->screen};
                         const ScreenVertex* b[3] = {&next[0]->screen, &next[1]->screen, &next[2]->screen};
-                        RasterizeTrianglePair(raster, a, b);
+                        EmitTrianglePair(d, raster, a, b);
                         ++i;
                         break;
                     }
@@ -307,12 +332,13 @@ DrawResult Draw(const DrawCommand& draw) {
     return DrawCompiled(draw, compiled);
 }
 
-DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled) {
+DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled, PrimitiveSink* sink) {
     if (compiled.result != DrawResult::kDrawn) return compiled.result;
     if (!BindVertexStreams(draw, compiled.vertices)) return DrawResult::kInvalidLayout;
     DrawSetup d;
     d.draw = &draw;
     d.vertices = &compiled.vertices;
+    d.sink = sink;
 
     const StateBlock& st = *draw.states;
     d.mapping = ScreenMapping{st.viewport, d.vertices->pretransformed};
@@ -346,7 +372,8 @@ DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled) {
         uint32_t vertex;
         return sequence.VertexAt(position, vertex) ? store.Ready(vertex) : nullptr;
     };
-    if (RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready)) return DrawResult::kDrawn;
+    if (!sink && RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready))
+        return DrawResult::kDrawn;
     DrawPrimitives(d, d.raster, type, count, fetch);
     return DrawResult::kDrawn;
 }
