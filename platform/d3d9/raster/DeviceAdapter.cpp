@@ -162,8 +162,13 @@ void DeviceDrawCache::Rebuild(const DeviceState& state, const DrawCall& call, Co
     CompileDraw(command, out.draw);
 }
 
-// About 64 MB of screen vertices: a scene that keeps more is drawn in parts.
-constexpr size_t kMostKeptVertices = size_t(1) << 19;
+// About 8 MB of screen vertices (a frame's worth that stays in the caches),
+// or some thousands of compiled states (tens of KB each): a scene that keeps
+// more is drawn in parts.
+constexpr size_t kMostKeptVertices = size_t(1) << 16;
+constexpr size_t kMostKeptStates = 2048;
+// Compiled states kept for reuse after a flush.
+constexpr size_t kMostSpareStates = 256;
 
 // The frame holds the compiled state its draws point into, and notes the
 // memory they touch.
@@ -224,7 +229,7 @@ void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const 
     }
     KeepForFrame();
     DrawCompiled(d, compiled_->draw, &frame_);
-    if (frame_.VertexCount() > kMostKeptVertices) Flush();
+    if (frame_.VertexCount() > kMostKeptVertices || framed_.size() > kMostKeptStates) Flush();
 }
 
 void DeviceDrawCache::Flush() {
@@ -232,7 +237,7 @@ void DeviceDrawCache::Flush() {
     frame_.Rasterize();
     for (std::shared_ptr<Compiled>& compiled : framed_) {
         compiled->inFrame = false;
-        if (compiled != compiled_) spare_.push_back(std::move(compiled));
+        if (compiled != compiled_ && spare_.size() < kMostSpareStates) spare_.push_back(std::move(compiled));
     }
     framed_.clear();
 }

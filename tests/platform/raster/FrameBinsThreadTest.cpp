@@ -401,6 +401,23 @@ TEST_F(FrameBinsThreadTest, TexturesInUseAreReadBeforeTheyChangeOrGo) {
     source->Release();
 }
 
+// Every state change compiles a state the frame must keep: a scene of very
+// many is drawn in parts, in order.
+TEST_F(FrameBinsThreadTest, ASceneOfManyStatesIsDrawnInParts) {
+    Begin();
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    D3DCOLOR last = 0;
+    for (D3DCOLOR i = 1; i <= 3000; ++i) {
+        last = 0xFF000000u | i * 0x010203u;
+        device_->SetRenderState(D3DRS_TEXTUREFACTOR, last);
+        DrawQuad(0, 0, 8, 8, 0xFFFFFFFF);
+    }
+    EXPECT_NE(RawPixel(2, 2), kBlack);  // a part was drawn before the scene ended
+    EXPECT_EQ(LockedPixel(2, 2), last);
+    device_->EndScene();
+}
+
 TEST_F(FrameBinsThreadTest, ResetAndReleaseWithKeptDrawsFinishThem) {
     Begin();
     DrawSolid(0, 0, 40, 40, kRed);
