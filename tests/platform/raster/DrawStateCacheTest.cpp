@@ -197,6 +197,21 @@ TEST_F(DrawStateCache, EveryStateADrawReadsReachesTheNextDraw) {
          },
          [blueEmissive](IDirect3DDevice9* d) { d->SetMaterial(&blueEmissive); }, true, 8, 8, kBlack,
          kBlue},
+        {"light enabled",
+         [](IDirect3DDevice9* d) {
+             d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+             d->SetRenderState(D3DRS_LIGHTING, TRUE);
+             d->SetRenderState(D3DRS_AMBIENT, 0);
+             D3DMATERIAL9 material{};
+             material.Ambient = D3DCOLORVALUE{1, 1, 1, 1};
+             d->SetMaterial(&material);
+             D3DLIGHT9 light{};
+             light.Type = D3DLIGHT_DIRECTIONAL;
+             light.Ambient = D3DCOLORVALUE{0, 0, 1, 1};
+             light.Direction = D3DVECTOR{0, 0, 1};
+             d->SetLight(0, &light);
+         },
+         [](IDirect3DDevice9* d) { d->LightEnable(0, TRUE); }, true, 8, 8, kBlack, kBlue},
     };
     for (const ChangeCase& c : cases) {
         SCOPED_TRACE(c.name);
