@@ -1,4 +1,5 @@
-// From the device's hand-off (state, call, targets) to one raster draw.
+// From the device's hand-off (state, call, targets) to raster draws: drawn
+// at once, or kept for the frame's strips.
 #pragma once
 
 #include <memory>
