@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "d3d9/raster/CompiledDraw.h"
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/RasterPipeline.h"
 #include "d3d9/raster/RasterWorkers.h"
@@ -117,8 +118,9 @@ void BM_MemcpyFrame800x600(benchmark::State& state) {
     state.counters["Mpixels/s"] = FramePixelRate();
 }
 
-// Per-draw cost: many small quads (8x12, like glyphs), one draw each.
-void BM_SmallQuadDraws(benchmark::State& state) {
+// Per-draw cost: many small quads (8x12, like glyphs), one draw each, with
+// the states compiled once as the device keeps them while they stand.
+void RunSmallQuads(benchmark::State& state, bool compileEachDraw) {
     Frame frame(D3DTEXF_POINT, true);
     std::vector<Vertex> quad = {{10.5f, 10.5f, 0, 1, 0xFFFFFFFF, 0, 0},
                                 {18.5f, 10.5f, 0, 1, 0xFFFFFFFF, 0.125f, 0},
@@ -126,12 +128,19 @@ void BM_SmallQuadDraws(benchmark::State& state) {
                                 {18.5f, 22.5f, 0, 1, 0xFFFFFFFF, 0.125f, 0.1875f}};
     DrawCommand d = frame.StripCommand(0x144, 2);
     d.streams[0] = StreamView{reinterpret_cast<const uint8_t*>(quad.data()), 4 * sizeof(Vertex), sizeof(Vertex)};
+    CompiledDraw compiled;
+    CompileDraw(d, compiled);
     for (auto _ : state) {
-        raster::Draw(d);
+        if (compileEachDraw) raster::Draw(d);
+        else DrawCompiled(d, compiled);
         benchmark::ClobberMemory();
     }
     state.counters["draws/s"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
 }
+
+void BM_SmallQuadDraws(benchmark::State& state) { RunSmallQuads(state, false); }
+// Every draw compiling its states: what each draw cost before the device kept them.
+void BM_SmallQuadDrawsCompiledEachDraw(benchmark::State& state) { RunSmallQuads(state, true); }
 
 // A scene frame: a perspective textured floor filling the screen, depth
 // tested and written, Gouraud-shaded.
@@ -243,6 +252,7 @@ BENCHMARK(BM_SceneFloorMipMapped800x600General)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SceneFloor800x600Sse2)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SceneFloorMipMapped800x600Sse2)->Arg(1)->UseRealTime();
 BENCHMARK(BM_SmallQuadDraws);
+BENCHMARK(BM_SmallQuadDrawsCompiledEachDraw);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600);
 BENCHMARK(BM_AlphaBlendedLinearQuads800x600);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600General);

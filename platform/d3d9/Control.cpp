@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include "d3d9/Device.h"
+#include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
 #include "d3d9/Texture.h"
@@ -167,8 +168,8 @@ void SetTotalTextureMemory(uint64_t bytes) { Registry::Get().totalTextureMemory 
 uint64_t TotalTextureMemory() { return Registry::Get().totalTextureMemory; }
 uint64_t UsedTextureMemory() { return Registry::Get().usedTextureMemory; }
 
-void EnableRecording(bool enabled) { Registry::Get().recording = enabled; }
-bool IsRecording() { return Registry::Get().recording; }
+void EnableRecording(bool enabled) { RecorderSwitch::Set(enabled); }
+bool IsRecording() { return IsRecordingCalls(); }
 const std::vector<RecordedCall>& RecordedCalls() { return Registry::Get().calls; }
 std::vector<RecordedCall> RecordedCallsNamed(const std::string& name) {
     std::vector<RecordedCall> named;
@@ -208,6 +209,7 @@ Image FrontBuffer() {
 Image SurfaceImage(IDirect3DSurface9* surface) {
     const Surface* s = AsSurface(surface);
     if (!s || s->IsDead() || !IsColorFormat(s->Format())) return Image{};
+    s->OwnerDevice()->FlushDrawsUsing(s->Pixels().bytes.data());
     return ImageOf(s->Pixels());
 }
 

@@ -8,6 +8,7 @@
 #include "d3d9/Recorder.h"
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
+#include "d3d9/raster/DeviceAdapter.h"
 
 namespace lumiva::d3d9 {
 
@@ -37,7 +38,8 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, D
       focusWindow_(focusWindow),
       behaviorFlags_(behaviorFlags),
       parameters_(parameters),
-      caps_(caps) {
+      caps_(caps),
+      drawCache_(std::make_unique<raster::DeviceDrawCache>()) {
     d3d_->AddRef();
     Registry::Get().AddDevice(this);
     for (UINT i = 0; i < 256; ++i) {
@@ -54,6 +56,9 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, D
 }
 
 Device::~Device() { Registry::Get().RemoveDevice(this); }
+
+void Device::FlushDraws() { d3d9::FlushDraws(*drawCache_); }
+void Device::FlushDrawsUsing(const void* memory) { d3d9::FlushDrawsUsing(*drawCache_, memory); }
 
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
     return AnswerQuery(static_cast<IDirect3DDevice9*>(this), riid, object, IID_IDirect3DDevice9);
@@ -84,6 +89,7 @@ void Device::Retire() {
 }
 
 void Device::OnFinalRelease() {
+    FlushDraws();  // kept draws land before their targets and textures go
     ReleaseBindings();
     ReleaseSwapChainSurfaces();
     if (!parameters_.Windowed) Registry::Get().LeaveFullScreen(adapter_);
@@ -159,6 +165,7 @@ void Device::ReleaseSwapChainSurfaces() {
 }
 
 void Device::ReleaseBindings() {
+    StateChanged();
     for (auto& texture : state_.textures) Bind<IDirect3DBaseTexture9>(texture, nullptr);
     for (auto& stream : state_.streams) Bind<IDirect3DVertexBuffer9>(stream.buffer, nullptr);
     Bind<IDirect3DIndexBuffer9>(state_.indices, nullptr);
@@ -182,6 +189,7 @@ void Device::ApplyDefaultState() {
 }
 
 void Device::SetFullViewport(const Surface* target) {
+    StateChanged();
     state_.viewport = D3DVIEWPORT9{0, 0, target->Width(), target->Height(), 0.0f, 1.0f};
 }
 

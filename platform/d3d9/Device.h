@@ -5,6 +5,8 @@
 // cooperative level, gamma).
 #pragma once
 
+#include <cstring>
+#include <memory>
 #include <set>
 
 #include "d3d9/ComObject.h"
@@ -192,6 +194,13 @@ public:
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
     UINT Adapter() const { return adapter_; }
     UINT LiveDefaultPoolResources() const { return liveDefaultPoolResources_; }
+    // Moves with every change a draw compiles from; see RasterizeDraw.
+    uint64_t StateGeneration() const { return stateGeneration_; }
+    // Writes the pixels of the draws kept for the frame's strips: before
+    // anything reads or changes a target, a texture or their memory.
+    void FlushDraws();
+    // The same when a kept draw reads or writes `memory` (a surface's bytes).
+    void FlushDrawsUsing(const void* memory);
 
 protected:
     void OnFinalRelease() override;
@@ -206,13 +215,28 @@ private:
     void SetFullViewport(const Surface* target);
     DWORD DefaultZEnable() const;
     bool IsLost() const { return cooperativeLevel_ != D3D_OK; }
+    void StateChanged() { ++stateGeneration_; }
+    // Stores `value` in `slot`; a different value moves the state generation.
+    template <class T>
+    void Change(T& slot, const T& value) {
+        if (std::memcmp(&slot, &value, sizeof(T)) == 0) return;
+        slot = value;
+        StateChanged();
+    }
 
-    // Binds `object` into `slot`, holding a reference on it as the platform does.
+    // Binds `object` into `slot`, holding a reference on it as the platform
+    // does. Streams and indices are the draw's own: bindings a draw compiles
+    // from go through BindState.
     template <class T>
     void Bind(T*& slot, T* object) {
         if (object) object->AddRef();
         if (slot) slot->Release();
         slot = object;
+    }
+    template <class T>
+    void BindState(T*& slot, T* object) {
+        if (slot != object) StateChanged();
+        Bind(slot, object);
     }
     // Hands a bound object out with a reference the caller now owns.
     template <class T>
@@ -243,6 +267,8 @@ private:
     D3DCAPS9 caps_;
 
     DeviceState state_;
+    uint64_t stateGeneration_ = 1;
+    std::unique_ptr<raster::DeviceDrawCache> drawCache_;
     Surface* backBuffer_ = nullptr;
     Surface* autoDepthStencil_ = nullptr;
     HRESULT cooperativeLevel_ = D3D_OK;

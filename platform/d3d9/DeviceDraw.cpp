@@ -55,6 +55,7 @@ HRESULT Device::BeginScene() {
 HRESULT Device::EndScene() {
     if (!inScene_) return RecordCall("EndScene", {}, D3DERR_INVALIDCALL);
     inScene_ = false;
+    FlushDraws();
     return RecordCall("EndScene", {}, D3D_OK);
 }
 
@@ -135,7 +136,7 @@ void Device::SubmitDraw(const char* name, std::initializer_list<uint64_t> args, 
     if (IsLost() || Registry::Get().noRaster) return;
     Surface* depth = AsSurface(state_.depthStencil);
     DrawTargets targets{&AsSurface(state_.renderTarget)->Pixels(), depth ? &depth->Pixels() : nullptr};
-    RasterizeDraw(state_, call, targets);
+    RasterizeDraw(state_, stateGeneration_, call, targets, inScene_, *drawCache_);
 }
 
 // User-memory draws supply stream 0 only: a declaration that reads another

@@ -104,6 +104,7 @@ void Device::GetGammaRamp(UINT swapChain, D3DGAMMARAMP* ramp) {
 }
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
+    FlushDraws();  // kept draws land before this reads or changes pixels or targets
     auto finish = [&](HRESULT result) { return RecordCall("Reset", {PointerArg(parameters)}, result); };
     if (!parameters) return finish(D3DERR_INVALIDCALL);
     if (cooperativeLevel_ == D3DERR_DEVICELOST) return finish(D3DERR_DEVICELOST);
@@ -147,6 +148,7 @@ HWND Device::PresentWindow(HWND overrideWindow) const {
 
 HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                         const RGNDATA* /*dirtyRegion*/) {
+    FlushDraws();
     auto finish = [&](HRESULT result) {
         return RecordCall("Present",
                           {RectArg(sourceRect, 0), RectArg(sourceRect, 1), RectArg(sourceRect, 2),
@@ -189,6 +191,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
 }
 
 HRESULT Device::GetFrontBufferData(UINT swapChain, IDirect3DSurface9* destination) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {swapChain, PointerArg(destination)};
     Surface* dst = AsSurface(destination);
     Registry& registry = Registry::Get();

@@ -74,7 +74,7 @@ HRESULT RecordMatrix(const char* name, D3DTRANSFORMSTATETYPE state, const D3DMAT
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (!IsKnownRenderState(state)) return RecordCall("SetRenderState", {static_cast<uint64_t>(state), value}, D3DERR_INVALIDCALL);
-    state_.renderStates[state] = value;
+    Change(state_.renderStates[state], value);
     return RecordCall("SetRenderState", {static_cast<uint64_t>(state), value}, D3D_OK);
 }
 
@@ -89,7 +89,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     const std::initializer_list<uint64_t> args = {stage, static_cast<uint64_t>(type), value};
     if (stage >= kTextureStageCount || !IsKnownStageState(type))
         return RecordCall("SetTextureStageState", args, D3DERR_INVALIDCALL);
-    state_.stageStates[stage][type] = value;
+    Change(state_.stageStates[stage][type], value);
     return RecordCall("SetTextureStageState", args, D3D_OK);
 }
 
@@ -104,7 +104,7 @@ HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD v
     const std::initializer_list<uint64_t> args = {sampler, static_cast<uint64_t>(type), value};
     if (sampler >= kSamplerCount || !IsKnownSamplerState(type))
         return RecordCall("SetSamplerState", args, D3DERR_INVALIDCALL);
-    state_.samplerStates[sampler][type] = value;
+    Change(state_.samplerStates[sampler][type], value);
     return RecordCall("SetSamplerState", args, D3D_OK);
 }
 
@@ -129,7 +129,7 @@ static D3DMATRIX* TransformSlot(DeviceState& state, D3DTRANSFORMSTATETYPE type) 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
     D3DMATRIX* slot = TransformSlot(state_, type);
     if (!slot || !matrix) return RecordMatrix("SetTransform", type, matrix, D3DERR_INVALIDCALL);
-    *slot = *matrix;
+    Change(*slot, *matrix);
     return RecordMatrix("SetTransform", type, matrix, D3D_OK);
 }
 
@@ -143,7 +143,7 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) {
 HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) {
     D3DMATRIX* slot = TransformSlot(state_, type);
     if (!slot || !matrix) return RecordMatrix("MultiplyTransform", type, matrix, D3DERR_INVALIDCALL);
-    *slot = Multiply(*matrix, *slot);
+    Change(*slot, Multiply(*matrix, *slot));
     return RecordMatrix("MultiplyTransform", type, matrix, D3D_OK);
 }
 
@@ -159,7 +159,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport) {
     if (v.Width == 0 || v.Height == 0 || !target || right > target->Width() || bottom > target->Height() ||
         !(v.MinZ >= 0.0f && v.MinZ <= 1.0f) || !(v.MaxZ >= 0.0f && v.MaxZ <= 1.0f))
         return RecordCall("SetViewport", args, D3DERR_INVALIDCALL);
-    state_.viewport = v;
+    Change(state_.viewport, v);
     return RecordCall("SetViewport", args, D3D_OK);
 }
 
@@ -171,7 +171,7 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* viewport) {
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* material) {
     if (!material) return RecordCall("SetMaterial", {0}, D3DERR_INVALIDCALL);
-    state_.material = *material;
+    Change(state_.material, *material);
     return RecordCall("SetMaterial", {PointerArg(material)}, D3D_OK);
 }
 
@@ -185,7 +185,7 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light) {
     if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
         return RecordCall("SetLight", {index}, D3DERR_INVALIDCALL);
     auto [slot, added] = state_.lights.try_emplace(index, LightSlot{*light, FALSE});
-    if (!added) slot->second.light = *light;
+    if (!added) Change(slot->second.light, *light);
     return RecordCall("SetLight", {index, static_cast<uint64_t>(light->Type)}, D3D_OK);
 }
 
@@ -207,7 +207,7 @@ HRESULT Device::LightEnable(DWORD index, BOOL enable) {
         light.Direction = D3DVECTOR{0.0f, 0.0f, 1.0f};
         found = state_.lights.emplace(index, LightSlot{light, FALSE}).first;
     }
-    found->second.enabled = enable ? TRUE : FALSE;
+    Change(found->second.enabled, enable ? TRUE : FALSE);
     return RecordCall("LightEnable", {index, static_cast<uint64_t>(enable)}, D3D_OK);
 }
 
@@ -232,7 +232,7 @@ HRESULT Device::GetClipPlane(DWORD index, float* plane) {
 
 HRESULT Device::SetScissorRect(const RECT* rect) {
     if (!rect) return D3DERR_INVALIDCALL;
-    state_.scissorRect = *rect;
+    Change(state_.scissorRect, *rect);
     return RecordCall("SetScissorRect",
                       {static_cast<uint64_t>(rect->left), static_cast<uint64_t>(rect->top),
                        static_cast<uint64_t>(rect->right), static_cast<uint64_t>(rect->bottom)},
@@ -256,7 +256,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
         if (t->IsDead() || t->Pool() == D3DPOOL_SYSTEMMEM || t->Pool() == D3DPOOL_SCRATCH)
             return RecordCall("SetTexture", args, D3DERR_INVALIDCALL);
     }
-    Bind(state_.textures[stage], texture);
+    BindState(state_.textures[stage], texture);
     return RecordCall("SetTexture", args, D3D_OK);
 }
 
@@ -269,8 +269,8 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
 // --- Vertex input ---
 
 HRESULT Device::SetFVF(DWORD fvf) {
-    state_.fvf = fvf;
-    Bind<IDirect3DVertexDeclaration9>(state_.declaration, nullptr);
+    Change(state_.fvf, fvf);
+    BindState<IDirect3DVertexDeclaration9>(state_.declaration, nullptr);
     return RecordCall("SetFVF", {fvf}, D3D_OK);
 }
 
@@ -281,8 +281,8 @@ HRESULT Device::GetFVF(DWORD* fvf) {
 }
 
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
-    Bind(state_.declaration, declaration);
-    state_.fvf = 0;
+    BindState(state_.declaration, declaration);
+    Change(state_.fvf, DWORD{0});
     return RecordCall("SetVertexDeclaration", {PointerArg(declaration)}, D3D_OK);
 }
 
@@ -337,7 +337,7 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer9** indices) {
 // --- Shaders and their constants (stored; executed by a later stage) ---
 
 HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader) {
-    Bind(state_.vertexShader, shader);
+    BindState(state_.vertexShader, shader);
     return RecordCall("SetVertexShader", {PointerArg(shader)}, D3D_OK);
 }
 
@@ -348,7 +348,7 @@ HRESULT Device::GetVertexShader(IDirect3DVertexShader9** shader) {
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader) {
-    Bind(state_.pixelShader, shader);
+    BindState(state_.pixelShader, shader);
     return RecordCall("SetPixelShader", {PointerArg(shader)}, D3D_OK);
 }
 

@@ -37,6 +37,7 @@ bool BlockAligned(const RECT& r, const PixelBuffer& pixels) {
 // --- Render targets ---
 
 HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) {
+    FlushDraws();  // kept draws land before this reads or changes pixels or targets
     const std::initializer_list<uint64_t> args = {index, PointerArg(renderTarget)};
     Surface* surface = AsSurface(renderTarget);
     if (index >= std::max<DWORD>(1, caps_.NumSimultaneousRTs) || (index == 0 && !surface))
@@ -46,7 +47,7 @@ HRESULT Device::SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) {
     if (index > 0) return RecordCall("SetRenderTarget", args, D3DERR_INVALIDCALL);
     // What was drawn into the old target counts as written to it.
     if (Surface* old = AsSurface(state_.renderTarget)) old->NoteWrite();
-    Bind(state_.renderTarget, renderTarget);
+    BindState(state_.renderTarget, renderTarget);
     // The viewport and scissor follow the new target.
     SetFullViewport(surface);
     state_.scissorRect = WholeRect(*surface);
@@ -64,10 +65,11 @@ HRESULT Device::GetRenderTarget(DWORD index, IDirect3DSurface9** renderTarget) {
 }
 
 HRESULT Device::SetDepthStencilSurface(IDirect3DSurface9* depthStencil) {
+    FlushDraws();
     Surface* surface = AsSurface(depthStencil);
     if (surface && (surface->IsDead() || surface->Role() != SurfaceRole::DepthStencil))
         return RecordCall("SetDepthStencilSurface", {PointerArg(depthStencil)}, D3DERR_INVALIDCALL);
-    Bind(state_.depthStencil, depthStencil);
+    BindState(state_.depthStencil, depthStencil);
     return RecordCall("SetDepthStencilSurface", {PointerArg(depthStencil)}, D3D_OK);
 }
 
@@ -92,6 +94,7 @@ HRESULT Device::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYP
 // --- Clear ---
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {count, PointerArg(rects), flags, color, FloatArg(z), stencil};
     const DWORD known = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
     if (!flags || (flags & ~known) || (count && !rects) || !(z >= 0.0f && z <= 1.0f))
@@ -127,6 +130,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 }
 
 HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) {
+    FlushDraws();
     Surface* s = AsSurface(surface);
     RECT area;
     if (!s || s->IsDead() || s->Pool() != D3DPOOL_DEFAULT || s->IsLocked() ||
@@ -141,6 +145,7 @@ HRESULT Device::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR
 
 HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
                               const POINT* destPoint) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination)};
     Surface* src = AsSurface(source);
     Surface* dst = AsSurface(destination);
@@ -161,6 +166,7 @@ HRESULT Device::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect,
 }
 
 HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTexture9* destination) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination)};
     Texture* src = AsTexture(source);
     Texture* dst = AsTexture(destination);
@@ -189,6 +195,7 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DBaseTextur
 }
 
 HRESULT Device::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(renderTarget), PointerArg(destination)};
     Surface* src = AsSurface(renderTarget);
     Surface* dst = AsSurface(destination);
@@ -202,6 +209,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSu
 
 HRESULT Device::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
                             const RECT* destRect, D3DTEXTUREFILTERTYPE filter) {
+    FlushDraws();
     const std::initializer_list<uint64_t> args = {PointerArg(source), PointerArg(destination),
                                                   static_cast<uint64_t>(filter)};
     Surface* src = AsSurface(source);

@@ -23,6 +23,10 @@
 #include "d3d9/PixelBuffer.h"
 #include "d3d9/State.h"
 
+namespace raster {
+class DeviceDrawCache;
+}
+
 namespace lumiva::d3d9 {
 
 // Vertex memory of one stream for this draw: the buffer (or user memory)
@@ -72,7 +76,16 @@ struct DrawTargets {
 
 // The rasterizer's place: vertex fetch, transform, clipping, rasterizing,
 // texture stages, alpha test, depth and stencil, blending. Not called when
-// the "no raster" switch is on.
-void RasterizeDraw(const DeviceState& state, const DrawCall& call, const DrawTargets& targets);
+// the "no raster" switch is on. `stateGeneration` moves whenever anything a
+// draw reads from `state` changes: `cache` keeps what the draw compiled
+// from the state for the next draws of the same generation.
+// Inside a scene, with more than one raster thread, the pixels may come
+// later: the cache keeps the draw for the frame's strips until FlushDraws.
+void RasterizeDraw(const DeviceState& state, uint64_t stateGeneration, const DrawCall& call,
+                   const DrawTargets& targets, bool inScene, raster::DeviceDrawCache& cache);
+// Writes the pixels of every kept draw; with `memory` (a surface's bytes),
+// only when a kept draw reads or writes it.
+void FlushDraws(raster::DeviceDrawCache& cache);
+void FlushDrawsUsing(raster::DeviceDrawCache& cache, const void* memory);
 
 }  // namespace lumiva::d3d9

@@ -60,26 +60,27 @@ std::shared_ptr<const DeviceState> Snapshot(Registry& registry, const DeviceStat
 
 }  // namespace
 
-bool IsRecordingCalls() { return Registry::Get().recording; }
+std::atomic<bool> RecorderSwitch::on_{false};
 
-HRESULT RecordCall(const char* name, std::initializer_list<uint64_t> args, HRESULT result) {
+HRESULT RecordCallNow(const char* name, std::initializer_list<uint64_t> args, HRESULT result) {
     Registry& registry = Registry::Get();
-    if (!registry.recording) return result;
     std::lock_guard guard(registry.lock);
+    if (!IsRecordingCalls()) return result;
     registry.calls.push_back(RecordedCall{name, std::vector<uint64_t>(args), result, nullptr});
     return result;
 }
 
-HRESULT RecordDraw(const char* name, std::initializer_list<uint64_t> args, HRESULT result, const DeviceState& state) {
+HRESULT RecordDrawNow(const char* name, std::initializer_list<uint64_t> args, HRESULT result,
+                      const DeviceState& state) {
     Registry& registry = Registry::Get();
-    if (!registry.recording) return result;
     std::lock_guard guard(registry.lock);
+    if (!IsRecordingCalls()) return result;
     std::shared_ptr<const DeviceState> snapshot = Snapshot(registry, state);
     if (!snapshot) {
         std::fprintf(stderr,
                      "d3d9 call recorder: stopped at %zu distinct draw states (about %zu MB); record fewer draws\n",
                      kSnapshotLimit, kSnapshotLimit * sizeof(DeviceState) >> 20);
-        registry.recording = false;
+        RecorderSwitch::Set(false);
         return result;
     }
     registry.calls.push_back(RecordedCall{name, std::vector<uint64_t>(args), result, std::move(snapshot)});

@@ -2,6 +2,7 @@
 // result while recording is on; draws add a snapshot of the state.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 #include <initializer_list>
 
@@ -9,9 +10,30 @@
 
 namespace lumiva::d3d9 {
 
-bool IsRecordingCalls();
-HRESULT RecordCall(const char* name, std::initializer_list<uint64_t> args, HRESULT result);
-HRESULT RecordDraw(const char* name, std::initializer_list<uint64_t> args, HRESULT result, const DeviceState& state);
+// The recorder's switch, read inline by every device call so that a call
+// costs one load while nothing records.
+class RecorderSwitch {
+public:
+    static bool On() { return on_.load(std::memory_order_relaxed); }
+    static void Set(bool on) { on_.store(on, std::memory_order_relaxed); }
+
+private:
+    static std::atomic<bool> on_;
+};
+
+inline bool IsRecordingCalls() { return RecorderSwitch::On(); }
+
+HRESULT RecordCallNow(const char* name, std::initializer_list<uint64_t> args, HRESULT result);
+HRESULT RecordDrawNow(const char* name, std::initializer_list<uint64_t> args, HRESULT result,
+                      const DeviceState& state);
+
+inline HRESULT RecordCall(const char* name, std::initializer_list<uint64_t> args, HRESULT result) {
+    return IsRecordingCalls() ? RecordCallNow(name, args, result) : result;
+}
+inline HRESULT RecordDraw(const char* name, std::initializer_list<uint64_t> args, HRESULT result,
+                          const DeviceState& state) {
+    return IsRecordingCalls() ? RecordDrawNow(name, args, result, state) : result;
+}
 
 inline uint64_t FloatArg(float value) {
     uint32_t bits;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "d3d9/Device.h"
+#include "d3d9/Recorder.h"
 #include "d3d9/SurfaceCopy.h"
 #include "win32/Control.h"
 
@@ -39,7 +40,7 @@ void Registry::Reset() {
     creationFailures_ = FailureSchedule{};
     lockFailures_ = FailureSchedule{};
     totalTextureMemory = kDefaultTextureMemory;
-    recording = false;
+    RecorderSwitch::Set(false);
     ClearCalls();
     noRaster = false;
     overReleases.clear();

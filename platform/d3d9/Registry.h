@@ -72,7 +72,6 @@ public:
     PixelBuffer& FrontBuffer();
 
     // --- Recorder ---
-    bool recording = false;
     std::vector<RecordedCall> calls;
     // Draw snapshots: the few latest, for sharing, and how many were made.
     std::deque<std::shared_ptr<const DeviceState>> recentSnapshots;

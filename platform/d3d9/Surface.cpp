@@ -1,5 +1,6 @@
 #include "d3d9/Surface.h"
 
+#include "d3d9/Device.h"
 #include "d3d9/Recorder.h"
 #include "d3d9/Texture.h"
 
@@ -75,6 +76,8 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD fl
 
 HRESULT Surface::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
     if (!lockedRect || IsDead()) return D3DERR_INVALIDCALL;
+    // Draws kept for the frame land before the caller sees or changes the memory.
+    device_->FlushDrawsUsing(pixels_.bytes.data());
     if (!lockable_ || locked_) return D3DERR_INVALIDCALL;
     RECT r;
     if (!ResolveRect(rect, pixels_.width, pixels_.height, &r)) return D3DERR_INVALIDCALL;
@@ -117,6 +120,7 @@ bool Surface::IsRenderTargetCapable() const {
 }
 
 void Surface::ReleaseLevel() {
+    device_->FlushDrawsUsing(pixels_.bytes.data());
     MarkDead();
     locked_ = false;
     ++writes_;
@@ -125,6 +129,7 @@ void Surface::ReleaseLevel() {
 }
 
 void Surface::OnFinalRelease() {
+    device_->FlushDrawsUsing(pixels_.bytes.data());
     locked_ = false;
     ++writes_;
     pixels_.Free();

@@ -6,6 +6,7 @@
 #include "d3d9/ShaderObjects.h"
 #include "d3d9/Texture.h"
 #include "d3d9/raster/RasterPipeline.h"
+#include "d3d9/raster/RasterWorkers.h"
 #include "d3d9/raster/VertexFetch.h"
 #include "d3d9/raster/VertexLayout.h"
 
@@ -60,14 +61,24 @@ void CopyStates(const DeviceState& state, StateBlock& out) {
     out.material = state.material;
 }
 
-bool TextureViewOf(IDirect3DBaseTexture9* bound, const DeviceState& state, TextureView& out) {
+// sources: the levels' own memory when the view reads an expanded copy, so
+// a kept draw still flushes before a write to them.
+bool TextureViewOf(IDirect3DBaseTexture9* bound, const DeviceState& state, TextureView& out,
+                   const void* (&sources)[kMaxMipLevels]) {
     lumiva::d3d9::Texture* texture = lumiva::d3d9::AsTexture(bound);
     if (!texture || texture->LevelCount() == 0) return false;
     out.levelCount = std::min<uint32_t>(texture->LevelCount(), kMaxMipLevels);
     const bool expanded = texture->UseExpandedLevels(lumiva::d3d9::AsSurface(state.renderTarget));
-    for (uint32_t l = 0; l < out.levelCount; ++l)
+    for (uint32_t l = 0; l < out.levelCount; ++l) {
         out.levels[l] = ViewOf(expanded ? texture->ExpandedLevel(l) : texture->Level(l));
+        sources[l] = expanded ? texture->Level(l).bytes.data() : nullptr;
+    }
     return true;
+}
+
+bool SameView(const SurfaceView& a, const SurfaceView& b) {
+    return a.format == b.format && a.width == b.width && a.height == b.height && a.pitch == b.pitch &&
+           a.bits == b.bits;
 }
 
 std::vector<VertexElement> DeclarationOf(const DrawCall& call) {
@@ -122,21 +133,120 @@ int LargestBlendIndex(const DrawCall& call, const BlendIndexSource& source, uint
     return largest;
 }
 
-void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTargets& targets) {
+bool DeviceDrawCache::Current(uint64_t generation, const DrawCall& call, const SurfaceView& target,
+                              const SurfaceView& depth) const {
+    const auto same = [](const SurfaceView& a, const SurfaceView& b) {
+        return a.bits == b.bits && a.format == b.format && a.width == b.width && a.height == b.height &&
+               a.pitch == b.pitch;
+    };
+    const DrawCommand& c = compiled_->command;
+    return generation == generation_ && same(target, c.target) && same(depth, c.depth) &&
+           call.vertexShaderConstants == c.shaderConstantCount;
+}
+
+bool DeviceDrawCache::SameTextures(const Compiled& compiled, const BoundTextures& bound) {
+    for (int s = 0; s < kMaxStages; ++s) {
+        if (bound.present[s] != (compiled.command.textures[s] != nullptr)) return false;
+        if (!bound.present[s]) continue;
+        const TextureView& a = bound.views[s];
+        const TextureView& b = compiled.textures[s];
+        if (a.levelCount != b.levelCount) return false;
+        for (uint32_t l = 0; l < a.levelCount; ++l)
+            if (!SameView(a.levels[l], b.levels[l]) || bound.sources[s][l] != compiled.sources[s][l]) return false;
+    }
+    return true;
+}
+
+void DeviceDrawCache::Rebuild(const DeviceState& state, const DrawCall& call, const BoundTextures& bound,
+                              Compiled& out) {
+    DrawCommand& command = out.command;
+    CopyStates(state, out.states);
+    out.lights = EnabledLights(state);
+    out.states.lights = out.lights.data();
+    out.states.lightCount = uint32_t(out.lights.size());
+    command.states = &out.states;
+    for (int s = 0; s < kMaxStages; ++s) {
+        out.textures[s] = bound.present[s] ? bound.views[s] : TextureView{};
+        std::copy(std::begin(bound.sources[s]), std::end(bound.sources[s]), std::begin(out.sources[s]));
+        command.textures[s] = bound.present[s] ? &out.textures[s] : nullptr;
+    }
+    out.declaration.clear();
+    command.declaration = nullptr;
+    command.fvf = 0;
+    if (call.declaration) {
+        out.declaration = DeclarationOf(call);
+        command.declaration = out.declaration.data();
+    } else {
+        command.fvf = call.fvf;
+    }
+    command.vertexProgram = nullptr;
+    command.shaderConstants = nullptr;
+    command.shaderConstantCount = call.vertexShaderConstants;
+    if (state.vertexShader) {
+        command.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
+        command.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
+    }
+    CompileDraw(command, out.draw);
+}
+
+// About 8 MB of screen vertices (a frame's worth that stays in the caches),
+// or some thousands of compiled states (tens of KB each): a scene that keeps
+// more is drawn in parts.
+constexpr size_t kMostKeptVertices = size_t(1) << 16;
+constexpr size_t kMostKeptStates = 2048;
+// Compiled states kept for reuse after a flush.
+constexpr size_t kMostSpareStates = 256;
+
+// The frame holds the compiled state its draws point into, and notes the
+// memory they touch.
+void DeviceDrawCache::KeepForFrame() {
+    if (compiled_->inFrame) return;
+    compiled_->inFrame = true;
+    framed_.push_back(compiled_);
+    frame_.Keep(compiled_);
+    const DrawCommand& c = compiled_->command;
+    frame_.Uses(c.target.bits);
+    frame_.Uses(c.depth.bits);
+    for (int s = 0; s < kMaxStages; ++s) {
+        const TextureView* texture = c.textures[s];
+        if (!texture) continue;
+        for (uint32_t l = 0; l < texture->levelCount; ++l) {
+            frame_.Uses(texture->levels[l].bits);
+            if (compiled_->sources[s][l]) frame_.Uses(compiled_->sources[s][l]);
+        }
+    }
+}
+
+std::shared_ptr<DeviceDrawCache::Compiled> DeviceDrawCache::FreeCompiled() {
+    if (compiled_ && !compiled_->inFrame) return compiled_;
+    if (spare_.empty()) return std::make_shared<Compiled>();
+    std::shared_ptr<Compiled> free = std::move(spare_.back());
+    spare_.pop_back();
+    return free;
+}
+
+void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const DrawCall& call,
+                           const DrawTargets& targets, bool inScene) {
     if (!targets.color) return;
     // Pixel shaders are not executed: no draw of the module needs them.
     if (state.pixelShader) return;
-    StateBlock states;
-    CopyStates(state, states);
-    const std::vector<D3DLIGHT9> lights = EnabledLights(state);
-    states.lights = lights.data();
-    states.lightCount = uint32_t(lights.size());
-
-    TextureView textures[kMaxStages];
-    DrawCommand d;
+    const bool keep = inScene && RasterThreads() > 1;
+    if (!keep) Flush();  // kept draws come first
+    const SurfaceView target = ViewOf(*targets.color);
+    const SurfaceView depth = targets.depth ? ViewOf(*targets.depth) : SurfaceView{};
+    // A texture's expanded copy comes and goes with its writes and draws,
+    // not with the state, so its views are asked for on every draw.
+    BoundTextures bound;
     for (int s = 0; s < kMaxStages; ++s)
-        if (TextureViewOf(state.textures[size_t(s)], state, textures[s])) d.textures[s] = &textures[s];
-
+        bound.present[s] = TextureViewOf(state.textures[size_t(s)], state, bound.views[s], bound.sources[s]);
+    if (!compiled_ || !Current(generation, call, target, depth) || !SameTextures(*compiled_, bound)) {
+        compiled_ = FreeCompiled();  // the frame's draws point into the old one
+        compiled_->command.target = target;
+        compiled_->command.depth = depth;
+        Rebuild(state, call, bound, *compiled_);
+        generation_ = generation;
+    }
+    DrawCommand d = compiled_->command;
     d.primitiveType = call.type;
     d.primitiveCount = call.primitiveCount;
     d.indexed = call.indexed;
@@ -150,23 +260,23 @@ void DrawFromDevice(const DeviceState& state, const DrawCall& call, const DrawTa
         d.indices = IndexView{call.indices, size_t(call.vertexCount) * size, size};
     }
     for (int s = 0; s < kMaxStreams; ++s) d.streams[s] = StreamOf(call, s);
+    if (!keep) {
+        DrawCompiled(d, compiled_->draw);
+        return;
+    }
+    KeepForFrame();
+    DrawCompiled(d, compiled_->draw, &frame_);
+    if (frame_.VertexCount() > kMostKeptVertices || framed_.size() > kMostKeptStates) Flush();
+}
 
-    std::vector<VertexElement> declaration;
-    if (call.declaration) {
-        declaration = DeclarationOf(call);
-        d.declaration = declaration.data();
-    } else {
-        d.fvf = call.fvf;
+void DeviceDrawCache::Flush() {
+    if (!Pending()) return;
+    frame_.Rasterize();
+    for (std::shared_ptr<Compiled>& compiled : framed_) {
+        compiled->inFrame = false;
+        if (compiled != compiled_ && spare_.size() < kMostSpareStates) spare_.push_back(std::move(compiled));
     }
-    d.target = ViewOf(*targets.color);
-    if (targets.depth) d.depth = ViewOf(*targets.depth);
-    d.states = &states;
-    if (state.vertexShader) {
-        d.vertexProgram = lumiva::d3d9::AsVertexShader(state.vertexShader)->Program();
-        d.shaderConstants = reinterpret_cast<const float(*)[4]>(state.vertexFloatConstants.data());
-        d.shaderConstantCount = call.vertexShaderConstants;
-    }
-    Draw(d);
+    framed_.clear();
 }
 
 }  // namespace raster

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "d3d9/raster/Clipper.h"
+#include "d3d9/raster/CompiledDraw.h"
 #include "d3d9/raster/FastSpans.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
@@ -94,9 +95,8 @@ uint64_t AvailableVertices(const DrawCommand& draw, const VertexSetup& setup) {
 
 struct DrawSetup {
     const DrawCommand* draw;
-    PixelState pixels;
-    VertexSetup vertices;
-    FastPathPlan fast;
+    const VertexSetup* vertices;
+    PrimitiveSink* sink = nullptr;  // null: rasterized at once
     RasterContext raster;
     ClipPlanes planes;
     ScreenMapping mapping;
@@ -120,6 +120,30 @@ bool Culled(uint32_t cullMode, double area) {
     return false;
 }
 
+// The rasterizer's entry points, or the sink's when the draw has one.
+void EmitPoint(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& v) {
+    if (d.sink) d.sink->Point(raster, v);
+    else RasterizePoint(raster, v);
+}
+
+void EmitLine(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& a, const ScreenVertex& b,
+              bool includeLast) {
+    if (d.sink) d.sink->Line(raster, a, b, includeLast);
+    else RasterizeLine(raster, a, b, includeLast);
+}
+
+void EmitTriangle(const DrawSetup& d, const RasterContext& raster, const ScreenVertex& v0, const ScreenVertex& v1,
+                  const ScreenVertex& v2) {
+    if (d.sink) d.sink->Triangle(raster, v0, v1, v2);
+    else RasterizeTriangle(raster, v0, v1, v2);
+}
+
+void EmitTrianglePair(const DrawSetup& d, const RasterContext& raster, const ScreenVertex* const a[3],
+                      const ScreenVertex* const b[3]) {
+    if (d.sink) d.sink->TrianglePair(raster, a, b);
+    else RasterizeTrianglePair(raster, a, b);
+}
+
 void DrawPolygon(const DrawSetup& d, const RasterContext& raster, const ScreenVertex* const* v, int n, bool clipped) {
     if (n < 3) return;
     // Unclipped triangles decide on the snapped grid, as coverage does.
@@ -127,13 +151,13 @@ void DrawPolygon(const DrawSetup& d, const RasterContext& raster, const ScreenVe
     if (area == 0 || Culled(d.cullMode, area)) return;
     switch (d.fillMode) {
         case D3DFILL_POINT:
-            for (int i = 0; i < n; ++i) RasterizePoint(raster, *v[i]);
+            for (int i = 0; i < n; ++i) EmitPoint(d, raster, *v[i]);
             break;
         case D3DFILL_WIREFRAME:
-            for (int i = 0; i < n; ++i) RasterizeLine(raster, *v[i], *v[(i + 1) % n], false);
+            for (int i = 0; i < n; ++i) EmitLine(d, raster, *v[i], *v[(i + 1) % n], false);
             break;
         default:
-            for (int i = 1; i + 1 < n; ++i) RasterizeTriangle(raster, *v[0], *v[i], *v[i + 1]);
+            for (int i = 1; i + 1 < n; ++i) EmitTriangle(d, raster, *v[0], *v[i], *v[i + 1]);
             break;
     }
 }
@@ -184,7 +208,7 @@ TriangleFate FateOf(const DrawSetup& d, const PostVertex* const corners[3]) {
 
 void DrawLineSegment(const DrawSetup& d, const RasterContext& raster, ClipVertex a, ClipVertex b, bool includeLast) {
     if (!ClipSegment(d.planes, a, b)) return;
-    RasterizeLine(raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
+    EmitLine(d, raster, MapToScreen(d.mapping, a), MapToScreen(d.mapping, b), includeLast);
 }
 
 Rect DrawBounds(const DrawCommand& draw) {
@@ -211,7 +235,7 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
         switch (type) {
             case D3DPT_POINTLIST: {
                 const PostVertex* v = fetch(i);
-                if (v && v->outside == 0) RasterizePoint(raster, v->screen);
+                if (v && v->outside == 0) EmitPoint(d, raster, v->screen);
                 break;
             }
             case D3DPT_LINELIST:
@@ -243,7 +267,7 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
                         next[0] && next[1] && next[2] ? FateOf(d, next) : TriangleFate::kOther;
                     if (nextFate == TriangleFate::kPlain) {
                         const ScreenVertex* b[3] = {&next[0]->screen, &next[1]->screen, &next[2]->screen};
-                        RasterizeTrianglePair(raster, a, b);
+                        EmitTrianglePair(d, raster, a, b);
                         ++i;
                         break;
                     }
@@ -305,36 +329,53 @@ bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t pos
 
 }  // namespace
 
+void CompileDraw(const DrawCommand& draw, CompiledDraw& out) {
+    out.result = DrawResult::kInvalidLayout;
+    if (!draw.states) return;
+    out.result = DrawResult::kInvalidTarget;
+    if (!BuildPixelState(draw, out.pixels)) return;
+    out.result = DrawResult::kInvalidLayout;
+    if (!CompileVertexSetup(draw, out.pixels.stageCount, out.vertices)) return;
+    out.fast = PlanFastPath(out.pixels);
+    out.result = DrawResult::kDrawn;
+}
+
 DrawResult Draw(const DrawCommand& draw) {
-    if (!draw.states) return DrawResult::kInvalidLayout;
+    CompiledDraw compiled;
+    CompileDraw(draw, compiled);
+    return DrawCompiled(draw, compiled);
+}
+
+DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled, PrimitiveSink* sink) {
+    if (compiled.result != DrawResult::kDrawn) return compiled.result;
+    if (!BindVertexStreams(draw, compiled.vertices)) return DrawResult::kInvalidLayout;
     DrawSetup d;
     d.draw = &draw;
-    if (!BuildPixelState(draw, d.pixels)) return DrawResult::kInvalidTarget;
-    if (!BuildVertexSetup(draw, d.pixels.stageCount, d.vertices)) return DrawResult::kInvalidLayout;
+    d.vertices = &compiled.vertices;
+    d.sink = sink;
 
     const StateBlock& st = *draw.states;
-    d.mapping = ScreenMapping{st.viewport, d.vertices.pretransformed};
+    d.mapping = ScreenMapping{st.viewport, d.vertices->pretransformed};
     d.cullMode = st.render[D3DRS_CULLMODE];
     d.fillMode = st.render[D3DRS_FILLMODE];
     d.flat = st.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
     d.lastPixel = st.render[D3DRS_LASTPIXEL] != 0;
-    d.planes = MakeClipPlanes(d.vertices.pretransformed, st.viewport);
-    d.raster.pixels = &d.pixels;
+    d.planes = MakeClipPlanes(d.vertices->pretransformed, st.viewport);
+    d.raster.pixels = &compiled.pixels;
     d.raster.bounds = DrawBounds(draw);
-    d.raster.attributeMask = d.pixels.attributeMask;
-    d.fast = PlanFastPath(d.pixels);
-    d.raster.fast = &d.fast;
+    d.raster.attributeMask = compiled.pixels.attributeMask;
+    d.raster.fast = &compiled.fast;
     if (d.raster.bounds.left >= d.raster.bounds.right || d.raster.bounds.top >= d.raster.bounds.bottom)
         return DrawResult::kDrawn;
 
     const uint32_t type = draw.primitiveType;
-    const uint64_t available = AvailableVertices(draw, d.vertices);
+    const uint64_t available = AvailableVertices(draw, *d.vertices);
     const uint64_t count = std::min<uint64_t>(draw.primitiveCount, PrimitivesForVertices(type, available));
     const VertexSequence sequence(draw);
     const uint64_t positions = VerticesForPrimitives(type, count);
     uint32_t lowest = 0, highest = 0;
     if (!sequence.Range(positions, lowest, highest)) return DrawResult::kDrawn;
-    VertexStore store(d.vertices, d.planes, d.mapping, lowest, highest, positions);
+    VertexStore store(*d.vertices, d.planes, d.mapping, lowest, highest, positions);
     auto fetch = [&](uint64_t position) -> const PostVertex* {
         uint32_t vertex;
         return sequence.VertexAt(position, vertex) ? store.Get(vertex) : nullptr;
@@ -345,7 +386,8 @@ DrawResult Draw(const DrawCommand& draw) {
         uint32_t vertex;
         return sequence.VertexAt(position, vertex) ? store.Ready(vertex) : nullptr;
     };
-    if (RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready)) return DrawResult::kDrawn;
+    if (!sink && RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready))
+        return DrawResult::kDrawn;
     DrawPrimitives(d, d.raster, type, count, fetch);
     return DrawResult::kDrawn;
 }

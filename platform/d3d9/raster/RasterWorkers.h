@@ -1,5 +1,6 @@
-// Worker threads for large draws. A draw that covers much of the target is
-// cut into bands of rows; each band runs every primitive of the draw in
+// Worker threads for large draws and for a scene's kept draws (FrameBins.h,
+// one band a strip of rows). A draw that covers much of the target is cut
+// into bands of rows; each band runs every primitive of the draw in
 // order, clipped to its rows, so each pixel sees the same writes in the
 // same order whichever thread runs its band and however many there are.
 #pragma once

@@ -72,8 +72,22 @@ bool FetchBlendInputs(const VertexSetup& setup, uint32_t vertex, BlendInputs& in
 
 }  // namespace
 
-// Only what this draw's path reads is set; the rest keeps the last draw's.
 bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out) {
+    return CompileVertexSetup(draw, stageCount, out) && BindVertexStreams(draw, out);
+}
+
+bool BindVertexStreams(const DrawCommand& draw, VertexSetup& setup) {
+    for (int s = 0; s < kMaxStreams; ++s) {
+        const uint32_t need = setup.layout.streamBytes[s];
+        if (need == 0) continue;
+        if (!draw.streams[s].data || draw.streams[s].stride < need) return false;
+    }
+    setup.streams = draw.streams;
+    return true;
+}
+
+// Only what this draw's path reads is set; the rest keeps the last draw's.
+bool CompileVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out) {
     out.shader.program = nullptr;
     out.shader.run.reset();
     out.shader.inputCount = 0;
@@ -84,12 +98,7 @@ bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out)
     const bool ok = draw.declaration ? LayoutFromDeclaration(draw.declaration, out.layout)
                                      : LayoutFromFvf(draw.fvf, out.layout);
     if (!ok) return false;
-    for (int s = 0; s < kMaxStreams; ++s) {
-        const uint32_t need = out.layout.streamBytes[s];
-        if (need == 0) continue;
-        if (!draw.streams[s].data || draw.streams[s].stride < need) return false;
-    }
-    out.streams = draw.streams;
+    out.streams = nullptr;
     const StateBlock& st = *draw.states;
     if (draw.vertexProgram) {
         out.pretransformed = false;

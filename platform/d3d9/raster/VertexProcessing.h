@@ -60,6 +60,13 @@ struct VertexSetup {
 // False when the layout or the streams' strides do not fit.
 bool BuildVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out);
 
+// BuildVertexSetup in two steps: what the states and the vertex format give
+// (false when the layout does not fit), kept between draws of the same
+// states; then the draw's streams, false when a stride is below what the
+// layout reads.
+bool CompileVertexSetup(const DrawCommand& draw, int stageCount, VertexSetup& out);
+bool BindVertexStreams(const DrawCommand& draw, VertexSetup& setup);
+
 // False when any byte of the vertex lies outside its stream.
 bool ProcessVertex(const VertexSetup& setup, uint32_t vertexNumber, ClipVertex& out);
 
