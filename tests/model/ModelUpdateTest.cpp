@@ -9,6 +9,7 @@
 #include "ModelManagerFixture.h"
 #include "DtsSamples.h"
 #include "DtsWriter.h"
+#include "effects/KBindEffectSet.h"
 #include "scene/KMaterial.h"
 #include "shape/KShapeInstance.h"
 #include "shape/KShapeModel.h"
@@ -191,7 +192,8 @@ TEST_F(ModelUpdateTest, FailedConversionRetriedAfterTwoSeconds) {
 // Argument n picks entry n - 1 of the effect list; 0 and past the end none.
 TEST_F(ModelUpdateTest, UpdateArgumentPicksTheBoundEffectSet) {
     KModel* model = MeshModel();
-    KBindEffectSet* sets[2] = {reinterpret_cast<KBindEffectSet*>(&sets[0]), reinterpret_cast<KBindEffectSet*>(&sets[1])};
+    KBindEffectSet first, second;  // the update reads the picked set
+    KBindEffectSet* sets[2] = {&first, &second};
     model->effectList.assign(std::begin(sets), std::end(sets));
     const std::pair<DWORD, KBindEffectSet*> cases[] = {{0, nullptr}, {1, sets[0]}, {2, sets[1]}, {3, nullptr}};
     for (const auto& [argument, expected] : cases) {
