@@ -1,5 +1,7 @@
 #include "d3d9/raster/RasterWorkers.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -105,6 +107,15 @@ WorkerPool& Pool() {
     return pool;
 }
 
+// The processors this process may run on: a container or a pinned run
+// offers fewer than the machine has, and more workers than those only wait.
+int UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
+
 }  // namespace
 
 void SetRasterThreads(int count) { g_threads.store(std::max(0, count), std::memory_order_relaxed); }
@@ -113,7 +124,7 @@ int RasterThreads() {
     const int count = g_threads.load(std::memory_order_relaxed);
     if (count > 0) return count;
     // Asked once: the library reads it from the system on every call.
-    static const int processors = std::max(1, int(std::thread::hardware_concurrency()));
+    static const int processors = UsableProcessors();
     return processors;
 }
 
