@@ -219,3 +219,56 @@ TEST_F(TextureExpansionTest, DrawingIntoATextureMakesTheCopyStale) {
 }
 
 }  // namespace
+
+// With raster threads a scene's draws wait for a flush, reading the copy
+// later than they were made. A write to the level in the scene must land
+// after them even when a later draw decodes the copy again in place.
+class TextureExpansionThreadTest : public TextureExpansionTest {
+protected:
+    void TearDown() override {
+        SetRasterThreadCount(0);
+        TextureExpansionTest::TearDown();
+    }
+
+    std::vector<D3DCOLOR> WriteInAScene(int threads) {
+        SetRasterThreadCount(threads);
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(device_->CreateTexture(kSide, kSide, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture, nullptr),
+                  D3D_OK);
+        Fill(texture, 0, Noise(7));
+        for (int draw = 0; draw < 3; ++draw) Draw(texture, D3DTEXF_POINT);
+        EXPECT_TRUE(AsTexture(texture)->ExpandedLevelsCurrent());
+
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080u, 1.0f, 0);
+        device_->BeginScene();
+        device_->SetTexture(0, texture);
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        const float s = float(kSide);
+        auto quad = [&](float x) {
+            const ScreenVertex v[4] = {{x, -0.5f, 0, 1, 0xFFFFFFFFu, 0, 0},
+                                       {x + s, -0.5f, 0, 1, 0xFFFFFFFFu, 1, 0},
+                                       {x, s - 0.5f, 0, 1, 0xFFFFFFFFu, 0, 1},
+                                       {x + s, s - 0.5f, 0, 1, 0xFFFFFFFFu, 1, 1}};
+            device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex));
+        };
+        quad(-0.5f);
+        Fill(texture, 0, Noise(8));
+        for (int draw = 1; draw <= 3; ++draw) quad(float(draw) * 10.0f - 0.5f);
+        device_->EndScene();
+        device_->SetTexture(0, nullptr);
+        texture->Release();
+        return SurfaceImage(backBuffer_).pixels;
+    }
+};
+
+TEST_F(TextureExpansionThreadTest, AWriteInASceneLandsAfterTheDrawsBeforeIt) {
+    const std::vector<D3DCOLOR> immediate = WriteInAScene(1);
+    const std::vector<D3DCOLOR> kept = WriteInAScene(4);
+    EXPECT_EQ(kept, immediate);
+    // The first quad shows the old texels, the last the new ones.
+    const Image image = SurfaceImage(backBuffer_);
+    int differing = 0;
+    for (UINT y = 0; y < kSide; ++y)
+        for (UINT x = 0; x < kSide; ++x) differing += image.At(x, y) != image.At(30 + x, y);
+    EXPECT_GT(differing, 0);
+}
