@@ -15,6 +15,16 @@ bool SameContext(const RasterContext& a, const RasterContext& b) {
            std::memcmp(&a.bounds, &b.bounds, sizeof a.bounds) == 0;
 }
 
+// Columns a primitive may write, as Add counts rows.
+int64_t BoxColumns(const Rect& bounds, double left, double right) {
+    int64_t first = bounds.left, last = int64_t(bounds.right) - 1;
+    if (std::isfinite(left) && std::isfinite(right)) {
+        first = std::max<int64_t>(first, int64_t(std::max(std::floor(left) - 1.0, double(first))));
+        last = std::min<int64_t>(last, int64_t(std::min(std::ceil(right) + 1.0, double(last))));
+    }
+    return std::max<int64_t>(0, last - first + 1);
+}
+
 }  // namespace
 
 void FrameBins::Uses(const void* memory) {
@@ -33,10 +43,12 @@ uint32_t FrameBins::ContextIndex(const RasterContext& ctx) {
 // that are not finite may reach anywhere.
 void FrameBins::Add(const RasterContext& ctx, Kind kind, const ScreenVertex* const* v, int n) {
     if (ctx.bounds.top >= ctx.bounds.bottom || ctx.bounds.left >= ctx.bounds.right) return;
-    double top = v[0]->y, bottom = v[0]->y;
+    double top = v[0]->y, bottom = v[0]->y, left = v[0]->x, right = v[0]->x;
     for (int i = 1; i < n; ++i) {
         top = std::min(top, v[i]->y);
         bottom = std::max(bottom, v[i]->y);
+        left = std::min(left, v[i]->x);
+        right = std::max(right, v[i]->x);
     }
     int64_t first = ctx.bounds.top, last = int64_t(ctx.bounds.bottom) - 1;
     if (std::isfinite(top) && std::isfinite(bottom)) {
@@ -44,6 +56,7 @@ void FrameBins::Add(const RasterContext& ctx, Kind kind, const ScreenVertex* con
         last = std::min<int64_t>(last, int64_t(std::min(std::ceil(bottom) + 1.0, double(last))));
     }
     if (first > last) return;
+    boxPixels_ += (last - first + 1) * BoxColumns(ctx.bounds, left, right);
     const uint32_t number = uint32_t(primitives_.size());
     primitives_.push_back(Primitive{kind, ContextIndex(ctx), uint32_t(vertices_.size())});
     for (int i = 0; i < n; ++i) vertices_.push_back(*v[i]);
@@ -98,7 +111,10 @@ void FrameBins::RasterizeStrip(int strip) const {
 }
 
 void FrameBins::Rasterize() {
-    if (!primitives_.empty()) RunBands(int(strips_.size()), [this](int strip) { RasterizeStrip(strip); });
+    if (!primitives_.empty()) {
+        const int threads = boxPixels_ >= kThreadedPixels ? RasterThreads() : 1;
+        RunBands(int(strips_.size()), [this](int strip) { RasterizeStrip(strip); }, threads);
+    }
     Forget();
 }
 
@@ -108,6 +124,7 @@ void FrameBins::Forget() {
     contexts_.clear();
     vertices_.clear();
     primitives_.clear();
+    boxPixels_ = 0;
     for (std::vector<uint32_t>& strip : strips_) strip.clear();
 }
 

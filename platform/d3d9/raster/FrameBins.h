@@ -16,6 +16,9 @@ namespace raster {
 class FrameBins final : public PrimitiveSink {
 public:
     static constexpr int kStripRows = 32;
+    // Frames whose primitives' boxes cover fewer pixels stay on the caller:
+    // waking the workers would cost more than the rows.
+    static constexpr int64_t kThreadedPixels = 1 << 16;
 
     // Keeps `owner` (what the next primitives' contexts point into) alive
     // until the frame is rasterized.
@@ -56,6 +59,7 @@ private:
     std::vector<ScreenVertex> vertices_;
     std::vector<Primitive> primitives_;
     std::vector<std::vector<uint32_t>> strips_;  // primitive numbers, in draw order
+    int64_t boxPixels_ = 0;  // the kept primitives' clipped boxes, summed
 };
 
 }  // namespace raster
