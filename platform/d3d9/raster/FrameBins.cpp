@@ -112,7 +112,7 @@ void FrameBins::RasterizeStrip(int strip) const {
 
 void FrameBins::Rasterize() {
     if (!primitives_.empty()) {
-        const int threads = boxPixels_ >= kThreadedPixels ? RasterThreads() : 1;
+        const int threads = boxPixels_ >= ThreadedPixels() ? RasterThreads() : 1;
         RunBands(int(strips_.size()), [this](int strip) { RasterizeStrip(strip); }, threads);
     }
     Forget();

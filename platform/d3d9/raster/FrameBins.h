@@ -16,9 +16,6 @@ namespace raster {
 class FrameBins final : public PrimitiveSink {
 public:
     static constexpr int kStripRows = 32;
-    // Frames whose primitives' boxes cover fewer pixels stay on the caller:
-    // waking the workers would cost more than the rows.
-    static constexpr int64_t kThreadedPixels = 1 << 16;
 
     // Keeps `owner` (what the next primitives' contexts point into) alive
     // until the frame is rasterized.

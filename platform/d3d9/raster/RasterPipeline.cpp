@@ -286,9 +286,6 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
     }
 }
 
-// Draws that cover at least this many target pixels are binned into strips.
-constexpr int64_t kBandedPixels = 1 << 16;
-
 // Processes every vertex on the caller, then, when the draw may cover
 // enough pixels, bins its primitives into strips of rows that the workers
 // rasterize: each strip sets up only the primitives that reach its rows.
@@ -315,7 +312,7 @@ bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t pos
         right = std::min(right, double(b.right));
         top = std::max(top, double(b.top));
         bottom = std::min(bottom, double(b.bottom));
-        if (!(right > left && bottom > top) || (right - left) * (bottom - top) < double(kBandedPixels)) return false;
+        if (!(right > left && bottom > top) || (right - left) * (bottom - top) < double(ThreadedPixels())) return false;
     }
     if (int64_t(b.bottom) - b.top <= FrameBins::kStripRows) return false;
     FrameBins bins;

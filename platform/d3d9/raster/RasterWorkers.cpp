@@ -29,7 +29,7 @@ void CpuRelax() {
 // Pauses a thread spins before it sleeps: draws come in bursts, and a
 // sleeping worker costs the caller a system call and a wake-up that can
 // take longer than a band's work.
-constexpr int kSpinPauses = 1 << 14;
+constexpr int kSpinPauses = 1 << 12;
 
 // One set of bands at a time. The run's band count and next band share one
 // word, so a worker claims a band of whichever run is current and reads
@@ -144,7 +144,10 @@ private:
     std::atomic<bool> stopping_{false};
 };
 
+constexpr int64_t kThreadedPixels = 1 << 16;
+
 std::atomic<int> g_threads{0};
+std::atomic<int64_t> g_threadedPixels{kThreadedPixels};
 std::mutex g_hookMutex;
 BandOrderHook g_bandOrder;
 
@@ -172,6 +175,12 @@ int RasterThreads() {
     // Asked once: the library reads it from the system on every call.
     static const int processors = UsableProcessors();
     return processors;
+}
+
+int64_t ThreadedPixels() { return g_threadedPixels.load(std::memory_order_relaxed); }
+
+void SetThreadedPixelsForTests(int64_t pixels) {
+    g_threadedPixels.store(pixels < 0 ? kThreadedPixels : pixels, std::memory_order_relaxed);
 }
 
 void SetBandOrderForTests(BandOrderHook hook) {

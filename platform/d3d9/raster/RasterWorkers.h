@@ -5,6 +5,7 @@
 // thread runs its strip and however many there are.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <type_traits>
 #include <utility>
@@ -16,6 +17,13 @@ namespace raster {
 // caller alone, as before; 0 (the start) means the processor count.
 void SetRasterThreads(int count);
 int RasterThreads();
+
+// Work that covers fewer pixels than this stays on the caller: waking the
+// workers would cost more than the rows.
+int64_t ThreadedPixels();
+// For tests: a smaller bound lets small targets reach the workers; a
+// negative one restores the default.
+void SetThreadedPixelsForTests(int64_t pixels);
 
 // A borrowed band job: calling it costs one indirect call and building it
 // allocates nothing, unlike a std::function over a capturing lambda.
