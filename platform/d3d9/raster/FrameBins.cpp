@@ -15,6 +15,17 @@ bool SameContext(const RasterContext& a, const RasterContext& b) {
            std::memcmp(&a.bounds, &b.bounds, sizeof a.bounds) == 0;
 }
 
+// The lines [first, last] of [lowest, end) that a primitive from `low` to
+// `high` may write: widened by one on each side for the fill and point
+// rules. Positions that are not finite may reach anywhere.
+void Reach(double low, double high, int32_t lowest, int32_t end, int64_t& first, int64_t& last) {
+    first = lowest;
+    last = int64_t(end) - 1;
+    if (!std::isfinite(low) || !std::isfinite(high)) return;
+    first = std::max<int64_t>(first, int64_t(std::max(std::floor(low) - 1.0, double(first))));
+    last = std::min<int64_t>(last, int64_t(std::min(std::ceil(high) + 1.0, double(last))));
+}
+
 }  // namespace
 
 void FrameBins::Uses(const void* memory) {
@@ -28,22 +39,21 @@ uint32_t FrameBins::ContextIndex(const RasterContext& ctx) {
     return uint32_t(contexts_.size() - 1);
 }
 
-// Rows a primitive may write: its vertices' rows widened by one on each
-// side for the fill and point rules, within the draw's bounds. Positions
-// that are not finite may reach anywhere.
+// A primitive goes to the strips of the rows it may reach.
 void FrameBins::Add(const RasterContext& ctx, Kind kind, const ScreenVertex* const* v, int n) {
     if (ctx.bounds.top >= ctx.bounds.bottom || ctx.bounds.left >= ctx.bounds.right) return;
-    double top = v[0]->y, bottom = v[0]->y;
+    double top = v[0]->y, bottom = v[0]->y, left = v[0]->x, right = v[0]->x;
     for (int i = 1; i < n; ++i) {
         top = std::min(top, v[i]->y);
         bottom = std::max(bottom, v[i]->y);
+        left = std::min(left, v[i]->x);
+        right = std::max(right, v[i]->x);
     }
-    int64_t first = ctx.bounds.top, last = int64_t(ctx.bounds.bottom) - 1;
-    if (std::isfinite(top) && std::isfinite(bottom)) {
-        first = std::max<int64_t>(first, int64_t(std::max(std::floor(top) - 1.0, double(first))));
-        last = std::min<int64_t>(last, int64_t(std::min(std::ceil(bottom) + 1.0, double(last))));
-    }
+    int64_t first, last, firstColumn, lastColumn;
+    Reach(top, bottom, ctx.bounds.top, ctx.bounds.bottom, first, last);
     if (first > last) return;
+    Reach(left, right, ctx.bounds.left, ctx.bounds.right, firstColumn, lastColumn);
+    boxPixels_ += (last - first + 1) * std::max<int64_t>(0, lastColumn - firstColumn + 1);
     const uint32_t number = uint32_t(primitives_.size());
     primitives_.push_back(Primitive{kind, ContextIndex(ctx), uint32_t(vertices_.size())});
     for (int i = 0; i < n; ++i) vertices_.push_back(*v[i]);
@@ -98,7 +108,10 @@ void FrameBins::RasterizeStrip(int strip) const {
 }
 
 void FrameBins::Rasterize() {
-    if (!primitives_.empty()) RunBands(int(strips_.size()), [this](int strip) { RasterizeStrip(strip); });
+    if (!primitives_.empty()) {
+        const int threads = boxPixels_ >= ThreadedPixels() ? RasterThreads() : 1;
+        RunBands(int(strips_.size()), [this](int strip) { RasterizeStrip(strip); }, threads);
+    }
     Forget();
 }
 
@@ -108,6 +121,7 @@ void FrameBins::Forget() {
     contexts_.clear();
     vertices_.clear();
     primitives_.clear();
+    boxPixels_ = 0;
     for (std::vector<uint32_t>& strip : strips_) strip.clear();
 }
 

@@ -56,6 +56,7 @@ private:
     std::vector<ScreenVertex> vertices_;
     std::vector<Primitive> primitives_;
     std::vector<std::vector<uint32_t>> strips_;  // primitive numbers, in draw order
+    int64_t boxPixels_ = 0;  // the kept primitives' clipped boxes, summed
 };
 
 }  // namespace raster

@@ -8,6 +8,7 @@
 #include "d3d9/raster/Clipper.h"
 #include "d3d9/raster/CompiledDraw.h"
 #include "d3d9/raster/FastSpans.h"
+#include "d3d9/raster/FrameBins.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/PrimitiveAssembly.h"
 #include "d3d9/raster/RasterWorkers.h"
@@ -285,14 +286,12 @@ void DrawPrimitives(const DrawSetup& d, const RasterContext& raster, uint32_t ty
     }
 }
 
-// Draws that cover at least this many target pixels are cut into bands.
-constexpr int64_t kBandedPixels = 1 << 16;
-
 // Processes every vertex on the caller, then, when the draw may cover
-// enough pixels, runs its primitives band by band on the workers; false
-// leaves the draw to the caller.
-template <class Fetch, class Ready>
-bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t positions, Fetch fetch, Ready ready) {
+// enough pixels, bins its primitives into strips of rows that the workers
+// rasterize: each strip sets up only the primitives that reach its rows.
+// False leaves the draw to the caller.
+template <class Fetch>
+bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t positions, Fetch fetch) {
     const Rect& b = d.raster.bounds;
     double left = b.right, right = b.left, top = b.bottom, bottom = b.top;
     bool clipped = false;
@@ -313,17 +312,14 @@ bool DrawInBands(const DrawSetup& d, uint32_t type, uint64_t count, uint64_t pos
         right = std::min(right, double(b.right));
         top = std::max(top, double(b.top));
         bottom = std::min(bottom, double(b.bottom));
-        if (!(right > left && bottom > top) || (right - left) * (bottom - top) < double(kBandedPixels)) return false;
+        if (!(right > left && bottom > top) || (right - left) * (bottom - top) < double(ThreadedPixels())) return false;
     }
-    const int64_t rows = int64_t(b.bottom) - b.top;
-    const int bands = int(std::min<int64_t>(rows, int64_t(RasterThreads()) * 2));
-    if (bands < 2) return false;
-    RunBands(bands, [&](int band) {
-        RasterContext slice = d.raster;
-        slice.bounds.top = int32_t(b.top + rows * band / bands);
-        slice.bounds.bottom = int32_t(b.top + rows * (band + 1) / bands);
-        DrawPrimitives(d, slice, type, count, ready);
-    });
+    if (int64_t(b.bottom) - b.top <= FrameBins::kStripRows) return false;
+    FrameBins bins;
+    DrawSetup binned = d;
+    binned.sink = &bins;
+    DrawPrimitives(binned, binned.raster, type, count, fetch);
+    bins.Rasterize();
     return true;
 }
 
@@ -381,12 +377,7 @@ DrawResult DrawCompiled(const DrawCommand& draw, CompiledDraw& compiled, Primiti
         return sequence.VertexAt(position, vertex) ? store.Get(vertex) : nullptr;
     };
 
-    // Once every vertex is processed the bands only read them.
-    auto ready = [&](uint64_t position) -> const PostVertex* {
-        uint32_t vertex;
-        return sequence.VertexAt(position, vertex) ? store.Ready(vertex) : nullptr;
-    };
-    if (!sink && RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch, ready))
+    if (!sink && RasterThreads() > 1 && DrawInBands(d, type, count, positions, fetch))
         return DrawResult::kDrawn;
     DrawPrimitives(d, d.raster, type, count, fetch);
     return DrawResult::kDrawn;

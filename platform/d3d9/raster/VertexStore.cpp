@@ -76,13 +76,4 @@ const PostVertex* VertexStore::GetSlowly(uint32_t vertex) {
     return Process(entry.state, entry.room, vertex);
 }
 
-const PostVertex* VertexStore::Ready(uint32_t vertex) const {
-    const uint64_t offset = uint64_t(vertex) - lowest_;
-    if (vertex >= lowest_ && offset < span_)
-        return states_[offset] == kReady ? std::launder(reinterpret_cast<const PostVertex*>(rooms_[offset].bytes)) : nullptr;
-    const auto entry = sparse_.find(vertex);
-    if (entry == sparse_.end() || entry->second.state != kReady) return nullptr;
-    return std::launder(reinterpret_cast<const PostVertex*>(entry->second.room.bytes));
-}
-
 }  // namespace raster

@@ -32,9 +32,6 @@ public:
             return std::launder(reinterpret_cast<const PostVertex*>(rooms_[offset].bytes));
         return GetSlowly(vertex);
     }
-    // A vertex Get has already processed, without processing any; safe to
-    // call from several threads once no Get runs.
-    const PostVertex* Ready(uint32_t vertex) const;
 
 private:
     enum : uint8_t { kPending, kReady, kFailed };

@@ -50,6 +50,7 @@ public:  // the case tables' lambdas draw through the fixture
         device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
         lumiva::d3d9::SetRasterThreadCount(4);
+        raster::SetThreadedPixelsForTests(0);  // the small frames here reach the workers too
     }
 
     void TearDown() override {
@@ -59,6 +60,7 @@ public:  // the case tables' lambdas draw through the fixture
         d3d_->Release();
         DestroyWindow(window_);
         raster::SetBandOrderForTests(nullptr);
+        raster::SetThreadedPixelsForTests(-1);
         lumiva::d3d9::ResetForTests();
         lumiva::win32::ResetForTests();
     }
@@ -273,6 +275,31 @@ TEST_F(FrameBinsThreadTest, OneThreadDrawsAtOnce) {
     EXPECT_EQ(RawPixel(10, 10), kGreen);
     EXPECT_EQ(RawPixel(30, 30), kBlue);
     device_->EndScene();
+}
+
+// A scene whose primitives cover fewer pixels than the bound stays on the
+// caller, strips in order; past the bound the strips go to the workers.
+TEST_F(FrameBinsThreadTest, SmallScenesStayOnTheCaller) {
+    int shared = 0;
+    raster::SetBandOrderForTests([&](int bands) {
+        ++shared;
+        std::vector<int> order(size_t(bands), 0);
+        std::iota(order.rbegin(), order.rend(), 0);
+        return order;
+    });
+    raster::SetThreadedPixelsForTests(kSize * kSize / 2);
+    Begin();
+    DrawSolid(0, 0, 40, 90, kRed);  // about 3,800 pixels
+    device_->EndScene();
+    EXPECT_EQ(shared, 0);
+    EXPECT_EQ(RawPixel(10, 80), kRed);
+    Begin();
+    DrawSolid(0, 0, 40, 90, kRed);
+    DrawSolid(30, 0, 90, 90, kGreen);  // together past the bound
+    device_->EndScene();
+    EXPECT_EQ(shared, 1);
+    EXPECT_EQ(RawPixel(10, 80), kRed);
+    EXPECT_EQ(RawPixel(35, 80), kGreen);
 }
 
 // Each trigger runs on a scene holding one kept red quad at (0,0)-(40,40);
