@@ -25,3 +25,17 @@ inline D3DPRESENT_PARAMETERS WindowedTestParametersWithDepth(HWND window, UINT w
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     return pp;
 }
+
+// A square device with a depth buffer for tests of screen-space draws:
+// unlit, not culled, depth test off. Null when it cannot be made.
+inline IDirect3DDevice9* CreateScreenTestDevice(IDirect3D9* d3d, HWND window, UINT side) {
+    D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(window, side, side);
+    IDirect3DDevice9* device = nullptr;
+    if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                          &device) != D3D_OK)
+        return nullptr;
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    return device;
+}

@@ -37,13 +37,8 @@ protected:
                                   nullptr, nullptr);
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp = WindowedTestParametersWithDepth(window_, kSize, kSize);
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &pp, &device_),
-                  D3D_OK);
-        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+        device_ = CreateScreenTestDevice(d3d_, window_, kSize);
+        ASSERT_NE(device_, nullptr);
         green_ = MakeTexture({kGreen, kBlue});
         red_ = MakeTexture({kRed, kRed});
         device_->SetTexture(0, green_);
