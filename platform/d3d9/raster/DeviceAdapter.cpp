@@ -236,7 +236,7 @@ void DeviceDrawCache::Draw(const DeviceState& state, uint64_t generation, const 
     const SurfaceView depth = targets.depth ? ViewOf(*targets.depth) : SurfaceView{};
     // A texture's expanded copy comes and goes with its writes and draws,
     // not with the state, so its views are asked for on every draw.
-    BoundTextures bound;
+    BoundTextures& bound = bound_;
     for (int s = 0; s < kMaxStages; ++s)
         bound.present[s] = TextureViewOf(state.textures[size_t(s)], state, bound.views[s], bound.sources[s]);
     if (!compiled_ || !Current(generation, call, target, depth) || !SameTextures(*compiled_, bound)) {

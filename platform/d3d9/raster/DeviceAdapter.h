@@ -59,6 +59,9 @@ private:
     std::shared_ptr<Compiled> FreeCompiled();
 
     uint64_t generation_ = 0;  // 0: nothing built yet
+    // Reused by every draw: only the stages marked present, and their
+    // levels, hold this draw's values, so nothing is cleared per draw.
+    BoundTextures bound_;
     std::shared_ptr<Compiled> compiled_;
     // Compiled states the frame points into, and ones free again after a
     // flush, so that a frame that switches textures often allocates once.

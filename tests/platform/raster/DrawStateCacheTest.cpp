@@ -10,20 +10,17 @@
 
 #include "d3d9/Control.h"
 #include "d3d9/Device.h"
+#include "RasterTestKit.h"
 #include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
 namespace {
 
-struct ScreenVtx {
-    float x, y, z, rhw;
-    D3DCOLOR color;
-    float u, v;
-};
+using rastertest::ScreenVtx;
 struct SceneVtx {
     float x, y, z;
 };
-constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+using rastertest::kScreenFvf;
 constexpr UINT kSize = 16;
 constexpr D3DCOLOR kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF,
                    kBlack = 0xFF000000;

@@ -14,21 +14,18 @@
 #include "d3d9/Control.h"
 #include "d3d9/Surface.h"
 #include "d3d9/raster/RasterWorkers.h"
+#include "RasterTestKit.h"
 #include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
 namespace {
 
-struct ScreenVtx {
-    float x, y, z, rhw;
-    D3DCOLOR color;
-    float u, v;
-};
+using rastertest::ScreenVtx;
 struct SceneVtx {
     float x, y, z;
     D3DCOLOR color;
 };
-constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+using rastertest::kScreenFvf;
 constexpr DWORD kSceneFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 constexpr UINT kSize = 96;  // three strips of rows
 constexpr D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kBlack = 0xFF000000;
