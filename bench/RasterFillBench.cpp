@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "d3d9/raster/CompiledDraw.h"
@@ -11,6 +12,7 @@
 #include "d3d9/raster/RasterPipeline.h"
 #include "d3d9/raster/RasterWorkers.h"
 #include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/TexelFormats.h"
 
 namespace {
 
@@ -89,9 +91,12 @@ struct Frame {
     }
 };
 
-void RunFrames(benchmark::State& state, uint32_t filter, bool blend, bool fast) {
+// `adjust` changes the frame's states or texture before the frames are drawn.
+void RunFrames(benchmark::State& state, uint32_t filter, bool blend, bool fast,
+               const std::function<void(Frame&)>& adjust = nullptr) {
     SetFastPathsEnabled(fast);
     Frame frame(filter, blend);
+    if (adjust) adjust(frame);
     for (auto _ : state) {
         frame.Draw();
         benchmark::DoNotOptimize(frame.target.data());
@@ -104,6 +109,52 @@ void RunFrames(benchmark::State& state, uint32_t filter, bool blend, bool fast) 
 void BM_AlphaBlendedPointQuads800x600(benchmark::State& state) { RunFrames(state, D3DTEXF_POINT, true, true); }
 void BM_AlphaBlendedLinearQuads800x600(benchmark::State& state) { RunFrames(state, D3DTEXF_LINEAR, true, true); }
 void BM_AlphaBlendedPointQuads800x600General(benchmark::State& state) { RunFrames(state, D3DTEXF_POINT, true, false); }
+
+// The blended point sprites alpha-tested (GREATEREQUAL 0x80: about half the
+// texels pass) or with a MODULATE2X stage; argument 1 the fast spans, 0 the
+// general one, for the ratio between them.
+void BM_AlphaTestedSprites800x600(benchmark::State& state) {
+    RunFrames(state, D3DTEXF_POINT, true, state.range(0) != 0, [](Frame& frame) {
+        frame.states.render[D3DRS_ALPHATESTENABLE] = 1;
+        frame.states.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;
+        frame.states.render[D3DRS_ALPHAREF] = 0x80;
+    });
+}
+void BM_Modulate2xSprites800x600(benchmark::State& state) {
+    RunFrames(state, D3DTEXF_POINT, true, state.range(0) != 0,
+              [](Frame& frame) { frame.states.stage[0][D3DTSS_COLOROP] = D3DTOP_MODULATE2X; });
+}
+
+// Blended point sprites from a DXT1 (argument 0: 1) or DXT5 (5) texture,
+// sampled from the texture's decoded A8R8G8B8 copy as the device keeps it
+// (argument 1: 1) or from the blocks texel by texel (0).
+void BM_DxtSprites800x600(benchmark::State& state) {
+    const D3DFORMAT format = state.range(0) == 1 ? D3DFMT_DXT1 : D3DFMT_DXT5;
+    const uint32_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16, across = kTile / 4;
+    std::vector<uint8_t> blocks(size_t(across) * across * blockBytes);
+    for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = uint8_t((i * 2654435761u) >> 13);
+    const SurfaceView compressed{format, kTile, kTile, int32_t(across * blockBytes), blocks.data()};
+    std::vector<uint32_t> copy(size_t(kTile) * kTile);
+    DecodeToArgb(compressed, reinterpret_cast<uint8_t*>(copy.data()), int32_t(kTile * 4));
+    const SurfaceView expanded{D3DFMT_A8R8G8B8, kTile, kTile, int32_t(kTile * 4), reinterpret_cast<uint8_t*>(copy.data())};
+    RunFrames(state, D3DTEXF_POINT, true, true,
+              [&](Frame& frame) { frame.texture.levels[0] = state.range(1) ? expanded : compressed; });
+}
+
+// Making the copy: one 256 x 256 DXT5 texture decoded whole.
+void BM_DxtExpand256(benchmark::State& state) {
+    constexpr uint32_t kSide = 256;
+    std::vector<uint8_t> blocks(size_t(kSide / 4) * (kSide / 4) * 16);
+    for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = uint8_t((i * 2654435761u) >> 13);
+    const SurfaceView view{D3DFMT_DXT5, kSide, kSide, int32_t(kSide / 4 * 16), blocks.data()};
+    std::vector<uint32_t> copy(size_t(kSide) * kSide);
+    for (auto _ : state) {
+        DecodeToArgb(view, reinterpret_cast<uint8_t*>(copy.data()), int32_t(kSide * 4));
+        benchmark::DoNotOptimize(copy.data());
+    }
+    state.counters["Mtexels/s"] =
+        benchmark::Counter(double(kSide) * kSide * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+}
 
 // The same frame's bytes copied by memcpy: the bound any fill is measured against.
 void BM_MemcpyFrame800x600(benchmark::State& state) {
@@ -256,5 +307,9 @@ BENCHMARK(BM_SmallQuadDrawsCompiledEachDraw);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600);
 BENCHMARK(BM_AlphaBlendedLinearQuads800x600);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600General);
+BENCHMARK(BM_AlphaTestedSprites800x600)->Arg(1)->Arg(0);
+BENCHMARK(BM_Modulate2xSprites800x600)->Arg(1)->Arg(0);
+BENCHMARK(BM_DxtSprites800x600)->Args({1, 1})->Args({1, 0})->Args({5, 1})->Args({5, 0});
+BENCHMARK(BM_DxtExpand256);
 
 }  // namespace

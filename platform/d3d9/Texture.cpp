@@ -105,9 +105,13 @@ namespace {
 
 std::atomic<bool> g_expansion{true};
 
+// 16-bit formats, and block-compressed ones: a copy takes 4 to 8 times the
+// blocks' memory, but every texel read from the blocks decodes a palette,
+// while from the copy it is one load, and the copy gives the block formats
+// every 32-bit span (whole rows, rectangles, the scene spans' level picks).
 bool ExpandsTo32Bits(D3DFORMAT format) {
     return format == D3DFMT_A4R4G4B4 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5 ||
-           format == D3DFMT_A1R5G5B5;
+           format == D3DFMT_A1R5G5B5 || raster::IsBlockFormat(format);
 }
 
 // Draws since the last write before a level set of this many texels is

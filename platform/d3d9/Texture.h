@@ -44,7 +44,8 @@ public:
     const PixelBuffer& Level(UINT level) const { return std::as_const(*levels_[level]).Pixels(); }
 
     // For a draw that samples the texture: true when every level is to be
-    // read from ExpandedLevel, an A8R8G8B8 copy of a 16-bit texture's level
+    // read from ExpandedLevel, an A8R8G8B8 copy of a 16-bit or
+    // block-compressed texture's level
     // (sampled, it gives the same texels, without decoding each one). The
     // copy is made once the texture has been drawn from often enough since
     // its last write to pay for it, and is never used while a level is
@@ -88,8 +89,8 @@ private:
     Expansion expanded_;
 };
 
-// Whether textures keep expanded copies of 16-bit levels (default on); for
-// tests comparing both ways.
+// Whether textures keep expanded copies of 16-bit and block-compressed
+// levels (default on); for tests comparing both ways.
 void SetTextureExpansionEnabled(bool enabled);
 
 // Null for a null pointer; otherwise the device's own texture object.

@@ -24,18 +24,16 @@ void ConstantSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
         for (int x = x0; x < x1; ++x) row[x] = stored;
     } else {
         // The colour as a run of source pixels for the row kernels.
-        constexpr int kRun = 64;
-        uint32_t colours[kRun];
-        std::fill(colours, colours + std::clamp(x1 - x0, 0, kRun), colour);
+        uint32_t colours[kRunPixels];
+        std::fill(colours, colours + std::clamp(x1 - x0, 0, kRunPixels), colour);
         const BlendRowFn blend = ActiveRowKernels().blend[Mode][XTarget];
-        for (int x = x0; x < x1; x += kRun) blend(row + x, colours, std::min(kRun, x1 - x));
+        for (int x = x0; x < x1; x += kRunPixels) blend(row + x, colours, std::min(kRunPixels, x1 - x));
     }
 }
 
 // A diffuse (and specular) colour that changes across the triangle, as in
 // gradients: each pixel's inputs and stages worked out as the general span
-// does, a run at a time, then blended by the row kernels (pixel by pixel
-// under an alpha test, which may drop some).
+// does, a run at a time, then blended and alpha-tested by the row kernels.
 // PassDiffuse: the stages select the diffuse colour as it is.
 template <int Mode, bool XTarget, bool PassDiffuse>
 void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
@@ -53,11 +51,10 @@ void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1
         return Rgba{channel(0), channel(1), channel(2), channel(3)};
     };
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
-    const BlendRowFn blend = ActiveRowKernels().blend[Mode][XTarget];
-    constexpr int kRun = 64;
-    uint32_t colours[kRun];
-    for (int x = x0; x < x1; x += kRun) {
-        const int n = std::min(kRun, x1 - x);
+    const RunWriter writer = WriterFor(ps, Mode, XTarget, FlatShade{});
+    uint32_t colours[kRunPixels];
+    for (int x = x0; x < x1; x += kRunPixels) {
+        const int n = std::min(kRunPixels, x1 - x);
         for (int i = 0; i < n; ++i) {
             const double fx = double(x + i);
             FragmentInputs in;
@@ -70,13 +67,7 @@ void GouraudSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1
             if (ps.needsSpecular) in.specular = colourAt(kSpecularR, specularRows, fx);
             colours[i] = CombineStages(ps, in);
         }
-        if (!ps.alphaTest) {
-            blend(row + x, colours, n);
-            continue;
-        }
-        for (int i = 0; i < n; ++i)
-            if (CompareFunc(ps.alphaFunc, colours[i] >> 24, uint32_t(ps.alphaRef)))
-                StorePixel<Mode, XTarget>(row + x + i, colours[i]);
+        writer.Write(row + x, colours, n);
     }
 }
 

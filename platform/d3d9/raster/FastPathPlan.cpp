@@ -91,6 +91,13 @@ bool PassesDiffuse(const PixelState& ps) {
            !fromFactor;
 }
 
+// The alpha test as masks for the row kernels; off where it passes every
+// alpha (ALWAYS, or a function CompareFunc takes as ALWAYS).
+void PlanAlphaTest(const PixelState& ps, PixelState::FastStage& fs) {
+    fs.alphaTest = ps.alphaTest ? AlphaTestMasksOf(ps.alphaFunc, ps.alphaRef) : AlphaTestMasks{};
+    fs.alphaTested = !fs.alphaTest.PassesAll();
+}
+
 // Formats in groups, each group's spans built in its own file.
 SpanFn FromGroups(SpanFn a, SpanFn b, SpanFn c, SpanFn d) { return a ? a : (b ? b : (c ? c : d)); }
 
@@ -128,6 +135,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
         if (plan.blendMode == kOpaqueBlend) return plan;
     }
     const bool xTarget = target == D3DFMT_X8R8G8B8;
+    PlanAlphaTest(ps, ps.fastStage);
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
         plan.kind = FastKind::kConstant;
@@ -152,6 +160,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     }
     fs.factor = Unpack(ps.textureFactor);
     fs.blendMode = plan.blendMode;
+    PlanAlphaTest(ps, fs);
     bool magLinear, minLinear;
     if (!IsFastFilter(st.sampler.magFilter, magLinear) || !IsFastFilter(st.sampler.minFilter, minLinear)) return plan;
     if (mip && magLinear != minLinear) return plan;

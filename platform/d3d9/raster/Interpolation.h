@@ -29,6 +29,7 @@ struct SpanMemo {
     bool ready = false;
     bool rowShade = false;  // the stage is one row shade of these values
     uint32_t shadeFactor = 0, shadeKeep = 0, shadeConstant = 0;
+    uint32_t shadeDoubled = 0, shadeQuadrupled = 0;  // scaled channels (MODULATE2X, MODULATE4X)
     // The first texture coordinate set's planes (u, v) scaled by 2^24 as
     // whole numbers, when they are: each row's coordinate is then
     // scaledRow + scaledDy * y, exactly what the doubles give.

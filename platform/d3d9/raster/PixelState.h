@@ -16,6 +16,18 @@ namespace raster {
 // with BLENDOP ADD.
 enum FastBlend : int { kOpaqueBlend, kSourceAlphaBlend, kAdditiveBlend, kAdditiveAlphaBlend, kMultiplyBlend };
 
+// The alpha test as the row kernels run it: each outcome of comparing a
+// pixel's alpha with `reference` (less, equal, greater) as a mask of all
+// ones where the test passes it, else zero; CompareFunc's answers.
+struct AlphaTestMasks {
+    uint32_t reference = 0;
+    uint32_t less = ~0u, equal = ~0u, greater = ~0u;
+    bool PassesAll() const { return less && equal && greater; }
+    bool Passes(uint32_t alpha) const {
+        return ((alpha < reference ? less : 0) | (alpha == reference ? equal : 0) | (alpha > reference ? greater : 0)) != 0;
+    }
+};
+
 struct StageSetup {
     uint32_t colorOp = D3DTOP_DISABLE;
     uint32_t colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT, colorArg0 = D3DTA_CURRENT;
@@ -63,6 +75,9 @@ struct PixelState {
         Rgba factor;
         int blendMode = kOpaqueBlend;
         const SurfaceView* surface = nullptr;
+        // The alpha test when it can drop a pixel (ALWAYS cannot).
+        bool alphaTested = false;
+        AlphaTestMasks alphaTest;
     } fastStage;
 };
 
@@ -104,6 +119,12 @@ struct CompareMask {
 
 inline CompareMask CompareMaskOf(uint32_t func) {
     return CompareMask{CompareFunc(func, 0, 1), CompareFunc(func, 1, 1), CompareFunc(func, 1, 0)};
+}
+
+inline AlphaTestMasks AlphaTestMasksOf(uint32_t func, int32_t reference) {
+    const CompareMask m = CompareMaskOf(func);
+    auto all = [](bool pass) { return pass ? ~0u : 0u; };
+    return AlphaTestMasks{uint32_t(reference), all(m.less), all(m.equal), all(m.greater)};
 }
 
 // Stencil test, then depth test, with the stencil operations each outcome

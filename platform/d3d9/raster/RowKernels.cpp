@@ -26,6 +26,26 @@ void ShadeRowScalar(uint32_t* out, const uint32_t* in, int n, const FlatShade& s
     }
 }
 
+// The stage's own arithmetic per channel: MulRound, or ScaledProduct for
+// the scaled channels.
+void ShadeScaledRowScalar(uint32_t* out, const uint32_t* in, int n, const FlatShade& s) {
+    for (int i = 0; i < n; ++i) {
+        uint32_t c = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const int32_t t = int32_t((in[i] >> shift) & 255), f = int32_t((s.factor >> shift) & 255);
+            const int32_t scale = (s.quadrupled >> shift) & 1 ? 4 : ((s.doubled >> shift) & 1 ? 2 : 1);
+            c |= uint32_t(scale == 1 ? MulRound(t, f) : ScaledProduct(t, f, scale)) << shift;
+        }
+        out[i] = (c & s.keep) | s.constant;
+    }
+}
+
+void AlphaTestedRowScalar(uint32_t* dst, const uint32_t* blended, const uint32_t* src, int n,
+                          const AlphaTestMasks& test) {
+    for (int i = 0; i < n; ++i)
+        if (test.Passes(src[i] >> 24)) dst[i] = blended[i];
+}
+
 void DecodeA4R4G4B4Scalar(uint32_t* out, const uint8_t* in, int n) {
     for (int i = 0; i < n; ++i) out[i] = DecodeA4R4G4B4(Load16(in + 2 * i));
 }
@@ -40,7 +60,9 @@ constexpr RowKernels kScalar = {
      {kScalarBlend<kAdditiveAlphaBlend>[0], kScalarBlend<kAdditiveAlphaBlend>[1]},
      {kScalarBlend<kMultiplyBlend>[0], kScalarBlend<kMultiplyBlend>[1]}},
     &ShadeRowScalar,
+    &ShadeScaledRowScalar,
     &DecodeA4R4G4B4Scalar,
+    &AlphaTestedRowScalar,
 };
 
 SimdLevel BestSupported() {

@@ -19,10 +19,15 @@ constexpr int kFastBlendCount = kMultiplyBlend + 1;
 // channel is round(texel * factor / 255), then the channels outside `keep`
 // are replaced by `constant`'s (a channel that selects the diffuse colour).
 // A factor channel of 255 keeps the texel's channel as it is.
+// The channels in `doubled` (MODULATE2X and MODULATE4X) are instead
+// min(255, round(2 * texel * factor / 255)), those also in `quadrupled`
+// (MODULATE4X) min(255, round(4 * texel * factor / 255)); only the
+// shadeScaled kernel reads them.
 struct FlatShade {
     uint32_t factor = 0xFFFFFFFFu;
     uint32_t keep = 0xFFFFFFFFu;
     uint32_t constant = 0;
+    uint32_t doubled = 0, quadrupled = 0;
 };
 
 // Row functions. `n` may be any count, zero included. A blend's source and
@@ -30,13 +35,19 @@ struct FlatShade {
 using BlendRowFn = void (*)(uint32_t* dst, const uint32_t* src, int n);
 using ShadeRowFn = void (*)(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade);
 using DecodeRowFn = void (*)(uint32_t* out, const uint8_t* in, int n);
+// The alpha test on a run: dst[i] becomes blended[i] where src[i]'s alpha
+// passes `test`, and stays where it fails.
+using TestedRowFn = void (*)(uint32_t* dst, const uint32_t* blended, const uint32_t* src, int n,
+                             const AlphaTestMasks& test);
 
 struct RowKernels {
     // By fast blend mode, then [0] an A target, [1] an X target (the
     // target's alpha byte reads and stays 255).
     BlendRowFn blend[kFastBlendCount][2];
     ShadeRowFn shade;
+    ShadeRowFn shadeScaled;  // shade with the scaled channels of FlatShade
     DecodeRowFn decodeA4R4G4B4;  // 16-bit texels to ARGB, as FetchTexel decodes them
+    TestedRowFn alphaTested;
 };
 
 const RowKernels& RowKernelsFor(SimdLevel level);

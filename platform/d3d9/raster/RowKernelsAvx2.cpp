@@ -36,6 +36,11 @@ struct Avx2 {
     static Reg And(Reg a, Reg b) { return _mm256_and_si256(a, b); }
     static Reg Or(Reg a, Reg b) { return _mm256_or_si256(a, b); }
     static Reg AddSat8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
+    static Reg AddSat16(Reg a, Reg b) { return _mm256_adds_epu16(a, b); }
+    static Reg SubSat16(Reg a, Reg b) { return _mm256_subs_epu16(a, b); }
+    static Reg CmpGt32(Reg a, Reg b) { return _mm256_cmpgt_epi32(a, b); }
+    static Reg CmpEq32(Reg a, Reg b) { return _mm256_cmpeq_epi32(a, b); }
+    static Reg AndNot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }  // b without a's bits
     static Reg Lo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
     static Reg Hi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
     static Reg PackUs16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }

@@ -113,19 +113,66 @@ struct Rows {
         });
     }
 
-    static void Shade(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade) {
+    // A flat shade whose channel products `product` makes from the texels'
+    // and the factor's 16-bit lanes; the last partial group through a padded
+    // copy.
+    template <class Product>
+    static void ShadeWith(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade, Product product) {
         const R factor = V::Set32(shade.factor), keep = V::Set32(shade.keep), constant = V::Set32(shade.constant);
-        int i = 0;
         auto group = [&](uint32_t* d, const uint32_t* s) {
-            const R product = Widened(V::Load(s), factor, [](R t16, R f16) { return Div255(V::Mul16(t16, f16)); });
-            V::Store(d, V::Or(V::And(product, keep), constant));
+            V::Store(d, V::Or(V::And(Widened(V::Load(s), factor, product), keep), constant));
         };
+        int i = 0;
         for (; i + kLanes <= n; i += kLanes) group(out + i, in + i);
         if (i == n) return;
         uint32_t d[kLanes] = {}, s[kLanes] = {};
         std::memcpy(s, in + i, size_t(n - i) * 4);
         group(d, s);
         std::memcpy(out + i, d, size_t(n - i) * 4);
+    }
+
+    static void Shade(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade) {
+        ShadeWith(out, in, n, shade, [](R t16, R f16) { return Div255(V::Mul16(t16, f16)); });
+    }
+
+    // The scaled channels: the product t f (at most 65025) doubled once or
+    // twice with unsigned saturation, then held at 65152, above which
+    // round(x / 255) passes 255 and saturates anyway; Div255 is exact up to
+    // there.
+    static void ShadeScaled(uint32_t* out, const uint32_t* in, int n, const FlatShade& shade) {
+        // Each channel's mask byte repeated over its 16-bit lane.
+        const R twice = V::Lo8(V::Set32(shade.doubled), V::Set32(shade.doubled));
+        const R four = V::Lo8(V::Set32(shade.quadrupled), V::Set32(shade.quadrupled));
+        const R headroom = V::Set16(65535 - 65152);
+        ShadeWith(out, in, n, shade, [=](R t16, R f16) {
+            R x = V::Mul16(t16, f16);
+            x = V::AddSat16(x, V::And(x, twice));
+            x = V::AddSat16(x, V::And(x, four));
+            return Div255(V::SubSat16(V::AddSat16(x, headroom), headroom));
+        });
+    }
+
+    // Alphas compare as 32-bit signed lanes: both sides lie in 0..255.
+    static void AlphaTested(uint32_t* dst, const uint32_t* blended, const uint32_t* src, int n,
+                            const AlphaTestMasks& test) {
+        const R reference = V::Set32(test.reference), less = V::Set32(test.less), equal = V::Set32(test.equal),
+                greater = V::Set32(test.greater);
+        auto group = [&](uint32_t* d, const uint32_t* b, const uint32_t* s) {
+            const R a = V::Srl32(V::Load(s), 24);
+            const R pass = V::Or(V::Or(V::And(V::CmpGt32(reference, a), less), V::And(V::CmpEq32(a, reference), equal)),
+                                 V::And(V::CmpGt32(a, reference), greater));
+            V::Store(d, V::Or(V::And(pass, V::Load(b)), V::AndNot(pass, V::Load(d))));
+        };
+        int i = 0;
+        for (; i + kLanes <= n; i += kLanes) group(dst + i, blended + i, src + i);
+        if (i == n) return;
+        uint32_t d[kLanes] = {}, b[kLanes] = {}, s[kLanes] = {};
+        const size_t bytes = size_t(n - i) * 4;
+        std::memcpy(d, dst + i, bytes);
+        std::memcpy(b, blended + i, bytes);
+        std::memcpy(s, src + i, bytes);
+        group(d, b, s);
+        std::memcpy(dst + i, d, bytes);
     }
 
     // A4R4G4B4: each 4-bit channel c becomes c * 17, that is c | c << 4.
@@ -156,7 +203,9 @@ struct Rows {
                            {&AdditiveAlpha<false>, &AdditiveAlpha<true>},
                            {&Multiply<false>, &Multiply<true>}},
                           &Shade,
-                          &DecodeA4R4G4B4};
+                          &ShadeScaled,
+                          &DecodeA4R4G4B4,
+                          &AlphaTested};
     }
 };
 

@@ -29,6 +29,11 @@ struct Sse2 {
     static Reg And(Reg a, Reg b) { return _mm_and_si128(a, b); }
     static Reg Or(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg AddSat8(Reg a, Reg b) { return _mm_adds_epu8(a, b); }
+    static Reg AddSat16(Reg a, Reg b) { return _mm_adds_epu16(a, b); }
+    static Reg SubSat16(Reg a, Reg b) { return _mm_subs_epu16(a, b); }
+    static Reg CmpGt32(Reg a, Reg b) { return _mm_cmpgt_epi32(a, b); }
+    static Reg CmpEq32(Reg a, Reg b) { return _mm_cmpeq_epi32(a, b); }
+    static Reg AndNot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }  // b without a's bits
     static Reg Lo8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
     static Reg Hi8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
     static Reg PackUs16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }

@@ -80,23 +80,42 @@ LUMIVA_HOT __m128i SampleLanes(const SurfaceView& level, const SamplerSetup& s, 
 }
 
 // Stage 0 on four channel lanes: which lanes take the texture, the diffuse
-// or their product (MODULATE); not usable with a scaled product.
+// or their product (MODULATE), and which products are scaled by 2 or 4
+// (MODULATE2X, MODULATE4X).
 struct StageLanes {
-    bool usable = false;
+    bool scaled = false;
     __m128i texture, diffuse, product;
+    __m128i doubled, quadrupled;
 };
 
 inline StageLanes StageLanesOf(const PixelState::FastStage& fs) {
     StageLanes l;
-    l.usable = (fs.colourMode != kProduct || fs.colourScale == 1) && (fs.alphaMode != kProduct || fs.alphaScale == 1);
-    auto mask = [&](int mode) {
-        const int c = fs.colourMode == mode ? -1 : 0, a = fs.alphaMode == mode ? -1 : 0;
+    auto mask = [&](bool colour, bool alpha) {
+        const int c = colour ? -1 : 0, a = alpha ? -1 : 0;
         return _mm_setr_epi32(c, c, c, a);
     };
-    l.texture = mask(kTextureOnly);
-    l.diffuse = mask(kDiffuseOnly);
-    l.product = mask(kProduct);
+    l.texture = mask(fs.colourMode == kTextureOnly, fs.alphaMode == kTextureOnly);
+    l.diffuse = mask(fs.colourMode == kDiffuseOnly, fs.alphaMode == kDiffuseOnly);
+    l.product = mask(fs.colourMode == kProduct, fs.alphaMode == kProduct);
+    const bool colourScaled = fs.colourMode == kProduct && fs.colourScale > 1;
+    const bool alphaScaled = fs.alphaMode == kProduct && fs.alphaScale > 1;
+    l.scaled = colourScaled || alphaScaled;
+    l.doubled = mask(colourScaled, alphaScaled);
+    l.quadrupled = mask(colourScaled && fs.colourScale == 4, alphaScaled && fs.alphaScale == 4);
     return l;
+}
+
+// ScaledProduct of each lane where the masks scale it, MulRound elsewhere:
+// t d doubled once or twice, held at 65152 (above which the result is 255
+// anyway), then round(x / 255) as ProductLanes takes it, exact up to there.
+inline __attribute__((always_inline)) __m128i ScaledProductLanes(__m128i t, __m128i d, const StageLanes& stage) {
+    __m128i x = _mm_madd_epi16(t, d);
+    x = _mm_add_epi32(x, _mm_and_si128(x, stage.doubled));
+    x = _mm_add_epi32(x, _mm_and_si128(x, stage.quadrupled));
+    const __m128i limit = _mm_set1_epi32(65152);
+    const __m128i over = _mm_cmpgt_epi32(x, limit);
+    x = _mm_add_epi32(_mm_or_si128(_mm_and_si128(over, limit), _mm_andnot_si128(over, x)), _mm_set1_epi32(128));
+    return _mm_srli_epi32(_mm_add_epi32(x, _mm_srli_epi32(x, 8)), 8);
 }
 #endif
 
@@ -159,7 +178,7 @@ LUMIVA_HOT uint32_t StageByChannel(const PixelState::FastStage& fs, const Sample
 
 #if defined(__SSE2__)
 // Stage 0 of pixel i of a run on four channel lanes; the levels mixed there.
-template <D3DFORMAT Format, bool Linear, bool Mip>
+template <D3DFORMAT Format, bool Linear, bool Mip, bool Scaled>
 LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sampler, const SurfaceView& surface, bool wrap,
                                  const SceneRun& run, int i) {
     __m128i t;
@@ -173,8 +192,9 @@ LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sa
         t = SampleLanes<Format, Linear>(surface, sampler, wrap, run.fu[i], run.fv[i]);
     }
     const __m128i d = Lanes(run.diffuse[i]);
+    const __m128i product = Scaled ? ScaledProductLanes(t, d, stage) : ProductLanes(t, d);
     return Packed(_mm_or_si128(_mm_or_si128(_mm_and_si128(stage.texture, t), _mm_and_si128(stage.diffuse, d)),
-                               _mm_and_si128(stage.product, ProductLanes(t, d))));
+                               _mm_and_si128(stage.product, product)));
 }
 #endif
 
@@ -221,13 +241,16 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
 #if defined(__SSE2__)
     const StageLanes stage = StageLanesOf(fs);
     // Opaque, no alpha test, stage 0 on lanes: the loop without those tests.
-    const bool plain = stage.usable && !ps.alphaTest && blendMode == kOpaqueBlend;
+    const bool plain = !fs.alphaTested && blendMode == kOpaqueBlend;
+    const bool scaled = stage.scaled;
 #else
-    const bool plain = false;
+    const bool plain = false, scaled = false;
 #endif
+    const AlphaTestMasks& alphaTest = fs.alphaTest;
     SceneRun run;
-    auto shade = [&](auto plainTag) __attribute__((always_inline)) {
+    auto shade = [&](auto plainTag, auto scaledTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
+        constexpr bool kScaled = decltype(scaledTag)::value;
         for (int start = x0; start < x1; start += kScenePixels) {
             const int n = std::min(kScenePixels, x1 - start);
             // The depth test first: pixels behind what is drawn need nothing else.
@@ -247,11 +270,11 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                 const uint32_t depth = Z::kTested ? run.depth[i] : 0;
                 uint32_t colour;
 #if defined(__SSE2__)
-                if (kPlain || stage.usable) colour = StageOnLanes<Format, Linear, Mip>(stage, sampler, surface, wrap, run, i);
-                else
+                colour = StageOnLanes<Format, Linear, Mip, kScaled>(stage, sampler, surface, wrap, run, i);
+#else
+                colour = StageByChannel<Format, Linear, Mip>(fs, sampler, surface, wrap, run, i);
 #endif
-                    colour = StageByChannel<Format, Linear, Mip>(fs, sampler, surface, wrap, run, i);
-                if (!kPlain && ps.alphaTest && !CompareFunc(ps.alphaFunc, colour >> 24, uint32_t(ps.alphaRef))) continue;
+                if (!kPlain && !alphaTest.Passes(colour >> 24)) continue;
                 if (depthWrite) Z::Write(depthPixel, depth);
                 if (!kPlain && blendMode != kOpaqueBlend)
                     colour = BlendWithMode(blendMode, colour, xTarget ? (row[x] | 0xFF000000u) : row[x]);
@@ -259,8 +282,13 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
             }
         }
     };
-    if (plain) shade(std::true_type{});
-    else shade(std::false_type{});
+    if (plain) {
+        if (scaled) shade(std::true_type{}, std::true_type{});
+        else shade(std::true_type{}, std::false_type{});
+    } else {
+        if (scaled) shade(std::false_type{}, std::true_type{});
+        else shade(std::false_type{}, std::false_type{});
+    }
 }
 
 template <D3DFORMAT Format, D3DFORMAT Depth>

@@ -1,5 +1,6 @@
 #include "d3d9/raster/TexelFormats.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "d3d9/raster/RowKernels.h"
@@ -90,6 +91,23 @@ void DxtPalette(const uint8_t* block, bool allowThreeColour, uint32_t palette[4]
     }
 }
 
+// DXT5: the alpha of one 3-bit index from the block's two endpoints, and
+// the block's 16 indices.
+uint32_t Dxt5Alpha(uint32_t a0, uint32_t a1, uint32_t index) {
+    if (index == 0) return a0;
+    if (index == 1) return a1;
+    if (a0 > a1) return ((8 - index) * a0 + (index - 1) * a1 + 3) / 7;
+    if (index == 6) return 0;
+    if (index == 7) return 255;
+    return ((6 - index) * a0 + (index - 1) * a1 + 2) / 5;
+}
+
+uint64_t Dxt5AlphaIndices(const uint8_t* block) {
+    uint64_t indices = 0;
+    for (int i = 0; i < 6; ++i) indices |= uint64_t(block[2 + i]) << (8 * i);
+    return indices;
+}
+
 uint32_t DxtColourTexel(const uint8_t* block, bool allowThreeColour, int x, int y) {
     uint32_t palette[4];
     DxtPalette(block, allowThreeColour, palette);
@@ -107,18 +125,28 @@ uint32_t DecodeDxt3Texel(const uint8_t* block, int x, int y) {
 }
 
 uint32_t DecodeDxt5Texel(const uint8_t* block, int x, int y) {
-    const uint32_t a0 = block[0], a1 = block[1];
-    uint64_t indices = 0;
-    for (int i = 0; i < 6; ++i) indices |= uint64_t(block[2 + i]) << (8 * i);
-    const uint32_t index = uint32_t(indices >> (3 * (y * 4 + x))) & 7;
-    uint32_t alpha;
-    if (index == 0) alpha = a0;
-    else if (index == 1) alpha = a1;
-    else if (a0 > a1) alpha = ((8 - index) * a0 + (index - 1) * a1 + 3) / 7;
-    else if (index == 6) alpha = 0;
-    else if (index == 7) alpha = 255;
-    else alpha = ((6 - index) * a0 + (index - 1) * a1 + 2) / 5;
+    const uint32_t index = uint32_t(Dxt5AlphaIndices(block) >> (3 * (y * 4 + x))) & 7;
+    const uint32_t alpha = Dxt5Alpha(block[0], block[1], index);
     return (DxtColourTexel(block + 8, false, x, y) & 0x00FFFFFFu) | (alpha << 24);
+}
+
+void DecodeDxtBlock(D3DFORMAT format, const uint8_t* block, uint32_t texels[16]) {
+    const bool dxt1 = format == D3DFMT_DXT1;
+    const uint8_t* colours = dxt1 ? block : block + 8;
+    uint32_t palette[4];
+    DxtPalette(colours, dxt1, palette);
+    const uint32_t colourIndices = Load32(colours + 4);
+    const uint32_t colourMask = dxt1 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    for (int i = 0; i < 16; ++i) texels[i] = palette[(colourIndices >> (2 * i)) & 3] & colourMask;
+    if (dxt1) return;
+    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
+        for (int i = 0; i < 16; ++i) texels[i] |= Expand4((block[i / 2] >> (4 * (i & 1))) & 15) << 24;
+        return;
+    }
+    uint32_t alphas[8];
+    for (uint32_t index = 0; index < 8; ++index) alphas[index] = Dxt5Alpha(block[0], block[1], index);
+    const uint64_t indices = Dxt5AlphaIndices(block);
+    for (int i = 0; i < 16; ++i) texels[i] |= alphas[(indices >> (3 * i)) & 7] << 24;
 }
 
 TexelFetchFn TexelFetcherFor(D3DFORMAT format) {
@@ -141,9 +169,33 @@ TexelFetchFn TexelFetcherFor(D3DFORMAT format) {
     }
 }
 
+namespace {
+
+// Block by block: each block's palettes worked out once for its 16 texels.
+void DecodeBlocksToArgb(const SurfaceView& source, uint8_t* out, int32_t pitch) {
+    const int blockBytes = source.format == D3DFMT_DXT1 ? 8 : 16;
+    for (uint32_t by = 0; by * 4 < source.height; ++by) {
+        const uint8_t* blocks = source.bits + ptrdiff_t(by) * source.pitch;
+        const uint32_t rows = std::min<uint32_t>(4, source.height - by * 4);
+        for (uint32_t bx = 0; bx * 4 < source.width; ++bx) {
+            uint32_t texels[16];
+            DecodeDxtBlock(source.format, blocks + ptrdiff_t(bx) * blockBytes, texels);
+            const size_t columns = std::min<uint32_t>(4, source.width - bx * 4);
+            for (uint32_t r = 0; r < rows; ++r)
+                std::memcpy(out + ptrdiff_t(by * 4 + r) * pitch + ptrdiff_t(bx) * 16, texels + 4 * r, columns * 4);
+        }
+    }
+}
+
+}  // namespace
+
 bool DecodeToArgb(const SurfaceView& source, uint8_t* out, int32_t pitch) {
     const TexelFetchFn fetch = TexelFetcherFor(source.format);
     if (!fetch) return false;
+    if (IsBlockFormat(source.format)) {
+        DecodeBlocksToArgb(source, out, pitch);
+        return true;
+    }
     const DecodeRowFn decodeRow = source.format == D3DFMT_A4R4G4B4 ? ActiveRowKernels().decodeA4R4G4B4 : nullptr;
     for (uint32_t y = 0; y < source.height; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(out + ptrdiff_t(y) * pitch);

@@ -57,6 +57,8 @@ int BytesPerPixel(D3DFORMAT format);  // 0 for block formats
 uint32_t DecodeDxt1Texel(const uint8_t* block, int x, int y);
 uint32_t DecodeDxt3Texel(const uint8_t* block, int x, int y);
 uint32_t DecodeDxt5Texel(const uint8_t* block, int x, int y);
+// All 16 texels of one block, row by row, as the texel decodes give them.
+void DecodeDxtBlock(D3DFORMAT format, const uint8_t* block, uint32_t texels[16]);
 
 // One texel as ARGB. x and y must lie inside the surface.
 template <D3DFORMAT Format>

@@ -69,12 +69,9 @@ struct SpanCoordinates {
 };
 
 
-// Stage 0 with one colour for the whole span as a row shade; false when a
-// channel is scaled (MODULATE2X, MODULATE4X), which the row shade lacks.
-bool FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale, const Rgba& d, int32_t da,
-                  FlatShade& out);
+// Stage 0 with one colour for the whole span as a row shade.
+FlatShade FlatShadeFor(int colourMode, int colourScale, int alphaMode, int alphaScale, const Rgba& d, int32_t da);
 
-inline bool IsIdentity(const FlatShade& s) { return s.factor == 0xFFFFFFFFu && s.keep == 0xFFFFFFFFu; }
 
 // A span's texel coordinates in 1/256 texel, stepped exactly (ExactSteps):
 // the coordinate of pixel x0 + i is (start + step * i) >> 16, less the bias.
@@ -82,9 +79,6 @@ struct TexelSteps {
     int64_t uStart, uStep, vStart, vStep;
     int32_t bias;
 };
-
-// Pixels a run shades at once on the stack.
-constexpr int kRunPixels = 64;
 
 // The texel at (fu, fv) in 1/256 texels, the base texel known to lie
 // inside: the sampler's arithmetic without its range handling.
@@ -109,9 +103,9 @@ LUMIVA_HOT uint32_t TexelInside(const SurfaceView& surface, const SamplerSetup& 
 // texel along a texel row (and linear filtering lands on texel centres, so it
 // reads one texel) the run reads the texture row directly.
 template <D3DFORMAT Format, bool Linear>
-void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
-                 const SamplerSetup& sampler, TexelSteps t, uint32_t* row, int x0, int x1) {
-    const bool identity = IsIdentity(shade);
+void TexturedRun(const RunWriter& w, const SurfaceView& surface, const SamplerSetup& sampler, TexelSteps t,
+                 uint32_t* row, int x0, int x1) {
+    const bool identity = w.Identity();
     uint32_t buffer[kRunPixels];
     const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
     const bool oneTexelAPixel = t.uStep == (int64_t(256) << 16) && t.vStep == 0 &&
@@ -121,7 +115,7 @@ void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& s
         // The texture row is the source as it is: one blend for the whole run.
         const uint8_t* texels = texelRow + ptrdiff_t(fu0 >> 8) * 4;
         if (oneTexelAPixel && identity && reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0) {
-            blend(row + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+            w.Write(row + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
             return;
         }
     }
@@ -137,7 +131,7 @@ void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& s
                 else
                     std::memcpy(buffer, texels, size_t(n) * 4);
             } else if constexpr (Format == D3DFMT_A4R4G4B4) {
-                kernels.decodeA4R4G4B4(buffer, texelRow + ptrdiff_t(tx) * 2, n);
+                w.kernels->decodeA4R4G4B4(buffer, texelRow + ptrdiff_t(tx) * 2, n);
             } else {
                 for (int i = 0; i < n; ++i) buffer[i] = FetchTexel<Format>(surface, tx + i, fv0 >> 8);
             }
@@ -150,18 +144,21 @@ void TexturedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& s
             }
         }
         if (!identity) {
-            kernels.shade(buffer, source, n, shade);
+            w.Shade(buffer, source, n);
             source = buffer;
         }
-        blend(row + x, source, n);
+        w.Write(row + x, source, n);
     }
 }
 
 
 // The stage as one row shade for the whole triangle, worked out at its
-// first row: a diffuse colour constant over the triangle, no alpha test, no
-// scaled product.
+// first row: a diffuse colour constant over the triangle.
 const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g);
+
+inline FlatShade MemoShade(const SpanMemo& memo) {
+    return FlatShade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant, memo.shadeDoubled, memo.shadeQuadrupled};
+}
 
 // Whether the stepped coordinates of a run's first and last pixels both
 // have their base texel inside [0, size).
@@ -211,9 +208,8 @@ inline bool WrapsByMask(const SamplerSetup& s, const SurfaceView& surface) {
 // One texel a pixel along a texture row, the row is blended in pieces that
 // each end at the texture's edge.
 template <D3DFORMAT Format, bool Linear>
-void WrappedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& shade, const SurfaceView& surface,
-                TexelSteps t, uint32_t* row, int x0, int x1) {
-    const bool identity = IsIdentity(shade);
+void WrappedRun(const RunWriter& w, const SurfaceView& surface, TexelSteps t, uint32_t* row, int x0, int x1) {
+    const bool identity = w.Identity();
     const int uMask = int(surface.width) - 1, vMask = int(surface.height) - 1;
     const int32_t fu0 = int32_t(t.uStart >> 16) - t.bias, fv0 = int32_t(t.vStart >> 16) - t.bias;
     if constexpr (Format == D3DFMT_A8R8G8B8) {
@@ -224,7 +220,7 @@ void WrappedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& sh
             const uint32_t* texels = reinterpret_cast<const uint32_t*>(texelRow);
             for (int x = x0, tx = (fu0 >> 8) & uMask; x < x1; tx = 0) {
                 const int n = std::min(x1 - x, int(surface.width) - tx);
-                blend(row + x, texels + tx, n);
+                w.Write(row + x, texels + tx, n);
                 x += n;
             }
             return;
@@ -250,8 +246,8 @@ void WrappedRun(const RowKernels& kernels, BlendRowFn blend, const FlatShade& sh
             }
             buffer[i] = texel;
         }
-        if (!identity) kernels.shade(buffer, buffer, n, shade);
-        blend(row + x, buffer, n);
+        if (!identity) w.Shade(buffer, buffer, n);
+        w.Write(row + x, buffer, n);
     }
 }
 
@@ -279,13 +275,11 @@ bool TexturedRowShaded(const PixelState& ps, const Gradients& g, const SpanMemo&
     if (!inside && !WrapsByMask(sampler, surface)) return false;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
     PrefetchNextRow(ps.target, y, x0, x1);
-    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
-    const RowKernels& kernels = ActiveRowKernels();
-    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    const RunWriter w = WriterFor(ps, Mode, XTarget, MemoShade(memo));
     if (inside)
-        TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, row, x0, x1);
+        TexturedRun<Format, Linear>(w, surface, sampler, t, row, x0, x1);
     else
-        WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, row, x0, x1);
+        WrappedRun<Format, Linear>(w, surface, t, row, x0, x1);
     return true;
 }
 
@@ -325,16 +319,12 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
     const bool inside = cu.Inside(x0, x1, bias) && cv.Inside(x0, x1, bias);
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
 
-    // A clear texel leaves the target as it was under source-alpha blending
-    // (glyph cells and sprite corners are mostly clear): only the alpha test
-    // and an X target's padding byte can still change anything.
+    // A clear texel's pixel, shaded, has alpha 0 and under source-alpha
+    // blending leaves the target's colour as it was, whatever its colour
+    // channels: glyph cells and sprite corners, mostly clear, skip the stage.
     const bool clearTexelKeepsTarget = Mode == kSourceAlphaBlend && alphaMode != kDiffuseOnly;
-    auto shadeAndStore = [&](int x, uint32_t texel) __attribute__((always_inline)) {
-        if (clearTexelKeepsTarget && (texel >> 24) == 0) {
-            if (ps.alphaTest && !CompareFunc(ps.alphaFunc, 0, uint32_t(ps.alphaRef))) return;
-            if constexpr (XTarget) row[x] |= 0xFF000000u;
-            return;
-        }
+    auto shade = [&](int x, uint32_t texel) __attribute__((always_inline)) {
+        if (clearTexelKeepsTarget && (texel >> 24) == 0) return 0u;
         Rgba dx = d;
         int32_t dax = da;
         if (!flatDiffuse) {
@@ -351,8 +341,18 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
                      uint32_t(StageChannel(colourMode, colourScale, tb, dx.b));
         }
         const uint32_t a = uint32_t(StageChannel(alphaMode, alphaScale, int32_t(texel >> 24), dax));
-        if (ps.alphaTest && !CompareFunc(ps.alphaFunc, a, uint32_t(ps.alphaRef))) return;
-        StorePixel<Mode, XTarget>(row + x, (a << 24) | colour);
+        return (a << 24) | colour;
+    };
+    // Pixels shaded a run at a time, then blended and alpha-tested by the
+    // row kernels.
+    const RunWriter writer = WriterFor(ps, Mode, XTarget, FlatShade{});
+    uint32_t colours[kRunPixels];
+    auto shadeRuns = [&](auto texelAt) __attribute__((always_inline)) {
+        for (int x = x0; x < x1; x += kRunPixels) {
+            const int n = std::min(kRunPixels, x1 - x);
+            for (int i = 0; i < n; ++i) colours[i] = shade(x + i, texelAt(x + i));
+            writer.Write(row + x, colours, n);
+        }
     };
 
     auto texelInside = [&](int32_t fu, int32_t fv) __attribute__((always_inline)) {
@@ -361,29 +361,28 @@ void TexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x
 
     int64_t uStart, uStep, vStart, vStep;
     if (inside && cu.ExactSteps(x0, x1, uStart, uStep) && cv.ExactSteps(x0, x1, vStart, vStep)) {
-        for (int x = x0; x < x1; ++x) {
+        // Pixels are asked for in order, so the steps advance once each.
+        shadeRuns([&](int) __attribute__((always_inline)) {
             const int32_t fu = int32_t(uStart >> 16) - bias, fv = int32_t(vStart >> 16) - bias;
             uStart += uStep;
             vStart += vStep;
-            shadeAndStore(x, texelInside(fu, fv));
-        }
+            return texelInside(fu, fv);
+        });
         return;
     }
     if (inside) {
-        for (int x = x0; x < x1; ++x) {
-            shadeAndStore(x, texelInside(cu.AtInside(x) - bias, cv.AtInside(x) - bias));
-        }
+        shadeRuns([&](int x) __attribute__((always_inline)) {
+            return texelInside(cu.AtInside(x) - bias, cv.AtInside(x) - bias);
+        });
         return;
     }
-    for (int x = x0; x < x1; ++x) {
+    shadeRuns([&](int x) __attribute__((always_inline)) {
         const double fx = double(x);
         const double u = cu.constant ? cu.c : Plane::At(cu.row, cu.dx, fx);
         const double v = cv.constant ? cv.c : Plane::At(cv.row, cv.dx, fx);
-        uint32_t texel;
-        if constexpr (Linear) texel = SampleLinear(surface, fetch, u, v, sampler);
-        else texel = SamplePoint(surface, fetch, u, v, sampler);
-        shadeAndStore(x, texel);
-    }
+        if constexpr (Linear) return SampleLinear(surface, fetch, u, v, sampler);
+        else return SamplePoint(surface, fetch, u, v, sampler);
+    });
 }
 
 // The span over the rows [y0, y1) of a rectangle. With whole planes, the
@@ -406,9 +405,7 @@ void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1,
     }
     const int64_t uRowStep = memo.scaledDy[0] * int64_t(surface.width);
     const int64_t vRowStep = memo.scaledDy[1] * int64_t(surface.height);
-    const FlatShade shade{memo.shadeFactor, memo.shadeKeep, memo.shadeConstant};
-    const RowKernels& kernels = ActiveRowKernels();
-    const BlendRowFn blend = kernels.blend[Mode][XTarget];
+    const RunWriter w = WriterFor(ps, Mode, XTarget, MemoShade(memo));
     uint8_t* row = ps.target.bits + ptrdiff_t(y0) * ps.target.pitch;
     if constexpr (Format == D3DFMT_A8R8G8B8) {
         // One texel a pixel down and across, on texel centres: the texture's
@@ -416,12 +413,12 @@ void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1,
         const int64_t texel = int64_t(256) << 16;
         const int32_t fu0 = int32_t(t.uStart >> 16) - bias, fv0 = int32_t(t.vStart >> 16) - bias;
         const uint8_t* texels = surface.bits + ptrdiff_t(fv0 >> 8) * surface.pitch + ptrdiff_t(fu0 >> 8) * 4;
-        if (inside && IsIdentity(shade) && t.uStep == texel && t.vStep == 0 && uRowStep == 0 && vRowStep == texel &&
+        if (inside && w.Identity() && t.uStep == texel && t.vStep == 0 && uRowStep == 0 && vRowStep == texel &&
             (!Linear || ((fu0 & 255) == 0 && (fv0 & 255) == 0)) &&
             reinterpret_cast<uintptr_t>(texels) % alignof(uint32_t) == 0 && surface.pitch % 4 == 0) {
             for (int y = y0; y < y1; ++y, row += ps.target.pitch, texels += surface.pitch) {
                 PrefetchNextRow(ps.target, y, x0, x1);
-                blend(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
+                w.Write(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<const uint32_t*>(texels), x1 - x0);
             }
             return;
         }
@@ -430,9 +427,9 @@ void TexturedRectangle(const PixelState& ps, const Gradients& g, int y0, int y1,
         PrefetchNextRow(ps.target, y, x0, x1);
         uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
         if (inside)
-            TexturedRun<Format, Linear>(kernels, blend, shade, surface, sampler, t, pixels, x0, x1);
+            TexturedRun<Format, Linear>(w, surface, sampler, t, pixels, x0, x1);
         else
-            WrappedRun<Format, Linear>(kernels, blend, shade, surface, t, pixels, x0, x1);
+            WrappedRun<Format, Linear>(w, surface, t, pixels, x0, x1);
         t.uStart += uRowStep;
         t.vStart += vRowStep;
     }

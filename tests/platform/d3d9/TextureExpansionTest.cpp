@@ -1,6 +1,7 @@
-// 16-bit textures drawn often are sampled from an A8R8G8B8 copy: the
-// pixels must be the ones the 16-bit levels give, and every way of writing
-// a level must make the next draw see the new texels.
+// 16-bit and block-compressed textures drawn often are sampled from an
+// A8R8G8B8 copy: the pixels must be the ones the levels give, and every way
+// of writing a level must make the next draw see the new texels.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +37,36 @@ void Fill(IDirect3DTexture9* texture, UINT level, const std::vector<uint16_t>& t
     for (UINT y = 0; y < side; ++y)
         std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * side], side * 2);
     ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
+}
+
+// Fixed noise blocks for a block format's level; the colour endpoints of
+// neighbouring blocks in either order, so DXT1 has blocks with and without
+// its transparent texel.
+void FillBlocks(IDirect3DTexture9* texture, UINT level, D3DFORMAT format, uint32_t seed) {
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+    const UINT across = std::max(1u, (kSide >> level) / 4), blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+    for (UINT by = 0; by < across; ++by)
+        for (UINT bx = 0; bx < across; ++bx) {
+            uint8_t* block = static_cast<uint8_t*>(locked.pBits) + by * locked.Pitch + bx * blockBytes;
+            for (UINT i = 0; i < blockBytes; ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                block[i] = uint8_t(seed >> 24);
+            }
+            uint8_t* colours = format == D3DFMT_DXT1 ? block : block + 8;
+            uint16_t c0, c1;
+            std::memcpy(&c0, colours, 2);
+            std::memcpy(&c1, colours + 2, 2);
+            if (((bx + by) % 2 == 0) != (c0 > c1)) {
+                std::memcpy(colours, &c1, 2);
+                std::memcpy(colours + 2, &c0, 2);
+            }
+        }
+    ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
+}
+
+bool IsBlockFormat(D3DFORMAT format) {
+    return format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
 }
 
 class TextureExpansionTest : public D3D9Test {
@@ -84,12 +115,19 @@ protected:
 
 TEST_F(TextureExpansionTest, ExpandedLevelsDrawWhatTheLevelsDraw) {
     int n = 0;
-    for (D3DFORMAT format : {D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5})
+    for (D3DFORMAT format : {D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_DXT1,
+                             D3DFMT_DXT3, D3DFMT_DXT5})
         for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
             IDirect3DTexture9* texture = nullptr;
             ASSERT_EQ(device_->CreateTexture(kSide, kSide, 2, 0, format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-            Fill(texture, 0, Noise(uint32_t(++n)));
-            Fill(texture, 1, Noise(uint32_t(100 + n)));
+            ++n;
+            if (IsBlockFormat(format)) {
+                FillBlocks(texture, 0, format, uint32_t(n));
+                FillBlocks(texture, 1, format, uint32_t(100 + n));
+            } else {
+                Fill(texture, 0, Noise(uint32_t(n)));
+                Fill(texture, 1, Noise(uint32_t(100 + n)));
+            }
             SetTextureExpansionEnabled(false);
             const std::vector<D3DCOLOR> levels = Draw(texture, filter).pixels;
             EXPECT_FALSE(AsTexture(texture)->ExpandedLevelsCurrent());

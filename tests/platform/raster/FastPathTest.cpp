@@ -6,10 +6,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "RasterTestKit.h"
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/TexturedSpans.h"
 
 namespace rastertest {
 namespace {
@@ -31,7 +33,7 @@ Texture MakeTexture(D3DFORMAT format, Sequence& seq) {
         for (uint16_t& t : texels) t = uint16_t(seq.Next());
         return Texture::Words(format, 8, 8, texels);
     }
-    if (format == D3DFMT_DXT5 || format == D3DFMT_DXT1) {
+    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5) {
         const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;  // 2 x 2 blocks
         std::vector<uint8_t> blocks(size_t(4 * blockBytes));
         for (uint8_t& b : blocks) b = uint8_t(seq.Next());
@@ -72,7 +74,24 @@ struct Config {
     uint32_t colorOp, alphaOp;
     bool alphaTest;
     uint32_t address;
+    uint32_t alphaFunc = D3DCMP_GREATEREQUAL;
+    uint32_t alphaRef = 0x60;
 };
+
+// Alpha tests the tables cycle through: every function, the reference at
+// the ends and the middle.
+constexpr uint32_t kAlphaTests[][2] = {{D3DCMP_GREATEREQUAL, 0x60}, {D3DCMP_NEVER, 0x80},   {D3DCMP_LESS, 0x80},
+                                       {D3DCMP_EQUAL, 255},         {D3DCMP_LESSEQUAL, 0},  {D3DCMP_GREATER, 0},
+                                       {D3DCMP_NOTEQUAL, 255},      {D3DCMP_ALWAYS, 0x80}, {D3DCMP_GREATER, 255},
+                                       {D3DCMP_LESS, 0}};
+
+// The table's i-th alpha test on cfg.
+Config WithAlphaTest(Config cfg, int i) {
+    const auto& test = kAlphaTests[size_t(i) % std::size(kAlphaTests)];
+    cfg.alphaFunc = test[0];
+    cfg.alphaRef = test[1];
+    return cfg;
+}
 
 std::vector<uint8_t> Render(const Config& cfg, const StateBlock& s, const Texture* tex, bool fast, bool constantColour) {
     SetFastPathsEnabled(fast);
@@ -97,8 +116,8 @@ StateBlock StatesFor(const Config& cfg) {
     s.render[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
     s.render[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
     s.render[D3DRS_ALPHATESTENABLE] = cfg.alphaTest;
-    s.render[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;
-    s.render[D3DRS_ALPHAREF] = 0x60;
+    s.render[D3DRS_ALPHAFUNC] = cfg.alphaFunc;
+    s.render[D3DRS_ALPHAREF] = cfg.alphaRef;
     return s;
 }
 
@@ -115,20 +134,22 @@ FastKind PlannedKind(const StateBlock& s, const Texture* tex, D3DFORMAT targetFo
 
 TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
     BothPaths guard;
-    const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5,
-                                  D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_DXT1,     D3DFMT_DXT5};
+    const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                  D3DFMT_A1R5G5B5, D3DFMT_DXT1,     D3DFMT_DXT3,     D3DFMT_DXT5};
     const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
                                {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
                                {D3DTOP_MODULATE2X, D3DTOP_MODULATE},
-                               {D3DTOP_MODULATE4X, D3DTOP_SELECTARG2}};
+                               {D3DTOP_MODULATE4X, D3DTOP_SELECTARG2},
+                               {D3DTOP_MODULATE4X, D3DTOP_MODULATE2X}};
     int configs = 0;
     for (D3DFORMAT texFormat : textures)
         for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
             for (bool blend : {false, true})
                 for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
                     for (const auto& op : ops) {
-                        const Config cfg{texFormat, filter, blend, target, op[0], op[1], configs % 3 == 0,
-                                         configs % 2 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP};
+                        const Config cfg = WithAlphaTest({texFormat, filter, blend, target, op[0], op[1],
+                                                          configs % 3 != 1, configs % 2 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP},
+                                                         configs / 3);
                         ++configs;
                         Sequence seq{uint32_t(configs)};
                         const Texture tex = MakeTexture(texFormat, seq);
@@ -139,10 +160,13 @@ TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
                         for (bool constantColour : {true, false}) {
                             const auto fast = Render(cfg, s, &tex, true, constantColour);
                             const auto general = Render(cfg, s, &tex, false, constantColour);
-                            ASSERT_NE(fast, Target(32, 0x80402010u, target).bytes) << "the scene draws something";
+                            if (!cfg.alphaTest) {  // some tests pass no alpha at all
+                                ASSERT_NE(fast, Target(32, 0x80402010u, target).bytes) << "the scene draws something";
+                            }
                             ASSERT_EQ(fast, general)
                                 << "texture " << texFormat << " filter " << filter << " blend " << blend << " target "
-                                << target << " op " << op[0] << " constant colour " << constantColour;
+                                << target << " op " << op[0] << "/" << op[1] << " alpha test " << cfg.alphaTest << " "
+                                << cfg.alphaFunc << "/" << cfg.alphaRef << " constant colour " << constantColour;
                         }
                     }
 }
@@ -278,16 +302,19 @@ TEST(FastPaths, SolidFillsMatchTheGeneralPath) {
     const uint32_t ops[][2] = {{D3DTOP_SELECTARG2, D3DTOP_SELECTARG2}, {D3DTOP_MODULATE, D3DTOP_ADD}};
     for (bool blend : {false, true})
         for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
-            for (bool alphaTest : {false, true})
+            for (int alphaTest = -1; alphaTest < int(std::size(kAlphaTests)); ++alphaTest)
                 for (const auto& op : ops) {
-                    Config cfg{D3DFMT_UNKNOWN, D3DTEXF_POINT, blend, target, op[0], op[1], alphaTest, D3DTADDRESS_WRAP};
+                    const Config cfg = WithAlphaTest(
+                        {D3DFMT_UNKNOWN, D3DTEXF_POINT, blend, target, op[0], op[1], alphaTest >= 0, D3DTADDRESS_WRAP},
+                        std::max(alphaTest, 0));
                     const StateBlock s = StatesFor(cfg);
                     SetFastPathsEnabled(true);
                     ASSERT_EQ(PlannedKind(s, nullptr, target), FastKind::kConstant);
                     // One colour a quad, and a colour a corner (gradients).
                     for (bool flat : {true, false})
                         EXPECT_EQ(Render(cfg, s, nullptr, true, flat), Render(cfg, s, nullptr, false, flat))
-                            << "blend " << blend << " target " << target << " alpha test " << alphaTest << " op "
+                            << "blend " << blend << " target " << target << " alpha test " << cfg.alphaTest << " "
+                            << cfg.alphaFunc << "/" << cfg.alphaRef << " op "
                             << op[0] << " flat " << flat;
                 }
 }
@@ -368,22 +395,28 @@ TEST(FastPaths, PerspectiveTrianglesWithDepthMatchTheGeneralPath) {
     } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24S8, 4}};
     int n = 0;
     for (const auto& depth : depths)
-        for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_DXT5})
+        for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_DXT3, D3DFMT_DXT5})
             for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
                 for (bool blend : {false, true}) {
                     ++n;
                     Sequence seq{uint32_t(n)};
                     const Texture tex = MakeTexture(texFormat, seq);
-                    Config cfg{texFormat, filter, blend, D3DFMT_X8R8G8B8, n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
-                               D3DTOP_MODULATE, n % 3 == 0, D3DTADDRESS_WRAP};
+                    const Config cfg = WithAlphaTest({texFormat, filter, blend, D3DFMT_X8R8G8B8,
+                                                      n % 2 ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                                                      n % 4 == 1 ? D3DTOP_MODULATE4X : D3DTOP_MODULATE, n % 3 != 1,
+                                                      D3DTADDRESS_WRAP},
+                                                     n);
                     StateBlock s = StatesFor(cfg);
                     UseSceneStates(s, !blend, n % 4 ? D3DCMP_LESSEQUAL : D3DCMP_LESS);
                     ASSERT_EQ(PlanWithDepth(s, tex, depth.format, depth.bytes).kind, FastKind::kTextured);
                     const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true);
                     const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false);
-                    ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
+                    if (!cfg.alphaTest) {  // some tests pass no alpha at all
+                        ASSERT_NE(fast.colour, Target(32, 0xFF302010u, D3DFMT_X8R8G8B8).bytes);
+                    }
                     ASSERT_TRUE(fast == general) << "depth " << depth.format << " texture " << texFormat << " filter "
-                                                 << filter << " blend " << blend;
+                                                 << filter << " blend " << blend << " alpha test " << cfg.alphaFunc
+                                                 << "/" << cfg.alphaRef;
                 }
 }
 
@@ -548,6 +581,43 @@ TEST(FastPaths, MipMappedWithMixedFiltersTakesTheGeneralPath) {
     s.sampler[0][D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
     SetFastPathsEnabled(true);
     EXPECT_EQ(PlannedKind(s, &tex, D3DFMT_A8R8G8B8), FastKind::kNone);
+}
+
+// Alpha-tested and scaled (MODULATE2X, MODULATE4X) stages with one diffuse
+// colour a triangle take the textured span and shade whole rows with the
+// row kernels, the alpha test among them unless it passes everything.
+TEST(FastPaths, AlphaTestsAndScaledStagesShadeWholeRows) {
+    Sequence seq{11};
+    const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
+    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
+                               {D3DTOP_MODULATE2X, D3DTOP_MODULATE},
+                               {D3DTOP_MODULATE4X, D3DTOP_MODULATE2X},
+                               {D3DTOP_SELECTARG1, D3DTOP_MODULATE4X}};
+    SetFastPathsEnabled(true);
+    for (const auto& op : ops)
+        for (int alphaTest = -1; alphaTest < int(std::size(kAlphaTests)); ++alphaTest) {
+            const Config cfg = WithAlphaTest({D3DFMT_A8R8G8B8, D3DTEXF_POINT, true, D3DFMT_A8R8G8B8, op[0], op[1],
+                                              alphaTest >= 0, D3DTADDRESS_CLAMP},
+                                             std::max(alphaTest, 0));
+            const StateBlock s = StatesFor(cfg);
+            Target t(4, 0, D3DFMT_A8R8G8B8);
+            DrawCommand d;
+            d.states = &s;
+            d.target = t.view;
+            d.textures[0] = &tex.view;
+            PixelState ps;
+            ASSERT_TRUE(BuildPixelState(d, ps));
+            const FastPathPlan plan = PlanFastPath(ps);
+            ASSERT_EQ(plan.kind, FastKind::kTextured);
+            EXPECT_EQ(ps.fastStage.alphaTested, cfg.alphaTest && cfg.alphaFunc != D3DCMP_ALWAYS);
+            Gradients g;
+            g.constantMask = 0xFu << kDiffuseR;
+            for (int c = 0; c < 4; ++c) g.attr[kDiffuseR + c].c = 200.0;
+            g.attr[kTexcoord0].dx = g.attr[kTexcoord0 + 1].dy = 1.0 / 8.0;
+            const RasterContext ctx{&ps, Rect{0, 0, 4, 4}, 0, &plan};
+            EXPECT_EQ(SelectSpan(ctx, g), plan.texturedSpan[0]) << "op " << op[0] << " alpha test " << alphaTest;
+            EXPECT_TRUE(fast::StageMemo(ps, g).rowShade) << "op " << op[0] << " alpha test " << alphaTest;
+        }
 }
 
 TEST(FastPaths, OtherStatesTakeTheGeneralPath) {

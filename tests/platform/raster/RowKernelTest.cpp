@@ -3,6 +3,7 @@
 // processor runs: byte for byte.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -71,20 +72,77 @@ TEST(RowKernels, FlatShadesMatchTheScalarKernel) {
         {0xFFFFFFFFu, 0xFF000000u, 0x00123456u},  // colour from diffuse, alpha from texture
         {0xFF804020u, 0x00FFFFFFu, 0x7F000000u},  // alpha from diffuse
         {0x00000000u, 0xFFFFFFFFu, 0},           // modulate by black
+        {0xC0FF80FFu, 0xFFFFFFFFu, 0, 0x00FFFFFFu, 0},             // MODULATE2X colour
+        {0x80FF4010u, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0x00FFFFFFu},   // MODULATE4X colour, 2X alpha
+        {0xFF804020u, 0x00FFFFFFu, 0x7F000000u, 0x00FFFFFFu, 0x00FFFFFFu},  // 4X colour, diffuse alpha
+        {0x40FFFFFFu, 0xFF000000u, 0x00123456u, 0xFF000000u, 0xFF000000u},  // diffuse colour, 4X alpha
     };
     const RowKernels& scalar = ScalarRowKernels();
     for (SimdLevel level : VectorLevels())
         for (const FlatShade& shade : shades)
-            for (int n : {1, 4, 6, 8, 13, 64}) {
-                const std::vector<uint32_t> in = Pixels(uint32_t(n), n);
-                std::vector<uint32_t> expected(in.size()), got(in.size()), inPlace = in;
-                scalar.shade(expected.data(), in.data(), n, shade);
-                RowKernelsFor(level).shade(got.data(), in.data(), n, shade);
-                RowKernelsFor(level).shade(inPlace.data(), inPlace.data(), n, shade);
-                EXPECT_EQ(got, expected) << "level " << int(level) << " factor " << shade.factor << " n " << n;
-                expected.back() = in.back();  // a shade in place keeps what lies past the run
-                EXPECT_EQ(inPlace, expected) << "level " << int(level) << " in place, n " << n;
+            for (bool scaledKernel : {false, true}) {
+                if (!scaledKernel && shade.doubled) continue;  // the plain shade has no scaled channels
+                const ShadeRowFn expectedShade = scaledKernel ? scalar.shadeScaled : scalar.shade;
+                const ShadeRowFn vectorShade = scaledKernel ? RowKernelsFor(level).shadeScaled : RowKernelsFor(level).shade;
+                for (int n : {1, 4, 6, 8, 13, 64}) {
+                    const std::vector<uint32_t> in = Pixels(uint32_t(n), n);
+                    std::vector<uint32_t> expected(in.size()), got(in.size()), inPlace = in;
+                    expectedShade(expected.data(), in.data(), n, shade);
+                    vectorShade(got.data(), in.data(), n, shade);
+                    vectorShade(inPlace.data(), inPlace.data(), n, shade);
+                    EXPECT_EQ(got, expected) << "level " << int(level) << " factor " << shade.factor << " scaled "
+                                             << shade.doubled << " n " << n;
+                    expected.back() = in.back();  // a shade in place keeps what lies past the run
+                    EXPECT_EQ(inPlace, expected) << "level " << int(level) << " in place, n " << n;
+                }
             }
+}
+
+// Every texel channel against every factor, blue and red scaled by 4, green
+// and alpha by 2: the stage's ScaledProduct, saturation included.
+TEST(RowKernels, ScaledShadesAreTheStagesScaledProducts) {
+    std::vector<uint32_t> in(256);
+    for (uint32_t t = 0; t < 256; ++t) in[t] = t * 0x01010101u;
+    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2}) {
+        if (!SimdLevelSupported(level)) continue;
+        for (uint32_t f = 0; f < 256; ++f) {
+            const FlatShade shade{f * 0x01010101u, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0x00FF00FFu};
+            std::vector<uint32_t> out(256);
+            RowKernelsFor(level).shadeScaled(out.data(), in.data(), 256, shade);
+            for (int32_t t = 0; t < 256; ++t) {
+                const uint32_t four = uint32_t(ScaledProduct(t, int32_t(f), 4)),
+                               two = uint32_t(ScaledProduct(t, int32_t(f), 2));
+                ASSERT_EQ(out[size_t(t)], two << 24 | four << 16 | two << 8 | four)
+                    << "level " << int(level) << " texel " << t << " factor " << f;
+            }
+        }
+    }
+}
+
+// Every comparison function (and values past them, which pass all) at the
+// ends and the middle of the alpha range; each pixel kept or replaced by its
+// blended value as CompareFunc decides, at every level and length.
+TEST(RowKernels, AlphaTestKeepsWhatFailsAndTakesWhatPasses) {
+    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2}) {
+        if (!SimdLevelSupported(level)) continue;
+        const RowKernels& kernels = RowKernelsFor(level);
+        for (uint32_t func = 0; func <= 9; ++func)
+            for (int32_t reference : {0, 0x80, 255})
+                for (int n : {0, 1, 3, 4, 5, 8, 9, 17, 64}) {
+                    std::vector<uint32_t> src = Pixels(uint32_t(n * 13 + func), n);
+                    for (size_t i = 0; i < src.size(); i += 5) src[i] = uint32_t(reference) << 24 | (src[i] & 0xFFFFFFu);
+                    const std::vector<uint32_t> blended = Pixels(uint32_t(n * 7 + 1), n), before = Pixels(99, n);
+                    std::vector<uint32_t> got = before;
+                    kernels.alphaTested(got.data(), blended.data(), src.data(), n, AlphaTestMasksOf(func, reference));
+                    for (size_t i = 0; i < got.size(); ++i) {
+                        const bool inRun = i < size_t(n);
+                        const bool passes = CompareFunc(func, src[i] >> 24, uint32_t(reference));
+                        ASSERT_EQ(got[i], inRun && passes ? blended[i] : before[i])
+                            << "level " << int(level) << " func " << func << " reference " << reference << " n " << n
+                            << " pixel " << i;
+                    }
+                }
+    }
 }
 
 TEST(RowKernels, A4R4G4B4DecodesEveryTexelAsTheFetchDoes) {
@@ -121,7 +179,23 @@ struct SpriteCase {
     uint32_t colorOp, alphaOp;
     uint32_t diffuse;
     uint32_t address;
+    uint32_t alphaFunc;  // 0: no alpha test
+    uint32_t alphaRef;
 };
+
+// Alpha tests the sprite table cycles through: off, every function, the
+// reference at the ends and the middle.
+constexpr uint32_t kAlphaTests[][2] = {{0, 0},
+                                       {D3DCMP_NEVER, 0x80},
+                                       {D3DCMP_LESS, 0x80},
+                                       {D3DCMP_EQUAL, 255},
+                                       {D3DCMP_LESSEQUAL, 0},
+                                       {D3DCMP_GREATER, 0},
+                                       {D3DCMP_NOTEQUAL, 255},
+                                       {D3DCMP_GREATEREQUAL, 0x80},
+                                       {D3DCMP_ALWAYS, 255},
+                                       {D3DCMP_GREATER, 255},
+                                       {D3DCMP_LESS, 0}};
 
 Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
     Lcg lcg{seed};
@@ -130,7 +204,7 @@ Texture SpriteTexture(D3DFORMAT format, uint32_t seed) {
         for (uint16_t& t : texels) t = uint16_t(lcg.Next() >> 16);
         return Texture::Words(format, 32, 32, texels);
     }
-    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT5) {
+    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5) {
         const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;  // 8 x 8 blocks
         std::vector<uint8_t> blocks(size_t(64 * blockBytes));
         for (uint8_t& b : blocks) b = uint8_t(lcg.Next() >> 24);
@@ -155,6 +229,9 @@ std::vector<uint8_t> DrawSprites(const SpriteCase& c, const Texture& tex) {
     s.render[D3DRS_SRCBLEND] = c.srcBlend;
     s.render[D3DRS_DESTBLEND] = c.destBlend;
     s.sampler[0][D3DSAMP_ADDRESSU] = s.sampler[0][D3DSAMP_ADDRESSV] = c.address;
+    s.render[D3DRS_ALPHATESTENABLE] = c.alphaFunc != 0;
+    s.render[D3DRS_ALPHAFUNC] = c.alphaFunc;
+    s.render[D3DRS_ALPHAREF] = c.alphaRef;
     Target t(48, 0x80402010u, c.target);
     Lcg place{9};
     for (int i = 0; i < 10; ++i) {
@@ -188,21 +265,22 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
     const uint32_t blends[][2] = {{D3DBLEND_ZERO, D3DBLEND_ZERO},   {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
                                   {D3DBLEND_ONE, D3DBLEND_ONE},     {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
                                   {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR}};
-    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
-                               {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
-                               {D3DTOP_SELECTARG2, D3DTOP_MODULATE},
-                               {D3DTOP_MODULATE, D3DTOP_SELECTARG2}};
+    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},   {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+                               {D3DTOP_SELECTARG2, D3DTOP_MODULATE}, {D3DTOP_MODULATE, D3DTOP_SELECTARG2},
+                               {D3DTOP_MODULATE2X, D3DTOP_MODULATE}, {D3DTOP_MODULATE4X, D3DTOP_MODULATE2X},
+                               {D3DTOP_SELECTARG1, D3DTOP_MODULATE4X}};
     int cases = 0;
-    for (D3DFORMAT texture :
-         {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_DXT5})
+    for (D3DFORMAT texture : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5,
+                              D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5})
         for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
             for (const auto& blend : blends)
                 for (D3DFORMAT target : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
                     for (const auto& op : ops)
                         for (uint32_t diffuse : {0xFFFFFFFFu, 0xC08040FFu}) {
                             const uint32_t address = cases % 3 ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP;
-                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0], op[1], diffuse,
-                                               address};
+                            const auto& test = kAlphaTests[size_t(cases) % std::size(kAlphaTests)];
+                            const SpriteCase c{texture, filter, blend[0], blend[1], target, op[0],  op[1],
+                                               diffuse, address, test[0], test[1]};
                             const Texture tex = SpriteTexture(texture, uint32_t(++cases));
                             SetFastPathsEnabled(false);
                             const std::vector<uint8_t> general = DrawSprites(c, tex);
@@ -213,7 +291,8 @@ TEST(RowKernels, SpriteSpansMatchTheGeneralPathAtEveryLevel) {
                                 ASSERT_EQ(DrawSprites(c, tex), general)
                                     << "texture " << texture << " filter " << filter << " blend " << blend[0] << "/"
                                     << blend[1] << " target " << target << " ops " << op[0] << "/" << op[1]
-                                    << " diffuse " << diffuse << " address " << address << " level " << int(level);
+                                    << " diffuse " << diffuse << " address " << address << " alpha test "
+                                    << test[0] << "/" << test[1] << " level " << int(level);
                             }
                         }
 }

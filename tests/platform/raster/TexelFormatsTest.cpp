@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "d3d9/PixelFormats.h"
 #include "d3d9/raster/TexelFormats.h"
@@ -58,9 +59,42 @@ TEST(TexelFormats, BlocksDecodeAsTheDevice) {
             lumiva::d3d9::DecodeBlock(f, block, expected);
             SurfaceView view{f, 4, 4, f == D3DFMT_DXT1 ? 8 : 16, block};
             const TexelFetchFn fetch = TexelFetcherFor(f);
-            for (int t = 0; t < 16; ++t) ASSERT_EQ(fetch(view, t % 4, t / 4), expected[t]) << f << " texel " << t;
+            uint32_t whole[16];
+            DecodeDxtBlock(f, block, whole);
+            for (int t = 0; t < 16; ++t) {
+                ASSERT_EQ(fetch(view, t % 4, t / 4), expected[t]) << f << " texel " << t;
+                ASSERT_EQ(whole[t], expected[t]) << f << " texel " << t << " of the whole block";
+            }
         }
     }
+}
+
+// Block textures expanded whole, sides not multiples of 4 included: every
+// texel as the texel fetch gives it, nothing written past the sides.
+TEST(TexelFormats, BlockTexturesExpandAsTheirTexelsDecode) {
+    const uint32_t sides[][2] = {{8, 8}, {6, 5}, {2, 1}, {1, 3}};
+    uint32_t seed = 7;
+    for (D3DFORMAT f : {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5})
+        for (const auto& side : sides) {
+            const uint32_t across = (side[0] + 3) / 4, down = (side[1] + 3) / 4;
+            const int32_t pitch = int32_t(across) * (f == D3DFMT_DXT1 ? 8 : 16);
+            std::vector<uint8_t> blocks(size_t(pitch) * down);
+            for (uint8_t& b : blocks) {
+                seed = seed * 1664525u + 1013904223u;
+                b = uint8_t(seed >> 24);
+            }
+            const SurfaceView view{f, side[0], side[1], pitch, blocks.data()};
+            const int32_t outPitch = int32_t(side[0] + 1) * 4;  // one texel of padding a row
+            std::vector<uint8_t> out(size_t(outPitch) * side[1], 0xAB);
+            ASSERT_TRUE(DecodeToArgb(view, out.data(), outPitch));
+            const TexelFetchFn fetch = TexelFetcherFor(f);
+            for (uint32_t y = 0; y < side[1]; ++y) {
+                for (uint32_t x = 0; x < side[0]; ++x)
+                    ASSERT_EQ(Load32(out.data() + y * outPitch + x * 4), fetch(view, int(x), int(y)))
+                        << f << " " << side[0] << "x" << side[1] << " texel " << x << "," << y;
+                ASSERT_EQ(Load32(out.data() + y * outPitch + side[0] * 4), 0xABABABABu) << f << " row " << y;
+            }
+        }
 }
 
 TEST(TexelFormats, DepthQuantizesAsTheDeviceClears) {
