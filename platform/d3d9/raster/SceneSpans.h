@@ -9,7 +9,9 @@
 
 #include "d3d9/raster/FastSpanParts.h"
 #include "d3d9/raster/SceneFilter.h"
+#include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/SceneRun.h"
+#include "d3d9/raster/SceneShade.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
 
@@ -178,6 +180,35 @@ LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sa
 }
 #endif
 
+// The vector shading's setup where it serves the span: 32-bit texels
+// filtered linearly, every level wrapping by mask, the plain case and a
+// processor with AVX2.
+template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
+bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup& out) {
+    constexpr bool kTexels32 = Format == D3DFMT_A8R8G8B8 || Format == D3DFMT_X8R8G8B8;
+    if (!kTexels32 || !Linear || !wrap || !plain) return false;
+#if defined(__x86_64__)
+    if (ActiveSimdLevel() != SimdLevel::kAvx2) return false;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const uint32_t count = Mip ? sampler.texture->levelCount : 1;
+    for (uint32_t l = 0; l < count && l < uint32_t(kMaxMipLevels); ++l) {
+        const SurfaceView& level = Mip ? sampler.texture->levels[l] : *ps.fastStage.surface;
+        out.levels[l] = ShadeLevel{level.bits, level.pitch, int32_t(level.width) - 1, int32_t(level.height) - 1};
+    }
+    out.mip = Mip;
+    out.opaqueTexels = Format == D3DFMT_X8R8G8B8;
+    out.xTarget = ps.target.format == D3DFMT_X8R8G8B8;
+    out.colourMode = ps.fastStage.colourMode;
+    out.alphaMode = ps.fastStage.alphaMode;
+    const bool write = Depth != D3DFMT_UNKNOWN && ps.depthWrite;
+    out.depthBytes = !write ? 0 : (Depth == D3DFMT_D16 ? 2 : 4);
+    out.depthShifted = Depth == D3DFMT_D24X8;
+    return true;
+#else
+    return false;
+#endif
+}
+
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
 // interpolated values, and with Mip each pixel's level and weight, come a
@@ -225,6 +256,8 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
 #else
     const bool plain = false;
 #endif
+    SceneShadeSetup vectorShade;
+    const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain, vectorShade);
     SceneRun run;
     auto shade = [&](auto plainTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
@@ -240,6 +273,12 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                 if (passing == 0) continue;
             }
             ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
+#if defined(__x86_64__)
+            if (kPlain && vector) {
+                ShadeSceneRunAvx2(vectorShade, run, start, n, passing, row, depthRow);
+                continue;
+            }
+#endif
             for (; passing != 0; passing &= passing - 1) {
                 const int i = __builtin_ctz(passing);
                 const int x = start + i;
