@@ -73,8 +73,18 @@ SHADE_INLINE LevelLanes LevelsOf(const SceneShadeSetup& s, const int32_t* level,
 SHADE_INLINE V TexelPairs(const LevelLanes& l, V offset, V x0, V live, V wraps, int high) {
     const V address = _mm256_add_epi64(l.bits[high], Wide(offset, high));
     const V whole = Wide(_mm256_andnot_si256(wraps, live), high);
-    V pairs = _mm256_mask_i64gather_epi64(_mm256_setzero_si256(), static_cast<const long long*>(nullptr), address,
-                                          whole, 1);
+    // Loads one by one outrun a gather on some processors; lanes that read
+    // nothing read a zero pair instead.
+    static const uint64_t kNothing = 0;
+    const V safe = _mm256_blendv_epi8(_mm256_set1_epi64x(int64_t(reinterpret_cast<uintptr_t>(&kNothing))), address, whole);
+    alignas(32) uint64_t at[4];
+    _mm256_store_si256(reinterpret_cast<V*>(at), safe);
+    auto load = [](uint64_t a) {
+        uint64_t v;
+        __builtin_memcpy(&v, reinterpret_cast<const void*>(a), 8);
+        return int64_t(v);
+    };
+    V pairs = _mm256_setr_epi64x(load(at[0]), load(at[1]), load(at[2]), load(at[3]));
     const V wrapping = Wide(_mm256_and_si256(wraps, live), high);
     if (_mm256_testz_si256(wrapping, wrapping)) return pairs;
     // The wrapping lanes one texel at a time: a 64-bit read past a row's end could leave the level.
