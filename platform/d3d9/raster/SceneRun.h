@@ -68,6 +68,11 @@ struct SceneRun {
 
 SceneRunSetup SceneRunFor(const Gradients& g, double fy);
 
+// Computed channels whose line is flat over the row (a constant, or an
+// affine slope of 0) packed into fixedDiffuse once: every pixel would
+// compute the same value.
+void FoldFlatChannels(SceneRunSetup& setup);
+
 // The level picking of `sampler` (several levels) over a triangle.
 SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias);
 

@@ -224,6 +224,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     setup.colourVaries = !fs.colourFromFactor;
     setup.alphaVaries = !fs.alphaFromFactor;
     setup.fixedDiffuse = FactorChannels(fs);
+    FoldFlatChannels(setup);
     setup.depth = Depth;
     const int32_t bias = Linear ? 128 : 0;
     SceneMipSetup mip;
