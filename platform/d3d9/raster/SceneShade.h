@@ -31,6 +31,12 @@ struct SceneShadeSetup {
     bool depthShifted;
 };
 
+// The depth test of n pixels (n at most kScenePixels) against a row of
+// 32-bit depths (24 bits over 8 with `shifted`): bit i set where depth[i]
+// passes against stored pixel i, as CompareMask::Passes decides.
+uint32_t DepthPassesAvx2(const uint32_t* depth, const uint8_t* stored, int n, bool shifted, bool less, bool equal,
+                         bool greater);
+
 // Pixels start .. start + n - 1 of a run whose bits in `passing` are set
 // (bit i for pixel start + i) take their colour in `row` and, with a depth
 // write, their depth in `depthRow` (both the rows' first pixels).

@@ -242,6 +242,26 @@ SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int 
 
 }  // namespace
 
+uint32_t DepthPassesAvx2(const uint32_t* depth, const uint8_t* stored, int n, bool shifted, bool less, bool equal,
+                         bool greater) {
+    const V sign = Splat(int32_t(0x80000000u));  // unsigned order by signed compares
+    const V lessMask = Splat(less ? -1 : 0), equalMask = Splat(equal ? -1 : 0), greaterMask = Splat(greater ? -1 : 0);
+    uint32_t passing = 0;
+    for (int i = 0; i < n; i += 8) {
+        const V live = LiveLanes(n - i >= 8 ? 0xFFu : (1u << (n - i)) - 1);
+        V old = _mm256_maskload_epi32(reinterpret_cast<const int*>(stored + 4 * i), live);
+        if (shifted) old = _mm256_srli_epi32(old, 8);
+        const V value = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const V*>(depth + i)), sign);
+        old = _mm256_xor_si256(old, sign);
+        const V passes = _mm256_or_si256(
+            _mm256_or_si256(_mm256_and_si256(lessMask, _mm256_cmpgt_epi32(old, value)),
+                            _mm256_and_si256(equalMask, _mm256_cmpeq_epi32(old, value))),
+            _mm256_and_si256(greaterMask, _mm256_cmpgt_epi32(value, old)));
+        passing |= (BitsOf(_mm256_and_si256(passes, live))) << i;
+    }
+    return passing;
+}
+
 void ShadeSceneRunAvx2(const SceneShadeSetup& setup, const SceneRun& run, int start, int n, uint32_t passing,
                        uint32_t* row, uint8_t* depthRow) {
     for (int i = 0; i < n; i += 8) {

@@ -257,6 +257,8 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
 #else
     const bool plain = false;
 #endif
+    // 32-bit depths are tested eight at a time where the processor has AVX2.
+    const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
     SceneShadeSetup vectorShade;
     const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain, vectorShade);
     SceneRun run;
@@ -269,8 +271,15 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
             if constexpr (Z::kTested) {
                 ComputeSceneDepths(setup, start, n, run.depth);
                 passing = 0;
-                for (int i = 0; i < n; ++i)
-                    passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
+#if defined(__x86_64__)
+                if (vectorDepth)
+                    passing = DepthPassesAvx2(run.depth, depthRow + start * Z::kBytes, n, Depth == D3DFMT_D24X8,
+                                              depthTest.less, depthTest.equal, depthTest.greater);
+                else
+#endif
+                    for (int i = 0; i < n; ++i)
+                        passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes)))
+                                   << i;
                 if (passing == 0) continue;
             }
             ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
