@@ -148,11 +148,13 @@ SHADE_INLINE PairSamples SampleLevel(const SceneShadeSetup& s, const LevelLanes&
     const V wraps = _mm256_cmpeq_epi32(x0, l.widthMask);
     const V wx = _mm256_or_si256(_mm256_sub_epi32(Splat(256), fx), _mm256_slli_epi32(fx, 16));
     const V wyTop = _mm256_sub_epi32(Splat(256), fy);
-    const V opaque = Splat(s.opaqueTexels ? int32_t(0xFF000000u) : 0);
     PairSamples out;
     for (int high = 0; high < 2; ++high) {
-        const V rowTop = _mm256_or_si256(TexelPairs(l, top, x0, live, wraps, high), opaque);
-        const V rowBottom = _mm256_or_si256(TexelPairs(l, bottom, x0, live, wraps, high), opaque);
+        V rowTop = TexelPairs(l, top, x0, live, wraps, high), rowBottom = TexelPairs(l, bottom, x0, live, wraps, high);
+        if (s.opaqueTexels) {
+            rowTop = _mm256_or_si256(rowTop, Splat(int32_t(0xFF000000u)));
+            rowBottom = _mm256_or_si256(rowBottom, Splat(int32_t(0xFF000000u)));
+        }
         for (int second = 0; second < 2; ++second) {
             const int k = 2 * high + second;
             const V w = Spread(wx, k);
@@ -228,11 +230,14 @@ SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int 
     const V diffuse = _mm256_loadu_si256(reinterpret_cast<const V*>(run.diffuse + i));
     const V fromTexture = ModeMask(s, kTextureOnly), fromDiffuse = ModeMask(s, kDiffuseOnly),
             product = ModeMask(s, kProduct);
+    const bool modulates = s.colourMode == kProduct && s.alphaMode == kProduct;  // the most common stage: no selects
     V colour[4];
     for (int k = 0; k < 4; ++k) {
         const V t = texel.pair[k], d = ChannelLanes(Spread(diffuse, k));
-        colour[k] = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(fromTexture, t), _mm256_and_si256(fromDiffuse, d)),
-                                    _mm256_and_si256(product, ProductPairs(t, d)));
+        if (modulates) colour[k] = ProductPairs(t, d);
+        else
+            colour[k] = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(fromTexture, t), _mm256_and_si256(fromDiffuse, d)),
+                                        _mm256_and_si256(product, ProductPairs(t, d)));
     }
     V packed = PackPairs(colour);
     if (s.xTarget) packed = _mm256_or_si256(packed, Splat(int32_t(0xFF000000u)));
