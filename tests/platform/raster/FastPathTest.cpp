@@ -309,8 +309,9 @@ struct SceneResult {
     bool operator==(const SceneResult&) const = default;
 };
 
+// With `again`, the same triangles are drawn a second time in its states.
 SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes, bool fast,
-                        D3DFORMAT targetFormat = D3DFMT_X8R8G8B8) {
+                        D3DFORMAT targetFormat = D3DFMT_X8R8G8B8, const StateBlock* again = nullptr) {
     SetFastPathsEnabled(fast);
     Target t(32, 0xFF302010u, targetFormat);
     Surface depth(depthFormat, 32, 32, depthBytes);
@@ -323,6 +324,11 @@ SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depth
                              seq.Range(-1, 2), seq.Range(-1, 2)});
     }
     EXPECT_EQ(DrawUp(s, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles, &tex.view, depth.view), DrawResult::kDrawn);
+    if (again) {
+        EXPECT_EQ(DrawUp(*again, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles,
+                         &tex.view, depth.view),
+                  DrawResult::kDrawn);
+    }
     return SceneResult{t.bytes, depth.bytes};
 }
 
@@ -534,7 +540,9 @@ Texture NarrowLevels(D3DFORMAT format, bool mipmapped, Sequence& seq) {
 // texture, the diffuse colour or their product: on AVX2 these shade eight
 // pixels a step. Over both texel formats that do so, every depth format
 // with and without depth writes and both target formats, the result
-// matches the general span byte for byte on each vector width.
+// matches the general span byte for byte on each vector width. After a
+// draw that wrote depths the scene is drawn again with another stage and
+// a depth test that passes on equal depths, or fails on them.
 TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
     BothPaths guard;
     SimdLevelGuard levelGuard;
@@ -563,8 +571,18 @@ TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
                                 s.sampler[0][D3DSAMP_MIPFILTER] = mipFilter;
                                 UseSceneStates(s, writeDepth, n % 3 ? D3DCMP_LESSEQUAL : D3DCMP_LESS);
                                 ASSERT_EQ(PlanWithDepth(s, tex, depth.format, depth.bytes).kind, FastKind::kTextured);
-                                const SceneResult fast = RenderScene(s, tex, depth.format, depth.bytes, true, target);
-                                const SceneResult general = RenderScene(s, tex, depth.format, depth.bytes, false, target);
+                                StateBlock again = s;
+                                const auto& next = ops[(&op - ops + 1) % 3];
+                                again.stage[0][D3DTSS_COLOROP] = next[0];
+                                again.stage[0][D3DTSS_ALPHAOP] = next[1];
+                                UseSceneStates(again, false,
+                                               n % 3 == 0 ? D3DCMP_EQUAL
+                                                          : (n % 3 == 1 ? D3DCMP_NOTEQUAL : D3DCMP_GREATEREQUAL));
+                                const StateBlock* redraw = writeDepth ? &again : nullptr;
+                                const SceneResult fast =
+                                    RenderScene(s, tex, depth.format, depth.bytes, true, target, redraw);
+                                const SceneResult general =
+                                    RenderScene(s, tex, depth.format, depth.bytes, false, target, redraw);
                                 ASSERT_NE(fast.colour, Target(32, 0xFF302010u, target).bytes);
                                 ASSERT_TRUE(fast == general)
                                     << "lanes " << int(level) << " depth " << depth.format << " texture " << texFormat
