@@ -15,7 +15,7 @@
 
 namespace raster::fast {
 
-constexpr int kScenePixels = 16;
+constexpr int kScenePixels = 32;  // at most 32: a run's pixels are bits of a 32-bit mask
 
 // One attribute along a row: row + dx * x, times w when divided; a
 // constant attribute is a line of slope 0 not divided (c + 0 * x is c).

@@ -267,7 +267,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         for (int start = x0; start < x1; start += kScenePixels) {
             const int n = std::min(kScenePixels, x1 - start);
             // The depth test first: pixels behind what is drawn need nothing else.
-            uint32_t passing = (1u << n) - 1;
+            uint32_t passing = ~0u >> (32 - n);
             if constexpr (Z::kTested) {
                 ComputeSceneDepths(setup, start, n, run.depth);
                 passing = 0;
