@@ -1,6 +1,6 @@
-// The interpolated values of a run of scene-span pixels, worked out two
-// pixels at a time in vector registers before the pixels are shaded one by
-// one. Every value is what the general span computes for the pixel, bit for
+// The interpolated values of a run of scene-span pixels, worked out two or
+// four pixels at a time in vector registers before the pixels are shaded.
+// Every value is what the general span computes for the pixel, bit for
 // bit: the same IEEE operations in the same order, then the same clamps and
 // roundings (ColorChannel, TexelFixed, QuantizeDepth). The level of detail
 // takes a polynomial logarithm, and the library's where the result lies

@@ -213,7 +213,8 @@ bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup
 // test allowed, decided per pixel as the general span decides them. The
 // interpolated values, and with Mip each pixel's level and weight, come a
 // run at a time from ComputeSceneRun; the filter is the same for every
-// level.
+// level. Where VectorShadeFor serves, the run's pixels are shaded eight at
+// a time, else one by one.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
@@ -258,9 +259,9 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const bool plain = false;
 #endif
     // 32-bit depths are tested eight at a time where the processor has AVX2.
-    const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
+    [[maybe_unused]] const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
     SceneShadeSetup vectorShade;
-    const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain, vectorShade);
+    [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain, vectorShade);
     SceneRun run;
     auto shade = [&](auto plainTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
