@@ -1,8 +1,8 @@
 // The scene run's shading on AVX2. Built with -mavx2 (see CMakeLists.txt)
 // and reached only when the processor reports AVX2. Eight pixels a step:
-// the texel pairs (t00, t10) and (t01, t11) of four pixels come with one
-// 64-bit gather each; every channel then lies in a 32-bit lane, a 128-bit
-// half holding one pixel, and the sums are BilinearMix's.
+// each pixel's texel pairs (t00, t10) and (t01, t11) come with one 64-bit
+// load each; every channel then lies in a 32-bit lane, a 128-bit half
+// holding one pixel, and the sums are BilinearMix's.
 #include "d3d9/raster/SceneShade.h"
 
 #if defined(__x86_64__)
@@ -36,7 +36,7 @@ SHADE_INLINE V Wide(V v, int high) {
     return _mm256_cvtepi32_epi64(high ? _mm256_extracti128_si256(v, 1) : _mm256_castsi256_si128(v));
 }
 
-// The level of each of eight pixels as the gathers want it: the start of
+// The level of each of eight pixels as the loads want it: the start of
 // its rows (four 64-bit addresses a half) and its pitch and masks.
 struct LevelLanes {
     V bits[2];
