@@ -140,6 +140,20 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy) {
     return s;
 }
 
+void FoldFlatChannels(SceneRunSetup& s) {
+    auto flat = [](const RowLine& l) { return !l.divided && l.dx == 0.0; };
+    // row + 0 * x, as the pixels would compute it.
+    auto channel = [&](int c) { return uint32_t(ColorChannel(s.colour[c].row + 0.0)); };
+    if (s.colourVaries && flat(s.colour[0]) && flat(s.colour[1]) && flat(s.colour[2])) {
+        s.fixedDiffuse |= (channel(0) << 16) | (channel(1) << 8) | channel(2);
+        s.colourVaries = false;
+    }
+    if (s.alphaVaries && flat(s.colour[3])) {
+        s.fixedDiffuse |= channel(3) << 24;
+        s.alphaVaries = false;
+    }
+}
+
 SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias) {
     const int ua = kTexcoord0, va = kTexcoord0 + 1;
     SceneMipSetup s;

@@ -1,6 +1,6 @@
-// The interpolated values of a run of scene-span pixels, worked out two
-// pixels at a time in vector registers before the pixels are shaded one by
-// one. Every value is what the general span computes for the pixel, bit for
+// The interpolated values of a run of scene-span pixels, worked out two or
+// four pixels at a time in vector registers before the pixels are shaded.
+// Every value is what the general span computes for the pixel, bit for
 // bit: the same IEEE operations in the same order, then the same clamps and
 // roundings (ColorChannel, TexelFixed, QuantizeDepth). The level of detail
 // takes a polynomial logarithm, and the library's where the result lies
@@ -15,7 +15,7 @@
 
 namespace raster::fast {
 
-constexpr int kScenePixels = 16;
+constexpr int kScenePixels = 32;  // at most 32: a run's pixels are bits of a 32-bit mask
 
 // One attribute along a row: row + dx * x, times w when divided; a
 // constant attribute is a line of slope 0 not divided (c + 0 * x is c).
@@ -67,6 +67,11 @@ struct SceneRun {
 };
 
 SceneRunSetup SceneRunFor(const Gradients& g, double fy);
+
+// Computed channels whose line is flat over the row (a constant, or an
+// affine slope of 0) packed into fixedDiffuse once: every pixel would
+// compute the same value.
+void FoldFlatChannels(SceneRunSetup& setup);
 
 // The level picking of `sampler` (several levels) over a triangle.
 SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32_t bias);

@@ -190,13 +190,17 @@ struct RunLanes {
         const __m128i bias = _mm_set1_epi32(s.bias);
         for (int i = 0; i < n; i += V::kLanes) {
             const D u = V::Load(out.u + i), v = V::Load(out.v + i);
-            auto fixed = [&](D coord, const double* sides, const int32_t* level) {
-                return _mm_sub_epi32(TexelFixeds(V::Mul(coord, V::Gather(sides, level + i))), bias);
+            // Most often every lane is on one level: its sides are splatted.
+            auto fixed = [&](D uCoord, D vCoord, const int32_t* level, int32_t* fu, int32_t* fv) {
+                bool one = true;
+                for (int k = 1; k < V::kLanes; ++k) one &= level[k] == level[0];
+                const D width = one ? V::Splat(s.levelWidth[level[0]]) : V::Gather(s.levelWidth, level);
+                const D height = one ? V::Splat(s.levelHeight[level[0]]) : V::Gather(s.levelHeight, level);
+                V::StoreInts(fu, _mm_sub_epi32(TexelFixeds(V::Mul(uCoord, width)), bias));
+                V::StoreInts(fv, _mm_sub_epi32(TexelFixeds(V::Mul(vCoord, height)), bias));
             };
-            V::StoreInts(out.fu + i, fixed(u, s.levelWidth, out.level));
-            V::StoreInts(out.fv + i, fixed(v, s.levelHeight, out.level));
-            V::StoreInts(out.fuNext + i, fixed(u, s.levelWidth, out.nextLevel));
-            V::StoreInts(out.fvNext + i, fixed(v, s.levelHeight, out.nextLevel));
+            fixed(u, v, out.level + i, out.fu + i, out.fv + i);
+            fixed(u, v, out.nextLevel + i, out.fuNext + i, out.fvNext + i);
         }
     }
 };

@@ -9,7 +9,9 @@
 
 #include "d3d9/raster/FastSpanParts.h"
 #include "d3d9/raster/SceneFilter.h"
+#include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/SceneRun.h"
+#include "d3d9/raster/SceneShade.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
 
@@ -198,11 +200,41 @@ LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sa
 }
 #endif
 
+// The vector shading's setup where it serves the span: 32-bit texels
+// filtered linearly, every level wrapping by mask, the plain case and a
+// processor with AVX2.
+template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
+bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup& out) {
+    constexpr bool kTexels32 = Format == D3DFMT_A8R8G8B8 || Format == D3DFMT_X8R8G8B8;
+    if (!kTexels32 || !Linear || !wrap || !plain) return false;
+#if defined(__x86_64__)
+    if (ActiveSimdLevel() != SimdLevel::kAvx2) return false;
+    const SamplerSetup& sampler = ps.stages[0].sampler;
+    const uint32_t count = Mip ? sampler.texture->levelCount : 1;
+    for (uint32_t l = 0; l < count && l < uint32_t(kMaxMipLevels); ++l) {
+        const SurfaceView& level = Mip ? sampler.texture->levels[l] : *ps.fastStage.surface;
+        out.levels[l] = ShadeLevel{level.bits, level.pitch, int32_t(level.width) - 1, int32_t(level.height) - 1};
+    }
+    out.mip = Mip;
+    out.opaqueTexels = Format == D3DFMT_X8R8G8B8;
+    out.xTarget = ps.target.format == D3DFMT_X8R8G8B8;
+    out.colourMode = ps.fastStage.colourMode;
+    out.alphaMode = ps.fastStage.alphaMode;
+    const bool write = Depth != D3DFMT_UNKNOWN && ps.depthWrite;
+    out.depthBytes = !write ? 0 : (Depth == D3DFMT_D16 ? 2 : 4);
+    out.depthShifted = Depth == D3DFMT_D24X8;
+    return true;
+#else
+    return false;
+#endif
+}
+
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
 // interpolated values, and with Mip each pixel's level and weight, come a
 // run at a time from ComputeSceneRun; the filter is the same for every
-// level.
+// level. Where VectorShadeFor serves, the run's pixels are shaded eight at
+// a time, else one by one.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
@@ -213,6 +245,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     setup.colourVaries = !fs.colourFromFactor;
     setup.alphaVaries = !fs.alphaFromFactor;
     setup.fixedDiffuse = FactorChannels(fs);
+    FoldFlatChannels(setup);
     setup.depth = Depth;
     const int32_t bias = Linear ? 128 : 0;
     SceneMipSetup mip;
@@ -247,6 +280,11 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const bool plain = false, scaled = false;
 #endif
     const AlphaTestMasks& alphaTest = fs.alphaTest;
+    // 32-bit depths are tested eight at a time where the processor has AVX2.
+    [[maybe_unused]] const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
+    // The eight-pixel shading knows no doubled or quadrupled products.
+    SceneShadeSetup vectorShade;
+    [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain && !scaled, vectorShade);
     SceneRun run;
     auto shade = [&](auto plainTag, auto scaledTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
@@ -254,15 +292,28 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         for (int start = x0; start < x1; start += kScenePixels) {
             const int n = std::min(kScenePixels, x1 - start);
             // The depth test first: pixels behind what is drawn need nothing else.
-            uint32_t passing = (1u << n) - 1;
+            uint32_t passing = ~0u >> (32 - n);
             if constexpr (Z::kTested) {
                 ComputeSceneDepths(setup, start, n, run.depth);
                 passing = 0;
-                for (int i = 0; i < n; ++i)
-                    passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes))) << i;
+#if defined(__x86_64__)
+                if (vectorDepth)
+                    passing = DepthPassesAvx2(run.depth, depthRow + start * Z::kBytes, n, Depth == D3DFMT_D24X8,
+                                              depthTest.less, depthTest.equal, depthTest.greater);
+                else
+#endif
+                    for (int i = 0; i < n; ++i)
+                        passing |= uint32_t(depthTest.Passes(run.depth[i], Z::Read(depthRow + (start + i) * Z::kBytes)))
+                                   << i;
                 if (passing == 0) continue;
             }
             ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
+#if defined(__x86_64__)
+            if (kPlain && vector) {
+                ShadeSceneRunAvx2(vectorShade, run, start, n, passing, row, depthRow);
+                continue;
+            }
+#endif
             for (; passing != 0; passing &= passing - 1) {
                 const int i = __builtin_ctz(passing);
                 const int x = start + i;

@@ -336,9 +336,11 @@ struct SceneResult {
     bool operator==(const SceneResult&) const = default;
 };
 
-SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes, bool fast) {
+// With `again`, the same triangles are drawn a second time in its states.
+SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depthFormat, int depthBytes, bool fast,
+                        D3DFORMAT targetFormat = D3DFMT_X8R8G8B8, const StateBlock* again = nullptr) {
     SetFastPathsEnabled(fast);
-    Target t(32, 0xFF302010u, D3DFMT_X8R8G8B8);
+    Target t(32, 0xFF302010u, targetFormat);
     Surface depth(depthFormat, 32, 32, depthBytes);
     std::fill(depth.bytes.begin(), depth.bytes.end(), 0xFF);
     Sequence seq{1234};
@@ -349,6 +351,11 @@ SceneResult RenderScene(const StateBlock& s, const Texture& tex, D3DFORMAT depth
                              seq.Range(-1, 2), seq.Range(-1, 2)});
     }
     EXPECT_EQ(DrawUp(s, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles, &tex.view, depth.view), DrawResult::kDrawn);
+    if (again) {
+        EXPECT_EQ(DrawUp(*again, t.view, kSceneFvf, D3DPT_TRIANGLELIST, uint32_t(triangles.size() / 3), triangles,
+                         &tex.view, depth.view),
+                  DrawResult::kDrawn);
+    }
     return SceneResult{t.bytes, depth.bytes};
 }
 
@@ -545,6 +552,77 @@ void ExpectPerspectiveScenesWithinAStep() {
                         ASSERT_EQ(fast.depth, general.depth) << "depth " << depth.format << " texture " << texFormat;
                     }
     EXPECT_LE(largest, 1);
+}
+
+// 32-bit texels on levels 16 x 4 down to 1 x 1 (a single 4 x 2 level
+// without a mip filter): the narrow levels wrap within a pixel's taps.
+Texture NarrowLevels(D3DFORMAT format, bool mipmapped, Sequence& seq) {
+    Texture t;
+    uint32_t width = mipmapped ? 16 : 4, height = mipmapped ? 4 : 2;
+    for (;;) {
+        std::vector<uint32_t> texels(size_t(width) * height);
+        for (uint32_t& texel : texels) texel = seq.Next() * 2654435761u;
+        t.AddArgbLevel(width, height, texels, format);
+        if (!mipmapped || (width == 1 && height == 1)) return t;
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+    }
+}
+
+// Opaque perspective scenes without an alpha test, stage 0 passing the
+// texture, the diffuse colour or their product: on AVX2 these shade eight
+// pixels a step. Over both texel formats that do so, every depth format
+// with and without depth writes and both target formats, the result
+// matches the general span byte for byte on each vector width. After a
+// draw that wrote depths the scene is drawn again with another stage and
+// a depth test that passes on equal depths, or fails on them.
+TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
+    BothPaths guard;
+    SimdLevelGuard levelGuard;
+    const struct {
+        D3DFORMAT format;
+        int bytes;
+    } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24X8, 4}, {D3DFMT_D32, 4}};
+    const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
+                               {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2},
+                               {D3DTOP_SELECTARG2, D3DTOP_SELECTARG1}};
+    for (SimdLevel level : {SimdLevel::kSse2, SimdLevel::kAvx2}) {
+        if (!SimdLevelSupported(level)) continue;
+        SetSimdLevel(level);
+        int n = 0;
+        for (const auto& depth : depths)
+            for (D3DFORMAT texFormat : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+                for (uint32_t mipFilter : {D3DTEXF_NONE, D3DTEXF_POINT, D3DTEXF_LINEAR})
+                    for (const auto& op : ops)
+                        for (bool writeDepth : {false, true})
+                            for (D3DFORMAT target : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+                                Sequence seq{uint32_t(500 + ++n)};
+                                const Texture tex = NarrowLevels(texFormat, mipFilter != D3DTEXF_NONE, seq);
+                                Config cfg{texFormat, D3DTEXF_LINEAR, false, target, op[0], op[1], false,
+                                           D3DTADDRESS_WRAP};
+                                StateBlock s = StatesFor(cfg);
+                                s.sampler[0][D3DSAMP_MIPFILTER] = mipFilter;
+                                UseSceneStates(s, writeDepth, n % 3 ? D3DCMP_LESSEQUAL : D3DCMP_LESS);
+                                ASSERT_EQ(PlanWithDepth(s, tex, depth.format, depth.bytes).kind, FastKind::kTextured);
+                                StateBlock again = s;
+                                const auto& next = ops[(&op - ops + 1) % 3];
+                                again.stage[0][D3DTSS_COLOROP] = next[0];
+                                again.stage[0][D3DTSS_ALPHAOP] = next[1];
+                                UseSceneStates(again, false,
+                                               n % 3 == 0 ? D3DCMP_EQUAL
+                                                          : (n % 3 == 1 ? D3DCMP_NOTEQUAL : D3DCMP_GREATEREQUAL));
+                                const StateBlock* redraw = writeDepth ? &again : nullptr;
+                                const SceneResult fast =
+                                    RenderScene(s, tex, depth.format, depth.bytes, true, target, redraw);
+                                const SceneResult general =
+                                    RenderScene(s, tex, depth.format, depth.bytes, false, target, redraw);
+                                ASSERT_NE(fast.colour, Target(32, 0xFF302010u, target).bytes);
+                                ASSERT_TRUE(fast == general)
+                                    << "lanes " << int(level) << " depth " << depth.format << " texture " << texFormat
+                                    << " mip " << mipFilter << " ops " << op[0] << "," << op[1] << " write "
+                                    << writeDepth << " target " << target;
+                            }
+    }
 }
 
 // Screen-space quads of a mip-mapped texture, shrunk and stretched, take
