@@ -53,6 +53,7 @@ struct SceneMipSetup {
     int32_t base = 0, last = 0;
     bool firstOnly = false, nearestLevel = false;
     double lodBias = 0;
+    MipPick flatPick;  // without perspective: every pixel's pick
 };
 
 struct SceneRun {
