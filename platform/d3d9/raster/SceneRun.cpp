@@ -138,6 +138,7 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy) {
     s.depth = D3DFMT_UNKNOWN;
     s.width = s.height = 0;
     s.bias = 0;
+    s.nextWidth = s.nextHeight = 0;
     return s;
 }
 
@@ -214,7 +215,21 @@ void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out)
 namespace {
 
 // Without perspective the coordinates' slopes are the same at every pixel,
-// so is the level of detail: the pick SceneMipFor made serves the run.
+// so is the level of detail: the pick SceneMipFor made serves the run, and
+// the texel coordinates on its levels come with the other values.
+SceneRunSetup OnFlatPick(const SceneRunSetup& s, const SceneMipSetup& mip) {
+    SceneRunSetup levels = s;
+    const MipPick& pick = mip.flatPick;
+    levels.width = mip.levelWidth[pick.level];
+    levels.height = mip.levelHeight[pick.level];
+    levels.bias = mip.bias;
+    if (pick.weight != 0) {
+        levels.nextWidth = mip.levelWidth[pick.level + 1];
+        levels.nextHeight = mip.levelHeight[pick.level + 1];
+    }
+    return levels;
+}
+
 void PickOneLevel(const SceneMipSetup& s, int n, SceneRun& out) {
     const int32_t next = s.flatPick.weight != 0 ? s.flatPick.level + 1 : s.flatPick.level;
     for (int i = 0; i < n; ++i) {
@@ -232,11 +247,10 @@ void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start
 #if defined(__x86_64__)
     const bool avx2 = UseAvx2();
     if (mip && !s.perspective) {
-        if (avx2) ComputeSceneRunAvx2(s, nullptr, start, n, out, rho2, approxLog2);
-        else RunLanes<Sse2>::Compute(s, nullptr, start, n, out, rho2, approxLog2);
+        const SceneRunSetup levels = OnFlatPick(s, *mip);
+        if (avx2) ComputeSceneRunAvx2(levels, nullptr, start, n, out, rho2, approxLog2);
+        else RunLanes<Sse2>::Compute(levels, nullptr, start, n, out, rho2, approxLog2);
         PickOneLevel(*mip, n, out);
-        if (avx2) LevelTexelsAvx2(*mip, n, out);
-        else RunLanes<Sse2>::LevelTexels(*mip, n, out);
         return;
     }
     if (avx2) ComputeSceneRunAvx2(s, mip, start, n, out, rho2, approxLog2);

@@ -105,12 +105,16 @@ FLOAT_RUN_INLINE Picks PickLevels(const SceneMipSetup& s, F rho2) {
     return Picks{level, weight, _mm256_sub_epi32(level, mixed)};
 }
 
-// The sides of each lane's level; most often every lane is on one.
-FLOAT_RUN_INLINE F SidesOf(const float* sides, I level) {
-    const I first = _mm256_permutevar8x32_epi32(level, _mm256_setzero_si256());
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(level, first)) == -1)
-        return _mm256_set1_ps(sides[_mm256_cvtsi256_si32(level)]);
-    return _mm256_i32gather_ps(sides, level, 4);
+// The sides of kMaxMipLevels levels as two registers of eight.
+struct SideTable {
+    F low, high;
+};
+
+// Each lane's side, by the level's low three bits from either half.
+FLOAT_RUN_INLINE F SidesOf(const SideTable& sides, I level) {
+    const F upper = _mm256_castsi256_ps(_mm256_slli_epi32(level, 28));  // sign set for levels 8 .. 15
+    return _mm256_blendv_ps(_mm256_permutevar8x32_ps(sides.low, level), _mm256_permutevar8x32_ps(sides.high, level),
+                            upper);
 }
 
 FLOAT_RUN_INLINE I PackedDiffuse(const SceneRunSetup& s, double x, F steps, F w) {
@@ -130,11 +134,14 @@ void Store(int32_t* p, I v) { _mm256_storeu_si256(reinterpret_cast<I*>(p), v); }
 }  // namespace
 
 void ComputeSceneFloatRunAvx2(const SceneRunSetup& s, const SceneMipSetup& mip, int start, int n, SceneRun& out) {
-    float widths[kMaxMipLevels], heights[kMaxMipLevels];
+    static_assert(kMaxMipLevels == 16, "two registers of level sides");
+    alignas(32) float widthTable[kMaxMipLevels] = {}, heightTable[kMaxMipLevels] = {};
     for (int l = 0; l <= mip.last && l < kMaxMipLevels; ++l) {
-        widths[l] = float(mip.levelWidth[l]);
-        heights[l] = float(mip.levelHeight[l]);
+        widthTable[l] = float(mip.levelWidth[l]);
+        heightTable[l] = float(mip.levelHeight[l]);
     }
+    const SideTable widths{_mm256_load_ps(widthTable), _mm256_load_ps(widthTable + 8)};
+    const SideTable heights{_mm256_load_ps(heightTable), _mm256_load_ps(heightTable + 8)};
     const F steps = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
     const I bias = SplatI(mip.bias);
     for (int i = 0; i < n; i += 8) {

@@ -41,24 +41,29 @@ TEST(SceneRun, LevelPicksMatchTheLibraryLogarithmAtEveryDecision) {
             sampler.lodBias = lodBias;
             sampler.needsLod = true;
             for (int step = -700; step <= 4700; ++step)
-                for (double offset : offsets) {
-                    // One slope along x: the footprint is (slope * 256)^2 at every pixel.
-                    const double slope = std::exp2(double(step) / 512.0 + offset) / 256.0;
-                    Gradients g;
-                    g.attr[kTexcoord0].dx = slope;
-                    g.attr[kTexcoord0 + 1].c = 0.5;
-                    g.constantMask = 1u << (kTexcoord0 + 1);
-                    const fast::SceneRunSetup setup = fast::SceneRunFor(g, 0.0);
-                    const fast::SceneMipSetup mip = fast::SceneMipFor(g, sampler, 128);
-                    fast::SceneRun run;
-                    fast::ComputeSceneRun(setup, &mip, 0, 2, run);
-                    const MipPick expected = PickMip(sampler, SamplerLod(sampler, TexelDerivatives{slope, 0, 0, 0}));
-                    ASSERT_EQ(run.level[0], expected.level) << "step " << step << " offset " << offset;
-                    ASSERT_EQ(run.weight[0], expected.weight) << "step " << step << " offset " << offset;
-                    ++checked;
-                }
+                for (double offset : offsets)
+                    for (bool perspective : {true, false}) {
+                        // One slope along x: the footprint is (slope * 256)^2 at every pixel.
+                        const double slope = std::exp2(double(step) / 512.0 + offset) / 256.0;
+                        Gradients g;
+                        g.attr[kTexcoord0].dx = slope;
+                        g.attr[kTexcoord0 + 1].c = 0.5;
+                        g.constantMask = 1u << (kTexcoord0 + 1);
+                        // 1 / w is 1 everywhere: the same footprint, picked pixel by pixel
+                        // rather than once for the row.
+                        g.perspective = perspective;
+                        g.q.c = 1.0;
+                        const fast::SceneRunSetup setup = fast::SceneRunFor(g, 0.0);
+                        const fast::SceneMipSetup mip = fast::SceneMipFor(g, sampler, 128);
+                        fast::SceneRun run;
+                        fast::ComputeSceneRun(setup, &mip, 0, 2, run);
+                        const MipPick expected = PickMip(sampler, SamplerLod(sampler, TexelDerivatives{slope, 0, 0, 0}));
+                        ASSERT_EQ(run.level[0], expected.level) << "step " << step << " offset " << offset;
+                        ASSERT_EQ(run.weight[0], expected.weight) << "step " << step << " offset " << offset;
+                        ++checked;
+                    }
         }
-    EXPECT_GT(checked, 90000);
+    EXPECT_GT(checked, 180000);
 }
 
 // Floors and walls seen at a slant on an 800 x 600 screen, a 256 x 256
