@@ -235,7 +235,9 @@ bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup
 // interpolated values, and with Mip each pixel's level and weight, come a
 // run at a time from ComputeSceneRun; the filter is the same for every
 // level. Where VectorShadeFor serves, the run's pixels are shaded eight at
-// a time, else one by one.
+// a time, else one by one; a trilinear perspective run shaded so takes its
+// values in single precision (ComputeSceneFloatRunAvx2), within a step of
+// the general span's.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
