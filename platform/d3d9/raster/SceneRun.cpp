@@ -8,6 +8,7 @@
 #include "d3d9/raster/TextureSampler.h"
 
 #include "d3d9/raster/RowKernels.h"
+#include "d3d9/raster/SceneRunFloat.h"
 #include "d3d9/raster/SceneRunLanes.h"
 
 namespace raster::fast {
@@ -137,6 +138,7 @@ SceneRunSetup SceneRunFor(const Gradients& g, double fy) {
     s.depth = D3DFMT_UNKNOWN;
     s.width = s.height = 0;
     s.bias = 0;
+    s.nextWidth = s.nextHeight = 0;
     return s;
 }
 
@@ -179,7 +181,23 @@ SceneMipSetup SceneMipFor(const Gradients& g, const SamplerSetup& sampler, int32
         s.levelWidth[l] = double(texture.levels[l].width);
         s.levelHeight[l] = double(texture.levels[l].height);
     }
+    if (!g.perspective) {
+        // As SampleTexture picks it: a constant coordinate has no slope.
+        const TexelDerivatives slopes{s.uVaries ? s.uDx : 0.0, s.vVaries ? s.vDx : 0.0, s.uVaries ? s.uDy : 0.0,
+                                      s.vVaries ? s.vDy : 0.0};
+        s.flatPick = PickMip(sampler, SamplerLod(sampler, slopes));
+    }
     return s;
+}
+
+bool SceneFloatRunServes(const SceneRunSetup& setup, const SceneMipSetup& mip) {
+#if defined(__x86_64__)
+    return setup.perspective && !mip.nearestLevel && UseAvx2();
+#else
+    (void)setup;
+    (void)mip;
+    return false;
+#endif
 }
 
 void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out) {
@@ -193,10 +211,48 @@ void ComputeSceneDepths(const SceneRunSetup& s, int start, int n, uint32_t* out)
     for (int i = 0; i < n; ++i) out[i] = QuantizeDepth(s.depth, Plane::At(s.zRow, s.zdx, double(start + i)));
 }
 
+#if defined(__x86_64__)
+namespace {
+
+// Without perspective the coordinates' slopes are the same at every pixel,
+// so is the level of detail: the pick SceneMipFor made serves the run, and
+// the texel coordinates on its levels come with the other values.
+SceneRunSetup OnFlatPick(const SceneRunSetup& s, const SceneMipSetup& mip) {
+    SceneRunSetup levels = s;
+    const MipPick& pick = mip.flatPick;
+    levels.width = mip.levelWidth[pick.level];
+    levels.height = mip.levelHeight[pick.level];
+    levels.bias = mip.bias;
+    if (pick.weight != 0) {
+        levels.nextWidth = mip.levelWidth[pick.level + 1];
+        levels.nextHeight = mip.levelHeight[pick.level + 1];
+    }
+    return levels;
+}
+
+void PickOneLevel(const SceneMipSetup& s, int n, SceneRun& out) {
+    const int32_t next = s.flatPick.weight != 0 ? s.flatPick.level + 1 : s.flatPick.level;
+    for (int i = 0; i < n; ++i) {
+        out.level[i] = s.flatPick.level;
+        out.weight[i] = s.flatPick.weight;
+        out.nextLevel[i] = next;
+    }
+}
+
+}  // namespace
+#endif
+
 void ComputeSceneRun(const SceneRunSetup& s, const SceneMipSetup* mip, int start, int n, SceneRun& out) {
     double rho2[kScenePixels], approxLog2[kScenePixels];
 #if defined(__x86_64__)
     const bool avx2 = UseAvx2();
+    if (mip && !s.perspective) {
+        const SceneRunSetup levels = OnFlatPick(s, *mip);
+        if (avx2) ComputeSceneRunAvx2(levels, nullptr, start, n, out, rho2, approxLog2);
+        else RunLanes<Sse2>::Compute(levels, nullptr, start, n, out, rho2, approxLog2);
+        PickOneLevel(*mip, n, out);
+        return;
+    }
     if (avx2) ComputeSceneRunAvx2(s, mip, start, n, out, rho2, approxLog2);
     else RunLanes<Sse2>::Compute(s, mip, start, n, out, rho2, approxLog2);
 #else

@@ -37,6 +37,8 @@ struct SceneRunSetup {
     // `bias` (128 for linear filtering); width 0 skips them.
     double width, height;
     int32_t bias;
+    // The same on a second level this size into fuNext, fvNext; 0 skips them.
+    double nextWidth, nextHeight;
 };
 
 // With levels: the level and weight of each pixel (as PickMip gives them)
@@ -53,6 +55,7 @@ struct SceneMipSetup {
     int32_t base = 0, last = 0;
     bool firstOnly = false, nearestLevel = false;
     double lodBias = 0;
+    MipPick flatPick;  // without perspective: every pixel's pick
 };
 
 struct SceneRun {

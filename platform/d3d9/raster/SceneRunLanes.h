@@ -130,6 +130,10 @@ struct RunLanes {
                 V::StoreInts(out.fu + i, _mm_sub_epi32(TexelFixeds(V::Mul(u, V::Splat(s.width))), bias));
                 V::StoreInts(out.fv + i, _mm_sub_epi32(TexelFixeds(V::Mul(v, V::Splat(s.height))), bias));
             }
+            if (s.nextWidth > 0) {
+                V::StoreInts(out.fuNext + i, _mm_sub_epi32(TexelFixeds(V::Mul(u, V::Splat(s.nextWidth))), bias));
+                V::StoreInts(out.fvNext + i, _mm_sub_epi32(TexelFixeds(V::Mul(v, V::Splat(s.nextHeight))), bias));
+            }
         }
     }
 

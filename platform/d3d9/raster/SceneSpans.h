@@ -11,6 +11,7 @@
 #include "d3d9/raster/SceneFilter.h"
 #include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/SceneRun.h"
+#include "d3d9/raster/SceneRunFloat.h"
 #include "d3d9/raster/SceneShade.h"
 #include "d3d9/raster/TexelFormats.h"
 #include "d3d9/raster/TextureSampler.h"
@@ -234,7 +235,9 @@ bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup
 // interpolated values, and with Mip each pixel's level and weight, come a
 // run at a time from ComputeSceneRun; the filter is the same for every
 // level. Where VectorShadeFor serves, the run's pixels are shaded eight at
-// a time, else one by one.
+// a time, else one by one; a trilinear perspective run shaded so takes its
+// values in single precision (ComputeSceneFloatRunAvx2), within a step of
+// the general span's.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
 void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, int x1) {
     using Z = DepthAccess<Depth>;
@@ -285,6 +288,10 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     // The eight-pixel shading knows no doubled or quadrupled products.
     SceneShadeSetup vectorShade;
     [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain && !scaled, vectorShade);
+    // The eight-pixel shading's levels may come in single precision: its
+    // stage neither scales nor tests a channel, so a step in a texel stays
+    // a step in the pixel.
+    [[maybe_unused]] const bool floatRun = Mip && vector && SceneFloatRunServes(setup, mip);
     SceneRun run;
     auto shade = [&](auto plainTag, auto scaledTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
@@ -307,6 +314,13 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
                                    << i;
                 if (passing == 0) continue;
             }
+#if defined(__x86_64__)
+            if (kPlain && floatRun) {
+                ComputeSceneFloatRunAvx2(setup, mip, start, n, run);
+                ShadeSceneRunAvx2(vectorShade, run, start, n, passing, row, depthRow);
+                continue;
+            }
+#endif
             ComputeSceneRun(setup, Mip ? &mip : nullptr, start, n, run);
 #if defined(__x86_64__)
             if (kPlain && vector) {

@@ -496,7 +496,9 @@ int LargestChannelDifference(const std::vector<uint8_t>& a, const std::vector<ui
 // channel stays within one step and the depth buffer (hence every depth
 // decision) is the same. Largest channel difference seen: 0 (the spans
 // compute the general span's values; only the level of detail takes
-// another logarithm, and the library's near each decision). Each vector
+// another logarithm, and the library's near each decision; the
+// single-precision trilinear run of the eight-pixel shading stayed exact
+// on these scenes too). Each vector
 // width the processor has is tried.
 void ExpectPerspectiveScenesWithinAStep();
 
@@ -573,7 +575,10 @@ Texture NarrowLevels(D3DFORMAT format, bool mipmapped, Sequence& seq) {
 // texture, the diffuse colour or their product: on AVX2 these shade eight
 // pixels a step. Over both texel formats that do so, every depth format
 // with and without depth writes and both target formats, the result
-// matches the general span byte for byte on each vector width. After a
+// matches the general span byte for byte on each vector width, but for
+// trilinear filtering on AVX2, whose run is in single precision: there each
+// channel stays within one step and the depths are the same (largest
+// difference seen: 1). After a
 // draw that wrote depths the scene is drawn again with another stage and
 // a depth test that passes on equal depths, or fails on them.
 TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
@@ -586,6 +591,7 @@ TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
     const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
                                {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2},
                                {D3DTOP_SELECTARG2, D3DTOP_SELECTARG1}};
+    int largest = 0;
     for (SimdLevel level : {SimdLevel::kSse2, SimdLevel::kAvx2}) {
         if (!SimdLevelSupported(level)) continue;
         SetSimdLevel(level);
@@ -617,12 +623,22 @@ TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
                                 const SceneResult general =
                                     RenderScene(s, tex, depth.format, depth.bytes, false, target, redraw);
                                 ASSERT_NE(fast.colour, Target(32, 0xFF302010u, target).bytes);
+                                if (level == SimdLevel::kAvx2 && mipFilter == D3DTEXF_LINEAR) {
+                                    // Single-precision levels: within a step, the same depths.
+                                    const int difference = LargestChannelDifference(fast.colour, general.colour);
+                                    largest = std::max(largest, difference);
+                                    ASSERT_LE(difference, 1) << "depth " << depth.format << " texture " << texFormat
+                                                             << " ops " << op[0] << "," << op[1];
+                                    ASSERT_EQ(fast.depth, general.depth);
+                                    continue;
+                                }
                                 ASSERT_TRUE(fast == general)
                                     << "lanes " << int(level) << " depth " << depth.format << " texture " << texFormat
                                     << " mip " << mipFilter << " ops " << op[0] << "," << op[1] << " write "
                                     << writeDepth << " target " << target;
                             }
     }
+    EXPECT_LE(largest, 1);
 }
 
 // Screen-space quads of a mip-mapped texture, shrunk and stretched, take
