@@ -9,6 +9,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace texture_expansion_test {
 namespace {
 
 struct ScreenVertex {
@@ -218,8 +219,6 @@ TEST_F(TextureExpansionTest, DrawingIntoATextureMakesTheCopyStale) {
     target->Release();
 }
 
-}  // namespace
-
 // With raster threads a scene's draws wait for a flush, reading the copy
 // later than they were made. A write to the level in the scene must land
 // after them even when a later draw decodes the copy again in place.
@@ -272,3 +271,6 @@ TEST_F(TextureExpansionThreadTest, AWriteInASceneLandsAfterTheDrawsBeforeIt) {
         for (UINT x = 0; x < kSide; ++x) differing += image.At(x, y) != image.At(30 + x, y);
     EXPECT_GT(differing, 0);
 }
+
+}  // namespace
+}  // namespace texture_expansion_test

@@ -11,7 +11,7 @@
 #include "d3d9/raster/PixelState.h"
 #include "d3d9/raster/RowKernels.h"
 
-namespace rastertest {
+namespace rastertest::fast_path_test {
 namespace {
 
 // Fixed-sequence generator: the scenes are the same on every run.
@@ -581,4 +581,4 @@ TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::fast_path_test
