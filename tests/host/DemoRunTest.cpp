@@ -269,35 +269,52 @@ TEST_F(DemoRun, BadInputsFailWithAClearMessage) {
 // frame 3, asked to stop at frame 6 and gone by frame 11. The focus walks right along the top of its loop, from world x
 // 6888 (region 13) to 7284 (region 14), 36 units a frame; the view follows
 // it, so the focus is the screen's centre.
+// Under CTest one run serves every test process: the fixture DemoSceneRun
+// (cmake/RunDemoScene.cmake) leaves its frames, log and exit status in the
+// folder LUMIVA_DEMO_SCENE_DIR names. Run by hand, the suite runs the demo itself.
 class DemoScene : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        if (const char* shared = std::getenv("LUMIVA_DEMO_SCENE_DIR")) {
+            ReadRun(shared, ReadStatus(fs::path(shared) / "status"));
+            return;
+        }
         const char* base = std::getenv("LUMIVA_TEST_TMP");
         const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
         fs::create_directories(root);
         std::string pattern = (root / "demo-scene-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        s_dir = new fs::path(pattern);
-        const fs::path log = *s_dir / "run.log";
+        s_ownDir = new fs::path(pattern);
+        const fs::path log = *s_ownDir / "run.log";
         const std::string command = "'" + std::string(LUMIVA_DEMO_FILE) + "' --headless --frames 12 --out '" +
-                                    (*s_dir / "out").string() + "' >'" + log.string() + "' 2>&1";
+                                    (*s_ownDir / "out").string() + "' >'" + log.string() + "' 2>&1";
         const int status = std::system(command.c_str());
-        s_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const std::vector<uint8_t> bytes = ReadBytes(log);
-        s_log = new std::string(bytes.begin(), bytes.end());
-        s_frames = new std::vector<Png>;
-        for (const char* name : {"frame-0000.png", "frame-0006.png", "frame-0011.png"})
-            s_frames->push_back(ReadPng(*s_dir / "out" / name));
+        ReadRun(*s_ownDir, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }
     static void TearDownTestSuite() {
         std::error_code error;
-        if (s_dir) fs::remove_all(*s_dir, error);
-        delete s_dir;
+        if (s_ownDir) fs::remove_all(*s_ownDir, error);
+        delete s_ownDir;
         delete s_log;
         delete s_frames;
-        s_dir = nullptr;
+        s_ownDir = nullptr;
         s_log = nullptr;
         s_frames = nullptr;
+    }
+    // The exit status the fixture wrote, or -1 when it wrote none.
+    static int ReadStatus(const fs::path& path) {
+        const std::vector<uint8_t> bytes = ReadBytes(path);
+        const std::string text(bytes.begin(), bytes.end());
+        return text.empty() ? -1 : std::atoi(text.c_str());
+    }
+    // The run's log and frames 0, 6 and 11 from dir.
+    static void ReadRun(const fs::path& dir, int status) {
+        s_status = status;
+        const std::vector<uint8_t> bytes = ReadBytes(dir / "run.log");
+        s_log = new std::string(bytes.begin(), bytes.end());
+        s_frames = new std::vector<Png>;
+        for (const char* name : {"frame-0000.png", "frame-0006.png", "frame-0011.png"})
+            s_frames->push_back(ReadPng(dir / "out" / name));
     }
     void SetUp() override {
         // Everything is given back before the shell's Release (the sanitizer
@@ -311,13 +328,13 @@ protected:
     // Regions 13 and 14 meet at world x 7168.
     static constexpr int kSeamX = 7168;
 
-    static fs::path* s_dir;
+    static fs::path* s_ownDir;
     static std::string* s_log;
     static std::vector<Png>* s_frames;
     static int s_status;
 };
 
-fs::path* DemoScene::s_dir = nullptr;
+fs::path* DemoScene::s_ownDir = nullptr;
 std::string* DemoScene::s_log = nullptr;
 std::vector<Png>* DemoScene::s_frames = nullptr;
 int DemoScene::s_status = -1;

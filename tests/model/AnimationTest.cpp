@@ -10,7 +10,7 @@
 #include "ModelFixture.h"
 #include "scene/KAnimation.h"
 
-namespace model_test {
+namespace model_test::animation_test {
 namespace {
 
 constexpr const char* kAnimationPath = "\\model\\hero.ani";
@@ -260,4 +260,4 @@ TEST_F(FramesTest, NothingWrittenOutsideTheRules) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::animation_test

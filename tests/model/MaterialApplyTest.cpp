@@ -14,7 +14,7 @@
 #include "textures/TextureManager.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::material_apply_test {
 namespace {
 
 constexpr const char* kMaterialPath = "\\model\\hero\\hero.mtl";
@@ -366,4 +366,4 @@ TEST_F(MaterialApplyTest, TextureTimeWrapsLateInTheClock) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::material_apply_test

@@ -11,7 +11,7 @@
 #include "scene/KMaterial.h"
 #include "textures/TextureManager.h"
 
-namespace model_test {
+namespace model_test::material_load_test {
 namespace {
 
 constexpr const char* kMaterialPath = "\\model\\hero\\hero.mtl";
@@ -206,4 +206,4 @@ TEST_F(MaterialLoadTest, MissingFileLeavesTheSetEmpty) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::material_load_test

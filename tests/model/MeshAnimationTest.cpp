@@ -10,7 +10,7 @@
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
 
-namespace model_test {
+namespace model_test::mesh_animation_test {
 namespace {
 
 constexpr const char* kMeshPath = "\\model\\body.mesh";
@@ -153,4 +153,4 @@ TEST_F(MeshAnimationTest, TimesBeforeTheKeysHoldTheFirstFrame) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::mesh_animation_test

@@ -11,7 +11,7 @@
 #include "support/VirtualSlot.h"
 #include "textures/TextureManager.h"
 
-namespace model_test {
+namespace model_test::mesh_load_test {
 namespace {
 
 using meshfile::Block;
@@ -318,4 +318,4 @@ TEST(MeshSlots, OperationsInOrder) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::mesh_load_test

@@ -14,7 +14,7 @@
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 
-namespace model_test {
+namespace model_test::mesh_render_test {
 namespace {
 
 constexpr const char* kMeshPath = "\\model\\two.mesh";
@@ -266,4 +266,4 @@ TEST_F(MeshVertexTrackTest, FailedLockIsReported) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::mesh_render_test

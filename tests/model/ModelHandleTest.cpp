@@ -12,7 +12,7 @@
 #include "scene/KModelProxy.h"
 #include "support/VirtualSlot.h"
 
-namespace model_test {
+namespace model_test::model_handle_test {
 namespace {
 
 constexpr const char* kMesh = "\\model\\hero.mesh";
@@ -231,4 +231,4 @@ TEST_F(ModelHandleTest, DrawShadowPlacesItsQuadAndRestoresTheWorld) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_handle_test

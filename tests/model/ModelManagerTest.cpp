@@ -17,7 +17,7 @@
 #include "textures/TextureManager.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::model_manager_test {
 namespace {
 
 constexpr const char* kMesh = "\\model\\a.mesh";
@@ -353,4 +353,4 @@ TEST_F(ModelManagerLoads, InitNeedsTheMeshAndMaterial) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_manager_test

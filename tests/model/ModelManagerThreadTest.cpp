@@ -14,7 +14,7 @@
 #include "ModelManagerFixture.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::model_manager_thread_test {
 namespace {
 
 constexpr const char* kMesh = "\\model\\a.mesh";
@@ -85,4 +85,4 @@ TEST_F(ModelManagerThreadTest, FourThreadsLoadOneAnimationAndReleaseTheirModels)
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_manager_thread_test

@@ -16,7 +16,7 @@
 #include "textures/ImageCache.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::model_object_test {
 namespace {
 
 constexpr const char* kMesh = "\\model\\hero.mesh";
@@ -490,4 +490,4 @@ TEST_F(ModelObjectTest, MaterialValueReachesEveryCullOption) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_object_test

@@ -16,7 +16,7 @@
 #include "shell/ClientSettings.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::model_trail_test {
 namespace {
 
 constexpr const char* kTrailFile = "\\settings\\trail.ini";
@@ -372,4 +372,4 @@ TEST_F(CoolTrailTest, QuadsShowOnASmallTargetWithoutTheOldest) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_trail_test

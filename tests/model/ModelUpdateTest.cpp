@@ -18,7 +18,7 @@
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
-namespace model_test {
+namespace model_test::model_update_test {
 namespace {
 
 constexpr const char* kMesh = "\\model\\hero.mesh";
@@ -206,9 +206,9 @@ TEST_F(ModelUpdateTest, UpdateArgumentPicksTheBoundEffectSet) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_update_test
 
-namespace model_test {
+namespace model_test::model_update_test {
 namespace {
 
 // A shape model: turned by X, Y and Z rotations, its first thread started
@@ -240,4 +240,4 @@ TEST_F(ModelUpdateTest, ShapeModelTurnsAndReportsItsEnd) {
 }
 
 }  // namespace
-}  // namespace model_test
+}  // namespace model_test::model_update_test

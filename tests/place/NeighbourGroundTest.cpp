@@ -11,6 +11,7 @@
 #include "place/RegionReader.h"
 #include "place/SceneRegion.h"
 
+namespace neighbour_ground_test {
 namespace {
 
 KRegionGroundRecord Record(const char* name, int32_t x, int32_t y, uint16_t width, uint16_t height,
@@ -151,3 +152,4 @@ TEST(NeighbourGroundTest, NothingSharedLeavesThePictureBuilt) {
 }
 
 }  // namespace
+}  // namespace neighbour_ground_test

@@ -14,6 +14,7 @@
 #include "support/QuietPlaceHost.h"
 #include "win32/Control.h"
 
+namespace scene_light_test {
 namespace {
 
 using place_test::TreeScene;
@@ -309,3 +310,4 @@ TEST_F(SceneLightTest, ObjectLightsSwitchGovernsMapLights) {
 }
 
 }  // namespace
+}  // namespace scene_light_test

@@ -5,6 +5,7 @@
 
 #include "SceneTreeFixture.h"
 
+namespace scene_tree_fragment_test {
 namespace {
 
 using place_test::TreeScene;
@@ -135,3 +136,4 @@ TEST(SceneTreeFragmentTest, ManyFragmentsOnOneLineGrowTheArray) {
 }
 
 }  // namespace
+}  // namespace scene_tree_fragment_test

@@ -5,6 +5,7 @@
 
 #include "SceneTreeFixture.h"
 
+namespace scene_tree_list_test {
 namespace {
 
 using place_test::TreeScene;
@@ -211,3 +212,4 @@ TEST(SceneTreeListTest, ItemsEnterWithClearedLinks) {
 }
 
 }  // namespace
+}  // namespace scene_tree_list_test

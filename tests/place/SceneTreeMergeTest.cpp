@@ -7,6 +7,7 @@
 #include "SceneTreeFixture.h"
 #include "place/SceneLight.h"
 
+namespace scene_tree_merge_test {
 namespace {
 
 using place_test::TreeScene;
@@ -245,3 +246,4 @@ TEST(SceneTreeDepthThreadTest, DeepTreesNeedNoDeepStack) {
 }
 
 }  // namespace
+}  // namespace scene_tree_merge_test

@@ -4,6 +4,7 @@
 
 #include "place/TreeGeometry.h"
 
+namespace tree_geometry_test {
 namespace {
 
 constexpr KIntPoint P(int32_t x, int32_t y) { return KIntPoint{x, y}; }
@@ -99,3 +100,4 @@ TEST(TruncateToInt32Test, SaturatesAndMapsNaNToZero) {
 }
 
 }  // namespace
+}  // namespace tree_geometry_test

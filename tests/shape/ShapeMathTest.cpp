@@ -6,6 +6,7 @@
 
 #include "shape/ShapeMath.h"
 
+namespace shape_math_test {
 namespace {
 
 void ExpectMatrixNear(const float* got, const std::array<float, 16>& want, float tolerance = 1e-6f) {
@@ -112,3 +113,4 @@ TEST(ShapeMath, ArbitraryScaleStretchesAlongTheTurnedAxes) {
 }
 
 }  // namespace
+}  // namespace shape_math_test

@@ -16,6 +16,7 @@
 #include "support/ShellFixture.h"
 #include "support/VirtualSlot.h"
 
+namespace shape_model_test {
 namespace {
 
 using lumiva::d3d9::RecordedCall;
@@ -402,3 +403,4 @@ TEST_F(ShapeModelPixels, ASkinnedShapeShowsItsNodesPositionAtTwoTimes) {
 }
 
 }  // namespace
+}  // namespace shape_model_test

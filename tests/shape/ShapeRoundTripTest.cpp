@@ -5,6 +5,7 @@
 
 #include "ShapeTestSupport.h"
 
+namespace shape_round_trip_test {
 namespace {
 
 using shapetest::Members;
@@ -203,7 +204,9 @@ TEST_P(ShapeRoundTrip, MaterialListTakesTheVersionDefaults) {
 }
 
 }  // namespace
+}  // namespace shape_round_trip_test
 
+namespace shape_round_trip_test {
 namespace {
 
 class ShapeMaterialNames : public shapetest::ShapeTest {};
@@ -227,3 +230,4 @@ TEST_F(ShapeMaterialNames, ImageListNamesAreDroppedByExtensionBelow6AndByFlagFro
 }
 
 }  // namespace
+}  // namespace shape_round_trip_test

@@ -4,14 +4,13 @@
 
 #include <cstring>
 
+#include "ByteFields.h"
 #include "A3eWriter.h"
 
 namespace {
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 |
-           uint32_t(b.at(at + 3)) << 24;
-}
+using tools_test::U32At;
+
 float F32At(const std::vector<uint8_t>& b, size_t at) {
     const uint32_t bits = U32At(b, at);
     float f;

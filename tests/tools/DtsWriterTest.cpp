@@ -2,14 +2,12 @@
 
 #include <cstring>
 
+#include "ByteFields.h"
 #include "DtsWriter.h"
 
 namespace {
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 |
-           uint32_t(b.at(at + 3)) << 24;
-}
+using tools_test::U32At;
 
 TEST(DtsWriter, AnEmptyShapeLaysItsThreeStreamsOutOneAfterTheOther) {
     dts::Shape s;

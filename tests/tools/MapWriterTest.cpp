@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "ByteFields.h"
 #include "KIniFile.h"
 #include "KTabFile.h"
 #include "DataRoot.h"
@@ -13,8 +14,8 @@
 
 namespace {
 
-uint16_t U16At(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) { return U16At(b, at) | uint32_t(U16At(b, at + 2)) << 16; }
+using tools_test::U16At;
+using tools_test::U32At;
 
 TEST(MapWriter, RegionTableCountsOffsetsFromItsEnd) {
     RegionFileLayout layout;

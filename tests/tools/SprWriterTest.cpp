@@ -2,13 +2,14 @@
 
 #include <stdexcept>
 
+#include "ByteFields.h"
 #include "SprFile.h"
 #include "SprWriter.h"
 
 namespace {
 
-uint16_t U16At(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) { return U16At(b, at) | uint32_t(U16At(b, at + 2)) << 16; }
+using tools_test::U16At;
+using tools_test::U32At;
 
 TEST(SprWriter, PaletteTakesOpaqueAndTranslucentColoursInFirstUseOrder) {
     SprPixels a{2, 2, 0, 0, {0x00123456u, 0xFF0000FFu, 0x800000FFu, 0x01FF0000u}};

@@ -167,11 +167,6 @@ Bytes SoundJpeg(bool progressive) {
     return EncodeJpeg(ColourPixels(64, 48), 64, 48, options);
 }
 
-Bytes Cut(Bytes b, size_t size) {
-    b.resize(size);
-    return b;
-}
-
 Bytes CorruptMarkerAfterHeader(Bytes b) {
     // Turn the start-of-scan marker into an undefined one.
     for (size_t i = 2; i + 1 < b.size(); ++i) {

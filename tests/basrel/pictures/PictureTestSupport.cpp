@@ -59,4 +59,9 @@ void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     PutU16(bytes, at + 2, uint16_t(value >> 16));
 }
 
+std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
 }  // namespace basrel_pictures_test

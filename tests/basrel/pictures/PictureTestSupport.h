@@ -30,5 +30,7 @@ uint16_t U16At(const std::vector<uint8_t>& bytes, size_t at);
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at);
 void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value);
 void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value);
+// The first size bytes of a file, as a file cut short.
+std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t size);
 
 }  // namespace basrel_pictures_test

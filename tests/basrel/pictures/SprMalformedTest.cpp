@@ -37,10 +37,6 @@ Bytes GoodSds0() {
 }
 constexpr size_t kTile0 = 32 + 9, kTile1 = kTile0 + 36;
 
-Bytes Cut(Bytes b, size_t size) {
-    b.resize(size);
-    return b;
-}
 Bytes Patch16(Bytes b, size_t at, uint16_t v) {
     PutU16(b, at, v);
     return b;

@@ -16,6 +16,10 @@
 
 namespace dispatch_test {
 
+// Opaque colours the dispatch tests draw with and look for.
+constexpr D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+constexpr D3DCOLOR kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+
 class DispatchTest : public test_support::ShellFixture {
 protected:
     DispatchTest() : ShellFixture("dispatch") {}

@@ -13,9 +13,6 @@
 namespace dispatch_test {
 namespace {
 
-constexpr D3DCOLOR kRed = 0xFFFF0000;
-constexpr D3DCOLOR kBlack = 0xFF000000;
-
 TEST(PrimitiveRecords, PictureConstructorSetsAlphaAndClearsTheTailOnly) {
     alignas(KPrimPicture) uint8_t bytes[sizeof(KPrimPicture)];
     std::memset(bytes, 0xAB, sizeof bytes);

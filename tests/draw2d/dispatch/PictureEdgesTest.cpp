@@ -12,8 +12,6 @@
 namespace dispatch_test {
 namespace {
 
-constexpr D3DCOLOR kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
-
 class PictureEdges : public DispatchTest {
 protected:
     void SetUp() override {

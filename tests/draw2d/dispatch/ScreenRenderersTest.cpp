@@ -10,9 +10,6 @@
 namespace dispatch_test {
 namespace {
 
-constexpr D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
-constexpr D3DCOLOR kBlack = 0xFF000000;
-
 class ScreenRenderers : public DispatchTest {
 protected:
     void SetUp() override {

@@ -10,7 +10,7 @@ namespace {
 
 using lists_test::ListsTest;
 
-struct Records {
+struct GroupRecords {
     std::vector<uint8_t> bytes;
     void Add(const char* name, int16_t imageType, int32_t x, int32_t y, int16_t frame = 0, uint8_t blend = 0) {
         const size_t at = bytes.size();
@@ -37,15 +37,15 @@ protected:
         WriteFlatSprite("two.spr", 4, 4, 0xFF00FF00u, 2);
         WriteFlatSprite("wide.spr", 200, 4, 0xFF0000FFu, 1);
     }
-    Records RedBlock(int32_t x, int32_t y) {
-        Records records;
+    GroupRecords RedBlock(int32_t x, int32_t y) {
+        GroupRecords records;
         for (int i = 0; i < 4; ++i) records.Add("red.spr", 1, x + 4 * (i % 2), y + 4 * (i / 2));
         return records;
     }
 };
 
 TEST_F(PictureGroup, FourRecordsBecomeOneQuadOverTheHandDecodedTexels) {
-    Records records = RedBlock(10, 20);
+    GroupRecords records = RedBlock(10, 20);
     const KGroupBox box = GetPictureGroupBounds(*Shell(), records.Count(), records.Data(), 1);
     EXPECT_EQ(box.left, 10);
     EXPECT_EQ(box.top, 20);
@@ -76,7 +76,7 @@ TEST_F(PictureGroup, FourRecordsBecomeOneQuadOverTheHandDecodedTexels) {
 TEST_F(PictureGroup, GroupsTheCompositionCannotTakeAreDrawnSingly) {
     struct Case {
         const char* name;
-        Records records;
+        GroupRecords records;
     } cases[4];
     cases[0].name = "a JPEG record";
     cases[0].records = RedBlock(10, 20);
@@ -100,11 +100,11 @@ TEST_F(PictureGroup, GroupsTheCompositionCannotTakeAreDrawnSingly) {
 }
 
 TEST_F(PictureGroup, OffScreenAndEmptyGroupsDrawNothing) {
-    Records left = RedBlock(-9, 20);  // right edge -1
+    GroupRecords left = RedBlock(-9, 20);  // right edge -1
     EXPECT_EQ(DrawPictureGroup(*Shell(), left.Count(), left.Data(), 1), KGroupResult::NothingToDraw);
-    Records edge = RedBlock(-8, 20);  // right edge 0 still touches
+    GroupRecords edge = RedBlock(-8, 20);  // right edge 0 still touches
     EXPECT_EQ(DrawPictureGroup(*Shell(), edge.Count(), edge.Data(), 1), KGroupResult::Composed);
-    Records absent;
+    GroupRecords absent;
     for (int i = 0; i < 4; ++i) absent.Add("none.spr", 1, 0, 0);
     EXPECT_EQ(DrawPictureGroup(*Shell(), absent.Count(), absent.Data(), 1), KGroupResult::NothingToDraw);
 }

@@ -18,7 +18,7 @@ struct Area {
     std::vector<uint16_t> texels;
 };
 
-const uint16_t kPalette[4] = {0x0000, 0x0F00, 0x00F0, 0xF00F};  // entry 3 has stray top bits
+const uint16_t kRlePalette[4] = {0x0000, 0x0F00, 0x00F0, 0xF00F};  // entry 3 has stray top bits
 
 TEST(RleAlphaTable, TopFourBitsOfTheAlpha) {
     EXPECT_EQ(kRleAlphaToA4[0], 0);
@@ -36,7 +36,7 @@ TEST(RleDecode, WritesRunsAtTheDestinationAndSkipsTransparentOnes) {
     // row 1: 2 px alpha 16 indices 2, 3; 1 px alpha 255 index 5 (beyond the palette)
     const std::vector<uint8_t> runs = {1, 255, 1, 1, 0, 1, 8, 2, 2, 16, 2, 3, 1, 255, 5};
     Area area(5, 4);
-    EXPECT_TRUE(DecodeRleFrameToA4R4G4B4(area.Lock(), runs.data(), runs.size(), 1, 1, 3, 2, kPalette, 4));
+    EXPECT_TRUE(DecodeRleFrameToA4R4G4B4(area.Lock(), runs.data(), runs.size(), 1, 1, 3, 2, kRlePalette, 4));
     EXPECT_EQ(area.At(1, 1), 0xFF00);
     EXPECT_EQ(area.At(2, 1), kUntouched) << "alpha 0 leaves the cleared texel";
     EXPECT_EQ(area.At(3, 1), kUntouched) << "alpha 8 is transparent in four bits";
@@ -51,7 +51,7 @@ TEST(RleDecode, RunsCarryOverRowEnds) {
     // 2 x 2 frame: one run of 3 opaque pixels crosses the first row's end.
     const std::vector<uint8_t> runs = {3, 255, 1, 2, 1, 1, 0};
     Area area(2, 2);
-    EXPECT_TRUE(DecodeRleFrameToA4R4G4B4(area.Lock(), runs.data(), runs.size(), 0, 0, 2, 2, kPalette, 4));
+    EXPECT_TRUE(DecodeRleFrameToA4R4G4B4(area.Lock(), runs.data(), runs.size(), 0, 0, 2, 2, kRlePalette, 4));
     EXPECT_EQ(area.At(0, 0), 0xFF00);
     EXPECT_EQ(area.At(1, 0), 0xF0F0);
     EXPECT_EQ(area.At(0, 1), 0xFF00);
@@ -74,7 +74,7 @@ TEST(RleDecode, ClipsToTheFrameTheAreaAndTheData) {
     };
     for (const Case& c : cases) {
         Area area(2, 2);
-        EXPECT_EQ(DecodeRleFrameToA4R4G4B4(area.Lock(), c.runs.data(), c.runs.size(), c.left, c.top, 2, 2, kPalette, 4),
+        EXPECT_EQ(DecodeRleFrameToA4R4G4B4(area.Lock(), c.runs.data(), c.runs.size(), c.left, c.top, 2, 2, kRlePalette, 4),
                   c.sound)
             << c.name;
         int written = 0;

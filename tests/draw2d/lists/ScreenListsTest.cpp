@@ -11,8 +11,8 @@ namespace {
 
 using lists_test::ListsTest;
 
-struct Records {
-    explicit Records(size_t size = 208) : recordSize(size) {}
+struct ListRecords {
+    explicit ListRecords(size_t size = 208) : recordSize(size) {}
     size_t recordSize;
     std::vector<uint8_t> bytes;
     uint8_t* Add(const char* name, int16_t imageType, int32_t x, int32_t y, int16_t frame = 0) {
@@ -65,7 +65,7 @@ protected:
 TEST_F(ScreenLists, ThreeRecordsAreDrawnSinglyFourAreComposed) {
     for (bool floats : {false, true}) {
         for (int count : {3, 4}) {
-            Records records;
+            ListRecords records;
             for (int i = 0; i < count; ++i) records.Add("red.spr", 1, 10 + 8 * i, 20);
             StartRecordedScene();
             if (floats)
@@ -86,7 +86,7 @@ TEST_F(ScreenLists, ThreeRecordsAreDrawnSinglyFourAreComposed) {
 }
 
 TEST_F(ScreenLists, AGroupTheCompositionRefusesIsDrawnRecordByRecord) {
-    Records records;
+    ListRecords records;
     for (int i = 0; i < 3; ++i) records.Add("red.spr", 1, 10 + 8 * i, 20);
     records.Add("red.spr", 1, 40, 20, 1);  // a second frame is not composed
     StartRecordedScene();
@@ -97,10 +97,10 @@ TEST_F(ScreenLists, AGroupTheCompositionRefusesIsDrawnRecordByRecord) {
 }
 
 TEST_F(ScreenLists, ScaledListStretchesToPointBAndStopsAtAMissingJpeg) {
-    Records records;
-    Records::SetB(records.Add("red.spr", 1, 10, 10), 18, 18);
+    ListRecords records;
+    ListRecords::SetB(records.Add("red.spr", 1, 10, 10), 18, 18);
     records.Add("missing.jpg", 0, 0, 0);
-    Records::SetB(records.Add("red.spr", 1, 40, 10), 44, 14);
+    ListRecords::SetB(records.Add("red.spr", 1, 40, 10), 44, 14);
     for (bool floats : {false, true}) {
         StartRecordedScene();
         if (floats)
@@ -124,9 +124,9 @@ TEST_F(ScreenLists, ScaledListStretchesToPointBAndStopsAtAMissingJpeg) {
 }
 
 TEST_F(ScreenLists, ClippedListCutsTheStretchedFrameAtTheOffsetsFromPointA) {
-    Records records(240);
+    ListRecords records(240);
     uint8_t* r = records.Add("red.spr", 1, 10, 10);
-    Records::SetB(r, 18, 18);
+    ListRecords::SetB(r, 18, 18);
     const float clip[4] = {0.0f, 0.0f, 5.0f, 3.0f};  // left, top, right, bottom offsets
     std::memcpy(r + 224, clip, sizeof clip);
     r[53] = 1;  // anchoring moves the frame, never the clip

@@ -4,6 +4,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace draw_and_recorder_test {
 namespace {
 
 struct ScreenVertex {
@@ -278,3 +279,4 @@ TEST_F(DrawAndRecorderTest, RecorderStopsAtItsSnapshotLimitAndClearingStartsAfre
 }
 
 }  // namespace
+}  // namespace draw_and_recorder_test

@@ -12,6 +12,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace present_test {
 namespace {
 
 constexpr D3DCOLOR kBlack = 0xFF000000;
@@ -184,3 +185,4 @@ TEST_F(PresentTest, FrontBufferSavesAsPng) {
 }
 
 }  // namespace
+}  // namespace present_test

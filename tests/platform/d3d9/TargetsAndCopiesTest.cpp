@@ -6,6 +6,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace targets_and_copies_test {
 namespace {
 
 constexpr D3DCOLOR kRed = 0xFFFF0000;
@@ -266,3 +267,4 @@ TEST_F(TargetsAndCopiesTest, UpdateSurfaceCopiesARectangleToAPoint) {
 }
 
 }  // namespace
+}  // namespace targets_and_copies_test

@@ -10,6 +10,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace texture_expansion_test {
 namespace {
 
 struct ScreenVertex {
@@ -256,8 +257,6 @@ TEST_F(TextureExpansionTest, DrawingIntoATextureMakesTheCopyStale) {
     target->Release();
 }
 
-}  // namespace
-
 // With raster threads a scene's draws wait for a flush, reading the copy
 // later than they were made. A write to the level in the scene must land
 // after them even when a later draw decodes the copy again in place.
@@ -310,3 +309,6 @@ TEST_F(TextureExpansionThreadTest, AWriteInASceneLandsAfterTheDrawsBeforeIt) {
         for (UINT x = 0; x < kSide; ++x) differing += image.At(x, y) != image.At(30 + x, y);
     EXPECT_GT(differing, 0);
 }
+
+}  // namespace
+}  // namespace texture_expansion_test

@@ -4,6 +4,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace mesh_test {
 namespace {
 
 constexpr DWORD kNone = 0xFFFFFFFF;
@@ -534,3 +535,4 @@ TEST_F(MeshTest, CloneWidensAPointToFourComponents) {
 }
 
 }  // namespace
+}  // namespace mesh_test

@@ -10,6 +10,7 @@
 
 using namespace lumiva::d3d9;
 
+namespace xfile_mesh_test {
 namespace {
 
 constexpr DWORD kNone = 0xFFFFFFFF;
@@ -396,3 +397,4 @@ TEST_F(XFileMeshTest, EveryTruncationIsRefused) {
 }
 
 }  // namespace
+}  // namespace xfile_mesh_test

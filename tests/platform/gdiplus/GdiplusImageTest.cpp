@@ -4,7 +4,7 @@
 
 #include "GdiplusTestSupport.h"
 
-namespace gdiplus_test {
+namespace gdiplus_test::gdiplus_image_test {
 namespace {
 
 using namespace Gdiplus;
@@ -354,7 +354,7 @@ TEST_F(GdiplusTest, DisposedOrForeignImagesAreRefused) {
 
 TEST_F(GdiplusTest, WrapperClassesReportThroughLastStatus) {
     IStream* stream = StreamWith(Bmp24(5, 4, Gradient));
-    Image* image = Image::FromStream(stream);
+    Gdiplus::Image* image = Gdiplus::Image::FromStream(stream);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->GetLastStatus(), Ok);
     EXPECT_EQ(image->GetWidth(), 5u);
@@ -384,4 +384,4 @@ TEST_F(GdiplusTest, WrapperClassesReportThroughLastStatus) {
 }
 
 }  // namespace
-}  // namespace gdiplus_test
+}  // namespace gdiplus_test::gdiplus_image_test

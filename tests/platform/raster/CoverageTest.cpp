@@ -6,7 +6,7 @@
 
 #include "RasterTestKit.h"
 
-namespace rastertest {
+namespace rastertest::coverage_test {
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
@@ -312,4 +312,4 @@ TEST(Coverage, HugeCoordinatesStayInsideTheGuardBand) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::coverage_test

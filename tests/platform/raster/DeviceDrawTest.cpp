@@ -11,6 +11,7 @@
 #include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
+namespace device_draw_test {
 namespace {
 
 struct Vtx {
@@ -247,3 +248,4 @@ TEST_F(DeviceDraw, NoRasterSwitchLeavesPixelsAlone) {
 }
 
 }  // namespace
+}  // namespace device_draw_test

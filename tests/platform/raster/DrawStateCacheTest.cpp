@@ -14,6 +14,7 @@
 #include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
+namespace draw_state_cache_test {
 namespace {
 
 using rastertest::ScreenVtx;
@@ -295,3 +296,4 @@ TEST_F(DrawStateCache, OnlyChangesMoveTheGeneration) {
 }
 
 }  // namespace
+}  // namespace draw_state_cache_test

@@ -13,7 +13,7 @@
 #include "d3d9/raster/RowKernels.h"
 #include "d3d9/raster/TexturedSpans.h"
 
-namespace rastertest {
+namespace rastertest::fast_path_test {
 namespace {
 
 // Fixed-sequence generator: the scenes are the same on every run.
@@ -745,4 +745,4 @@ TEST(FastPaths, OtherStatesTakeTheGeneralPath) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::fast_path_test

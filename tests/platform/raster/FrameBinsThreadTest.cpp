@@ -18,6 +18,7 @@
 #include "support/WindowedDevice.h"
 #include "win32/Control.h"
 
+namespace frame_bins_thread_test {
 namespace {
 
 using rastertest::ScreenVtx;
@@ -456,3 +457,4 @@ TEST_F(FrameBinsThreadTest, ResetAndReleaseWithKeptDrawsFinishThem) {
 }
 
 }  // namespace
+}  // namespace frame_bins_thread_test

@@ -8,7 +8,7 @@
 
 #include "RasterTestKit.h"
 
-namespace rastertest {
+namespace rastertest::lighting_test {
 namespace {
 
 constexpr uint32_t kBackground = 0x00C0FFEEu;
@@ -292,4 +292,4 @@ TEST(Lighting, GeneratedNormalCoordinatesUseTheInverseTranspose) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::lighting_test

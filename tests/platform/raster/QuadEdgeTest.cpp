@@ -10,7 +10,7 @@
 #include "RasterTestKit.h"
 #include "d3d9/raster/PixelState.h"
 
-namespace rastertest {
+namespace rastertest::quad_edge_test {
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
@@ -185,4 +185,4 @@ TEST(QuadEdges, FastSpansDrawWhatTheGeneralSpanDraws) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::quad_edge_test

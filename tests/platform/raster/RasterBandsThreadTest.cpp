@@ -10,7 +10,7 @@
 #include "d3d9/raster/FrameBins.h"
 #include "d3d9/raster/RasterWorkers.h"
 
-namespace rastertest {
+namespace rastertest::raster_bands_thread_test {
 namespace {
 
 constexpr uint32_t kSize = 320;  // large enough for the banded path
@@ -141,4 +141,4 @@ TEST(RasterBandsThreadTest, TheCountIsADeviceSettingThatAResetPutsBack) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::raster_bands_thread_test

@@ -8,6 +8,7 @@
 
 #include "support/SceneDevice.h"
 
+namespace scene3d_test {
 namespace {
 
 constexpr D3DCOLOR kBlack = 0xFF000000u;
@@ -238,3 +239,4 @@ TEST_F(Scene3D, LitDrawReadsTheDevicesLightsAndMaterial) {
 }
 
 }  // namespace
+}  // namespace scene3d_test

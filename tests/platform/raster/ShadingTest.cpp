@@ -4,7 +4,7 @@
 
 #include "RasterTestKit.h"
 
-namespace rastertest {
+namespace rastertest::shading_test {
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
@@ -459,9 +459,9 @@ TEST(Shading, ColourWriteMaskKeepsChannels) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::shading_test
 
-namespace rastertest {
+namespace rastertest::shading_test {
 namespace {
 
 TEST(Shading, StencilMasksLaterDrawsOnlyWhenEnabled) {
@@ -521,4 +521,4 @@ TEST(Shading, StencilDepthFailAndAlphaTestRejection) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::shading_test

@@ -5,7 +5,7 @@
 #include "RasterTestKit.h"
 #include "d3d9/raster/VertexLayout.h"
 
-namespace rastertest {
+namespace rastertest::vertex_input_test {
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
@@ -189,9 +189,9 @@ TEST(VertexInput, IndicesOutsideTheDataSkipTheirPrimitives) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::vertex_input_test
 
-namespace rastertest {
+namespace rastertest::vertex_input_test {
 namespace {
 
 TEST(VertexInput, CameraSpacePositionGeneratesCoordinates) {
@@ -234,4 +234,4 @@ TEST(VertexInput, TextureTransformOfTwoCoordinatesTakesTheThirdRow) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::vertex_input_test

@@ -9,7 +9,7 @@
 #include "RasterTestKit.h"
 #include "d3d9/raster/VertexProcessing.h"
 
-namespace rastertest {
+namespace rastertest::vertex_shader_test {
 namespace {
 
 raster::VertexProgram Program(const char* text) {
@@ -174,4 +174,4 @@ TEST(VertexShader, ShaderPositionsAreClipSpaceAndGetClipped) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::vertex_shader_test

@@ -11,7 +11,7 @@
 #include "d3d9/raster/VertexFetch.h"
 #include "d3d9/raster/VertexProcessing.h"
 
-namespace rastertest {
+namespace rastertest::vertex_stage_test {
 namespace {
 
 struct LitVtx {  // D3DFVF_XYZB1 | D3DFVF_NORMAL | D3DFVF_TEX1
@@ -157,4 +157,4 @@ TEST(VertexStage, FloatElementsReadAsTheGeneralReaderReadsThem) {
 }
 
 }  // namespace
-}  // namespace rastertest
+}  // namespace rastertest::vertex_stage_test

@@ -5,6 +5,8 @@
 namespace {
 
 using namespace lumiva::win32;
+// The d3d9 tests built with these in one unit have a ResetForTests of their own.
+using lumiva::win32::ResetForTests;
 
 using WindowTest = Win32Test;
 
