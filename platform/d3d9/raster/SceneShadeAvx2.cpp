@@ -2,7 +2,9 @@
 // and reached only when the processor reports AVX2. Eight pixels a step:
 // each pixel's texel pairs (t00, t10) and (t01, t11) come with one 64-bit
 // load each; every channel then lies in a 32-bit lane, a 128-bit half
-// holding one pixel, and the sums are BilinearMix's.
+// holding one pixel, and the sums are BilinearMix's. The loops over the
+// pairs are unrolled so that the spreads take immediate lanes and the
+// samples stay in registers.
 #include "d3d9/raster/SceneShade.h"
 
 #if defined(__x86_64__)
