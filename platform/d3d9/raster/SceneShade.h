@@ -1,5 +1,5 @@
 // Shading a scene run eight pixels at a time on AVX2: bilinear taps of
-// 32-bit texels read by vector gathers, the two levels mixed, stage 0 and
+// 32-bit texels read as pairs by 64-bit loads, the two levels mixed, stage 0 and
 // the writes, for the plain case (opaque, no alpha test, stage 0 without a
 // scaled product) of a texture whose every level wraps by mask. Each
 // channel is what SampleFixed, BilinearMix, MixLanes and ProductLanes give

@@ -2,7 +2,9 @@
 // and reached only when the processor reports AVX2. Eight pixels a step:
 // each pixel's texel pairs (t00, t10) and (t01, t11) come with one 64-bit
 // load each; every channel then lies in a 32-bit lane, a 128-bit half
-// holding one pixel, and the sums are BilinearMix's.
+// holding one pixel, and the sums are BilinearMix's. The loops over the
+// pairs are unrolled so that the spreads take immediate lanes and the
+// samples stay in registers.
 #include "d3d9/raster/SceneShade.h"
 
 #if defined(__x86_64__)
@@ -41,11 +43,12 @@ SHADE_INLINE V Wide(V v, int high) {
 struct LevelLanes {
     V bits[2];
     V pitch, widthMask, heightMask;
+    const uint8_t* uniform;  // every lane's level, or null
 };
 
 SHADE_INLINE LevelLanes UniformLevel(const ShadeLevel& l) {
     const V bits = _mm256_set1_epi64x(int64_t(reinterpret_cast<uintptr_t>(l.bits)));
-    return LevelLanes{{bits, bits}, Splat(l.pitch), Splat(l.widthMask), Splat(l.heightMask)};
+    return LevelLanes{{bits, bits}, Splat(l.pitch), Splat(l.widthMask), Splat(l.heightMask), l.bits};
 }
 
 // Each live lane's level from the table; dead lanes read level 0.
@@ -58,6 +61,7 @@ SHADE_INLINE LevelLanes LevelsOf(const SceneShadeSetup& s, const int32_t* level,
     const auto* bytes = reinterpret_cast<const uint8_t*>(s.levels);
     auto field = [&](const void* first) { return _mm256_i32gather_epi32(static_cast<const int*>(first), offset, 1); };
     LevelLanes l;
+    l.uniform = nullptr;
     for (int half = 0; half < 2; ++half)
         l.bits[half] = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(bytes + offsetof(ShadeLevel, bits)),
                                               half ? _mm256_extracti128_si256(offset, 1) : _mm256_castsi256_si128(offset), 1);
@@ -84,29 +88,51 @@ SHADE_INLINE V TexelPairs(const LevelLanes& l, V offset, V x0, V live, V wraps, 
         __builtin_memcpy(&v, reinterpret_cast<const void*>(a), 8);
         return int64_t(v);
     };
-    V pairs = _mm256_setr_epi64x(load(at[0]), load(at[1]), load(at[2]), load(at[3]));
-    const V wrapping = Wide(_mm256_and_si256(wraps, live), high);
-    if (_mm256_testz_si256(wrapping, wrapping)) return pairs;
-    // The wrapping lanes one texel at a time: a 64-bit read past a row's end could leave the level.
-    const __m128i mask = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(wrapping, _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
-    const V rowStart = _mm256_sub_epi64(address, Wide(_mm256_slli_epi32(x0, 2), high));
-    auto texels = [&](V at) {
-        return _mm256_cvtepu32_epi64(
-            _mm256_mask_i64gather_epi32(_mm_setzero_si128(), static_cast<const int*>(nullptr), at, mask, 1));
+    const uint32_t wrapping = uint32_t(_mm256_movemask_pd(_mm256_castsi256_pd(Wide(_mm256_and_si256(wraps, live), high))));
+    if (wrapping == 0) return _mm256_setr_epi64x(load(at[0]), load(at[1]), load(at[2]), load(at[3]));
+    // The wrapping lanes one texel at a time: a 64-bit read past a row's end
+    // could leave the level. Small levels wrap often, and a gather costs more
+    // than these loads.
+    alignas(32) uint64_t texel[4], rowStart[4];
+    _mm256_store_si256(reinterpret_cast<V*>(texel), address);
+    _mm256_store_si256(reinterpret_cast<V*>(rowStart), _mm256_sub_epi64(address, Wide(_mm256_slli_epi32(x0, 2), high)));
+    auto load32 = [](uint64_t a) {
+        uint32_t v;
+        __builtin_memcpy(&v, reinterpret_cast<const void*>(a), 4);
+        return uint64_t(v);
     };
-    const V split = _mm256_or_si256(texels(address), _mm256_slli_epi64(texels(rowStart), 32));
-    return _mm256_blendv_epi8(pairs, split, wrapping);
+    int64_t pair[4];
+    for (int j = 0; j < 4; ++j)
+        pair[j] = (wrapping >> j & 1) ? int64_t(load32(texel[j]) | load32(rowStart[j]) << 32) : load(at[j]);
+    return _mm256_setr_epi64x(pair[0], pair[1], pair[2], pair[3]);
+}
+
+// The texel pairs at four byte offsets into a level.
+SHADE_INLINE V DirectPairs(const uint8_t* bits, const int32_t* at) {
+    auto two = [&](int j) {
+        const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bits + at[j]));
+        return _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(first), reinterpret_cast<const double*>(bits + at[j + 1])));
+    };
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(two(0)), two(2), 1);
 }
 
 // Eight pixels are shaded as four pairs, (0, 2), (1, 3), (4, 6) and (5, 7):
 // pair k is the first or `second` pixel of each half of the gathers' k / 2.
-// Lane patterns for pair k: its first pixel's value in the low half, the
-// other's in the high.
-alignas(32) constexpr int32_t kPairIndex[4][8] = {
-    {0, 0, 0, 0, 2, 2, 2, 2}, {1, 1, 1, 1, 3, 3, 3, 3}, {4, 4, 4, 4, 6, 6, 6, 6}, {5, 5, 5, 5, 7, 7, 7, 7}};
+// A per-pixel value is put in pair order once, pixels 0, 1, 4, 5 in the low
+// half and 2, 3, 6, 7 in the high; lane k of each half then spreads over the
+// half for pair k (its first pixel's value low, the other's high) by an
+// in-lane shuffle.
+SHADE_INLINE V PairOrder(V perPixel) {
+    return _mm256_permutevar8x32_epi32(perPixel, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
+}
 
-SHADE_INLINE V Spread(V perPixel, int k) {
-    return _mm256_permutevar8x32_epi32(perPixel, _mm256_load_si256(reinterpret_cast<const V*>(kPairIndex[k])));
+SHADE_INLINE V Spread(V paired, int k) {
+    switch (k) {
+    case 0: return _mm256_shuffle_epi32(paired, 0x00);
+    case 1: return _mm256_shuffle_epi32(paired, 0x55);
+    case 2: return _mm256_shuffle_epi32(paired, 0xAA);
+    default: return _mm256_shuffle_epi32(paired, 0xFF);
+    }
 }
 
 // From two texels a 64-bit lane (the first or second lane of each half),
@@ -147,22 +173,39 @@ SHADE_INLINE PairSamples SampleLevel(const SceneShadeSetup& s, const LevelLanes&
     const V bottom = _mm256_add_epi32(_mm256_mullo_epi32(y1, l.pitch), column);
     const V wraps = _mm256_cmpeq_epi32(x0, l.widthMask);
     const V wx = _mm256_or_si256(_mm256_sub_epi32(Splat(256), fx), _mm256_slli_epi32(fx, 16));
-    const V wyTop = _mm256_sub_epi32(Splat(256), fy);
+    const V wxPaired = PairOrder(wx), fyPaired = PairOrder(fy);
+    // With one level and no lane at a row's end, every lane (dead ones too:
+    // their coordinates are masked as well) reads its pairs straight from
+    // the level by 32-bit offsets.
+    const bool direct = l.uniform != nullptr && _mm256_testz_si256(wraps, wraps);
+    alignas(32) int32_t topAt[8], bottomAt[8];
+    if (direct) {
+        _mm256_store_si256(reinterpret_cast<V*>(topAt), top);
+        _mm256_store_si256(reinterpret_cast<V*>(bottomAt), bottom);
+    }
     PairSamples out;
-    for (int high = 0; high < 2; ++high) {
-        V rowTop = TexelPairs(l, top, x0, live, wraps, high), rowBottom = TexelPairs(l, bottom, x0, live, wraps, high);
+    _Pragma("GCC unroll 4") for (int high = 0; high < 2; ++high) {
+        V rowTop, rowBottom;
+        if (direct) {
+            rowTop = DirectPairs(l.uniform, topAt + 4 * high);
+            rowBottom = DirectPairs(l.uniform, bottomAt + 4 * high);
+        } else {
+            rowTop = TexelPairs(l, top, x0, live, wraps, high);
+            rowBottom = TexelPairs(l, bottom, x0, live, wraps, high);
+        }
         if (s.opaqueTexels) {
             rowTop = _mm256_or_si256(rowTop, Splat(int32_t(0xFF000000u)));
             rowBottom = _mm256_or_si256(rowBottom, Splat(int32_t(0xFF000000u)));
         }
-        for (int second = 0; second < 2; ++second) {
+        _Pragma("GCC unroll 4") for (int second = 0; second < 2; ++second) {
             const int k = 2 * high + second;
-            const V w = Spread(wx, k);
+            const V w = Spread(wxPaired, k);
             const V sumTop = _mm256_madd_epi16(ChannelPairs(rowTop, second), w);
             const V sumBottom = _mm256_madd_epi16(ChannelPairs(rowBottom, second), w);
-            const V sum = _mm256_add_epi32(_mm256_add_epi32(_mm256_mullo_epi32(sumTop, Spread(wyTop, k)),
-                                                            _mm256_mullo_epi32(sumBottom, Spread(fy, k))),
-                                           Splat(32768));
+            // top * (256 - fy) + bottom * fy with one product.
+            const V sum = _mm256_add_epi32(
+                _mm256_add_epi32(_mm256_slli_epi32(sumTop, 8), _mm256_mullo_epi32(_mm256_sub_epi32(sumBottom, sumTop), Spread(fyPaired, k))),
+                Splat(32768));
             out.pair[k] = _mm256_srli_epi32(sum, 16);
         }
     }
@@ -223,17 +266,19 @@ SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int 
             const LevelLanes farLevel = LevelsOf(s, run.nextLevel + i, live);
             const PairSamples far = SampleLevel(s, farLevel, run.fuNext + i, run.fvNext + i, live);
             const V weights = _mm256_or_si256(_mm256_sub_epi32(Splat(256), weight), _mm256_slli_epi32(weight, 16));
-            for (int k = 0; k < 4; ++k)
-                texel.pair[k] = MixPairs(texel.pair[k], far.pair[k], Spread(weights, k));
+            const V weightsPaired = PairOrder(weights);
+            _Pragma("GCC unroll 4") for (int k = 0; k < 4; ++k)
+                texel.pair[k] = MixPairs(texel.pair[k], far.pair[k], Spread(weightsPaired, k));
         }
     }
     const V diffuse = _mm256_loadu_si256(reinterpret_cast<const V*>(run.diffuse + i));
+    const V diffusePaired = PairOrder(diffuse);
     const V fromTexture = ModeMask(s, kTextureOnly), fromDiffuse = ModeMask(s, kDiffuseOnly),
             product = ModeMask(s, kProduct);
     const bool modulates = s.colourMode == kProduct && s.alphaMode == kProduct;  // the most common stage: no selects
     V colour[4];
-    for (int k = 0; k < 4; ++k) {
-        const V t = texel.pair[k], d = ChannelLanes(Spread(diffuse, k));
+    _Pragma("GCC unroll 4") for (int k = 0; k < 4; ++k) {
+        const V t = texel.pair[k], d = ChannelLanes(Spread(diffusePaired, k));
         if (modulates) colour[k] = ProductPairs(t, d);
         else
             colour[k] = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(fromTexture, t), _mm256_and_si256(fromDiffuse, d)),
