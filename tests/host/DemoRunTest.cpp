@@ -529,7 +529,9 @@ bool LeafLike(uint32_t c) {
 
 // The leaves (type 2) fall over everything in screen pixels: they all start
 // on the top row (the layer's fall clock starts with the first frame) and
-// sink on the real clock from frame to frame.
+// sink on the real clock. A leaf past the bottom starts again at the top, so
+// on a slow run the last frame's leaves may stand higher than the middle
+// frame's: each later frame is only compared with the first.
 TEST_F(DemoScene, FallingLeavesStartAtTheTopAndSink) {
     double meanY[3] = {};
     for (size_t i = 0; i < 3; ++i) {
@@ -545,7 +547,7 @@ TEST_F(DemoScene, FallingLeavesStartAtTheTopAndSink) {
         }
     }
     EXPECT_GT(meanY[1], meanY[0]);
-    EXPECT_GT(meanY[2], meanY[1]);
+    EXPECT_GT(meanY[2], meanY[0]);
 }
 
 // The mini-map stands in its square at the top right (664, 180), 120 pixels
