@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "d3d9/raster/TexelFormats.h"
+
 namespace lumiva::d3d9 {
 namespace {
 
@@ -61,45 +63,6 @@ inline D3DCOLOR Argb(DWORD a, DWORD r, DWORD g, DWORD b) { return (a << 24) | (r
 
 D3DCOLOR Rgb565ToArgb(WORD c) {
     return Argb(255, Expand((c >> 11) & 31, 5), Expand((c >> 5) & 63, 6), Expand(c & 31, 5));
-}
-
-void DecodeDxtColors(const BYTE* block, bool fourColorsAlways, D3DCOLOR palette[4]) {
-    const WORD c0 = ReadWord(block);
-    const WORD c1 = ReadWord(block + 2);
-    const D3DCOLOR a = Rgb565ToArgb(c0);
-    const D3DCOLOR b = Rgb565ToArgb(c1);
-    palette[0] = a;
-    palette[1] = b;
-    auto channel = [](D3DCOLOR color, int shift) { return (color >> shift) & 0xFF; };
-    auto mix = [&](int wa, int wb, int total) {
-        DWORD out = 0xFF000000;
-        for (int shift = 0; shift <= 16; shift += 8)
-            out |= ((channel(a, shift) * wa + channel(b, shift) * wb + total / 2) / total) << shift;
-        return out;
-    };
-    if (fourColorsAlways || c0 > c1) {
-        palette[2] = mix(2, 1, 3);
-        palette[3] = mix(1, 2, 3);
-    } else {
-        palette[2] = mix(1, 1, 2);
-        palette[3] = 0x00000000;  // transparent black
-    }
-}
-
-void DecodeDxt5Alpha(const BYTE* block, BYTE alphas[16]) {
-    const DWORD a0 = block[0];
-    const DWORD a1 = block[1];
-    DWORD table[8] = {a0, a1, 0, 0, 0, 0, 0, 0};
-    if (a0 > a1) {
-        for (DWORD i = 1; i < 7; ++i) table[i + 1] = ((7 - i) * a0 + i * a1 + 3) / 7;
-    } else {
-        for (DWORD i = 1; i < 5; ++i) table[i + 1] = ((5 - i) * a0 + i * a1 + 2) / 5;
-        table[6] = 0;
-        table[7] = 255;
-    }
-    uint64_t bits = 0;
-    for (int i = 0; i < 6; ++i) bits |= static_cast<uint64_t>(block[2 + i]) << (8 * i);
-    for (int i = 0; i < 16; ++i) alphas[i] = static_cast<BYTE>(table[(bits >> (3 * i)) & 7]);
 }
 
 }  // namespace
@@ -202,28 +165,9 @@ void EncodePixel(D3DFORMAT format, D3DCOLOR color, BYTE* p) {
     }
 }
 
+// The rasterizer's decoder, so locked reads and drawn texels agree.
 void DecodeBlock(D3DFORMAT format, const BYTE* block, D3DCOLOR texels[16]) {
-    D3DCOLOR palette[4];
-    if (format == D3DFMT_DXT1) {
-        DecodeDxtColors(block, false, palette);
-        const DWORD indices = ReadDword(block + 4);
-        for (int i = 0; i < 16; ++i) texels[i] = palette[(indices >> (2 * i)) & 3];
-        return;
-    }
-    const BYTE* colorBlock = block + 8;
-    DecodeDxtColors(colorBlock, true, palette);
-    const DWORD indices = ReadDword(colorBlock + 4);
-    BYTE alphas[16];
-    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
-        for (int i = 0; i < 16; ++i) {
-            const BYTE nibble = (block[i / 2] >> ((i & 1) * 4)) & 15;
-            alphas[i] = static_cast<BYTE>(nibble * 17);
-        }
-    } else {
-        DecodeDxt5Alpha(block, alphas);
-    }
-    for (int i = 0; i < 16; ++i)
-        texels[i] = (palette[(indices >> (2 * i)) & 3] & 0x00FFFFFF) | (static_cast<DWORD>(alphas[i]) << 24);
+    raster::DecodeDxtBlock(format, block, texels);
 }
 
 float DecodeDepth(D3DFORMAT format, const BYTE* p) {

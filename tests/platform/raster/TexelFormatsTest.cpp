@@ -59,12 +59,7 @@ TEST(TexelFormats, BlocksDecodeAsTheDevice) {
             lumiva::d3d9::DecodeBlock(f, block, expected);
             SurfaceView view{f, 4, 4, f == D3DFMT_DXT1 ? 8 : 16, block};
             const TexelFetchFn fetch = TexelFetcherFor(f);
-            uint32_t whole[16];
-            DecodeDxtBlock(f, block, whole);
-            for (int t = 0; t < 16; ++t) {
-                ASSERT_EQ(fetch(view, t % 4, t / 4), expected[t]) << f << " texel " << t;
-                ASSERT_EQ(whole[t], expected[t]) << f << " texel " << t << " of the whole block";
-            }
+            for (int t = 0; t < 16; ++t) ASSERT_EQ(fetch(view, t % 4, t / 4), expected[t]) << f << " texel " << t;
         }
     }
 }
