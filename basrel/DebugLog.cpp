@@ -23,7 +23,7 @@ struct LogState {
     std::vector<std::string> captured;
 };
 
-LogState& State() {
+LogState& TheLog() {
     static LogState state;
     return state;
 }
@@ -63,7 +63,7 @@ void g_DebugLog(const char* format, ...) {
     if (!line.empty() && line.back() == '\n') line.pop_back();
     if (!line.empty() && line.back() == '\r') line.pop_back();
 
-    LogState& state = State();
+    LogState& state = TheLog();
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.capturing) state.captured.push_back(line);
     if (state.toStderr) std::fprintf(stderr, "%s\n", line.c_str());
@@ -73,35 +73,35 @@ void g_DebugLog(const char* format, ...) {
 namespace basrel {
 
 void SetDebugLogToStderr(bool on) {
-    std::lock_guard<std::mutex> guard(State().lock);
-    State().toStderr = on;
+    std::lock_guard<std::mutex> guard(TheLog().lock);
+    TheLog().toStderr = on;
 }
 
 void SetDebugLogToFile(bool on) {
-    std::lock_guard<std::mutex> guard(State().lock);
-    State().toFile = on;
+    std::lock_guard<std::mutex> guard(TheLog().lock);
+    TheLog().toFile = on;
 }
 
 void StartDebugLogCapture() {
-    std::lock_guard<std::mutex> guard(State().lock);
-    State().capturing = true;
+    std::lock_guard<std::mutex> guard(TheLog().lock);
+    TheLog().capturing = true;
 }
 
 void StopDebugLogCapture() {
-    std::lock_guard<std::mutex> guard(State().lock);
-    State().capturing = false;
+    std::lock_guard<std::mutex> guard(TheLog().lock);
+    TheLog().capturing = false;
 }
 
 std::vector<std::string> TakeCapturedLog() {
-    std::lock_guard<std::mutex> guard(State().lock);
+    std::lock_guard<std::mutex> guard(TheLog().lock);
     std::vector<std::string> lines;
-    lines.swap(State().captured);
+    lines.swap(TheLog().captured);
     return lines;
 }
 
 void ResetDebugLog() {
-    std::lock_guard<std::mutex> guard(State().lock);
-    LogState& state = State();
+    std::lock_guard<std::mutex> guard(TheLog().lock);
+    LogState& state = TheLog();
     state.toStderr = StderrWanted();
     state.toFile = true;
     state.capturing = false;

@@ -15,7 +15,7 @@ DWORD g_ChannelMagicClock = 0;
 
 namespace {
 
-constexpr const char* kSection = "ChannelMagic";
+constexpr const char* kChannelMagicSection = "ChannelMagic";
 constexpr DWORD kBeamColour = 0xFFFFFFFF;
 
 void GiveBack(KTextureRecord*& texture) {
@@ -31,13 +31,13 @@ void KChannelMagic::Load(const char* path) {
     if (!path) return;
     KIniFile ini;
     if (!ini.Load(path)) return;
-    ini.GetInteger(kSection, "Segment", 10, &segment);
+    ini.GetInteger(kChannelMagicSection, "Segment", 10, &segment);
     segment = std::clamp(segment, kChannelMinSegments, kChannelMaxSegments);
-    ini.GetInteger(kSection, "RefreshTime", 100, &refreshTime);
-    ini.GetFloat(kSection, "Width", 50.0f, &width);
-    ini.GetFloat(kSection, "Shake", 50.0f, &shake);
+    ini.GetInteger(kChannelMagicSection, "RefreshTime", 100, &refreshTime);
+    ini.GetFloat(kChannelMagicSection, "Width", 50.0f, &width);
+    ini.GetFloat(kChannelMagicSection, "Shake", 50.0f, &shake);
     char texturePath[MAX_PATH] = {};
-    ini.GetString(kSection, "TexturePath", "", texturePath, sizeof texturePath);
+    ini.GetString(kChannelMagicSection, "TexturePath", "", texturePath, sizeof texturePath);
     // A reload takes a new texture, so the one held goes back first.
     GiveBack(texture);
     if (texturePath[0] && g_pTextureManager) texture = g_pTextureManager->LoadTexture(texturePath, nullptr, 0, 1, 0);

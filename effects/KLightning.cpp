@@ -12,17 +12,17 @@
 
 namespace {
 
-constexpr const char* kSection = "Lightning";
-constexpr int kTextureNameSize = 256;
+constexpr const char* kLightningSection = "Lightning";
+constexpr int kLightningTextureNameSize = 256;
 
 // Each read fails the load when its key is missing or malformed.
 class KeyReader {
 public:
     explicit KeyReader(const KIniFile& ini) : m_ini(ini) {}
-    bool Int(const char* key, int& value) { return m_ok = m_ok && m_ini.GetInteger(kSection, key, 0, &value); }
-    bool Float(const char* key, float& value) { return m_ok = m_ok && m_ini.GetFloat(kSection, key, 0.0f, &value); }
+    bool Int(const char* key, int& value) { return m_ok = m_ok && m_ini.GetInteger(kLightningSection, key, 0, &value); }
+    bool Float(const char* key, float& value) { return m_ok = m_ok && m_ini.GetFloat(kLightningSection, key, 0.0f, &value); }
     bool Text(const char* key, char* buffer, int size) {
-        return m_ok = m_ok && m_ini.GetString(kSection, key, "", buffer, size);
+        return m_ok = m_ok && m_ini.GetString(kLightningSection, key, "", buffer, size);
     }
     bool Ok() const { return m_ok; }
 
@@ -70,7 +70,7 @@ bool KLightning::ReadKeys(const char* path) {
     keys.Int("Z2", z2);
     keys.Int("OverLimitDistance", overLimitDistance);
     keys.Float("Reduce", reduce);
-    char textureName[kTextureNameSize] = {};
+    char textureName[kLightningTextureNameSize] = {};
     if (!keys.Text("TextureName", textureName, sizeof textureName)) return false;
     if (textureName[0] == '\0' || textureName[0] == ' ') return false;
     return LoadTexture(textureName);

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* kSection = "LightningSet";
+constexpr const char* kLightningSetSection = "LightningSet";
 constexpr int kFileNameSize = 256;
 
 }  // namespace
@@ -25,13 +25,13 @@ void KLightningSet::DropAll() {
 bool KLightningSet::Load(const char* path) {
     KIniFile ini;
     if (!path || !ini.Load(path)) return false;
-    if (!ini.GetInteger(kSection, "LightningNum", 0, &count)) return false;
+    if (!ini.GetInteger(kLightningSetSection, "LightningNum", 0, &count)) return false;
     for (int i = 0; i < count; ++i) {
         char key[32];
         std::snprintf(key, sizeof key, "%s_%d", "Lightning", i);
         char fileName[kFileNameSize] = {};
         KLightning* lightning = nullptr;
-        if (ini.GetString(kSection, key, "", fileName, sizeof fileName))
+        if (ini.GetString(kLightningSetSection, key, "", fileName, sizeof fileName))
             lightning = LightningCache().GetOrLoadLightning(fileName);
         if (!lightning) {
             DropAll();

@@ -10,7 +10,7 @@
 
 namespace {
 
-void GiveBack(KTextureRecord*& record) {
+void GiveBackRibbonTexture(KTextureRecord*& record) {
     if (record && g_pTextureManager) g_pTextureManager->ReleaseTexture(record);
     record = nullptr;
 }
@@ -71,7 +71,7 @@ void KRibbon::TakeReferences() {
 }
 
 void KRibbon::ReleaseDeviceObjects() {
-    GiveBack(texture);
+    GiveBackRibbonTexture(texture);
     ReleaseAndNull(vertexBuffer);
 }
 

@@ -15,7 +15,7 @@ namespace {
 constexpr int kGroundBatch = 80;
 constexpr uint8_t kTileBlend = 1;
 constexpr uint8_t kRecordBlend = 2;
-constexpr int16_t kSpriteImage = 1;
+constexpr int16_t kGroundSpriteImage = 1;
 constexpr int16_t kNoHint = -1;
 
 // Collects pictures and hands every full batch to the shell.
@@ -31,7 +31,7 @@ public:
         KPrimPicture& picture = m_pictures[m_count++];
         std::memset(static_cast<void*>(&picture), 0, sizeof picture);
         picture.alpha = 255;
-        picture.imageType = kSpriteImage;
+        picture.imageType = kGroundSpriteImage;
         picture.indexHint = kNoHint;
         return picture;
     }

@@ -15,7 +15,7 @@ constexpr int32_t kPlayerKind = 6;
 constexpr int32_t kPlayerLightRadius = 320;
 constexpr uint32_t kIndoorDarkAmbient = 0xFF404040;
 // FindObjectModel's third argument: the object's own model.
-constexpr int32_t kObjectModel = 3;
+constexpr int32_t kHookObjectModel = 3;
 
 bool g_placingObject = false;
 
@@ -29,7 +29,7 @@ IK3DSceneNode* ModelProxyNode(KModelProxy* model) { return model ? model->GetMod
 bool HostModelPosition(KSceneObject& object, KIntPoint* position) {
     IScenePlaceHost* host = ScenePlaceHost();
     if (!host) return false;
-    IK3DSceneNode* node = ModelProxyNode(host->FindObjectModel(int32_t(object.wordA), object.host.id, kObjectModel));
+    IK3DSceneNode* node = ModelProxyNode(host->FindObjectModel(int32_t(object.wordA), object.host.id, kHookObjectModel));
     if (!node) return false;
     float x = 0, y = 0, z = 0;
     node->GetPosition(&x, &y, &z, 0, 1);

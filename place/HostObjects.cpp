@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int32_t kObjectModel = 3;
+constexpr int32_t kHostObjectModel = 3;
 constexpr DWORD kDefaultMoveTime = 80;
 // Objects stand 6 units below the point the host gives.
 constexpr int64_t kFootOffset = 6;
@@ -22,7 +22,7 @@ int32_t FootY(int32_t y) { return SaturateToInt32(int64_t(y) + kFootOffset); }
 
 void KSceneObject::MoveTo(int32_t toX, int32_t toY, int32_t duration) {
     IScenePlaceHost* host = ScenePlaceHost();
-    KModelProxy* proxy = host ? host->FindObjectModel(int32_t(wordA), this->host.id, kObjectModel) : nullptr;
+    KModelProxy* proxy = host ? host->FindObjectModel(int32_t(wordA), this->host.id, kHostObjectModel) : nullptr;
     const bool player = host && host->IsPlayerObject(int32_t(wordA), this->host.id);
     if (player) {
         KModelProxy* linked = host->GetLinkedModel(int32_t(wordA), this->host.id);

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kCellSize = 1 << KLightGrid::kCellShift;
+constexpr int kLightCellSize = 1 << KLightGrid::kCellShift;
 // Past this ring every row and column starts left of the grid or beyond it.
 constexpr int64_t kRingLimit = KLightGrid::kColumns;
 
@@ -48,10 +48,10 @@ void KLightGrid::Fill(uint32_t ambient) {
 // right column. A row or column whose first cell lies left of or above the
 // grid is skipped whole; one running past the grid stops at its edge.
 void KLightGrid::AddLight(const KSceneLight& light, int64_t lx, int64_t ly) {
-    const int64_t cx = lx / kCellSize, cy = ly / kCellSize;
+    const int64_t cx = lx / kLightCellSize, cy = ly / kLightCellSize;
     if (cx < 0 || cx >= kColumns || cy < 0 || cy >= kRows) return;
     uint32_t quarters[3] = {Channel(light.colour, 16) / 4, Channel(light.colour, 8) / 4, Channel(light.colour, 0) / 4};
-    const int64_t rings = std::min<int64_t>(light.radius / kCellSize, kRingLimit);
+    const int64_t rings = std::min<int64_t>(light.radius / kLightCellSize, kRingLimit);
     auto row = [&](int64_t r, int64_t y) {
         if (cx - r < 0 || y < 0 || y >= kRows) return;
         for (int64_t x = cx - r; x <= std::min<int64_t>(cx + r, kColumns - 1); ++x)
@@ -74,8 +74,8 @@ void KLightGrid::AddLight(const KSceneLight& light, int64_t lx, int64_t ly) {
 
 void KLightGrid::AddToCell(int column, int row, const KSceneLight& light, int64_t lx, int64_t ly,
                           uint32_t quarters[3]) {
-    const double dx = double(int64_t(column) * kCellSize + kCellSize / 2 - lx);
-    const double dy = double(int64_t(row) * kCellSize + kCellSize / 2 - ly);
+    const double dx = double(int64_t(column) * kLightCellSize + kLightCellSize / 2 - lx);
+    const double dy = double(int64_t(row) * kLightCellSize + kLightCellSize / 2 - ly);
     const double d = std::sqrt(dx * dx + dy * dy);
     const double weight = 65536.0 - d / double(light.radius) * 65536.0;
     if (!(weight > 0)) return;

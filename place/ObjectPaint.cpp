@@ -15,7 +15,7 @@ namespace {
 bool g_frameFlag = false;
 KIntPoint g_paintPoint{0, 0};
 
-constexpr int16_t kSpriteImage = 1;
+constexpr int16_t kPaintSpriteImage = 1;
 constexpr uint8_t kBlendOpaqueSprite = 0;
 constexpr uint8_t kBlendAlpha = 2;
 constexpr uint8_t kBlendSelected = 3;
@@ -49,7 +49,7 @@ Corner Along(Corner from, Corner to, int64_t t, int64_t len) {
 KPrimQuadPicture RecordPicture(const KRegionObjectRecord& record, KPictureCacheWords cache) {
     KPrimQuadPicture picture;
     std::memset(static_cast<void*>(&picture), 0, sizeof picture);
-    picture.imageType = kSpriteImage;
+    picture.imageType = kPaintSpriteImage;
     std::memcpy(picture.fileName, record.name, sizeof picture.fileName);
     picture.fileName[sizeof picture.fileName - 1] = 0;
     picture.fileId = *cache.fileId;
@@ -158,7 +158,7 @@ void StepAnimation(KRegionObjectRecord& record) {
     const uint32_t clock = PlaceClock();
     if (record.frameInterval == kIntervalFromPicture) {
         int16_t info[7] = {};
-        if (g_pDrawShell->GetImageInfo(record.name, info, kSpriteImage) && info[0] >= 2) {
+        if (g_pDrawShell->GetImageInfo(record.name, info, kPaintSpriteImage) && info[0] >= 2) {
             record.frameCount = uint16_t(info[0]);
             record.animationStart = clock;
             record.frameInterval = uint16_t(std::max<int>(info[1], kShortestInterval));

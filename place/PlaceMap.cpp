@@ -17,12 +17,12 @@ namespace {
 
 constexpr int kKeyCounterLimit = 53696136;
 constexpr int kImageFailuresAllowed = 5;
-constexpr int kRegionWidth = 512;
-constexpr int kRegionHeight = 1024;
+constexpr int kMapRegionWidth = 512;
+constexpr int kMapRegionHeight = 1024;
 constexpr int kWindowStepX = KPlaceMap::kBlockSide * KPlaceMap::kUnitsX;  // one block, in world units
 constexpr int kWindowStepY = KPlaceMap::kBlockSide * KPlaceMap::kUnitsY;
 constexpr int kCentreBlock = 3;
-constexpr int16_t kSpriteImage = 1;
+constexpr int16_t kMapSpriteImage = 1;
 
 
 int64_t FloorDiv(int64_t value, int64_t divisor) {
@@ -93,10 +93,10 @@ void KPlaceMap::ReadIconSettings() {
         KPrimPicture& icon = m_taskIcons[i];
         std::memset(static_cast<void*>(&icon), 0, sizeof icon);
         icon.alpha = 255;
-        icon.imageType = kSpriteImage;
+        icon.imageType = kMapSpriteImage;
         CopyName(icon.fileName, sizeof icon.fileName, name);
         int16_t info[7] = {};
-        if (*name && g_pDrawShell->GetImageInfo(name, info, kSpriteImage)) {
+        if (*name && g_pDrawShell->GetImageInfo(name, info, kMapSpriteImage)) {
             m_taskIconSizes[i][0] = uint16_t(info[2]);
             m_taskIconSizes[i][1] = uint16_t(info[3]);
         } else {
@@ -118,7 +118,7 @@ void KPlaceMap::LoadMap(const KIniFile* ini, const char* folder) {
         regionX = rect.left;
         regionY = rect.top;
     }
-    const int64_t originX = int64_t(regionX) * kRegionWidth, originY = int64_t(regionY) * kRegionHeight;
+    const int64_t originX = int64_t(regionX) * kMapRegionWidth, originY = int64_t(regionY) * kMapRegionHeight;
     if (originX != SaturateToInt32(originX) || originY != SaturateToInt32(originY)) return;
     m_originX = int32_t(originX);
     m_originY = int32_t(originY);

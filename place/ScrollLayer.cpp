@@ -17,7 +17,7 @@
 namespace {
 
 constexpr uint8_t kPictureFlagsNoFrameOffset = 2;
-constexpr int16_t kSpriteImage = 1;
+constexpr int16_t kScrollSpriteImage = 1;
 constexpr int kImageInfoValues = 7;
 constexpr int kTurn = 64;
 constexpr int kQuarter = 16;
@@ -101,7 +101,7 @@ bool KScrollLayer::AddPicture(const char* name) {
     int16_t info[kImageInfoValues] = {};
     {
         RootFolderScope folder;
-        if (!shell->GetImageInfo(name, info, kSpriteImage)) return false;
+        if (!shell->GetImageInfo(name, info, kScrollSpriteImage)) return false;
     }
     KScrollPicture& entry = m_pictures[m_pictureCount];
     std::memset(static_cast<void*>(&entry), 0, sizeof entry);
@@ -111,7 +111,7 @@ bool KScrollLayer::AddPicture(const char* name) {
     entry.height = uint16_t(info[3]);
     for (int i = 0; i < 3; ++i) entry.more[i] = uint16_t(info[4 + i]);
     std::memcpy(entry.record.fileName, name, std::min(std::strlen(name), sizeof entry.record.fileName - 1));
-    entry.record.imageType = kSpriteImage;
+    entry.record.imageType = kScrollSpriteImage;
     entry.record.flags = kPictureFlagsNoFrameOffset;
     entry.record.blendMode = 0;
     entry.record.alpha = 255;

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr uint32_t kAnimationTag = 0x414E494D;
-constexpr uint64_t kMatrixBytes = 64;
+constexpr uint64_t kAnimationMatrixBytes = 64;
 constexpr uint64_t kKeyBytes = 12;
 
 using TrackList = std::vector<std::unique_ptr<KAnimTrack>>;
@@ -26,7 +26,7 @@ const char* ReadSkeletal(KFileCursor& file, KAnimTrack* track) {
     track->boneNames.resize(track->boneCount);
     for (KTrackName& name : track->boneNames)
         if (!file.Name(kTrackNameSize, name.data(), name.size())) return "cut short";
-    if (!FitsKeys(file, track->boneCount, track->frameCount, kMatrixBytes)) return "bone keys past the end";
+    if (!FitsKeys(file, track->boneCount, track->frameCount, kAnimationMatrixBytes)) return "bone keys past the end";
     track->boneMatrices.resize(size_t(track->boneCount) * track->frameCount);
     for (D3DXMATRIX& m : track->boneMatrices)
         if (!file.Matrix(&m)) return "cut short";

@@ -16,7 +16,7 @@ constexpr uint64_t kBlockHeaderSize = 48;
 // Name, second name, list count, two matrices, influence count.
 constexpr uint64_t kBoneMinBytes = 196;
 constexpr uint64_t kDummyBytes = 124;
-constexpr uint64_t kMatrixBytes = 64;
+constexpr uint64_t kMeshMatrixBytes = 64;
 
 enum Array { kPositions, kNormals, kColours, kTexture0, kTexture1, kTexture2, kFaces, kAttributes, kArrayCount };
 
@@ -91,7 +91,7 @@ const char* ReadBone(KFileCursor& file, DWORD vertices, KMeshBone* bone) {
     if (!file.Name(kMeshNameSize, bone->name, sizeof bone->name) || !file.Skip(kMeshNameSize) || !file.U32(&names))
         return "cut short";
     if (!file.Fits(names, kMeshNameSize) || !file.Skip(uint64_t(names) * kMeshNameSize)) return "bone names past the end";
-    if (!file.Matrix(&bone->offsetMatrix) || !file.Skip(kMatrixBytes) || !file.U32(&bone->influenceCount))
+    if (!file.Matrix(&bone->offsetMatrix) || !file.Skip(kMeshMatrixBytes) || !file.U32(&bone->influenceCount))
         return "cut short";
     if (!file.Fits(bone->influenceCount, 8)) return "influences past the end";
     bone->vertexIndices.resize(bone->influenceCount);

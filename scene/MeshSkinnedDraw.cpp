@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr DWORD kEmptyBoneSlot = 0xFFFFFFFF;
+constexpr DWORD kDrawEmptyBoneSlot = 0xFFFFFFFF;
 
 // The material handling the three draws share: the material is applied
 // when the attribute changes, and a refused material or a failed draw holds
@@ -72,14 +72,14 @@ void KMesh::BuildShaderPalette() {
 void KMesh::SetSlotMatrices(const D3DXBONECOMBINATION& combination, DWORD slots) {
     for (DWORD j = 0; j < slots; ++j) {
         const DWORD bone = combination.BoneId[j];
-        if (bone != kEmptyBoneSlot && bone < boneCount) device->SetTransform(D3DTS_WORLDMATRIX(j), &paletteMatrices[bone]);
+        if (bone != kDrawEmptyBoneSlot && bone < boneCount) device->SetTransform(D3DTS_WORLDMATRIX(j), &paletteMatrices[bone]);
     }
 }
 
 DWORD KMesh::LastBlendSlot(const D3DXBONECOMBINATION& combination) const {
     DWORD last = 0;
     for (DWORD k = 0; k < maxInfluences; ++k)
-        if (combination.BoneId[k] != kEmptyBoneSlot) last = k;
+        if (combination.BoneId[k] != kDrawEmptyBoneSlot) last = k;
     return last;
 }
 
@@ -116,7 +116,7 @@ HRESULT KMesh::DrawShaderSkinned(KMaterial* material, float alpha, IDirect3DBase
         const D3DXBONECOMBINATION& combination = table[i];
         for (DWORD j = 0; j < paletteSize; ++j) {
             const DWORD bone = combination.BoneId[j];
-            if (bone == kEmptyBoneSlot || bone >= boneCount) continue;
+            if (bone == kDrawEmptyBoneSlot || bone >= boneCount) continue;
             device->SetVertexShaderConstantF(UINT(kBonePaletteFirstRegister + kRegistersPerBone * int(j)),
                                              paletteMatrices[bone], kRegistersPerBone);
         }

@@ -16,7 +16,7 @@ namespace {
 constexpr DWORD kSkinConversionOptions = D3DXMESH_MANAGED | D3DXMESHOPT_VERTEXCACHE;  // 0x4000220
 constexpr DWORD kLeastShaderConstants = 41;  // c0 to c4 and a palette of twelve bones
 constexpr DWORD kLeastBlendMatrixIndex = 12;
-constexpr DWORD kEmptyBoneSlot = 0xFFFFFFFF;
+constexpr DWORD kSkinEmptyBoneSlot = 0xFFFFFFFF;
 
 }  // namespace
 
@@ -129,7 +129,7 @@ DWORD KMesh::FirstSoftwareCombination(DWORD maxBlendMatrices) const {
     for (DWORD i = 0; i < combinationCount; ++i) {
         DWORD used = 0;
         for (DWORD k = 0; k < maxInfluences; ++k)
-            if (table[i].BoneId[k] != kEmptyBoneSlot) ++used;
+            if (table[i].BoneId[k] != kSkinEmptyBoneSlot) ++used;
         if (used > maxBlendMatrices) return i;
     }
     return combinationCount;

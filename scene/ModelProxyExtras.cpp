@@ -15,11 +15,11 @@
 namespace {
 
 constexpr const char* kTrailSection = "TEST_TYPE";
-constexpr size_t kShapeEndingLength = 4;
+constexpr size_t kProxyShapeEndingLength = 4;
 constexpr float kShadowPitch = 1.57f;
 
 bool EndsWithShapeEnding(const char* name, size_t length) {
-    return length > kShapeEndingLength && strcasecmp(name + length - kShapeEndingLength, ".dts") == 0;
+    return length > kProxyShapeEndingLength && strcasecmp(name + length - kProxyShapeEndingLength, ".dts") == 0;
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ void KModelProxy::RemoveAllBindEffects() {
 bool KModelProxy::AttachByName(const char* name) {
     if (!model || !name || !g_pDrawShell) return false;
     const size_t length = std::strlen(name);
-    if (length <= kShapeEndingLength) return false;
+    if (length <= kProxyShapeEndingLength) return false;
     if (EndsWithShapeEnding(name, length)) {
         KModelProxy* attached = g_pDrawShell->CreateModel(name);
         if (!attached) return false;

@@ -15,7 +15,7 @@ volatile LONG g_LiveModels = 0;
 namespace {
 
 constexpr size_t kModelNameSize = 300;
-constexpr size_t kShapeEndingLength = 4;
+constexpr size_t kSlotShapeEndingLength = 4;
 
 struct Ending {
     const char* text;
@@ -26,7 +26,7 @@ constexpr const Ending& kMeshEnding = kEndings[0];
 constexpr const Ending& kMaterialEnding = kEndings[1];
 
 bool IsShapeName(const char* name, size_t length) {
-    return length > kShapeEndingLength && strcasecmp(name + length - kShapeEndingLength, ".dts") == 0;
+    return length > kSlotShapeEndingLength && strcasecmp(name + length - kSlotShapeEndingLength, ".dts") == 0;
 }
 
 // The lower-cased name without a ".mesh" or ".mtl" ending; its length.

@@ -10,14 +10,14 @@ KD3DDevice g_D3DDevice;
 
 namespace {
 
-constexpr int kCaptionText = 44;
+constexpr int kDeviceCaptionText = 44;
 constexpr int kPow2WarningText = 1;
-constexpr int kOutOfVideoMemoryText = 2;
+constexpr int kDeviceOutOfMemoryText = 2;
 constexpr int kCreateFailedText = 3;
 constexpr int kDesktopDepthText = 5;
 constexpr int kConfigureSaveText = 14;
 
-void ShowMessage(HWND owner, int text, int caption = kCaptionText) {
+void ShowMessage(HWND owner, int text, int caption = kDeviceCaptionText) {
     MessageBoxA(owner, g_cStringMap.GetString(text), g_cStringMap.GetString(caption), MB_OK);
 }
 
@@ -91,7 +91,7 @@ bool KD3DDevice::CreateDevice(KD3DAdapterInfo* adapter, KD3DDeviceInfo* deviceTy
                                          &presentParams, &created);
     if (hr != D3D_OK || !created) {
         if (created) created->Release();
-        ShowMessage(nullptr, hr == D3DERR_OUTOFVIDEOMEMORY ? kOutOfVideoMemoryText : kCreateFailedText);
+        ShowMessage(nullptr, hr == D3DERR_OUTOFVIDEOMEMORY ? kDeviceOutOfMemoryText : kCreateFailedText);
         g_DebugLog("[D3DRender]Warning: Device create failed.");
         return false;
     }

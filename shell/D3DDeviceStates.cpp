@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kNoDeviceText = 17;
+constexpr int kStatesNoDeviceText = 17;
 constexpr int kNoDeviceCaption = 16;
 
 struct KStateValue {
@@ -81,7 +81,7 @@ void KD3DDevice::SetViewportRect(int left, int right, int top, int bottom, float
 
 bool KD3DDevice::BeginScene() {
     if (!device) {
-        MessageBoxA(nullptr, g_cStringMap.GetString(kNoDeviceText), g_cStringMap.GetString(kNoDeviceCaption), MB_OK);
+        MessageBoxA(nullptr, g_cStringMap.GetString(kStatesNoDeviceText), g_cStringMap.GetString(kNoDeviceCaption), MB_OK);
         // The runtime's exit(1); returns only under a test hook.
         ExitProcess(1);
         return false;

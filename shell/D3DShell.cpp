@@ -42,12 +42,12 @@ void AddFormat(std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
 }
 
 bool IsSixteenBit(D3DFORMAT f) { return f == D3DFMT_R5G6B5 || f == D3DFMT_X1R5G5B5; }
-bool IsThirtyTwoBit(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R8G8B8; }
+bool IsShellThirtyTwoBit(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R8G8B8; }
 
 bool ModeFitsDepth(const KD3DModeInfo& mode, int bits, bool windowed, D3DFORMAT desktopFormat) {
     if (windowed) return mode.Format == desktopFormat;
     if (bits == 16) return IsSixteenBit(mode.Format);
-    if (bits == 24 || bits == 32) return IsThirtyTwoBit(mode.Format);
+    if (bits == 24 || bits == 32) return IsShellThirtyTwoBit(mode.Format);
     return true;
 }
 

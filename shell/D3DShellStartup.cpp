@@ -10,15 +10,15 @@
 
 namespace {
 
-constexpr int kCaptionText = 44;
-constexpr int kNoDeviceText = 25;
+constexpr int kStartupCaptionText = 44;
+constexpr int kStartupNoDeviceText = 25;
 constexpr int kNoDisplayModeText = 26;
 constexpr int kNoD3DDeviceText = 27;
 
 bool FailStartup(const char* logLine, int text) {
     RestoreGammaAndReleaseDirect3D();
     g_DebugLog("%s", logLine);
-    MessageBoxA(nullptr, g_cStringMap.GetString(text), g_cStringMap.GetString(kCaptionText), MB_OK);
+    MessageBoxA(nullptr, g_cStringMap.GetString(text), g_cStringMap.GetString(kStartupCaptionText), MB_OK);
     return false;
 }
 
@@ -38,7 +38,7 @@ bool CreateDirect3D(int width, int height, bool fullScreen) {
 
     KD3DAdapterInfo* adapter = nullptr;
     KD3DDeviceInfo* device = g_D3DShell.FindDevice(&adapter);
-    if (!device) return FailStartup("[D3DRender]Can't find any d3d devices to use!", kNoDeviceText);
+    if (!device) return FailStartup("[D3DRender]Can't find any d3d devices to use!", kStartupNoDeviceText);
 
     D3DDISPLAYMODE current{};
     g_D3DShell.d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &current);

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int kOutOfVideoMemoryText = 33;
-constexpr int kCaptionText = 44;
+constexpr int kBrightnessOutOfMemoryText = 33;
+constexpr int kBrightnessCaptionText = 44;
 
 bool IsLevel(int level) { return level >= 0 && level <= 100; }
 
@@ -48,7 +48,7 @@ HRESULT KDrawShell::CreateScreenTarget(int width, int height) {
     if (SUCCEEDED(result)) return 0;
     screenTarget = nullptr;
     if (result == D3DERR_OUTOFVIDEOMEMORY) {
-        MessageBoxA(g_MainWindow, g_cStringMap.GetString(kOutOfVideoMemoryText), g_cStringMap.GetString(kCaptionText),
+        MessageBoxA(g_MainWindow, g_cStringMap.GetString(kBrightnessOutOfMemoryText), g_cStringMap.GetString(kBrightnessCaptionText),
                     MB_OK);
         imageCache.TrimIdle();
     }

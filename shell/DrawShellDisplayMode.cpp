@@ -16,7 +16,7 @@ constexpr DWORD kFullScreenExStyle = WS_EX_APPWINDOW | WS_EX_TOPMOST;
 constexpr DWORD kWindowedStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowedExStyle = WS_EX_APPWINDOW;
 
-bool IsThirtyTwoBit(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
+bool IsModeThirtyTwoBit(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
 
 RECT AdjustedRect(int width, int height, DWORD style, DWORD exStyle) {
     RECT rect{0, 0, width, height};
@@ -72,7 +72,7 @@ bool KDrawShell::ChangeDisplayMode(int width, int height, BYTE fullScreen, BYTE 
     KD3DModeInfo* mode = nullptr;
     if (g_D3DShell.d3d && g_D3DDevice.deviceInfo) {
         g_D3DShell.d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &current);
-        mode = g_D3DShell.FindDisplayMode(g_D3DDevice.deviceInfo, IsThirtyTwoBit(current.Format) ? 32 : 16);
+        mode = g_D3DShell.FindDisplayMode(g_D3DDevice.deviceInfo, IsModeThirtyTwoBit(current.Format) ? 32 : 16);
     }
     if (!mode) {
         RestoreGammaAndRelease();

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kPreloadStopWaitMs = 5000;
 
-bool IsThirtyTwoBit(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
+bool IsFormatThirtyTwoBit(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
 
 // The pak preload thread answers 0 with 2. A thread that never answers must
 // not hang the host's shutdown.
@@ -86,7 +86,7 @@ bool KDrawShell::CreateWindowed(int width, int height, HWND window) {
     g_D3DDevice.adapterInfo = adapter;
     g_D3DDevice.deviceInfo = deviceInfo;
     g_D3DDevice.displayMode =
-        deviceInfo ? g_D3DShell.FindDisplayMode(deviceInfo, IsThirtyTwoBit(adapterMode.Format) ? 32 : 16) : nullptr;
+        deviceInfo ? g_D3DShell.FindDisplayMode(deviceInfo, IsFormatThirtyTwoBit(adapterMode.Format) ? 32 : 16) : nullptr;
 
     windowedPresentParams = D3DPRESENT_PARAMETERS{};
     windowedPresentParams.BackBufferWidth = static_cast<UINT>(width);

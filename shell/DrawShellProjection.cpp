@@ -10,8 +10,6 @@ namespace {
 
 constexpr float kPerspectiveFovY = 0.1308997f;  // pi / 24
 constexpr float kAspectFactor = 1.37f;
-constexpr float kNearPlane = 200.0f;
-constexpr float kFarPlane = 20000.0f;
 constexpr float kZoomStep = 0.1f;
 constexpr float kZoomPercentScale = 450000.0f;
 

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr float kViewWidth = 125.0f, kViewHeight = 93.75f;
-constexpr float kFarPlane = 20000.0f;
 constexpr float kOwnViewNearPlane = 200.0f;
 constexpr float kOwnViewDepth = 50.0f;
 constexpr float kFitShare = 0.6f;

@@ -39,7 +39,7 @@ struct LockedSurface {
     }
 };
 
-bool IsThirtyTwoBit(D3DFORMAT format) { return CapturePixelBytes(format) == 4; }
+bool HasFourBytePixels(D3DFORMAT format) { return CapturePixelBytes(format) == 4; }
 
 // Copies picture pixel (r, c) to back-buffer pixel (x + c, y + r) wherever
 // the mask's pixel (r, c) is not the keep colour. The rectangle is clipped to
@@ -75,7 +75,7 @@ void CompositeOntoBackBuffer(IDirect3DSurface9* pictureCopy, IDirect3DTexture9* 
     LockedSurface picture, mask, back;
     if (picture.Lock(pictureCopy, D3DLOCK_READONLY) && mask.Lock(maskLevel, D3DLOCK_READONLY) &&
         back.Lock(backBuffer, D3DLOCK_NOSYSLOCK) && CapturePixelBytes(picture.desc.Format) != 0 &&
-        IsThirtyTwoBit(mask.desc.Format) && CapturePixelBytes(back.desc.Format) != 0)
+        HasFourBytePixels(mask.desc.Format) && CapturePixelBytes(back.desc.Format) != 0)
         CompositeThroughMask(picture, mask, back, x, y, width, height);
     back.Unlock();
     mask.Unlock();

@@ -4,19 +4,19 @@
 
 namespace {
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(U16(p)) | uint32_t(U16(p + 2)) << 16; }
+uint16_t LeU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t LeU32(const uint8_t* p) { return uint32_t(LeU16(p)) | uint32_t(LeU16(p + 2)) << 16; }
 
 KSprPackedTile ReadPackedTile(const uint8_t* p) {
     KSprPackedTile tile;
-    tile.fileOffset = U32(p + 0);
-    tile.fileLength = U32(p + 4);
-    tile.textureWidth = U16(p + 8);
-    tile.textureHeight = U16(p + 10);
-    tile.x = U16(p + 12);
-    tile.y = U16(p + 14);
-    tile.width = U16(p + 16);
-    tile.height = U16(p + 18);
+    tile.fileOffset = LeU32(p + 0);
+    tile.fileLength = LeU32(p + 4);
+    tile.textureWidth = LeU16(p + 8);
+    tile.textureHeight = LeU16(p + 10);
+    tile.x = LeU16(p + 12);
+    tile.y = LeU16(p + 14);
+    tile.width = LeU16(p + 16);
+    tile.height = LeU16(p + 18);
     return tile;
 }
 
@@ -44,10 +44,10 @@ bool Dxt5FrameFits(const KSprFrame& frame) {
 const char* ReadPackedSprFrame(const uint8_t* record, uint64_t fileSize, KSprPackedFrame* frame) {
     *frame = KSprPackedFrame{};
     frame->tileCount = record[0];
-    frame->width = U16(record + 1);
-    frame->height = U16(record + 3);
-    frame->offsetX = U16(record + 5);
-    frame->offsetY = U16(record + 7);
+    frame->width = LeU16(record + 1);
+    frame->height = LeU16(record + 3);
+    frame->offsetX = LeU16(record + 5);
+    frame->offsetY = LeU16(record + 7);
     if (frame->tileCount > kMaxFrameTiles) return "more than four tiles";
     for (int t = 0; t < kMaxFrameTiles; ++t) {
         frame->tiles[t] = ReadPackedTile(record + 9 + t * SPR_PACKED_TILE_SIZE);

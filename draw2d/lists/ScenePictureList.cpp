@@ -57,7 +57,7 @@ void DrawSpriteOnCorners(KDrawShell& shell, const KPictureRecordView& record, KS
         DrawPictureOnCorners(shell, c, frame, sprite, record.Colour(), record.BlendMode(), clip, options.brightness);
 }
 
-void DrawSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView& record, const KSceneListOptions& options,
+void DrawSceneSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView& record, const KSceneListOptions& options,
                       KPictureCorners* corners) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
@@ -111,7 +111,7 @@ void DrawSceneList(KDrawShell& shell, uint32_t type, int count, void* records, c
         switch (record.ImageType()) {
             case 0:
             case 2: DrawJpegRecord(shell, record, options, corners); break;
-            case 1: DrawSpriteRecord(shell, type, record, options, corners); break;
+            case 1: DrawSceneSpriteRecord(shell, type, record, options, corners); break;
             default: break;
         }
     }

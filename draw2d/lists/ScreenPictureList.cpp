@@ -40,7 +40,7 @@ KRotation RecordRotation(const KPictureRecordView& record) {
     return {record.Angle(), record.PivotX(), record.PivotY()};
 }
 
-void DrawSpriteRecord(KDrawShell& shell, KPictureRecordView& record, int screenSpace) {
+void DrawScreenSpriteRecord(KDrawShell& shell, KPictureRecordView& record, int screenSpace) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
     const uint32_t frame = uint16_t(record.Frame());
@@ -89,7 +89,7 @@ void DrawEachRecord(KDrawShell& shell, int count, KPrimPicture* records, int scr
 void DrawPictureList(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace) {
     if (records == nullptr || count <= 0) return;
     if (DrawAsGroup(shell, count, records, screenSpace)) return;
-    DrawEachRecord(shell, count, records, screenSpace, DrawSpriteRecord);
+    DrawEachRecord(shell, count, records, screenSpace, DrawScreenSpriteRecord);
 }
 
 void DrawPictureListF(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace) {

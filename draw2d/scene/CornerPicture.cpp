@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kVertexCount = 4 * KFrameTilesView::kMaxTiles;
+constexpr int kCornerVertexCount = 4 * KFrameTilesView::kMaxTiles;
 constexpr DWORD kBlendKeepColour = 5;
 constexpr DWORD kBlendAlphaOnly = 0;
 constexpr DWORD kBlendBrightened = 3;
@@ -54,7 +54,7 @@ void DrawTilesOnCorners(KDrawShell& shell, const float* corners, const KFrameTil
     int first = 0;
     IDirect3DVertexBuffer9* buffer = nullptr;
     auto* out =
-        static_cast<KSceneVertex*>(shell.LockDynamicVertices(kVertexCount, sizeof(KSceneVertex), &first, &buffer));
+        static_cast<KSceneVertex*>(shell.LockDynamicVertices(kCornerVertexCount, sizeof(KSceneVertex), &first, &buffer));
     if (!out) return;
 
     DWORD alphaArg1 = 0, alphaArg2 = 0, alphaOp = 0;

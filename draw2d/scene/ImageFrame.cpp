@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kVertexCount = 4 * KFrameTilesView::kMaxTiles;
+constexpr int kFrameVertexCount = 4 * KFrameTilesView::kMaxTiles;
 
 struct Cut {
     int start;     // where the quad begins in the target, 0 or more
@@ -38,7 +38,7 @@ void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int ta
     int first = 0;
     IDirect3DVertexBuffer9* buffer = nullptr;
     auto* out =
-        static_cast<KScreenVertex*>(shell.LockDynamicVertices(kVertexCount, sizeof(KScreenVertex), &first, &buffer));
+        static_cast<KScreenVertex*>(shell.LockDynamicVertices(kFrameVertexCount, sizeof(KScreenVertex), &first, &buffer));
     if (!out) return;
     bool written[KFrameTilesView::kMaxTiles] = {};
     for (int j = 0; j < tiles.tileCount; ++j) {

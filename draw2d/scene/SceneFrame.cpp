@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kVertexCount = 4 * KFrameTilesView::kMaxTiles;
+constexpr int kSceneFrameVertexCount = 4 * KFrameTilesView::kMaxTiles;
 
 struct Span {
     float low, high;
@@ -52,7 +52,7 @@ void DrawFrameTilesInScene(KDrawShell& shell, float x, float y, float z, int wid
     int first = 0;
     IDirect3DVertexBuffer9* buffer = nullptr;
     auto* out =
-        static_cast<KSceneVertex*>(shell.LockDynamicVertices(kVertexCount, sizeof(KSceneVertex), &first, &buffer));
+        static_cast<KSceneVertex*>(shell.LockDynamicVertices(kSceneFrameVertexCount, sizeof(KSceneVertex), &first, &buffer));
     if (!out) return;
     const float sx = static_cast<float>(width) / tiles.frameWidth, sy = static_cast<float>(height) / tiles.frameHeight;
     const float grow = pointVariant ? 0.5f : -0.5f;

@@ -3,7 +3,7 @@
 namespace lumiva::d3d9 {
 namespace {
 constexpr DWORD kEndToken = 0x0000FFFF;
-constexpr size_t kMaxShaderTokens = 1 << 16;
+constexpr size_t kMaxShaderObjectTokens = 1 << 16;
 }  // namespace
 
 bool VertexDeclaration::ParseElements(const D3DVERTEXELEMENT9* elements, std::vector<D3DVERTEXELEMENT9>* out) {
@@ -43,7 +43,7 @@ template <class Interface>
 bool ShaderObject<Interface>::ParseTokens(const DWORD* function, DWORD versionPrefix, std::vector<DWORD>* out) {
     out->clear();
     if (!function || (function[0] & 0xFFFF0000) != versionPrefix) return false;
-    for (size_t i = 0; i < kMaxShaderTokens; ++i) {
+    for (size_t i = 0; i < kMaxShaderObjectTokens; ++i) {
         out->push_back(function[i]);
         if (function[i] == kEndToken) return true;
     }
