@@ -24,7 +24,7 @@ constexpr int kQuadTableSize = 343;
 constexpr uint32_t kDynamicVertexBufferSize = 256000;
 constexpr float kCameraDistanceMax = 4500.0f;
 constexpr float kCameraDistanceMin = 2200.0f;
-// Clip planes of every projection the shell sets.
+// Depth range of the shell's camera projections.
 constexpr float kNearPlane = 200.0f;
 constexpr float kFarPlane = 20000.0f;
 
