@@ -135,9 +135,9 @@ FastPathPlan PlanFastPath(PixelState& ps) {
         if (plan.blendMode == kOpaqueBlend) return plan;
     }
     const bool xTarget = target == D3DFMT_X8R8G8B8;
-    PlanAlphaTest(ps, ps.fastStage);
     if (!AnyStageSamples(ps)) {
         if (ps.depthTest) return plan;
+        PlanAlphaTest(ps, ps.fastStage);
         plan.kind = FastKind::kConstant;
         const ConstantSpans spans = ConstantSpansFor(plan.blendMode, xTarget, PassesDiffuse(ps));
         plan.constantSpan = spans.flat;
