@@ -35,21 +35,32 @@ namespace {
 
 constexpr uint32_t kPaletteSize = 256;
 
-// Inverse transpose of the upper 3x3 by cofactors; a singular matrix gives
-// zeros (its normals have no direction).
+// The 3x3 minor of m without row `skipRow` and column `skipColumn`.
+double Minor3(const DMatrix& m, int skipRow, int skipColumn) {
+    int rows[3], columns[3];
+    for (int i = 0, r = 0, c = 0; i < 4; ++i) {
+        if (i != skipRow) rows[r++] = i;
+        if (i != skipColumn) columns[c++] = i;
+    }
+    auto at = [&](int r, int c) { return m.m[rows[r]][columns[c]]; };
+    return at(0, 0) * (at(1, 1) * at(2, 2) - at(1, 2) * at(2, 1)) -
+           at(0, 1) * (at(1, 0) * at(2, 2) - at(1, 2) * at(2, 0)) +
+           at(0, 2) * (at(1, 0) * at(2, 1) - at(1, 1) * at(2, 0));
+}
+
+// The upper 3x3 of the inverse transpose of the whole matrix, which is the
+// cofactor matrix over the determinant. A matrix that cannot be inverted
+// leaves normals as they are: lighting then still sees the vertex's own
+// normal rather than none.
 void NormalMatrix(const DMatrix& m, double out[3][3]) {
-    const auto& a = m.m;
-    double cof[3][3];
+    double cofactor[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) cofactor[r][c] = ((r + c) % 2 ? -1.0 : 1.0) * Minor3(m, r, c);
+    double det = 0.0;
+    for (int c = 0; c < 4; ++c) det += m.m[0][c] * cofactor[0][c];
+    const bool invertible = det != 0.0 && std::isfinite(det);
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-            const int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
-            cof[r][c] = a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1];
-        }
-    const double det = a[0][0] * cof[0][0] + a[0][1] * cof[0][1] + a[0][2] * cof[0][2];
-    const double inv = det != 0.0 && std::isfinite(det) ? 1.0 / det : 0.0;
-    // (M^-1)^T = cofactor matrix / det.
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) out[r][c] = cof[r][c] * inv;
+        for (int c = 0; c < 3; ++c) out[r][c] = invertible ? cofactor[r][c] / det : (r == c ? 1.0 : 0.0);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ inline void TransformRow(const double in[4], const DMatrix& m, double out[4]) {
 struct BlendTransform {
     DMatrix toClip;       // world x view x projection
     DMatrix toCamera;     // world x view
-    double normal[3][3];  // inverse transpose of toCamera's upper 3x3
+    double normal[3][3];  // upper 3x3 of toCamera's inverse transpose (identity when singular)
 };
 
 // The matrices a draw blends with, each folded on first use: an indexed

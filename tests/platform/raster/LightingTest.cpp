@@ -256,6 +256,37 @@ TEST(Lighting, NormalsGoThroughTheInverseTransposeOfTheWorld) {
               0x99A6539Bu);
 }
 
+// Direct3D 9 transforms normals by the inverse transpose of world x view;
+// a world that cannot be inverted leaves them as they come, so a flattened
+// quad still lights (it did not go black).
+TEST(Lighting, SingularWorldLeavesNormalsUntransformed) {
+    auto drawQuad = [](const Matrix& world) {
+        Lit lit;
+        lit.states.world[0] = world;
+        lit.With(Directional(0, 0, 1));
+        lit.states.lights = lit.lights.data();
+        lit.states.lightCount = 1;
+        const std::vector<LitVtx> quad = {{-0.5f, 0.5f, 0, 0, 0, -1, 0, 0},
+                                          {0.5f, 0.5f, 0, 0, 0, -1, 0, 0},
+                                          {-0.5f, -0.5f, 0, 0, 0, -1, 0, 0},
+                                          {0.5f, -0.5f, 0, 0, 0, -1, 0, 0}};
+        Target t(16, kBackground);
+        DrawUp(lit.states, t.view, kLitFvf, D3DPT_TRIANGLESTRIP, 2, quad);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) pixels.push_back(t.At(x, y));
+        return pixels;
+    };
+    const Matrix identity = Lit().states.world[0];
+    const std::vector<uint32_t> underIdentity = drawQuad(identity);
+    ASSERT_EQ(underIdentity[8 * 16 + 8], 0x99CC66BFu);  // head on: all the diffuse
+    Matrix flattened = identity;  // z scaled to nothing
+    flattened.m[2][2] = 0.0f;
+    Matrix folded = flattened;  // z folded onto x: still no inverse
+    folded.m[2][0] = 1.0f;
+    for (const Matrix& world : {flattened, folded}) EXPECT_EQ(drawQuad(world), underIdentity);
+}
+
 TEST(Lighting, LightsAndNormalsMeetInCameraSpace) {
     // A quarter turn of the view about z moves the light and the normal
     // alike: a light shining straight at the surface still lights it fully.
