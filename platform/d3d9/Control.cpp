@@ -12,6 +12,7 @@
 #include "d3d9/Registry.h"
 #include "d3d9/Surface.h"
 #include "d3d9/Texture.h"
+#include "d3d9/raster/Combiner.h"
 #include "d3d9/raster/RasterWorkers.h"
 
 namespace lumiva::d3d9 {
@@ -54,8 +55,10 @@ D3DCAPS9 DefaultCaps(D3DDEVTYPE type, UINT ordinal) {
                    D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_PUREDEVICE;
     caps.PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
                              D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
-    caps.RasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX |
-                      D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_SCISSORTEST;
+    // The raster draws no fog, no user clip planes and no point sizes, so
+    // the caps offer none of them.
+    caps.RasterCaps =
+        D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_SCISSORTEST;
     caps.ZCmpCaps = caps.AlphaCmpCaps = 0xFF;
     caps.SrcBlendCaps = caps.DestBlendCaps = 0x7FF;
     caps.ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_ALPHAGOURAUDBLEND;
@@ -76,19 +79,15 @@ D3DCAPS9 DefaultCaps(D3DDEVTYPE type, UINT ordinal) {
     caps.GuardBandRight = caps.GuardBandBottom = 8192.0f;
     caps.StencilCaps = 0xFF;
     caps.FVFCaps = 8 | D3DFVFCAPS_DONOTSTRIPELEMENTS;
-    caps.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
-                         D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X |
-                         D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_ADDSIGNED | D3DTEXOPCAPS_SUBTRACT |
-                         D3DTEXOPCAPS_BLENDDIFFUSEALPHA | D3DTEXOPCAPS_BLENDTEXTUREALPHA |
-                         D3DTEXOPCAPS_BLENDFACTORALPHA | D3DTEXOPCAPS_BLENDCURRENTALPHA;
+    caps.TextureOpCaps = raster::ImplementedTextureOpCaps();
     caps.MaxTextureBlendStages = caps.MaxSimultaneousTextures = 8;
     caps.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
                                 D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
     caps.MaxActiveLights = 8;
-    caps.MaxUserClipPlanes = 6;
+    caps.MaxUserClipPlanes = 0;
     caps.MaxVertexBlendMatrices = 4;
     caps.MaxVertexBlendMatrixIndex = 0;
-    caps.MaxPointSize = 64.0f;
+    caps.MaxPointSize = 1.0f;
     caps.MaxPrimitiveCount = 0xFFFFF;
     caps.MaxVertexIndex = 0xFFFFFF;
     caps.MaxStreams = 16;

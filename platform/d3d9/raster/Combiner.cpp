@@ -45,4 +45,35 @@ int32_t CombineChannel(uint32_t op, const OpInputs& in) {
     }
 }
 
+// PREMODULATE and the bump-mapping operations are not carried out.
+uint32_t ImplementedTextureOpCaps() {
+    constexpr uint32_t kOps[] = {D3DTOP_DISABLE,
+                                 D3DTOP_SELECTARG1,
+                                 D3DTOP_SELECTARG2,
+                                 D3DTOP_MODULATE,
+                                 D3DTOP_MODULATE2X,
+                                 D3DTOP_MODULATE4X,
+                                 D3DTOP_ADD,
+                                 D3DTOP_ADDSIGNED,
+                                 D3DTOP_ADDSIGNED2X,
+                                 D3DTOP_SUBTRACT,
+                                 D3DTOP_ADDSMOOTH,
+                                 D3DTOP_BLENDDIFFUSEALPHA,
+                                 D3DTOP_BLENDTEXTUREALPHA,
+                                 D3DTOP_BLENDFACTORALPHA,
+                                 D3DTOP_BLENDTEXTUREALPHAPM,
+                                 D3DTOP_BLENDCURRENTALPHA,
+                                 kModulateAlphaAddColor,
+                                 kModulateColorAddAlpha,
+                                 kModulateInvAlphaAddColor,
+                                 kModulateInvColorAddAlpha,
+                                 D3DTOP_DOTPRODUCT3,
+                                 kMultiplyAdd,
+                                 kLerp};
+    uint32_t caps = 0;
+    // D3DTEXOPCAPS_x is bit (D3DTOP_x - 1).
+    for (uint32_t op : kOps) caps |= 1u << (op - 1);
+    return caps;
+}
+
 }  // namespace raster

@@ -39,4 +39,16 @@ struct OpInputs {
 
 int32_t CombineChannel(uint32_t op, const OpInputs& in);
 
+// DOTPRODUCT3: the arguments' colours as signed vectors (0 is -1, 255 is 1),
+// their dot product saturated: 4 * sum((a - 0.5) * (b - 0.5)) in units.
+inline int32_t DotProduct3(const Rgba& a, const Rgba& b) {
+    const int32_t sum = (2 * a.r - 255) * (2 * b.r - 255) + (2 * a.g - 255) * (2 * b.g - 255) +
+                        (2 * a.b - 255) * (2 * b.b - 255);
+    return sum <= 0 ? 0 : std::min(255, Div255Round(sum));
+}
+
+// The D3DTEXOPCAPS bits of the operations CombineChannel and the stage
+// combiner carry out; the device's caps advertise exactly these.
+uint32_t ImplementedTextureOpCaps();
+
 }  // namespace raster

@@ -43,7 +43,10 @@ Rgba ApplyStage(const StageSetup& st, const Registers& r) {
     out.r = colour(c0.r, c1.r, c2.r);
     out.g = colour(c0.g, c1.g, c2.g);
     out.b = colour(c0.b, c1.b, c2.b);
-    if (st.alphaOp == D3DTOP_DISABLE) {
+    if (st.colorOp == D3DTOP_DOTPRODUCT3) {
+        // The product goes to every channel, alpha included, whatever the alpha op.
+        out.r = out.g = out.b = out.a = DotProduct3(c1, c2);
+    } else if (st.alphaOp == D3DTOP_DISABLE) {
         out.a = r.current.a;
     } else {
         const Rgba a1 = SelectArgument(st.alphaArg1, r), a2 = SelectArgument(st.alphaArg2, r);
@@ -51,7 +54,8 @@ Rgba ApplyStage(const StageSetup& st, const Registers& r) {
         in.arg0 = OpMixesArgumentAlpha(st.alphaOp) ? a1.a : a0.a;
         in.arg1 = a1.a;
         in.arg2 = a2.a;
-        out.a = CombineChannel(st.alphaOp, in);
+        // As an alpha op the product is of the alpha arguments' colours.
+        out.a = st.alphaOp == D3DTOP_DOTPRODUCT3 ? DotProduct3(a1, a2) : CombineChannel(st.alphaOp, in);
     }
     return out;
 }
