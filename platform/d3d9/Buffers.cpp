@@ -7,15 +7,15 @@
 
 namespace lumiva::d3d9 {
 
-HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags, DWORD usage) {
+HRESULT BufferMemory::Lock(UINT offset, UINT size, void** data, DWORD flags) {
     if (!data) return D3DERR_INVALIDCALL;
     *data = nullptr;
     const uint64_t length = bytes_.size();
     if (offset > length || (offset == length && length > 0 && size > 0)) return D3DERR_INVALIDCALL;
     // Size 0 locks from the offset to the end.
     if (static_cast<uint64_t>(offset) + size > length) return D3DERR_INVALIDCALL;
-    // Discarding is for dynamic buffers only; discard and no-overwrite exclude each other.
-    if ((flags & D3DLOCK_DISCARD) && !(usage & D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
+    // Discard and no-overwrite exclude each other. Discarding a buffer that
+    // is not dynamic is accepted and means nothing: the runtime ignores it.
     if ((flags & D3DLOCK_DISCARD) && (flags & D3DLOCK_NOOVERWRITE)) return D3DERR_INVALIDCALL;
     if ((flags & D3DLOCK_READONLY) && (flags & D3DLOCK_DISCARD)) return D3DERR_INVALIDCALL;
     if (const HRESULT injected = Registry::Get().CountBufferLock(); FAILED(injected)) return injected;
@@ -62,7 +62,7 @@ HRESULT VertexBuffer::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags, usage_);
+    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags);
     if (SUCCEEDED(result)) blendIndices_.Forget();  // even read-only: nothing stops a write
     return RecordCall("VertexBuffer::Lock", {PointerArg(this), offset, size, flags}, result);
 }
@@ -96,7 +96,7 @@ HRESULT IndexBuffer::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
-    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags, usage_);
+    const HRESULT result = IsDead() ? D3DERR_INVALIDCALL : memory_.Lock(offset, size, data, flags);
     return RecordCall("IndexBuffer::Lock", {PointerArg(this), offset, size, flags}, result);
 }
 

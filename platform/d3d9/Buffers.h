@@ -12,7 +12,7 @@ namespace lumiva::d3d9 {
 class BufferMemory {
 public:
     explicit BufferMemory(UINT length) : bytes_(length, 0) {}
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags, DWORD usage);
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     UINT Length() const { return static_cast<UINT>(bytes_.size()); }
     const BYTE* Data() const { return bytes_.data(); }

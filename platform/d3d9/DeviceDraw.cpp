@@ -1,5 +1,8 @@
 // Scenes and draw calls: validation, recording, and the hand-off to the
 // rasterizer (DrawPipeline.h).
+#include <algorithm>
+#include <cstring>
+
 #include "d3d9/Buffers.h"
 #include "d3d9/Device.h"
 #include "d3d9/Recorder.h"
@@ -26,6 +29,31 @@ uint64_t VerticesFor(D3DPRIMITIVETYPE type, uint64_t count) {
 }
 
 UINT IndexSize(D3DFORMAT format) { return format == D3DFMT_INDEX32 ? 4 : 2; }
+
+// The lowest and highest stream vertex that `count` indices name once
+// `base` is added; false when one lies before the stream's first vertex.
+bool IndexedVertexRange(const BYTE* indices, UINT count, D3DFORMAT format, INT base, uint64_t* lowest,
+                        uint64_t* highest) {
+    const UINT size = IndexSize(format);
+    uint32_t smallest = UINT32_MAX, largest = 0;
+    for (UINT i = 0; i < count; ++i) {
+        uint32_t index = 0;
+        if (size == 4) {
+            std::memcpy(&index, indices + static_cast<size_t>(i) * 4, 4);
+        } else {
+            uint16_t word = 0;
+            std::memcpy(&word, indices + static_cast<size_t>(i) * 2, 2);
+            index = word;
+        }
+        smallest = std::min(smallest, index);
+        largest = std::max(largest, index);
+    }
+    const int64_t first = static_cast<int64_t>(base) + smallest;
+    if (count == 0 || first < 0) return false;
+    *lowest = static_cast<uint64_t>(first);
+    *highest = static_cast<uint64_t>(static_cast<int64_t>(base) + largest);
+    return true;
+}
 
 // The largest blend index of the draw's vertices, from the buffer's cache
 // when the same range was read before through the same layout. Vertices in
@@ -78,14 +106,15 @@ HRESULT Device::ResolveVertexStreams(DrawCall& call, uint64_t vertexEnd) const {
     } else {
         used[0] = true;
     }
-    call.fvf = state_.fvf;
+    call.fvf = state_.declaration ? 0 : state_.fvf;
     for (UINT s = 0; s < kStreamCount; ++s) {
         if (!used[s]) continue;
         const StreamBinding& binding = state_.streams[s];
         if (!binding.buffer || binding.stride == 0) return D3DERR_INVALIDCALL;
         const BufferMemory& memory = AsVertexBuffer(binding.buffer)->Memory();
         const uint64_t available = memory.Length() - binding.offset;
-        if (vertexEnd * binding.stride > available) return D3DERR_INVALIDCALL;
+        // vertexEnd * stride > available, without the product overflowing.
+        if (vertexEnd > available / binding.stride) return D3DERR_INVALIDCALL;
         call.streams[s] = StreamData{memory.Data() + binding.offset, static_cast<UINT>(available), binding.stride};
     }
     return D3D_OK;
@@ -153,7 +182,7 @@ bool Device::DeclarationReadsStreamZeroOnly() const {
 HRESULT Device::SubmitUserMemoryDraw(const char* name, std::initializer_list<uint64_t> args, DrawCall& call,
                                      const StreamData& vertices, uint64_t firstVertex, uint64_t vertexCount) {
     call.userMemory = true;
-    call.fvf = state_.fvf;
+    call.fvf = state_.declaration ? 0 : state_.fvf;
     if (state_.declaration) call.declaration = &AsVertexDeclaration(state_.declaration)->Elements();
     call.streams[0] = vertices;
     const HRESULT hr = CheckVertexProcessing(call, firstVertex, vertexCount);
@@ -186,25 +215,30 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
                                                   static_cast<uint64_t>(static_cast<int64_t>(baseVertexIndex)),
                                                   minVertexIndex, numVertices, startIndex, primitiveCount};
     if (primitiveCount == 0 && VerticesFor(type, 1)) return RecordCall("DrawIndexedPrimitive", args, D3D_OK);
+    // MinVertexIndex and NumVertices are the caller's hints: the draw is
+    // bound by the vertices its indices name.
     DrawCall call;
     HRESULT hr = CheckDrawable(type, primitiveCount, &call.vertexCount);
-    const int64_t first = static_cast<int64_t>(baseVertexIndex) + minVertexIndex;
-    if (SUCCEEDED(hr) && (!state_.indices || numVertices == 0 || first < 0)) hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) hr = ResolveVertexStreams(call, static_cast<uint64_t>(first) + numVertices);
+    if (SUCCEEDED(hr) && (!state_.indices || numVertices == 0)) hr = D3DERR_INVALIDCALL;
     if (FAILED(hr)) return RecordCall("DrawIndexedPrimitive", args, hr);
     const IndexBuffer* indices = AsIndexBuffer(state_.indices);
     const UINT indexSize = IndexSize(indices->Format());
     if ((static_cast<uint64_t>(startIndex) + call.vertexCount) * indexSize > indices->Memory().Length())
         return RecordCall("DrawIndexedPrimitive", args, D3DERR_INVALIDCALL);
+    const BYTE* firstIndex = indices->Memory().Data() + static_cast<size_t>(startIndex) * indexSize;
+    uint64_t lowest = 0, highest = 0;
+    if (!IndexedVertexRange(firstIndex, call.vertexCount, indices->Format(), baseVertexIndex, &lowest, &highest))
+        return RecordCall("DrawIndexedPrimitive", args, D3DERR_INVALIDCALL);
+    hr = ResolveVertexStreams(call, highest + 1);
     call.indexed = true;
-    hr = CheckVertexProcessing(call, static_cast<uint64_t>(first), numVertices);
+    if (SUCCEEDED(hr)) hr = CheckVertexProcessing(call, lowest, highest - lowest + 1);
     if (FAILED(hr)) return RecordCall("DrawIndexedPrimitive", args, hr);
     call.type = type;
     call.primitiveCount = primitiveCount;
     call.baseVertexIndex = baseVertexIndex;
     call.minVertexIndex = minVertexIndex;
     call.numVertices = numVertices;
-    call.indices = indices->Memory().Data() + static_cast<size_t>(startIndex) * indexSize;
+    call.indices = firstIndex;
     call.indexFormat = indices->Format();
     SubmitDraw("DrawIndexedPrimitive", args, call);
     return D3D_OK;

@@ -9,9 +9,13 @@
 #include "d3d9/ShaderObjects.h"
 #include "d3d9/Surface.h"
 #include "d3d9/Texture.h"
+#include "d3dx9/VertexFormat.h"
 
 namespace lumiva::d3d9 {
 namespace {
+
+// The furthest a viewport may reach, in pixels.
+constexpr uint64_t kViewportLimit = 16384;
 
 const std::bitset<kRenderStateCount>& KnownRenderStates() {
     static const std::bitset<kRenderStateCount> known = [] {
@@ -153,11 +157,15 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport) {
     if (!viewport) return RecordCall("SetViewport", {0}, D3DERR_INVALIDCALL);
     const auto& v = *viewport;
     const std::initializer_list<uint64_t> args = {v.X, v.Y, v.Width, v.Height, FloatArg(v.MinZ), FloatArg(v.MaxZ)};
+    // The rectangle may reach past the target, which the raster clips to; it
+    // must start on the target and stay within the screen coordinates the
+    // raster can hold.
     const Surface* target = AsSurface(state_.renderTarget);
     const uint64_t right = static_cast<uint64_t>(v.X) + v.Width;
     const uint64_t bottom = static_cast<uint64_t>(v.Y) + v.Height;
-    if (v.Width == 0 || v.Height == 0 || !target || right > target->Width() || bottom > target->Height() ||
-        !(v.MinZ >= 0.0f && v.MinZ <= 1.0f) || !(v.MaxZ >= 0.0f && v.MaxZ <= 1.0f))
+    if (v.Width == 0 || v.Height == 0 || !target || v.X >= target->Width() || v.Y >= target->Height() ||
+        right > kViewportLimit || bottom > kViewportLimit || !(v.MinZ >= 0.0f && v.MinZ <= 1.0f) ||
+        !(v.MaxZ >= 0.0f && v.MaxZ <= 1.0f))
         return RecordCall("SetViewport", args, D3DERR_INVALIDCALL);
     Change(state_.viewport, v);
     return RecordCall("SetViewport", args, D3D_OK);
@@ -268,6 +276,9 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
 
 // --- Vertex input ---
 
+// The format and the declaration describe one vertex layout: SetFVF unbinds
+// the declaration object (GetVertexDeclaration then describes the format)
+// and a declaration brings the format it equals, or none.
 HRESULT Device::SetFVF(DWORD fvf) {
     Change(state_.fvf, fvf);
     BindState<IDirect3DVertexDeclaration9>(state_.declaration, nullptr);
@@ -282,12 +293,18 @@ HRESULT Device::GetFVF(DWORD* fvf) {
 
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
     BindState(state_.declaration, declaration);
-    Change(state_.fvf, DWORD{0});
+    Change(state_.fvf, declaration ? d3dx::FvfOfElements(AsVertexDeclaration(declaration)->Elements()) : DWORD{0});
     return RecordCall("SetVertexDeclaration", {PointerArg(declaration)}, D3D_OK);
 }
 
 HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration) {
     if (!declaration) return D3DERR_INVALIDCALL;
+    std::vector<D3DVERTEXELEMENT9> elements;
+    UINT stride = 0;
+    if (!state_.declaration && state_.fvf != 0 && d3dx::DescribeFvf(state_.fvf, elements, stride)) {
+        *declaration = new VertexDeclaration(this, std::move(elements));
+        return D3D_OK;
+    }
     HandOut(declaration, state_.declaration);
     return D3D_OK;
 }

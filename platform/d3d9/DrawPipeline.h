@@ -12,9 +12,9 @@
 //   - `targets`: render target 0 and the depth-stencil buffer as
 //     PixelBuffers the rasterizer writes in place.
 //
-// Stream sizes bound every vertex read: index values are the application's
-// and are not checked by the device, so a vertex whose bytes fall outside
-// `streams[s].size` must be skipped, not read.
+// Stream sizes bound every vertex read: index values of user-memory draws
+// are the application's and are not checked by the device, so a vertex whose
+// bytes fall outside `streams[s].size` must be skipped, not read.
 #pragma once
 
 #include <array>

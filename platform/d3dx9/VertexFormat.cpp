@@ -93,6 +93,53 @@ bool DescribeFvf(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& elements, UINT& stri
     return true;
 }
 
+// A candidate read off the usages, then checked by describing it again:
+// only an exact match is the declaration's format.
+DWORD FvfOfElements(const std::vector<D3DVERTEXELEMENT9>& elements) {
+    DWORD fvf = 0;
+    UINT betas = 0, sets = 0;
+    bool position = false, screen = false, fourFloats = false;
+    for (const D3DVERTEXELEMENT9& e : elements) {
+        switch (e.Usage) {
+            case D3DDECLUSAGE_POSITION:
+                position = true;
+                fourFloats = e.Type == D3DDECLTYPE_FLOAT4;
+                break;
+            case D3DDECLUSAGE_POSITIONT: screen = true; break;
+            case D3DDECLUSAGE_BLENDWEIGHT: betas += UINT(std::max(FloatCount(e.Type), 1)); break;
+            case D3DDECLUSAGE_BLENDINDICES:
+                ++betas;
+                fvf |= e.Type == D3DDECLTYPE_UBYTE4 ? D3DFVF_LASTBETA_UBYTE4 : D3DFVF_LASTBETA_D3DCOLOR;
+                break;
+            case D3DDECLUSAGE_NORMAL: fvf |= D3DFVF_NORMAL; break;
+            case D3DDECLUSAGE_PSIZE: fvf |= D3DFVF_PSIZE; break;
+            case D3DDECLUSAGE_COLOR: fvf |= e.UsageIndex == 0 ? D3DFVF_DIFFUSE : D3DFVF_SPECULAR; break;
+            case D3DDECLUSAGE_TEXCOORD: {
+                if (e.UsageIndex >= 8) return 0;
+                sets = std::max(sets, UINT(e.UsageIndex) + 1);
+                const int floats = FloatCount(e.Type);
+                const DWORD format = floats == 1   ? D3DFVF_TEXTUREFORMAT1
+                                     : floats == 3 ? D3DFVF_TEXTUREFORMAT3
+                                     : floats == 4 ? D3DFVF_TEXTUREFORMAT4
+                                                   : D3DFVF_TEXTUREFORMAT2;
+                fvf |= format << (16 + 2 * e.UsageIndex);
+                break;
+            }
+            default: return 0;
+        }
+    }
+    if (screen) fvf |= D3DFVF_XYZRHW;
+    else if (position && betas > 0 && betas <= 5) fvf |= D3DFVF_XYZRHW + 2 * betas;
+    else if (position) fvf |= fourFloats ? D3DFVF_XYZW : D3DFVF_XYZ;
+    fvf |= sets << D3DFVF_TEXCOUNT_SHIFT;
+    std::vector<D3DVERTEXELEMENT9> described;
+    UINT stride = 0;
+    if (elements.empty() || !DescribeFvf(fvf, described, stride) || described.size() != elements.size()) return 0;
+    for (size_t i = 0; i < described.size(); ++i)
+        if (std::memcmp(&described[i], &elements[i], sizeof(D3DVERTEXELEMENT9)) != 0) return 0;
+    return fvf;
+}
+
 UINT PositionBytes(DWORD fvf) {
     std::vector<D3DVERTEXELEMENT9> elements;
     UINT stride = 0;

@@ -15,6 +15,10 @@ namespace d3dx {
 // index-beta kinds, more than eight coordinate sets).
 bool DescribeFvf(DWORD fvf, std::vector<D3DVERTEXELEMENT9>& elements, UINT& stride);
 
+// The flexible vertex format whose elements are exactly `elements`, in
+// the same order, offsets and types, all in stream 0; 0 when none is.
+DWORD FvfOfElements(const std::vector<D3DVERTEXELEMENT9>& elements);
+
 // Bytes of the position part (position, weights and indices) of a vertex.
 UINT PositionBytes(DWORD fvf);
 

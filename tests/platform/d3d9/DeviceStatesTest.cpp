@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iterator>
 #include <cstring>
+#include <vector>
 
 #include "DeviceFixture.h"
 
@@ -162,18 +163,28 @@ TEST_F(DeviceStatesTest, MultiplyTransformAppliesTheGivenMatrixFirst) {
     EXPECT_EQ(result._41, 5.0f);
 }
 
-TEST_F(DeviceStatesTest, ViewportMustFitTheTarget) {
-    const D3DVIEWPORT9 inside{4, 2, 32, 16, 0.25f, 0.75f};
-    ASSERT_EQ(device_->SetViewport(&inside), D3D_OK);
-    D3DVIEWPORT9 read;
-    device_->GetViewport(&read);
-    EXPECT_EQ(std::memcmp(&read, &inside, sizeof read), 0);
-    const D3DVIEWPORT9 tooWide{40, 0, 32, 16, 0.0f, 1.0f};
-    const D3DVIEWPORT9 empty{0, 0, 0, 16, 0.0f, 1.0f};
-    const D3DVIEWPORT9 badDepth{0, 0, 8, 8, 0.0f, 1.5f};
-    EXPECT_EQ(device_->SetViewport(&tooWide), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->SetViewport(&empty), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->SetViewport(&badDepth), D3DERR_INVALIDCALL);
+// Direct3D 9 takes a viewport that reaches past the target (the raster clips
+// to the target); one that starts off the target describes no region on it.
+TEST_F(DeviceStatesTest, ViewportMayReachPastTheTarget) {
+    const D3DVIEWPORT9 accepted[] = {{4, 2, 32, 16, 0.25f, 0.75f},
+                                     {0, 0, kWidth, kHeight, 0.0f, 1.0f},
+                                     {40, 0, 32, 16, 0.0f, 1.0f},                  // past the right edge
+                                     {0, 0, 4 * kWidth, 4 * kHeight, 0.0f, 1.0f},  // larger than the target
+                                     {kWidth - 1, kHeight - 1, 8, 8, 0.0f, 1.0f}};
+    for (const D3DVIEWPORT9& v : accepted) {
+        ASSERT_EQ(device_->SetViewport(&v), D3D_OK) << v.X << "," << v.Y << " " << v.Width << "x" << v.Height;
+        D3DVIEWPORT9 read;
+        device_->GetViewport(&read);
+        EXPECT_EQ(std::memcmp(&read, &v, sizeof read), 0);
+    }
+    const D3DVIEWPORT9 refused[] = {{kWidth, 0, 8, 8, 0.0f, 1.0f},      // starts off the target
+                                    {0, kHeight, 8, 8, 0.0f, 1.0f},
+                                    {0, 0, 0, 16, 0.0f, 1.0f},          // empty
+                                    {0, 0, 8, 8, 0.0f, 1.5f},           // depth out of range
+                                    {0, 0, 0xFFFFFFFFu, 8, 0.0f, 1.0f},  // beyond any screen coordinate
+                                    {4, 0, 0xFFFFFFFCu, 8, 0.0f, 1.0f}};
+    for (const D3DVIEWPORT9& v : refused)
+        EXPECT_EQ(device_->SetViewport(&v), D3DERR_INVALIDCALL) << v.X << "," << v.Y << " " << v.Width;
     EXPECT_EQ(device_->SetViewport(nullptr), D3DERR_INVALIDCALL);
 }
 
@@ -238,7 +249,10 @@ TEST_F(DeviceStatesTest, SystemMemoryTexturesCannotBeBound) {
     texture->Release();
 }
 
-TEST_F(DeviceStatesTest, FvfAndDeclarationReplaceEachOther) {
+// Direct3D 9 keeps the FVF and the declaration in step: after SetFVF,
+// GetVertexDeclaration describes the format; after a declaration an FVF can
+// express, GetFVF gives that FVF, else 0.
+TEST_F(DeviceStatesTest, FvfAndDeclarationFollowEachOther) {
     ASSERT_EQ(device_->SetFVF(0x144), D3D_OK);
     DWORD fvf = 0;
     device_->GetFVF(&fvf);
@@ -256,21 +270,94 @@ TEST_F(DeviceStatesTest, FvfAndDeclarationReplaceEachOther) {
     EXPECT_EQ(copy[2].Stream, 0xFF);
     ASSERT_EQ(device_->SetVertexDeclaration(declaration), D3D_OK);
     device_->GetFVF(&fvf);
-    EXPECT_EQ(fvf, 0u);
+    EXPECT_EQ(fvf, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_DIFFUSE));
     IDirect3DVertexDeclaration9* read = nullptr;
     device_->GetVertexDeclaration(&read);
     EXPECT_EQ(read, declaration);
     read->Release();
+
+    // After SetFVF the declaration handed out is a new one equal to the format's.
     device_->SetFVF(0x142);
-    device_->GetVertexDeclaration(&read);
-    EXPECT_EQ(read, nullptr);
     EXPECT_EQ(declaration->Release(), 0u);
+    read = nullptr;
+    ASSERT_EQ(device_->GetVertexDeclaration(&read), D3D_OK);
+    ASSERT_NE(read, nullptr);
+    count = 4;
+    ASSERT_EQ(read->GetDeclaration(copy, &count), D3D_OK);
+    const D3DVERTEXELEMENT9 described[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+        {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+        {0, 16, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+        D3DDECL_END()};
+    ASSERT_EQ(count, 4u);
+    EXPECT_EQ(std::memcmp(copy, described, sizeof described), 0);
+    EXPECT_EQ(read->Release(), 0u);
+    device_->SetFVF(0);
+    ASSERT_EQ(device_->GetVertexDeclaration(&read), D3D_OK);
+    EXPECT_EQ(read, nullptr);
 
     const D3DVERTEXELEMENT9 unterminated[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
         {0, 12, 99, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0}};
     EXPECT_EQ(device_->CreateVertexDeclaration(unterminated, &declaration), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->CreateVertexDeclaration(nullptr, &declaration), D3DERR_INVALIDCALL);
+}
+
+// Only a declaration laid out exactly as an FVF would be has that FVF.
+TEST_F(DeviceStatesTest, DeclarationsAnFvfCannotExpressGiveFvfZero) {
+    constexpr BYTE kDefault = D3DDECLMETHOD_DEFAULT;
+    const struct {
+        const char* name;
+        std::vector<D3DVERTEXELEMENT9> elements;
+        DWORD fvf;
+    } cases[] = {
+        {"screen, colour, two sets of 2 and 3",
+         {{0, 0, D3DDECLTYPE_FLOAT4, kDefault, D3DDECLUSAGE_POSITIONT, 0},
+          {0, 16, D3DDECLTYPE_D3DCOLOR, kDefault, D3DDECLUSAGE_COLOR, 0},
+          {0, 20, D3DDECLTYPE_FLOAT2, kDefault, D3DDECLUSAGE_TEXCOORD, 0},
+          {0, 28, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_TEXCOORD, 1}},
+         D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(1)},
+        {"blended: two weights and ubyte4 indices, a normal",
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {0, 12, D3DDECLTYPE_FLOAT2, kDefault, D3DDECLUSAGE_BLENDWEIGHT, 0},
+          {0, 20, D3DDECLTYPE_UBYTE4, kDefault, D3DDECLUSAGE_BLENDINDICES, 0},
+          {0, 24, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_NORMAL, 0}},
+         D3DFVF_XYZB3 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL},
+        {"a gap before the colour",
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {0, 16, D3DDECLTYPE_D3DCOLOR, kDefault, D3DDECLUSAGE_COLOR, 0}},
+         0},
+        {"colour before the normal",
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {0, 12, D3DDECLTYPE_D3DCOLOR, kDefault, D3DDECLUSAGE_COLOR, 0},
+          {0, 16, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_NORMAL, 0}},
+         0},
+        {"a second stream",
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {1, 0, D3DDECLTYPE_D3DCOLOR, kDefault, D3DDECLUSAGE_COLOR, 0}},
+         0},
+        {"a tangent", 
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {0, 12, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_TANGENT, 0}},
+         0},
+        {"texture set 1 without set 0",
+         {{0, 0, D3DDECLTYPE_FLOAT3, kDefault, D3DDECLUSAGE_POSITION, 0},
+          {0, 12, D3DDECLTYPE_FLOAT2, kDefault, D3DDECLUSAGE_TEXCOORD, 1}},
+         0},
+    };
+    for (const auto& c : cases) {
+        std::vector<D3DVERTEXELEMENT9> terminated = c.elements;
+        terminated.push_back(D3DVERTEXELEMENT9 D3DDECL_END());
+        IDirect3DVertexDeclaration9* declaration = nullptr;
+        ASSERT_EQ(device_->CreateVertexDeclaration(terminated.data(), &declaration), D3D_OK) << c.name;
+        device_->SetFVF(0x144);
+        ASSERT_EQ(device_->SetVertexDeclaration(declaration), D3D_OK);
+        DWORD fvf = 0xDEAD;
+        device_->GetFVF(&fvf);
+        EXPECT_EQ(fvf, c.fvf) << c.name;
+        device_->SetVertexDeclaration(nullptr);
+        EXPECT_EQ(declaration->Release(), 0u);
+    }
 }
 
 TEST_F(DeviceStatesTest, StreamsAndIndicesRoundTrip) {

@@ -76,9 +76,74 @@ TEST_F(DrawAndRecorderTest, IndexedDrawsCheckBothBuffers) {
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2), D3DERR_INVALIDCALL);  // 7 indices
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2), D3D_OK);  // vertices 4..7
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    // The indices are all 0: vertex 5 is in the stream, whatever the range says.
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 5, 0, 4, 0, 2), D3D_OK);
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
     device_->EndScene();
+    device_->SetIndices(nullptr);
+    EXPECT_EQ(indices->Release(), 0u);
+}
+
+// Direct3D 9 takes MinVertexIndex and NumVertices as hints: the draw is
+// bound by the vertices its indices name. Indices 4 to 7 name a red quad at
+// the top left of the target; ranges that do not fit the 8-vertex stream
+// still draw, and only an index past the stream refuses the draw.
+TEST_F(DrawAndRecorderTest, IndexedDrawRangesAreHints) {
+    void* data = nullptr;
+    ASSERT_EQ(buffer_->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+    ScreenVertex* vertices = static_cast<ScreenVertex*>(data);
+    const float corners[4][2] = {{0, 0}, {8, 0}, {0, 8}, {8, 8}};
+    for (int i = 0; i < 8; ++i)
+        vertices[i] = ScreenVertex{corners[i % 4][0], corners[i % 4][1], 0.5f, 1.0f, 0xFFFF0000u, 0, 0};
+    buffer_->Unlock();
+    IDirect3DIndexBuffer9* indices = nullptr;
+    const WORD quad[9] = {4, 5, 6, 6, 5, 7, 8, 0, 1};  // the last triangle starts past the stream
+    ASSERT_EQ(device_->CreateIndexBuffer(sizeof quad, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr), D3D_OK);
+    ASSERT_EQ(indices->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, quad, sizeof quad);
+    indices->Unlock();
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    device_->SetIndices(indices);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    IDirect3DSurface9* target = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(0, &target), D3D_OK);
+    const struct {
+        INT base;
+        UINT minIndex, numVertices, startIndex, primitives;
+        HRESULT result;
+    } cases[] = {
+        {0, 4, 4, 0, 2, D3D_OK},             // the exact range
+        {0, 0, 100, 0, 2, D3D_OK},           // a range far past the stream
+        {0, 6, 1, 0, 2, D3D_OK},             // a range that misses vertices drawn
+        {-4, 20, 4, 0, 2, D3D_OK},           // vertices 0 to 3
+        {1, 0, 4, 0, 2, D3DERR_INVALIDCALL},  // 7 + 1 is past the stream
+        {-5, 0, 4, 0, 2, D3DERR_INVALIDCALL},  // 4 - 5 is before it
+        {0, 0, 4, 6, 1, D3DERR_INVALIDCALL},  // index 8
+        {0x7FFFFFFF, 0xFFFFFFFFu, 0xFFFFFFFFu, 0, 2, D3DERR_INVALIDCALL},
+    };
+    EnableRecording(true);
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        ASSERT_EQ(device_->BeginScene(), D3D_OK);
+        EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, c.base, c.minIndex, c.numVertices, c.startIndex,
+                                                c.primitives),
+                  c.result)
+            << c.base << " " << c.minIndex << " " << c.numVertices;
+        device_->EndScene();
+        EXPECT_EQ(PixelOf(target, 4, 4), c.result == D3D_OK ? 0xFFFF0000u : 0xFF000000u) << c.base;
+        EXPECT_EQ(PixelOf(target, 12, 12), 0xFF000000u);
+        const RecordedCall recorded = RecordedCallsNamed("DrawIndexedPrimitive").back();
+        EXPECT_EQ(recorded.result, c.result);
+        EXPECT_EQ(recorded.args[2], c.minIndex);
+        EXPECT_EQ(recorded.args[3], c.numVertices);
+    }
+    EXPECT_EQ(RecordedCallsNamed("DrawIndexedPrimitive").size(), std::size(cases));
+    EnableRecording(false);
+    ClearRecording();
+    target->Release();
     device_->SetIndices(nullptr);
     EXPECT_EQ(indices->Release(), 0u);
 }

@@ -198,9 +198,22 @@ TEST_F(ResourcesTest, VertexBufferLocksByOffsetAndSize) {
     EXPECT_EQ(buffer->Unlock(), D3DERR_INVALIDCALL);
     buffer->Release();
 
+    // Direct3D 9 accepts DISCARD on a buffer that is not dynamic and ignores
+    // it: the contents stay.
     IDirect3DVertexBuffer9* fixed = nullptr;
     ASSERT_EQ(device_->CreateVertexBuffer(64, 0, 0x142, D3DPOOL_MANAGED, &fixed, nullptr), D3D_OK);
-    EXPECT_EQ(fixed->Lock(0, 0, &part, D3DLOCK_DISCARD), D3DERR_INVALIDCALL);
+    ASSERT_EQ(fixed->Lock(0, 0, &part, 0), D3D_OK);
+    std::memset(part, 0x5C, 64);
+    fixed->Unlock();
+    ASSERT_EQ(fixed->Lock(0, 0, &part, D3DLOCK_DISCARD), D3D_OK);
+    EXPECT_EQ(static_cast<BYTE*>(part)[63], 0x5C);
+    fixed->Unlock();
+    EXPECT_EQ(fixed->Lock(0, 0, &part, D3DLOCK_DISCARD | D3DLOCK_NOOVERWRITE), D3DERR_INVALIDCALL);
+    IDirect3DIndexBuffer9* fixedIndices = nullptr;
+    ASSERT_EQ(device_->CreateIndexBuffer(64, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &fixedIndices, nullptr), D3D_OK);
+    EXPECT_EQ(fixedIndices->Lock(0, 0, &part, D3DLOCK_DISCARD), D3D_OK);
+    fixedIndices->Unlock();
+    EXPECT_EQ(fixedIndices->Release(), 0u);
     ASSERT_EQ(fixed->GetDesc(&desc), D3D_OK);
     EXPECT_EQ(desc.FVF, 0x142u);
     fixed->Release();
