@@ -1,9 +1,12 @@
 // One prepared line at a time into vs.1.x tokens: the version line, dcl_*
-// declarations, then instructions with their operands (masks, swizzles,
-// negation, c[a0.x + n]). The checks are those of the vs.1.x model, so what
-// assembles is what the device accepts.
+// declarations, def constants, then instructions with their operands (masks,
+// swizzles, negation, c[a0.x + n]). The checks are those of the vs.1.x
+// model, so what assembles is what the device accepts.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,8 +35,24 @@ constexpr Mnemonic kMnemonics[] = {
     {"dp4", D3DSIO_DP4, 2, 0, 0},   {"min", D3DSIO_MIN, 2, 0, 0},   {"max", D3DSIO_MAX, 2, 0, 0},
     {"slt", D3DSIO_SLT, 2, 0, 0},   {"sge", D3DSIO_SGE, 2, 0, 0},   {"frc", D3DSIO_FRC, 1, 0, 0},
     {"m4x4", D3DSIO_M4x4, 2, 4, 4}, {"m4x3", D3DSIO_M4x3, 2, 3, 4}, {"m3x4", D3DSIO_M3x4, 2, 4, 3},
-    {"m3x3", D3DSIO_M3x3, 2, 3, 3}, {"m3x2", D3DSIO_M3x2, 2, 2, 3},
+    {"m3x3", D3DSIO_M3x3, 2, 3, 3}, {"m3x2", D3DSIO_M3x2, 2, 2, 3}, {"exp", D3DSIO_EXP, 1, 0, 0},
+    {"expp", D3DSIO_EXPP, 1, 0, 0}, {"log", D3DSIO_LOG, 1, 0, 0},   {"logp", D3DSIO_LOGP, 1, 0, 0},
+    {"lit", D3DSIO_LIT, 1, 0, 0},   {"dst", D3DSIO_DST, 2, 0, 0},
 };
+
+// Instructions that read one component: the last of the source's swizzle.
+bool ReadsScalar(uint32_t opcode) {
+    return opcode == D3DSIO_RCP || opcode == D3DSIO_RSQ || opcode == D3DSIO_EXP || opcode == D3DSIO_EXPP ||
+           opcode == D3DSIO_LOG || opcode == D3DSIO_LOGP;
+}
+
+// A decimal float as the text writes it, finite; false for anything else.
+bool ParseFloat(const std::string& s, float& out) {
+    const char* end = s.data() + s.size();
+    const char* begin = s.data() + (!s.empty() && s[0] == '+' ? 1 : 0);
+    const auto [at, error] = std::from_chars(begin, end, out);
+    return !s.empty() && error == std::errc() && at == end && std::isfinite(out);
+}
 
 constexpr const char* kUsageNames[] = {"position", "blendweight", "blendindices", "normal",   "psize",
                                        "texcoord", "tangent",     "binormal",     "tessfactor", "positiont",
@@ -119,6 +138,8 @@ public:
             Version(word, rest);
         } else if (word.rfind("dcl_", 0) == 0) {
             Declaration(word.substr(4), rest);
+        } else if (word == "def") {
+            Definition(rest);
         } else {
             Instruction(word, rest);
         }
@@ -191,6 +212,34 @@ private:
         tokens_.push_back(RegisterToken(op.reg) | mask << 16);
     }
 
+    // def c#, x, y, z, w: takes no instruction slot and may come anywhere
+    // after the version.
+    void Definition(const std::string& rest) {
+        std::vector<std::string> parts = Split(WithoutSpaces(rest));
+        if (parts.size() != 5) {
+            Fail("def takes a constant register and four numbers");
+            return;
+        }
+        Register r;
+        if (!ParseRegister(parts[0], r)) return;
+        if (r.type != D3DSPR_CONST || r.relative) {
+            Fail("def names a constant register c0 to c255");
+            return;
+        }
+        std::vector<uint32_t> encoded{D3DSIO_DEF, RegisterToken(r) | D3DSP_WRITEMASK_ALL};
+        for (size_t i = 1; i < parts.size(); ++i) {
+            float value = 0.0f;
+            if (!ParseFloat(parts[i], value)) {
+                Fail("bad number '" + parts[i] + "' in def");
+                return;
+            }
+            uint32_t bits;
+            std::memcpy(&bits, &value, sizeof bits);
+            encoded.push_back(bits);
+        }
+        tokens_.insert(tokens_.end(), encoded.begin(), encoded.end());
+    }
+
     void Instruction(const std::string& word, const std::string& rest) {
         const Mnemonic* m = nullptr;
         for (const Mnemonic& candidate : kMnemonics)
@@ -260,7 +309,7 @@ private:
         const int rows = matrixRows ? m.rows : 1;
         switch (r.type) {
             case D3DSPR_TEMP: {
-                const uint8_t read = ComponentsRead(m, destMask, swizzle);
+                const uint8_t read = ComponentsRead(m, s, destMask, swizzle);
                 for (int row = 0; row < rows; ++row) {
                     const uint32_t reg = r.number + uint32_t(row);
                     if (reg >= kTemps) return Fail("r" + std::to_string(reg) + " does not exist");
@@ -290,16 +339,29 @@ private:
     }
 
     // Components of a source an instruction reads, as a register mask.
-    static uint8_t ComponentsRead(const Mnemonic& m, uint32_t destMask, const uint8_t swizzle[4]) {
+    static uint8_t ComponentsRead(const Mnemonic& m, int s, uint32_t destMask, const uint8_t swizzle[4]) {
         uint8_t read = 0;
+        auto take = [&](int c) { read |= uint8_t(1u << swizzle[c]); };
+        if (m.opcode == D3DSIO_LIT) {
+            // y needs N.L; z needs N.L, N.H and the power.
+            if (destMask & 0x6) take(0);
+            if (destMask & 0x4) take(1), take(3);
+            return read;
+        }
+        if (m.opcode == D3DSIO_DST) {
+            // y = a.y * b.y, z = a.z, w = b.w.
+            if (destMask & 0x2) take(1);
+            if (s == 0 && (destMask & 0x4)) take(2);
+            if (s == 1 && (destMask & 0x8)) take(3);
+            return read;
+        }
         int first = 0, count = 4;
         if (m.opcode == D3DSIO_DP3) count = 3;
-        if (m.opcode == D3DSIO_RCP || m.opcode == D3DSIO_RSQ) first = 3, count = 1;
+        if (ReadsScalar(m.opcode)) first = 3, count = 1;
         if (m.rows) count = m.columns;
-        const bool componentwise = !m.rows && m.opcode != D3DSIO_DP3 && m.opcode != D3DSIO_DP4 &&
-                                   m.opcode != D3DSIO_RCP && m.opcode != D3DSIO_RSQ;
+        const bool componentwise = !m.rows && m.opcode != D3DSIO_DP3 && m.opcode != D3DSIO_DP4 && !ReadsScalar(m.opcode);
         for (int c = first; c < first + count; ++c)
-            if (!componentwise || (destMask & (1u << c))) read |= uint8_t(1u << swizzle[c]);
+            if (!componentwise || (destMask & (1u << c))) take(c);
         return read;
     }
 
@@ -341,18 +403,22 @@ private:
         return true;
     }
 
-    bool Operands(const std::string& text, int count, std::vector<Operand>& out) {
+    // The comma-separated parts of a line's operands; none for an empty one.
+    static std::vector<std::string> Split(const std::string& compact) {
         std::vector<std::string> parts;
-        const std::string compact = WithoutSpaces(text);
-        if (!compact.empty()) {
-            size_t start = 0;
-            while (true) {
-                const size_t comma = compact.find(',', start);
-                parts.push_back(compact.substr(start, comma - start));
-                if (comma == std::string::npos) break;
-                start = comma + 1;
-            }
+        if (compact.empty()) return parts;
+        size_t start = 0;
+        while (true) {
+            const size_t comma = compact.find(',', start);
+            parts.push_back(compact.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
         }
+        return parts;
+    }
+
+    bool Operands(const std::string& text, int count, std::vector<Operand>& out) {
+        const std::vector<std::string> parts = Split(WithoutSpaces(text));
         if (int(parts.size()) != count)
             return Fail("expected " + std::to_string(count) + " operands, found " + std::to_string(parts.size()));
         for (const std::string& part : parts) {

@@ -3,8 +3,10 @@
 // may name, masks and modifiers the model has, declarations first and once,
 // no read of an undeclared input, an unwritten temporary component or an
 // unset address register, one constant register an instruction, and a
-// written position.
+// written position. Constant definitions (def) take no instruction slot.
 #include <d3d9.h>
+
+#include <cstring>
 
 #include "d3d9/raster/ShaderProgram.h"
 
@@ -25,7 +27,21 @@ constexpr OpcodeShape kOpcodes[] = {
     {D3DSIO_DP3, 2, 0, 0},  {D3DSIO_DP4, 2, 0, 0},  {D3DSIO_MIN, 2, 0, 0},  {D3DSIO_MAX, 2, 0, 0},
     {D3DSIO_SLT, 2, 0, 0},  {D3DSIO_SGE, 2, 0, 0},  {D3DSIO_FRC, 1, 0, 0},  {D3DSIO_M4x4, 2, 4, 4},
     {D3DSIO_M4x3, 2, 3, 4}, {D3DSIO_M3x4, 2, 4, 3}, {D3DSIO_M3x3, 2, 3, 3}, {D3DSIO_M3x2, 2, 2, 3},
+    {D3DSIO_EXP, 1, 0, 0},  {D3DSIO_EXPP, 1, 0, 0}, {D3DSIO_LOG, 1, 0, 0},  {D3DSIO_LOGP, 1, 0, 0},
+    {D3DSIO_LIT, 1, 0, 0},  {D3DSIO_DST, 2, 0, 0},
 };
+
+bool IsScalarSource(uint16_t opcode) {
+    switch (opcode) {
+        case D3DSIO_RCP:
+        case D3DSIO_RSQ:
+        case D3DSIO_EXP:
+        case D3DSIO_EXPP:
+        case D3DSIO_LOG:
+        case D3DSIO_LOGP: return true;
+        default: return false;
+    }
+}
 
 const OpcodeShape* FindOpcode(uint32_t opcode) {
     for (const OpcodeShape& shape : kOpcodes)
@@ -65,6 +81,10 @@ public:
             }
             if (opcode == D3DSIO_DCL) {
                 if (!declarationsOpen || !Declaration(token, out)) return false;
+                continue;
+            }
+            if (opcode == D3DSIO_DEF) {
+                if (!Definition(token, out)) return false;
                 continue;
             }
             declarationsOpen = false;
@@ -112,6 +132,27 @@ private:
             if (input.usage == usage && input.usageIndex == usageIndex) return false;
         declared_ |= 1u << reg;
         out.inputs.push_back(ShaderInput{uint8_t(reg), uint8_t(usage), uint8_t(usageIndex)});
+        return true;
+    }
+
+    // def c#, x, y, z, w: a whole constant register and four floats.
+    bool Definition(uint32_t token, VertexProgram& out) {
+        uint32_t destToken;
+        if (!PlainInstructionToken(token, 5) || !Next(destToken)) return false;
+        if (!(destToken & 0x80000000u) || RegisterType(destToken) != D3DSPR_CONST) return false;
+        if (destToken & (D3DSHADER_ADDRMODE_RELATIVE | D3DSP_DSTMOD_MASK | D3DSP_DSTSHIFT_MASK | 0x0000C000u))
+            return false;
+        if ((destToken & D3DSP_WRITEMASK_ALL) != D3DSP_WRITEMASK_ALL) return false;
+        const uint32_t reg = destToken & D3DSP_REGNUM_MASK;
+        if (reg >= uint32_t(kShaderConstantFile)) return false;
+        ShaderDefinition definition;
+        definition.index = uint16_t(reg);
+        for (float& value : definition.value) {
+            uint32_t bits;
+            if (!Next(bits)) return false;
+            std::memcpy(&value, &bits, sizeof value);
+        }
+        out.definitions.push_back(definition);
         return true;
     }
 
@@ -214,13 +255,25 @@ private:
         const ShaderSource& src = in.source[s];
         uint8_t mask = 0;
         auto take = [&](int c) { mask |= uint8_t(1u << src.swizzle[c]); };
+        const uint8_t dest = in.dest.mask;
         switch (shape.opcode) {
             case D3DSIO_DP3: for (int c = 0; c < 3; ++c) take(c); break;
             case D3DSIO_DP4: for (int c = 0; c < 4; ++c) take(c); break;
-            case D3DSIO_RCP:
-            case D3DSIO_RSQ: take(3); break;
+            case D3DSIO_LIT:
+                // y needs N.L; z needs N.L, N.H and the power.
+                if (dest & 0x6) take(0);
+                if (dest & 0x4) take(1), take(3);
+                break;
+            case D3DSIO_DST:
+                // y = a.y * b.y, z = a.z, w = b.w.
+                if (dest & 0x2) take(1);
+                if (s == 0 && (dest & 0x4)) take(2);
+                if (s == 1 && (dest & 0x8)) take(3);
+                break;
             default:
-                if (shape.rows) {
+                if (IsScalarSource(shape.opcode)) {
+                    take(3);
+                } else if (shape.rows) {
                     for (int c = 0; c < shape.columns; ++c) take(c);
                 } else {
                     for (int c = 0; c < 4; ++c)

@@ -1,9 +1,12 @@
 // The vs.1.x machine: decoded instructions bound to a draw's constants and
 // run over a batch of vertices, one instruction for all of them at a time.
 // The address register is set by mov, rounded down as vs.1.1 hardware does;
-// relative constant reads outside the draw's constants read zero.
+// relative constant reads outside the draw's constants read zero. The
+// program's own constants (def) are laid over the draw's when it is bound.
 #include <d3d9.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -41,9 +44,65 @@ uint8_t ComponentsRead(uint16_t opcode, uint8_t destMask, int columns) {
         case D3DSIO_DP3: return 0x7;
         case D3DSIO_DP4: return 0xF;
         case D3DSIO_RCP:
-        case D3DSIO_RSQ: return 0x8;
+        case D3DSIO_RSQ:
+        case D3DSIO_EXP:
+        case D3DSIO_EXPP:
+        case D3DSIO_LOG:
+        case D3DSIO_LOGP: return 0x8;
+        case D3DSIO_LIT: return 0xB;
+        case D3DSIO_DST: return 0xE;
         default: return columns ? uint8_t((1u << columns) - 1) : destMask;
     }
+}
+
+float FloatBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+uint32_t BitsOf(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// Partial precision: the lowest eight bits of the mantissa are dropped.
+float Partial(float v) { return FloatBits(BitsOf(v) & 0xFFFFFF00u); }
+
+// expp of vs.1.1: 2^floor(w), the fraction of w, 2^w at partial precision, 1.
+void PartialExp(float w, float out[4]) {
+    const float whole = std::floor(w);
+    out[0] = std::exp2(whole);
+    out[1] = w - whole;
+    out[2] = Partial(std::exp2(w));
+    out[3] = 1.0f;
+}
+
+// logp of vs.1.1 on |w|: its exponent, its mantissa in [1, 2), log2 at
+// partial precision, 1; zero gives -FLT_MAX for the logarithms.
+void PartialLog(float w, float out[4]) {
+    const float v = std::fabs(w);
+    if (v == 0.0f) {
+        out[0] = out[2] = -FLT_MAX;
+        out[1] = out[3] = 1.0f;
+        return;
+    }
+    const uint32_t bits = BitsOf(v);
+    out[0] = float(int(bits >> 23) - 127);
+    out[1] = FloatBits((bits & 0x7FFFFFu) | 0x3F800000u);
+    out[2] = Partial(std::log2(v));
+    out[3] = 1.0f;
+}
+
+// lit: x = 1, y = N.L when positive, z = N.H ^ power when both are, w = 1;
+// the power is held inside +-128 (8.8 fixed point).
+void Lighting(float normalLight, float normalHalf, float power, float out[4]) {
+    constexpr float kMaxPower = 127.9961f;
+    power = std::clamp(power, -kMaxPower, kMaxPower);
+    out[0] = out[3] = 1.0f;
+    out[1] = normalLight > 0.0f ? normalLight : 0.0f;
+    out[2] = normalLight > 0.0f && normalHalf > 0.0f ? std::pow(normalHalf, power) : 0.0f;
 }
 
 using Lanes = float[kShaderLanes];
@@ -78,6 +137,34 @@ bool Arithmetic(uint16_t opcode, const Lanes* a, const Lanes* b, const Lanes* c,
             }
             for (int k = 0; k < 4; ++k)
                 if (mask & (1u << k)) std::memcpy(r[k], d, sizeof d);
+            return true;
+        }
+        case D3DSIO_EXP:
+        case D3DSIO_LOG: {
+            float d[kShaderLanes];
+            for (int l = 0; l < lanes; ++l) {
+                const float v = a[3][l];
+                if (opcode == D3DSIO_EXP) d[l] = std::exp2(v);
+                else d[l] = v == 0.0f ? -FLT_MAX : std::log2(std::fabs(v));
+            }
+            for (int k = 0; k < 4; ++k)
+                if (mask & (1u << k)) std::memcpy(r[k], d, sizeof d);
+            return true;
+        }
+        case D3DSIO_EXPP:
+        case D3DSIO_LOGP:
+        case D3DSIO_LIT:
+        case D3DSIO_DST: {
+            // Each lane's four results at once, then the masked ones kept.
+            for (int l = 0; l < lanes; ++l) {
+                float v[4];
+                if (opcode == D3DSIO_EXPP) PartialExp(a[3][l], v);
+                else if (opcode == D3DSIO_LOGP) PartialLog(a[3][l], v);
+                else if (opcode == D3DSIO_LIT) Lighting(a[0][l], a[1][l], a[3][l], v);
+                else v[0] = 1.0f, v[1] = a[1][l] * b[1][l], v[2] = a[2][l], v[3] = b[3][l];
+                for (int k = 0; k < 4; ++k)
+                    if (mask & (1u << k)) r[k][l] = v[k];
+            }
             return true;
         }
         default: break;
@@ -136,6 +223,14 @@ ShaderRun::Source ShaderRun::Resolve(const ShaderSource& s, int row, uint8_t rea
 }
 
 ShaderRun::ShaderRun(const VertexProgram& program, const ShaderConstants& constants) : constants_(constants) {
+    if (!program.definitions.empty()) {
+        int count = constants.registers ? constants.count : 0;
+        for (const ShaderDefinition& d : program.definitions) count = std::max(count, int(d.index) + 1);
+        defined_.reset(new float[size_t(count)][4]());
+        if (constants.registers) std::memcpy(defined_.get(), constants.registers, sizeof(float[4]) * size_t(constants.count));
+        for (const ShaderDefinition& d : program.definitions) std::memcpy(defined_[d.index], d.value, sizeof d.value);
+        constants_ = ShaderConstants{defined_.get(), count};
+    }
     for (const ShaderInstruction& in : program.code) {
         if (in.opcode == D3DSIO_NOP) continue;
         Op op;

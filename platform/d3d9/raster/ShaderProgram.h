@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace raster {
@@ -69,9 +70,17 @@ struct ShaderInput {
     uint8_t usageIndex = 0;
 };
 
+// A constant the program defines for itself (def): while the program is
+// bound it replaces what the API set in that register.
+struct ShaderDefinition {
+    uint16_t index = 0;
+    float value[4] = {};
+};
+
 struct VertexProgram {
     uint32_t version = 0;
     std::vector<ShaderInput> inputs;
+    std::vector<ShaderDefinition> definitions;  // in order: a later one for a register wins
     std::vector<ShaderInstruction> code;
     uint8_t coloursWritten = 0;     // bit per oD register
     uint8_t texcoordsWritten = 0;   // bit per oT register
@@ -140,6 +149,9 @@ private:
     inline void Execute(const Op& op, int lanes);
 
     ShaderConstants constants_;
+    // The API's constants with the program's definitions laid over them;
+    // empty when the program defines none.
+    std::unique_ptr<float[][4]> defined_;
     std::vector<Op> ops_;
     float file_[kShaderRegisterFile][4][kShaderLanes] = {};
     int address_[kShaderLanes] = {};

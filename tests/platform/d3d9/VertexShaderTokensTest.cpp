@@ -1,5 +1,6 @@
 // CreateVertexShader decodes the tokens once and refuses streams that break
 // the vs.1.x rules; a comment may hold any word, the end token included.
+#include <cstring>
 #include <vector>
 
 #include "DeviceFixture.h"
@@ -40,7 +41,7 @@ TEST_F(VertexShaderTokens, RefusesStreamsThatBreakTheRules) {
     } cases[] = {
         {"vs 2.0", 0, 0xFFFE0200},
         {"pixel shader version", 0, 0xFFFF0101},
-        {"unsupported instruction", kMov, D3DSIO_EXP},
+        {"unsupported instruction", kMov, D3DSIO_LRP},
         {"wrong instruction length", kMov, 0x03000001},
         {"instruction controls", kMov, 0x00010001},
         {"parameter without its high bit", kMov + 1, 0x30010000},
@@ -105,6 +106,44 @@ TEST_F(VertexShaderTokens, CommentsAreSkippedWholeAndKeptInTheFunction) {
     EXPECT_TRUE(program.code.empty());
     const DWORD runaway[] = {0xFFFE0101, D3DSHADER_COMMENT(5), 0, 0x0000FFFF};
     EXPECT_FALSE(raster::DecodeVertexProgram(runaway, std::size(runaway), program, length));
+}
+
+// def c#, x, y, z, w: a whole constant register and four floats, which
+// the program keeps; the float words may hold any bits, the end token's too.
+TEST_F(VertexShaderTokens, DefinitionsAreKeptWithTheirBits) {
+    std::vector<DWORD> defined = kValid;
+    const DWORD def[] = {D3DSIO_DEF, 0xA00F0007, 0x3F800000, 0x0000FFFF, 0xC0490FDB, 0x7F7FFFFF};
+    defined.insert(defined.begin() + 1, std::begin(def), std::end(def));  // ahead of the declarations
+    ASSERT_EQ(Create(defined), D3D_OK);
+    raster::VertexProgram program;
+    size_t length = 0;
+    ASSERT_TRUE(raster::DecodeVertexProgram(defined.data(), defined.size(), program, length));
+    EXPECT_EQ(length, defined.size());
+    ASSERT_EQ(program.definitions.size(), 1u);
+    EXPECT_EQ(program.definitions[0].index, 7);
+    EXPECT_EQ(std::memcmp(program.definitions[0].value, &def[2], 16), 0);
+    EXPECT_EQ(program.code.size(), 3u);  // a definition takes no instruction slot
+
+    const struct {
+        const char* name;
+        size_t at;
+        DWORD value;
+    } cases[] = {
+        {"part of the register", 2, 0xA0070007},
+        {"a temporary", 2, 0x800F0007},
+        {"relative", 2, 0xA00F2007},
+        {"past c255", 2, 0xA00F0100},
+        {"wrong length", 1, 0x04000051},
+        {"controls", 1, 0x00010051},
+    };
+    for (const auto& c : cases) {
+        std::vector<DWORD> tokens = defined;
+        tokens[c.at] = c.value;
+        EXPECT_EQ(Create(tokens), D3DERR_INVALIDCALL) << c.name;
+    }
+    // Cut short: the stream ends inside the values.
+    const DWORD cut[] = {0xFFFE0101, D3DSIO_DEF, 0xA00F0000, 0, 0};
+    EXPECT_FALSE(raster::DecodeVertexProgram(cut, std::size(cut), program, length));
 }
 
 TEST_F(VertexShaderTokens, VersionsAboveTheCapsAreRefused) {

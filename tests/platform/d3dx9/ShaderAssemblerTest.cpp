@@ -66,6 +66,45 @@ TEST(ShaderAssembler, WritesTheTokensOfEachOperandForm) {
     EXPECT_EQ(D3DXGetShaderSize(commented.data()), commented.size() * sizeof(DWORD));
 }
 
+// vs_1_1's def and its remaining instructions: def writes its four floats'
+// bits and takes no slot; exp, expp, log and logp read one component.
+TEST(ShaderAssembler, WritesDefAndTheRestOfVs11) {
+    const Assembled a = Assemble(
+        "vs.1.1\n"
+        "def c2, 1.5, -2, 0.25, 1e3\n"
+        "dcl_position v0\n"
+        "exp r0, v0.x\n"
+        "expp r1, v0.y\n"
+        "log r2, v0\n"
+        "logp r3, v0\n"
+        "lit r4, v0\n"
+        "dst r5, v0, r4\n"
+        "mov r6.x, r5\n"
+        "lit r6.x, r7\n"  // x is always 1: nothing is read
+        "mov oPos, v0\n");
+    ASSERT_EQ(a.result, D3D_OK) << a.errors;
+    const std::vector<DWORD> expected = {
+        0xFFFE0101,
+        0x00000051, 0xA00F0002, 0x3FC00000, 0xC0000000, 0x3E800000, 0x447A0000,  // def c2
+        0x0000001F, 0x80000000, 0x900F0000,                                      // dcl_position v0
+        0x0000000E, 0x800F0000, 0x90000000,                                      // exp r0, v0.xxxx
+        0x0000004E, 0x800F0001, 0x90550000,                                      // expp r1, v0.yyyy
+        0x0000000F, 0x800F0002, 0x90E40000,                                      // log r2, v0
+        0x0000004F, 0x800F0003, 0x90E40000,                                      // logp r3, v0
+        0x00000010, 0x800F0004, 0x90E40000,                                      // lit r4, v0
+        0x00000011, 0x800F0005, 0x90E40000, 0x80E40004,                          // dst r5, v0, r4
+        0x00000001, 0x80010006, 0x80E40005,                                      // mov r6.x, r5
+        0x00000010, 0x80010006, 0x80E40007,                                      // lit r6.x, r7
+        0x00000001, 0xC00F0000, 0x90E40000,                                      // mov oPos, v0
+        0x0000FFFF};
+    EXPECT_EQ(a.tokens, expected);
+    // The definitions take no instruction slot: 128 instructions still fit.
+    std::string full = "vs.1.1\ndcl_position v0\n";
+    for (int i = 0; i < 4; ++i) full += "def c" + std::to_string(i) + ", 0, 0, 0, 0\n";
+    for (int i = 0; i < 127; ++i) full += "mov r0, v0\n";
+    EXPECT_EQ(Assemble(full + "mov oPos, v0\n").result, D3D_OK);
+}
+
 TEST(ShaderAssembler, CommentsCaseSpacingAndDefinesDoNotChangeTheTokens) {
     const std::string text =
         "; the same program\n"
@@ -93,7 +132,17 @@ TEST(ShaderAssembler, RefusesBadTextsWithTheLineOfTheFault) {
         {"dcl_position v0\nmov oPos, v0\n", "(1): error: the first line must be the version"},
         {"vs.2.0\n" + tail, "(1): error: the first line must be the version"},
         {"", "(1): error: no version line"},
-        {head + "exp r0, v0\n" + tail, "(3): error: unknown instruction 'exp'"},
+        {head + "lrp r0, v0, v0, v0\n" + tail, "(3): error: unknown instruction 'lrp'"},
+        {head + "def c0, 1, 2, 3\n" + tail, "(3): error: def takes a constant register and four numbers"},
+        {head + "def r0, 1, 2, 3, 4\n" + tail, "(3): error: def names a constant register"},
+        {head + "def c[a0.x], 1, 2, 3, 4\n" + tail, "(3): error: def names a constant register"},
+        {head + "def c0, 1, 2, x, 4\n" + tail, "(3): error: bad number 'x' in def"},
+        {head + "def c0, 1, 2, 1e99, 4\n" + tail, "(3): error: bad number '1e99' in def"},
+        {head + "def c0, 1, 2, 3, 4,\n" + tail, "(3): error: def takes a constant register and four numbers"},
+        {head + "lit r0, r1\n" + tail, "(3): error: r1 is read before it is written"},
+        {head + "mov r1.xy, v0\nlit r0, r1\n" + tail, "(4): error: r1 is read before it is written"},
+        {head + "mov r1.xyz, v0\ndst r0, v0, r1\n" + tail, "(4): error: r1 is read before it is written"},
+        {head + "exp r0, r1.x\n" + tail, "(3): error: r1 is read before it is written"},
         {head + "mov r0\n" + tail, "(3): error: expected 2 operands, found 1"},
         {head + "mov r12, v0\n" + tail, "(3): error: unknown register 'r12'"},
         {head + "mov r0, c256\n" + tail, "(3): error: unknown register 'c256'"},

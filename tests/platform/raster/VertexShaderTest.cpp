@@ -2,7 +2,11 @@
 // register, relative reads, output defaults and which oT a stage reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include <d3dx9.h>
 
@@ -72,6 +76,75 @@ TEST(VertexShader, MovToTheAddressRegisterRoundsDown) {
         double reached;
     } cases[] = {{-2.4f, 1}, {1.6f, 5}, {0.0f, 4}, {-0.0001f, 3}, {3.0f, 7}, {-4.0f, 0}};
     for (const auto& c : cases) EXPECT_EQ(RunShader(text, Vtx{c.x, 0, 0, 1, 0, 0, 0}, constants).pos[0], c.reached) << c.x;
+}
+
+// vs_1_1's lit, dst, exp, expp, log and logp as Direct3D 9 documents them:
+// lit clamps its power to +-127.9961 and needs positive dot products; the
+// scalar ones read the last component of the swizzle; expp and logp give
+// their z at partial precision (the mantissa's lowest eight bits dropped).
+TEST(VertexShader, Vs11InstructionsGiveTheirDocumentedResults) {
+    const struct {
+        const char* instruction;
+        std::vector<float> constants;  // c0, c1
+        double expected[4];
+        bool exact;  // else within 1e-5 of it
+    } cases[] = {
+        {"lit r0, c0", {0.5f, 0.25f, 9, 2}, {1, 0.5, 0.0625, 1}, true},
+        {"lit r0, c0", {-0.5f, 0.8f, 9, 2}, {1, 0, 0, 1}, true},   // facing away: no y, no z
+        {"lit r0, c0", {0.5f, -0.2f, 9, 2}, {1, 0.5, 0, 1}, true},  // no highlight
+        {"lit r0, c0", {1, 0.99f, 9, 200}, {1, 1, 0.27626249, 1}, false},   // 0.99 ^ 127.9961, not ^ 200
+        {"lit r0, c0", {1, 0.99f, 9, -200}, {1, 1, 3.6197457, 1}, false},   // 0.99 ^ -127.9961
+        {"lit r0, c0.wzyx", {2, 9, 0.25f, 0.5f}, {1, 0.5, 0.0625, 1}, true},
+        {"mov r1, c1\ndst r0, c0, r1", {9, 2, 3, 9, 9, 4, 9, 5}, {1, 8, 3, 5}, true},
+        {"exp r0, c0", {9, 9, 9, 3}, {8, 8, 8, 8}, true},
+        {"exp r0, c0.x", {2.5f, 9, 9, 9}, {5.656854, 5.656854, 5.656854, 5.656854}, false},
+        {"expp r0, c0", {9, 9, 9, 2.5f}, {4, 0.5, 5.65673828125, 1}, true},
+        {"expp r0, c0", {9, 9, 9, -1.5f}, {0.25, 0.5, 0.353546142578125, 1}, true},
+        {"log r0, c0", {9, 9, 9, 8}, {3, 3, 3, 3}, true},
+        {"log r0, c0", {9, 9, 9, -0.25f}, {-2, -2, -2, -2}, true},  // of the magnitude
+        {"log r0, c0", {9, 9, 9, 0}, {-FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX}, true},
+        {"logp r0, c0", {9, 9, 9, -10}, {3, 1.25, 3.3218994140625, 1}, true},
+        {"logp r0, c0", {9, 9, 9, 0}, {-FLT_MAX, 1, -FLT_MAX, 1}, true},
+    };
+    for (const auto& c : cases) {
+        const std::string text = std::string("vs.1.1\ndcl_position v0\n") + c.instruction + "\nmov oPos, r0\n";
+        const ClipVertex out = RunShader(text.c_str(), Vtx{0, 0, 0, 1, 0, 0, 0}, c.constants);
+        for (int k = 0; k < 4; ++k) {
+            if (c.exact) EXPECT_EQ(out.pos[k], c.expected[k]) << c.instruction << " component " << k;
+            else EXPECT_NEAR(out.pos[k], c.expected[k], 1e-5 * std::max(1.0, std::fabs(c.expected[k])))
+                     << c.instruction << " component " << k;
+        }
+    }
+}
+
+// def c# gives the shader its own constant: it replaces what the draw set
+// in that register, also for relative reads, and reaches past the draw's
+// constant count; registers it does not define keep the draw's.
+TEST(VertexShader, DefinedConstantsReplaceTheDrawsInTheirRegisters) {
+    const char* text =
+        "vs.1.1\n"
+        "def c1, 0.25, 0.5, 0.75, 1\n"
+        "dcl_position v0\n"
+        "def c100, 16, 32, 64, 128\n"
+        "mov a0.x, v0.x\n"
+        "mov r0, c1\n"
+        "add oPos, r0, c[a0.x + 2]\n";
+    std::vector<float> constants(8 * 4, 0.0f);
+    for (int i = 0; i < 8; ++i)
+        for (int k = 0; k < 4; ++k) constants[size_t(i) * 4 + size_t(k)] = float(i);  // c[i] = (i, i, i, i)
+    const struct {
+        float x;
+        double expected[4];
+    } cases[] = {
+        {0, {2.25, 2.5, 2.75, 3}},                  // c1 defined, c2 the draw's
+        {-1, {0.5, 1, 1.5, 2}},                     // c[a0.x + 2] = c1, defined
+        {98, {16.25, 32.5, 64.75, 129}},            // c100 past the draw's 96
+        {97, {0.25, 0.5, 0.75, 1}},                 // c99: past the count, not defined
+    };
+    for (const auto& c : cases) {
+        const ClipVertex out = RunShader(text, Vtx{c.x, 0, 0, 1, 0, 0, 0}, constants);
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(out.pos[k], c.expected[k]) << c.x << " component " << k;
+    }
 }
 
 TEST(VertexShader, RelativeReadsOutsideTheConstantsReadZero) {
