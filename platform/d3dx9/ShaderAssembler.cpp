@@ -125,16 +125,21 @@ HRESULT D3DXAssembleShader(LPCSTR source, UINT length, const D3DXMACRO* defines,
 
 DWORD D3DXGetShaderVersion(const DWORD* function) { return function ? function[0] : 0; }
 
-// Comments are stepped over whole, so an end token inside one does not end
-// the shader; a stream with no end within 64K words has no size.
+// Comments and a def's register and values are stepped over whole, so an
+// end token inside them does not end the shader; a stream with no end
+// within 64K words has no size.
 UINT D3DXGetShaderSize(const DWORD* function) {
     constexpr size_t kLongest = 1 << 16;
+    constexpr size_t kDefinitionWords = 5;
     if (!function) return 0;
     for (size_t at = 1; at < kLongest; ++at) {
         const DWORD token = function[at];
         if (token == D3DVS_END()) return static_cast<UINT>((at + 1) * sizeof(DWORD));
-        if ((token & D3DSI_OPCODE_MASK) == D3DSIO_COMMENT && !(token & 0x80000000u))
+        if (token & 0x80000000u) continue;
+        if ((token & D3DSI_OPCODE_MASK) == D3DSIO_COMMENT)
             at += (token & D3DSI_COMMENTSIZE_MASK) >> D3DSI_COMMENTSIZE_SHIFT;
+        else if ((token & D3DSI_OPCODE_MASK) == D3DSIO_DEF)
+            at += kDefinitionWords;
     }
     return 0;
 }

@@ -98,6 +98,10 @@ TEST(ShaderAssembler, WritesDefAndTheRestOfVs11) {
         0x00000001, 0xC00F0000, 0x90E40000,                                      // mov oPos, v0
         0x0000FFFF};
     EXPECT_EQ(a.tokens, expected);
+    // A def's value may hold the end token's bits: the size steps over them.
+    std::vector<DWORD> endInValue = expected;
+    endInValue[5] = 0x0000FFFF;
+    EXPECT_EQ(D3DXGetShaderSize(endInValue.data()), expected.size() * sizeof(DWORD));
     // The definitions take no instruction slot: 128 instructions still fit.
     std::string full = "vs.1.1\ndcl_position v0\n";
     for (int i = 0; i < 4; ++i) full += "def c" + std::to_string(i) + ", 0, 0, 0, 0\n";
