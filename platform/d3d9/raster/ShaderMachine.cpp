@@ -227,7 +227,8 @@ ShaderRun::ShaderRun(const VertexProgram& program, const ShaderConstants& consta
         int count = constants.registers ? constants.count : 0;
         for (const ShaderDefinition& d : program.definitions) count = std::max(count, int(d.index) + 1);
         defined_.reset(new float[size_t(count)][4]());
-        if (constants.registers) std::memcpy(defined_.get(), constants.registers, sizeof(float[4]) * size_t(constants.count));
+        if (constants.registers)
+            std::memcpy(defined_.get(), constants.registers, sizeof(float[4]) * size_t(constants.count));
         for (const ShaderDefinition& d : program.definitions) std::memcpy(defined_[d.index], d.value, sizeof d.value);
         constants_ = ShaderConstants{defined_.get(), count};
     }

@@ -100,7 +100,13 @@ TEST_F(DefinedConstantsTest, DefDrawsAsTheSameConstantSetByTheApplication) {
     // Every draw was recorded, with the application's constants as they were.
     const std::vector<RecordedCall> draws = RecordedCallsNamed("DrawPrimitiveUP");
     ASSERT_EQ(draws.size(), 3u);
-    for (const RecordedCall& call : draws) EXPECT_EQ(call.result, D3D_OK);
+    const float* recorded[] = {kRed, kRed, kTeal};
+    for (size_t i = 0; i < draws.size(); ++i) {
+        EXPECT_EQ(draws[i].result, D3D_OK);
+        ASSERT_NE(draws[i].state, nullptr);
+        EXPECT_EQ(std::memcmp(draws[i].state->vertexFloatConstants[4].data(), recorded[i], 16), 0) << i;
+    }
+    EXPECT_EQ(draws[0].state->vertexShader, defining);
     EnableRecording(false);
     ClearRecording();
     device_->SetVertexShader(nullptr);
