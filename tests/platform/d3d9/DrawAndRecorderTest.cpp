@@ -1,5 +1,7 @@
 // Draw calls: validation of scenes, streams and counts; the call recorder
 // with its state snapshots; stream 0 after a draw from user memory.
+#include <vector>
+
 #include "DeviceFixture.h"
 
 using namespace lumiva::d3d9;
@@ -146,6 +148,44 @@ TEST_F(DrawAndRecorderTest, IndexedDrawRangesAreHints) {
     target->Release();
     device_->SetIndices(nullptr);
     EXPECT_EQ(indices->Release(), 0u);
+}
+
+// A viewport past the target is drawn clipped to the target: twice the
+// target's size, its top-left quarter (x -1 to 0, y 0 to 1) is the target;
+// geometry in the other quarters draws nothing, and a clear stays on it.
+TEST_F(DrawAndRecorderTest, ViewportsPastTheTargetAreClippedToIt) {
+    struct Vertex {
+        float x, y, z;
+        DWORD color;
+    };
+    auto quad = [](float x0, float y0, float x1, float y1, DWORD color) {
+        return std::vector<Vertex>{{x0, y1, 0.5f, color}, {x1, y1, 0.5f, color}, {x0, y0, 0.5f, color},
+                                   {x1, y0, 0.5f, color}};
+    };
+    device_->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    const D3DVIEWPORT9 twice{0, 0, 2 * kWidth, 2 * kHeight, 0.0f, 1.0f};
+    ASSERT_EQ(device_->SetViewport(&twice), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030u, 1.0f, 0), D3D_OK);
+    IDirect3DSurface9* target = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(0, &target), D3D_OK);
+    EXPECT_EQ(PixelOf(target, kWidth - 1, kHeight - 1), 0xFF102030u);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    const std::vector<Vertex> offTarget = quad(0, -1, 1, 1, 0xFF00FF00u);  // the right half: all off
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, offTarget.data(), sizeof(Vertex)), D3D_OK);
+    const std::vector<Vertex> corner = quad(-0.5f, 0, 0, 0.5f, 0xFFFF0000u);  // the target's bottom-right quarter
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, corner.data(), sizeof(Vertex)), D3D_OK);
+    device_->EndScene();
+    const Image image = SurfaceImage(target);
+    EXPECT_EQ(image.At(kWidth / 2 - 1, kHeight / 2 - 1), 0xFF102030u);
+    EXPECT_EQ(image.At(kWidth / 2, kHeight / 2), 0xFFFF0000u);
+    EXPECT_EQ(image.At(kWidth - 1, kHeight - 1), 0xFFFF0000u);
+    EXPECT_EQ(image.At(kWidth - 1, 0), 0xFF102030u);
+    target->Release();
 }
 
 TEST_F(DrawAndRecorderTest, UserMemoryDrawsUnbindStreamZero) {
