@@ -102,12 +102,13 @@ TEST_F(EffectInstanceTest, WireframesShowInTheWireColourOfTheElementsState) {
         const auto wireOnly = DrawOnTarget([&] { instance->Render(0, kEffectRenderWireframe); });
         EXPECT_EQ(Colours(wireOnly), std::vector<DWORD>{c.wire & 0xFFFFFF}) << c.what;
         // Hidden elements keep only their wireframe; shown ones fill the
-        // quad as well (white, untextured, times the factor of 127 x 2).
+        // quad as well. Untextured, the stage passes the vertex colour (the
+        // element's white), not the texture factor of 127 x 2.
         Record();
         const auto both = DrawOnTarget([&] { instance->Render(0, kEffectRenderTextured | kEffectRenderWireframe); });
         const bool filled = c.visible != 0;
         EXPECT_EQ(Draws().size(), filled ? 2u : 1u) << c.what;
-        EXPECT_EQ((both.At(20, 30) & 0xFFFFFF) != 0, filled && (c.color >> 24) != 0) << c.what;
+        EXPECT_EQ(both.At(20, 30) & 0xFFFFFF, filled && (c.color >> 24) != 0 ? 0xFFFFFFu : 0u) << c.what;
         Release(instance);
     }
 }

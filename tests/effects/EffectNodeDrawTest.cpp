@@ -442,6 +442,26 @@ TEST_F(EffectNodeTest, AnUprightQuadCoversItsRectangleInThePicturesColourTimesTw
     Release(node);
 }
 
+// Without a picture the stage (texture x factor x 2) has no texture and
+// passes the vertex colour: the element's own colour, whatever its
+// brightness makes of the factor.
+TEST_F(EffectNodeTest, AnUprightQuadWithoutAPictureShowsTheElementsColourNotTheFactor) {
+    a3e::File file = OneElement(2, 32, 16, ColorTracks(0xFF408020));
+    file.elements[0].brightness = 20;  // factor 0x486838
+    K3DEffectNode* node = MakeNode(file);
+    node->SetPosition(0, 0, 10, 0);
+    Record();
+    const auto image = DrawOnTarget([&] { EXPECT_TRUE(node->Update()); });
+    const auto draws = Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].state->textures[0], nullptr);
+    EXPECT_EQ(draws[0].state->RenderState(D3DRS_TEXTUREFACTOR), 0xFF486838u);
+    EXPECT_EQ(image.At(20, 30) & 0xFFFFFF, 0x408020u);
+    EXPECT_EQ(image.At(47, 39) & 0xFFFFFF, 0x408020u);
+    EXPECT_EQ(image.At(48, 30) & 0xFFFFFF, 0u);
+    Release(node);
+}
+
 // Model elements draw through the shell's model records.
 class EffectNodeModelTest : public EffectNodeTest {
 protected:

@@ -348,13 +348,21 @@ TEST_F(MaterialOverlayTest, OverlayModulatesWhatTheStagesBeforeItDrew) {
     EXPECT_EQ(pixel & 0xFFFF, 0u);
 }
 
+// The stage without a texture passes what stage 0 drew instead of
+// doubling it: the model draws as if it had no overlay.
 TEST_F(MaterialOverlayTest, MissingOverlayPictureLeavesTheStageWithoutTexture) {
     material.overlayName = "\\model\\none.spr";
     device->SetTexture(1, FrameTexture(0));
+    BeginDraw();
     ASSERT_EQ(material.Apply(0xFFFFFFFF, 0, 1.0f, 0), 0);
     EXPECT_EQ(StageTexture(1), nullptr);
     EXPECT_EQ(StageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE2X));
     EXPECT_EQ(StageState(2, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);  // as the mesh draws
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF404040u);  // stage 0: red 0xFF x 0x40 x 2
+    DrawScreenQuad();
+    EndDraw();
+    EXPECT_EQ(Pixel(8, 8), 0x800000u);
 }
 
 // Twice the clock passes 2^32 after 25 days of uptime.

@@ -233,6 +233,37 @@ TEST_F(ShapeMeshRender, AnAlphaMaterialAtHalfVisibilityBlendsHalfWay) {
     EXPECT_EQ(pixel & 0xFF00FFu, 0u);
 }
 
+// A primitive without a material draws untextured under the shape's stage
+// (SELECTARG1 texture): the stage passes its incoming colour, the lit one
+// when lighting is on, the default white of a vertex without colour when
+// it is off.
+TEST_F(ShapeMeshRender, APrimitiveWithoutAMaterialShowsItsIncomingColour) {
+    const struct {
+        BOOL lighting;
+        D3DCOLOR expected;
+    } cases[] = {{FALSE, 0xFFFFFFu}, {TRUE, 0x406080u}};
+    KShapeMesh* mesh = LoadMaterials();
+    g_ShapeDrawParams.world = Translation(-1, -1, 0);
+    mesh->primitives[0].material = kPrimitiveNoMaterial;
+    mesh->primitives.count = 1;
+    D3DMATERIAL9 material{};
+    material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.Diffuse.a = 1.0f;
+    device->SetMaterial(&material);
+    device->SetRenderState(D3DRS_AMBIENT, 0xFF406080u);
+    for (const auto& c : cases) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        device->SetRenderState(D3DRS_LIGHTING, c.lighting);
+        lumiva::d3d9::ClearRecording();
+        mesh->Render(0, 0, shape.materials, device);
+        const auto draws = Draws();
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].state->textures[0], nullptr);
+        EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
+        EXPECT_EQ(Pixel(2, 12), c.expected) << "lighting " << c.lighting;
+    }
+}
+
 TEST_F(ShapeMeshRender, ASkinnedMeshDrawsItsPosedVertices) {
     ASSERT_TRUE(Read(dts::SampleShape(24), shape)) << RefusalLine();
     auto* skin = static_cast<KShapeSkinMesh*>(shape.ObjectMesh(2));

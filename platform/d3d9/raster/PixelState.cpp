@@ -23,6 +23,21 @@ bool OpReadsTexture(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t arg0) {
     return reads;
 }
 
+// A stage with no texture passes its incoming colour (alpha) through where
+// the operation reads the texture, as drivers do: the channel selects
+// CURRENT, which is the diffuse colour on stage 0. Rewritten here, once per
+// draw, every span sees the same stage and none reads an unbound texture.
+void PassIncomingWhereTextureIsRead(StageSetup& stage) {
+    if (OpReadsTexture(stage.colorOp, stage.colorArg1, stage.colorArg2, stage.colorArg0)) {
+        stage.colorOp = D3DTOP_SELECTARG1;
+        stage.colorArg1 = D3DTA_CURRENT;
+    }
+    if (OpReadsTexture(stage.alphaOp, stage.alphaArg1, stage.alphaArg2, stage.alphaArg0)) {
+        stage.alphaOp = D3DTOP_SELECTARG1;
+        stage.alphaArg1 = D3DTA_CURRENT;
+    }
+}
+
 float FloatFromBits(uint32_t bits) {
     float f;
     std::memcpy(&f, &bits, 4);
@@ -81,11 +96,12 @@ bool BuildPixelState(const DrawCommand& draw, PixelState& out) {
         stage.alphaArg0 = ts[D3DTSS_ALPHAARG0];
         stage.resultToTemp = (ts[D3DTSS_RESULTARG] & D3DTA_SELECTMASK) == D3DTA_TEMP;
         stage.texcoordSet = s;
-        stage.readsTexture = OpReadsTexture(stage.colorOp, stage.colorArg1, stage.colorArg2, stage.colorArg0) ||
-                             OpReadsTexture(stage.alphaOp, stage.alphaArg1, stage.alphaArg2, stage.alphaArg0);
         stage.hasTexture = UsableTexture(draw.textures[s]);
         if (stage.hasTexture) BuildSampler(st, s, draw.textures[s], stage.sampler);
-        if (stage.readsTexture && stage.hasTexture) out.attributeMask |= 3u << (kTexcoord0 + 2 * s);
+        else PassIncomingWhereTextureIsRead(stage);
+        stage.readsTexture = OpReadsTexture(stage.colorOp, stage.colorArg1, stage.colorArg2, stage.colorArg0) ||
+                             OpReadsTexture(stage.alphaOp, stage.alphaArg1, stage.alphaArg2, stage.alphaArg0);
+        if (stage.readsTexture) out.attributeMask |= 3u << (kTexcoord0 + 2 * s);
         out.stageCount = s + 1;
     }
     out.textureFactor = st.render[D3DRS_TEXTUREFACTOR];

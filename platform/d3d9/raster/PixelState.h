@@ -35,8 +35,8 @@ struct StageSetup {
     uint32_t alphaArg1 = D3DTA_TEXTURE, alphaArg2 = D3DTA_CURRENT, alphaArg0 = D3DTA_CURRENT;
     bool resultToTemp = false;
     int texcoordSet = 0;
-    bool readsTexture = false;  // some argument or op uses the texture
-    bool hasTexture = false;    // a texture is bound (else TEXTURE reads white)
+    bool readsTexture = false;  // some argument or op uses the texture (only when one is bound)
+    bool hasTexture = false;    // a texture is bound (else no op reads TEXTURE)
     SamplerSetup sampler;
 };
 

@@ -60,8 +60,6 @@ Rgba ApplyStage(const StageSetup& st, const Registers& r) {
     return out;
 }
 
-const Rgba kWhite{255, 255, 255, 255};
-
 }  // namespace
 
 uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in) {
@@ -72,7 +70,6 @@ uint32_t CombineStages(const PixelState& ps, const FragmentInputs& in) {
     r.factor = Unpack(ps.textureFactor);
     for (int s = 0; s < ps.stageCount; ++s) {
         const StageSetup& st = ps.stages[s];
-        r.texture = kWhite;
         if (st.readsTexture && st.hasTexture) {
             const int set = st.texcoordSet;
             r.texture = Unpack(SampleTexture(st.sampler, in.u[set], in.v[set], in.derivatives[set]));

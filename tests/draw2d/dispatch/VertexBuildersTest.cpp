@@ -83,6 +83,21 @@ TEST_F(VertexBuilders, RectSlotsWriteTheirCornersInStripOrder) {
     EXPECT_EQ(textured[0].z, 0.1f);
 }
 
+// The shell's stage takes its alpha from the texture; a rectangle has none,
+// so the stage passes the colour's own alpha and the rectangle blends.
+TEST_F(VertexBuilders, RectOfATranslucentColourBlendsOverTheTarget) {
+    ClearTarget(0xFFFF0000);
+    m_shell->DrawRect(2, 2, 4, 4, 0x4000FF00);
+    auto draws = Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_ALPHAOP), DWORD(D3DTOP_SELECTARG1));
+    EXPECT_EQ(draws[0].state->StageState(0, D3DTSS_ALPHAARG1), DWORD(D3DTA_TEXTURE));
+    EXPECT_EQ(draws[0].state->RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_SRCALPHA));
+    auto image = Target();
+    EXPECT_EQ(image.At(3, 3) & 0xFFFFFF, 0xBF4000u);
+    EXPECT_EQ(image.At(6, 6) & 0xFFFFFF, 0xFF0000u);
+}
+
 TEST_F(VertexBuilders, ColorRectWithoutAPictureIsUntexturedWithItsCornerColours) {
     KColorRect rect{};
     rect.x = 2, rect.y = 2, rect.width = 2, rect.height = 2;

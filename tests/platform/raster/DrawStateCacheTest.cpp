@@ -149,6 +149,12 @@ TEST_F(DrawStateCache, EveryStateADrawReadsReachesTheNextDraw) {
          false, 2, 8, kGreen, kWhite},
         {"texture", Nothing, [this](IDirect3DDevice9* d) { d->SetTexture(0, red_); }, false, 2, 8,
          kGreen, kRed},
+        {"texture unbound: the stage passes the diffuse",
+         [](IDirect3DDevice9* d) {
+             d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+             d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT);
+         },
+         [](IDirect3DDevice9* d) { d->SetTexture(0, nullptr); }, false, 2, 8, kRed | kBlue, kWhite},
         {"blend enable",
          [](IDirect3DDevice9* d) {
              d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);

@@ -124,13 +124,6 @@ TEST(Shading, StagesChainThroughCurrentAndTakeTheirOwnCoordinates) {
     EXPECT_EQ(t.At(13, 2) & 0xFFFFFF, 0x304150u);
 }
 
-TEST(Shading, TextureArgumentWithoutTextureReadsOpaqueWhite) {
-    StateBlock s = States2D();  // MODULATE texture x current, alpha = texture
-    Target t;
-    DrawUp(s, t.view, kScreenFvf, D3DPT_TRIANGLESTRIP, 2, Quad(0, 0, 16, 16, 0x40336699));
-    EXPECT_EQ(t.At(3, 3), 0xFF336699u);
-}
-
 TEST(Shading, SpecularIsAddedWhenEnabled) {
     struct Vtx {
         float x, y, z, rhw;
