@@ -11,6 +11,7 @@
 #include "BenchShell.h"
 #include "MapGenerator.h"
 #include "MapWriter.h"
+#include "place/RegionLoaderHooks.h"
 #include "place/RegionReader.h"
 #include "place/ScenePlace.h"
 #include "place/ScenePlaceHost.h"
@@ -44,11 +45,21 @@ GeneratedMapFields Map() {
     return map;
 }
 
+// The benches read the pool's records by hand: the place's loader thread,
+// which the map load wakes, must take none of them meanwhile, or it and the
+// bench read the same records at once (and the bench's read finds a record
+// the loader has taken).
+struct LoaderHold {
+    LoaderHold() { HoldRegionLoader(true); }
+    ~LoaderHold() { HoldRegionLoader(false); }
+};
+
 // The place loaded and merged as the region merge leaves it.
 struct PaintedPlace {
     BenchShell bench{"place_paint", [](const std::string& root) {
                          if (!WriteGeneratedMap(root, Map())) std::abort();
                      }};
+    LoaderHold hold;
     BenchHost host;
     std::vector<KSceneObject*> objects;
 
@@ -109,6 +120,7 @@ void BM_PlaceGroundComposition(benchmark::State& state) {
         map.groundRecords = 0;
         if (!WriteGeneratedMap(root, map)) std::abort();
     });
+    LoaderHold hold;
     KScenePlace& place = ScenePlace();
     if (!place.Init(nullptr) || !place.LoadMap(1, 0, 0)) std::abort();
     place.SetFocus(kFocusX, kFocusY, 0);

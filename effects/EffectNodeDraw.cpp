@@ -34,7 +34,9 @@ D3DXMATRIX K3DEffectNode::ElementMatrix(const K3DEffectElement& element, const D
     const int type = element.Type();
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
-    ApplyElementScale(type, m_sampled.scale, &m);
+    // A camera-facing quad takes its size from the sampled scale when it is
+    // built; its matrix only places it.
+    if (type != 5) ApplyElementScale(type, m_sampled.scale, &m);
     D3DXMATRIX step;
     if (type != 5) m *= *D3DXMatrixRotationY(&step, m_sampled.yaw);
     const D3DXVECTOR3 at = element.Pivot() + m_sampled.offset + m_sampled.position;

@@ -69,7 +69,6 @@ bool CopyEffectRange(K3DEffectSet* source, int t0, int t1, K3DEffectSet* destina
     destination->SetAdditiveBlend(source->GetAdditiveBlend());
     destination->SetExtraValue(source->GetExtraValue());
     destination->SetSpinSpeed(source->SpinSpeed());
-    destination->SetScale(source->Scale());
     destination->SetDuration(int(span));
     destination->ShareElementsOf(*source);
     for (int i = 0; i < source->ElementCount(); ++i) {

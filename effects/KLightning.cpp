@@ -31,8 +31,9 @@ private:
     bool m_ok = true;
 };
 
-// A remainder range of a + b, which must hold at least one value.
-bool RangeHoldsValues(int a, int b) { return int64_t(a) + int64_t(b) >= 1; }
+// The generation takes a remainder by a + b, worked in 64 bits; a negative
+// sum is a range like any other, only 0 cannot divide.
+bool RangeHoldsValues(int a, int b) { return int64_t(a) + int64_t(b) != 0; }
 
 }  // namespace
 
@@ -91,15 +92,16 @@ bool KLightning::LoadTexture(const char* textureName) {
     return texture != nullptr;
 }
 
-// What the generation divides by or takes a remainder by must not be 0, and
-// the ring's step must leave 360 / N above 0.
+// What the generation divides by or takes a remainder by must not be 0
+// (negative values are ranges like the others), and the ring's step must
+// leave 360 / N above 0.
 bool KLightning::ValuesUsable() const {
     if (randomA == 0 || randomB == 0 || randomC == 0) return false;
     if (version != 1)
         return RangeHoldsValues(x1, x2) && RangeHoldsValues(y1, y2) && RangeHoldsValues(z1, z2);
     if (!(segLength > 0.0f)) return false;
     if (distanceLimit > 0.0f)
-        return circleOffset >= 1 && segementNumber >= 1 && segementNumber <= kLightningMaxRingSteps;
+        return circleOffset != 0 && segementNumber >= 1 && segementNumber <= kLightningMaxRingSteps;
     return true;
 }
 

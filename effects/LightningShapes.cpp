@@ -12,8 +12,9 @@ namespace {
 
 constexpr DWORD kWhite = 0xFFFFFFFF;
 
-// rand() % n - offset for a range that Load made sure is not empty; wide
-// arithmetic so extreme file values cannot overflow.
+// rand() % n - offset for an n that Load made sure is not 0; a negative n
+// takes the C remainder like a positive one. Wide arithmetic so extreme
+// file values cannot overflow.
 float RandomIn(int64_t n, int64_t offset) { return float(int64_t(rand()) % n - offset); }
 
 D3DXVECTOR3 Vec(const float* p) { return D3DXVECTOR3(p[0], p[1], p[2]); }

@@ -1,8 +1,11 @@
 #include "ClientScene.h"
 
+#include <mmsystem.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "ClientScreen.h"
 #include "EffectHandles.h"
@@ -43,10 +46,12 @@ constexpr int kMiniMapSize = 120;
 // The weather id that asks the current weather to stop.
 constexpr int32_t kStopWeather = 255;
 
-uint32_t NowMs() {
-    using namespace std::chrono;
-    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+// The place keeps 7 x 7 regions around the region it last asked for, and
+// the focus is never more than a region away from that one.
+constexpr int kPoolReach = 3;
+constexpr int kHeldReach = 2;
+// Real time a frame waits for the loader before it goes on without it.
+constexpr auto kRegionWait = std::chrono::seconds(60);
 
 }  // namespace
 
@@ -213,8 +218,8 @@ void ClientScene::DrawModels() {
 }
 
 void ClientScene::DrawEffects() {
-    // Each effect starts again once it has played.
-    const uint32_t now = NowMs();
+    // Each effect starts again once it has played, on the module's clock.
+    const uint32_t now = timeGetTime();
     std::vector<KPrimNode> nodes;
     for (IK3DEffectNode* node : m_effects) {
         DWORD duration = 0;
@@ -265,8 +270,36 @@ void ClientScene::StepRain(int frame, int frameCount) {
     }
 }
 
+std::set<int32_t> ClientScene::MapRegionsAround(WalkPoint focus, int reach) {
+    const int cx = focus.x / scene_data::kRegionWidth, cy = focus.y / scene_data::kRegionHeight;
+    std::set<int32_t> ids;
+    for (int ry = cy - reach; ry <= cy + reach; ++ry)
+        for (int rx = cx - reach; rx <= cx + reach; ++rx) {
+            if (rx < 0 || ry < 0) continue;
+            const int32_t id = m_host.FindRegionId(0, uint32_t(rx) | uint32_t(ry) << 16);
+            if (id >= 0) ids.insert(id);
+        }
+    return ids;
+}
+
+// The loader works on its own thread; the host only looks at what it has
+// attached, a millisecond of real time apart.
+void ClientScene::WaitForRegions(int frame) {
+    const std::set<int32_t> wanted = MapRegionsAround(m_focus, frame == 0 ? kPoolReach : kHeldReach);
+    const auto deadline = std::chrono::steady_clock::now() + kRegionWait;
+    while (!m_host.HoldsRegions(wanted)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            std::fprintf(stderr, "lumiva-demo: frame %d: the place's regions did not arrive\n", frame);
+            m_regionsMissed = true;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 void ClientScene::DrawFrame(int frame, int frameCount) {
     MoveActors(frame);
+    if (m_waitForRegions && !m_regionsMissed) WaitForRegions(frame);
     StepRain(frame, frameCount);
     m_place->UpdateFrame();
     m_shell->BeginFrame(0, 0xFF000000u, m_walker);

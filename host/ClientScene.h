@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "DemoPlaceHost.h"
@@ -59,6 +60,14 @@ public:
     bool Load();
     // `frameCount` sets when the rain starts and stops (RainFor).
     void DrawFrame(int frame, int frameCount);
+    // From now on each frame waits, after the focus moves, until the loader
+    // has read the regions the place asked for: the first frame the whole
+    // window the map load asked for, later ones the 5 x 5 regions around
+    // the focus, which the place always holds. Then what a frame shows
+    // does not depend on how fast the loader reads.
+    void WaitForRegionsEachFrame() { m_waitForRegions = true; }
+    // True when a wait ran out of time (the frames then went on).
+    bool RegionsMissed() const { return m_regionsMissed; }
     // Gives everything back to the place and the shell; the shell's Release
     // may follow. Runs from the destructor too.
     void Release();
@@ -79,6 +88,8 @@ private:
     void DrawEffects();
     void DrawMiniMap();
     void StepRain(int frame, int frameCount);
+    std::set<int32_t> MapRegionsAround(WalkPoint focus, int reach);
+    void WaitForRegions(int frame);
 
     IKDrawShell* m_shell;
     IScenePlace* m_place;
@@ -102,4 +113,6 @@ private:
     int m_rainStartedAt = -1;
     int m_rainStopAskedAt = -1;
     bool m_modelsReleased = true;
+    bool m_waitForRegions = false;
+    bool m_regionsMissed = false;
 };

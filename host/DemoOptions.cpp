@@ -9,7 +9,7 @@ namespace {
 void PrintUsage() {
     std::fprintf(stderr,
                  "usage: lumiva-demo [--frames N] [--out DIR] [--data DIR] [--size 800x600|1024x768]\n"
-                 "                   [--headless] [--module FILE] [--scene whole|2d]\n");
+                 "                   [--headless] [--module FILE] [--scene whole|2d] [--step-ms N]\n");
 }
 
 bool ParseSize(const char* text, DemoOptions& options) {
@@ -24,6 +24,18 @@ bool ParseSize(const char* text, DemoOptions& options) {
         return true;
     }
     return false;
+}
+
+// A whole number from low to high; otherwise says what the option wants.
+bool ParseNumber(const char* option, const char* text, long low, long high, int& value) {
+    char* end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    if (*end || end == text || number < low || number > high) {
+        std::fprintf(stderr, "lumiva-demo: %s wants %ld to %ld\n", option, low, high);
+        return false;
+    }
+    value = int(number);
+    return true;
 }
 
 }  // namespace
@@ -41,13 +53,9 @@ bool ParseDemoOptions(int argc, char** argv, DemoOptions& options) {
         } else if (!std::strcmp(arg, "--module") && hasValue) {
             options.module = argv[++i];
         } else if (!std::strcmp(arg, "--frames") && hasValue) {
-            char* end = nullptr;
-            const long frames = std::strtol(argv[++i], &end, 10);
-            if (*end || frames < 1 || frames > 100000) {
-                std::fprintf(stderr, "lumiva-demo: --frames wants 1 to 100000\n");
-                return false;
-            }
-            options.frames = int(frames);
+            if (!ParseNumber("--frames", argv[++i], 1, 100000, options.frames)) return false;
+        } else if (!std::strcmp(arg, "--step-ms") && hasValue) {
+            if (!ParseNumber("--step-ms", argv[++i], 1, 1000, options.stepMs)) return false;
         } else if (!std::strcmp(arg, "--scene") && hasValue) {
             const char* scene = argv[++i];
             if (std::strcmp(scene, "whole") && std::strcmp(scene, "2d")) {

@@ -13,6 +13,11 @@ struct DemoOptions {
     bool headless = false;
     // The whole client scene, or ("2d") only the 2D client screen.
     bool scene2d = false;
+    // 0: the module runs on the real clock. Otherwise its clock is a manual
+    // one that each frame advances by exactly this many milliseconds, and
+    // every frame waits for the regions the place has asked for, so the
+    // frames are the same on any machine.
+    int stepMs = 0;
 };
 
 // False (after printing why) for an unknown option or a bad value.

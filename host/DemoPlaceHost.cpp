@@ -23,7 +23,25 @@ int32_t DemoPlaceHost::FindRegionId(int32_t, uint32_t regionKey) {
 }
 
 // Called on the place's loader thread.
-void DemoPlaceHost::AttachRegion(int32_t, int32_t, KSceneRegion*) { m_attached.fetch_add(1); }
+void DemoPlaceHost::AttachRegion(int32_t, int32_t id, KSceneRegion*) {
+    {
+        std::lock_guard lock(m_heldLock);
+        m_held.insert(id);
+    }
+    m_attached.fetch_add(1);
+}
+
+void DemoPlaceHost::DetachRegion(int32_t, int32_t id) {
+    std::lock_guard lock(m_heldLock);
+    m_held.erase(id);
+}
+
+bool DemoPlaceHost::HoldsRegions(const std::set<int32_t>& ids) const {
+    std::lock_guard lock(m_heldLock);
+    for (int32_t id : ids)
+        if (!m_held.count(id)) return false;
+    return true;
+}
 
 void DemoPlaceHost::GetObjectLight(int32_t kind, int32_t id, KHostObjectLight* light) {
     if (!light || !IsOurs(kind, id) || !m_player) return;

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <set>
 
 #include "lumiva/IScenePlaceHost.h"
 
@@ -22,6 +24,9 @@ public:
     void SetPlayer(KModelProxy* model) { m_player = model; }
     // Regions whose obstacle grids the loader has read since the start.
     int RegionsAttached() const { return m_attached.load(); }
+    // True when the loader has read every one of these region ids and the
+    // place has not given it back since.
+    bool HoldsRegions(const std::set<int32_t>& ids) const;
     // Times the place painted the player through PaintObject.
     int PlayerPaints() const { return m_playerPaints; }
 
@@ -30,7 +35,7 @@ public:
     KModelProxy* GetLinkedModel(int32_t kind, int32_t id) override { return PlayerModel(kind, id); }
     int32_t FindRegionId(int32_t zero, uint32_t regionKey) override;
     void AttachRegion(int32_t zero, int32_t id, KSceneRegion* region) override;
-    void DetachRegion(int32_t, int32_t) override {}
+    void DetachRegion(int32_t zero, int32_t id) override;
     KModelProxy* FindObjectModel(int32_t kind, int32_t id, int32_t) override { return PlayerModel(kind, id); }
     void SetPerspective(int32_t) override {}
     void GetObjectLight(int32_t kind, int32_t id, KHostObjectLight* light) override;
@@ -49,5 +54,7 @@ private:
     IKDrawShell* m_shell;
     KModelProxy* m_player = nullptr;
     std::atomic<int> m_attached{0};
+    mutable std::mutex m_heldLock;  // the loader thread attaches
+    std::set<int32_t> m_held;
     int m_playerPaints = 0;
 };

@@ -14,6 +14,7 @@
 #include "ModuleLoader.h"
 #include "SampleData.h"
 #include "d3d9/Control.h"
+#include "win32/Control.h"
 #include "lumiva/IKDrawShell.h"
 #include "lumiva/basrel/BasrelCore.h"
 
@@ -21,6 +22,9 @@ namespace {
 
 // Frames drawn again without pixels for the summary.
 constexpr int kNoRasterFrames = 30;
+// Where the manual clock starts under --step-ms: not 0, which the module's
+// clocks read as "not started".
+constexpr uint64_t kFixedStepClockStartMs = 100000;
 
 // The default data folder is written afresh each run, so it always matches
 // this build's screen; a folder the user names must be complete.
@@ -39,6 +43,16 @@ bool PrepareDataFolder(const DemoOptions& options, bool dataNamed) {
 }
 
 using FrameDrawer = std::function<void(int frame)>;
+
+// Under a fixed step the module's clock moves only here, by the step, before
+// each frame.
+FrameDrawer Stepped(const DemoOptions& options, FrameDrawer draw) {
+    if (options.stepMs <= 0) return draw;
+    return [step = uint64_t(options.stepMs), draw = std::move(draw)](int frame) {
+        lumiva::win32::AdvanceClock(step);
+        draw(frame);
+    };
+}
 
 double TimedMs(const FrameDrawer& draw, int frame) {
     const auto start = std::chrono::steady_clock::now();
@@ -70,16 +84,19 @@ int RunFrames(IKDrawShell* shell, IScenePlace* place, const DemoOptions& options
     ClientScreen screen(shell, options.width, options.height);
     if (!screen.Load(options.data)) return 1;
     if (options.scene2d)
-        return DrawAndKeepFrames(shell, options, window, output, [&](int frame) { screen.DrawFrame(frame); });
+        return DrawAndKeepFrames(shell, options, window, output,
+                                 Stepped(options, [&](int frame) { screen.DrawFrame(frame); }));
     if (!place) {
         std::fprintf(stderr, "lumiva-demo: CreateScenePlaceC returned no scene place\n");
         return 1;
     }
     ClientScene scene(shell, place, screen);
     if (!scene.Load()) return 1;
+    if (options.stepMs > 0) scene.WaitForRegionsEachFrame();
     // The rain starts and stops within the frames shown.
-    const int result = DrawAndKeepFrames(shell, options, window, output,
-                                         [&](int frame) { scene.DrawFrame(frame, options.frames); });
+    int result = DrawAndKeepFrames(shell, options, window, output,
+                                   Stepped(options, [&](int frame) { scene.DrawFrame(frame, options.frames); }));
+    if (scene.RegionsMissed()) result = 1;
     output.SetRegionsStreamed(scene.RegionsStreamed());
     std::printf("lumiva-demo: the place painted the player %d times\n", scene.PlayerPaints());
     std::printf("lumiva-demo: rain from frame %d, asked to stop at frame %d\n", scene.RainStartedAt(),
@@ -102,6 +119,8 @@ int main(int argc, char** argv) {
     FrameOutput output(options.out);
     if (!output.Prepare() || !PrepareDataFolder(options, dataNamed)) return 1;
 
+    // Before the module starts, so every clock it reads is the manual one.
+    if (options.stepMs > 0) lumiva::win32::InstallManualClock(kFixedStepClockStartMs);
     ModuleLoader module;
     if (!module.Load(options.module)) return 1;
     g_SetRootPath(std::filesystem::absolute(options.data).c_str());
@@ -125,6 +144,7 @@ int main(int argc, char** argv) {
     }
     std::printf("lumiva-demo: module loaded (recommended: %s), %dx%d, %s\n", module.IsRecommended() ? "yes" : "no",
                 options.width, options.height, window.IsShown() ? "shown in a window" : "headless");
+    if (options.stepMs > 0) std::printf("lumiva-demo: the module's clock steps %d ms a frame\n", options.stepMs);
     const int result = RunFrames(shell, module.CreateScenePlace(), options, window, output);
     shell->Release();
     if (result == 0) output.PrintSummary();

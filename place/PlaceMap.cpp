@@ -152,6 +152,7 @@ void KPlaceMap::BuildPicture() {
     if (!m_picture && !DecodePicture()) return;
     for (int row = 0; row < kBlocksPerSide; ++row)
         for (int column = 0; column < kBlocksPerSide; ++column) CopyBlock(row, column);
+    m_blocksBuilt = true;
 }
 
 void KPlaceMap::CopyBlock(int row, int column) {
@@ -194,7 +195,8 @@ void KPlaceMap::SetCentre(int x, int y, bool rebuild) {
     if (rebuild && m_hasPicture) {
         const int64_t bx = FloorDiv(int64_t(x) - m_windowOriginX, kWindowStepX);
         const int64_t by = FloorDiv(int64_t(y) - m_windowOriginY, kWindowStepY);
-        if (bx != kCentreBlock || by != kCentreBlock) {
+        // A first centre already in the middle block still needs the blocks.
+        if (bx != kCentreBlock || by != kCentreBlock || !m_blocksBuilt) {
             m_windowOriginX = SaturateToInt32(m_windowOriginX + (bx - kCentreBlock) * kWindowStepX);
             m_windowOriginY = SaturateToInt32(m_windowOriginY + (by - kCentreBlock) * kWindowStepY);
             BuildPicture();
@@ -286,10 +288,12 @@ void KPlaceMap::ReleaseImages() {
             if (block.key[0]) shell->RemoveImage(block.key);
     std::memset(m_blocks, 0, sizeof m_blocks);
     m_prepared = 0;
+    m_blocksBuilt = false;
 }
 
 void KPlaceMap::DropPicture() {
     if (m_picture) release_image(m_picture);
     m_picture = nullptr;
     m_hasPicture = 0;
+    m_blocksBuilt = false;
 }

@@ -94,6 +94,8 @@ private:
 
     uint32_t m_hasPicture = 0;
     uint8_t m_prepared = 0;
+    // The blocks hold the picture around the current window origin.
+    bool m_blocksBuilt = false;
     char m_pictureName[160] = {};
     int32_t m_originX = 0, m_originY = 0;
     QivImageContent* m_picture = nullptr;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "lumiva/basrel/KTabFile.h"
-#include "place/ScenePlace.h"
+#include "place/KPlayerActionTable.h"
 #include "place/PlayerAnimationPreload.h"
 
 namespace {
@@ -35,7 +35,7 @@ void CollectActionFile(const char* tableName, std::vector<std::string>& paths) {
 
 }  // namespace
 
-std::vector<std::string> PlayerActionAnimationPaths() {
+std::vector<std::string> KPlayerActionTable::AnimationPaths() {
     std::vector<std::string> paths;
     KTabFile list;
     if (!list.Load("\\settings\\npcres\\player_ani.txt")) return paths;
@@ -47,6 +47,6 @@ std::vector<std::string> PlayerActionAnimationPaths() {
     return paths;
 }
 
-void LoadPlayerActionTable() {
-    for (const std::string& path : PlayerActionAnimationPaths()) PreloadPlayerAnimation(path.c_str());
+void KPlayerActionTable::Load() {
+    for (const std::string& path : AnimationPaths()) PreloadPlayerAnimation(path.c_str());
 }

@@ -12,6 +12,7 @@
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
 #include "place/HostObjectHooks.h"
+#include "place/KPlayerActionTable.h"
 #include "place/Weather.h"
 #include "lumiva/IK3DSceneNode.h"
 #include "shell/KDrawShell.h"
@@ -62,7 +63,7 @@ KScenePlace::~KScenePlace() { Release(); }
 IKDrawShell* KScenePlace::GetShell() { return g_pDrawShell; }
 
 bool KScenePlace::Init(KIniFile* ini) {
-    LoadPlayerActionTable();
+    KPlayerActionTable::Load();
     if (m_inited) return true;
     if (ini) {
         // The picture record holds 128 bytes of name; a longer value is cut

@@ -353,11 +353,6 @@ KScenePlace* ScenePlacePointer();
 // The map-loaded word: 1 once a map has loaded.
 int32_t MapLoadedWord();
 void MarkMapLoaded();
-// The player's action animations ahead through the model manager: every
-// ".ani" cell of the tables that player_ani.txt names (columns 3 and 5
-// from row 2), once under each of the two action folders.
-void LoadPlayerActionTable();
-std::vector<std::string> PlayerActionAnimationPaths();
 unsigned __stdcall RegionLoaderThread(void* place);
 // The place back to its state at module load (Release, map and settings
 // dropped, the first-unload flag set again).

@@ -218,7 +218,8 @@ bool KScenePlace::CreateGroundPictures() {
             std::snprintf(ground.picture.fileName, sizeof ground.picture.fileName, "_*PlaceGround*_#~%d~#_", made);
             ground.picture.blendMode = 1;
             ground.picture.imageType = int16_t(type);
-            if (!shell->CreateImage(ground.picture.fileName, side, side, type, 0)) break;
+            ground.picture.fileId = shell->CreateImage(ground.picture.fileName, side, side, type, 0);
+            if (!ground.picture.fileId) break;
         }
         if (made == kGroundPictureCount) return true;
         for (int i = 0; i < kGroundPictureCount; ++i) {
@@ -226,6 +227,7 @@ bool KScenePlace::CreateGroundPictures() {
             std::snprintf(name, sizeof name, "_*PlaceGround*_#~%d~#_", i);
             shell->RemoveImage(name);
             m_ground[i].picture.fileName[0] = 0;
+            m_ground[i].picture.fileId = 0;
         }
         const float halved = shell->GetUiScale() / 2;
         shell->SetUiScale(halved);

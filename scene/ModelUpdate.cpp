@@ -66,9 +66,11 @@ void KModel::ComputeOwnWorld(KShapeModel* shape) {
     float h0 = 0, h1 = 0, h2 = 0, x = 0, y = 0, z = 0;
     GetHeading(&h0, &h1, &h2);
     GetPosition(&x, &y, &z, 1, 1);
-    const float s = scale.x * scaleFactor.x;
+    // The factor's first float scales all three axes; the model's own scale
+    // keeps its shape.
+    const float f = scaleFactor.x;
     D3DXMATRIX turn;
-    D3DXMatrixScaling(&worldMatrix, s, s, s);
+    D3DXMatrixScaling(&worldMatrix, scale.x * f, scale.y * f, scale.z * f);
     if (shape) {
         D3DXMatrixMultiply(&worldMatrix, &worldMatrix, D3DXMatrixRotationX(&turn, h0));
         D3DXMatrixMultiply(&worldMatrix, &worldMatrix, D3DXMatrixRotationY(&turn, h1));

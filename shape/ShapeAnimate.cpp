@@ -42,7 +42,7 @@ void KShapeInstance::AnimateIflFrames() {
         ifl.frame = 0;
         const KShapeThread* thread = nullptr;
         for (const KShapeThread* t : m_threads)
-            if (t->Animates() && t->Sequence()->iflSet.Test(i)) {
+            if (t->Sequence()->iflSet.Test(i)) {
                 thread = t;
                 break;
             }

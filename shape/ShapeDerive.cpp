@@ -1,6 +1,8 @@
 // What the reader works out once the tables are in the block: child, object
 // and decal chains, shape flags, detail fade values, polygon counts,
-// per-detail records, vertex slots and translucency.
+// per-detail records, vertex slots, translucency and image-list frame times.
+#include <algorithm>
+
 #include "shape/KShape.h"
 #include "shape/ShapeAssemble.h"
 
@@ -130,6 +132,29 @@ bool MarkTranslucency(KShape& shape) {
     return true;
 }
 
+// The file gives image lists no frame lengths: every frame shows for a
+// thirtieth of a second, and a frame's time is when it ends. A list that
+// reaches past the table's limit keeps no times and stays on its frame 0.
+constexpr float kIflFrameSeconds = 1.0f / 30.0f;
+constexpr int64_t kIflFrameTimesLimit = 1 << 16;
+
+bool IflFramesFit(const KShapeIflMaterial& m) {
+    return m.firstFrame >= 0 && m.frameCount > 0 && int64_t(m.firstFrame) + m.frameCount <= kIflFrameTimesLimit;
+}
+
+bool FillIflFrameTimes(KShape& shape) {
+    int64_t size = 0;
+    for (const KShapeIflMaterial& m : shape.iflMaterials)
+        if (IflFramesFit(m)) size = std::max(size, int64_t(m.firstFrame) + m.frameCount);
+    if (!shape.iflFrameTimes.Resize(uint32_t(size))) return false;
+    for (float& time : shape.iflFrameTimes) time = 0.0f;
+    for (const KShapeIflMaterial& m : shape.iflMaterials)
+        if (IflFramesFit(m))
+            for (int32_t k = 0; k < m.frameCount; ++k)
+                shape.iflFrameTimes[uint32_t(m.firstFrame + k)] = float(k + 1) * kIflFrameSeconds;
+    return true;
+}
+
 }  // namespace
 
 bool DeriveShape(KShape& shape) {
@@ -139,5 +164,5 @@ bool DeriveShape(KShape& shape) {
     SetPolyCounts(shape);
     if (!shape.detailRecords.Resize(shape.details.count)) return false;
     for (void*& record : shape.detailRecords) record = nullptr;
-    return SetVertexSlots(shape) && MarkTranslucency(shape);
+    return SetVertexSlots(shape) && MarkTranslucency(shape) && FillIflFrameTimes(shape);
 }

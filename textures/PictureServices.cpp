@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "shell/D3DDevice.h"
+#include "shell/KDrawShell.h"
+#include "shell/ShellGlobals.h"
 #include "shell/VideoPolicy.h"
 #include "textures/ImageCache.h"
 
@@ -41,9 +43,12 @@ void PurgeAll() {
         g_pImageCache->PurgeAll();
 }
 
-// STAND-IN until the shell's slot 130 has a body: ground pictures never shrink.
-
-bool ShrinkGroundPictures() { return State().shrinkGround ? State().shrinkGround() : false; }
+// Tests may stand in for the shell's ground pictures too; without a shell
+// nothing can shrink.
+bool ShrinkGroundPictures() {
+    if (State().shrinkGround) return State().shrinkGround();
+    return g_pDrawShell && g_pDrawShell->ShrinkPlaceGround();
+}
 
 void SetPurgeIdle(std::function<void()> purge) { State().purgeIdle = std::move(purge); }
 void SetPurgeAll(std::function<void()> purge) { State().purgeAll = std::move(purge); }

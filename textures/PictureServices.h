@@ -4,13 +4,9 @@
 // The device, the DXT flag and the picture texture format come from the
 // device wrapper and its video policy.
 //
-// PurgeIdle and PurgeAll reach the shell's image cache (tests may stand in
-// for it through the setters below).
-//
-// STAND-IN: the shell's slot 130 (shrinking the place's ground pictures)
-// has no body yet; until it has, ShrinkGroundPictures does the least that
-// works and tests set it through the setter below. Replace it here when it
-// lands; nothing else in textures/ reaches it any other way.
+// PurgeIdle and PurgeAll reach the shell's image cache, ShrinkGroundPictures
+// the shell's slot 130; tests may stand in for both through the setters
+// below. Nothing else in textures/ reaches them any other way.
 #pragma once
 
 #include <d3d9.h>
@@ -38,7 +34,7 @@ bool ShrinkGroundPictures();
 void SetPurgeIdle(std::function<void()> purge);
 void SetPurgeAll(std::function<void()> purge);
 void SetShrinkGroundPictures(std::function<bool()> shrink);
-// Purges that do nothing and ground pictures that cannot shrink.
+// Back to the shell's image cache and ground pictures.
 void Reset();
 
 }  // namespace picture_services

@@ -177,7 +177,7 @@ TEST_F(EffectFileTest, ASavedRangeStartsEveryTrackAtZeroAndEndsItAtItsLength) {
     EXPECT_EQ(range->SpinSpeed(), 2.0f);
     EXPECT_EQ(range->GetAdditiveBlend(), 1);
     EXPECT_EQ(range->GetExtraValue(), 4);
-    EXPECT_EQ(range->Scale(), D3DXVECTOR3(3, 3, 3));
+    EXPECT_EQ(range->Scale(), D3DXVECTOR3(1, 1, 1));  // the set's scale is not part of a range
     ASSERT_EQ(range->ElementCount(), 2);
     ASSERT_EQ(range->TracksCount(), 2);
     const K3DEffectKeyTracks& t = *range->GetElementTracks(0);

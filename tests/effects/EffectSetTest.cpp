@@ -316,7 +316,8 @@ TEST_F(EffectFileTest, SettingAPictureNameSwapsTheTimerOnlyForAPictureThatIsTher
     EXPECT_EQ(e.FrameTimer(), nullptr);
     e.GetFileName(&name);
     EXPECT_EQ(name, "");
-    // ... even when no picture was ever found for it.
+    // ... even when no picture was ever found for it: an undo must be able
+    // to take back a name that only failed to load.
     e.SetFileName("\\fx\\missing.spr");
     e.SetFileName(nullptr);
     e.GetFileName(&name);
@@ -351,9 +352,11 @@ TEST_F(EffectFileTest, SettingAModelNameLoadsTheBaseNamesFiles) {
         EXPECT_EQ(e.SetFileName("third"), 0);
         EXPECT_EQ(models.calls, (std::vector<std::string>{"SetMesh third.Mesh", "InitMesh third.Mesh",
                                                           "SetMaterial third.Mtl"}));
-        // An empty name keeps the model.
+        // An empty name keeps the model and clears the name.
         EXPECT_EQ(e.SetFileName(""), 1);
         EXPECT_NE(e.Model(), nullptr);
+        e.GetFileName(&name);
+        EXPECT_EQ(name, "");
         models.calls.clear();
     }
     // The element's end gives the handle to ReleaseModel, once.

@@ -75,8 +75,8 @@ TEST_F(Lightning, EachRefusalGivesNullAndCachesNothing) {
     add("RandomB 0", [](beamini::Lightning& f) { f.randomB = 0; });
     add("RandomC 0", [](beamini::Lightning& f) { f.randomC = 0; });
     add("bolt X1 + X2 0", [](beamini::Lightning& f) { f.x1 = 0, f.x2 = 0; });
-    add("bolt Y1 + Y2 below 1", [](beamini::Lightning& f) { f.y1 = 5, f.y2 = -5; });
-    add("bolt Z1 + Z2 below 1", [](beamini::Lightning& f) { f.z1 = -3, f.z2 = 1; });
+    add("bolt Y1 + Y2 0", [](beamini::Lightning& f) { f.y1 = 5, f.y2 = -5; });
+    add("bolt Z1 + Z2 0", [](beamini::Lightning& f) { f.z1 = -3, f.z2 = 3; });
     add("band SegLength 0", [](beamini::Lightning& f) { f.segLength = 0; }, Band());
     add("band SegLength negative", [](beamini::Lightning& f) { f.segLength = -20; }, Band());
     add("ring CircleOffset 0", [](beamini::Lightning& f) { f.distanceLimit = 1, f.circleOffset = 0; }, Band());
@@ -120,6 +120,38 @@ TEST_F(Lightning, ValuesTheGenerationCanUseLoad) {
         EXPECT_LE(lightning->vertexCount, kLightningMaxVertices);
         EXPECT_GE(lightning->vertexCount, 4);
     }
+}
+
+// Negative range sums and a negative CircleOffset are ranges like the
+// others: the C remainder of the draw, then the offset.
+TEST_F(Lightning, NegativeRangesFollowTheRemainderArithmetic) {
+    beamini::Lightning file;
+    file.width = 10.0f;
+    file.overLimitDistance = 200;
+    file.x1 = -3, file.x2 = 1;  // 15 % -2 + 3 = 4, flipped by the odd fourth draw
+    file.y1 = 5, file.y2 = -7;  // 12 % -2 - 5 = -5
+    file.z1 = -1, file.z2 = -1; // 10 % -2 + 1 = 1
+    KLightning* lightning = Load(file);
+    ASSERT_NE(lightning, nullptr);
+    lightning->SetStart(-30, 0, 50);
+    lightning->SetEnd(30, 0, 50);
+    lumiva::win32::InstallScriptedRandom({15, 12, 10, 1, 2, 20, 20, 20});
+    lightning->Render();
+    ASSERT_EQ(lightning->vertexCount, 6);
+    ExpectVertex(lightning->Vertices()[2], -30 - 4, 5 - 5, 50 + 1, 0.25f, 0);
+
+    beamini::Lightning ring = Band();
+    ring.distanceLimit = 96.0f;
+    ring.circleOffset = -5;  // every draw 0: a = 0 % -10 + 5 = 5
+    lightning = Load(ring, "ring.ini");
+    ASSERT_NE(lightning, nullptr);
+    lightning->SetStart(0, 0, 50);
+    lightning->SetEnd(95, 0, 50);
+    lumiva::win32::InstallScriptedRandom({0});
+    lightning->Render();
+    ASSERT_EQ(lightning->ringFlag, 1);
+    ExpectVertex(lightning->Vertices()[12], 95 + 35, 0, 55, 0, 0);
+    ExpectVertex(lightning->Vertices()[13], 95 + 35, 0, 50 + 6 + 5, 0, 1);
 }
 
 TEST_F(Lightning, NamesAreCaseSensitiveAndShared) {

@@ -16,6 +16,7 @@
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
 #include "textures/KImageTexture.h"
+#include "textures/PictureServices.h"
 
 namespace scene_effects_test {
 namespace {
@@ -245,6 +246,16 @@ TEST_F(PlaceGroundTest, HalvesUntilTheScaleIsTooSmall) {
     EXPECT_EQ(Sizes(), std::vector<int>(9, 64));
     EXPECT_FALSE(m_shell->ShrinkPlaceGround());
     EXPECT_EQ(m_shell->GetUiScale(), 0.125f);
+}
+
+// The picture objects' out-of-memory policy reaches the same operation.
+TEST_F(PlaceGroundTest, ThePictureServicesShrinkThroughTheShell) {
+    m_shell->SetUiScale(0.25f);
+    MakeGround(128);
+    EXPECT_TRUE(picture_services::ShrinkGroundPictures());
+    EXPECT_EQ(m_shell->GetUiScale(), 0.125f);
+    EXPECT_EQ(Sizes(), std::vector<int>(9, 64));
+    EXPECT_FALSE(picture_services::ShrinkGroundPictures());
 }
 
 // The fourth picture cannot be made at 256: the retry halves again and

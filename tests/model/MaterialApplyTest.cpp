@@ -188,6 +188,30 @@ TEST_F(MaterialApplyTest, StageStatesOptionWorksOnItsStageAndTheFactor) {
     EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0xFFABCDEFu);
 }
 
+// A record option and a stage option that both change stage 0 and the
+// texture factor: Restore undoes them last applied first, so the device is
+// back where it was before Apply (undoing the record's first would leave
+// the stage option's saved values, the record's own, behind).
+TEST_F(MaterialApplyTest, RestoreUndoesTheOptionsLastAppliedFirst) {
+    mtlfile::Record record = TexturedRecord();
+    record.options = {mtlfile::StageStatesOption(D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1,
+                                                 D3DTA_TEXTURE, D3DTA_DIFFUSE, 0xFF111111)};
+    record.stages[0].options = {mtlfile::StageStatesOption(D3DTOP_SUBTRACT, D3DTA_DIFFUSE, D3DTA_TFACTOR,
+                                                           D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_TFACTOR,
+                                                           0xFF222222)};
+    Load({record});
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF000000);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    ASSERT_EQ(material.Apply(0xFFFFFFFF, 0, 1.0f, 0), 0);
+    EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0xFF222222u);
+    EXPECT_EQ(StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_SUBTRACT));
+    material.Restore(0);
+    EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0xFF000000u);
+    EXPECT_EQ(StageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
+    EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), DWORD(D3DTA_CURRENT));
+}
+
 TEST_F(MaterialApplyTest, TexCoordOptionSavesTheIndex) {
     KMaterialOption option{kOptionTexCoord, KTexCoordOption{2, 0}};
     material.SetDevice(device);

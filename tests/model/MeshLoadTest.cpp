@@ -123,6 +123,22 @@ TEST_F(MeshLoadTest, DummyOnUnknownBoneStaysOutOfTheMap) {
     EXPECT_EQ(mesh.dummies[1].worldMatrix, D3DXMATRIX());
 }
 
+// Of two bones or two dummies with one name the first is found; a dummy on
+// that name hangs from the first bone.
+TEST_F(MeshLoadTest, DuplicateBoneAndDummyNamesFindTheFirst) {
+    Block block = meshfile::SkinnedBlock(meshfile::GridBlock(2, 2), 3, 3);
+    block.bones[2].name = "bone1";
+    block.dummies[2].name = "dummy1";
+    block.dummies[0].boneName = "bone1";
+    ASSERT_EQ(LoadBlocks({block}), 0);
+    ASSERT_EQ(mesh.boneCount, 3u);
+    EXPECT_EQ(mesh.FindBoneIndex("bone1"), 1);
+    EXPECT_EQ(mesh.FindBoneIndex("bone2"), -1);
+    EXPECT_EQ(mesh.dummyMap.at("dummy1"), 1);
+    EXPECT_EQ(mesh.dummyMap.count("dummy2"), 0u);
+    EXPECT_EQ(mesh.dummyBones[0], 1);
+}
+
 TEST_F(MeshLoadTest, BoneCountZeroStillReadsDummies) {
     Block block = meshfile::SkinnedBlock(meshfile::GridBlock(1, 1), 0, 3);
     ASSERT_EQ(LoadBlocks({block}), 0);

@@ -64,7 +64,7 @@ TEST_F(ModelUpdateTest, WorldMatrixByPlacement) {
     KModel* model = MeshModel();
     model->SetHeading(0.5f, 0.25f, 0.125f, 0, 0);
     model->SetPosition(3, 4, 5, 0);
-    const float scale[3] = {2, 2, 2}, factor[3] = {1.5f, 9, 9};
+    const float scale[3] = {1, 2, 3}, factor[3] = {2, 9, 9};
     model->SetScale(scale);
     model->SetScaleFactor(factor);
     const D3DXMATRIX before = Translation(7, 8, 9);
@@ -72,12 +72,17 @@ TEST_F(ModelUpdateTest, WorldMatrixByPlacement) {
     lumiva::d3d9::EnableRecording(true);
     EXPECT_TRUE(model->Update());
     D3DXMATRIX s, pitch, turn, expected;
-    D3DXMatrixScaling(&s, 3, 3, 3);
+    D3DXMatrixScaling(&s, 2, 4, 6);
     D3DXMatrixRotationYawPitchRoll(&pitch, 0, 1.57f, 0);
     D3DXMatrixRotationYawPitchRoll(&turn, 0.5f, 0.25f, 0.125f);
     expected = s * pitch * turn;
     expected._41 = 3, expected._42 = 4, expected._43 = 5;
     ExpectNear(model->worldMatrix, expected);
+    // Each axis keeps its own scale times the factor's first float.
+    const D3DXMATRIX& w = model->worldMatrix;
+    EXPECT_NEAR(std::hypot(w._11, w._12, w._13), 2.0f, 1e-4f);
+    EXPECT_NEAR(std::hypot(w._21, w._22, w._23), 4.0f, 1e-4f);
+    EXPECT_NEAR(std::hypot(w._31, w._32, w._33), 6.0f, 1e-4f);
     EXPECT_EQ(model->worldPosition, D3DXVECTOR3(3, 4, 5));
     EXPECT_GE(WorldSets().size(), 2u);  // the model's, ..., then the one read first
     D3DXMATRIX after;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ScenePlaceFixture.h"
+#include "place/KPlayerActionTable.h"
 #include "place/RegionPack.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
@@ -99,6 +100,13 @@ TEST_F(MapLoadThreadTest, ALoadPreparesPoolAndPictures) {
         EXPECT_EQ(std::string(ground.fileName), "_*PlaceGround*_#~" + std::to_string(i) + "~#_");
         EXPECT_EQ(ground.blendMode, 1);
         EXPECT_EQ(ground.imageType, int16_t(g_PlaceMapTarget.imageType));
+        // The record carries the id the picture was made under.
+        DWORD id = 0;
+        int16_t index = -1;
+        ASSERT_NE(m_shell->imageCache.GetImageNoPin(ground.fileName, &id, &index, 0, ground.imageType, 0, 1, 0), nullptr)
+            << i;
+        EXPECT_NE(ground.fileId, 0u) << i;
+        EXPECT_EQ(ground.fileId, id) << i;
     }
     const KPrimPicture& scene = Place().ScenePicture();
     EXPECT_STREQ(scene.fileName, "_*PlaceScene*_");
@@ -259,7 +267,7 @@ namespace place_test {
 namespace {
 
 TEST_F(MapListTest, PlayerActionsNameEveryAnimationCellTwice) {
-    EXPECT_TRUE(PlayerActionAnimationPaths().empty());  // no list
+    EXPECT_TRUE(KPlayerActionTable::AnimationPaths().empty());  // no list
     WriteDataFile("settings/npcres/player_ani.txt", WritePlayerActionList({{"\\a.txt", "\\absent.txt"},
                                                                            {"", "\\b.txt"}}));
     WriteDataFile("a.txt", WriteTabText({{"run.ani", ".ani", "x.ANI"}, {"walk.anim", "stand.txt", "sit.ani"}}));
@@ -270,7 +278,7 @@ TEST_F(MapListTest, PlayerActionsNameEveryAnimationCellTwice) {
         "\\Portrait\\Action\\Action01\\sit.ani", "\\Portrait\\Action\\Action02\\sit.ani",
         "\\Portrait\\Action\\Action01\\jump.ani", "\\Portrait\\Action\\Action02\\jump.ani",
     };
-    EXPECT_EQ(PlayerActionAnimationPaths(), expected);
+    EXPECT_EQ(KPlayerActionTable::AnimationPaths(), expected);
 }
 
 }  // namespace

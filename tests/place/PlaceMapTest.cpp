@@ -187,6 +187,18 @@ TEST_F(PlaceMapTest, ACentreMovingOneBlockOnMovesTheWindowAndRebuildsEveryBlock)
     ExpectAllBlocks();
 }
 
+// The first centre shown may already lie in the window's middle block: the
+// blocks are built all the same.
+TEST_F(PlaceMapTest, AFirstCentreInTheMiddleBlockStillBuildsTheBlocks) {
+    LoadMap(AtRegion(0, 4));  // origin (0, 4096)
+    ASSERT_TRUE(map->HasPicture());
+    map->SetSize(200, 100);
+    map->SetCentre(7000, 13000, false);
+    map->SetFlags(KPlaceMap::kFlagShown);
+    EXPECT_EQ(map->WindowOriginX(), 0);
+    EXPECT_EQ(map->WindowOriginY(), 0);
+    ExpectAllBlocks();
+}
 
 TEST_F(PlaceMapTest, DrawsTheVisiblePartOfTheBlocks) {
     ShowAt(1024 + 150 * 16, 3072 + 100 * 32);  // the picture's middle

@@ -345,6 +345,30 @@ TEST_F(ScrollBackgroundTest, RatingTwoMovesHalfAsFastAsTheFocus) {
     EXPECT_NE(after.At(0, 0), before.At(0, 0));
 }
 
+// Stepping across the scene centre scrolls the picture by the step, as on
+// either side of it: mirroring the whole position on the negative side
+// would jump it from start x to width - start x there.
+TEST_F(ScrollBackgroundTest, CrossingTheSceneCentreScrollsWithoutAJump) {
+    KScrollSetting setting = BackgroundSetting(1, 1000, 2000, 1000, 2000);
+    UpdateBackgroundSetting(setting, background, 1000, 2000, Loader());
+    ASSERT_TRUE(background.IsEnabled());
+    ASSERT_EQ(background.StartX(), 55);
+    const auto paint = [&](int focusX) {
+        BeginDrawing();
+        background.Paint(focusX, 2000);
+        return EndDrawing();
+    };
+    const auto left = paint(999);
+    const auto right = paint(1001);
+    for (UINT y = 0; y < 600; y += 5)
+        for (UINT x = 0; x + 2 < 800; ++x) ASSERT_EQ(right.At(x, y), left.At(x + 2, y)) << x << "," << y;
+    int x = 0, y = 0;
+    background.PictureOrigin(999, 2000, &x, &y);
+    EXPECT_EQ(x, 54);
+    background.PictureOrigin(1001, 2000, &x, &y);
+    EXPECT_EQ(x, 56);
+}
+
 TEST_F(ScrollBackgroundTest, RatingsGiveShiftsAndNonPositiveRatingsHoldStill) {
     struct Case {
         int rating, shiftX, shiftY;

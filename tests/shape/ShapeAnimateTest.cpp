@@ -301,6 +301,40 @@ TEST_F(ShapeAnimate, ImageListFramesFollowTheSequenceTime) {
     }
 }
 
+// The reader gives every image-list frame a thirtieth of a second; a list
+// outside the table keeps no times.
+TEST_F(ShapeAnimate, TheReaderTimesImageListFramesAThirtiethOfASecondEach) {
+    dts::Shape s = AnimShape();
+    s.iflMaterials = {{{}, 0, 3}, {{}, 3, 2}, {{}, -1, 2}, {{}, 1 << 16, 1}, {{}, 9, 0}};
+    Make(s);
+    const float third = 1.0f / 30.0f;
+    ASSERT_EQ(shape.iflFrameTimes.Count(), 5u);
+    const float expected[5] = {third, 2 * third, 3 * third, third, 2 * third};
+    for (uint32_t i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(shape.iflFrameTimes[i], expected[i]) << i;
+}
+
+// A sequence without key frames still drives the image lists it names.
+TEST_F(ShapeAnimate, ImageListFramesFollowASequenceWithoutKeyFrames) {
+    struct Case {
+        float offset, position;
+        int32_t frame;
+    };
+    const Case cases[] = {{0, 0.2f, 0}, {0, 0.5f, 1}, {0, 0.9f, 2}, {0.1f, 0.5f, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "offset " << c.offset << " position " << c.position);
+        dts::Shape s = AnimShape();
+        dts::Sequence q = KeyedSequence(s, 0);
+        q.duration = 0.1f;  // t = 0.1 x position + offset, wrapped at 0.1
+        q.ifl = dts::Set::Of({0});
+        q.iflTimeOffset = c.offset;
+        s.sequences = {q};
+        Make(s);
+        Play(0, c.position);
+        instance->Animate(0);
+        EXPECT_EQ(instance->IflMaterials()[0].frame, c.frame);
+    }
+}
+
 TEST_F(ShapeAnimate, NoSubShapeOrAnEmptyMaskChangesNothing) {
     dts::Shape s = AnimShape();
     dts::Sequence q = KeyedSequence(s, 2);

@@ -38,6 +38,10 @@ protected:
         frame.tiles.push_back(SdsTile{image, 16, 16, 0, 0, 16, 16});
         WriteDataFile("k.spr", WriteSds0({}, {frame}));
     }
+    void TearDown() override {
+        picture_services::Reset();  // the stand-ins hold this fixture
+        PictureFixture::TearDown();
+    }
 
     int TilesMade(const KSprImage& sprite) {
         int made = 0;
