@@ -224,6 +224,21 @@ SHADE_INLINE V ProductPairs(V t, V d) {
     return _mm256_srli_epi32(_mm256_add_epi32(x, _mm256_srli_epi32(x, 8)), 8);
 }
 
+// ScaledProductLanes on pairs: t d doubled where `doubled` is set and again
+// where `quadrupled` is, held at 65152, then rounded / 255.
+SHADE_INLINE V ScaledProductPairs(V t, V d, V doubled, V quadrupled) {
+    V x = _mm256_madd_epi16(t, d);
+    x = _mm256_add_epi32(x, _mm256_and_si256(x, doubled));
+    x = _mm256_add_epi32(x, _mm256_and_si256(x, quadrupled));
+    x = _mm256_add_epi32(_mm256_min_epi32(x, Splat(65152)), Splat(128));
+    return _mm256_srli_epi32(_mm256_add_epi32(x, _mm256_srli_epi32(x, 8)), 8);
+}
+
+SHADE_INLINE V ChannelMask(bool colour, bool alpha) {
+    const int c = colour ? -1 : 0, a = alpha ? -1 : 0;
+    return _mm256_setr_epi32(c, c, c, a, c, c, c, a);
+}
+
 SHADE_INLINE V ModeMask(const SceneShadeSetup& s, int mode) {
     const int c = s.colourMode == mode ? -1 : 0, a = s.alphaMode == mode ? -1 : 0;
     return _mm256_setr_epi32(c, c, c, a, c, c, c, a);
@@ -276,13 +291,17 @@ SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int 
     const V fromTexture = ModeMask(s, kTextureOnly), fromDiffuse = ModeMask(s, kDiffuseOnly),
             product = ModeMask(s, kProduct);
     const bool modulates = s.colourMode == kProduct && s.alphaMode == kProduct;  // the most common stage: no selects
+    const bool scaled = s.colourScale > 1 || s.alphaScale > 1;
+    const V doubled = ChannelMask(s.colourScale > 1, s.alphaScale > 1);
+    const V quadrupled = ChannelMask(s.colourScale == 4, s.alphaScale == 4);
     V colour[4];
     _Pragma("GCC unroll 4") for (int k = 0; k < 4; ++k) {
         const V t = texel.pair[k], d = ChannelLanes(Spread(diffusePaired, k));
-        if (modulates) colour[k] = ProductPairs(t, d);
+        const V times = scaled ? ScaledProductPairs(t, d, doubled, quadrupled) : ProductPairs(t, d);
+        if (modulates) colour[k] = times;
         else
             colour[k] = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(fromTexture, t), _mm256_and_si256(fromDiffuse, d)),
-                                        _mm256_and_si256(product, ProductPairs(t, d)));
+                                        _mm256_and_si256(product, times));
     }
     V packed = PackPairs(colour);
     if (s.xTarget) packed = _mm256_or_si256(packed, Splat(int32_t(0xFF000000u)));

@@ -219,8 +219,11 @@ bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup
     out.mip = Mip;
     out.opaqueTexels = Format == D3DFMT_X8R8G8B8;
     out.xTarget = ps.target.format == D3DFMT_X8R8G8B8;
-    out.colourMode = ps.fastStage.colourMode;
-    out.alphaMode = ps.fastStage.alphaMode;
+    const PixelState::FastStage& fs = ps.fastStage;
+    out.colourMode = fs.colourMode;
+    out.alphaMode = fs.alphaMode;
+    out.colourScale = fs.colourMode == kProduct ? fs.colourScale : 1;
+    out.alphaScale = fs.alphaMode == kProduct ? fs.alphaScale : 1;
     const bool write = Depth != D3DFMT_UNKNOWN && ps.depthWrite;
     out.depthBytes = !write ? 0 : (Depth == D3DFMT_D16 ? 2 : 4);
     out.depthShifted = Depth == D3DFMT_D24X8;
@@ -285,13 +288,12 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     const AlphaTestMasks& alphaTest = fs.alphaTest;
     // 32-bit depths are tested eight at a time where the processor has AVX2.
     [[maybe_unused]] const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
-    // The eight-pixel shading knows no doubled or quadrupled products.
     SceneShadeSetup vectorShade;
-    [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain && !scaled, vectorShade);
+    [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain, vectorShade);
     // The eight-pixel shading's levels may come in single precision: its
     // stage neither scales nor tests a channel, so a step in a texel stays
     // a step in the pixel.
-    [[maybe_unused]] const bool floatRun = Mip && vector && SceneFloatRunServes(setup, mip);
+    [[maybe_unused]] const bool floatRun = Mip && vector && !scaled && SceneFloatRunServes(setup, mip);
     SceneRun run;
     auto shade = [&](auto plainTag, auto scaledTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;
