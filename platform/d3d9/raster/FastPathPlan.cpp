@@ -172,6 +172,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     fs.surface = &st.sampler.texture->levels[level];
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
+    PlanSceneStage(ps, format, mip);
     for (int linear = 0; linear < 2; ++linear) {
         plan.sceneSpan[linear] = SceneSpanFor(format, linear, mip, ps.depthTest, ps.depth.format);
         if (!ps.depthTest && !mip) {
