@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "d3d9/raster/RowKernels.h"
+
 namespace lumiva::d3d9 {
 
 void CopyRect(const PixelBuffer& from, const RECT& source, PixelBuffer& into, POINT to) {
@@ -56,6 +58,14 @@ void StretchRow(const PixelBuffer& from, UINT sy, PixelBuffer& into, UINT left, 
         const uint32_t alpha = setAlpha ? 0xFF000000u : 0;
         const BYTE* source = from.Row(sy);
         BYTE* out = into.At(left, y);
+#if defined(__x86_64__)
+        const bool aligned = reinterpret_cast<uintptr_t>(source) % 4 == 0 && reinterpret_cast<uintptr_t>(out) % 4 == 0;
+        if (aligned && raster::ActiveSimdLevel() == raster::SimdLevel::kAvx2) {
+            raster::StretchRowAvx2(reinterpret_cast<const uint32_t*>(source), from.width, columns.data(), columns.size(),
+                                   alpha, reinterpret_cast<uint32_t*>(out));
+            return;
+        }
+#endif
         for (size_t i = 0; i < columns.size(); ++i) {
             uint32_t pixel;
             std::memcpy(&pixel, source + size_t(columns[i]) * 4, 4);
