@@ -206,9 +206,13 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
                                  IsConstant(g, ua) ? 0.0 : g.attr[ua].dy, IsConstant(g, va) ? 0.0 : g.attr[va].dy};
         linear = SamplerLod(ctx.pixels->stages[0].sampler, d) <= 0.0 ? plan->magLinear : plan->minLinear;
     }
-    // The 2D span shades a varying diffuse a pixel at a time in doubles; the
-    // scene span steps it a run at a time, to the same values.
-    if (plan->texturedSpan[linear] && !g.perspective && flatDiffuse) return plan->texturedSpan[linear];
+    // The 2D span steps its texel coordinates exactly where their planes are
+    // whole (sprites) and shades whole rows with one diffuse colour. A
+    // diffuse that varies, or coordinates it cannot step, it would work out
+    // a pixel at a time in doubles: the scene span gives the same values a
+    // run at a time.
+    if (plan->texturedSpan[linear] && !g.perspective && flatDiffuse && WholeTexelPlanes(g))
+        return plan->texturedSpan[linear];
     return plan->sceneSpan[linear];
 }
 

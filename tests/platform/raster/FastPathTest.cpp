@@ -344,11 +344,13 @@ TEST(FastPaths, GouraudQuadsTakeTheSceneSpanAndMatch) {
     EXPECT_EQ(Render(cfg, s, &tex, true, false), Render(cfg, s, &tex, false, false));
 }
 
-// A screen-space triangle whose diffuse varies goes to the scene span,
-// which steps the colour a run at a time; one diffuse colour keeps the 2D
-// span, whose rows the row kernels shade whole. (The drawings of both match
-// the general path in TexturedQuadsMatchTheGeneralPath.)
-TEST(FastPaths, VaryingDiffuseInScreenSpaceTakesTheSceneSpan) {
+// A screen-space triangle whose diffuse varies, or whose texel coordinates
+// the 2D span cannot step exactly, goes to the scene span, which works its
+// values out a run at a time; one diffuse colour over coordinates that step
+// exactly (sprites) keeps the 2D span, whose rows the row kernels shade
+// whole. (The drawings of both match the general path in
+// TexturedQuadsMatchTheGeneralPath.)
+TEST(FastPaths, VaryingDiffuseOrInexactCoordinatesInScreenSpaceTakeTheSceneSpan) {
     BothPaths guard;
     Sequence seq{5};
     const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
@@ -363,9 +365,13 @@ TEST(FastPaths, VaryingDiffuseInScreenSpaceTakesTheSceneSpan) {
             const RasterContext ctx{&planned.ps, Rect{0, 0, 4, 4}, 0, &plan};
             Gradients g;
             const bool linear = filter == D3DTEXF_LINEAR;
-            g.constantMask = ~0u;
+            g.constantMask = ~(3u << kTexcoord0);
+            g.attr[kTexcoord0].dx = g.attr[kTexcoord0 + 1].dy = 1.0 / 64.0;  // a texel every 64 pixels: exact
             ASSERT_NE(plan.texturedSpan[linear], nullptr);
             EXPECT_EQ(SelectSpan(ctx, g), plan.texturedSpan[linear]) << "op " << op << " filter " << filter;
+            Gradients inexact = g;
+            inexact.attr[kTexcoord0].dx = 0.1;
+            EXPECT_EQ(SelectSpan(ctx, inexact), plan.sceneSpan[linear]) << "op " << op << " filter " << filter;
             g.constantMask &= ~(1u << (kDiffuseR + 1));
             EXPECT_EQ(SelectSpan(ctx, g), plan.sceneSpan[linear]) << "op " << op << " filter " << filter;
         }

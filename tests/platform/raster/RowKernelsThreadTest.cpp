@@ -25,7 +25,7 @@ TEST(RowKernelsThreadTest, FirstUseFromManyThreadsSeesAWholeTableAndItsLevel) {
     constexpr int kThreads = 8;
     std::latch start(kThreads);
     std::vector<const RowKernels*> tables(kThreads);
-    std::vector<bool> whole(kThreads);
+    std::vector<char> whole(kThreads);  // not vector<bool>: its elements share words
     std::vector<int> levels(kThreads);
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)
