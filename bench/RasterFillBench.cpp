@@ -125,6 +125,24 @@ void BM_Modulate2xSprites800x600(benchmark::State& state) {
               [](Frame& frame) { frame.states.stage[0][D3DTSS_COLOROP] = D3DTOP_MODULATE2X; });
 }
 
+// Opaque ground tiles filtered linearly, a texture magnified over each
+// (texels are not pixels, but the steps are exact binary fractions),
+// modulated by the light at their corners:
+// argument 0 one light a tile (the 2D span's linear rows), 1 a light a
+// corner (the scene span), 2 the same drawn by the general span.
+void BM_LitGroundTiles800x600(benchmark::State& state) {
+    RunFrames(state, D3DTEXF_LINEAR, false, state.range(0) != 2, [&](Frame& frame) {
+        const bool varying = state.range(0) != 0;
+        for (size_t i = 0; i < frame.vertices.size(); ++i) {
+            Vertex& v = frame.vertices[i];
+            v.u = 0.25f + 0.5f * v.u;
+            v.v = 0.25f + 0.5f * v.v;
+            const uint32_t light = varying ? 0x60u + uint32_t((i * 37) % 0x90) : 0xA0u;
+            v.color = 0xFF000000u | light << 16 | light << 8 | light;
+        }
+    });
+}
+
 // Blended point sprites from a DXT1 (argument 0: 1) or DXT5 (5) texture,
 // sampled from the texture's decoded A8R8G8B8 copy as the device keeps it
 // (argument 1: 1) or from the blocks texel by texel (0).
@@ -309,6 +327,7 @@ BENCHMARK(BM_AlphaBlendedLinearQuads800x600);
 BENCHMARK(BM_AlphaBlendedPointQuads800x600General);
 BENCHMARK(BM_AlphaTestedSprites800x600)->Arg(1)->Arg(0);
 BENCHMARK(BM_Modulate2xSprites800x600)->Arg(1)->Arg(0);
+BENCHMARK(BM_LitGroundTiles800x600)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_DxtSprites800x600)->Args({1, 1})->Args({1, 0})->Args({5, 1})->Args({5, 0});
 BENCHMARK(BM_DxtExpand256);
 

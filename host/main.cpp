@@ -137,6 +137,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lumiva-demo: CreateLumivaShell4 returned no shell\n");
         return 1;
     }
+    // The shell sizes its back buffer by its screen setting, not by Create's
+    // arguments: a client asks for the large screen before creating it.
+    shell->SetLargeScreen(options.width >= 1024 ? 1 : 0);
     if (!shell->Create(options.width, options.height, 0, 0, 0)) {
         std::fprintf(stderr, "lumiva-demo: the shell's Create failed (see the log in %s)\n", options.data.c_str());
         shell->Release();

@@ -56,14 +56,7 @@ void Blit(const PixelBuffer& back, const RECT& source, PixelBuffer& front, const
         }
         return;
     }
-    for (LONG y = visible.top; y < visible.bottom; ++y) {
-        const int64_t sy = source.top + (2 * (y - destination.top) + 1) * sh / (2 * dh);
-        for (LONG x = visible.left; x < visible.right; ++x) {
-            const int64_t sx = source.left + (2 * (x - destination.left) + 1) * sw / (2 * dw);
-            const D3DCOLOR color = back.ReadColor(static_cast<UINT>(sx), static_cast<UINT>(sy));
-            front.WriteColor(static_cast<UINT>(x), static_cast<UINT>(y), color | 0xFF000000);
-        }
-    }
+    StretchNearest(back, source, front, destination, visible, true);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "d3d9/SurfaceCopy.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <vector>
+
+#include "d3d9/raster/RowKernels.h"
 
 namespace lumiva::d3d9 {
 
@@ -20,59 +24,152 @@ void CopyRect(const PixelBuffer& from, const RECT& source, PixelBuffer& into, PO
     }
 }
 
-void StretchCopy(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination) {
-    const LONG dw = destination.right - destination.left;
-    const LONG dh = destination.bottom - destination.top;
-    const LONG sw = source.right - source.left;
-    const LONG sh = source.bottom - source.top;
-    const bool sameSize = sw == dw && sh == dh;
-    for (LONG y = 0; y < dh; ++y) {
-        const LONG sy = source.top + (sameSize ? y : static_cast<LONG>((2 * y + 1) * static_cast<int64_t>(sh) / (2 * dh)));
-        for (LONG x = 0; x < dw; ++x) {
-            const LONG sx =
-                source.left + (sameSize ? x : static_cast<LONG>((2 * x + 1) * static_cast<int64_t>(sw) / (2 * dw)));
-            into.WriteColor(static_cast<UINT>(destination.left + x), static_cast<UINT>(destination.top + y),
-                            from.ReadColor(static_cast<UINT>(sx), static_cast<UINT>(sy)));
+namespace {
+
+// Source positions of destination pixels first..first+count-1 along one
+// axis: the nearest texel of each pixel centre, (2i + 1) * s / (2d), stepped
+// exactly with a remainder instead of a division a pixel.
+std::vector<UINT> NearestPositions(int64_t sourceStart, int64_t s, int64_t d, int64_t first, int64_t count) {
+    std::vector<UINT> out(size_t(std::max<int64_t>(count, 0)));
+    if (out.empty()) return out;
+    const int64_t denominator = 2 * d, step = 2 * s;
+    const int64_t numerator = (2 * first + 1) * s;
+    int64_t quotient = numerator / denominator, remainder = numerator % denominator;
+    const int64_t stepQuotient = step / denominator, stepRemainder = step % denominator;
+    for (UINT& position : out) {
+        position = static_cast<UINT>(sourceStart + quotient);
+        quotient += stepQuotient;
+        remainder += stepRemainder;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            ++quotient;
         }
     }
+    return out;
 }
 
-void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color) {
-    const FormatInfo* info = FindFormat(into.format);
-    if (!info || info->kind != FormatKind::Color || area.right <= area.left) return;
-    BYTE encoded[4] = {};
-    EncodePixel(into.format, color, encoded);
-    const UINT bpp = info->bytesPerPixel;
-    if (bpp == 4) {
-        DWORD value;
-        std::memcpy(&value, encoded, 4);
-        for (LONG y = area.top; y < area.bottom; ++y) {
-            DWORD* row = reinterpret_cast<DWORD*>(into.At(static_cast<UINT>(area.left), static_cast<UINT>(y)));
-            std::fill(row, row + (area.right - area.left), value);
+bool Is32BitRgb(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+
+// One destination row from one source row through the column table.
+void StretchRow(const PixelBuffer& from, UINT sy, PixelBuffer& into, UINT left, UINT y,
+                const std::vector<UINT>& columns, bool opaque) {
+    if (Is32BitRgb(from.format) && Is32BitRgb(into.format)) {
+        const bool setAlpha = opaque || from.format == D3DFMT_X8R8G8B8 || into.format == D3DFMT_X8R8G8B8;
+        const uint32_t alpha = setAlpha ? 0xFF000000u : 0;
+        const BYTE* source = from.Row(sy);
+        BYTE* out = into.At(left, y);
+#if defined(__x86_64__)
+        const bool aligned = reinterpret_cast<uintptr_t>(source) % 4 == 0 && reinterpret_cast<uintptr_t>(out) % 4 == 0;
+        if (aligned && raster::ActiveSimdLevel() == raster::SimdLevel::kAvx2) {
+            raster::StretchRowAvx2(reinterpret_cast<const uint32_t*>(source), from.width, columns.data(), columns.size(),
+                                   alpha, reinterpret_cast<uint32_t*>(out));
+            return;
+        }
+#endif
+        for (size_t i = 0; i < columns.size(); ++i) {
+            uint32_t pixel;
+            std::memcpy(&pixel, source + size_t(columns[i]) * 4, 4);
+            pixel |= alpha;
+            std::memcpy(out + i * 4, &pixel, 4);
         }
         return;
     }
-    for (LONG y = area.top; y < area.bottom; ++y) {
-        BYTE* p = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
-        for (LONG x = area.left; x < area.right; ++x, p += bpp) std::memcpy(p, encoded, bpp);
+    const D3DCOLOR alpha = opaque ? 0xFF000000u : 0;
+    for (size_t i = 0; i < columns.size(); ++i)
+        into.WriteColor(left + UINT(i), y, from.ReadColor(columns[i], sy) | alpha);
+}
+
+}  // namespace
+
+void StretchNearest(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination,
+                    const RECT& visible, bool opaque) {
+    if (visible.right <= visible.left || visible.bottom <= visible.top) return;
+    const int64_t sw = source.right - source.left, sh = source.bottom - source.top;
+    const int64_t dw = destination.right - destination.left, dh = destination.bottom - destination.top;
+    const std::vector<UINT> columns =
+        NearestPositions(source.left, sw, dw, visible.left - destination.left, visible.right - visible.left);
+    const std::vector<UINT> rows =
+        NearestPositions(source.top, sh, dh, visible.top - destination.top, visible.bottom - visible.top);
+    const UINT left = static_cast<UINT>(visible.left);
+    const FormatInfo* info = FindFormat(into.format);
+    const size_t rowBytes = size_t(visible.right - visible.left) * (info ? info->bytesPerPixel : 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const UINT y = static_cast<UINT>(visible.top) + UINT(i);
+        // An enlarged source row covers several destination rows: copy the one above.
+        if (i > 0 && rows[i] == rows[i - 1] && rowBytes > 0)
+            std::memcpy(into.At(left, y), into.At(left, y - 1), rowBytes);
+        else
+            StretchRow(from, rows[i], into, left, y, columns, opaque);
     }
+}
+
+void StretchCopy(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination) {
+    StretchNearest(from, source, into, destination, destination, false);
 }
 
 namespace {
 
-// Every pixel of the area set to one 16- or 32-bit value.
-void FillRows(PixelBuffer& into, const RECT& area, uint32_t value, size_t size) {
-    const size_t count = size_t(area.right - area.left);
-    for (LONG y = area.top; y < area.bottom; ++y) {
-        BYTE* row = into.At(static_cast<UINT>(area.left), static_cast<UINT>(y));
-        if (size == 4) {
-            for (size_t x = 0; x < count; ++x) std::memcpy(row + 4 * x, &value, 4);
-        } else {
-            const uint16_t half = uint16_t(value);
-            for (size_t x = 0; x < count; ++x) std::memcpy(row + 2 * x, &half, 2);
-        }
+// `bytes` (a whole number of pixels) of one repeated pixel value. A pattern
+// of one byte value is a memset; a 16- or 32-bit one, past a few cache
+// lines, a string store of 32-bit words, which writes whole lines as memset
+// does. Others are written out once over a stretch that stays in the
+// first-level cache, which memcpy then repeats.
+void RepeatPixel(BYTE* out, size_t bytes, const BYTE* pixel, size_t size) {
+    if (std::all_of(pixel + 1, pixel + size, [&](BYTE b) { return b == pixel[0]; })) {
+        std::memset(out, pixel[0], bytes);
+        return;
     }
+#if defined(__x86_64__)
+    constexpr size_t kStringStoreBytes = 256;
+    if ((size == 4 || size == 2) && bytes >= kStringStoreBytes) {
+        BYTE word[4];
+        std::memcpy(word, pixel, size);
+        std::memcpy(word + 4 - size, pixel, size);  // two 16-bit pixels, or the one 32-bit pixel again
+        uint32_t value;
+        std::memcpy(&value, word, 4);
+        size_t count = bytes / 4;
+        BYTE* tail = out + count * 4;
+        __asm__ volatile("rep stosl" : "+D"(out), "+c"(count) : "a"(value) : "memory");
+        std::memcpy(tail, pixel, bytes % 4);  // an odd 16-bit pixel
+        return;
+    }
+#endif
+    constexpr size_t kBlock = 48;           // whole pixels of 2, 3 and 4 bytes
+    constexpr size_t kStretch = 256 * kBlock;  // 12 KB
+    BYTE block[kBlock];
+    for (size_t i = 0; i < kBlock; i += size) std::memcpy(block + i, pixel, size);
+    const size_t first = std::min(bytes, kStretch);
+    size_t done = 0;
+    for (; done + kBlock <= first; done += kBlock) std::memcpy(out + done, block, kBlock);
+    if (done < kStretch) {
+        std::memcpy(out + done, block, bytes - done);
+        return;
+    }
+    for (; done + kStretch <= bytes; done += kStretch) std::memcpy(out + done, out, kStretch);
+    std::memcpy(out + done, out, bytes - done);
 }
+
+// Every pixel of `area` set to one encoded value; an area that spans whole
+// rows of a buffer without padding is one run.
+void FillArea(PixelBuffer& into, const RECT& area, const BYTE* pixel, size_t size) {
+    const size_t rowBytes = size_t(area.right - area.left) * size;
+    const size_t rows = size_t(area.bottom - area.top);
+    BYTE* first = into.At(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
+    if (rowBytes == into.pitch) return RepeatPixel(first, rowBytes * rows, pixel, size);
+    for (size_t y = 0; y < rows; ++y) RepeatPixel(first + y * into.pitch, rowBytes, pixel, size);
+}
+
+}  // namespace
+
+void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color) {
+    const FormatInfo* info = FindFormat(into.format);
+    if (!info || info->kind != FormatKind::Color || area.right <= area.left || area.bottom <= area.top) return;
+    BYTE encoded[4] = {};
+    EncodePixel(into.format, color, encoded);
+    FillArea(into, area, encoded, info->bytesPerPixel);
+}
+
+namespace {
 
 // Every pixel of the area keeps its `kept` bits and takes `written`'s
 // others: a depth clear that leaves the stencil as it was.
@@ -107,9 +204,11 @@ void FillDepthStencil(PixelBuffer& into, const RECT& area, bool depth, float z, 
     std::memcpy(&kept, ones, 4);
     kept &= ~written;
     const size_t size = size_t(info->bytesPerPixel);
-    if (kept == 0 && (size == 4 || size == 2)) {
-        FillRows(into, area, written, size);
-        return;
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    if (kept == 0) {
+        BYTE pixel[4];
+        std::memcpy(pixel, &written, 4);
+        return FillArea(into, area, pixel, size);
     }
     if (size == 4) return MaskRows<uint32_t>(into, area, kept, written);
     if (size == 2) return MaskRows<uint16_t>(into, area, uint16_t(kept), uint16_t(written));

@@ -14,6 +14,11 @@ void CopyRect(const PixelBuffer& from, const RECT& source, PixelBuffer& into, PO
 // destination pixel centre.
 void StretchCopy(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination);
 
+// The same scaling, writing only the pixels of `visible` (inside
+// `destination`); `opaque` sets the alpha of every pixel written.
+void StretchNearest(const PixelBuffer& from, const RECT& source, PixelBuffer& into, const RECT& destination,
+                    const RECT& visible, bool opaque);
+
 // Plain colour formats: every pixel of `area` gets `color`.
 void FillColor(PixelBuffer& into, const RECT& area, D3DCOLOR color);
 

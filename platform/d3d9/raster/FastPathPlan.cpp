@@ -172,6 +172,7 @@ FastPathPlan PlanFastPath(PixelState& ps) {
     fs.surface = &st.sampler.texture->levels[level];
     ps.fastStage = fs;
     const D3DFORMAT format = st.sampler.texture->levels[level].format;
+    PlanSceneStage(ps, format, mip);
     for (int linear = 0; linear < 2; ++linear) {
         plan.sceneSpan[linear] = SceneSpanFor(format, linear, mip, ps.depthTest, ps.depth.format);
         if (!ps.depthTest && !mip) {
@@ -205,7 +206,13 @@ SpanFn SelectSpan(const RasterContext& ctx, const Gradients& g) {
                                  IsConstant(g, ua) ? 0.0 : g.attr[ua].dy, IsConstant(g, va) ? 0.0 : g.attr[va].dy};
         linear = SamplerLod(ctx.pixels->stages[0].sampler, d) <= 0.0 ? plan->magLinear : plan->minLinear;
     }
-    if (plan->texturedSpan[linear] && !g.perspective) return plan->texturedSpan[linear];
+    // The 2D span steps its texel coordinates exactly where their planes are
+    // whole (sprites) and shades whole rows with one diffuse colour. A
+    // diffuse that varies, or coordinates it cannot step, it would work out
+    // a pixel at a time in doubles: the scene span gives the same values a
+    // run at a time.
+    if (plan->texturedSpan[linear] && !g.perspective && flatDiffuse && WholeTexelPlanes(g))
+        return plan->texturedSpan[linear];
     return plan->sceneSpan[linear];
 }
 

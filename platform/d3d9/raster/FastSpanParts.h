@@ -92,6 +92,12 @@ struct ConstantSpans {
 ConstantSpans ConstantSpansFor(int mode, bool xTarget, bool passDiffuse);
 TexturedKernel TexturedSpanFor(D3DFORMAT format, bool linear, int mode, bool xTarget);
 SpanFn SceneSpanFor(D3DFORMAT format, bool linear, bool mip, bool depthTest, D3DFORMAT depth);
+// Whether the first texture coordinate set's planes, scaled by 2^24, are
+// whole numbers the 2D span can step exactly (texel-aligned sprites).
+bool WholeTexelPlanes(const Gradients& g);
+// Fills ps.fastStage.scene for a scene span of this texture format; the
+// rest of the fast stage is planned.
+void PlanSceneStage(PixelState& ps, D3DFORMAT format, bool mip);
 
 // The same by texture format group, one file each.
 TexturedKernel TexturedSpanFor32(D3DFORMAT format, bool linear, int mode, bool xTarget);

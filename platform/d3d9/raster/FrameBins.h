@@ -15,7 +15,7 @@ namespace raster {
 
 class FrameBins final : public PrimitiveSink {
 public:
-    static constexpr int kStripRows = 32;
+    static constexpr int kStripRows = 16;
 
     // Keeps `owner` (what the next primitives' contexts point into) alive
     // until the frame is rasterized.

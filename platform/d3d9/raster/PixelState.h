@@ -7,6 +7,7 @@
 #include "d3d9/raster/Combiner.h"
 #include "d3d9/raster/Interpolation.h"
 #include "d3d9/raster/RasterTypes.h"
+#include "d3d9/raster/SceneShade.h"
 #include "d3d9/raster/TextureSampler.h"
 
 namespace raster {
@@ -26,6 +27,29 @@ struct AlphaTestMasks {
     bool Passes(uint32_t alpha) const {
         return ((alpha < reference ? less : 0) | (alpha == reference ? equal : 0) | (alpha > reference ? greater : 0)) != 0;
     }
+};
+
+// A comparison function as the outcomes it passes, for loops that compare
+// per pixel under one function: the same answers as CompareFunc.
+struct CompareMask {
+    bool less, equal, greater;
+    bool Passes(uint32_t value, uint32_t reference) const {
+        return (less & (value < reference)) | (equal & (value == reference)) | (greater & (value > reference));
+    }
+};
+
+// What the scene span (SceneSpans.h) asks of a draw, answered when the draw
+// is planned instead of on every span.
+struct SceneStagePlan {
+    bool wraps = false;   // every level it samples wraps by mask
+    bool plain = false;   // opaque and no alpha test
+    bool scaled = false;  // a product doubled (MODULATE2X, MODULATE4X)
+    CompareMask depthTest{true, true, true};
+    uint32_t factorChannels = 0;  // the diffuse channels the texture factor gives, packed
+    // The eight-pixel shading's setup, where it serves a linear filter on a
+    // processor with AVX2.
+    bool vectorShades = false;
+    fast::SceneShadeSetup vectorShade{};
 };
 
 struct StageSetup {
@@ -78,6 +102,7 @@ struct PixelState {
         // The alpha test when it can drop a pixel (ALWAYS cannot).
         bool alphaTested = false;
         AlphaTestMasks alphaTest;
+        SceneStagePlan scene;
     } fastStage;
 };
 
@@ -108,14 +133,6 @@ inline bool CompareFunc(uint32_t func, uint32_t value, uint32_t reference) {
     }
 }
 
-// A comparison function as the outcomes it passes, for loops that compare
-// per pixel under one function: the same answers as CompareFunc.
-struct CompareMask {
-    bool less, equal, greater;
-    bool Passes(uint32_t value, uint32_t reference) const {
-        return (less & (value < reference)) | (equal & (value == reference)) | (greater & (value > reference));
-    }
-};
 
 inline CompareMask CompareMaskOf(uint32_t func) {
     return CompareMask{CompareFunc(func, 0, 1), CompareFunc(func, 1, 1), CompareFunc(func, 1, 0)};

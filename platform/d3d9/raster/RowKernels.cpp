@@ -92,9 +92,14 @@ SimdLevel StartingLevel() {
 std::atomic<const RowKernels*> g_active{nullptr};
 std::atomic<int> g_level{-1};
 
+// The first use may come from several raster workers at once. The level is
+// stored before the table it goes with is published, and the table is
+// read only after its publication is acquired: a thread that finds a table
+// another built sees all of it, and its level.
 void Activate(SimdLevel level) {
-    g_active.store(&RowKernelsFor(level), std::memory_order_relaxed);
+    const RowKernels* table = &RowKernelsFor(level);
     g_level.store(int(level), std::memory_order_relaxed);
+    g_active.store(table, std::memory_order_release);
 }
 
 }  // namespace
@@ -123,10 +128,10 @@ const RowKernels& RowKernelsFor(SimdLevel level) {
 }
 
 const RowKernels& ActiveRowKernels() {
-    const RowKernels* k = g_active.load(std::memory_order_relaxed);
+    const RowKernels* k = g_active.load(std::memory_order_acquire);
     if (k) return *k;
     Activate(StartingLevel());
-    return *g_active.load(std::memory_order_relaxed);
+    return *g_active.load(std::memory_order_acquire);
 }
 
 SimdLevel ActiveSimdLevel() {

@@ -5,6 +5,7 @@
 // arithmetic of PixelBlend.h, pixel by pixel.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d3d9/raster/PixelState.h"
@@ -60,6 +61,14 @@ SimdLevel ActiveSimdLevel();
 bool SimdLevelSupported(SimdLevel level);
 // For tests and benchmarks; a level the processor lacks is lowered to one it has.
 void SetSimdLevel(SimdLevel level);
+
+#if defined(__x86_64__)
+// out[i] = source[columns[i]] | alpha for i < n, columns non-decreasing and
+// each below sourceCount (the pixels the source row holds). For a
+// processor with AVX2 only.
+void StretchRowAvx2(const uint32_t* source, size_t sourceCount, const uint32_t* columns, size_t n, uint32_t alpha,
+                    uint32_t* out);
+#endif
 
 // The per-level tables, each in its own file so only it is built for its
 // instruction set.

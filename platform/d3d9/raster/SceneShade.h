@@ -1,9 +1,10 @@
 // Shading a scene run eight pixels at a time on AVX2: bilinear taps of
 // 32-bit texels read as pairs by 64-bit loads, the two levels mixed, stage 0 and
-// the writes, for the plain case (opaque, no alpha test, stage 0 without a
-// scaled product) of a texture whose every level wraps by mask. Each
+// the writes, for the plain case (opaque, no alpha test) of a texture whose
+// every level wraps by mask. Each
 // channel is what SampleFixed, BilinearMix, MixLanes and ProductLanes give
-// it, to the bit: the same integer sums, only more pixels a step.
+// it (ScaledProductLanes for MODULATE2X and MODULATE4X), to the bit: the
+// same integer sums, only more pixels a step.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,9 @@ struct SceneShadeSetup {
     bool xTarget;      // the target's alpha is written 255
     // Stage 0's mode (ChannelMode) for the colour channels and for alpha.
     int colourMode, alphaMode;
+    // Products doubled (MODULATE2X) or doubled twice (MODULATE4X), colour
+    // channels and alpha apart: 1, 2 or 4.
+    int colourScale, alphaScale;
     // The depth written where the depth test passed: 2 or 4 bytes a pixel,
     // 24 bits over 8 kept stencil bits for D24 formats; 0 for no write.
     int depthBytes;

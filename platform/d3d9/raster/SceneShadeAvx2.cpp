@@ -160,6 +160,9 @@ struct PairSamples {
     V pair[4];
 };
 
+// With kPairs 2 only the first gather's pairs (pixels 0 to 3) are sampled;
+// the others are left unset.
+template <int kPairs>
 SHADE_INLINE PairSamples SampleLevel(const SceneShadeSetup& s, const LevelLanes& l, const int32_t* fu, const int32_t* fv, V live) {
     const V u = _mm256_loadu_si256(reinterpret_cast<const V*>(fu));
     const V v = _mm256_loadu_si256(reinterpret_cast<const V*>(fv));
@@ -184,7 +187,7 @@ SHADE_INLINE PairSamples SampleLevel(const SceneShadeSetup& s, const LevelLanes&
         _mm256_store_si256(reinterpret_cast<V*>(bottomAt), bottom);
     }
     PairSamples out;
-    _Pragma("GCC unroll 4") for (int high = 0; high < 2; ++high) {
+    _Pragma("GCC unroll 4") for (int high = 0; high < kPairs / 2; ++high) {
         V rowTop, rowBottom;
         if (direct) {
             rowTop = DirectPairs(l.uniform, topAt + 4 * high);
@@ -224,6 +227,21 @@ SHADE_INLINE V ProductPairs(V t, V d) {
     return _mm256_srli_epi32(_mm256_add_epi32(x, _mm256_srli_epi32(x, 8)), 8);
 }
 
+// ScaledProductLanes on pairs: t d doubled where `doubled` is set and again
+// where `quadrupled` is, held at 65152, then rounded / 255.
+SHADE_INLINE V ScaledProductPairs(V t, V d, V doubled, V quadrupled) {
+    V x = _mm256_madd_epi16(t, d);
+    x = _mm256_add_epi32(x, _mm256_and_si256(x, doubled));
+    x = _mm256_add_epi32(x, _mm256_and_si256(x, quadrupled));
+    x = _mm256_add_epi32(_mm256_min_epi32(x, Splat(65152)), Splat(128));
+    return _mm256_srli_epi32(_mm256_add_epi32(x, _mm256_srli_epi32(x, 8)), 8);
+}
+
+SHADE_INLINE V ChannelMask(bool colour, bool alpha) {
+    const int c = colour ? -1 : 0, a = alpha ? -1 : 0;
+    return _mm256_setr_epi32(c, c, c, a, c, c, c, a);
+}
+
 SHADE_INLINE V ModeMask(const SceneShadeSetup& s, int mode) {
     const int c = s.colourMode == mode ? -1 : 0, a = s.alphaMode == mode ? -1 : 0;
     return _mm256_setr_epi32(c, c, c, a, c, c, c, a);
@@ -255,19 +273,23 @@ SHADE_INLINE void WriteDepths(const SceneShadeSetup& s, const uint32_t* depth, u
     }
 }
 
+// Pixels i to i + 7 of the run, those of `bits` written; with kPairs 2 the
+// live pixels are among the first four, and the pairs of the other four
+// are not worked out at all.
+template <int kPairs>
 SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int i, uint32_t bits, uint32_t* row, uint8_t* depthRow) {
     const V live = LiveLanes(bits);
     const LevelLanes nearLevel = s.mip ? LevelsOf(s, run.level + i, live) : UniformLevel(s.levels[0]);
-    PairSamples texel = SampleLevel(s, nearLevel, run.fu + i, run.fv + i, live);
+    PairSamples texel = SampleLevel<kPairs>(s, nearLevel, run.fu + i, run.fv + i, live);
     if (s.mip) {
         const V weight = _mm256_loadu_si256(reinterpret_cast<const V*>(run.weight + i));
         const V mixed = _mm256_and_si256(live, _mm256_xor_si256(_mm256_cmpeq_epi32(weight, _mm256_setzero_si256()), Splat(-1)));
         if (!_mm256_testz_si256(mixed, mixed)) {
             const LevelLanes farLevel = LevelsOf(s, run.nextLevel + i, live);
-            const PairSamples far = SampleLevel(s, farLevel, run.fuNext + i, run.fvNext + i, live);
+            const PairSamples far = SampleLevel<kPairs>(s, farLevel, run.fuNext + i, run.fvNext + i, live);
             const V weights = _mm256_or_si256(_mm256_sub_epi32(Splat(256), weight), _mm256_slli_epi32(weight, 16));
             const V weightsPaired = PairOrder(weights);
-            _Pragma("GCC unroll 4") for (int k = 0; k < 4; ++k)
+            _Pragma("GCC unroll 4") for (int k = 0; k < kPairs; ++k)
                 texel.pair[k] = MixPairs(texel.pair[k], far.pair[k], Spread(weightsPaired, k));
         }
     }
@@ -276,13 +298,17 @@ SHADE_INLINE void ShadeEight(const SceneShadeSetup& s, const SceneRun& run, int 
     const V fromTexture = ModeMask(s, kTextureOnly), fromDiffuse = ModeMask(s, kDiffuseOnly),
             product = ModeMask(s, kProduct);
     const bool modulates = s.colourMode == kProduct && s.alphaMode == kProduct;  // the most common stage: no selects
-    V colour[4];
-    _Pragma("GCC unroll 4") for (int k = 0; k < 4; ++k) {
+    const bool scaled = s.colourScale > 1 || s.alphaScale > 1;
+    const V doubled = ChannelMask(s.colourScale > 1, s.alphaScale > 1);
+    const V quadrupled = ChannelMask(s.colourScale == 4, s.alphaScale == 4);
+    V colour[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    _Pragma("GCC unroll 4") for (int k = 0; k < kPairs; ++k) {
         const V t = texel.pair[k], d = ChannelLanes(Spread(diffusePaired, k));
-        if (modulates) colour[k] = ProductPairs(t, d);
+        const V times = scaled ? ScaledProductPairs(t, d, doubled, quadrupled) : ProductPairs(t, d);
+        if (modulates) colour[k] = times;
         else
             colour[k] = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(fromTexture, t), _mm256_and_si256(fromDiffuse, d)),
-                                        _mm256_and_si256(product, ProductPairs(t, d)));
+                                        _mm256_and_si256(product, times));
     }
     V packed = PackPairs(colour);
     if (s.xTarget) packed = _mm256_or_si256(packed, Splat(int32_t(0xFF000000u)));
@@ -317,7 +343,11 @@ void ShadeSceneRunAvx2(const SceneShadeSetup& setup, const SceneRun& run, int st
     for (int i = 0; i < n; i += 8) {
         const uint32_t bits = (passing >> i) & 0xFF;
         if (bits == 0) continue;
-        ShadeEight(setup, run, i, bits, row + start, depthRow ? depthRow + start * setup.depthBytes : nullptr);
+        uint8_t* depth = depthRow ? depthRow + start * setup.depthBytes : nullptr;
+        // Short spans, and the ends of longer ones, often have no pixel past
+        // the fourth: half the work.
+        if ((bits & 0xF0) == 0) ShadeEight<2>(setup, run, i, bits, row + start, depth);
+        else ShadeEight<4>(setup, run, i, bits, row + start, depth);
     }
 }
 

@@ -201,41 +201,12 @@ LUMIVA_HOT uint32_t StageOnLanes(const StageLanes& stage, const SamplerSetup& sa
 }
 #endif
 
-// The vector shading's setup where it serves the span: 32-bit texels
-// filtered linearly, every level wrapping by mask, the plain case and a
-// processor with AVX2.
-template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
-bool VectorShadeFor(const PixelState& ps, bool wrap, bool plain, SceneShadeSetup& out) {
-    constexpr bool kTexels32 = Format == D3DFMT_A8R8G8B8 || Format == D3DFMT_X8R8G8B8;
-    if (!kTexels32 || !Linear || !wrap || !plain) return false;
-#if defined(__x86_64__)
-    if (ActiveSimdLevel() != SimdLevel::kAvx2) return false;
-    const SamplerSetup& sampler = ps.stages[0].sampler;
-    const uint32_t count = Mip ? sampler.texture->levelCount : 1;
-    for (uint32_t l = 0; l < count && l < uint32_t(kMaxMipLevels); ++l) {
-        const SurfaceView& level = Mip ? sampler.texture->levels[l] : *ps.fastStage.surface;
-        out.levels[l] = ShadeLevel{level.bits, level.pitch, int32_t(level.width) - 1, int32_t(level.height) - 1};
-    }
-    out.mip = Mip;
-    out.opaqueTexels = Format == D3DFMT_X8R8G8B8;
-    out.xTarget = ps.target.format == D3DFMT_X8R8G8B8;
-    out.colourMode = ps.fastStage.colourMode;
-    out.alphaMode = ps.fastStage.alphaMode;
-    const bool write = Depth != D3DFMT_UNKNOWN && ps.depthWrite;
-    out.depthBytes = !write ? 0 : (Depth == D3DFMT_D16 ? 2 : 4);
-    out.depthShifted = Depth == D3DFMT_D24X8;
-    return true;
-#else
-    return false;
-#endif
-}
-
 // Stage 0 texture in the scene: perspective, Gouraud diffuse and the depth
 // test allowed, decided per pixel as the general span decides them. The
 // interpolated values, and with Mip each pixel's level and weight, come a
 // run at a time from ComputeSceneRun; the filter is the same for every
-// level. Where VectorShadeFor serves, the run's pixels are shaded eight at
-// a time, else one by one; a trilinear perspective run shaded so takes its
+// level. Where the plan's vector shading serves, the run's pixels are
+// shaded eight at a time, else one by one; a trilinear perspective run shaded so takes its
 // values in single precision (ComputeSceneFloatRunAvx2), within a step of
 // the general span's.
 template <D3DFORMAT Format, bool Linear, D3DFORMAT Depth, bool Mip>
@@ -247,7 +218,8 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     SceneRunSetup setup = SceneRunFor(g, double(y));
     setup.colourVaries = !fs.colourFromFactor;
     setup.alphaVaries = !fs.alphaFromFactor;
-    setup.fixedDiffuse = FactorChannels(fs);
+    const SceneStagePlan& plan = fs.scene;
+    setup.fixedDiffuse = plan.factorChannels;
     FoldFlatChannels(setup);
     setup.depth = Depth;
     const int32_t bias = Linear ? 128 : 0;
@@ -259,7 +231,7 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
         setup.height = double(surface.height);
         setup.bias = bias;
     }
-    const bool wrap = Mip ? EveryLevelWrapsByMask(sampler) : WrapsByMask(surface, sampler);
+    const bool wrap = plan.wraps;
     const bool xTarget = ps.target.format == D3DFMT_X8R8G8B8;
     const int blendMode = fs.blendMode;
     uint32_t* row = reinterpret_cast<uint32_t*>(ps.target.bits + ptrdiff_t(y) * ps.target.pitch);
@@ -272,26 +244,31 @@ void SceneTexturedSpan(const PixelState& ps, const Gradients& g, int y, int x0, 
     if constexpr (Z::kTested) prefetchBelow(depthRow, ps.depth.pitch, Z::kBytes);
     prefetchBelow(row, ps.target.pitch, 4);
     const bool depthWrite = Z::kTested && ps.depthWrite;
-    const CompareMask depthTest = DepthMaskOf(ps.depthFunc);
-
+    const CompareMask depthTest = plan.depthTest;
+#if defined(__x86_64__)
+    const bool avx2 = ActiveSimdLevel() == SimdLevel::kAvx2;
+#else
+    const bool avx2 = false;
+#endif
+    // Where the plan offers it, 32-bit texels filtered linearly are shaded
+    // eight at a time on AVX2.
+    [[maybe_unused]] const bool vector = Linear && avx2 && plan.vectorShades;
+    [[maybe_unused]] const SceneShadeSetup& vectorShade = plan.vectorShade;
 #if defined(__SSE2__)
-    const StageLanes stage = StageLanesOf(fs);
+    const StageLanes stage = vector ? StageLanes{} : StageLanesOf(fs);
     // Opaque, no alpha test, stage 0 on lanes: the loop without those tests.
-    const bool plain = !fs.alphaTested && blendMode == kOpaqueBlend;
-    const bool scaled = stage.scaled;
+    const bool plain = plan.plain;
+    const bool scaled = plan.scaled;
 #else
     const bool plain = false, scaled = false;
 #endif
     const AlphaTestMasks& alphaTest = fs.alphaTest;
     // 32-bit depths are tested eight at a time where the processor has AVX2.
-    [[maybe_unused]] const bool vectorDepth = Z::kTested && Z::kBytes == 4 && ActiveSimdLevel() == SimdLevel::kAvx2;
-    // The eight-pixel shading knows no doubled or quadrupled products.
-    SceneShadeSetup vectorShade;
-    [[maybe_unused]] const bool vector = VectorShadeFor<Format, Linear, Depth, Mip>(ps, wrap, plain && !scaled, vectorShade);
+    [[maybe_unused]] const bool vectorDepth = Z::kTested && Z::kBytes == 4 && avx2;
     // The eight-pixel shading's levels may come in single precision: its
     // stage neither scales nor tests a channel, so a step in a texel stays
     // a step in the pixel.
-    [[maybe_unused]] const bool floatRun = Mip && vector && SceneFloatRunServes(setup, mip);
+    [[maybe_unused]] const bool floatRun = Mip && vector && !scaled && SceneFloatRunServes(setup, mip);
     SceneRun run;
     auto shade = [&](auto plainTag, auto scaledTag) __attribute__((always_inline)) {
         constexpr bool kPlain = decltype(plainTag)::value;

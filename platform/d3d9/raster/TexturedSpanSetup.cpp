@@ -45,6 +45,11 @@ bool WholePlane(const Gradients& g, int a, int64_t& row, int64_t& dy, int64_t& d
 
 }  // namespace
 
+bool WholeTexelPlanes(const Gradients& g) {
+    int64_t row, dy, dx;
+    return WholePlane(g, kTexcoord0, row, dy, dx) && WholePlane(g, kTexcoord0 + 1, row, dy, dx);
+}
+
 const SpanMemo& StageMemo(const PixelState& ps, const Gradients& g) {
     SpanMemo& m = g.memo;
     if (m.ready) return m;

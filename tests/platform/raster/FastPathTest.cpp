@@ -132,6 +132,21 @@ FastKind PlannedKind(const StateBlock& s, const Texture* tex, D3DFORMAT targetFo
     return PlanFastPath(ps).kind;
 }
 
+// The pixel state and plan a draw in `s` gets on a 4 x 4 target.
+struct Planned {
+    Target target;
+    PixelState ps;
+    FastPathPlan plan;
+    Planned(const StateBlock& s, const Texture& tex, D3DFORMAT format) : target(4, 0, format) {
+        DrawCommand d;
+        d.states = &s;
+        d.target = target.view;
+        d.textures[0] = &tex.view;
+        EXPECT_TRUE(BuildPixelState(d, ps));
+        plan = PlanFastPath(ps);
+    }
+};
+
 TEST(FastPaths, TexturedQuadsMatchTheGeneralPath) {
     BothPaths guard;
     const D3DFORMAT textures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
@@ -327,6 +342,39 @@ TEST(FastPaths, GouraudQuadsTakeTheSceneSpanAndMatch) {
                D3DTADDRESS_CLAMP};
     const StateBlock s = StatesFor(cfg);
     EXPECT_EQ(Render(cfg, s, &tex, true, false), Render(cfg, s, &tex, false, false));
+}
+
+// A screen-space triangle whose diffuse varies, or whose texel coordinates
+// the 2D span cannot step exactly, goes to the scene span, which works its
+// values out a run at a time; one diffuse colour over coordinates that step
+// exactly (sprites) keeps the 2D span, whose rows the row kernels shade
+// whole. (The drawings of both match the general path in
+// TexturedQuadsMatchTheGeneralPath.)
+TEST(FastPaths, VaryingDiffuseOrInexactCoordinatesInScreenSpaceTakeTheSceneSpan) {
+    BothPaths guard;
+    Sequence seq{5};
+    const Texture tex = MakeTexture(D3DFMT_A8R8G8B8, seq);
+    for (uint32_t op : {D3DTOP_MODULATE, D3DTOP_MODULATE4X})
+        for (uint32_t filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+            const Config cfg{D3DFMT_A8R8G8B8, filter, true, D3DFMT_A8R8G8B8, op, D3DTOP_MODULATE, false,
+                             D3DTADDRESS_WRAP};
+            const StateBlock s = StatesFor(cfg);
+            SetFastPathsEnabled(true);
+            const Planned planned(s, tex, cfg.target);
+            const FastPathPlan& plan = planned.plan;
+            const RasterContext ctx{&planned.ps, Rect{0, 0, 4, 4}, 0, &plan};
+            Gradients g;
+            const bool linear = filter == D3DTEXF_LINEAR;
+            g.constantMask = ~(3u << kTexcoord0);
+            g.attr[kTexcoord0].dx = g.attr[kTexcoord0 + 1].dy = 1.0 / 64.0;  // a texel every 64 pixels: exact
+            ASSERT_NE(plan.texturedSpan[linear], nullptr);
+            EXPECT_EQ(SelectSpan(ctx, g), plan.texturedSpan[linear]) << "op " << op << " filter " << filter;
+            Gradients inexact = g;
+            inexact.attr[kTexcoord0].dx = 0.1;
+            EXPECT_EQ(SelectSpan(ctx, inexact), plan.sceneSpan[linear]) << "op " << op << " filter " << filter;
+            g.constantMask &= ~(1u << (kDiffuseR + 1));
+            EXPECT_EQ(SelectSpan(ctx, g), plan.sceneSpan[linear]) << "op " << op << " filter " << filter;
+        }
 }
 
 // Perspective triangles with depth, Gouraud colours, some crossing the near
@@ -572,8 +620,8 @@ Texture NarrowLevels(D3DFORMAT format, bool mipmapped, Sequence& seq) {
 }
 
 // Opaque perspective scenes without an alpha test, stage 0 passing the
-// texture, the diffuse colour or their product: on AVX2 these shade eight
-// pixels a step. Over both texel formats that do so, every depth format
+// texture, the diffuse colour or their product, doubled or not: on AVX2
+// these shade eight pixels a step. Over both texel formats that do so, every depth format
 // with and without depth writes and both target formats, the result
 // matches the general span byte for byte on each vector width, but for
 // trilinear filtering on AVX2, whose run is in single precision: there each
@@ -590,7 +638,9 @@ TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
     } depths[] = {{D3DFMT_D16, 2}, {D3DFMT_D24X8, 4}, {D3DFMT_D32, 4}};
     const uint32_t ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE},
                                {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2},
-                               {D3DTOP_SELECTARG2, D3DTOP_SELECTARG1}};
+                               {D3DTOP_SELECTARG2, D3DTOP_SELECTARG1},
+                               {D3DTOP_MODULATE4X, D3DTOP_MODULATE2X},
+                               {D3DTOP_MODULATE2X, D3DTOP_MODULATE4X}};
     int largest = 0;
     for (SimdLevel level : {SimdLevel::kSse2, SimdLevel::kAvx2}) {
         if (!SimdLevelSupported(level)) continue;
@@ -611,7 +661,7 @@ TEST(FastPaths, PlainPerspectiveScenesMatchTheGeneralPathOnEveryLaneWidth) {
                                 UseSceneStates(s, writeDepth, n % 3 ? D3DCMP_LESSEQUAL : D3DCMP_LESS);
                                 ASSERT_EQ(PlanWithDepth(s, tex, depth.format, depth.bytes).kind, FastKind::kTextured);
                                 StateBlock again = s;
-                                const auto& next = ops[(&op - ops + 1) % 3];
+                                const auto& next = ops[size_t(&op - ops + 1) % std::size(ops)];
                                 again.stage[0][D3DTSS_COLOROP] = next[0];
                                 again.stage[0][D3DTSS_ALPHAOP] = next[1];
                                 UseSceneStates(again, false,
@@ -694,14 +744,9 @@ TEST(FastPaths, AlphaTestsAndScaledStagesShadeWholeRows) {
                                               alphaTest >= 0, D3DTADDRESS_CLAMP},
                                              std::max(alphaTest, 0));
             const StateBlock s = StatesFor(cfg);
-            Target t(4, 0, D3DFMT_A8R8G8B8);
-            DrawCommand d;
-            d.states = &s;
-            d.target = t.view;
-            d.textures[0] = &tex.view;
-            PixelState ps;
-            ASSERT_TRUE(BuildPixelState(d, ps));
-            const FastPathPlan plan = PlanFastPath(ps);
+            const Planned planned(s, tex, D3DFMT_A8R8G8B8);
+            const PixelState& ps = planned.ps;
+            const FastPathPlan& plan = planned.plan;
             ASSERT_EQ(plan.kind, FastKind::kTextured);
             EXPECT_EQ(ps.fastStage.alphaTested, cfg.alphaTest && cfg.alphaFunc != D3DCMP_ALWAYS);
             Gradients g;

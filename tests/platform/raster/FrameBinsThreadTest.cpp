@@ -28,7 +28,7 @@ struct SceneVtx {
 };
 using rastertest::kScreenFvf;
 constexpr DWORD kSceneFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
-constexpr UINT kSize = 96;  // three strips of rows
+constexpr UINT kSize = 96;  // six strips of rows
 constexpr D3DCOLOR kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kBlack = 0xFF000000;
 
 class FrameBinsThreadTest : public ::testing::Test {

@@ -52,8 +52,9 @@ const PathCase kPaths[] = {
     {"constant, blended", Span::kConstant, false, false, true, false},
     {"textured, point", Span::kTextured, true, false, false, false},
     {"textured, linear, blended", Span::kTextured, true, true, true, false},
-    {"textured, point, gouraud", Span::kTextured, true, false, false, true},
-    {"textured, linear, blended, gouraud", Span::kTextured, true, true, true, true},
+    // A diffuse that varies in screen space takes the scene span too.
+    {"scene, point, gouraud, no depth", Span::kScene, true, false, false, true},
+    {"scene, linear, blended, gouraud, no depth", Span::kScene, true, true, true, true},
     {"scene, point", Span::kScene, true, false, false, true, true},
     {"scene, linear, blended", Span::kScene, true, true, true, true, true},
 };
