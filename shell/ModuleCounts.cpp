@@ -5,6 +5,7 @@
 #include "effects/K3DEffectSetCache.h"
 #include "effects/KDebugMeshSet.h"
 #include "effects/KLightningCache.h"
+#include "place/ScenePlace.h"
 #include "scene/KModelManager.h"
 #include "scene/ModelShellSlots.h"
 #include "shell/KDrawShell.h"
@@ -60,6 +61,7 @@ ModuleCounts GatherModuleCounts() {
     GatherModels(counts);
     GatherEffects(counts);
     GatherShell(counts);
+    if (const KScenePlace* place = ScenePlacePointer()) counts.placeFlatObjects = place->FlatObjects().size();
     return counts;
 }
 
@@ -87,6 +89,7 @@ std::vector<std::string> CountDifferences(const ModuleCounts& before, const Modu
     LUMIVA_COUNT(debugMeshLists);
     LUMIVA_COUNT(ribbonTemplates);
     LUMIVA_COUNT(ribbonsActive);
+    LUMIVA_COUNT(placeFlatObjects);
     LUMIVA_COUNT(targetRecords);
     LUMIVA_COUNT(lights);
     LUMIVA_COUNT(glowLights);

@@ -30,6 +30,9 @@ struct ModuleCounts {
     size_t debugMeshLists = 0;
     size_t ribbonTemplates = 0;
     size_t ribbonsActive = 0;
+    // The place's scene objects of the regions it holds; they follow the
+    // focus, and none are left once the map is unloaded.
+    size_t placeFlatObjects = 0;
     // The shell's own lists.
     size_t targetRecords = 0;
     size_t lights = 0;
