@@ -86,14 +86,19 @@ fuzz-short: build-fuzz
 bench: build
 	$(BUILD)/lumiva-bench
 
-# Device-loss cycles and start-up memory shortages under ASan+UBSan; the
-# tests run a short soak of 100 cycles.
+# Device-loss cycles and start-up memory shortages, then map load/unload
+# cycles and frames of the whole scene (long life), under ASan+UBSan; the
+# tests run short forms of both.
 SOAK_CYCLES ?= 1000
 SOAK_SEED   ?= 1
+SOAK_LIFE_CYCLES ?= 100
+SOAK_LIFE_FRAMES ?= 20000
 .PHONY: soak
 soak: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(BUILD_ASAN)/lumiva-soak --cycles $(SOAK_CYCLES) --seed $(SOAK_SEED)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(BUILD_ASAN)/lumiva-soak-life --cycles $(SOAK_LIFE_CYCLES) --frames $(SOAK_LIFE_FRAMES)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_TSAN) out

@@ -60,8 +60,10 @@ void KDebugMeshSet::RestoreDeviceObjects() {
             if (record) record->LoadTextures(m_device);
 }
 
+void KDebugMeshSet::DeleteDeviceObjects() { m_meshes.clear(); }
+
 void KDebugMeshSet::ResetForTests() {
-    m_meshes.clear();
+    DeleteDeviceObjects();
     m_device = nullptr;
     m_light = D3DLIGHT9{};
     g_DebugMeshAngle = 0.0f;

@@ -61,6 +61,10 @@ public:
     void InvalidateDeviceObjects();
     void RestoreDeviceObjects();
 
+    // Every list freed: the meshes, declarations and textures belong to the
+    // device that is going. An id drawn later loads again.
+    void DeleteDeviceObjects();
+
     size_t ListCount() const { return m_meshes.size(); }
     // Every list freed and the device forgotten.
     void ResetForTests();

@@ -41,16 +41,31 @@ KLightning* KLightningCache::LoadLightning(const char* fileName) {
     return lightning;
 }
 
+// Two holders of one spell load and unload the same name: the name stays
+// cached until the last of the host's users unloads it, so every unload
+// finds its definition.
 void KLightningCache::UnloadLightning(const char* fileName) {
-    KLightning* lightning = fileName ? Find(fileName) : nullptr;
-    if (!lightning) return;
-    m_byName.erase(lightning->Name());
-    if (lightning->hostUsers > 0) {
-        --lightning->hostUsers;
-        DropLightningUser(lightning);
-    } else {
-        DeleteWhenUnheld(lightning);
+    if (!fileName) return;
+    KLightning* held = HostHeld(fileName);
+    if (!held) {
+        KLightning* cached = Find(fileName);
+        if (!cached) return;
+        m_byName.erase(cached->Name());
+        DeleteWhenUnheld(cached);
+        return;
     }
+    if (--held->hostUsers == 0 && Find(fileName) == held) m_byName.erase(held->Name());
+    DropLightningUser(held);
+}
+
+// The cached definition when the host holds it; else one a set's release
+// uncached while the host still held it.
+KLightning* KLightningCache::HostHeld(const std::string& fileName) const {
+    KLightning* cached = Find(fileName);
+    if (cached && cached->hostUsers > 0) return cached;
+    for (KLightning* lightning : m_live)
+        if (lightning->hostUsers > 0 && lightning->Name() == fileName) return lightning;
+    return nullptr;
 }
 
 void KLightningCache::DropLightningUser(KLightning* lightning) {

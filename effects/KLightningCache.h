@@ -5,7 +5,8 @@
 // the name; DropLightningUser only drops one (a lightning set whose load
 // failed leaves its names cached). So one holder's release never deletes a
 // definition that another still draws. The host's users are counted apart
-// as well, so an unload by name the host never loaded only uncaches.
+// as well: its name stays cached until its last host user unloads it, and
+// an unload by name the host never loaded only uncaches.
 // Drawing thread only; no lock.
 #pragma once
 
@@ -32,7 +33,8 @@ public:
     void ReleaseLightning(KLightning* lightning);
     // GetOrLoadLightning for the host, which gives it back by name.
     KLightning* LoadLightning(const char* fileName);
-    // Uncaches the name and drops one of the host's users, if it has one.
+    // Drops one of the host's users of the name; the last one uncaches it.
+    // A name the host does not hold is only uncached.
     void UnloadLightning(const char* fileName);
     // Drops a user and keeps the name cached.
     void DropLightningUser(KLightning* lightning);
@@ -45,6 +47,7 @@ public:
 
 private:
     void DeleteWhenUnheld(KLightning* lightning);
+    KLightning* HostHeld(const std::string& fileName) const;
 
     std::map<std::string, KLightning*> m_byName;
     std::set<KLightning*> m_live;

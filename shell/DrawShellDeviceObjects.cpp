@@ -109,6 +109,8 @@ HRESULT KDrawShell::DeleteDeviceObjects() {
     ReleaseAndNull(composeTextureLarge);
     ReleaseCoolTexture();
     imageCache.ReleaseAll();
+    neighbours::DebugMeshDeleteDeviceObjects();
+    ReleasePreviewMask();
     return 0;
 }
 

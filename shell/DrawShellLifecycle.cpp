@@ -151,6 +151,9 @@ void KDrawShell::Release() {
     lightGlow.Reset();
     neighbours::ReleaseRibbons();
     DeleteDeviceObjects();
+    // Definitions the host never unloaded hold textures of this device.
+    neighbours::DestroyAllLightning();
+    neighbours::DebugMeshForgetDevice();
     // Everything the shell holds on the device goes before the device does.
     ReleaseSavedPreviewTarget();
     ReleaseDeviceResources();

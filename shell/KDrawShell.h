@@ -351,8 +351,10 @@ public:
     D3DXMATRIX savedProjection{};
     DWORD savedStates2[kSavedStates2Count] = {};
     // The preview capture's mask: loaded by the first CapturePreview, owned
-    // by the named texture pool (the shell holds no reference).
+    // by the named texture pool (the shell holds no reference) until
+    // DeleteDeviceObjects empties the pool.
     IDirect3DTexture9* previewMask = nullptr;
+    void ReleasePreviewMask();
 
 private:
     void PlaceMainWindow(bool fullScreen, int width, int height, bool showInBothModes);

@@ -1,8 +1,11 @@
 // STAND-IN, see NeighbourServices.h.
 #include "shell/NeighbourServices.h"
 
+#include <utility>
+
 #include "effects/KDebugMeshSet.h"
 #include "effects/KLightning.h"
+#include "effects/KLightningCache.h"
 #include "effects/KLightningSet.h"
 #include "place/PakPreload.h"
 #include "place/ScenePlace.h"
@@ -17,7 +20,16 @@
 namespace neighbours {
 namespace {
 
-void Note(const char* call) { CallLog().emplace_back(call); }
+bool g_callLogOn = false;
+
+// Callers that build their text check CallLogOn() first, so a module with
+// the log off makes no strings.
+void Note(const char* call) {
+    if (g_callLogOn) CallLog().emplace_back(call);
+}
+void Note(std::string&& call) {
+    if (g_callLogOn) CallLog().push_back(std::move(call));
+}
 
 }  // namespace
 
@@ -26,6 +38,10 @@ std::vector<std::string>& CallLog() {
     return log;
 }
 
+void StartCallLog() { g_callLogOn = true; }
+void StopCallLog() { g_callLogOn = false; }
+bool CallLogOn() { return g_callLogOn; }
+
 Answers& TestAnswers() {
     static Answers answers;
     return answers;
@@ -33,6 +49,7 @@ Answers& TestAnswers() {
 
 void ResetForTests() {
     CallLog().clear();
+    StopCallLog();
     TestAnswers() = Answers{};
     ResetPakPreloadForTests();
     SetScenePlaceHost(nullptr);
@@ -70,7 +87,7 @@ void TextureManagerReleaseTexture(void* record) {
 }
 
 void TextureManagerFreeTextureMemory(int mode) {
-    CallLog().push_back("TextureManager::FreeTextureMemory " + std::to_string(mode));
+    if (CallLogOn()) Note("TextureManager::FreeTextureMemory " + std::to_string(mode));
     g_pTextureManager->FreeTextureMemory(DWORD(mode));
 }
 
@@ -112,13 +129,17 @@ void DebugMeshSetDevice(IDirect3DDevice9* device) {
 }
 
 void DrawDebugMeshes(WORD id, DWORD a, DWORD b) {
-    CallLog().push_back("KDebugMeshSet::DrawDebugMeshes " + std::to_string(id) + " " + std::to_string(a) + " " +
-                        std::to_string(b));
+    if (CallLogOn())
+        Note("KDebugMeshSet::DrawDebugMeshes " + std::to_string(id) + " " + std::to_string(a) + " " +
+             std::to_string(b));
     DebugMeshSet().DrawDebugMeshes(id, int(a), int(b));
 }
 
 void DebugMeshInvalidateDeviceObjects() { DebugMeshSet().InvalidateDeviceObjects(); }
 void DebugMeshRestoreDeviceObjects() { DebugMeshSet().RestoreDeviceObjects(); }
+void DebugMeshDeleteDeviceObjects() { DebugMeshSet().DeleteDeviceObjects(); }
+void DebugMeshForgetDevice() { DebugMeshSet().SetDevice(nullptr); }
+void DestroyAllLightning() { LightningCache().DestroyAllLightning(); }
 
 bool StopPakPreloadThread(DWORD timeoutMs) { return ::StopPakPreloadThread(timeoutMs); }
 
@@ -127,7 +148,7 @@ void* ScenePlaceInterface() { return static_cast<IScenePlace*>(ScenePlacePointer
 
 // A handle without a model is skipped.
 void ModelDrawWithTransform(KModelProxy* model, bool computeTransform) {
-    CallLog().push_back(std::string("KModel::Update transform ") + (computeTransform ? "1" : "0"));
+    Note(computeTransform ? "KModel::Update transform 1" : "KModel::Update transform 0");
     KModel* node = model ? model->GetModel() : nullptr;
     if (!node) return;
     node->SetComputeTransform(computeTransform ? 1 : 0);

@@ -4,8 +4,9 @@
 // body that works. Each subsystem that lands replaces its part of this file
 // (and of NeighbourServices.cpp); the shell reaches them no other way.
 //
-// Every call is noted in CallLog() so tests can check the order in which
-// the shell drives its parts.
+// While the call log is on, every call is noted in CallLog() so tests can
+// check the order in which the shell drives its parts. It is off unless a
+// test turns it on: a running client would add entries every frame.
 #pragma once
 
 #include <windows.h>
@@ -61,6 +62,11 @@ void DrawDebugMeshes(WORD id, DWORD a, DWORD b);
 // The debug meshes' default-pool textures, around a device reset.
 void DebugMeshInvalidateDeviceObjects();
 void DebugMeshRestoreDeviceObjects();
+// The meshes go with the device; at the shell's end the device is forgotten.
+void DebugMeshDeleteDeviceObjects();
+void DebugMeshForgetDevice();
+// Every lightning definition still alive, at the shell's end.
+void DestroyAllLightning();
 
 // --- Scene place (place/) ---
 // Asks a running pak preload thread to stop and waits for it up to
@@ -80,6 +86,10 @@ void LightningSetDraw(KLightningSet* set);
 
 // --- Test control ---
 std::vector<std::string>& CallLog();
+// Calls are noted only between these; ResetForTests turns the log off.
+void StartCallLog();
+void StopCallLog();
+bool CallLogOn();
 // Results the stand-ins give, for failure paths.
 struct Answers {
     bool textureManagerInit = true;

@@ -106,6 +106,12 @@ IDirect3DSurface9* SavedPreviewTarget() { return g_PreviewSavedTarget; }
 
 void ReleaseSavedPreviewTarget() { ReleaseAndNull(g_PreviewSavedTarget); }
 
+// The pool's textures were made on the shell's device.
+void KDrawShell::ReleasePreviewMask() {
+    previewMask = nullptr;
+    NamedTexturePool().Clear();
+}
+
 void ResetPreviewForTests() {
     g_PreviewObject = nullptr;
     g_PreviewSavedTarget = nullptr;
@@ -144,7 +150,7 @@ void KDrawShell::CapturePreview(const char* maskName, int x, int y, int width, i
     IDirect3DSurface9* copy = ReadBackPicture(device, picture);
     if (!copy) return;
     if (backBufferSurface) {
-        // The first mask stays in use for the life of the shell.
+        // The first mask stays in use until the device objects go.
         if (!previewMask && maskName && *maskName)
             previewMask = NamedTexturePool().Load(maskName, D3DPOOL_SYSTEMMEM);
         if (previewMask) CompositeOntoBackBuffer(copy, previewMask, backBufferSurface, x, y, width, height);

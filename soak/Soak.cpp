@@ -17,26 +17,19 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "basrel/BasrelReset.h"
-#include "lumiva/basrel/DataRoot.h"
-#include "lumiva/basrel/HostGlobals.h"
 #include "d3d9/Control.h"
-#include "ddraw/Control.h"
 #include "host/ClientScreen.h"
-#include "host/SampleData.h"
 #include "lumiva/IKDrawShell.h"
 #include "shell/ModuleExports.h"
-#include "shell/ShellGlobals.h"
+#include "soak/SoakSupport.h"
 #include "win32/Control.h"
 
 namespace {
@@ -72,18 +65,6 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     return true;
 }
 
-int g_failures = 0;
-
-[[gnu::format(printf, 1, 2)]] void Fail(const char* format, ...) {
-    ++g_failures;
-    std::fprintf(stderr, "lumiva-soak: ");
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fprintf(stderr, "\n");
-}
-
 uint64_t Fingerprint(const d3d::Image& image) {
     uint64_t hash = 1469598103934665603ull;
     for (D3DCOLOR pixel : image.pixels) hash = (hash ^ pixel) * 1099511628211ull;
@@ -91,48 +72,16 @@ uint64_t Fingerprint(const d3d::Image& image) {
 }
 
 // The stand-ins, the host library and the module back to their start, with
-// the sample data in a scratch root (the debug line off: it shows timings).
+// the sample data in a scratch root.
 class World {
 public:
     explicit World(const fs::path& root) : m_root(root) {}
 
-    bool Prepare() {
-        std::error_code error;
-        fs::remove_all(m_root, error);
-        if (!WriteSampleData(m_root.string())) return false;
-        std::ofstream(m_root / "config.ini") << "[Client]\nShowDebugInfo=0\n";
-        return true;
-    }
-
-    void Start() {
-        BasrelResetForTests();
-        lumiva::win32::ResetForTests();
-        lumiva::win32::SetMessageBoxLog([](const std::string&) {});
-        lumiva::win32::InstallManualClock(100000);
-        d3d::ResetForTests();
-        lumiva::ddraw::ResetForTests();
-        ResetShellForTests();
-        g_SetRootPath(m_root.c_str());
-        HWND window = CreateWindowExA(0, "LumivaSoak", "Lumiva soak", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
-                                      nullptr, nullptr, nullptr, nullptr);
-        g_SetMainHWnd(window);
-    }
-
+    bool Prepare() { return soak::PrepareSampleRoot(m_root); }
+    void Start() { soak::StartStandIns(m_root, kWidth, kHeight); }
     // Nothing of the device may outlive the shell.
-    void ExpectNothingLeft(const char* part, int index) {
-        if (d3d::LiveDeviceCount() != 0 || d3d::LiveResourceCount() != 0)
-            Fail("%s %d: %u devices and resources left after Release", part, index,
-                 d3d::LiveDeviceCount() + d3d::LiveResourceCount());
-        if (!d3d::OverReleases().empty()) Fail("%s %d: over-released objects", part, index);
-    }
-
-    void Finish() {
-        ResetShellForTests();
-        d3d::ResetForTests();
-        lumiva::ddraw::ResetForTests();
-        lumiva::win32::ResetForTests();
-        BasrelResetForTests();
-    }
+    void ExpectNothingLeft(const char* part, int index) { soak::ExpectNothingLeft(part, index); }
+    void Finish() { soak::ResetStandIns(); }
 
 private:
     fs::path m_root;
@@ -176,7 +125,7 @@ std::vector<FrameResult> Reference(World& world, const fs::path& data) {
     std::vector<FrameResult> frames;
     IKDrawShell* shell = CreateShell();
     if (!shell) {
-        Fail("the shell's Create failed without faults");
+        soak::Fail("the shell's Create failed without faults");
         return frames;
     }
     ClientScreen screen(shell, kWidth, kHeight);
@@ -196,15 +145,15 @@ enum class Fault { LostThenReset, FailingReset, OutOfMemoryOnRestore, NotResetAt
 void LossCycles(World& world, const fs::path& data, const Options& options, const std::vector<FrameResult>& reference) {
     world.Start();
     IKDrawShell* shell = CreateShell();
-    if (!shell) return Fail("the shell's Create failed without faults");
+    if (!shell) return soak::Fail("the shell's Create failed without faults");
     ClientScreen screen(shell, kWidth, kHeight);
-    if (!screen.Load(data.string())) return Fail("the client screen does not load");
+    if (!screen.Load(data.string())) return soak::Fail("the client screen does not load");
     std::mt19937 random(options.seed);
     int frame = 0;
     for (; frame < 2 * kPeriod; ++frame) {
         const FrameResult result = DrawFrame(shell, screen, frame);
         if (frame >= kPeriod && result.fingerprint != reference[size_t(frame % kPeriod)].fingerprint)
-            return Fail("frame %d differs from the same frame of the first run, without any fault", frame);
+            return soak::Fail("frame %d differs from the same frame of the first run, without any fault", frame);
     }
     for (int cycle = 0; cycle < options.cycles; ++cycle) {
         const int calmFrames = int(random() % 4);
@@ -229,12 +178,13 @@ void LossCycles(World& world, const fs::path& data, const Options& options, cons
         const FrameResult after = DrawFrame(shell, screen, frame++);
         const FrameResult& wanted = reference[size_t((frame - 1) % kPeriod)];
         if (recovered && after.textureMemory != wanted.textureMemory)
-            Fail("cycle %d: texture memory %llu KB after recovery, %llu KB without faults", cycle,
-                 static_cast<unsigned long long>(after.textureMemory >> 10),
-                 static_cast<unsigned long long>(wanted.textureMemory >> 10));
+            soak::Fail("cycle %d: texture memory %llu KB after recovery, %llu KB without faults", cycle,
+                       static_cast<unsigned long long>(after.textureMemory >> 10),
+                       static_cast<unsigned long long>(wanted.textureMemory >> 10));
         d3d::FailCreationAt(0, D3DERR_OUTOFVIDEOMEMORY, 0);
-        if (!recovered) Fail("cycle %d (fault %d): the screen is not back after %d frames", cycle, int(fault), allowed);
-        if (g_failures > 10) break;
+        if (!recovered)
+            soak::Fail("cycle %d (fault %d): the screen is not back after %d frames", cycle, int(fault), allowed);
+        if (soak::FailureCount() > 10) break;
     }
     shell->Release();
     world.ExpectNothingLeft("loss cycles", options.cycles);
@@ -257,7 +207,7 @@ void StartUpShortages(World& world, const fs::path& data, const std::vector<Fram
                 uint64_t last = 0;
                 for (int frame = 0; frame < 2 * kPeriod; ++frame) last = DrawFrame(shell, screen, frame).fingerprint;
                 if (last != reference[kPeriod - 1].fingerprint)
-                    Fail("start-up with creation %u failing: frame %d differs", n, 2 * kPeriod - 1);
+                    soak::Fail("start-up with creation %u failing: frame %d differs", n, 2 * kPeriod - 1);
             }
             shell->Release();
         }
@@ -269,6 +219,7 @@ void StartUpShortages(World& world, const fs::path& data, const std::vector<Fram
 }  // namespace
 
 int main(int argc, char** argv) {
+    soak::SetProgramName("lumiva-soak");
     Options options;
     if (!ParseOptions(argc, argv, &options)) return 2;
     const char* base = std::getenv("LUMIVA_TEST_TMP");
@@ -284,12 +235,12 @@ int main(int argc, char** argv) {
         LossCycles(world, root, options, reference);
         StartUpShortages(world, root, reference);
     } else {
-        Fail("no reference frames");
+        soak::Fail("no reference frames");
     }
     world.Finish();
     std::error_code error;
     fs::remove_all(root, error);
-    if (g_failures) return 1;
+    if (soak::FailureCount()) return 1;
     std::printf("lumiva-soak: %d loss cycles (seed %u) recovered within %d frames\n", options.cycles, options.seed,
                 kRecoveryFrames);
     return 0;

@@ -32,6 +32,7 @@ public:
 
     // Releases every texture and forgets every entry.
     void Clear();
+    size_t Count() const { return m_entries.size(); }
 
 private:
     std::map<std::string, KNamedTextureEntry> m_entries;

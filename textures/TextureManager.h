@@ -68,6 +68,7 @@ public:
 
     IDirect3DDevice9* GetDevice() const { return m_device; }
     D3DFORMAT GetFormat() const { return m_format; }
+    size_t RecordCount() const { return m_records.size(); }
 
 private:
     bool LoadRecordData(KTextureRecord* record);

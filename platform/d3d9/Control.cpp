@@ -253,6 +253,7 @@ int RasterThreadCount() { return raster::RasterThreads(); }
 std::vector<std::string> OverReleases() { return Registry::Get().overReleases; }
 UINT LiveDeviceCount() { return static_cast<UINT>(Registry::Get().devices.size()); }
 UINT LiveResourceCount() { return Registry::Get().liveResources; }
+size_t RetiredObjectCount() { return Registry::Get().RetiredCount(); }
 
 UINT LiveDefaultPoolResourceCount() {
     Registry& registry = Registry::Get();

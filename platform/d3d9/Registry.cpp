@@ -11,8 +11,6 @@
 namespace lumiva::d3d9 {
 namespace {
 
-// Dead shells kept for late Release calls before they are freed for good.
-constexpr size_t kRetiredShellLimit = 65536;
 constexpr uint64_t kDefaultTextureMemory = 128ull << 20;
 
 }  // namespace
@@ -191,10 +189,15 @@ void Registry::ReportOverRelease(const char* interfaceName) {
 void Registry::Retire(ObjectBase* object) {
     std::lock_guard guard(lock);
     retired_.push_back(object);
-    while (retired_.size() > kRetiredShellLimit) {
+    while (retired_.size() > kRetiredObjectLimit) {
         delete retired_.front();
         retired_.pop_front();
     }
+}
+
+size_t Registry::RetiredCount() {
+    std::lock_guard guard(lock);
+    return retired_.size();
 }
 
 void Registry::FreeRetired() {

@@ -84,6 +84,7 @@ public:
     void ReportOverRelease(const char* interfaceName);
     std::vector<std::string> overReleases;
     void Retire(ObjectBase* object);
+    size_t RetiredCount();
 
     std::recursive_mutex lock;
 

@@ -241,5 +241,29 @@ TEST_F(DebugMesh, ADeviceResetWithLoadedMeshesSucceedsAndTheyDrawTheSameAgain) {
     EXPECT_NE(before[0], 0u);
 }
 
+TEST_F(DebugMesh, TheShellsReleaseFreesTheMeshesAndTheNextShellDrawsItsOwn) {
+    WriteCube();
+    BeginDraw();
+    m_shell->RenderDebugMeshes(1, 10, 5);
+    const std::vector<D3DCOLOR> first = Samples();
+    Device()->EndScene();
+    m_sceneOpen = false;
+    ASSERT_EQ(DebugMeshSet().ListCount(), 1u);
+    ReleaseShell();
+    EXPECT_EQ(DebugMeshSet().ListCount(), 0u);
+    EXPECT_EQ(DebugMeshSet().Device(), nullptr);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
+
+    MakeCreatedShell();
+    UseCamera();
+    g_DebugMeshAngle = 0.0f;
+    BeginDraw();
+    Record();
+    m_shell->RenderDebugMeshes(1, 10, 5);
+    for (const RecordedCall& call : lumiva::d3d9::RecordedCalls()) EXPECT_TRUE(SUCCEEDED(call.result)) << call.name;
+    EXPECT_EQ(Samples(), first);
+}
+
 }  // namespace
 }  // namespace beam_test

@@ -10,6 +10,7 @@
 #include "effects/BindRotation.h"
 #include "effects/EffectNodeFixture.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "textures/ImageCache.h"
 #include "textures/KSprImage.h"
 #include "win32/Control.h"
@@ -463,7 +464,7 @@ TEST_F(EffectNodeTest, AnUprightQuadWithoutAPictureShowsTheElementsColourNotTheF
 }
 
 // Model elements draw through the shell's model records.
-class EffectNodeModelTest : public EffectNodeTest {
+class EffectNodeModelTest : public WithCallLog<EffectNodeTest> {
 protected:
     K3DEffectNode* ModelNode(uint32_t color, int additive = 0, float animSpeed = 0.0f, int32_t duration = 1000) {
         a3e::File file = OneElement(6, 0, 0, ColorTracks(color), duration);

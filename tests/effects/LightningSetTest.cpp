@@ -140,6 +140,20 @@ TEST_F(LightningSet, TwoSetsShareADefinitionThatOutlivesTheFirst) {
     EXPECT_EQ(LightningCache().LiveCount(), 0u);
 }
 
+TEST_F(LightningSet, TheHostsUnloadFindsADefinitionASetsReleaseUncached) {
+    beamini::LightningSet file;
+    file.files = {"fx\\a.ini"};
+    KLightningSet* set = Create(file);
+    ASSERT_NE(set, nullptr);
+    KLightning* hosts = m_shell->LoadLightning("fx\\a.ini");
+    ASSERT_EQ(hosts, set->Definitions()[0]);
+    m_shell->ReleaseLightningSet(set);
+    EXPECT_EQ(LightningCache().CachedCount(), 0u);  // the name goes with a holder
+    EXPECT_EQ(LightningCache().LiveCount(), 1u);
+    m_shell->UnloadLightning("fx\\a.ini");
+    EXPECT_EQ(LightningCache().LiveCount(), 0u);
+}
+
 TEST_F(LightningSet, DestroyAllFreesEveryLiveDefinition) {
     beamini::LightningSet file;
     file.files = {"fx\\a.ini", "fx\\b.ini"};

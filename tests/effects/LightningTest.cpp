@@ -353,19 +353,51 @@ TEST_F(Lightning, UnloadDropsTheNameAndTheDefinitionWithItsLastUser) {
     m_shell->UnloadLightning("fx\\bolt.ini");  // absent: nothing
     m_shell->UnloadLightning(nullptr);
 
-    // Loaded twice, unloaded once: uncached, but the second holder keeps it.
-    KLightning* again = m_shell->LoadLightning("fx\\bolt.ini");
-    EXPECT_EQ(m_shell->LoadLightning("fx\\bolt.ini"), again);
-    m_shell->UnloadLightning("fx\\bolt.ini");
+    // Two casters of one spell load and unload it in turn: the name stays
+    // cached until the last unload, which frees the definition.
+    for (int round = 0; round < 3; ++round) {
+        KLightning* shared = m_shell->LoadLightning("fx\\bolt.ini");
+        ASSERT_NE(shared, nullptr);
+        EXPECT_EQ(m_shell->LoadLightning("fx\\bolt.ini"), shared);
+        m_shell->UnloadLightning("fx\\bolt.ini");
+        EXPECT_EQ(LightningCache().Find("fx\\bolt.ini"), shared) << round;
+        EXPECT_EQ(LightningCache().LiveCount(), 1u) << round;
+        m_shell->UnloadLightning("fx\\bolt.ini");
+        EXPECT_EQ(LightningCache().CachedCount(), 0u) << round;
+        EXPECT_EQ(LightningCache().LiveCount(), 0u) << round;
+    }
+}
+
+TEST_F(Lightning, ReleaseLeavesANewerDefinitionOfTheNameAlone) {
+    WriteLightning("fx\\bolt.ini", beamini::Lightning{});
+    // Two holders that are not the host: the first release uncaches the name.
+    KLightning* old = LightningCache().GetOrLoadLightning("fx\\bolt.ini");
+    ASSERT_EQ(LightningCache().GetOrLoadLightning("fx\\bolt.ini"), old);
+    LightningCache().ReleaseLightning(old);
     EXPECT_EQ(LightningCache().CachedCount(), 0u);
     EXPECT_EQ(LightningCache().LiveCount(), 1u);
     KLightning* fresh = m_shell->LoadLightning("fx\\bolt.ini");
-    EXPECT_NE(fresh, nullptr);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, old);
     EXPECT_EQ(LightningCache().LiveCount(), 2u);
-    again->Render();
-    LightningCache().ReleaseLightning(again);  // leaves the new entry alone
+    old->Render();
+    LightningCache().ReleaseLightning(old);
     EXPECT_EQ(LightningCache().Find("fx\\bolt.ini"), fresh);
     EXPECT_EQ(LightningCache().LiveCount(), 1u);
+    m_shell->UnloadLightning("fx\\bolt.ini");
+    EXPECT_EQ(LightningCache().LiveCount(), 0u);
+}
+
+TEST_F(Lightning, TheShellsReleaseFreesDefinitionsTheHostNeverUnloaded) {
+    WriteLightning("fx\\bolt.ini", beamini::Lightning{});
+    ASSERT_NE(m_shell->LoadLightning("fx\\bolt.ini"), nullptr);
+    const UINT resources = lumiva::d3d9::LiveResourceCount();
+    ASSERT_GT(resources, 0u);
+    ReleaseShell();
+    EXPECT_EQ(LightningCache().LiveCount(), 0u);
+    EXPECT_EQ(LightningCache().CachedCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
 }
 
 }  // namespace

@@ -12,16 +12,17 @@
 #include "scene/KModelProxy.h"
 #include "shell/KDrawShell.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 
 namespace model_test {
 namespace {
 
 bool Same(const D3DMATRIX& a, const D3DMATRIX& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-class OwnViewPassTest : public ModelManagerTest {
+class OwnViewPassTest : public WithCallLog<ModelManagerTest> {
 protected:
     void SetUp() override {
-        ModelManagerTest::SetUp();
+        WithCallLog::SetUp();
         shell = MakeShell(false);
         ASSERT_NE(shell, nullptr);
         meshfile::File mesh;

@@ -8,12 +8,13 @@
 #include "FrameFixture.h"
 #include "shell/FrameState.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/ShellGlobals.h"
 
 namespace shell_test {
 namespace {
 
-class CameraServices : public FrameTest {};
+class CameraServices : public WithCallLog<FrameTest> {};
 
 TEST_F(CameraServices, ViewAndScreenPointsConvertAroundTheViewOrigin) {
     Start();

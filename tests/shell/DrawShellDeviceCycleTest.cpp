@@ -13,13 +13,14 @@
 #include "place/ScenePlaceHost.h"
 #include "shell/D3DDevice.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
 namespace shell_test {
 namespace {
 
-class DrawShellDeviceCycle : public DrawShellTest {
+class DrawShellDeviceCycle : public WithCallLog<DrawShellTest> {
 protected:
     // What the frame loop does once the device may be reset.
     bool Recover(KDrawShell* shell) {

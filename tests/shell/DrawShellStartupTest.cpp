@@ -8,6 +8,7 @@
 #include "scene/KModelManager.h"
 #include "shell/D3DDevice.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 using lumiva::d3d9::Image;
 
-class DrawShellStartup : public DrawShellTest {};
+class DrawShellStartup : public WithCallLog<DrawShellTest> {};
 
 TEST_F(DrawShellStartup, FactoryMakesTheShellTheModuleShell) {
     KDrawShell* shell = MakeShell();

@@ -15,13 +15,14 @@
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
 namespace shell_test {
 namespace {
 
-class FrameLoop : public FrameTest {
+class FrameLoop : public WithCallLog<FrameTest> {
 protected:
     void BeginAndEnd(KModelProxy* focus = nullptr) {
         m_frameShell->BeginFrame(0, 0xFF000000, focus);
@@ -174,6 +175,28 @@ TEST_F(FrameLoop, FreeCameraAndFocusModelChooseTheTarget) {
     EXPECT_EQ(m_frameShell->cameraPosition[0], 15.0f);
     EXPECT_EQ(m_frameShell->cameraPosition[1], 4520.0f);
     EXPECT_FLOAT_EQ(m_frameShell->cameraPosition[2], (30.0f + 4500.0f) * 0.58f);
+}
+
+// A running client draws for hours: with the log off (as in the module),
+// frames with a focus model, texture purges and debug meshes note nothing.
+using QuietFrameLoop = FrameTest;
+
+TEST_F(QuietFrameLoop, TheCallLogKeepsNothingUntilSwitchedOn) {
+    Start();
+    neighbours::TestAnswers().modelPosition = [](KModelProxy*, float* x, float* y, float* z) { *x = *y = *z = 0.0f; };
+    KModelProxy* focus = reinterpret_cast<KModelProxy*>(uintptr_t{0x1000});
+    for (int frame = 0; frame < 3; ++frame) {
+        m_frameShell->BeginFrame(0, 0xFF000000, focus);
+        m_frameShell->RenderDebugMeshes(1, 0, 0);
+        m_frameShell->EndFrame();
+    }
+    m_frameShell->SetTextureRelease(-1);
+    EXPECT_TRUE(neighbours::CallLog().empty());
+
+    neighbours::StartCallLog();
+    m_frameShell->BeginFrame(0, 0xFF000000, focus);
+    m_frameShell->EndFrame();
+    EXPECT_TRUE(InOrder(neighbours::CallLog(), {"KModelProxy::GetPosition"}));
 }
 
 TEST_F(FrameLoop, ClearsToTheGivenColourUnlessAskedToKeepTheBackBuffer) {

@@ -5,13 +5,14 @@
 
 #include "FrameFixture.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/ShellGlobals.h"
 #include "win32/Control.h"
 
 namespace shell_test {
 namespace {
 
-class LostDevice : public FrameTest {
+class LostDevice : public WithCallLog<FrameTest> {
 protected:
     std::vector<std::string> DrawCalls() const {
         return CallNames({"Clear", "BeginScene", "EndScene", "Present", "Reset"});

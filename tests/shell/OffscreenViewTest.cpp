@@ -7,17 +7,18 @@
 #include "FrameFixture.h"
 #include "win32/Control.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/VideoPolicy.h"
 
 namespace shell_test {
 namespace {
 
-class OffscreenView : public FrameTest {
+class OffscreenView : public WithCallLog<FrameTest> {
 protected:
     // The records hold made-up handles: every one counts as having a mesh
     // unless a test says otherwise.
     void SetUp() override {
-        FrameTest::SetUp();
+        WithCallLog::SetUp();
         neighbours::TestAnswers().modelHasMesh = [](KModelProxy*) { return true; };
     }
     // KPrimModel records: the handle at byte 24 of 32.

@@ -157,6 +157,29 @@ TEST_F(PreviewCaptureTest, ShellReleaseDropsTheTargetOfABeginWithoutEnd) {
     EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
 }
 
+TEST_F(PreviewCaptureTest, ShellReleaseGivesBackTheMaskAndANewShellLoadsItAgain) {
+    SetUpPreview();
+    RenderPreview();
+    m_shell->CapturePreview("\\masks\\dotted.dds", 10, 10, kPictureWidth, kPictureHeight);
+    ASSERT_NE(m_shell->previewMask, nullptr);
+    ReleaseShell();
+    EXPECT_EQ(NamedTexturePool().Count(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveDeviceCount(), 0u);
+    EXPECT_EQ(lumiva::d3d9::LiveResourceCount(), 0u);
+
+    // The next shell's mask is made on its own device.
+    SetUpPreview();
+    RenderPreview();
+    PaintBackBuffer(Pattern);
+    m_shell->CapturePreview("\\masks\\dotted.dds", 10, 10, kPictureWidth, kPictureHeight);
+    ExpectComposited(10, 10, kPictureWidth, kPictureHeight, true);
+    IDirect3DDevice9* owner = nullptr;
+    ASSERT_NE(m_shell->previewMask, nullptr);
+    ASSERT_EQ(m_shell->previewMask->GetDevice(&owner), D3D_OK);
+    EXPECT_EQ(owner, g_D3DDevice.device);
+    owner->Release();
+}
+
 TEST_F(PreviewCaptureTest, PictureLookupFillsTheRecordsCacheFields) {
     SetUpPreview();
     EXPECT_NE(m_record.fileId, 0u);

@@ -6,13 +6,14 @@
 #include "SprWriter.h"
 #include "shell/FrameState.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 #include "shell/VideoPolicy.h"
 #include "win32/Control.h"
 
 namespace shell_test {
 namespace {
 
-class SmallServices : public FrameTest {
+class SmallServices : public WithCallLog<FrameTest> {
 protected:
     DWORD Render(D3DRENDERSTATETYPE state) const {
         DWORD value = 0;

@@ -160,6 +160,10 @@ UINT LiveDeviceCount();
 UINT LiveResourceCount();
 // Default-pool resources alive now on all devices (those that block Reset).
 UINT LiveDefaultPoolResourceCount();
+// Objects whose last reference went, kept a while to catch a late Release;
+// never more than kRetiredObjectLimit, the oldest freed first.
+constexpr size_t kRetiredObjectLimit = 4096;
+size_t RetiredObjectCount();
 
 void ResetForTests();
 

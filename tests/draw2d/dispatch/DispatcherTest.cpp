@@ -9,6 +9,7 @@
 #include "effects/KLightning.h"
 #include "scene/KModelProxy.h"
 #include "shell/NeighbourServices.h"
+#include "support/CallLogFixture.h"
 
 namespace dispatch_test {
 namespace {
@@ -50,7 +51,7 @@ KPrimBar Bar(int x1, int y1, int x2, int y2, uint32_t rgb, uint8_t level) {
     return r;
 }
 
-using Dispatcher = DispatchTest;
+using Dispatcher = WithCallLog<DispatchTest>;
 
 TEST_F(Dispatcher, GuardsDrawNothingAndChangeNoState) {
     KPrimLine line = Line(1, 1, 5, 5, kRed);

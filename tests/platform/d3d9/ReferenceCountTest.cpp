@@ -114,4 +114,22 @@ TEST_F(ReferenceCountTest, QueryInterfaceKnowsTheInterfaces) {
     EXPECT_EQ(texture->Release(), 0u);
 }
 
+// A client runs for hours: the dead objects kept to catch late releases
+// stay few, the oldest freed first, and a recent one still reports.
+TEST_F(ReferenceCountTest, DeadObjectsKeptForLateReleasesStayBounded) {
+    const size_t before = RetiredObjectCount();
+    for (size_t i = 0; i < 2 * kRetiredObjectLimit; ++i) {
+        IDirect3DVertexBuffer9* buffer = nullptr;
+        ASSERT_EQ(device_->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
+        buffer->Release();
+        ASSERT_LE(RetiredObjectCount(), kRetiredObjectLimit) << i;
+    }
+    EXPECT_GT(RetiredObjectCount(), before);
+    IDirect3DVertexBuffer9* late = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, &late, nullptr), D3D_OK);
+    late->Release();
+    EXPECT_EQ(late->Release(), 0u);
+    EXPECT_EQ(OverReleases(), (std::vector<std::string>{"IDirect3DVertexBuffer9"}));
+}
+
 }  // namespace
