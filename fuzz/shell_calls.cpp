@@ -354,10 +354,13 @@ void ImageCalls(Input& in, IKDrawShell* shell, Made& made) {
     }
 }
 
-void Frame(Input& in, IKDrawShell* shell) {
+// A device reset costs a hundred frames: one input loses the device once
+// at the most, in one frame of eight.
+void Frame(Input& in, IKDrawShell* shell, bool* lost) {
     lumiva::win32::AdvanceClock(16);
-    // One frame in eight loses the device: a reset costs a hundred frames.
-    switch (in.Byte() % 16) {
+    const uint8_t loss = *lost ? 2 : in.Byte() % 16;
+    *lost = *lost || loss < 2;
+    switch (loss) {
         case 0:
             lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICELOST);
             break;
@@ -424,6 +427,7 @@ LUMIVA_FUZZ_TARGET(shell_calls, data, size) {
     Made made;
     Input in(data, size);
     int frames = 0;
+    bool lost = false;
     for (int call = 0; call < 64 && !in.Empty(); ++call) {
         switch (in.Byte() % 7) {
             case 0:
@@ -442,7 +446,7 @@ LUMIVA_FUZZ_TARGET(shell_calls, data, size) {
                 ImageCalls(in, shell, made);
                 break;
             default:
-                if (++frames <= 8) Frame(in, shell);
+                if (++frames <= 8) Frame(in, shell, &lost);
                 break;
         }
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "basrel/HostIntegers.h"
-
 #include "shell/KDrawShell.h"
 #include "textures/KSprImage.h"
 
@@ -49,7 +48,8 @@ void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int ta
     for (int j = 0; j < tiles.tileCount; ++j) {
         const KTileView& tile = tiles.tiles[j];
         // No texture window without a texture size or a usable scale.
-        if (tile.textureWidth == 0 || tile.textureHeight == 0 || !UsableScale(scaleX) || !UsableScale(scaleY)) continue;
+        if (tile.textureWidth == 0 || tile.textureHeight == 0) continue;
+        if (!UsableScale(scaleX) || !UsableScale(scaleY)) continue;
         written[j] = true;
         const Cut cx = CutAxis(x, tile.x, tile.width, tile.textureWidth, scaleX, targetWidth);
         const Cut cy = CutAxis(y, tile.y, tile.height, tile.textureHeight, scaleY, targetHeight);

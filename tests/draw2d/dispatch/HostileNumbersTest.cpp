@@ -169,7 +169,9 @@ TEST_F(HostileNumbers, CornerClipSpansWiderThanTheIntRange) {
     const lumiva::d3d9::Image image = Target();
     for (int y = 0; y < int(image.height); ++y)
         for (int x = 0; x < int(image.width); ++x)
-            if (x > 101 || y > 101) ASSERT_EQ(image.At(x, y) & 0xFFFFFFu, 0u) << x << ", " << y;
+            if (x > 101 || y > 101) {
+                ASSERT_EQ(image.At(x, y) & 0xFFFFFFu, 0u) << x << ", " << y;
+            }
 }
 
 TEST_F(HostileNumbers, BrightnessAndGlobalAlphaThatAreNoNumbers) {
