@@ -273,13 +273,16 @@ void TextCalls(Input& in, IKDrawShell* shell, HostilePictures& pictures) {
 // input starts from the same shell, and a device reset restores only what
 // this input made.
 struct Made {
+    int fontsCreated = 0;
     std::set<int> fonts;
     std::set<std::string> images;
 };
 
+// A font's glyph texture costs as much as a hundred other calls: an input
+// creates one at the most.
 void FontCalls(Input& in, IKDrawShell* shell, Made& made) {
     const int id = in.Int();
-    if (in.Byte() & 1) {
+    if ((in.Byte() & 1) && made.fontsCreated++ < 1) {
         if (shell->CreateFont(kFontDescriptors[in.Byte() % 5], 0, id)) made.fonts.insert(id);
     } else {
         shell->ReleaseFont(id);
@@ -355,10 +358,10 @@ void ImageCalls(Input& in, IKDrawShell* shell, Made& made) {
 }
 
 // A device reset costs a hundred frames: one input loses the device once
-// at the most, in one frame of eight.
+// at the most, in one frame of sixteen.
 void Frame(Input& in, IKDrawShell* shell, bool* lost) {
     lumiva::win32::AdvanceClock(16);
-    const uint8_t loss = *lost ? 2 : in.Byte() % 16;
+    const uint8_t loss = *lost ? 2 : in.Byte() % 32;
     *lost = *lost || loss < 2;
     switch (loss) {
         case 0:
