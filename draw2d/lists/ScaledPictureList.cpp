@@ -1,5 +1,6 @@
 // Type 7 and type 24: sprite frames stretched so the picture spans A to B,
 // the latter clipped to a rectangle around point A.
+#include "basrel/HostIntegers.h"
 #include "draw2d/PendingDrawers.h"
 #include "draw2d/lists/RecordPicture.h"
 #include "draw2d/lists/SpriteAnchor.h"
@@ -26,17 +27,18 @@ KScale ScaleOf(const KSprImage& sprite, float spanX, float spanY) {
 }
 
 int ScaledOffset(int offset, int span, int size) {
-    return size != 0 ? int(int64_t(offset) * span / size) : 0;
+    return size != 0 ? host_int::Saturate(int64_t{offset} * span / size) : 0;
 }
 
 void DrawScaledSprite(KDrawShell& shell, KPictureRecordView& record, KSprImage& sprite) {
     const uint32_t frame = uint16_t(record.Frame());
-    const int spanX = record.IntB(0) - record.IntA(0), spanY = record.IntB(1) - record.IntA(1);
+    const int spanX = host_int::Sub(record.IntB(0), record.IntA(0));
+    const int spanY = host_int::Sub(record.IntB(1), record.IntA(1));
     int x = record.IntA(0), y = record.IntA(1);
     AnchorSprite(sprite, record.Flags(), &x, &y);
     if (!(record.Flags() & picture_flags::kNoFrameOffset)) {
-        x += ScaledOffset(sprite.GetFrameOffsetX(int(frame)), spanX, sprite.GetWidth());
-        y += ScaledOffset(sprite.GetFrameOffsetY(int(frame)), spanY, sprite.GetHeight());
+        x = host_int::Add(x, ScaledOffset(sprite.GetFrameOffsetX(int(frame)), spanX, sprite.GetWidth()));
+        y = host_int::Add(y, ScaledOffset(sprite.GetFrameOffsetY(int(frame)), spanY, sprite.GetHeight()));
     }
     const KScale scale = ScaleOf(sprite, float(spanX), float(spanY));
     DrawFrameScaled(shell, x, y, sprite.GetFrameWidth(int(frame)), sprite.GetFrameHeight(int(frame)), frame, &sprite,
@@ -71,8 +73,8 @@ void DrawScaledPictureList(KDrawShell& shell, int count, KPrimPicture* records) 
         if (record.ImageType() != 0) return;
         KJpgImage* picture = FetchRecordJpeg(shell, record);
         if (picture == nullptr) return;
-        DrawTexturedQuad(shell, record.IntA(0), record.IntA(1), record.IntB(0) - record.IntA(0),
-                         record.IntB(1) - record.IntA(1), picture, 1);
+        DrawTexturedQuad(shell, record.IntA(0), record.IntA(1), host_int::Sub(record.IntB(0), record.IntA(0)),
+                         host_int::Sub(record.IntB(1), record.IntA(1)), picture, 1);
     }
 }
 

@@ -69,8 +69,8 @@ void DrawSceneSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView&
     KScenePoint a = PointA(record, options.floatPoints);
     KScenePoint b = PointB(record, options.floatPoints);
     if (flags & picture_flags::kSizeFromPicture) {
-        if (record.IntB(0) == 0) b.x = float(record.IntA(0) + sprite->GetWidth());
-        if (record.IntB(1) == 0) b.y = float(record.IntA(1) + 2 * sprite->GetHeight());
+        if (record.IntB(0) == 0) b.x = float(int64_t{record.IntA(0)} + sprite->GetWidth());
+        if (record.IntB(1) == 0) b.y = float(int64_t{record.IntA(1)} + 2 * int64_t{sprite->GetHeight()});
     }
     const int frame = record.Frame();
     if (type != 3) {

@@ -1,5 +1,6 @@
 #include "draw2d/lists/SpriteAnchor.h"
 
+#include "basrel/HostIntegers.h"
 #include "draw2d/lists/PictureRecordView.h"
 #include "textures/KSprImage.h"
 
@@ -14,11 +15,11 @@ bool WideAtOrigin(const KSprImage& sprite) {
 void AnchorSprite(const KSprImage& sprite, uint8_t flags, int* x, int* y) {
     if (!(flags & picture_flags::kAnchor)) return;
     if (WideAtOrigin(sprite)) {
-        *x -= 160;
-        *y -= 192;
+        *x = host_int::Sub(*x, 160);
+        *y = host_int::Sub(*y, 192);
     } else {
-        *x -= sprite.GetCenterX();
-        *y -= sprite.GetCenterY();
+        *x = host_int::Sub(*x, sprite.GetCenterX());
+        *y = host_int::Sub(*y, sprite.GetCenterY());
     }
 }
 
@@ -35,8 +36,8 @@ void AnchorSpriteF(const KSprImage& sprite, uint8_t flags, float* x, float* y) {
 
 void AddFrameOffset(const KSprImage& sprite, uint32_t frame, uint8_t flags, int* x, int* y) {
     if (flags & picture_flags::kNoFrameOffset) return;
-    *x += sprite.GetFrameOffsetX(int(frame));
-    *y += sprite.GetFrameOffsetY(int(frame));
+    *x = host_int::Add(*x, sprite.GetFrameOffsetX(int(frame)));
+    *y = host_int::Add(*y, sprite.GetFrameOffsetY(int(frame)));
 }
 
 void AddFrameOffsetF(const KSprImage& sprite, uint32_t frame, uint8_t flags, float scaleX, float scaleY, float* x,

@@ -14,8 +14,9 @@ constexpr DWORD kTinted[6] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTA_TEXTURE, D
 
 KPictureTint::KPictureTint(int percent, float brightness) : m_applies(percent >= 0 && percent <= 100) {
     if (!m_applies) return;
-    // Brightness beyond 1.0 saturates instead of wrapping to a dark grey.
-    const DWORD grey = brightness < 0.0f ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
+    // Brightness beyond 1.0 saturates instead of wrapping to a dark grey; one
+    // that is no number counts as none given.
+    const DWORD grey = !(brightness >= 0.0f) ? 255u : DWORD(std::clamp(255.0f * brightness, 0.0f, 255.0f));
     const DWORD alpha = DWORD(float(percent) / 100.0f * 255.0f);
     m_factor = alpha << 24 | grey << 16 | grey << 8 | grey;
 }

@@ -87,7 +87,9 @@ void DrawScaledTiles(KDrawShell& shell, float x, float y, int width, int height,
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device) return;
     device->SetFVF(0x144);
-    const int w = int(float(width) * sx), h = int(float(height) * sy);
+    // A place or scale that is no number, or endless, is nowhere on screen.
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+    const int w = host_int::Truncate(float(width) * sx), h = host_int::Truncate(float(height) * sy);
     if (w == 0 || h == 0 || !OnScreen(x, y, w, h)) return;
     KVertexLock lock(shell, kFrameVertices, 0);
     if (!lock) return;

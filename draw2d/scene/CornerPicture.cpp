@@ -1,5 +1,6 @@
 #include "draw2d/scene/CornerPicture.h"
 
+#include "basrel/HostIntegers.h"
 #include "draw2d/scene/SceneVertex.h"
 #include "draw2d/scene/StageStates.h"
 #include "shell/KDrawShell.h"
@@ -18,7 +19,7 @@ DWORD VertexColour(KDrawShell& shell, DWORD colour, DWORD blendMode, bool* blend
     if (blendMode == kBlendKeepColour) out = colour;
     if (blendMode == kBlendAlphaOnly) out = colour | 0x00FFFFFFu;
     if (shell.globalAlpha < 1.0f) {
-        out = (static_cast<DWORD>(static_cast<int>(shell.globalAlpha * 255.0f)) << 24) + 0x00FFFFFFu;
+        out = (static_cast<DWORD>(host_int::Truncate(shell.globalAlpha * 255.0f)) << 24) + 0x00FFFFFFu;
         *blend = true;
     }
     return out;

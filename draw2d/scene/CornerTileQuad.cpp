@@ -55,7 +55,7 @@ bool BuildCornerTileQuad(const float* corners, const KFrameTilesView& tiles, int
     // clip's columns; a clip without columns falls back to the frame.
     float xL = x0, xR = x1, across = tiles.frameWidth;
     if (span == KCornerSpan::Clip && clip && clip[2] != clip[0]) {
-        across = static_cast<float>(clip[2] - clip[0]);
+        across = static_cast<float>(int64_t{clip[2]} - clip[0]);
         xL = tile.x + tile.width * uL - static_cast<float>(clip[0]);
         xR = tile.x + tile.width * uR - static_cast<float>(clip[0]);
     }

@@ -1,7 +1,9 @@
 #include "draw2d/scene/ImageFrame.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "basrel/HostIntegers.h"
 #include "shell/KDrawShell.h"
 #include "textures/KSprImage.h"
 
@@ -18,16 +20,18 @@ struct Cut {
 // One axis: placement scaled, the part before the target cut off, the rest
 // kept up to the target's far edge.
 Cut CutAxis(int position, int tilePosition, int tileSize, int textureSize, float scale, int targetSize) {
-    const int begin = static_cast<int>(static_cast<float>(position + tilePosition) * scale);
-    int size = static_cast<int>(static_cast<float>(tileSize) * scale);
+    const int begin = host_int::Truncate(static_cast<float>(int64_t{position} + tilePosition) * scale);
+    int size = host_int::Truncate(static_cast<float>(tileSize) * scale);
     int room = targetSize;
     if (begin >= 0)
-        room -= begin;
+        room = host_int::Sub(room, begin);
     else
-        size += begin;
-    const float window = begin < 0 ? static_cast<float>(-begin) / (static_cast<float>(textureSize) * scale) : 0.0f;
+        size = host_int::Add(size, begin);
+    const float window = begin < 0 ? -static_cast<float>(begin) / (static_cast<float>(textureSize) * scale) : 0.0f;
     return {std::max(begin, 0), std::min(size, room), window};
 }
+
+bool UsableScale(float scale) { return scale != 0.0f && std::isfinite(scale); }
 
 }  // namespace
 
@@ -43,8 +47,9 @@ void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int ta
     bool written[KFrameTilesView::kMaxTiles] = {};
     for (int j = 0; j < tiles.tileCount; ++j) {
         const KTileView& tile = tiles.tiles[j];
-        // No texture window without a texture size or a scale.
-        if (tile.textureWidth == 0 || tile.textureHeight == 0 || scaleX == 0.0f || scaleY == 0.0f) continue;
+        // No texture window without a texture size or a usable scale.
+        if (tile.textureWidth == 0 || tile.textureHeight == 0) continue;
+        if (!UsableScale(scaleX) || !UsableScale(scaleY)) continue;
         written[j] = true;
         const Cut cx = CutAxis(x, tile.x, tile.width, tile.textureWidth, scaleX, targetWidth);
         const Cut cy = CutAxis(y, tile.y, tile.height, tile.textureHeight, scaleY, targetHeight);

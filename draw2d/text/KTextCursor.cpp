@@ -2,11 +2,12 @@
 
 #include <cmath>
 
+#include "basrel/HostIntegers.h"
 #include "lumiva/basrel/LineBreak.h"
 
 namespace {
 
-int32_t Ceil4(float columnF) { return int32_t(columnF + 0.9999f); }
+int32_t Ceil4(float columnF) { return host_int::Truncate(columnF + 0.9999f); }
 
 bool HasBytes(const KTextCursor& c, int32_t count) { return c.length - c.position >= count; }
 
@@ -27,7 +28,7 @@ class RunReader {
 public:
     RunReader(KTextCursor& c, KTextToken* leading, KTextToken* ending, int32_t* runStart, int32_t size)
         : c_(c), leading_(leading), ending_(ending), runStart_(runStart), size_(size) {
-        limit_ = c.maxColumns > 0 && (c.length - c.position) > (c.maxColumns - c.column);
+        limit_ = c.maxColumns > 0 && int64_t{c.length} - c.position > int64_t{c.maxColumns} - c.column;
     }
 
     int32_t Read() {
@@ -73,7 +74,7 @@ private:
                 return true;
             default:
                 ++run_;
-                ++c_.column;
+                c_.column = host_int::Add(c_.column, 1);
                 c_.columnF += 1;
                 ++c_.position;
                 something_ = true;
@@ -149,7 +150,7 @@ private:
 
     bool AfterItem() {
         if (!limit_) return false;
-        if (c_.length - c_.position <= c_.maxColumns - c_.column) {
+        if (int64_t{c_.length} - c_.position <= int64_t{c_.maxColumns} - c_.column) {
             limit_ = false;
             return false;
         }
@@ -157,7 +158,7 @@ private:
             ending_->code = kCodeLineBreak;
             return true;
         }
-        if (c_.column != 0 && c_.column + 3 >= c_.maxColumns) {
+        if (c_.column != 0 && int64_t{c_.column} + 3 >= c_.maxColumns) {
             const char* text = reinterpret_cast<const char*>(c_.text);
             const char* next = TGetSecondVisibleCharacterThisLine(text, c_.position, c_.length);
             if (next && TIsCharacterNotAlowAtLineHead(next)) {
@@ -291,7 +292,7 @@ void KTextCursor::SetState(const KTextCursorState& state) {
 
 int32_t RowsOfHeight(int32_t height, int32_t size) {
     if (size < 1) return 1;
-    return height / size + (height % size >= size / 2 ? 1 : 0);
+    return host_int::Add(height / size, height % size >= size / 2 ? 1 : 0);
 }
 
 int32_t NextTextToken(KTextCursor& cursor, int32_t* runStart, KTextToken* leading, KTextToken* ending,
@@ -396,10 +397,10 @@ int32_t MeasureText(KTextCursor& cursor, int32_t size) {
         int32_t runStart = 0;
         KTextToken leading, ending;
         const int32_t run = NextTextToken(cursor, &runStart, &leading, &ending, size);
-        total += run * size / 2;
+        total = host_int::Add(total, int64_t{run} * size / 2);
         if (ending.code == kCodePicture && handler) {
             int32_t w = 0, h = 0;
-            if (handler->GetPictureSize(ending.PictureId(), &w, &h) >= 0) total += w;
+            if (handler->GetPictureSize(ending.PictureId(), &w, &h) >= 0) total = host_int::Add(total, w);
         }
         if (ending.code == kCodeEnd) return total;
     }

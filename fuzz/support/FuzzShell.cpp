@@ -23,11 +23,11 @@ MadeShell MakeShell() {
     // to release.
     IDirect3DDevice9* other = g_D3DDevice.device;
     g_D3DDevice.device = nullptr;
-    HWND window = CreateWindowExA(0, "LumivaFuzz", "LumivaFuzz", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "LumivaFuzz", "LumivaFuzz", WS_POPUP, 0, 0, kFuzzScreenWidth,
+                                  kFuzzScreenHeight, nullptr, nullptr, nullptr, nullptr);
     g_SetMainHWnd(window);
     auto* shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-    if (!shell || !shell->Create(800, 600, 0, 0, 0) || !shell->GetDevice()) std::abort();
+    if (!shell || !shell->Create(kFuzzScreenWidth, kFuzzScreenHeight, 0, 0, 0) || !shell->GetDevice()) std::abort();
     MadeShell made{shell, g_D3DDevice.device};
     g_D3DDevice.device = other;
     return made;
@@ -35,18 +35,18 @@ MadeShell MakeShell() {
 
 }  // namespace
 
-ShellScope::ShellScope() {
+ShellScope::ShellScope(ScopeScene scene) : m_openScene(scene == ScopeScene::kOpen) {
     static const MadeShell made = MakeShell();
     m_shell = made.shell;
     m_savedDevice = g_D3DDevice.device;
     g_D3DDevice.device = made.device;
     m_savedNoRaster = lumiva::d3d9::NoRaster();
     lumiva::d3d9::SetNoRaster(true);
-    made.device->BeginScene();
+    if (m_openScene) made.device->BeginScene();
 }
 
 ShellScope::~ShellScope() {
-    g_D3DDevice.device->EndScene();
+    if (m_openScene) g_D3DDevice.device->EndScene();
     lumiva::d3d9::SetNoRaster(m_savedNoRaster);
     g_D3DDevice.device = static_cast<IDirect3DDevice9*>(m_savedDevice);
 }

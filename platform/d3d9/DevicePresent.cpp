@@ -164,7 +164,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
         if (destination.left >= destination.right || destination.top >= destination.bottom ||
             !IsSaneRect(destination))
             return finish(D3DERR_INVALIDCALL);
-        Blit(back, source, front, destination, screen);
+        if (!registry.noRaster) Blit(back, source, front, destination, screen);
         return finish(D3D_OK);
     }
     RECT client;
@@ -179,7 +179,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     destination.right += client.left;
     destination.top += client.top;
     destination.bottom += client.top;
-    Blit(back, source, front, destination, client);
+    if (!registry.noRaster) Blit(back, source, front, destination, client);
     return finish(D3D_OK);
 }
 

@@ -103,7 +103,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth) return RecordCall("Clear", args, D3DERR_INVALIDCALL);
     if ((flags & D3DCLEAR_STENCIL) && !FormatHasStencil(depth->Format()))
         return RecordCall("Clear", args, D3DERR_INVALIDCALL);
-    if (IsLost()) return RecordCall("Clear", args, D3D_OK);
+    if (IsLost() || Registry::Get().noRaster) return RecordCall("Clear", args, D3D_OK);
 
     Surface* target = AsSurface(state_.renderTarget);
     const D3DVIEWPORT9& v = state_.viewport;

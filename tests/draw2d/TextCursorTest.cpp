@@ -2,6 +2,7 @@
 // rules, bounds at the end of the text, and measuring.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <string>
 #include <utility>
@@ -204,6 +205,43 @@ TEST_F(TextCursorTest, MeasureAndRows) {
     pictures_.sizes[2] = {25, 42};
     MeasureLineRows(cursor_, &rows, &height, 12, 0);
     EXPECT_EQ(rows, 4) << "remainder 6 reaches half a size";
+}
+
+TEST_F(TextCursorTest, PictureWidthsAtTheEndsOfTheRangeSaturate) {
+    // A handler may report any width: sums stop at the ends of the range.
+    const std::string one = std::string("ab\x06\x01\x00" "c", 6);
+    const std::string two = std::string("\x06\x01\x00\x06\x01\x00", 6);
+    const struct {
+        int32_t width;
+        const std::string* text;
+        int32_t extent;
+    } cases[] = {{INT_MAX, &one, INT_MAX}, {INT_MAX, &two, INT_MAX}, {INT_MIN, &two, INT_MIN},
+                 {INT_MIN, &one, INT_MIN + 18}};
+    for (const auto& c : cases) {
+        pictures_.sizes[1] = {c.width, 16};
+        EXPECT_EQ(GetTextExtent(shell_, 12, c.text->c_str(), int32_t(c.text->size()), 500), c.extent) << c.width;
+    }
+    // Within a column limit, a picture wider than any line breaks the line
+    // before it at size 1, where its columns pass the int range.
+    pictures_.sizes[1] = {INT_MAX, 16};
+    Start(one, 4);
+    EXPECT_EQ(Next(1).ending.code, kCodeLineBreak);
+    // A picture as tall as the range is that many rows at size 1.
+    pictures_.sizes[1] = {16, INT_MAX};
+    Start(one, 0);
+    int32_t rows = 0, height = 0;
+    MeasureLineRows(cursor_, &rows, &height, 1, 0);
+    EXPECT_EQ(rows, INT_MAX);
+    EXPECT_EQ(height, INT_MAX);
+    // Characters after such a picture count on from the end of the range.
+    for (int32_t width : {INT_MAX, INT_MIN}) {
+        pictures_.sizes[1] = {width, 16};
+        Start(std::string("\x06\x01\x00" "cd", 5), 0);
+        EXPECT_EQ(Next(1).ending.code, kCodePicture) << width;
+        const Token last = Next(1);
+        EXPECT_EQ(last.run, 2) << width;
+        EXPECT_EQ(last.ending.code, kCodeEnd) << width;
+    }
 }
 
 TEST_F(TextCursorTest, SkipLinesCarriesColours) {

@@ -43,6 +43,7 @@ Gradients LineGradients(const RasterContext& ctx, const ScreenVertex& a, const S
 }  // namespace
 
 void RasterizeLine(const RasterContext& ctx, const ScreenVertex& a, const ScreenVertex& b, bool includeLast) {
+    if (!OnGrid(a) || !OnGrid(b)) return;
     const Gradients g = LineGradients(ctx, a, b);
     const double dx = b.x - a.x, dy = b.y - a.y;
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);

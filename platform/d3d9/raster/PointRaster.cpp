@@ -4,6 +4,7 @@
 namespace raster {
 
 void RasterizePoint(const RasterContext& ctx, const ScreenVertex& v) {
+    if (!OnGrid(v)) return;
     const int64_t x = NearestPixel(v.x), y = NearestPixel(v.y);
     if (!InsideBounds(ctx, x, y)) return;
     Gradients g;

@@ -51,6 +51,13 @@ void RasterizePoint(const RasterContext& ctx, const ScreenVertex& v);
 // Twice the signed area on the snapped grid; positive for clockwise on screen.
 int64_t SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
 
+// Coordinates are snapped and stepped in 64-bit integers, which hold them
+// up to this far from the origin, far past any target and the guard band.
+// A vertex beyond it, or not a number, is nowhere: what it belongs to is
+// dropped.
+constexpr double kGridReach = 2097152.0;
+inline bool OnGrid(const ScreenVertex& v) { return std::fabs(v.x) <= kGridReach && std::fabs(v.y) <= kGridReach; }
+
 // Pixel whose centre is nearest; ties go to the lower pixel, as a point's
 // square covers [v - 0.5, v + 0.5).
 inline int64_t NearestPixel(double v) { return int64_t(std::ceil(v - 0.5)); }

@@ -134,6 +134,7 @@ Plane MakePlane(double a0, double a1, double a2, double x0, double y0, double ex
 }  // namespace
 
 int64_t SnappedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+    if (!OnGrid(v0) || !OnGrid(v1) || !OnGrid(v2)) return 0;
     const int64_t x0 = Snap(v0.x), y0 = Snap(v0.y), x1 = Snap(v1.x), y1 = Snap(v1.y), x2 = Snap(v2.x),
                   y2 = Snap(v2.y);
     return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
@@ -164,6 +165,7 @@ struct TriangleRows {
 // False when the triangle covers no pixel inside the bounds.
 bool SetUpTriangle(const RasterContext& ctx, const ScreenVertex& in0, const ScreenVertex& in1,
                    const ScreenVertex& in2, TriangleRows& out) {
+    if (!OnGrid(in0) || !OnGrid(in1) || !OnGrid(in2)) return false;
     const ScreenVertex* v[3] = {&in0, &in1, &in2};
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {

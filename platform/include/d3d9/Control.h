@@ -141,7 +141,7 @@ Image SurfaceImage(IDirect3DSurface9* surface);
 bool SavePng(const Image& image, const std::string& path);
 bool SaveFrontBufferPng(const std::string& path);
 
-// Draw calls validate and record but skip the rasterizer.
+// Draws, clears and presents validate and record but touch no pixels.
 void SetNoRaster(bool noRaster);
 bool NoRaster();
 

@@ -242,7 +242,22 @@ TEST_F(DeviceDraw, NoRasterSwitchLeavesPixelsAlone) {
     const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFF);
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
     EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    // Clears and presents too: they still check their arguments.
+    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 2.0f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    device_->EndScene();
+    const lumiva::d3d9::Image before = lumiva::d3d9::FrontBuffer();
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
     lumiva::d3d9::SetNoRaster(false);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
+    lumiva::d3d9::SetNoRaster(true);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(lumiva::d3d9::FrontBuffer().pixels, before.pixels);
+    lumiva::d3d9::SetNoRaster(false);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_NE(lumiva::d3d9::FrontBuffer().pixels, before.pixels);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(Vtx)), D3D_OK);
     EXPECT_EQ(Pixel(8, 8), 0xFFFFFFFFu);
 }

@@ -2,6 +2,9 @@
 // target's edges, tiles without texture, and the pixels drawn.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <limits>
+
 #include "draw2d/scene/ImageFrame.h"
 #include "shell/scene/ScenePictureFixture.h"
 
@@ -55,6 +58,32 @@ TEST_F(ImageFrame, PlacementScaleAndCroppingAtTheTargetsEdges) {
         EXPECT_FLOAT_EQ(q[3].v, c.vB);
         EXPECT_EQ(q[0].colour, 0xFFFFFFFFu);
         EXPECT_EQ(q[0].rhw, 1.0f);
+    }
+}
+
+TEST_F(ImageFrame, ScalesThatAreNoNumberOrBeyondTheTargetDrawNoPixel) {
+    const KFrameTilesView tiles = OneTile(100, 50, 128, 64, m_texture);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    // Not a number, endless: no quad at all.
+    for (float scale : {nan, inf, -inf}) {
+        lumiva::d3d9::ClearRecording();
+        DrawImageFrameTiles(*m_frameShell, tiles, 64, 64, 0, 0, scale, 1.0f);
+        DrawImageFrameTiles(*m_frameShell, tiles, 64, 64, 0, 0, 1.0f, scale);
+        EXPECT_TRUE(Draws().empty()) << scale;
+    }
+    // Placements scaled past the int range: the quad starts past the target's
+    // edge, or ends before it, and has no width inside it.
+    const struct {
+        int x;
+        float scale;
+    } far[] = {{5000, 1e6f}, {-5000, 1e6f}, {INT_MAX, 2.0f}, {INT_MIN, 1.0f}, {5000, -1e6f}};
+    for (const auto& c : far) {
+        SCOPED_TRACE(c.x);
+        lumiva::d3d9::ClearRecording();
+        DrawImageFrameTiles(*m_frameShell, tiles, 64, 64, c.x, 0, c.scale, 1.0f);
+        const auto q = Quad();
+        ASSERT_EQ(q.size(), 4u);
+        EXPECT_TRUE(q[3].x <= q[0].x || q[0].x >= 63.5f) << q[0].x << " to " << q[3].x;
     }
 }
 
