@@ -21,7 +21,7 @@ STAGES     ?= $(BUILD)/stage-times.txt
 STAGE       = scripts/stage $(STAGES)
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all setup build build-asan build-fuzz build-tsan demo test test-plain test-asan tsan fuzz fuzz-short bench clean
+.PHONY: all setup build build-asan build-fuzz build-tsan demo test test-plain test-asan tsan fuzz fuzz-short bench clean layers
 
 all: build
 
@@ -64,9 +64,14 @@ tsan: build-tsan
 	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest -L threaded --no-tests=error -j $(JOBS) --output-on-failure --timeout 600
 
+# Includes run only down the layers (platform up to tests; see the script).
+layers:
+	scripts/check-layers
+
 # Each line is one stage; the times are printed at the end, or at the first failure.
 test:
 	@$(STAGE) --start
+	@$(STAGE) layers $(MAKE) layers
 	@$(STAGE) build $(MAKE) build
 	@$(STAGE) test-plain $(MAKE) test-plain
 	@$(STAGE) build-asan $(MAKE) build-asan
