@@ -12,8 +12,8 @@
 #include "effects/K3DEffectNode.h"
 #include "scene/KFrameTimer.h"
 #include "shell/D3DDevice.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ void K3DEffectNode::DrawModel(K3DEffectElement& element) {
     element_model::SetAlpha(model, alpha);
     const int kept = element_model::ModelBlendFlag();
     element_model::SetGlobalFlag(model, m_set->GetAdditiveBlend());
-    if (g_pDrawShell) g_pDrawShell->DrawPrimitives(1, &record, PRIM_MODELS, 0, 0, -1, -1.0f);
+    if (KShellServices* shell = ShellServices()) shell->DrawPrimitives(1, &record, PRIM_MODELS, 0, 0, -1, -1.0f);
     element_model::PutModelBlendFlag(kept);
 }
 

@@ -6,8 +6,8 @@
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
 
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace element_model {
 namespace {
@@ -21,7 +21,7 @@ void ResetModelBlendFlagForTests() { g_AdditiveBlend = 0; }
 
 KModelProxy* Create() {
     if (g_Double) return g_Double->Create();
-    return g_pDrawShell ? g_pDrawShell->CreateModel("") : nullptr;
+    return ShellServices() ? ShellServices()->CreateModel("") : nullptr;
 }
 
 void Release(KModelProxy* model) {
@@ -30,7 +30,7 @@ void Release(KModelProxy* model) {
         g_Double->Release(model);
         return;
     }
-    if (g_pDrawShell) g_pDrawShell->ReleaseModel(model);
+    if (KShellServices* shell = ShellServices()) shell->ReleaseModel(model);
 }
 
 HRESULT SetMesh(KModelProxy* model, const char* name) {

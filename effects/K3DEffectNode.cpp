@@ -8,8 +8,8 @@
 
 #include "effects/K3DEffectSetCache.h"
 #include "shell/D3DDevice.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -113,9 +113,9 @@ bool K3DEffectNode::AdvanceClock() {
 bool K3DEffectNode::Update() {
     float eye[3] = {0.0f, 0.0f, 0.0f};
     float origin[3] = {0.0f, 0.0f, 0.0f};
-    if (g_pDrawShell) {
-        g_pDrawShell->GetCameraPos(eye);
-        g_pDrawShell->GetViewOrigin(origin);
+    if (ShellServices()) {
+        ShellServices()->GetCameraPos(eye);
+        ShellServices()->GetViewOrigin(origin);
     }
     if (!AdvanceClock()) return false;
     IDirect3DDevice9* device = g_D3DDevice.device;

@@ -11,8 +11,8 @@
 #include "lumiva/PrimitiveRecords.h"
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -49,9 +49,9 @@ KBindEffect::KBindEffect() {
 KBindEffect::~KBindEffect() { Release(); }
 
 int KBindEffect::Load(const char* file) {
-    if (!g_pDrawShell || !file) return 0;
-    if (node) g_pDrawShell->ReleaseEffectNode(node);
-    node = g_pDrawShell->CreateEffectNode(file, 1);
+    if (!ShellServices() || !file) return 0;
+    if (node) ShellServices()->ReleaseEffectNode(node);
+    node = ShellServices()->CreateEffectNode(file, 1);
     if (!node) return 0;
     node->SetSpeed(1.0f);
     // A new node has its own length and starts over.
@@ -149,7 +149,7 @@ void KBindEffect::Draw() {
     if (bindMode != 1) g_UseBindRotation = 0;
     KPrimNode record{};
     record.node = node;
-    g_pDrawShell->DrawPrimitives(1, &record, PRIM_EFFECT_NODES, 1, 0, int(0xFFFFFFFF), -1.0f);
+    ShellServices()->DrawPrimitives(1, &record, PRIM_EFFECT_NODES, 1, 0, int(0xFFFFFFFF), -1.0f);
     g_UseBindRotation = useRotation;
 }
 
@@ -166,7 +166,7 @@ HRESULT KBindEffect::UpdateTimed() {
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device->SetTexture(1, nullptr);
     }
-    if (g_pDrawShell) Draw();
+    if (ShellServices()) Draw();
     if (device) {
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         device->SetTransform(D3DTS_WORLD, &savedWorld);
@@ -177,7 +177,7 @@ HRESULT KBindEffect::UpdateTimed() {
 }
 
 void KBindEffect::Release() {
-    if (node && g_pDrawShell) g_pDrawShell->ReleaseEffectNode(node);
+    if (node && ShellServices()) ShellServices()->ReleaseEffectNode(node);
     node = nullptr;
     FreeText(&folder);
     FreeText(&name);

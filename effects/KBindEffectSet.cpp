@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "shell/D3DDevice.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 KBindEffectSet::KBindEffectSet(int dummyCount) {
     if (dummyCount > 0) effects.reserve(size_t(dummyCount));
@@ -16,7 +16,7 @@ HRESULT KBindEffectSet::Init(IDirect3DDevice9* newDevice, KModel* model) {
     if (!newDevice) return E_FAIL;
     device = newDevice;
     owner = model;
-    if (!g_D3DDevice.device && g_pDrawShell) g_pDrawShell->AttachDevice(newDevice);
+    if (!g_D3DDevice.device && ShellServices()) ShellServices()->AttachDevice(newDevice);
     return 0;
 }
 

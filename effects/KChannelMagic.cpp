@@ -7,8 +7,8 @@
 
 #include "lumiva/basrel/KIniFile.h"
 #include "shell/D3DDevice.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 #include "textures/TextureManager.h"
 
 DWORD g_ChannelMagicClock = 0;
@@ -77,8 +77,8 @@ void KChannelMagic::Rebuild() {
 
 void KChannelMagic::Render() {
     IDirect3DDevice9* device = g_D3DDevice.device;
-    if (!device || !g_pDrawShell) return;
-    g_pDrawShell->SaveRenderStates2();
+    if (!device || !ShellServices()) return;
+    ShellServices()->SaveRenderStates2();
     D3DXMATRIX savedWorld, identity;
     device->GetTransform(D3DTS_WORLD, &savedWorld);
     D3DXMatrixIdentity(&identity);
@@ -87,7 +87,7 @@ void KChannelMagic::Render() {
     const DWORD now = timeGetTime();
     if (now - g_ChannelMagicClock < DWORD(refreshTime)) {
         device->SetTransform(D3DTS_WORLD, &savedWorld);
-        g_pDrawShell->RestoreRenderStates2();
+        ShellServices()->RestoreRenderStates2();
         return;
     }
     g_ChannelMagicClock = now;
@@ -105,5 +105,5 @@ void KChannelMagic::Render() {
 
     device->SetTransform(D3DTS_WORLD, &savedWorld);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    g_pDrawShell->RestoreRenderStates2();
+    ShellServices()->RestoreRenderStates2();
 }

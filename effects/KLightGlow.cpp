@@ -9,8 +9,8 @@
 #include "shell/ComRelease.h"
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -112,21 +112,21 @@ void KLightGlow::Render() {
 
 void KLightGlow::DrawGlowSprite(float x, float y, float z, float r, DWORD colour) {
     IDirect3DDevice9* device = g_D3DDevice.device;
-    if (!sprite || !device || !g_pDrawShell) return;
+    if (!sprite || !device || !ShellServices()) return;
     device->SetTexture(0, sprite);
     SetBlend(device, D3DBLEND_SRCCOLOR, D3DBLEND_ONE);
     SetSpriteStages(device);
     const float a[3] = {x - r, y - r, z + kGlowSpriteLift}, b[3] = {x + r, y + r, z + kGlowSpriteLift};
-    g_pDrawShell->DrawQuad3D(a, b, colour);
+    ShellServices()->DrawQuad3D(a, b, colour);
 }
 
 void KLightGlow::Draw() {
     IDirect3DDevice9* device = g_D3DDevice.device;
-    if (!target || !device || !g_pDrawShell) return;
+    if (!target || !device || !ShellServices()) return;
     device->SetTexture(0, target);
     SetBlend(device, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR);
     SetSpriteStages(device);
-    g_pDrawShell->DrawTexturedRect(0.0f, 0.0f, float(g_ScreenWidth), float(g_ScreenHeight), kOpaqueWhite,
+    ShellServices()->DrawTexturedRect(0.0f, 0.0f, float(g_ScreenWidth), float(g_ScreenHeight), kOpaqueWhite,
                                    kOpaqueWhite, kOpaqueWhite, kOpaqueWhite);
     device->SetTexture(0, nullptr);
 }

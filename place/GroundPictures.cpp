@@ -7,8 +7,8 @@
 
 #include "place/GroundTileWalker.h"
 #include "place/ScenePlace.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ public:
 private:
     void Flush() {
         if (m_count == 0) return;
-        g_pDrawShell->DrawImage(m_count, m_pictures, PRIM_PICTURES, m_target.fileName, m_target.fileId,
+        ShellServices()->DrawImage(m_count, m_pictures, PRIM_PICTURES, m_target.fileName, m_target.fileId,
                                 &m_target.indexHint, m_scale, m_scale);
         m_count = 0;
     }
@@ -67,11 +67,11 @@ bool KScenePlace::BuildGroundPictures(bool force) {
 
 void KScenePlace::BuildRegionGroundPicture(KSceneRegion& region, bool force) {
     KPlaceGroundPicture* ground = region.groundPicture;
-    if (!g_pDrawShell || !ground || (ground->built && !force)) return;
+    if (!ShellServices() || !ground || (ground->built && !force)) return;
     ground->built = 1;
     KPrimPicture& target = ground->picture;
-    g_pDrawShell->ClearImage(target.fileName, target.fileId, &target.indexHint);
-    GroundBatch batch(target, g_pDrawShell->GetUiScale());
+    ShellServices()->ClearImage(target.fileName, target.fileId, &target.indexHint);
+    GroundBatch batch(target, ShellServices()->GetUiScale());
     KGroundTileWalker walker(region);
     for (KGroundTile tile; walker.Next(tile);) {
         KPrimPicture& picture = batch.Next();
@@ -97,7 +97,7 @@ void KScenePlace::BuildRegionGroundPicture(KSceneRegion& region, bool force) {
 // The bound picture covers the region: A at its origin, B at the far corner.
 void KScenePlace::PaintRegionGround(KSceneRegion& region) {
     KPlaceGroundPicture* ground = region.groundPicture;
-    if (!g_pDrawShell || !ground || region.state != kRegionLoaded) return;
+    if (!ShellServices() || !ground || region.state != kRegionLoaded) return;
     KPrimPicture& picture = ground->picture;
     picture.ax = region.originX;
     picture.ay = region.originY;
@@ -105,5 +105,5 @@ void KScenePlace::PaintRegionGround(KSceneRegion& region) {
     picture.bx = SaturateToInt32(int64_t(region.originX) + kRegionWidth);
     picture.by = SaturateToInt32(int64_t(region.originY) + kRegionHeight);
     picture.bz = 0;
-    g_pDrawShell->DrawPrimitives(1, &picture, PRIM_BRIGHT_PICTURES, 0, 0, -1, -1.0f);
+    ShellServices()->DrawPrimitives(1, &picture, PRIM_BRIGHT_PICTURES, 0, 0, -1, -1.0f);
 }

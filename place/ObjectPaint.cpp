@@ -7,8 +7,8 @@
 #include "place/PlaceClocks.h"
 #include "place/RegionRecords.h"
 #include "place/TreeItems.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void SetCorners(KPrimQuadPicture& picture, Corner a, Corner b, Corner c, Corner 
 }
 
 void Draw(KPrimQuadPicture& picture, DWORD type, KPictureCacheWords cache) {
-    g_pDrawShell->DrawPrimitives(1, &picture, type, 0, 0, -1, -1.0f);
+    ShellServices()->DrawPrimitives(1, &picture, type, 0, 0, -1, -1.0f);
     *cache.fileId = picture.fileId;
     *cache.indexHint = picture.indexHint;
 }
@@ -85,11 +85,11 @@ enum ProbeRule { kProbeInViewRange, kProbeAlways };
 void DrawWithFade(KRegionObjectRecord& record, KPrimQuadPicture& picture, DWORD type, KPictureCacheWords cache,
                   ProbeRule rule = kProbeInViewRange) {
     const bool fading = record.fade != 0;
-    if (fading) g_pDrawShell->SetGlobalAlpha(float(record.fade & 0xFF) / 255.0f);
+    if (fading) ShellServices()->SetGlobalAlpha(float(record.fade & 0xFF) / 255.0f);
     bool probing = g_frameFlag && rule == kProbeAlways;
     if (g_frameFlag && rule == kProbeInViewRange) {
         const bool corners = type != PRIM_BRIGHT_PICTURES;
-        probing = g_pDrawShell->IsInViewRange(
+        probing = ShellServices()->IsInViewRange(
             float(g_paintPoint.x), float(g_paintPoint.y), kProbeHeight, float(picture.ax), float(picture.ay),
             float(picture.az), float(corners ? picture.cx : picture.ax), float(corners ? picture.cy : picture.ay),
             float(corners ? picture.cz : picture.az), float(corners ? picture.bx : picture.ax),
@@ -97,11 +97,11 @@ void DrawWithFade(KRegionObjectRecord& record, KPrimQuadPicture& picture, DWORD 
             float(corners ? picture.dx : picture.ax), float(corners ? picture.dy : picture.ay),
             float(corners ? picture.dz : picture.az));
     }
-    if (probing) g_pDrawShell->SampleOcclusionPixels();
+    if (probing) ShellServices()->SampleOcclusionPixels();
     Draw(picture, type, cache);
-    if (probing) g_pDrawShell->TestOcclusionPixels();
+    if (probing) ShellServices()->TestOcclusionPixels();
     if (fading) {
-        g_pDrawShell->SetGlobalAlpha(1.0f);
+        ShellServices()->SetGlobalAlpha(1.0f);
         StepFade(record);
     }
 }
@@ -154,11 +154,11 @@ void StepFade(KRegionObjectRecord& record) {
 }
 
 void StepAnimation(KRegionObjectRecord& record) {
-    if (!g_pDrawShell) return;
+    if (!ShellServices()) return;
     const uint32_t clock = PlaceClock();
     if (record.frameInterval == kIntervalFromPicture) {
         int16_t info[7] = {};
-        if (g_pDrawShell->GetImageInfo(record.name, info, kPaintSpriteImage) && info[0] >= 2) {
+        if (ShellServices()->GetImageInfo(record.name, info, kPaintSpriteImage) && info[0] >= 2) {
             record.frameCount = uint16_t(info[0]);
             record.animationStart = clock;
             record.frameInterval = uint16_t(std::max<int>(info[1], kShortestInterval));
@@ -182,7 +182,7 @@ void StepAnimation(KRegionObjectRecord& record) {
 
 void PaintNodeFragment(KScenePoint& fragment, const int32_t rect[4]) {
     KRegionObjectRecord* record = RecordOf(fragment);
-    if (!g_pDrawShell || !record || RecordFadedOut(*record)) return;
+    if (!ShellServices() || !record || RecordFadedOut(*record)) return;
     const Corner tl = CornerOf(record->topLeft), tr = CornerOf(record->topRight);
     const Corner br = CornerOf(record->bottomRight), bl = CornerOf(record->bottomLeft);
     if (!(rect[1] < br.y && rect[0] < br.x && bl.x < rect[2])) return;
@@ -205,7 +205,7 @@ void PaintNodeFragment(KScenePoint& fragment, const int32_t rect[4]) {
 }
 
 void PaintFlatRecord(KRegionObjectRecord& record, KPictureCacheWords cache, const int32_t rect[4]) {
-    if (!g_pDrawShell) return;
+    if (!ShellServices()) return;
     KPrimQuadPicture picture = RecordPicture(record, cache);
     picture.blendMode = kBlendAlpha;
     if (record.frameInterval != 0) {
@@ -228,7 +228,7 @@ void PaintFlatRecord(KRegionObjectRecord& record, KPictureCacheWords cache, cons
 
 void PaintListFragment(KScenePoint& fragment, const int32_t rect[4]) {
     KRegionObjectRecord* record = RecordOf(fragment);
-    if (!g_pDrawShell || !record) return;
+    if (!ShellServices() || !record) return;
     const KPictureCacheWords cache = FragmentCache(fragment);
     KPrimQuadPicture picture = RecordPicture(*record, cache);
     if (record->flags & kObjectSelected) {

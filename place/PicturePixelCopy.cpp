@@ -5,7 +5,7 @@
 
 #include "JpegImage.h"
 #include "KStringMap.h"
-#include "lumiva/IKDrawShell.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ bool ClipCopy(PictureCopyRect& r, const QivImageContent& picture, const LockedIm
 
 }  // namespace
 
-const uint32_t* KColour565Table::Get(IKDrawShell& shell) {
+const uint32_t* KColour565Table::Get(KShellServices& shell) {
     if (m_table.empty()) {
         m_table.resize(65536);
         m_plain = true;
@@ -83,7 +83,7 @@ int DecodeMaskForPixelKind(int32_t kind) {
     return -1;
 }
 
-PictureCopyResult CopyPicturePixels(IKDrawShell& shell, KColour565Table& colours, D3DFORMAT format,
+PictureCopyResult CopyPicturePixels(KShellServices& shell, KColour565Table& colours, D3DFORMAT format,
                                     const QivImageContent& picture, int decodeMask, const PictureCopyRect& rect,
                                     const LockedImage& image) {
     if (format != D3DFMT_R5G6B5 && format != D3DFMT_X8R8G8B8) return PictureCopyResult::UnsupportedFormat;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-class IKDrawShell;
+class KShellServices;
 struct QivImageContent;
 
 // What a lock of a shell image tells of the display's 16-bit layout (its
@@ -37,10 +37,10 @@ enum class PictureCopyResult { Copied, UnsupportedFormat };
 // each.
 class KColour565Table {
 public:
-    const uint32_t* Get(IKDrawShell& shell);
+    const uint32_t* Get(KShellServices& shell);
     // Whether the shell's conversion is the plain widening (each channel
     // shifted to the top of its byte), which rows can do without lookups.
-    bool IsPlainWidening(IKDrawShell& shell) {
+    bool IsPlainWidening(KShellServices& shell) {
         Get(shell);
         return m_plain;
     }
@@ -56,7 +56,7 @@ private:
 // the target: R5G6B5 pixels are stored as such, X8R8G8B8 ones through the
 // shell's 565-to-8888 conversion (X1R5G5B5 pixels through its 555 twin).
 // Any other format copies nothing.
-PictureCopyResult CopyPicturePixels(IKDrawShell& shell, KColour565Table& colours, D3DFORMAT format,
+PictureCopyResult CopyPicturePixels(KShellServices& shell, KColour565Table& colours, D3DFORMAT format,
                                     const QivImageContent& picture, int decodeMask, const PictureCopyRect& rect,
                                     const LockedImage& image);
 

@@ -10,8 +10,8 @@
 #include "JpegImage.h"
 #include "KIniFile.h"
 #include "place/ScenePlaceHost.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -44,11 +44,11 @@ KPlaceMap::KPlaceMap() {
 
 KPlaceMap::~KPlaceMap() {
     DropPicture();
-    if (g_pDrawShell) ReleaseImages();
+    if (ShellServices()) ReleaseImages();
 }
 
 void KPlaceMap::LoadSettings() {
-    if (m_prepared || !g_pDrawShell) return;
+    if (m_prepared || !ShellServices()) return;
     if (!CreateBlockImages()) return;
     ReadIconSettings();
     KIniFile config;
@@ -60,7 +60,7 @@ void KPlaceMap::LoadSettings() {
 }
 
 bool KPlaceMap::CreateBlockImages() {
-    IKDrawShell& shell = *g_pDrawShell;
+    KShellServices& shell = *ShellServices();
     int made = 0, failures = 0;
     for (int n = 0; made < kBlockCount && n < kKeyCounterLimit && failures < kImageFailuresAllowed; ++n) {
         KMapBlock& block = m_blocks[made];
@@ -96,7 +96,7 @@ void KPlaceMap::ReadIconSettings() {
         icon.imageType = kMapSpriteImage;
         CopyName(icon.fileName, sizeof icon.fileName, name);
         int16_t info[7] = {};
-        if (*name && g_pDrawShell->GetImageInfo(name, info, kMapSpriteImage)) {
+        if (*name && ShellServices()->GetImageInfo(name, info, kMapSpriteImage)) {
             m_taskIconSizes[i][0] = uint16_t(info[2]);
             m_taskIconSizes[i][1] = uint16_t(info[3]);
         } else {
@@ -131,7 +131,7 @@ void KPlaceMap::LoadMap(const KIniFile* ini, const char* folder) {
 }
 
 bool KPlaceMap::DecodePicture() {
-    IKDrawShell& shell = *g_pDrawShell;
+    KShellServices& shell = *ShellServices();
     int32_t info[5] = {};
     if (shell.LockImage(m_blocks[0].key, info)) shell.UnlockImage(m_blocks[0].key, 0);
     m_decodeMask = DecodeMaskForPixelKind(info[3]);
@@ -148,7 +148,7 @@ bool KPlaceMap::DecodePicture() {
 }
 
 void KPlaceMap::BuildPicture() {
-    if (!m_hasPicture || !m_prepared || !g_pDrawShell) return;
+    if (!m_hasPicture || !m_prepared || !ShellServices()) return;
     if (!m_picture && !DecodePicture()) return;
     for (int row = 0; row < kBlocksPerSide; ++row)
         for (int column = 0; column < kBlocksPerSide; ++column) CopyBlock(row, column);
@@ -156,7 +156,7 @@ void KPlaceMap::BuildPicture() {
 }
 
 void KPlaceMap::CopyBlock(int row, int column) {
-    IKDrawShell& shell = *g_pDrawShell;
+    KShellServices& shell = *ShellServices();
     KMapBlock& block = m_blocks[row * kBlocksPerSide + column];
     const int64_t left = (int64_t(m_windowOriginX) - m_originX) / kUnitsX + int64_t(kBlockSide) * column;
     const int64_t top = (int64_t(m_windowOriginY) - m_originY) / kUnitsY + int64_t(kBlockSide) * row;
@@ -274,7 +274,7 @@ bool KPlaceMap::GetOrigin(int32_t* width, int32_t* height) const {
 
 int32_t KPlaceMap::QueryHost(int32_t value) const {
     IScenePlaceHost* host = ScenePlaceHost();
-    if (!m_hasPicture || !g_pDrawShell || !host) return 0;
+    if (!m_hasPicture || !ShellServices() || !host) return 0;
     return host->QueryMiniMap(value);
 }
 
@@ -283,7 +283,7 @@ void KPlaceMap::PassToHost(int32_t value) const {
 }
 
 void KPlaceMap::ReleaseImages() {
-    if (IKDrawShell* shell = g_pDrawShell)
+    if (KShellServices* shell = ShellServices())
         for (KMapBlock& block : m_blocks)
             if (block.key[0]) shell->RemoveImage(block.key);
     std::memset(m_blocks, 0, sizeof m_blocks);

@@ -3,17 +3,17 @@
 
 #include "place/PlaceMap.h"
 #include "place/ScenePlaceHost.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 void KPlaceMap::Paint(int x, int y, bool isCurrentMap, int a, int b) {
-    if (!m_hasPicture || !g_pDrawShell) return;
+    if (!m_hasPicture || !ShellServices()) return;
     if (m_flags & kFlagShown) DrawBlocks(x, y, a, b);
     if (isCurrentMap && (m_flags & (kFlagIconsA | kFlagIconsB)) == (kFlagIconsA | kFlagIconsB)) SendIcons(x, y, b);
 }
 
 void KPlaceMap::DrawBlocks(int x, int y, int a, int b) {
-    IKDrawShell& shell = *g_pDrawShell;
+    KShellServices& shell = *ShellServices();
     int screenY = y;
     for (int row = m_firstRow; row <= m_lastRow; ++row) {
         const int top = row == m_firstRow ? m_firstOffsetY : 0;

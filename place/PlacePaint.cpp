@@ -8,8 +8,8 @@
 #include "place/PlaceClocks.h"
 #include "place/ScenePlace.h"
 #include "place/Weather.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -62,29 +62,29 @@ void KScenePlace::Paint() {
 void KScenePlace::PaintGround() {
     if (!m_inited || !HasMap()) return;
     RefreshPlaceClock();
-    if (!g_pDrawShell) return;
-    g_pDrawShell->SetAlphaMode(1, 0, 100);
+    if (!ShellServices()) return;
+    ShellServices()->SetAlphaMode(1, 0, 100);
     if (m_groundDirty) {
         BuildGroundPictures(false);
         m_groundDirty = 0;
     }
     m_background.Paint(m_focusX, m_focusY);
     m_scrollLayers[1].PaintInScene(m_focusX, m_focusY);
-    g_pDrawShell->SetAlphaMode(0, 1, 100);
+    ShellServices()->SetAlphaMode(0, 1, 100);
     {
         // The loader moves regions into the active slots under this lock.
         PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
         for (KSceneRegion* region : m_window.slots)
             if (region) PaintRegionGround(*region);
     }
-    g_pDrawShell->SetAlphaMode(1, 1, 10);
+    ShellServices()->SetAlphaMode(1, 1, 10);
 }
 
 // The tree, the flat-object list and the active slots change only under
 // the objects lock; the host may add and move its objects from PaintObject
 // (the lock is re-entrant).
 void KScenePlace::PaintObjects() {
-    if (!m_inited || !HasMap() || !g_pDrawShell) return;
+    if (!m_inited || !HasMap() || !ShellServices()) return;
     PlaceLock objects(&m_objectsLock);
     SetPlaceFrameFlag(true);
     m_tree.PaintPass(m_viewRect, 1);
@@ -92,9 +92,9 @@ void KScenePlace::PaintObjects() {
     for (KRegionObjectRecord* record : m_flatObjects)
         if (record) PaintFlatObject(*record, m_viewRect);
     m_tree.PaintPass(m_viewRect, 4);
-    g_pDrawShell->SetDefaultRenderStates();
+    ShellServices()->SetDefaultRenderStates();
     m_scrollLayers[0].PaintOnScreen();
-    if (m_weather) m_weather->Paint(g_pDrawShell);
+    if (m_weather) m_weather->Paint(ShellServices());
     if (!m_map.ShowObstacle()) return;
     for (KSceneRegion* region : m_window.slots)
         if (region) PaintRegionObstacles(*region);
@@ -108,7 +108,7 @@ void KScenePlace::PaintFlatObject(KRegionObjectRecord& record, const int32_t vie
 }
 
 void KScenePlace::PaintRegionObstacles(const KSceneRegion& region) {
-    if (!g_pDrawShell) return;
+    if (!ShellServices()) return;
     for (int column = 0; column < kGridColumns; ++column) {
         for (int row = 0; row < kGridRows; ++row) {
             const uint32_t cell = region.workingGrid[column * kGridRows + row];
@@ -120,7 +120,7 @@ void KScenePlace::PaintRegionObstacles(const KSceneRegion& region) {
             KPrimLine lines[4];
             const int count = kShapeLineCount[shape - 1];
             for (int i = 0; i < count; ++i) lines[i] = CellLine(x, y, kShapeLines[shape - 1][i], colour);
-            g_pDrawShell->DrawPrimitives(count, lines, PRIM_LINES, 0, 0, -1, -1.0f);
+            ShellServices()->DrawPrimitives(count, lines, PRIM_LINES, 0, 0, -1, -1.0f);
         }
     }
 }
@@ -141,8 +141,8 @@ void KScenePlace::SetViewSize(int32_t width, int32_t height) {
 
 void KScenePlace::ScreenToWorld(int32_t* x, int32_t* y, int32_t z) {
     if (!x || !y) return;
-    if (g_pDrawShell) {
-        g_pDrawShell->ScreenToMap(x, y, z);
+    if (ShellServices()) {
+        ShellServices()->ScreenToMap(x, y, z);
         return;
     }
     *x = SaturateToInt32(int64_t(*x) + m_viewRect[0] + kViewMarginX);

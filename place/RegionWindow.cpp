@@ -9,8 +9,8 @@
 
 #include "place/ScenePlace.h"
 #include "place/Weather.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void KScenePlace::SetFocus(int32_t x, int32_t y, int32_t) {
     m_focusX = x;
     m_focusY = y;
     const int32_t nx = RegionIndexX(x), ny = RegionIndexY(y);
-    if (g_pDrawShell) g_pDrawShell->SetViewCenter(x, y, 0);
+    if (KShellServices* shell = ShellServices()) shell->SetViewCenter(x, y, 0);
     MoveViewRect();
     const int64_t mapX = int64_t(x) + m_focusOffsetX, mapY = int64_t(y) + m_focusOffsetY;
     const int32_t cx = m_centreX, cy = m_centreY;

@@ -15,8 +15,8 @@
 #include "place/KPlayerActionTable.h"
 #include "place/Weather.h"
 #include "lumiva/IK3DSceneNode.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -60,7 +60,10 @@ KScenePlace::KScenePlace() {
 
 KScenePlace::~KScenePlace() { Release(); }
 
-IKDrawShell* KScenePlace::GetShell() { return g_pDrawShell; }
+IKDrawShell* KScenePlace::GetShell() {
+    KShellServices* shell = ShellServices();
+    return shell ? shell->Interface() : nullptr;
+}
 
 bool KScenePlace::Init(KIniFile* ini) {
     KPlayerActionTable::Load();
@@ -130,7 +133,7 @@ void KScenePlace::Release() {
 void KScenePlace::RemoveGroundPictures() {
     for (KPlaceGroundPicture& ground : m_ground) {
         if (!ground.picture.fileName[0]) continue;
-        if (g_pDrawShell) g_pDrawShell->RemoveImage(ground.picture.fileName);
+        if (KShellServices* shell = ShellServices()) shell->RemoveImage(ground.picture.fileName);
         ground.picture.fileName[0] = 0;
         ground.picture.fileId = 0;
     }
@@ -174,7 +177,7 @@ void KScenePlace::ClearLoadedMap() {
     m_weather.reset();
     if (g_firstUnload) {
         g_firstUnload = false;
-        if (g_pDrawShell) g_pDrawShell->SetOption(7, 0);
+        if (KShellServices* shell = ShellServices()) shell->SetOption(7, 0);
     }
     ReleaseRegionPack();
     ReleasePakPreloads();
@@ -237,7 +240,7 @@ int32_t KScenePlace::GetMapExtraB() { return m_extraB; }
 int32_t KScenePlace::GetModelLight() { return m_modelLight; }
 
 void KScenePlace::CommitViewCenter() {
-    if (g_pDrawShell) g_pDrawShell->CommitViewCenter();
+    if (KShellServices* shell = ShellServices()) shell->CommitViewCenter();
 }
 
 void KScenePlace::SetPlaceState(int32_t value) {
@@ -256,17 +259,17 @@ void KScenePlace::NoOp64(int32_t) {}
 void KScenePlace::SetHost(IScenePlaceHost* host) { SetScenePlaceHost(host); }
 
 KModelProxy* KScenePlace::CreateModel(const char* name) {
-    return g_pDrawShell ? g_pDrawShell->CreateModel(name) : nullptr;
+    return ShellServices() ? ShellServices()->CreateModel(name) : nullptr;
 }
 
-bool KScenePlace::ReleaseModel(KModelProxy* model) { return g_pDrawShell && g_pDrawShell->ReleaseModel(model); }
+bool KScenePlace::ReleaseModel(KModelProxy* model) { return ShellServices() && ShellServices()->ReleaseModel(model); }
 
 IK3DEffectNode* KScenePlace::CreateEffectNode(const char* name) {
-    return g_pDrawShell ? g_pDrawShell->CreateEffectNode(name, 0) : nullptr;
+    return ShellServices() ? ShellServices()->CreateEffectNode(name, 0) : nullptr;
 }
 
 void KScenePlace::ReleaseEffectNode(IK3DEffectNode* node) {
-    if (g_pDrawShell) g_pDrawShell->ReleaseEffectNode(node);
+    if (KShellServices* shell = ShellServices()) shell->ReleaseEffectNode(node);
 }
 
 int32_t KScenePlace::IsPlaceReady() { return 1; }

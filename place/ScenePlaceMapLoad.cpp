@@ -13,8 +13,8 @@
 #include "place/RegionPack.h"
 #include "place/RegionPrescan.h"
 #include "place/ScenePlace.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -158,7 +158,7 @@ void KScenePlace::ReadWorSettings(const KIniFile& wor) {
     m_inDoor = inDoor != 0;
     m_tree.SetIndoor(m_inDoor);
     wor.GetInteger("MAIN", "IsLight", 0, &isLight);
-    if (g_pDrawShell) g_pDrawShell->SetOption(0, isLight > 0 ? 1 : 0);
+    if (KShellServices* shell = ShellServices()) shell->SetOption(0, isLight > 0 ? 1 : 0);
     EnableLightGrid(isLight > 0);
     ReadLightSettings(wor);
     wor.GetInteger("MAIN", "ModelLight", 0, &m_modelLight);
@@ -206,7 +206,7 @@ void KScenePlace::ResetRegionPool() {
 int32_t KScenePlace::PictureImageType() const { return int32_t(g_PlaceMapTarget.imageType); }
 
 bool KScenePlace::CreateGroundPictures() {
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (!shell || m_ground[0].picture.fileName[0]) return true;
     const int32_t type = PictureImageType();
     for (;;) {
@@ -249,5 +249,5 @@ void KScenePlace::CreateScenePicture() {
     scene.blendMode = 1;
     scene.imageType = int16_t(PictureImageType());
     std::snprintf(scene.fileName, sizeof scene.fileName, "%s", "_*PlaceScene*_");
-    if (g_pDrawShell) m_sceneImage = g_pDrawShell->CreateImage(scene.fileName, 1024, 1024, scene.imageType, 0);
+    if (ShellServices()) m_sceneImage = ShellServices()->CreateImage(scene.fileName, 1024, 1024, scene.imageType, 0);
 }

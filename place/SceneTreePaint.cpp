@@ -4,8 +4,8 @@
 #include "place/ObjectPaint.h"
 #include "place/SceneObjectTree.h"
 #include "place/ScenePlaceHost.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -46,10 +46,10 @@ struct HostPassVisitor {
 }  // namespace
 
 void KSceneObjectTree::PaintPass(const int32_t rect[4], int32_t pass) {
-    if (!g_pDrawShell) return;
+    if (!ShellServices()) return;
     if (pass == kLightPass && m_lightGridOn) {
         BuildLightGrid();
-        g_pDrawShell->SetLightColorGrid(m_gridOriginX, m_gridOriginY, m_grid.Colours());
+        ShellServices()->SetLightColorGrid(m_gridOriginX, m_gridOriginY, m_grid.Colours());
     }
     if (pass == kFragmentPass) {
         FragmentPassVisitor visitor{rect};

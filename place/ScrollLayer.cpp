@@ -11,8 +11,8 @@
 #include "DebugLog.h"
 #include "HostRandom.h"
 #include "shell/D3DShell.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ void KScrollLayer::ClearLayer() {
 }
 
 bool KScrollLayer::AddPicture(const char* name) {
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (m_pictureCount >= kMaxPictures || !shell || !name || !*name) return false;
     int16_t info[kImageInfoValues] = {};
     {
@@ -248,11 +248,11 @@ void KScrollLayer::DrawItem(KScrollItem& item, int x, int y) {
     record.r1 = 0;
     record.r2 = item.width;
     record.r3 = item.height;
-    g_pDrawShell->DrawPrimitives(1, &record, PRIM_PICTURES, 1, 0, -1, -1.0f);
+    ShellServices()->DrawPrimitives(1, &record, PRIM_PICTURES, 1, 0, -1, -1.0f);
 }
 
 void KScrollLayer::PaintOnScreen() {
-    if (!m_enabled || m_pictureCount <= 0 || !g_pDrawShell) return;
+    if (!m_enabled || m_pictureCount <= 0 || !ShellServices()) return;
     for (KScrollItem* item = m_items.First(); item; item = m_items.Next()) {
         DrawItem(*item, Pixel(item->x), Pixel(item->y));
         const int frames = m_pictures[item->picture].frameCount;
@@ -261,7 +261,7 @@ void KScrollLayer::PaintOnScreen() {
 }
 
 void KScrollLayer::PaintInScene(int focusX, int focusY) {
-    if (!m_enabled || m_pictureCount <= 0 || !g_pDrawShell) return;
+    if (!m_enabled || m_pictureCount <= 0 || !ShellServices()) return;
     const int screenW = g_ScreenWidth, screenH = g_ScreenHeight;
     // A screen pixel covers two world units down.
     const float left = float(int64_t(focusX) - screenW / 2);

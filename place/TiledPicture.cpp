@@ -11,8 +11,8 @@
 #include "JpegImage.h"
 #include "place/PicturePixelCopy.h"
 #include "place/PlaceClocks.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void KeepCacheHints(KPictureTile& tile, const KPrimPictureEx& drawn) {
 int CeilTiles(int pixels) { return pixels > 0 ? (pixels + KTiledPicture::kTileMask) >> KTiledPicture::kTileShift : 0; }
 
 // The lock's pixel kind of a made image (its fourth lock value).
-int32_t PixelKindOf(IKDrawShell& shell, const char* key) {
+int32_t PixelKindOf(KShellServices& shell, const char* key) {
     int32_t info[5] = {};
     if (!shell.LockImage(key, info)) return 0;
     shell.UnlockImage(key, 0);
@@ -60,7 +60,7 @@ void KTiledPicture::SetSize(int width, int height) {
 bool KTiledPicture::AllocateTiles(int count) {
     FreeTiles();
     if (count == -1) count = m_rows * m_columns;
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (!shell || count <= 0) return false;
     m_tiles.assign(size_t(count), KPictureTile{});
     char base[16];
@@ -79,7 +79,7 @@ bool KTiledPicture::AllocateTiles(int count) {
 }
 
 void KTiledPicture::FreeTiles() {
-    if (IKDrawShell* shell = g_pDrawShell)
+    if (KShellServices* shell = ShellServices())
         for (int i = 0; i < m_tileCount; ++i) shell->RemoveImage(m_tiles[size_t(i)].key);
     m_tileCount = 0;
     m_tiles.clear();
@@ -88,7 +88,7 @@ void KTiledPicture::FreeTiles() {
 }
 
 bool KTiledPicture::LoadJpgPicture(const char* name) {
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (!shell || !name || !*name) return false;
     int decodeMask = -1;
     if (AllocateTiles(1)) decodeMask = DecodeMaskForPixelKind(PixelKindOf(*shell, m_tiles[0].key));
@@ -116,7 +116,7 @@ bool KTiledPicture::CopyTiles(const QivImageContent& picture, int decodeMask) {
 }
 
 bool KTiledPicture::CopyTile(KPictureTile& tile, const QivImageContent& picture, int decodeMask, int x0, int y0) {
-    IKDrawShell& shell = *g_pDrawShell;
+    KShellServices& shell = *ShellServices();
     tile.width = std::min(kTileSide, m_width - x0);
     tile.height = std::min(kTileSide, m_height - y0);
     int32_t info[5] = {};
@@ -166,7 +166,7 @@ void KTiledPicture::DrawPart(int screenX, int screenY, int picX, int picY, int w
 }
 
 void KTiledPicture::DrawFragment(int tileIndex, int screenX, int screenY, int startX, int startY, int w, int h) {
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (m_drawingSuppressed || !shell) return;
     const GatheredFragment fragment{tileIndex, screenX, screenY, startX, startY, startX + w, startY + h};
     if (!m_oneByOne) {
@@ -197,7 +197,7 @@ void KTiledPicture::EndBatch() {
 }
 
 void KTiledPicture::DrawGathered() {
-    IKDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     if (m_gathered.empty() || !shell) return DropGathered();
     // A stable counting sort by tile: each tile's fragments become one run.
     m_runStarts.assign(size_t(m_tileCount) + 1, 0);

@@ -11,7 +11,7 @@
 #include "KWavSound.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "place/PlaceClocks.h"
-#include "lumiva/IKDrawShell.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -211,7 +211,7 @@ uint32_t KWeather::ApplyToAmbient(uint32_t colour) {
            uint32_t(ClampChannel(blue));
 }
 
-void KWeather::Paint(IKDrawShell* shell) {
+void KWeather::Paint(KShellServices* shell) {
     if (!shell || m_finished) return;
     KPrimLine lines[kLinesPerDraw];
     int pending = 0;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-class IKDrawShell;
+class KShellServices;
 class KWavSound;
 
 struct KWeatherParticle {
@@ -27,7 +27,7 @@ public:
     virtual uint32_t ApplyToAmbient(uint32_t colour) { return colour; }
     // The life check: a weather past its life time starts stopping.
     virtual void Update();
-    virtual void Paint(IKDrawShell* shell) = 0;
+    virtual void Paint(KShellServices* shell) = 0;
 
     // The rain falls around the focus.
     void SetFocus(int x, int y);
@@ -67,7 +67,7 @@ public:
     bool Load(int id) override;
     uint32_t ApplyToAmbient(uint32_t colour) override;
     void Update() override;
-    void Paint(IKDrawShell* shell) override;
+    void Paint(KShellServices* shell) override;
 
     // The weather never makes a sound itself; one handed to it follows the
     // volume and is stopped when the weather finishes. Not owned.

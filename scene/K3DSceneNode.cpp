@@ -7,8 +7,8 @@
 
 #include "lumiva/IK3DEffectNode.h"
 #include "scene/NodeRegistration.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 K3DSceneNode* AsSceneNode(IK3DSceneNode* node) { return dynamic_cast<K3DSceneNode*>(node); }
 
@@ -57,14 +57,14 @@ void K3DSceneNode::SetEffectNode(IK3DEffectNode* node) {
     if (node == m_effectNode || (node && SceneNodeOfEffect(node) == this)) return;
     IK3DEffectNode* old = m_effectNode;
     m_effectNode = node;
-    if (old && g_pDrawShell) g_pDrawShell->ReleaseEffectNode(old);
+    if (old && ShellServices()) ShellServices()->ReleaseEffectNode(old);
 }
 
 void K3DSceneNode::SetAttachedModel(KModelProxy* model) {
     if (model == m_attachedModel) return;
     KModelProxy* old = m_attachedModel;
     m_attachedModel = model;
-    if (old && g_pDrawShell) g_pDrawShell->ReleaseModel(old);
+    if (old && ShellServices()) ShellServices()->ReleaseModel(old);
 }
 
 bool K3DSceneNode::BindTo(IK3DSceneNode*, const char*, const char*) { return false; }

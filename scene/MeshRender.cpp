@@ -2,8 +2,8 @@
 // skinning mode for a mesh with bones.
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 HRESULT KMesh::Render(KMaterial* material, float alpha, IDirect3DBaseTexture9* texture, BYTE depthWrite) {
     if (!built || !device) return E_FAIL;
@@ -19,7 +19,7 @@ HRESULT KMesh::Render(KMaterial* material, float alpha, IDirect3DBaseTexture9* t
         DrawBlendedSkinned(material, alpha, texture, depthWrite);
     }
     device->SetTransform(D3DTS_WORLD, &world);
-    if (g_pDrawShell) g_pDrawShell->SetDefaultRenderStates();
+    if (KShellServices* shell = ShellServices()) shell->SetDefaultRenderStates();
     return 0;
 }
 

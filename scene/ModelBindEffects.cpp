@@ -10,8 +10,8 @@
 #include "lumiva/basrel/KIniFile.h"
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -134,11 +134,11 @@ HRESULT KModel::SetBindEffectSocket(const char* socket, const char* nextSocket, 
 // is switched off while they draw (and stays off, as the shell clears its
 // flag whatever it is given).
 void KModel::UpdateBindEffects() {
-    const BYTE offset = g_pDrawShell ? g_pDrawShell->HasWorldOffset() : 0;
-    if (g_pDrawShell) g_pDrawShell->ClearWorldOffset(1);
+    const BYTE offset = ShellServices() ? ShellServices()->HasWorldOffset() : 0;
+    if (KShellServices* shell = ShellServices()) shell->ClearWorldOffset(1);
     g_UseBindRotation = bindEffectsOn ? 1 : 0;
     if (currentBindEffects && currentBindEffects->GetEffectCount() > 0 && bindEffectsOn)
         currentBindEffects->UpdateAll();
-    if (g_pDrawShell) g_pDrawShell->ClearWorldOffset(offset);
+    if (KShellServices* shell = ShellServices()) shell->ClearWorldOffset(offset);
     g_UseBindRotation = 0;
 }

@@ -3,8 +3,8 @@
 #include "scene/KModel.h"
 #include "scene/KModelManager.h"
 #include "scene/KModelProxy.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,7 +68,7 @@ void KModelProxy::SetModelMatrix(const float* matrix) {
 LONG KModelProxy::AddRef() { return InterlockedIncrement(&referenceCount); }
 LONG KModelProxy::DropReference() { return InterlockedDecrement(&referenceCount); }
 
-bool KModelProxy::Release() { return g_pDrawShell && g_pDrawShell->ReleaseModel(this); }
+bool KModelProxy::Release() { return ShellServices() && ShellServices()->ReleaseModel(this); }
 
 void KModelProxy::SetColor(DWORD argb) { colour = argb; }
 DWORD KModelProxy::GetColor() { return colour; }

@@ -8,8 +8,8 @@
 #include "effects/KShadowQuad.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 #include "textures/TextureManager.h"
 
 namespace {
@@ -51,16 +51,16 @@ void KModelProxy::RemoveAllBindEffects() {
 }
 
 bool KModelProxy::AttachByName(const char* name) {
-    if (!model || !name || !g_pDrawShell) return false;
+    if (!model || !name || !ShellServices()) return false;
     const size_t length = std::strlen(name);
     if (length <= kProxyShapeEndingLength) return false;
     if (EndsWithShapeEnding(name, length)) {
-        KModelProxy* attached = g_pDrawShell->CreateModel(name);
+        KModelProxy* attached = ShellServices()->CreateModel(name);
         if (!attached) return false;
         model->SetAttachedModel(attached);
         return true;
     }
-    IK3DEffectNode* node = g_pDrawShell->CreateEffectNode(name, 0);
+    IK3DEffectNode* node = ShellServices()->CreateEffectNode(name, 0);
     if (!node) return false;
     model->SetEffectNode(node);
     return true;

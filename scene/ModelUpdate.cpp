@@ -12,8 +12,8 @@
 #include "shape/KShapeInstance.h"
 #include "shape/KShapeModel.h"
 #include "shape/KShapeThread.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -83,9 +83,9 @@ void KModel::ComputeOwnWorld(KShapeModel* shape) {
 }
 
 void KModel::ApplyWorldOffset() {
-    if (!g_pDrawShell || !g_pDrawShell->HasWorldOffset()) return;
+    if (!ShellServices() || !ShellServices()->HasWorldOffset()) return;
     float x = 0, y = 0, z = 0;
-    g_pDrawShell->GetWorldOffset(&x, &y, &z);
+    ShellServices()->GetWorldOffset(&x, &y, &z);
     D3DXMATRIX offset;
     D3DXMatrixMultiply(&worldMatrix, &worldMatrix, D3DXMatrixTranslation(&offset, x, y, z));
 }

@@ -7,8 +7,8 @@
 #include "shape/KShapeModel.h"
 #include "shape/ShapeDrawParams.h"
 #include "shell/ClientSettings.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ HRESULT KShapeModel::Render(KMaterial*, float, IDirect3DBaseTexture9*, BYTE) {
     }
     instance = nullptr;
     // Every exit: the depth quad leaves its blending on.
-    if (g_pDrawShell) g_pDrawShell->SetDefaultRenderStates();
+    if (KShellServices* shell = ShellServices()) shell->SetDefaultRenderStates();
     return result;
 }
 
@@ -56,7 +56,7 @@ void KShapeModel::DrawInstance() {
 }
 
 void KShapeModel::DrawDepthQuad() {
-    KDrawShell* shell = g_pDrawShell;
+    KShellServices* shell = ShellServices();
     IDirect3DDevice9* target = shell ? shell->GetDevice() : nullptr;
     if (!target) return;
     int first = 0;

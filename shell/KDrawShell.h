@@ -18,6 +18,7 @@
 #include "shell/ClientSettings.h"
 #include "lumiva/IKDrawShell.h"
 #include "shell/NeighbourServices.h"
+#include "shell/ShellServices.h"
 #include "shell/ShellTextServices.h"
 
 constexpr int kQuadTableSize = 343;
@@ -66,7 +67,7 @@ constexpr int kLightGridColumns = 48;
 constexpr int kLightGridRows = 96;
 constexpr int kSavedStates2Count = 11;
 
-class KDrawShell final : public IKDrawShell {
+class KDrawShell final : public IKDrawShell, public KShellServices {
 public:
     KDrawShell();
     ~KDrawShell();
@@ -256,6 +257,7 @@ public:
 
     // --- Operations outside the table ---
     IDirect3DDevice9* GetDeviceInterface() { return GetDevice(); }
+    IKDrawShell* Interface() override { return this; }
     void SetProjection();
     void RestoreGammaAndRelease();
     HRESULT CreateScreenTarget(int width, int height);
@@ -264,8 +266,8 @@ public:
     void ReleaseDynamicVertexBuffer();
     // Room for `count` vertices of `stride` bytes in the shared buffer, or
     // null; the first vertex index and the buffer go to the outputs.
-    void* LockDynamicVertices(int count, int stride, int* firstVertex, IDirect3DVertexBuffer9** buffer);
-    HRESULT UnlockDynamicVertices();
+    void* LockDynamicVertices(int count, int stride, int* firstVertex, IDirect3DVertexBuffer9** buffer) override;
+    HRESULT UnlockDynamicVertices() override;
     // A scene point on screen through the camera's viewport, projection and
     // view (no world matrix); z is the depth the viewport maps to.
     D3DXVECTOR3 ProjectToScreen(const D3DXVECTOR3& point) const;

@@ -9,6 +9,8 @@
 #include "shell/NeighbourServices.h"
 
 KDrawShell* g_pDrawShell = nullptr;
+
+KShellServices* ShellServices() { return g_pDrawShell; }
 int g_ProjectionMode = 1;
 float g_ProjectionRamp = kProjectionRampOrtho;
 int g_ProjectionRampState = -1;

@@ -4,7 +4,7 @@
 
 #include "lumiva/basrel/FileNameId.h"
 #include "shell/ComRelease.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
@@ -45,7 +45,7 @@ uint32_t KImageCache::BudgetForMachine() {
     return 83886080u;
 }
 
-KImageCache::KImageCache(KDrawShell* shell) : m_shell(shell) {
+KImageCache::KImageCache(KShellServices* shell) : m_shell(shell) {
     stampTime = timeGetTime();
     memoryBudget = BudgetForMachine();
     for (IDirect3DTexture9*& texture : g_SizeClassTextures) texture = nullptr;

@@ -17,7 +17,7 @@
 
 #include "lumiva/basrel/KMutex.h"
 
-class KDrawShell;
+class KShellServices;
 class KImageTexture;
 
 constexpr DWORD kPinnedTick = 0xFFFFFFFF;
@@ -46,7 +46,7 @@ extern class KImageCache* g_pImageCache;
 
 class KImageCache {
 public:
-    explicit KImageCache(KDrawShell* shell);
+    explicit KImageCache(KShellServices* shell);
     ~KImageCache();
     KImageCache(const KImageCache&) = delete;
     KImageCache& operator=(const KImageCache&) = delete;
@@ -131,7 +131,7 @@ private:
     KImageTexture* LookupForQuery(const char* name, int frame, int type);
     static uint32_t BudgetForMachine();
 
-    KDrawShell* m_shell;
+    KShellServices* m_shell;
     std::vector<KImageCacheEntry> m_entries;
     DWORD m_frameTick = 0;
     bool m_frameTickSet = false;

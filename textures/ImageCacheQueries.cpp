@@ -5,7 +5,7 @@
 
 #include "lumiva/basrel/DataRoot.h"
 #include "lumiva/basrel/HostGlobals.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/ImageCache.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "shell/D3DDevice.h"
-#include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"
+#include "shell/ShellServices.h"
 #include "shell/VideoPolicy.h"
 #include "textures/ImageCache.h"
 
@@ -47,7 +47,7 @@ void PurgeAll() {
 // nothing can shrink.
 bool ShrinkGroundPictures() {
     if (State().shrinkGround) return State().shrinkGround();
-    return g_pDrawShell && g_pDrawShell->ShrinkPlaceGround();
+    return ShellServices() && ShellServices()->ShrinkPlaceGround();
 }
 
 void SetPurgeIdle(std::function<void()> purge) { State().purgeIdle = std::move(purge); }
