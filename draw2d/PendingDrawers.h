@@ -8,7 +8,7 @@
 
 #include "draw2d/scene/SceneFrame.h"  // type 5
 
-class KDrawShell;
+class KShellServices;
 class KSprImage;
 struct KPrimPicture;
 struct KPrimPictureEx;
@@ -16,20 +16,20 @@ struct KPrimSurface;
 
 // Scene lists (types 3, 6, 20, 21, 22). Quad records of types 6, 21 and 22
 // are stepped by ScenePictureStride(type).
-void DrawScenePictureList(KDrawShell& shell, uint32_t type, int count, void* records, int screenSpace,
+void DrawScenePictureList(KShellServices& shell, uint32_t type, int count, void* records, int screenSpace,
                           float brightness, bool clipSpan);
-void DrawScenePictureListAlt(KDrawShell& shell, uint32_t type, int count, void* records, int screenSpace);
+void DrawScenePictureListAlt(KShellServices& shell, uint32_t type, int count, void* records, int screenSpace);
 
 // Screen lists of 208-byte records (types 3 and 6).
-void DrawPictureList(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace);
-void DrawPictureListF(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace);
+void DrawPictureList(KShellServices& shell, int count, KPrimPicture* records, int screenSpace);
+void DrawPictureListF(KShellServices& shell, int count, KPrimPicture* records, int screenSpace);
 
 // Type 7 and type 24.
-void DrawScaledPictureList(KDrawShell& shell, int count, KPrimPicture* records);
-void DrawScaledPictureListPoint(KDrawShell& shell, int count, KPrimPicture* records);
-void DrawClippedPictureList(KDrawShell& shell, int count, KPrimPictureEx* records);
+void DrawScaledPictureList(KShellServices& shell, int count, KPrimPicture* records);
+void DrawScaledPictureListPoint(KShellServices& shell, int count, KPrimPicture* records);
+void DrawClippedPictureList(KShellServices& shell, int count, KPrimPictureEx* records);
 
 // The grey surface (type 17).
-void UpdateSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
-void DrawSurfacePrimitive(KDrawShell& shell, KPrimSurface* record);
+void UpdateSurfacePrimitive(KShellServices& shell, KPrimSurface* record);
+void DrawSurfacePrimitive(KShellServices& shell, KPrimSurface* record);
 

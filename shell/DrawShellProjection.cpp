@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr float kPerspectiveFovY = 0.1308997f;  // pi / 24
-constexpr float kAspectFactor = 1.37f;
 constexpr float kZoomStep = 0.1f;
 constexpr float kZoomPercentScale = 450000.0f;
 

@@ -20,8 +20,6 @@ constexpr uint32_t kRampDelayFrames = 3;
 constexpr uint32_t kRampOrthoMs = 1500;
 constexpr uint32_t kRampPerspectiveMs = 3200;
 constexpr float kRampSpan = 0.24999997f;
-constexpr float kPerspectiveFovY = 0.1308997f;
-constexpr float kAspectFactor = 1.37f;
 constexpr DWORD kModelAgeingAfterMs = 5000;
 
 void SetFirstLight(KDrawShell& shell) {

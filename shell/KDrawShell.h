@@ -18,6 +18,7 @@
 #include "shell/ClientSettings.h"
 #include "lumiva/IKDrawShell.h"
 #include "shell/NeighbourServices.h"
+#include "shell/ScreenVertex.h"
 #include "shell/ShellServices.h"
 #include "shell/ShellTextServices.h"
 
@@ -28,6 +29,9 @@ constexpr float kCameraDistanceMin = 2200.0f;
 // Depth range of the shell's camera projections.
 constexpr float kNearPlane = 200.0f;
 constexpr float kFarPlane = 20000.0f;
+// Field of view (pi / 24) and width-over-height factor of the perspective camera.
+constexpr float kPerspectiveFovY = 0.1308997f;
+constexpr float kAspectFactor = 1.37f;
 
 // A record holding one Direct3D resource that device resets drop.
 struct KTargetRecord {
@@ -54,14 +58,6 @@ struct KOcclusionSamples {
     uint8_t sampled;
     uint8_t changed;
 };
-
-// Screen-space vertex: x, y, z, rhw, ARGB colour, u, v (FVF 0x144).
-struct KScreenVertex {
-    float x, y, z, rhw;
-    DWORD colour;
-    float u, v;
-};
-static_assert(sizeof(KScreenVertex) == 28);
 
 constexpr int kLightGridColumns = 48;
 constexpr int kLightGridRows = 96;
@@ -258,6 +254,18 @@ public:
     // --- Operations outside the table ---
     IDirect3DDevice9* GetDeviceInterface() { return GetDevice(); }
     IKDrawShell* Interface() override { return this; }
+    bool LightGridEnabled() const override { return lightGridEnabled != 0; }
+    const D3DXMATRIX& ViewMatrix() const override { return viewMatrix; }
+    const D3DXMATRIX& ProjectionMatrix() const override { return projectionMatrix; }
+    const D3DVIEWPORT9& Viewport() const override { return viewport; }
+    int32_t ProjectionKind() const override { return projectionKind; }
+    float GlobalAlpha() const override { return globalAlpha; }
+    const float* ActiveWorldOffset() const override { return worldOffsetSet ? worldOffset : nullptr; }
+    bool DeviceLost() const override { return deviceLost != 0; }
+    IDirect3DTexture9*& SurfaceTexture() override { return surfaceTexture; }
+    IDirect3DTexture9* ComposeTexture(int size) const override {
+        return size == 128 ? composeTextureSmall : composeTextureLarge;
+    }
     void SetProjection();
     void RestoreGammaAndRelease();
     HRESULT CreateScreenTarget(int width, int height);
@@ -272,7 +280,7 @@ public:
     // view (no world matrix); z is the depth the viewport maps to.
     D3DXVECTOR3 ProjectToScreen(const D3DXVECTOR3& point) const;
     // Ground light colour under a point whose first two fields are floats x, y.
-    DWORD GetLightGridColor(const void* point);
+    DWORD GetLightGridColor(const void* point) override;
     // The off-screen view's default-pool texture and kept target.
     void ReleaseOffscreenView();
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr DWORD kScreenVertexFvf = 0x144;
 constexpr DWORD kPrimitivePicture = 3;
 constexpr size_t kPictureRecordSize = 208;
 constexpr uint8_t kFlagAnchorAtCentre = 1;

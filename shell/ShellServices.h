@@ -1,5 +1,5 @@
-// What textures, models, shapes, effects and the scene place use of the
-// drawing shell, and nothing more. The shell implements it; those parts
+// What textures, 2D drawing, models, shapes, effects and the scene place
+// use of the drawing shell, and nothing more. The shell implements it; those parts
 // include this header, never the shell's class, so a change to a slot they
 // do not call recompiles none of them. The device wrapper (D3DDevice.h)
 // and the module-wide frame time and screen size (ShellGlobals.h,
@@ -8,11 +8,13 @@
 
 #include <windows.h>
 #include <d3d9.h>
+#include <d3dx9math.h>
 
 #include <cstdint>
 
 class IK3DEffectNode;
 class IKDrawShell;
+class KImageCache;
 class KModelProxy;
 
 class KShellServices {
@@ -83,6 +85,28 @@ public:
     virtual void SetUiScale(float scale) = 0;
     virtual BYTE IsImageLoadThrottled() = 0;
     virtual bool ShrinkPlaceGround() = 0;
+
+    // --- What the primitive drawer reads of the shell's view ---
+    virtual KImageCache* GetImageCache() = 0;
+    // Scene point to screen point through the camera, in place.
+    virtual void ProjectPoint(int* x, int* y, int z) = 0;
+    virtual void ProjectPointF(float* x, float* y, float z) = 0;
+    // Ground light colour under a point whose first two fields are floats x, y.
+    virtual DWORD GetLightGridColor(const void* point) = 0;
+    virtual bool LightGridEnabled() const = 0;
+    virtual const D3DXMATRIX& ViewMatrix() const = 0;
+    virtual const D3DXMATRIX& ProjectionMatrix() const = 0;
+    virtual const D3DVIEWPORT9& Viewport() const = 0;
+    virtual int32_t ProjectionKind() const = 0;
+    // The alpha factor of projected pictures (SetGlobalAlpha).
+    virtual float GlobalAlpha() const = 0;
+    // The world offset while it is set, else null.
+    virtual const float* ActiveWorldOffset() const = 0;
+    virtual bool DeviceLost() const = 0;
+    // The grey surface of type 17, which its first dirty record makes.
+    virtual IDirect3DTexture9*& SurfaceTexture() = 0;
+    // The compose texture of a picture group of `size` (128 or larger).
+    virtual IDirect3DTexture9* ComposeTexture(int size) const = 0;
 
 protected:
     ~KShellServices() = default;

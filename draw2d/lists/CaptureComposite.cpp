@@ -4,7 +4,7 @@
 
 #include "draw2d/lists/PictureRecordView.h"
 #include "draw2d/lists/RecordPicture.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 
 namespace {
@@ -107,8 +107,8 @@ int CompositePixels(const KPixelArea& picture, const RECT& source, KPixelArea* t
     return written;
 }
 
-void CompositePictureOntoSurface(KDrawShell& shell, void* record, IDirect3DSurface9* captured) {
-    if (record == nullptr || shell.deviceLost) return;
+void CompositePictureOntoSurface(KShellServices& shell, void* record, IDirect3DSurface9* captured) {
+    if (record == nullptr || shell.DeviceLost()) return;
     KPictureRecordView view(static_cast<uint8_t*>(record));
     KJpgImage* picture = FetchRecordJpeg(shell, view);
     if (picture == nullptr) return;

@@ -26,10 +26,10 @@ bool IsNearBlack(uint32_t colour);
 // written.
 int CompositePixels(const KPixelArea& picture, const RECT& source, KPixelArea* target, int x, int y);
 
-class KDrawShell;
+class KShellServices;
 
 // The whole operation for a KPictureEx record naming a JPEG picture: source
 // rectangle r0..r3 of the picture's system-memory copy to point A of the
 // captured surface. Nothing happens without a record, with the device lost,
 // without the picture or its copy, or when either lock fails.
-void CompositePictureOntoSurface(KDrawShell& shell, void* record, IDirect3DSurface9* captured);
+void CompositePictureOntoSurface(KShellServices& shell, void* record, IDirect3DSurface9* captured);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "draw2d/lists/RleToA4R4G4B4.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ bool ComposeFramesIntoTexture(IDirect3DTexture9* texture, const KGroupBox& box,
     return locked;
 }
 
-void DrawComposedQuad(KDrawShell& shell, IDirect3DTexture9* texture, const KGroupBox& box, int textureSize,
+void DrawComposedQuad(KShellServices& shell, IDirect3DTexture9* texture, const KGroupBox& box, int textureSize,
                       uint32_t colour, uint8_t blendMode) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (device == nullptr || texture == nullptr) return;

@@ -10,7 +10,7 @@
 
 #include "draw2d/lists/CompositionPlan.h"
 
-class KDrawShell;
+class KShellServices;
 
 // One frame placed at (x, y) on screen: run-length data with its palette, or
 // a DXT5 image (128-byte DDS header, then blocks).
@@ -38,5 +38,5 @@ bool ComposeFramesIntoTexture(IDirect3DTexture9* texture, const KGroupBox& box,
 // buffer: colour ADD for blend mode 3, else MODULATE4X (a grey 0x40 colour
 // leaves the texels as they are); stage and sampler states go back to
 // MODULATE, SELECTARG1 and POINT afterwards.
-void DrawComposedQuad(KDrawShell& shell, IDirect3DTexture9* texture, const KGroupBox& box, int textureSize,
+void DrawComposedQuad(KShellServices& shell, IDirect3DTexture9* texture, const KGroupBox& box, int textureSize,
                       uint32_t colour, uint8_t blendMode);

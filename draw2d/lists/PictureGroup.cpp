@@ -6,7 +6,8 @@
 #include "draw2d/lists/ComposeTexture.h"
 #include "draw2d/lists/PictureRecordView.h"
 #include "shell/D3DShell.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
+#include "textures/ImageCache.h"
 #include "textures/KSprImage.h"
 
 namespace {
@@ -20,19 +21,19 @@ struct KPlacedSprite {
 };
 
 // The image cache's throttled, unpinned lookup with load argument 0.
-KSprImage* FetchGroupSprite(KDrawShell& shell, KPictureRecordView& record) {
+KSprImage* FetchGroupSprite(KShellServices& shell, KPictureRecordView& record) {
     record.CopyName();
     DWORD fileId = record.FileId();
     int16_t hint = record.IndexHint();
     KImageTexture* picture =
-        shell.imageCache.GetImage(record.Name(), &fileId, &hint, record.Frame(), record.ImageType(), 0, 1, 0, 0);
+        shell.GetImageCache()->GetImage(record.Name(), &fileId, &hint, record.Frame(), record.ImageType(), 0, 1, 0, 0);
     record.StoreCacheHints(fileId, hint);
     auto* sprite = dynamic_cast<KSprImage*>(picture);
     if (sprite == nullptr || uint32_t(uint16_t(record.Frame())) >= uint32_t(sprite->GetFrameCount())) return nullptr;
     return sprite;
 }
 
-bool PlaceRecord(KDrawShell& shell, KPictureRecordView& record, int screenSpace, KPlacedSprite* placed) {
+bool PlaceRecord(KShellServices& shell, KPictureRecordView& record, int screenSpace, KPlacedSprite* placed) {
     placed->sprite = FetchGroupSprite(shell, record);
     if (placed->sprite == nullptr) return false;
     KSprImage& sprite = *placed->sprite;
@@ -88,7 +89,7 @@ KComposeFrame FrameToCompose(const KPlacedSprite& placed) {
 
 }  // namespace
 
-KGroupBox GetPictureGroupBounds(KDrawShell& shell, int count, void* records, int screenSpace) {
+KGroupBox GetPictureGroupBounds(KShellServices& shell, int count, void* records, int screenSpace) {
     KGroupBox box;
     if (records == nullptr) return box;
     for (int i = 0; i < count; ++i) {
@@ -102,7 +103,7 @@ KGroupBox GetPictureGroupBounds(KDrawShell& shell, int count, void* records, int
     return box;
 }
 
-bool CanComposePictureGroup(KDrawShell& shell, int count, void* records) {
+bool CanComposePictureGroup(KShellServices& shell, int count, void* records) {
     for (int i = 0; i < count; ++i) {
         KPictureRecordView record = RecordAt(records, i);
         if (record.ImageType() != 1) return false;
@@ -112,7 +113,7 @@ bool CanComposePictureGroup(KDrawShell& shell, int count, void* records) {
     return true;
 }
 
-KGroupResult DrawPictureGroup(KDrawShell& shell, int count, void* records, int screenSpace) {
+KGroupResult DrawPictureGroup(KShellServices& shell, int count, void* records, int screenSpace) {
     if (records == nullptr || count <= 0) return KGroupResult::NothingToDraw;
     if (!CanComposePictureGroup(shell, count, records)) return KGroupResult::DrawSingly;
     const KGroupBox box = GetPictureGroupBounds(shell, count, records, screenSpace);
@@ -124,7 +125,7 @@ KGroupResult DrawPictureGroup(KDrawShell& shell, int count, void* records, int s
                                                                               : KGroupResult::NothingToDraw;
 }
 
-bool ComposePictureGroup(KDrawShell& shell, int count, void* records, int screenSpace, const KGroupBox& box,
+bool ComposePictureGroup(KShellServices& shell, int count, void* records, int screenSpace, const KGroupBox& box,
                          int textureSize) {
     uint32_t colour = (RecordAt(records, 0).Colour() & 0xFF000000u) | kQuadGrey;
     uint8_t blendMode = 0;
@@ -142,7 +143,7 @@ bool ComposePictureGroup(KDrawShell& shell, int count, void* records, int screen
         blendMode = record.BlendMode();
         frames.push_back(FrameToCompose(placed));
     }
-    IDirect3DTexture9* texture = textureSize == 128 ? shell.composeTextureSmall : shell.composeTextureLarge;
+    IDirect3DTexture9* texture = shell.ComposeTexture(textureSize);
     if (!ComposeFramesIntoTexture(texture, box, frames)) return false;
     DrawComposedQuad(shell, texture, box, textureSize, colour, blendMode);
     return true;

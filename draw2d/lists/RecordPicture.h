@@ -3,14 +3,14 @@
 
 #include "draw2d/lists/PictureRecordView.h"
 
-class KDrawShell;
+class KShellServices;
 class KImageTexture;
 class KJpgImage;
 class KSprImage;
 
 // Without pinning, hints written back. Null when absent.
-KImageTexture* FetchRecordPicture(KDrawShell& shell, KPictureRecordView& record, bool createTiles);
+KImageTexture* FetchRecordPicture(KShellServices& shell, KPictureRecordView& record, bool createTiles);
 // The record's sprite when it has the record's frame (index compared
 // unsigned), else null.
-KSprImage* FetchRecordSprite(KDrawShell& shell, KPictureRecordView& record, bool createTiles);
-KJpgImage* FetchRecordJpeg(KDrawShell& shell, KPictureRecordView& record);
+KSprImage* FetchRecordSprite(KShellServices& shell, KPictureRecordView& record, bool createTiles);
+KJpgImage* FetchRecordJpeg(KShellServices& shell, KPictureRecordView& record);

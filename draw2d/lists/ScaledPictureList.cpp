@@ -6,7 +6,7 @@
 #include "draw2d/lists/SpriteAnchor.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexBuilders.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
@@ -30,7 +30,7 @@ int ScaledOffset(int offset, int span, int size) {
     return size != 0 ? host_int::Saturate(int64_t{offset} * span / size) : 0;
 }
 
-void DrawScaledSprite(KDrawShell& shell, KPictureRecordView& record, KSprImage& sprite) {
+void DrawScaledSprite(KShellServices& shell, KPictureRecordView& record, KSprImage& sprite) {
     const uint32_t frame = uint16_t(record.Frame());
     const int spanX = host_int::Sub(record.IntB(0), record.IntA(0));
     const int spanY = host_int::Sub(record.IntB(1), record.IntA(1));
@@ -60,7 +60,7 @@ KScale FloatScale(const KSprImage& sprite, const KPictureRecordView& record) {
 
 }  // namespace
 
-void DrawScaledPictureList(KDrawShell& shell, int count, KPrimPicture* records) {
+void DrawScaledPictureList(KShellServices& shell, int count, KPrimPicture* records) {
     if (records == nullptr) return;
     for (int i = 0; i < count; ++i) {
         KPictureRecordView record = RecordAt(records, i, kPictureRecordSize);
@@ -78,7 +78,7 @@ void DrawScaledPictureList(KDrawShell& shell, int count, KPrimPicture* records) 
     }
 }
 
-void DrawScaledPictureListPoint(KDrawShell& shell, int count, KPrimPicture* records) {
+void DrawScaledPictureListPoint(KShellServices& shell, int count, KPrimPicture* records) {
     if (records == nullptr) return;
     for (int i = 0; i < count; ++i) {
         KPictureRecordView record = RecordAt(records, i, kPictureRecordSize);
@@ -94,7 +94,7 @@ void DrawScaledPictureListPoint(KDrawShell& shell, int count, KPrimPicture* reco
     }
 }
 
-void DrawClippedPictureList(KDrawShell& shell, int count, KPrimPictureEx* records) {
+void DrawClippedPictureList(KShellServices& shell, int count, KPrimPictureEx* records) {
     if (records == nullptr) return;
     for (int i = 0; i < count; ++i) {
         KPictureRecordView record = RecordAt(records, i, kPictureExRecordSize);

@@ -5,7 +5,7 @@
 #include "lumiva/PrimitiveRecords.h"
 #include "draw2d/scene/CornerPicture.h"
 #include "draw2d/scene/TintedPicture.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
@@ -34,22 +34,22 @@ KScenePoint PointB(const KPictureRecordView& r, bool floats) {
     return {float(r.IntB(0)), float(r.IntB(1)), float(r.IntB(2))};
 }
 
-void DrawJpegRecord(KDrawShell& shell, KPictureRecordView& record, const KSceneListOptions& options,
+void DrawJpegRecord(KShellServices& shell, KPictureRecordView& record, const KSceneListOptions& options,
                     KPictureCorners* corners) {
     KJpgImage* picture = FetchRecordJpeg(shell, record);
     if (picture == nullptr) return;
     PlaceCornersBetween(corners, PointA(record, options.floatPoints), PointB(record, options.floatPoints));
-    if (shell.lightGridEnabled)
+    if (shell.LightGridEnabled())
         DrawTintedPictureSplit(shell, CornerFloats(*corners), picture);
     else
         DrawTintedPicture(shell, CornerFloats(*corners), picture, options.brightness);
 }
 
-void DrawSpriteOnCorners(KDrawShell& shell, const KPictureRecordView& record, KSprImage* sprite,
+void DrawSpriteOnCorners(KShellServices& shell, const KPictureRecordView& record, KSprImage* sprite,
                          const KSceneListOptions& options, const KPictureCorners& corners, const int32_t* clip) {
     const float* c = CornerFloats(corners);
     const int frame = record.Frame();
-    if (shell.lightGridEnabled && record.BlendMode() != 4)
+    if (shell.LightGridEnabled() && record.BlendMode() != 4)
         DrawPictureOnCornersSplit(shell, c, frame, sprite, record.Colour(), record.BlendMode(), clip);
     else if (options.cornersSpanClip)
         DrawPictureOnCornersAlt(shell, c, frame, sprite, record.Colour(), record.BlendMode(), clip, options.brightness);
@@ -57,7 +57,7 @@ void DrawSpriteOnCorners(KDrawShell& shell, const KPictureRecordView& record, KS
         DrawPictureOnCorners(shell, c, frame, sprite, record.Colour(), record.BlendMode(), clip, options.brightness);
 }
 
-void DrawSceneSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView& record, const KSceneListOptions& options,
+void DrawSceneSpriteRecord(KShellServices& shell, uint32_t type, KPictureRecordView& record, const KSceneListOptions& options,
                       KPictureCorners* corners) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
@@ -95,12 +95,12 @@ void DrawSceneSpriteRecord(KDrawShell& shell, uint32_t type, KPictureRecordView&
     DrawSpriteOnCorners(shell, record, sprite, options, *corners, nullptr);
 }
 
-void DrawSceneList(KDrawShell& shell, uint32_t type, int count, void* records, const KSceneListOptions& options,
+void DrawSceneList(KShellServices& shell, uint32_t type, int count, void* records, const KSceneListOptions& options,
                    KPictureCorners* corners) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (device == nullptr || records == nullptr) return;
     device->SetFVF(kSceneVertexFormat);
-    const bool perspective = shell.projectionKind == kPerspective;
+    const bool perspective = shell.ProjectionKind() == kPerspective;
     if (perspective) {
         device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
         device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -123,14 +123,14 @@ void DrawSceneList(KDrawShell& shell, uint32_t type, int count, void* records, c
 
 }  // namespace
 
-void DrawScenePictureList(KDrawShell& shell, uint32_t type, int count, void* records, int /*screenSpace*/,
+void DrawScenePictureList(KShellServices& shell, uint32_t type, int count, void* records, int /*screenSpace*/,
                           float brightness, bool cornersSpanClip) {
     if (type != 3 && type != 6 && type != 22) return;
     static KPictureCorners corners;
     DrawSceneList(shell, type, count, records, KSceneListOptions{false, brightness, cornersSpanClip}, &corners);
 }
 
-void DrawScenePictureListAlt(KDrawShell& shell, uint32_t type, int count, void* records, int /*reserved*/) {
+void DrawScenePictureListAlt(KShellServices& shell, uint32_t type, int count, void* records, int /*reserved*/) {
     if (type != 3 && type != 6) return;
     static KPictureCorners corners;
     DrawSceneList(shell, type, count, records, KSceneListOptions{true, 1.0f, false}, &corners);

@@ -6,7 +6,7 @@
 #include "draw2d/lists/SpriteAnchor.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexBuilders.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
@@ -19,7 +19,7 @@ KPictureRecordView ScreenRecordAt(KPrimPicture* records, int i) {
 }
 
 // JPEG pictures keep the integer point in both list forms.
-void DrawJpegRecord(KDrawShell& shell, KPictureRecordView& record, int screenSpace) {
+void DrawJpegRecord(KShellServices& shell, KPictureRecordView& record, int screenSpace) {
     KJpgImage* picture = FetchRecordJpeg(shell, record);
     if (picture == nullptr) return;
     int x = record.IntA(0), y = record.IntA(1);
@@ -40,7 +40,7 @@ KRotation RecordRotation(const KPictureRecordView& record) {
     return {record.Angle(), record.PivotX(), record.PivotY()};
 }
 
-void DrawScreenSpriteRecord(KDrawShell& shell, KPictureRecordView& record, int screenSpace) {
+void DrawScreenSpriteRecord(KShellServices& shell, KPictureRecordView& record, int screenSpace) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
     const uint32_t frame = uint16_t(record.Frame());
@@ -53,7 +53,7 @@ void DrawScreenSpriteRecord(KDrawShell& shell, KPictureRecordView& record, int s
                     record.Colour(), record.BlendMode(), turn.angle, turn.pivotX, turn.pivotY);
 }
 
-void DrawSpriteRecordF(KDrawShell& shell, KPictureRecordView& record, int screenSpace) {
+void DrawSpriteRecordF(KShellServices& shell, KPictureRecordView& record, int screenSpace) {
     KSprImage* sprite = FetchRecordSprite(shell, record, true);
     if (sprite == nullptr) return;
     const uint32_t frame = uint16_t(record.Frame());
@@ -67,13 +67,13 @@ void DrawSpriteRecordF(KDrawShell& shell, KPictureRecordView& record, int screen
 }
 
 // True when the group took the list, composed or rightly not drawn.
-bool DrawAsGroup(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace) {
+bool DrawAsGroup(KShellServices& shell, int count, KPrimPicture* records, int screenSpace) {
     if (count < kGroupThreshold) return false;
     return DrawPictureGroup(shell, count, records, screenSpace) != KGroupResult::DrawSingly;
 }
 
 template <typename SpriteDrawer>
-void DrawEachRecord(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace, SpriteDrawer drawSprite) {
+void DrawEachRecord(KShellServices& shell, int count, KPrimPicture* records, int screenSpace, SpriteDrawer drawSprite) {
     for (int i = 0; i < count; ++i) {
         KPictureRecordView record = ScreenRecordAt(records, i);
         switch (record.ImageType()) {
@@ -86,13 +86,13 @@ void DrawEachRecord(KDrawShell& shell, int count, KPrimPicture* records, int scr
 
 }  // namespace
 
-void DrawPictureList(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace) {
+void DrawPictureList(KShellServices& shell, int count, KPrimPicture* records, int screenSpace) {
     if (records == nullptr || count <= 0) return;
     if (DrawAsGroup(shell, count, records, screenSpace)) return;
     DrawEachRecord(shell, count, records, screenSpace, DrawScreenSpriteRecord);
 }
 
-void DrawPictureListF(KDrawShell& shell, int count, KPrimPicture* records, int screenSpace) {
+void DrawPictureListF(KShellServices& shell, int count, KPrimPicture* records, int screenSpace) {
     if (records == nullptr || count <= 0) return;
     if (DrawAsGroup(shell, count, records, screenSpace)) return;
     DrawEachRecord(shell, count, records, screenSpace, DrawSpriteRecordF);

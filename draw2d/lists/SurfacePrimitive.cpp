@@ -3,18 +3,19 @@
 #include "draw2d/lists/GreySurface.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/VertexLock.h"
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 
-void UpdateSurfacePrimitive(KDrawShell& shell, KPrimSurface* record) {
+void UpdateSurfacePrimitive(KShellServices& shell, KPrimSurface* record) {
     if (record == nullptr) return;
-    RebuildGreySurfaceTexture(shell.GetDevice(), &shell.surfaceTexture, record->pixels, record->width,
+    RebuildGreySurfaceTexture(shell.GetDevice(), &shell.SurfaceTexture(), record->pixels, record->width,
                               record->height);
 }
 
 // Drawn as DrawTexturedQuadBlend draws a picture in white: one quad of the
 // record's size, the texture's used part mapped onto it, point filtering.
-void DrawSurfacePrimitive(KDrawShell& shell, KPrimSurface* record) {
-    IDirect3DTexture9* texture = shell.surfaceTexture;
+void DrawSurfacePrimitive(KShellServices& shell, KPrimSurface* record) {
+    IDirect3DTexture9* texture = shell.SurfaceTexture();
     if (record == nullptr || texture == nullptr) return;
     D3DSURFACE_DESC desc{};
     if (FAILED(texture->GetLevelDesc(0, &desc)) || desc.Width == 0 || desc.Height == 0) return;

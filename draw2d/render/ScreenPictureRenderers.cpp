@@ -11,7 +11,8 @@
 #include "draw2d/render/TileQuad.h"
 #include "draw2d/render/VertexLock.h"
 #include "shell/D3DShell.h"
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 #include "textures/KSprImage.h"
 
@@ -80,7 +81,7 @@ int TileCount(KSprImage* picture, int frame) { return std::clamp(picture->GetTil
 // The scaled renderers: the scaled tile, optionally grown by half a pixel
 // on every side (grow) and cut by a clip rectangle (clip: top, left,
 // bottom, right).
-void DrawScaledTiles(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawScaledTiles(KShellServices& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
                      DWORD colour, int blendMode, float sx, float sy, float z, bool grow, const float* clip,
                      const StatePlan& plan) {
     if (!HasFrame(picture, frame)) return;
@@ -121,7 +122,7 @@ void SetAlphaStates(IDirect3DDevice9* device) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
 }
 
-void DrawFrameRotated(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameRotated(KShellServices& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
                       DWORD colour, int blendMode, float angle, int pivotX, int pivotY) {
     if (!HasFrame(picture, frame)) return;
     IDirect3DDevice9* device = shell.GetDevice();
@@ -155,21 +156,21 @@ void DrawFrameRotated(KDrawShell& shell, float x, float y, int width, int height
     DrawTiles(lock, picture, f, hidden, tiles, blendMode, colour, plan);
 }
 
-void DrawFrameScaled(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameScaled(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                      DWORD colour, int blendMode, float scaleX, float scaleY) {
     const StatePlan plan{true, D3DTEXF_LINEAR, (colour >> 24) != 0xFF, false, true};
     DrawScaledTiles(shell, float(x), float(y), width, height, frame, picture, colour, blendMode, scaleX, scaleY, 0.0f,
                     true, nullptr, plan);
 }
 
-void DrawFrameScaledPoint(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame,
+void DrawFrameScaledPoint(KShellServices& shell, float x, float y, int width, int height, uint32_t frame,
                           KSprImage* picture, DWORD colour, int blendMode, float scaleX, float scaleY) {
     const StatePlan plan{true, D3DTEXF_POINT, true, true, true};
     DrawScaledTiles(shell, x, y, width, height, frame, picture, colour, blendMode, scaleX, scaleY, 0.0f, true, nullptr,
                     plan);
 }
 
-void DrawFrameClipped(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameClipped(KShellServices& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
                       DWORD colour, int blendMode, float scaleX, float scaleY, const float* clip) {
     if (!clip) return;
     const StatePlan plan{true, D3DTEXF_POINT, true, true, true};
@@ -198,7 +199,7 @@ bool CroppedFrameQuads(const KSprFrameView& frame, int x, int y, int width, int 
     return true;
 }
 
-void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameCropped(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                       const int32_t* crop, DWORD colour, int blendMode) {
     KSprFrameView view;
     if (!HasFrame(picture, frame) || !crop || !picture->GetFrameView(int(frame), &view)) return;
@@ -234,7 +235,7 @@ bool PictureCroppedQuad(int x, int y, const KJpgImage& picture, const int32_t* s
     return true;
 }
 
-void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
+void DrawPictureCropped(KShellServices& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
                         float brightness) {
     if (!picture || !source) return;
     IDirect3DDevice9* device = shell.GetDevice();

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-class KDrawShell;
+class KShellServices;
 class KJpgImage;
 class KSprImage;
 struct TileQuad;
@@ -20,17 +20,17 @@ inline DWORD PictureVertexColour(DWORD colour, int blendMode) {
     return blendMode == 5 ? colour : colour | 0x00FFFFFFu;
 }
 
-void DrawFrameRotated(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameRotated(KShellServices& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
                       DWORD colour, int blendMode, float angle, int pivotX, int pivotY);
-void DrawFrameScaled(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameScaled(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                      DWORD colour, int blendMode, float scaleX, float scaleY);
-void DrawFrameScaledPoint(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame,
+void DrawFrameScaledPoint(KShellServices& shell, float x, float y, int width, int height, uint32_t frame,
                           KSprImage* picture, DWORD colour, int blendMode, float scaleX, float scaleY);
 // clip: top, left, bottom, right.
-void DrawFrameClipped(KDrawShell& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameClipped(KShellServices& shell, float x, float y, int width, int height, uint32_t frame, KSprImage* picture,
                       DWORD colour, int blendMode, float scaleX, float scaleY, const float* clip);
 // crop: left, top, right, bottom.
-void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameCropped(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                       const int32_t* crop, DWORD colour, int blendMode);
 // The screen quad of a picture's source rectangle (left, top, right, bottom
 // in picture pixels) drawn at (x, y); false when nothing is to be drawn (an
@@ -38,5 +38,5 @@ void DrawFrameCropped(KDrawShell& shell, int x, int y, int width, int height, ui
 bool PictureCroppedQuad(int x, int y, const KJpgImage& picture, const int32_t* source, TileQuad* quad);
 // source: left, top, right, bottom in picture pixels. The tint applies for
 // percent 0..100; a negative brightness is full brightness.
-void DrawPictureCropped(KDrawShell& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
+void DrawPictureCropped(KShellServices& shell, int x, int y, KJpgImage* picture, const int32_t* source, int percent,
                         float brightness);

@@ -12,7 +12,8 @@
 #include <cstdint>
 
 #include "draw2d/render/PictureTint.h"
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 
 class KJpgImage;
 class KSprImage;
@@ -21,7 +22,7 @@ struct KSprFrameView;
 class KSpriteQuadBatch {
 public:
     // The tint is the call's, for its JPEG pictures (see KPictureTint).
-    explicit KSpriteQuadBatch(KDrawShell& shell, int picturePercent = -1, float pictureBrightness = -1.0f)
+    explicit KSpriteQuadBatch(KShellServices& shell, int picturePercent = -1, float pictureBrightness = -1.0f)
         : m_shell(shell), m_tint(picturePercent, pictureBrightness) {}
     ~KSpriteQuadBatch() { Flush(); }
     KSpriteQuadBatch(const KSpriteQuadBatch&) = delete;
@@ -45,7 +46,7 @@ private:
     void SetFormatOnce();
     void DrawRun(IDirect3DDevice9* device, IDirect3DTexture9* texture, int quads);
 
-    KDrawShell& m_shell;
+    KShellServices& m_shell;
     KPictureTint m_tint;
     IDirect3DTexture9* m_texture = nullptr;  // referenced while quads wait
     Plan m_plan = Plan::Plain;

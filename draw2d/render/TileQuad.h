@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cfloat>
 
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 #include "textures/KSprImage.h"
 
 struct TileQuad {

@@ -7,7 +7,8 @@
 #include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/VertexLock.h"
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 
 void SetScreenVertex(KScreenVertex& v, float x, float y, float z, DWORD colour) {
@@ -37,7 +38,7 @@ void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first
 
 namespace {
 
-void FillQuad(KDrawShell& shell, float left, float top, float right, float bottom, DWORD colour) {
+void FillQuad(KShellServices& shell, float left, float top, float right, float bottom, DWORD colour) {
     KVertexLock lock(shell, 4);
     if (!lock) return;
     SetScreenStrip(lock.Vertices(), left, top, right, bottom, 0.0f, colour);
@@ -45,7 +46,7 @@ void FillQuad(KDrawShell& shell, float left, float top, float right, float botto
     DrawDiffuseOnly(lock.Device(), D3DPT_TRIANGLESTRIP, lock.First(), 2);
 }
 
-void Line(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colour) {
+void Line(KShellServices& shell, float x1, float y1, float x2, float y2, DWORD colour) {
     KVertexLock lock(shell, 2);
     if (!lock) return;
     SetScreenVertex(lock.Vertices()[0], x1, y1, 100.0f, colour);
@@ -54,7 +55,7 @@ void Line(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colou
     DrawDiffuseOnly(lock.Device(), D3DPT_LINELIST, lock.First(), 1);
 }
 
-void TexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
+void TexturedQuad(KShellServices& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
                   KVertexLock& lock) {
     const KSprTile& tile = picture->GetFrame().tiles[0];
     const float uMax = tile.textureWidth ? float(picture->GetWidth()) / float(tile.textureWidth) : 0.0f;
@@ -83,15 +84,15 @@ void DrawWithFilters(IDirect3DDevice9* device, UINT first, BYTE linear) {
 
 }  // namespace
 
-void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour) {
+void FillRect(KShellServices& shell, int x, int y, int width, int height, DWORD colour) {
     FillQuad(shell, float(x), float(y), float(int64_t{x} + width), float(int64_t{y} + height), colour);
 }
 
-void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour) {
+void FillRectF(KShellServices& shell, float x, float y, int width, int height, DWORD colour) {
     FillQuad(shell, x, y, x + float(width), y + float(height), colour);
 }
 
-void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int screenSpace) {
+void DrawPoints(KShellServices& shell, int count, const KPrimPoint* points, int screenSpace) {
     if (count <= 0 || !points) return;
     KVertexLock lock(shell, count);
     if (!lock) return;
@@ -108,15 +109,15 @@ void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int scre
     DrawDiffuseOnly(lock.Device(), D3DPT_POINTLIST, lock.First(), UINT(count));
 }
 
-void DrawLine(KDrawShell& shell, int x1, int y1, int x2, int y2, DWORD colour) {
+void DrawLine(KShellServices& shell, int x1, int y1, int x2, int y2, DWORD colour) {
     Line(shell, float(x1), float(y1), float(x2), float(y2), colour);
 }
 
-void DrawLineF(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colour) {
+void DrawLineF(KShellServices& shell, float x1, float y1, float x2, float y2, DWORD colour) {
     Line(shell, x1, y1, x2, y2, colour);
 }
 
-void DrawRectOutline(KDrawShell& shell, int left, int top, int right, int bottom, DWORD colour) {
+void DrawRectOutline(KShellServices& shell, int left, int top, int right, int bottom, DWORD colour) {
     KVertexLock lock(shell, 5);
     if (!lock) return;
     KScreenVertex* v = lock.Vertices();
@@ -129,7 +130,7 @@ void DrawRectOutline(KDrawShell& shell, int left, int top, int right, int bottom
     DrawDiffuseOnly(lock.Device(), D3DPT_LINESTRIP, lock.First(), 4);
 }
 
-void DrawTexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, BYTE linear) {
+void DrawTexturedQuad(KShellServices& shell, int x, int y, int width, int height, KJpgImage* picture, BYTE linear) {
     if (!picture) return;
     KVertexLock lock(shell, 4);
     if (!lock) return;
@@ -140,7 +141,7 @@ void DrawTexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJ
     DrawWithFilters(lock.Device(), lock.First(), linear);
 }
 
-void DrawTexturedQuadBlend(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
+void DrawTexturedQuadBlend(KShellServices& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
                            BYTE linear) {
     if (!picture) return;
     KVertexLock lock(shell, 4);
@@ -158,7 +159,7 @@ void DrawTexturedQuadBlend(KDrawShell& shell, int x, int y, int width, int heigh
     if (translucent) device->SetRenderState(D3DRS_ALPHABLENDENABLE, blendWas);
 }
 
-void DrawSpriteFrame(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawSpriteFrame(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                      DWORD colour, int blendMode, float angle, int pivotX, int pivotY) {
     DrawFrameRotated(shell, float(x), float(y), width, height, frame, picture, colour, blendMode, angle, pivotX,
                      pivotY);

@@ -8,14 +8,13 @@
 #include <cstdint>
 
 #include "lumiva/PrimitiveRecords.h"
+#include "shell/ScreenVertex.h"
 
-class KDrawShell;
+class KShellServices;
 class KJpgImage;
 class KSprImage;
 struct KPrimPoint;
-struct KScreenVertex;
 
-constexpr DWORD kScreenVertexFvf = 0x144;  // XYZRHW | DIFFUSE | TEX1
 constexpr DWORD kSceneVertexFvf = 0x142;   // XYZ | DIFFUSE | TEX1
 constexpr DWORD kPlainVertexFvf = 0x44;    // XYZRHW | DIFFUSE
 constexpr DWORD kMeshVertexFvf = 0x102;    // XYZ | TEX1
@@ -44,14 +43,14 @@ void SetScreenStrip(KScreenVertex* v, float left, float top, float right, float 
 // MODULATE and alpha SELECTARG1, as every untextured builder does.
 void DrawDiffuseOnly(IDirect3DDevice9* device, D3DPRIMITIVETYPE kind, UINT first, UINT primitives);
 
-void FillRect(KDrawShell& shell, int x, int y, int width, int height, DWORD colour);
-void FillRectF(KDrawShell& shell, float x, float y, int width, int height, DWORD colour);
-void DrawPoints(KDrawShell& shell, int count, const KPrimPoint* points, int screenSpace);
-void DrawLine(KDrawShell& shell, int x1, int y1, int x2, int y2, DWORD colour);
-void DrawLineF(KDrawShell& shell, float x1, float y1, float x2, float y2, DWORD colour);
-void DrawRectOutline(KDrawShell& shell, int left, int top, int right, int bottom, DWORD colour);
-void DrawTexturedQuad(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, BYTE linear);
-void DrawTexturedQuadBlend(KDrawShell& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
+void FillRect(KShellServices& shell, int x, int y, int width, int height, DWORD colour);
+void FillRectF(KShellServices& shell, float x, float y, int width, int height, DWORD colour);
+void DrawPoints(KShellServices& shell, int count, const KPrimPoint* points, int screenSpace);
+void DrawLine(KShellServices& shell, int x1, int y1, int x2, int y2, DWORD colour);
+void DrawLineF(KShellServices& shell, float x1, float y1, float x2, float y2, DWORD colour);
+void DrawRectOutline(KShellServices& shell, int left, int top, int right, int bottom, DWORD colour);
+void DrawTexturedQuad(KShellServices& shell, int x, int y, int width, int height, KJpgImage* picture, BYTE linear);
+void DrawTexturedQuadBlend(KShellServices& shell, int x, int y, int width, int height, KJpgImage* picture, DWORD colour,
                            BYTE linear);
-void DrawSpriteFrame(KDrawShell& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawSpriteFrame(KShellServices& shell, int x, int y, int width, int height, uint32_t frame, KSprImage* picture,
                      DWORD colour, int blendMode, float angle, int pivotX, int pivotY);

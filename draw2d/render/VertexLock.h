@@ -4,12 +4,13 @@
 
 #include <d3d9.h>
 
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 
 class KVertexLock {
 public:
     // fvf 0: the caller has set the vertex format already.
-    KVertexLock(KDrawShell& shell, int count, DWORD fvf = 0x144, int stride = sizeof(KScreenVertex))
+    KVertexLock(KShellServices& shell, int count, DWORD fvf = 0x144, int stride = sizeof(KScreenVertex))
         : m_shell(shell), m_stride(stride) {
         m_device = shell.GetDevice();
         if (m_device && fvf) m_device->SetFVF(fvf);
@@ -39,7 +40,7 @@ private:
     }
     bool m_locked() const { return m_data && !m_unlocked; }
 
-    KDrawShell& m_shell;
+    KShellServices& m_shell;
     int m_stride;
     IDirect3DDevice9* m_device = nullptr;
     void* m_data = nullptr;

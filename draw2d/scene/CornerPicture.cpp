@@ -3,7 +3,7 @@
 #include "basrel/HostIntegers.h"
 #include "draw2d/scene/SceneVertex.h"
 #include "draw2d/scene/StageStates.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KSprImage.h"
 
 namespace {
@@ -13,13 +13,13 @@ constexpr DWORD kBlendKeepColour = 5;
 constexpr DWORD kBlendAlphaOnly = 0;
 constexpr DWORD kBlendBrightened = 3;
 
-DWORD VertexColour(KDrawShell& shell, DWORD colour, DWORD blendMode, bool* blend) {
+DWORD VertexColour(KShellServices& shell, DWORD colour, DWORD blendMode, bool* blend) {
     *blend = (colour >> 24) != 0xFF;
     DWORD out = kOpaqueWhite;
     if (blendMode == kBlendKeepColour) out = colour;
     if (blendMode == kBlendAlphaOnly) out = colour | 0x00FFFFFFu;
-    if (shell.globalAlpha < 1.0f) {
-        out = (static_cast<DWORD>(host_int::Truncate(shell.globalAlpha * 255.0f)) << 24) + 0x00FFFFFFu;
+    if (shell.GlobalAlpha() < 1.0f) {
+        out = (static_cast<DWORD>(host_int::Truncate(shell.GlobalAlpha() * 255.0f)) << 24) + 0x00FFFFFFu;
         *blend = true;
     }
     return out;
@@ -47,7 +47,7 @@ void DrawTile(IDirect3DDevice9* device, UINT start, DWORD blendMode, float brigh
 
 }  // namespace
 
-void DrawTilesOnCorners(KDrawShell& shell, const float* corners, const KFrameTilesView& tiles, DWORD colour,
+void DrawTilesOnCorners(KShellServices& shell, const float* corners, const KFrameTilesView& tiles, DWORD colour,
                         DWORD blendMode, const int32_t* clip, float brightness, KCornerSpan span) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device || !corners || tiles.frameWidth == 0 || tiles.frameHeight == 0) return;
@@ -70,7 +70,8 @@ void DrawTilesOnCorners(KDrawShell& shell, const float* corners, const KFrameTil
     if (blend) device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
 
     const float none[3] = {0, 0, 0};
-    const float* offset = shell.worldOffsetSet ? shell.worldOffset : none;
+    const float* active = shell.ActiveWorldOffset();
+    const float* offset = active ? active : none;
     bool visible[KFrameTilesView::kMaxTiles] = {};
     for (int j = 0; j < tiles.tileCount; ++j) {
         KCornerTileQuad q;
@@ -97,14 +98,14 @@ void DrawTilesOnCorners(KDrawShell& shell, const float* corners, const KFrameTil
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
 }
 
-void DrawPictureOnCorners(KDrawShell& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
+void DrawPictureOnCorners(KShellServices& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
                           DWORD blendMode, const int32_t* clip, float brightness) {
     KFrameTilesView tiles;
     if (!image || !ReadFrameTiles(*image, frame, &tiles)) return;
     DrawTilesOnCorners(shell, corners, tiles, colour, blendMode, clip, brightness, KCornerSpan::Frame);
 }
 
-void DrawPictureOnCornersAlt(KDrawShell& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
+void DrawPictureOnCornersAlt(KShellServices& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
                              DWORD blendMode, const int32_t* clip, float brightness) {
     KFrameTilesView tiles;
     if (!image || !ReadFrameTiles(*image, frame, &tiles)) return;

@@ -3,10 +3,10 @@
 #include "draw2d/scene/CornerPicture.h"
 #include "draw2d/scene/QuadStrip.h"
 #include "draw2d/scene/StageStates.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KSprImage.h"
 
-void DrawTilesOnCornersSplit(KDrawShell& shell, const float* corners, const KFrameTilesView& tiles, DWORD colour,
+void DrawTilesOnCornersSplit(KShellServices& shell, const float* corners, const KFrameTilesView& tiles, DWORD colour,
                              DWORD blendMode, const int32_t* clip) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device || !corners || tiles.frameWidth == 0 || tiles.frameHeight == 0) return;
@@ -48,7 +48,7 @@ void DrawTilesOnCornersSplit(KDrawShell& shell, const float* corners, const KFra
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
 }
 
-void DrawPictureOnCornersSplit(KDrawShell& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
+void DrawPictureOnCornersSplit(KShellServices& shell, const float* corners, int frame, KSprImage* image, DWORD colour,
                                DWORD blendMode, const int32_t* clip) {
     KFrameTilesView tiles;
     if (!image || !ReadFrameTiles(*image, frame, &tiles)) return;

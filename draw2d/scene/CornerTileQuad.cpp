@@ -2,7 +2,7 @@
 
 #include "draw2d/scene/CornerPicture.h"
 #include "shell/D3DShell.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 
 D3DXVECTOR3 ComputeCornerVector(const D3DXVECTOR3& a, const D3DXVECTOR3& b, float s0, float s1, float s) {
     const float t = (s - s0) / (s1 - s0);
@@ -21,11 +21,11 @@ float InterpolateLinear(float x, float x0, float x1, float a0, float a1) {
 
 }  // namespace
 
-bool CornersOnScreen(KDrawShell& shell, const float* corners) {
+bool CornersOnScreen(KShellServices& shell, const float* corners) {
     D3DXVECTOR3 p[4];
     for (int i = 0; i < 4; ++i) {
         const D3DXVECTOR3 corner = CornerAt(corners, i);
-        D3DXVec3Project(&p[i], &corner, &shell.viewport, &shell.projectionMatrix, &shell.viewMatrix, nullptr);
+        D3DXVec3Project(&p[i], &corner, &shell.Viewport(), &shell.ProjectionMatrix(), &shell.ViewMatrix(), nullptr);
     }
     const float width = static_cast<float>(g_ScreenWidth), height = static_cast<float>(g_ScreenHeight);
     if (p[1].x < 0 || p[2].x < 0 || p[0].x > width || p[3].x > width) return false;

@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "basrel/HostIntegers.h"
-#include "shell/KDrawShell.h"
+#include "shell/ScreenVertex.h"
+#include "shell/ShellServices.h"
 #include "textures/KSprImage.h"
 
 namespace {
@@ -35,7 +36,7 @@ bool UsableScale(float scale) { return scale != 0.0f && std::isfinite(scale); }
 
 }  // namespace
 
-void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int targetWidth, int targetHeight, int x,
+void DrawImageFrameTiles(KShellServices& shell, const KFrameTilesView& tiles, int targetWidth, int targetHeight, int x,
                          int y, float scaleX, float scaleY) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device) return;
@@ -74,7 +75,7 @@ void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int ta
     }
 }
 
-void DrawImageFrame(KDrawShell& shell, KSprImage* image, int frame, KImageTexture* target, int x, int y, float scaleX,
+void DrawImageFrame(KShellServices& shell, KSprImage* image, int frame, KImageTexture* target, int x, int y, float scaleX,
                     float scaleY) {
     KFrameTilesView tiles;
     if (!image || !target || !ReadFrameTiles(*image, frame, &tiles)) return;

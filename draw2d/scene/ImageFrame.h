@@ -4,14 +4,14 @@
 
 #include "draw2d/scene/FrameTilesView.h"
 
-class KDrawShell;
+class KShellServices;
 class KImageTexture;
 class KSprImage;
 
 // x, y: the frame's top-left in the target before scaling; the scale applies
 // to position and size. Draws with the states in force.
-void DrawImageFrame(KDrawShell& shell, KSprImage* image, int frame, KImageTexture* target, int x, int y, float scaleX,
+void DrawImageFrame(KShellServices& shell, KSprImage* image, int frame, KImageTexture* target, int x, int y, float scaleX,
                     float scaleY);
 // After reading the frame's tiles.
-void DrawImageFrameTiles(KDrawShell& shell, const KFrameTilesView& tiles, int targetWidth, int targetHeight, int x,
+void DrawImageFrameTiles(KShellServices& shell, const KFrameTilesView& tiles, int targetWidth, int targetHeight, int x,
                          int y, float scaleX, float scaleY);

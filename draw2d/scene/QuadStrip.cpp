@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 
 DWORD ModulateColor(DWORD grid, DWORD colour) {
     DWORD out = grid & 0xFF000000u;
@@ -14,7 +14,7 @@ DWORD ModulateColor(DWORD grid, DWORD colour) {
     return out;
 }
 
-KSceneVertex LightVertexByGrid(KDrawShell& shell, const KSceneVertex& vertex, DWORD colour) {
+KSceneVertex LightVertexByGrid(KShellServices& shell, const KSceneVertex& vertex, DWORD colour) {
     KSceneVertex lit = vertex;
     const DWORD grid = shell.GetLightGridColor(&vertex.x);
     lit.colour = colour == kOpaqueWhite ? grid : ModulateColor(grid, colour);
@@ -31,7 +31,7 @@ bool IsFinite(const KSceneVertex& v) {
 // the strip, so huge or degenerate quads end instead of looping on.
 class StripWriter {
 public:
-    StripWriter(KDrawShell& shell, KSceneVertex* out, int capacity, DWORD colour)
+    StripWriter(KShellServices& shell, KSceneVertex* out, int capacity, DWORD colour)
         : m_shell(shell), m_out(out), m_capacity(capacity), m_colour(colour) {}
 
     bool Pair(const KSceneVertex& first, const KSceneVertex& second) {
@@ -46,7 +46,7 @@ public:
     int Result() const { return m_overflow ? 0 : m_count; }
 
 private:
-    KDrawShell& m_shell;
+    KShellServices& m_shell;
     KSceneVertex* m_out;
     int m_capacity;
     DWORD m_colour;
@@ -143,7 +143,7 @@ int SplitStanding(StripWriter& strip, const KSceneVertex* q) {
 
 }  // namespace
 
-int SplitQuadIntoStrip(KDrawShell& shell, const KSceneVertex* quad, KSceneVertex* out, int capacity, DWORD colour) {
+int SplitQuadIntoStrip(KShellServices& shell, const KSceneVertex* quad, KSceneVertex* out, int capacity, DWORD colour) {
     if (!quad || !out || capacity < 2) return 0;
     for (int i = 0; i < 4; ++i)
         if (!IsFinite(quad[i])) return 0;
@@ -151,7 +151,7 @@ int SplitQuadIntoStrip(KDrawShell& shell, const KSceneVertex* quad, KSceneVertex
     return quad[0].z == quad[2].z ? SplitFlat(strip, quad) : SplitStanding(strip, quad);
 }
 
-bool UploadStrips(KDrawShell& shell, IDirect3DDevice9* device, const KSceneVertex* vertices, int count, int* first) {
+bool UploadStrips(KShellServices& shell, IDirect3DDevice9* device, const KSceneVertex* vertices, int count, int* first) {
     IDirect3DVertexBuffer9* buffer = nullptr;
     void* out = shell.LockDynamicVertices(count, sizeof(KSceneVertex), first, &buffer);
     if (!out) return false;

@@ -4,7 +4,7 @@
 
 #include "draw2d/scene/SceneVertex.h"
 #include "draw2d/scene/StageStates.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KSprImage.h"
 
 namespace {
@@ -37,17 +37,17 @@ bool WriteTileQuad(KSceneVertex* out, Span xs, Span ys, float z, const KTileView
 
 }  // namespace
 
-void DrawFrameTilesInScene(KDrawShell& shell, float x, float y, float z, int width, int height,
+void DrawFrameTilesInScene(KShellServices& shell, float x, float y, float z, int width, int height,
                            const KFrameTilesView& tiles, KSceneClip clip, bool pointVariant) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device) return;
     device->SetFVF(kSceneVertexFvf);
     // A frame without pixels has no scale onto width x height.
     if (tiles.frameWidth == 0 || tiles.frameHeight == 0) return;
-    if (shell.worldOffsetSet) {
-        x += shell.worldOffset[0], y += shell.worldOffset[1], z += shell.worldOffset[2];
-        clip.left += shell.worldOffset[0], clip.right += shell.worldOffset[0];
-        clip.top += shell.worldOffset[1], clip.bottom += shell.worldOffset[1];
+    if (const float* offset = shell.ActiveWorldOffset()) {
+        x += offset[0], y += offset[1], z += offset[2];
+        clip.left += offset[0], clip.right += offset[0];
+        clip.top += offset[1], clip.bottom += offset[1];
     }
     int first = 0;
     IDirect3DVertexBuffer9* buffer = nullptr;
@@ -84,7 +84,7 @@ void DrawFrameTilesInScene(KDrawShell& shell, float x, float y, float z, int wid
     }
 }
 
-void DrawFrameInScene(KDrawShell& shell, int x, int y, int z, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameInScene(KShellServices& shell, int x, int y, int z, int width, int height, uint32_t frame, KSprImage* picture,
                       const int32_t* clip) {
     KFrameTilesView tiles;
     if (!picture || !clip || !ReadFrameTiles(*picture, static_cast<int>(frame), &tiles)) return;
@@ -94,7 +94,7 @@ void DrawFrameInScene(KDrawShell& shell, int x, int y, int z, int width, int hei
                           tiles, rect, false);
 }
 
-void DrawFrameInScenePoint(KDrawShell& shell, float x, float y, float z, int width, int height, uint32_t frame,
+void DrawFrameInScenePoint(KShellServices& shell, float x, float y, float z, int width, int height, uint32_t frame,
                            KSprImage* picture, const float* clip) {
     KFrameTilesView tiles;
     if (!picture || !clip || !ReadFrameTiles(*picture, static_cast<int>(frame), &tiles)) return;

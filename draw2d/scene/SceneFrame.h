@@ -6,20 +6,20 @@
 
 #include "draw2d/scene/FrameTilesView.h"
 
-class KDrawShell;
+class KShellServices;
 class KSprImage;
 
 // Clip: left, top, right, bottom. Draws with the states in force.
-void DrawFrameInScene(KDrawShell& shell, int x, int y, int z, int width, int height, uint32_t frame, KSprImage* picture,
+void DrawFrameInScene(KShellServices& shell, int x, int y, int z, int width, int height, uint32_t frame, KSprImage* picture,
                       const int32_t* clip);
 // Clip: top, left, bottom, right. Tiles grow by half a unit on every side
 // and draw with point filters.
-void DrawFrameInScenePoint(KDrawShell& shell, float x, float y, float z, int width, int height, uint32_t frame,
+void DrawFrameInScenePoint(KShellServices& shell, float x, float y, float z, int width, int height, uint32_t frame,
                            KSprImage* picture, const float* clip);
 
 struct KSceneClip {
     float left, top, right, bottom;
 };
 // The two renderers after reading the frame's tiles.
-void DrawFrameTilesInScene(KDrawShell& shell, float x, float y, float z, int width, int height,
+void DrawFrameTilesInScene(KShellServices& shell, float x, float y, float z, int width, int height,
                            const KFrameTilesView& tiles, KSceneClip clip, bool pointVariant);

@@ -4,7 +4,7 @@
 
 #include "draw2d/scene/QuadStrip.h"
 #include "draw2d/scene/StageStates.h"
-#include "shell/KDrawShell.h"
+#include "shell/ShellServices.h"
 #include "textures/KJpgImage.h"
 
 namespace {
@@ -30,7 +30,7 @@ KSceneVertex Corner(const float* corners, int index, float u, float v) {
 
 }  // namespace
 
-void DrawTintedPicture(KDrawShell& shell, const float* corners, KJpgImage* picture, float brightness) {
+void DrawTintedPicture(KShellServices& shell, const float* corners, KJpgImage* picture, float brightness) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device || !corners || !picture) return;
     TexelExtent e{0, 0, 0, 0};
@@ -57,7 +57,7 @@ void DrawTintedPicture(KDrawShell& shell, const float* corners, KJpgImage* pictu
     SetSampler0Filters(device, D3DTEXF_POINT);
 }
 
-void DrawTintedPictureSplit(KDrawShell& shell, const float* corners, KJpgImage* picture) {
+void DrawTintedPictureSplit(KShellServices& shell, const float* corners, KJpgImage* picture) {
     IDirect3DDevice9* device = shell.GetDevice();
     if (!device || !corners || !picture) return;
     TexelExtent e{0, 0, 0, 0};

@@ -3,10 +3,10 @@
 // has set vertex format 0x142.
 #pragma once
 
-class KDrawShell;
+class KShellServices;
 class KJpgImage;
 
 // One quad; 0 < brightness < 1 darkens it through the texture factor.
-void DrawTintedPicture(KDrawShell& shell, const float* corners, KJpgImage* picture, float brightness);
+void DrawTintedPicture(KShellServices& shell, const float* corners, KJpgImage* picture, float brightness);
 // Cells of the light grid's size, each vertex coloured by the grid.
-void DrawTintedPictureSplit(KDrawShell& shell, const float* corners, KJpgImage* picture);
+void DrawTintedPictureSplit(KShellServices& shell, const float* corners, KJpgImage* picture);
