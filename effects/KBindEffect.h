@@ -14,12 +14,14 @@
 
 #include <cstdint>
 
+#include "effects/BoundEffectsSeam.h"
+
 class IK3DEffectNode;
 class KModel;
 
-// Socket names fit 29 characters and their terminator; paths 259.
+// Socket names fit 29 characters and their terminator; paths 259
+// (kBindPathSize, in the model's seam).
 constexpr size_t kBindSocketNameSize = 30;
-constexpr size_t kBindPathSize = 260;
 constexpr int kDefaultBindMode = 2;
 
 class KBindEffect {

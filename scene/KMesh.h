@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 
 struct ID3DXMesh;
 struct ID3DXSkinInfo;

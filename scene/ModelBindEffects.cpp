@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "effects/BindRotation.h"
-#include "effects/KBindEffectSet.h"
+#include "effects/BoundEffectsSeam.h"
 #include "lumiva/basrel/DebugLog.h"
 #include "lumiva/basrel/KIniFile.h"
 #include "scene/KMesh.h"
@@ -20,25 +20,20 @@ constexpr int kMaxListedSets = 32;
 }  // namespace
 
 KBindEffectSet* KModel::NewBindEffectSet() {
-    auto* set = new KBindEffectSet(mesh ? int(mesh->dummyCount) : 0);
-    if (FAILED(set->Init(device, this))) {
-        delete set;
-        return nullptr;
-    }
-    return set;
+    return bound_effects::Make(mesh ? int(mesh->dummyCount) : 0, device, this);
 }
 
 void KModel::AdoptOwnBindEffects(KBindEffectSet* set) {
     if (set == ownBindEffects) return;
     if (currentBindEffects == ownBindEffects) currentBindEffects = set;
-    delete ownBindEffects;
+    bound_effects::Destroy(ownBindEffects);
     ownBindEffects = set;
 }
 
 void KModel::DeleteEffectList() {
     for (KBindEffectSet* set : effectList) {
         if (currentBindEffects == set) currentBindEffects = nullptr;
-        delete set;
+        bound_effects::Destroy(set);
     }
     effectList.clear();
 }
@@ -58,9 +53,9 @@ int KModel::LoadBindEffectsInto(const char* path, KBindEffectSet** made) {
         currentBindEffects = *made = NewBindEffectSet();
         if (!*made) return 0;
     }
-    if (currentBindEffects->LoadBindEffects(path) == 1 || currentBindEffects->GetEffectCount() > 0) return 1;
+    if (bound_effects::Load(currentBindEffects, path) == 1 || bound_effects::Count(currentBindEffects) > 0) return 1;
     if (*made) {
-        delete *made;
+        bound_effects::Destroy(*made);
         *made = nullptr;
         currentBindEffects = nullptr;
     }
@@ -112,21 +107,21 @@ HRESULT KModel::AddBindEffect(const char* file, const char* socket, int mode, fl
         currentBindEffects = set;
     }
     if (FindBone(socket) == -1) return E_FAIL;
-    return currentBindEffects->AddEffect(file, socket, mode, scale, angle);
+    return bound_effects::Add(currentBindEffects, file, socket, mode, scale, angle);
 }
 
 HRESULT KModel::RemoveBindEffect(const char* socket) {
-    if (currentBindEffects) currentBindEffects->RemoveEffect(socket);
+    if (currentBindEffects) bound_effects::Remove(currentBindEffects, socket);
     return 0;
 }
 
 void KModel::RemoveAllBindEffects() {
-    if (currentBindEffects) currentBindEffects->RemoveAllEffects();
+    if (currentBindEffects) bound_effects::RemoveAll(currentBindEffects);
 }
 
 HRESULT KModel::SetBindEffectSocket(const char* socket, const char* nextSocket, int mode) {
     if (FindBone(socket) == -1 || !currentBindEffects) return E_FAIL;
-    currentBindEffects->SetNextSocket(socket, nextSocket, mode);
+    bound_effects::SetNextSocket(currentBindEffects, socket, nextSocket, mode);
     return 0;
 }
 
@@ -137,8 +132,8 @@ void KModel::UpdateBindEffects() {
     const BYTE offset = ShellServices() ? ShellServices()->HasWorldOffset() : 0;
     if (KShellServices* shell = ShellServices()) shell->ClearWorldOffset(1);
     g_UseBindRotation = bindEffectsOn ? 1 : 0;
-    if (currentBindEffects && currentBindEffects->GetEffectCount() > 0 && bindEffectsOn)
-        currentBindEffects->UpdateAll();
+    if (currentBindEffects && bound_effects::Count(currentBindEffects) > 0 && bindEffectsOn)
+        bound_effects::DrawAll(currentBindEffects);
     if (KShellServices* shell = ShellServices()) shell->ClearWorldOffset(offset);
     g_UseBindRotation = 0;
 }

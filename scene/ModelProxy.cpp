@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 
 KModelProxy::~KModelProxy() { Clear(); }
 

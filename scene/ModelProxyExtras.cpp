@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "lumiva/IK3DEffectNode.h"
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
 #include "shell/ShellGlobals.h"

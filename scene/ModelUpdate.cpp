@@ -8,7 +8,7 @@
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
-#include "effects/KBindEffectSet.h"
+#include "effects/BoundEffectsSeam.h"
 #include "shape/KShapeInstance.h"
 #include "shape/KShapeModel.h"
 #include "shape/KShapeThread.h"
@@ -148,7 +148,7 @@ bool KModel::Update() {
     if (shape) shapeStartTime = now;
     SortAndDraw(0.0f);
     SelectBindEffects();
-    if (currentBindEffects && currentBindEffects->useBladeLight) UpdateTrail();
+    if (currentBindEffects && bound_effects::UsesBladeLight(currentBindEffects)) UpdateTrail();
     device->SetTransform(D3DTS_WORLD, &saved);
     return true;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ModelManagerFixture.h"
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "scene/KModelProxy.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "ModelFixture.h"
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 #include "textures/TextureManager.h"
 
 namespace model_test {

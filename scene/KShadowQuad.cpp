@@ -1,4 +1,4 @@
-#include "effects/KShadowQuad.h"
+#include "scene/KShadowQuad.h"
 
 #include <cstring>
 
