@@ -121,6 +121,23 @@ TEST_F(PaintReentryTest, AMapChangeOrFocusJumpFromPaintObjectEndsThePass) {
     EXPECT_TRUE(Place().HasMap());
 }
 
+// The loader needs the objects lock that painting holds: a frame the host
+// runs from PaintObject goes on without waiting for regions.
+TEST_F(PaintReentryTest, AFrameRunFromPaintObjectDoesNotWaitForRegions) {
+    Open();
+    AddThree();
+    Place().SetFocus(kCentreX + 256 + 5 * 512, kCentreY + 512, 0);  // far: the next frames wait
+    Place().SetFocus(kCentreX + 256, kCentreY + 512, 0);
+    Place().MarkLoadedForTests(49);
+    Place().RebuildActiveWindow();
+    Merge();
+    ASSERT_TRUE(Place().WaitingForRegions());
+    acting.onPaint[1] = [this] { Place().UpdateFrame(); };
+    PaintFrames();
+    EXPECT_TRUE(acting.onPaint.empty());
+    EXPECT_TRUE(Place().WaitingForRegions());  // not waited out
+}
+
 // A region that asks for the ground again while the ground pictures are
 // composed (here the image cache, short of memory, purging) is composed
 // on the next paint: the flag is taken before composing, not cleared after.
