@@ -46,6 +46,7 @@ protected:
         SetScenePlaceHost(&acting);
     }
     void TearDown() override {
+        for (auto& [id, object] : acting.objects) Place().RemoveObject(0, 0, &object);
         picture_services::Reset();
         PlacePaintTest::TearDown();
     }
