@@ -80,8 +80,9 @@ bool KScenePlace::GetMiniMapView(KMiniMapView* record) {
         if (m_focusFrozen) {
             record->focusX = m_frozenFocusX;
             record->focusY = m_frozenFocusY;
-            record->offsetX = m_focusX - m_frozenFocusX;
-            record->offsetY = m_focusY - m_frozenFocusY;
+            // Wraps as the offset the focus was moved by did (SetFocusOffset).
+            record->offsetX = int32_t(uint32_t(m_focusX) - uint32_t(m_frozenFocusX));
+            record->offsetY = int32_t(uint32_t(m_focusY) - uint32_t(m_frozenFocusY));
         } else {
             record->focusX = m_focusX;
             record->focusY = m_focusY;

@@ -320,6 +320,22 @@ TEST_F(ScenePlaceTest, TheMiniMapViewFollowsTheFrozenFocus) {
     EXPECT_FALSE(Place().GetMiniMapView(nullptr));
 }
 
+// While frozen, an offset that carries the focus across the int range
+// comes back as the offset given.
+TEST_F(ScenePlaceTest, TheFrozenOffsetComesBackAcrossTheIntRange) {
+    WriteEastMap();
+    ASSERT_TRUE(InitAndLoad());
+    const int32_t low = std::numeric_limits<int32_t>::min() + 753;
+    Place().SetFocus(low, low, 0);
+    Place().FreezeFocus(true);
+    Place().SetFocusOffset(-754, -754);
+    KMiniMapView view{};
+    Place().GetMiniMapView(&view);
+    EXPECT_EQ(view.focusX, low);
+    EXPECT_EQ(view.offsetX, -754);
+    EXPECT_EQ(view.offsetY, -754);
+}
+
 }  // namespace
 }  // namespace place_test
 
