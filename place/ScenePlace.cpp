@@ -11,6 +11,7 @@
 #include "lumiva/basrel/KIniFile.h"
 #include "place/PakPreload.h"
 #include "place/PlaceClocks.h"
+#include "place/RegionLoaderHooks.h"
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
 #include "place/HostObjectHooks.h"
@@ -32,6 +33,20 @@ bool g_firstUnload = true;
 int32_t g_mapLoaded = 0;
 
 constexpr size_t kTrapImageRead = 208;
+
+// Ends the loader thread at module unload before the module-wide objects a
+// read uses are destroyed: made after them, it is destroyed before them.
+struct LoaderStopAtUnload {
+    ~LoaderStopAtUnload() {
+        if (KScenePlace* place = PlaceStorage().get()) place->StopLoaderAtUnload();
+    }
+};
+
+void ArmLoaderStopAtUnload() {
+    RegionPackMutex();
+    RegionLoaderHeld();
+    static LoaderStopAtUnload stop;
+}
 
 }  // namespace
 
@@ -62,10 +77,13 @@ KScenePlace::KScenePlace() {
 
 // At module unload the shell and the other module objects may be gone
 // already: only the loader thread is ended, nothing else is called.
-KScenePlace::~KScenePlace() {
+KScenePlace::~KScenePlace() { StopLoaderAtUnload(); }
+
+void KScenePlace::StopLoaderAtUnload() {
     if (!m_inited) return;
     StopLoaderThread();
     DeleteLoaderLocks();
+    m_inited = 0;
 }
 
 IKDrawShell* KScenePlace::GetShell() { return g_pDrawShell; }
@@ -99,6 +117,7 @@ bool KScenePlace::CreateLoaderObjects() {
     InitializeCriticalSection(&m_fileLock);
     InitializeCriticalSection(&m_objectsLock);
     m_centreX = 0;
+    ArmLoaderStopAtUnload();
     unsigned id = 0;
     m_loaderThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RegionLoaderThread, this, 0, &id));
     m_loaderThreadId = id;

@@ -140,6 +140,10 @@ public:
     KMemFile* OpenRegionData(int32_t rx, int32_t ry) override;
     bool ShowMapPicture(int32_t mapId, bool isCurrent) override;
 
+    // Module unload, when the host never called Release: the loader thread
+    // ends and nothing else of the module is called.
+    void StopLoaderAtUnload();
+
     // The place's own three, after the host's operations.
     using NodeList = std::list<IK3DSceneNode*>;
     virtual void RegisterNode(IK3DSceneNode* node);
