@@ -2,6 +2,7 @@
 // them into the object tree under the objects lock, and the object's model
 // follows its moves.
 #include <new>
+#include <utility>
 
 #include "lumiva/IK3DSceneNode.h"
 #include "place/HostObjectHooks.h"
@@ -66,6 +67,7 @@ KSceneObject* KScenePlace::AddObject(int32_t kind, int32_t id, int32_t x, int32_
 KSceneObject* KScenePlace::UpdateObject(int32_t kind, int32_t id, int32_t x, int32_t y, int32_t z,
                                         KSceneObject** object, int32_t flags, int32_t moveTime) {
     if (!object) return nullptr;
+    if (*object && (*object)->removed) *object = nullptr;  // the host removed it from a callback
     if (!*object) {
         *object = AddObject(kind, id, x, y, z, flags);
         return *object;
@@ -79,21 +81,43 @@ KSceneObject* KScenePlace::UpdateObject(int32_t kind, int32_t id, int32_t x, int
     item->host.id = id;
     item->z = float(z);
     item->host.flags = uint32_t(flags);
+    HostCallScope calls(*this);
     const KIntPoint at = item->Position();
     if (at.x == x && at.y == FootY(y)) return item;
     PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
     m_tree.RemoveObject(item);
+    // The host hears of the move and may move the focus, or remove the
+    // object, before it goes back in.
     item->MoveTo(x, FootY(y), moveTime);
+    if (item->removed) {
+        *object = nullptr;
+        return nullptr;
+    }
     m_tree.InsertObject(item);
     return item;
 }
 
 void KScenePlace::RemoveObject(int32_t, int32_t, KSceneObject** object) {
     if (!object || !*object) return;
+    KSceneObject* item = std::exchange(*object, nullptr);
+    if (item->removed) return;
     {
         PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
-        m_tree.RemoveObject(*object);
+        m_tree.RemoveObject(item);
     }
-    delete *object;
-    *object = nullptr;
+    FreeObject(item);
+}
+
+void KScenePlace::FreeObject(KSceneObject* object) {
+    if (m_hostCalls == 0) {
+        delete object;
+        return;
+    }
+    object->removed = true;
+    m_deferredFrees.push_back(object);
+}
+
+KScenePlace::HostCallScope::~HostCallScope() {
+    if (--m_place.m_hostCalls > 0) return;
+    for (KSceneObject* object : std::exchange(m_place.m_deferredFrees, {})) delete object;
 }

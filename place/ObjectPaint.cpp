@@ -21,8 +21,6 @@ constexpr uint8_t kBlendAlpha = 2;
 constexpr uint8_t kBlendSelected = 3;
 constexpr int kLargePicture = 128;
 constexpr uint16_t kFadeDone = 0xFFFF;
-// The reserved byte at 216 marks a record whose fade ended at alpha 0.
-constexpr uint8_t kFadedOutMark = 0x5A;
 constexpr uint16_t kIntervalFromPicture = 1;
 constexpr uint16_t kShortestInterval = 20;
 constexpr float kProbeHeight = 5.0f;
@@ -134,7 +132,7 @@ KIntPoint PlacePaintPoint() { return g_paintPoint; }
 void SetPlacePaintPoint(int32_t x, int32_t y) { g_paintPoint = KIntPoint{x, y}; }
 
 bool RecordFadedOut(const KRegionObjectRecord& record) {
-    return record.fade == 0 && record.reserved216[0] == kFadedOutMark;
+    return record.fade == 0 && record.fadedOut != 0;
 }
 
 void StepFade(KRegionObjectRecord& record) {
@@ -150,7 +148,7 @@ void StepFade(KRegionObjectRecord& record) {
     record.fade = uint16_t(target << 8 | alpha);
     // Word 0 means "no fade", which draws opaque: the record is marked so
     // a fade out stays out.
-    if (record.fade == 0) record.reserved216[0] = kFadedOutMark;
+    if (record.fade == 0) record.fadedOut = 1;
 }
 
 void StepAnimation(KRegionObjectRecord& record) {

@@ -25,9 +25,21 @@ struct PreloadState {
     HANDLE thread = nullptr;
     HANDLE stopEvent = nullptr;  // manual reset: set once to stop
     HANDLE idleEvent = nullptr;  // manual reset: set while no preload is in flight
+
+    // At module unload: a thread that the shell's Release did not stop (the
+    // host never called it) is stopped and waited for before the queue and
+    // mutex it reads are destroyed.
+    ~PreloadState() {
+        if (!thread) return;
+        int32_t running = 1;
+        if (runFlag.compare_exchange_strong(running, 0)) SetEvent(stopEvent);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        for (HANDLE event : {stopEvent, idleEvent})
+            if (event) CloseHandle(event);
+    }
 };
 
-// Destroyed at unload; the shell's Release has stopped the thread by then.
 PreloadState& State() {
     static PreloadState state;
     return state;

@@ -64,10 +64,9 @@ void KScenePlace::PaintGround() {
     RefreshPlaceClock();
     if (!ShellServices()) return;
     ShellServices()->SetAlphaMode(1, 0, 100);
-    if (m_groundDirty) {
-        BuildGroundPictures(false);
-        m_groundDirty = 0;
-    }
+    // Taken before building: a region that completes meanwhile sets it
+    // again for the next paint.
+    if (m_groundDirty.exchange(0)) BuildGroundPictures(false);
     m_background.Paint(m_focusX, m_focusY);
     m_scrollLayers[1].PaintInScene(m_focusX, m_focusY);
     ShellServices()->SetAlphaMode(0, 1, 100);
@@ -81,11 +80,20 @@ void KScenePlace::PaintGround() {
 }
 
 // The tree, the flat-object list and the active slots change only under
-// the objects lock; the host may add and move its objects from PaintObject
-// (the lock is re-entrant).
+// the objects lock; the host may add, move and remove its objects from
+// PaintObject (the lock is re-entrant), and even change the map. Objects it
+// removes are freed when the painting ends; a paint it asks for from
+// PaintObject paints nothing.
 void KScenePlace::PaintObjects() {
-    if (!m_inited || !HasMap() || !ShellServices()) return;
+    if (!m_inited || !HasMap() || !ShellServices() || m_paintingObjects) return;
     PlaceLock objects(&m_objectsLock);
+    HostCallScope calls(*this);
+    m_paintingObjects = true;
+    PaintObjectPasses();
+    m_paintingObjects = false;
+}
+
+void KScenePlace::PaintObjectPasses() {
     SetPlaceFrameFlag(true);
     m_tree.PaintPass(m_viewRect, 1);
     m_tree.PaintPass(m_viewRect, 2);
@@ -127,8 +135,14 @@ void KScenePlace::PaintRegionObstacles(const KSceneRegion& region) {
 
 void KScenePlace::InvalidateGround() {
     m_groundDirty = 1;
-    for (KPlaceGroundPicture& ground : m_ground)
-        if (ground.picture.fileName[0]) ground.built = 0;
+    {
+        // Built flags change under the table lock (the loader's neighbour
+        // ground), bindings under the objects lock.
+        PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
+        PlaceLock table(m_inited ? &m_tableLock : nullptr);
+        for (KPlaceGroundPicture& ground : m_ground)
+            if (ground.picture.fileName[0]) ground.built = 0;
+    }
     m_map.BuildPicture();
 }
 

@@ -8,11 +8,14 @@
 // whole: the record, requested again, is read again when its turn comes,
 // and nothing of an unloaded map lands. The host never waits for a read.
 //
-// Locks: the table lock to take a region and to complete it, with the
-// objects lock inside it for what painting and the merge read (ground
-// records shared with neighbours, activation, the select bit); the file
-// lock around the read alone. The table lock before the objects lock, as
-// everywhere in the place.
+// Locks: the thread holds one of the place's locks at a time, so the
+// host's thread may take the table lock while it holds the objects lock
+// (a host that moves the focus from a callback inside UpdateObject). The
+// completion runs in three steps: under the table lock the read is kept
+// (the index advanced, the data moved in, ground shared with neighbours);
+// under the objects lock it is activated; with no lock the host hears of
+// it. Every step after a change of locks checks again that the read still
+// belongs to its record and map. The file lock is held around the read alone.
 #include <process.h>
 
 #include <cstdio>
@@ -98,48 +101,72 @@ void KScenePlace::ReadRegionJob(const RegionJob& job, KSceneRegion& staging) {
     RunRegionLoaderHook(RegionLoaderStep::Completed, job.rx, job.ry);
 }
 
-bool KScenePlace::ReadStillWanted(const RegionJob& job) const {
+bool KScenePlace::ReadStillWanted(const RegionJob& job, uint32_t state) const {
     const KSceneRegion& region = *job.region;
-    return job.mapStamp == m_mapStamp && job.assignment == region.assignment && region.state == kRegionLoading;
+    return job.mapStamp == m_mapStamp && job.assignment == region.assignment && region.state == state;
 }
 
 void KScenePlace::OnRegionLoaded(const RegionJob& job, KSceneRegion& staging) {
-    KSceneRegion& region = *job.region;
-    {
-        PlaceLock table(&m_tableLock);
-        if (!ReadStillWanted(job)) return;
-        const int32_t index = m_requestIndex;
-        const int32_t k = index >= 0 ? index : kRegionPoolSize - 1;
-        if (index >= 0 && m_ordered[index] == &region) AdvanceRequestIndex(index);
-        {
-            PlaceLock objects(&m_objectsLock);
-            region.TakeReadData(staging);
-            region.state = kRegionLoaded;
-            for (int j = 0; j < k; ++j) {
-                ShareNeighbourGround(region, m_ordered[j]);
-                ShareNeighbourGround(*m_ordered[j], &region);
-            }
-            if (k >= kFirstRegionsLoaded) {
-                // Only the request the wait was set for ends it.
-                if (m_requestStamp >= m_waitRequest) SetWaitForRegions(false);
-                m_groundDirty = 1;
-            }
-            ActivateLoadedRegion(region, k);
-            if (m_selectedIndex != -1 && m_selectedX == region.rx && m_selectedY == region.ry)
-                SetRegionObjectSelectBit(region, m_selectedIndex, true);
-        }
-        // The host hears of the pool record while it still holds this read.
-        AttachRegionToHost(region);
-    }
+    int32_t k = 0;
+    if (!KeepRegionRead(job, staging, &k)) return;
+    RunRegionLoaderHook(RegionLoaderStep::Kept, job.rx, job.ry);
+    ActivateKeptRegion(job, k);
+    TellHostOfRegion(job);
     if (RegionLoadedCallback callback = m_regionLoaded.load()) callback(job.rx, job.ry);
 }
 
+bool KScenePlace::KeepRegionRead(const RegionJob& job, KSceneRegion& staging, int32_t* completed) {
+    KSceneRegion& region = *job.region;
+    PlaceLock table(&m_tableLock);
+    if (!ReadStillWanted(job, kRegionLoading)) return false;
+    const int32_t index = m_requestIndex;
+    const int32_t k = index >= 0 ? index : kRegionPoolSize - 1;
+    if (index >= 0 && m_ordered[index] == &region) AdvanceRequestIndex(index);
+    region.TakeReadData(staging);
+    region.state = kRegionLoaded;
+    for (int j = 0; j < k; ++j) {
+        ShareNeighbourGround(region, m_ordered[j]);
+        ShareNeighbourGround(*m_ordered[j], &region);
+    }
+    if (k >= kFirstRegionsLoaded) {
+        // Only the request the wait was set for ends it.
+        if (m_requestStamp >= m_waitRequest) SetWaitForRegions(false);
+        m_groundDirty = 1;
+    }
+    *completed = k;
+    return true;
+}
+
+void KScenePlace::ActivateKeptRegion(const RegionJob& job, int32_t k) {
+    KSceneRegion& region = *job.region;
+    PlaceLock objects(&m_objectsLock);
+    // The host may have reassigned the record or changed the map while no
+    // lock was held; both change only under both locks.
+    if (!ReadStillWanted(job, kRegionLoaded)) return;
+    ActivateLoadedRegion(region, k);
+    if (m_selectedIndex != -1 && m_selectedX == region.rx && m_selectedY == region.ry)
+        SetRegionObjectSelectBit(region, m_selectedIndex, true);
+}
+
+// The host's calls may take any of the place's locks, so none is held
+// around them. The record stays in the pool whatever the host does; what
+// it holds is the read's unless the host reassigned it meanwhile.
+void KScenePlace::TellHostOfRegion(const RegionJob& job) {
+    bool tell;
+    {
+        PlaceLock table(&m_tableLock);
+        tell = ReadStillWanted(job, kRegionLoaded);
+    }
+    if (tell) AttachRegionToHost(*job.region, job.rx, job.ry);
+}
+
 // Against the centre the active slots were last built for, so a slot
-// always matches the window it is in.
+// always matches the window it is in. The host's own rebuild may have put
+// the region in its slot already: it keeps its ground picture then.
 void KScenePlace::ActivateLoadedRegion(KSceneRegion& region, int32_t k) {
     const int64_t dx = int64_t(region.rx) - m_window.centreX, dy = int64_t(region.ry) - m_window.centreY;
     if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return;
-    ActivateRegion(region, GetFreeGroundPicture());
+    ActivateRegion(region, region.groundPicture ? region.groundPicture : GetFreeGroundPicture());
     m_window.slots[KActiveWindow::SlotOf(int(dx), int(dy))].store(&region, std::memory_order_release);
     if (k >= kActiveBlockLoaded) m_mergePending = 1;
 }

@@ -12,6 +12,7 @@ enum class RegionLoaderStep {
     Took,        // a region left the table for reading; no lock held
     OpenPacked,  // the region's bytes are asked of the map's pack (file lock held)
     OpenLoose,   // the loose file is opened through the pak layer (file lock held)
+    Kept,        // the read landed on its record; activation follows (no lock held)
     Completed,   // the completion step ran (the read kept or dropped); no lock held
 };
 

@@ -129,17 +129,17 @@ bool ReadRegionFileData(KSceneRegion& region, const char* folder) {
     return true;
 }
 
-void AttachRegionToHost(KSceneRegion& region) {
+void AttachRegionToHost(KSceneRegion& region, int32_t rx, int32_t ry) {
     if (!region.gridFromFile) return;
     IScenePlaceHost* host = ScenePlaceHost();
     if (!host) return;
-    const int32_t id = host->FindRegionId(0, RegionHostKey(region.rx, region.ry));
+    const int32_t id = host->FindRegionId(0, RegionHostKey(rx, ry));
     if (id != -1) host->AttachRegion(0, id, &region);
 }
 
 bool ReadRegionFile(KSceneRegion& region, const char* folder) {
     if (!ReadRegionFileData(region, folder)) return false;
-    AttachRegionToHost(region);
+    AttachRegionToHost(region, region.rx, region.ry);
     return true;
 }
 

@@ -19,9 +19,10 @@ struct KRegionGroundRecord;
 // Only for a requested region (state 1) and a folder: loading (2) while it
 // reads, loaded (3) after. No host call: see AttachRegionToHost.
 bool ReadRegionFileData(KSceneRegion& region, const char* folder);
-// When the region's grid came from its file: the host's id for it and,
-// unless -1, AttachRegion. Nothing without a host.
-void AttachRegionToHost(KSceneRegion& region);
+// When the record's grid came from its file: the host's id for region
+// (rx, ry) and, unless -1, AttachRegion with the record. Nothing without a
+// host. Callers hold none of the place's locks.
+void AttachRegionToHost(KSceneRegion& region, int32_t rx, int32_t ry);
 // ReadRegionFileData, then AttachRegionToHost.
 bool ReadRegionFile(KSceneRegion& region, const char* folder);
 

@@ -33,7 +33,10 @@ struct KRegionObjectRecord {
     int32_t depth;
     int32_t endX;  // flat: cached picture id
     int32_t endY;  // flat: cached picture index
-    uint8_t reserved216[4];
+    // Bytes 216-219 of the file are not read; the first holds the place's
+    // own mark of a record whose fade ended at alpha 0.
+    uint8_t fadedOut;
+    uint8_t unread217[3];
     float keyA;  // line key: fragments of one source line share it
     float keyB;
 

@@ -157,7 +157,8 @@ void DecodeObjectRecord(const uint8_t* p, KRegionObjectRecord& r) {
     r.depth = LoadI32(p + 204);
     r.endX = LoadI32(p + 208);
     r.endY = LoadI32(p + 212);
-    std::memcpy(r.reserved216, p + 216, sizeof r.reserved216);
+    r.fadedOut = 0;
+    std::memset(r.unread217, 0, sizeof r.unread217);
     r.keyA = LoadF32(p + 220);
     r.keyB = LoadF32(p + 224);
 }

@@ -3,7 +3,8 @@
 // centre) and the 3 x 3 active regions that queries, the object tree and
 // the ground painting use. Host thread only; the region table lock guards
 // the order and indices against the loader, the objects lock the active
-// slots and ground picture records.
+// slots and ground picture records. Where both are held the objects lock
+// comes first: the host may move the focus from a callback made under it.
 #include <algorithm>
 #include <cstdlib>
 
@@ -83,7 +84,11 @@ void KScenePlace::SetFocus(int32_t x, int32_t y, int32_t) {
         RebuildActiveWindow();
         return;
     }
-    if (m_moveX >= 4 || m_moveX <= -4 || m_moveY >= 4 || m_moveY <= -4) SetWaitForRegions(true);
+    // The first frames wait for what this request brings: a map's first
+    // request, or a far jump. Armed here, where regions are asked for, so
+    // no frame waits for regions nobody asked for.
+    if (!m_requestedSinceLoad || m_moveX >= 4 || m_moveX <= -4 || m_moveY >= 4 || m_moveY <= -4)
+        SetWaitForRegions(true);
     RequestRegions();
     m_moveX = m_moveY = 0;
     RebuildActiveWindow();
@@ -151,9 +156,10 @@ void KScenePlace::RequestRegions() {
     }
 
     // Reassigned records give back their ground picture records, which
-    // change only under the objects lock.
-    PlaceLock table(&m_tableLock);
+    // change only under the objects lock. The objects lock before the
+    // table lock, as everywhere on the host's thread.
     PlaceLock objects(&m_objectsLock);
+    PlaceLock table(&m_tableLock);
     ++m_requestStamp;
     m_requestedSinceLoad = true;
     const int32_t loaded = m_requestIndex < 0 ? kRegionPoolSize : m_requestIndex.load();
@@ -183,9 +189,9 @@ void KScenePlace::RequestRegions() {
 
 void KScenePlace::RebuildActiveWindow() {
     const int32_t cx = m_centreX, cy = m_centreY;
-    // The table lock comes before the objects lock wherever both are held.
-    PlaceLock table(&m_tableLock);
+    // The objects lock comes before the table lock wherever both are held.
     PlaceLock objects(&m_objectsLock);
+    PlaceLock table(&m_tableLock);
     for (auto& slot : m_window.slots) {
         KSceneRegion* region = slot.load(std::memory_order_relaxed);
         if (region && !WithinReach(*region, cx, cy, 1)) DeactivateRegion(*region);

@@ -95,7 +95,15 @@ public:
     // host objects of pass 1; pass 2 paints fragments and the host objects
     // the host draws; other passes paint their host objects only.
     // rect: left, top (inclusive), right, bottom (exclusive).
+    //
+    // The host's PaintObject may move, add or remove objects and reset or
+    // clear the tree: the pass takes its order from the tree before the
+    // first call, skips objects removed meanwhile (the place frees them
+    // after the pass), and ends when the tree was reset or cleared.
     void PaintPass(const int32_t rect[4], int32_t pass);
+    // Raised by every reset and clear: what a walk took from the tree
+    // before may be gone.
+    uint32_t Resets() const { return m_resets; }
 
     // Values the place sets.
     void SetAmbientColor(uint32_t argb) { m_ambient = argb; }
@@ -156,6 +164,7 @@ private:
     KTreeNode* m_root = nullptr;
     KTreeNode m_baseNode;
     KTreePoint m_pendingAnchor;
+    uint32_t m_resets = 0;
     int32_t m_gridOriginX = 0;
     int32_t m_gridOriginY = 0;
     std::vector<KSceneLight*> m_lights;

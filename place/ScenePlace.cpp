@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "basrel/HostIntegers.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "lumiva/basrel/KIniFile.h"
 #include "place/PakPreload.h"
 #include "place/PlaceClocks.h"
+#include "place/RegionLoaderHooks.h"
 #include "place/RegionPack.h"
 #include "place/ScenePlaceHost.h"
 #include "place/HostObjectHooks.h"
@@ -30,6 +33,20 @@ bool g_firstUnload = true;
 int32_t g_mapLoaded = 0;
 
 constexpr size_t kTrapImageRead = 208;
+
+// Ends the loader thread at module unload before the module-wide objects a
+// read uses are destroyed: made after them, it is destroyed before them.
+struct LoaderStopAtUnload {
+    ~LoaderStopAtUnload() {
+        if (KScenePlace* place = PlaceStorage().get()) place->StopLoaderAtUnload();
+    }
+};
+
+void ArmLoaderStopAtUnload() {
+    RegionPackMutex();
+    RegionLoaderHeld();
+    static LoaderStopAtUnload stop;
+}
 
 }  // namespace
 
@@ -58,7 +75,16 @@ KScenePlace::KScenePlace() {
     ZeroPicture(m_trapPicture);
 }
 
-KScenePlace::~KScenePlace() { Release(); }
+// At module unload the shell and the other module objects may be gone
+// already: only the loader thread is ended, nothing else is called.
+KScenePlace::~KScenePlace() { StopLoaderAtUnload(); }
+
+void KScenePlace::StopLoaderAtUnload() {
+    if (!m_inited) return;
+    StopLoaderThread();
+    DeleteLoaderLocks();
+    m_inited = 0;
+}
 
 IKDrawShell* KScenePlace::GetShell() {
     KShellServices* shell = ShellServices();
@@ -94,13 +120,31 @@ bool KScenePlace::CreateLoaderObjects() {
     InitializeCriticalSection(&m_fileLock);
     InitializeCriticalSection(&m_objectsLock);
     m_centreX = 0;
+    ArmLoaderStopAtUnload();
     unsigned id = 0;
     m_loaderThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RegionLoaderThread, this, 0, &id));
+    m_loaderThreadId = id;
     if (m_loaderThread) return true;
+    DeleteLoaderLocks();
+    return false;
+}
+
+void KScenePlace::DeleteLoaderLocks() {
     DeleteCriticalSection(&m_tableLock);
     DeleteCriticalSection(&m_fileLock);
     DeleteCriticalSection(&m_objectsLock);
-    return false;
+}
+
+void KScenePlace::StopLoaderThread() {
+    m_centreX = kLoaderQuitCode;
+    SetEvent(m_wakeEvent);
+    DWORD code = 0;
+    if (GetExitCodeThread(m_loaderThread, &code) && code == STILL_ACTIVE)
+        WaitForSingleObject(m_loaderThread, INFINITE);
+    CloseHandle(m_loaderThread);
+    m_loaderThread = nullptr;
+    m_loaderThreadId = 0;
+    CloseLoaderEvents();
 }
 
 void KScenePlace::CloseLoaderEvents() {
@@ -112,22 +156,20 @@ void KScenePlace::CloseLoaderEvents() {
 
 void KScenePlace::Release() {
     if (!m_inited) return;
+    // From inside the place's own call to the host the locks and objects in
+    // use would go; from the loader thread's callbacks the thread would
+    // wait for itself.
+    if (m_hostCalls > 0 || GetCurrentThreadId() == m_loaderThreadId) {
+        g_DebugLog("[Scene]Release from a callback of the place is ignored");
+        return;
+    }
     UnloadMap();
     m_map.ReleaseImages();
-    m_centreX = kLoaderQuitCode;
-    SetEvent(m_wakeEvent);
-    DWORD code = 0;
-    if (GetExitCodeThread(m_loaderThread, &code) && code == STILL_ACTIVE)
-        WaitForSingleObject(m_loaderThread, INFINITE);
-    CloseHandle(m_loaderThread);
-    m_loaderThread = nullptr;
-    CloseLoaderEvents();
+    StopLoaderThread();
     RemoveGroundPictures();
     m_inited = 0;
     for (auto node = m_nodes.begin(); node != m_nodes.end();) node = EraseNode(node);
-    DeleteCriticalSection(&m_tableLock);
-    DeleteCriticalSection(&m_fileLock);
-    DeleteCriticalSection(&m_objectsLock);
+    DeleteLoaderLocks();
 }
 
 void KScenePlace::RemoveGroundPictures() {
@@ -142,6 +184,11 @@ void KScenePlace::RemoveGroundPictures() {
 void KScenePlace::UnloadMap() {
     if (!HasMap()) return;
     ClearLoadedMap();
+    // Only a map that was there counts: a load that failed unloads nothing.
+    if (g_firstUnload) {
+        g_firstUnload = false;
+        if (KShellServices* shell = ShellServices()) shell->SetOption(7, 0);
+    }
 }
 
 // Everything of the loaded map goes; also the path of a load that fails
@@ -156,8 +203,8 @@ void KScenePlace::ClearLoadedMap() {
     {
         // A read in flight is not waited for: its map stamp no longer
         // matches, so nothing of it lands.
-        PlaceLock table(m_inited ? &m_tableLock : nullptr);
         PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
+        PlaceLock table(m_inited ? &m_tableLock : nullptr);
         m_requestIndex = -1;
         ++m_mapStamp;
         m_requestedSinceLoad = false;
@@ -175,10 +222,6 @@ void KScenePlace::ClearLoadedMap() {
     m_mergePending = 0;
     m_groundDirty = 0;
     m_weather.reset();
-    if (g_firstUnload) {
-        g_firstUnload = false;
-        if (KShellServices* shell = ShellServices()) shell->SetOption(7, 0);
-    }
     ReleaseRegionPack();
     ReleasePakPreloads();
 }
@@ -202,7 +245,8 @@ void KScenePlace::RegisterNode(IK3DSceneNode* node) {
     m_nodes.push_back(node);
     float x = 0, y = 0, z = 0;
     node->GetPosition(&x, &y, &z, 0, 0);
-    KSceneObject* object = AddObject(6, 0, int32_t(x), int32_t(y), int32_t(z), 14);
+    KSceneObject* object =
+        AddObject(6, 0, host_int::Truncate(x), host_int::Truncate(y), host_int::Truncate(z), 14);
     if (object) m_nodeObjects.emplace_back(object);
 }
 

@@ -140,6 +140,10 @@ public:
     KMemFile* OpenRegionData(int32_t rx, int32_t ry) override;
     bool ShowMapPicture(int32_t mapId, bool isCurrent) override;
 
+    // Module unload, when the host never called Release: the loader thread
+    // ends and nothing else of the module is called.
+    void StopLoaderAtUnload();
+
     // The place's own three, after the host's operations.
     using NodeList = std::list<IK3DSceneNode*>;
     virtual void RegisterNode(IK3DSceneNode* node);
@@ -243,10 +247,18 @@ private:
     bool TakeRegionJob(RegionJob& job);
     void AdvanceRequestIndex(int32_t index);
     void ReadRegionJob(const RegionJob& job, KSceneRegion& staging);
-    bool ReadStillWanted(const RegionJob& job) const;
+    // The read's record still has the read's assignment, in that state,
+    // under the read's map. Under either of the table and objects locks.
+    bool ReadStillWanted(const RegionJob& job, uint32_t state) const;
     // The completion step: commits the staged read when it still belongs
-    // to its record and map, else drops it.
+    // to its record and map, else drops it; one lock at a time.
     void OnRegionLoaded(const RegionJob& job, KSceneRegion& staging);
+    // Table lock: the read lands on its record. False when it was dropped.
+    bool KeepRegionRead(const RegionJob& job, KSceneRegion& staging, int32_t* completed);
+    // Objects lock: the active slot and the select bit.
+    void ActivateKeptRegion(const RegionJob& job, int32_t k);
+    // No lock: AttachRegion.
+    void TellHostOfRegion(const RegionJob& job);
     void ActivateLoadedRegion(KSceneRegion& region, int32_t k);
     void WaitForFirstRegions();
     void CollectFlatObjects(KSceneRegion& region);
@@ -256,8 +268,28 @@ private:
     void SetSelectionBit(bool selected);
     void ClearFlatObjects();
 
+    // Held while the place calls the host with host objects in hand
+    // (painting, moving one): objects the host removes meanwhile are freed
+    // when the outermost scope ends.
+    class HostCallScope {
+    public:
+        explicit HostCallScope(KScenePlace& place) : m_place(place) { ++m_place.m_hostCalls; }
+        ~HostCallScope();
+        HostCallScope(const HostCallScope&) = delete;
+        HostCallScope& operator=(const HostCallScope&) = delete;
+
+    private:
+        KScenePlace& m_place;
+    };
+    void FreeObject(KSceneObject* object);
+    void PaintObjectPasses();
+
     bool CreateLoaderObjects();
     void CloseLoaderEvents();
+    void DeleteLoaderLocks();
+    // Ends the loader thread (waiting for its read in flight) and closes
+    // its handle and events.
+    void StopLoaderThread();
     void RemoveGroundPictures();
     void ClearLoadedMap();
     bool LoadMapSettings();
@@ -322,6 +354,7 @@ private:
     std::vector<KRegionObjectRecord*> m_flatObjects;
     KSceneRegion* m_ordered[kRegionPoolSize] = {};
     HANDLE m_loaderThread = nullptr;
+    std::atomic<DWORD> m_loaderThreadId{0};
     // The objects RegisterNode made for nodes: the tree holds them and
     // nothing else would free them. Destroyed after the tree.
     std::vector<std::unique_ptr<KSceneObject>> m_nodeObjects;
@@ -345,6 +378,9 @@ private:
     bool m_lightGrid = false;
     bool m_objectLights = false;
     uint32_t m_ambient = 0;
+    int m_hostCalls = 0;
+    std::vector<KSceneObject*> m_deferredFrees;
+    bool m_paintingObjects = false;
 };
 
 // The module's place and the pointer the place's own code reaches it by.

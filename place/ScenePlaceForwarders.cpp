@@ -29,14 +29,14 @@ void KScenePlace::UnregisterActiveRegions() { m_window.UnregisterActiveRegions()
 
 // --- Object selection ---
 
+// Callers hold the objects lock, then the table lock.
 void KScenePlace::SetSelectionBit(bool selected) {
     KSceneRegion* region = FindRegion(m_selectedX, m_selectedY);
-    if (!region) return;
-    PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
-    SetRegionObjectSelectBit(*region, m_selectedIndex, selected);
+    if (region) SetRegionObjectSelectBit(*region, m_selectedIndex, selected);
 }
 
 void KScenePlace::SelectRegionObject(int32_t rx, int32_t ry, int32_t index) {
+    PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
     PlaceLock table(m_inited ? &m_tableLock : nullptr);
     if (m_selectedIndex != -1) SetSelectionBit(false);
     m_selectedX = rx;
@@ -46,6 +46,7 @@ void KScenePlace::SelectRegionObject(int32_t rx, int32_t ry, int32_t index) {
 }
 
 void KScenePlace::ClearRegionObjectSelection() {
+    PlaceLock objects(m_inited ? &m_objectsLock : nullptr);
     PlaceLock table(m_inited ? &m_tableLock : nullptr);
     if (m_selectedIndex == -1) return;
     SetSelectionBit(false);
@@ -79,8 +80,9 @@ bool KScenePlace::GetMiniMapView(KMiniMapView* record) {
         if (m_focusFrozen) {
             record->focusX = m_frozenFocusX;
             record->focusY = m_frozenFocusY;
-            record->offsetX = m_focusX - m_frozenFocusX;
-            record->offsetY = m_focusY - m_frozenFocusY;
+            // Wraps as the offset the focus was moved by did (SetFocusOffset).
+            record->offsetX = int32_t(uint32_t(m_focusX) - uint32_t(m_frozenFocusX));
+            record->offsetY = int32_t(uint32_t(m_focusY) - uint32_t(m_frozenFocusY));
         } else {
             record->focusX = m_focusX;
             record->focusY = m_focusY;

@@ -29,8 +29,11 @@ void KScenePlace::UpdateFrame() {
         m_weather->Update();
 }
 
+// Inside the place's own call to the host (painting, a move) the objects
+// lock is held, which the loader needs to go on: a frame asked for there
+// does not wait.
 void KScenePlace::WaitForFirstRegions() {
-    if (!m_waitForRegions.load()) return;
+    if (!m_waitForRegions.load() || m_hostCalls > 0) return;
     if (WaitForSingleObject(m_readyEvent, kRegionWaitMs) == WAIT_TIMEOUT && m_waitForRegions.exchange(false))
         g_DebugLog("[Scene]Regions did not arrive in %u ms; frames go on without them", unsigned(kRegionWaitMs));
     m_groundDirty = 1;

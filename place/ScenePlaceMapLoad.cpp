@@ -4,6 +4,7 @@
 // stream in.
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +62,7 @@ constexpr DayLightKey kDayLightKeys[KDayLightTable::kDayColours] = {
 };
 
 constexpr float kSmallestUiScale = 0.125f;
+constexpr float kLargestUiScale = 16.0f;
 constexpr int kGroundPictureSide = 512;
 
 }  // namespace
@@ -148,7 +150,6 @@ bool KScenePlace::LoadMapSettings() {
 
 void KScenePlace::FinishMapLoad() {
     LoadScrollSettings();
-    SetWaitForRegions(true);
     MarkMapLoaded();
 }
 
@@ -190,8 +191,8 @@ void KScenePlace::ResetRegionPool() {
     m_centreY = -3;
     m_moveX = m_moveY = 0;
     m_focusStale = true;
-    PlaceLock table(&m_tableLock);
     PlaceLock objects(&m_objectsLock);
+    PlaceLock table(&m_tableLock);
     ++m_mapStamp;
     m_requestedSinceLoad = false;
     for (int i = 0; i < kRegionPoolSize; ++i) {
@@ -211,9 +212,12 @@ bool KScenePlace::CreateGroundPictures() {
     const int32_t type = PictureImageType();
     for (;;) {
         shell->SetTextureRelease(-1);
-        const int side = int(float(kGroundPictureSide) * shell->GetUiScale());
+        const float scale = shell->GetUiScale();
+        // Checked before the conversion: the shell's scale is the host's.
+        const bool sane = scale > 0.0f && scale <= kLargestUiScale;
+        const int side = sane ? int(float(kGroundPictureSide) * scale) : 0;
         int made = 0;
-        for (; made < kGroundPictureCount; ++made) {
+        for (; sane && made < kGroundPictureCount; ++made) {
             KPlaceGroundPicture& ground = m_ground[made];
             std::snprintf(ground.picture.fileName, sizeof ground.picture.fileName, "_*PlaceGround*_#~%d~#_", made);
             ground.picture.blendMode = 1;
@@ -229,9 +233,10 @@ bool KScenePlace::CreateGroundPictures() {
             m_ground[i].picture.fileName[0] = 0;
             m_ground[i].picture.fileId = 0;
         }
-        const float halved = shell->GetUiScale() / 2;
+        const float halved = scale / 2;
         shell->SetUiScale(halved);
-        if (halved <= kSmallestUiScale) {
+        // Also ends for a scale that is not a number or infinite.
+        if (!(halved > kSmallestUiScale) || !std::isfinite(halved)) {
             g_DebugLog("place: no ground pictures even at UI scale %g\n", double(halved));
             return false;
         }

@@ -1,6 +1,9 @@
 // The paint passes over the tree: the light grid in pass 1, region
 // fragments and the host's pass-2 objects in pass 2, and the host objects
-// whose flags share a bit with the pass number in every other pass.
+// whose flags share a bit with the pass number in every other pass. The
+// order is taken whole before the host's first PaintObject of the pass.
+#include <vector>
+
 #include "place/ObjectPaint.h"
 #include "place/SceneObjectTree.h"
 #include "place/ScenePlaceHost.h"
@@ -24,22 +27,26 @@ void PaintHostObject(KScenePoint& item, const int32_t rect[4], int32_t pass) {
     if (InRect(at, rect)) host->PaintObject(int32_t(item.wordA), item.host.id, at.x, at.y, 0, 0, pass);
 }
 
-struct FragmentPassVisitor {
-    const int32_t* rect;
-    void NodeFragment(KScenePoint* fragment) { PaintNodeFragment(*fragment, rect); }
+// One step of a pass, in paint order, taken from the tree before the
+// host is called.
+struct PaintStep {
+    enum What : uint8_t { NodeFragment, ListFragment, HostObject };
+    KScenePoint* item;
+    What what;
+};
+
+struct FragmentPassCollector {
+    std::vector<PaintStep>& steps;
+    void NodeFragment(KScenePoint* fragment) { steps.push_back({fragment, PaintStep::NodeFragment}); }
     void ListItem(KScenePoint* item) {
-        if (item->IsHostObject())
-            PaintHostObject(*item, rect, kFragmentPass);
-        else
-            PaintListFragment(*item, rect);
+        steps.push_back({item, item->IsHostObject() ? PaintStep::HostObject : PaintStep::ListFragment});
     }
 };
 
-struct HostPassVisitor {
-    const int32_t* rect;
-    int32_t pass;
+struct HostPassCollector {
+    std::vector<PaintStep>& steps;
     void ListItem(KScenePoint* item) {
-        if (item->IsHostObject()) PaintHostObject(*item, rect, pass);
+        if (item->IsHostObject()) steps.push_back({item, PaintStep::HostObject});
     }
 };
 
@@ -51,11 +58,25 @@ void KSceneObjectTree::PaintPass(const int32_t rect[4], int32_t pass) {
         BuildLightGrid();
         ShellServices()->SetLightColorGrid(m_gridOriginX, m_gridOriginY, m_grid.Colours());
     }
+    std::vector<PaintStep> steps;
     if (pass == kFragmentPass) {
-        FragmentPassVisitor visitor{rect};
-        WalkPaintOrder(visitor);
-        return;
+        FragmentPassCollector collector{steps};
+        WalkPaintOrder(collector);
+    } else {
+        HostPassCollector collector{steps};
+        WalkLeafLists(collector);
     }
-    HostPassVisitor visitor{rect, pass};
-    WalkLeafLists(visitor);
+    const uint32_t resets = m_resets;
+    for (const PaintStep& step : steps) {
+        // A reset or clear from the host's last call took the fragments
+        // and links this order was taken from.
+        if (m_resets != resets) return;
+        switch (step.what) {
+            case PaintStep::NodeFragment: PaintNodeFragment(*step.item, rect); break;
+            case PaintStep::ListFragment: PaintListFragment(*step.item, rect); break;
+            case PaintStep::HostObject:
+                if (!static_cast<KSceneObject*>(step.item)->removed) PaintHostObject(*step.item, rect, pass);
+                break;
+        }
+    }
 }

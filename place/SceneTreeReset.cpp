@@ -93,6 +93,7 @@ void KSceneObjectTree::ClearNodeContents(KTreeNode* top, bool collectHostObjects
 }
 
 void KSceneObjectTree::CollectHostObjects() {
+    ++m_resets;
     if (m_root) {
         ClearNodeContents(m_root, true);
         m_root = nullptr;
@@ -116,6 +117,7 @@ void KSceneObjectTree::ReinsertPendingObjects([[maybe_unused]] const int32_t rec
 }
 
 void KSceneObjectTree::Clear() {
+    ++m_resets;
     if (m_root) {
         ClearNodeContents(m_root, false);
         m_root = nullptr;

@@ -51,10 +51,12 @@ void Walk(const KTreeNode* top, OnFragment&& onFragment, OnItem&& onItem) {
             if (item->behind) stack.push_back(Frame{nullptr, item->behind, false});
             continue;
         }
-        onItem(item);
+        // Links first: onItem may hand the item on.
         KScenePoint* front = item->front;
-        if (item->next) {
-            frame = Frame{nullptr, item->next, false};
+        KScenePoint* next = item->next;
+        onItem(item);
+        if (next) {
+            frame = Frame{nullptr, next, false};
         } else {
             stack.pop_back();
         }

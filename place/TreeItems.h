@@ -100,6 +100,10 @@ public:
     // stored position without a model. The player's moves are told to the
     // host.
     void MoveTo(int32_t toX, int32_t toY, int32_t duration);
+
+    // Taken out by the host while the place still walks or moves it: the
+    // place frees it once its own call ends, and skips it meanwhile.
+    bool removed = false;
 };
 
 // A region object fragment: made by the region merge from an object record,

@@ -1,5 +1,7 @@
 // Small shell services: clear-and-present outside the frame loop, texture
 // memory queries and releases, colour conversion and stored values.
+#include <cmath>
+
 #include "shell/ColorConversion.h"
 #include "shell/D3DDevice.h"
 #include "shell/FrameState.h"
@@ -11,6 +13,8 @@ namespace {
 
 constexpr int kPictureFrameCountIndex = 0;
 constexpr int kImageInfoValues = 7;
+constexpr float kSmallestUiScaleTaken = 1.0f / 64;
+constexpr float kLargestUiScaleTaken = 16.0f;
 
 KImageTexture* LoadSpriteFrame(KImageCache& cache, const char* fileName, int frame) {
     DWORD fileId = 0;
@@ -77,6 +81,10 @@ DWORD KDrawShell::MeasureObjectMemory(const char* fileName) {
     return after < before ? before - after : 0;
 }
 
-void KDrawShell::SetUiScale(float scale) { uiScale = scale; }
+// Pictures are sized by the scale: a scale that is not finite, or one no
+// picture could be made at, is refused and the old one stays.
+void KDrawShell::SetUiScale(float scale) {
+    if (std::isfinite(scale) && scale >= kSmallestUiScaleTaken && scale <= kLargestUiScaleTaken) uiScale = scale;
+}
 
 void KDrawShell::SetGlobalAlpha(float alpha) { globalAlpha = alpha; }

@@ -3,6 +3,7 @@
 // load leaves (nothing).
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "ScenePlaceFixture.h"
@@ -86,7 +87,7 @@ TEST_F(MapLoadThreadTest, ALoadPreparesPoolAndPictures) {
     EXPECT_FALSE(Place().IsShowingOtherMap());
     EXPECT_STREQ(Place().Folder(), "\\Maps\\east");
     EXPECT_STREQ(Place().MapName(), "east");
-    EXPECT_TRUE(Place().WaitingForRegions());
+    EXPECT_FALSE(Place().WaitingForRegions());  // nothing is requested before a focus
     EXPECT_EQ(MapLoadedWord(), 1);
     // No real region has the pool's indices.
     for (int i = 0; i < kRegionPoolSize; ++i) {
@@ -196,6 +197,7 @@ TEST_F(MapLoadThreadTest, AFolderLoadSetsNoIdAndNoPack) {
     EXPECT_TRUE(Place().HasMap());
     EXPECT_EQ(Place().GetMapId(), -1);
     EXPECT_FALSE(HasRegionPack());
+    Place().SetFocus(600, 1100, 0);
     EXPECT_TRUE(Place().WaitingForRegions());
     Place().UnloadMap();
     EXPECT_FALSE(Place().HasMap());
@@ -279,6 +281,67 @@ TEST_F(MapListTest, PlayerActionsNameEveryAnimationCellTwice) {
         "\\Portrait\\Action\\Action01\\jump.ani", "\\Portrait\\Action\\Action02\\jump.ani",
     };
     EXPECT_EQ(KPlayerActionTable::AnimationPaths(), expected);
+}
+
+}  // namespace
+}  // namespace place_test
+
+namespace place_test {
+namespace {
+
+// A frame before the first focus has no regions to wait for; the map's
+// first request arms the wait even for a focus near the origin, which is
+// no far jump from the pool's placeholders.
+TEST_F(MapLoadThreadTest, TheFirstRequestArmsTheWaitNotTheLoad) {
+    WriteEastMap();
+    ASSERT_TRUE(InitAndLoad());
+    EXPECT_FALSE(Place().WaitingForRegions());
+    Place().UpdateFrame();
+    Place().SetFocus(600, 1100, 0);  // region (1, 1): three regions from (-3, -3)
+    EXPECT_TRUE(Place().WaitingForRegions());
+    ASSERT_TRUE(Place().LoadMap(7, 0, 0));
+    EXPECT_FALSE(Place().WaitingForRegions());
+}
+
+// The shell keeps a scale pictures can be made at; anything else leaves
+// the one it has, so a map load that halves it always ends.
+TEST_F(MapLoadThreadTest, TheUiScaleStaysFiniteAndTheFallbackEnds) {
+    WriteEastMap();
+    ASSERT_TRUE(Place().Init(nullptr));
+    IKDrawShell* shell = g_pDrawShell;
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (const float refused : {nan, inf, -inf, 0.0f, -1.0f, 1e30f, 1e-30f}) {
+        shell->SetUiScale(1.0f);
+        shell->SetUiScale(refused);
+        ASSERT_EQ(shell->GetUiScale(), 1.0f) << refused;
+    }
+    shell->SetUiScale(0.5f);
+    EXPECT_EQ(shell->GetUiScale(), 0.5f);
+    shell->SetUiScale(inf);
+    lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY, 100000);
+    EXPECT_FALSE(Place().LoadMap(7, 0, 0));
+    lumiva::d3d9::FailCreationAt(1, D3DERR_OUTOFVIDEOMEMORY, 0);
+    EXPECT_EQ(shell->GetUiScale(), 0.125f);
+    shell->SetUiScale(1.0f);
+}
+
+// The shell hears once in the module's life that a map went away: a load
+// that failed before any map was there does not spend it.
+TEST_F(MapLoadThreadTest, OnlyTheFirstUnloadOfALoadedMapTellsTheShell) {
+    WriteEastMap();
+    ASSERT_TRUE(Place().Init(nullptr));
+    g_pDrawShell->SetOption(7, 1);
+    ASSERT_EQ(g_ProjectionRampState, -1);
+    EXPECT_FALSE(Place().LoadMap(99, 0, 0));
+    EXPECT_FALSE(Place().LoadMapFromFolder("\\Maps\\nowhere"));
+    EXPECT_EQ(g_ProjectionRampState, -1);
+    ASSERT_TRUE(Place().LoadMap(7, 0, 0));
+    Place().UnloadMap();
+    EXPECT_EQ(g_ProjectionRampState, 0);
+    g_pDrawShell->SetOption(7, 1);
+    ASSERT_TRUE(Place().LoadMap(7, 0, 0));
+    Place().UnloadMap();
+    EXPECT_EQ(g_ProjectionRampState, -1);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "RegionFixture.h"
 #include "place/GroundPicture.h"
+#include "place/ObjectPaint.h"
 #include "place/RegionReader.h"
 #include "place/ScenePlaceHost.h"
 
@@ -166,11 +167,11 @@ TEST_F(ReaderTest, HostCallWaitsForTheStepAfterTheRead) {
     pooled.SetRegionIndices(10, 11);
     pooled.TakeReadData(scratch);
     pooled.state = kRegionLoaded;
-    AttachRegionToHost(pooled);
+    AttachRegionToHost(pooled, 10, 11);
     EXPECT_EQ(host.attached, std::vector<KSceneRegion*>{&pooled});
     EXPECT_EQ(pooled.workingGrid[7], 3u);
     EXPECT_FALSE(scratch.gridFromFile);
-    AttachRegionToHost(scratch);  // no grid of its own any more
+    AttachRegionToHost(scratch, 10, 11);  // no grid of its own any more
     EXPECT_EQ(host.attached.size(), 1u);
 }
 
@@ -435,6 +436,35 @@ TEST_F(ReaderTest, OriginsAndHostKeysWrapInsteadOfOverflowing) {
     EXPECT_EQ(RegionOriginY(INT_MAX), int32_t(uint32_t(INT_MAX) * 1024u));
     EXPECT_EQ(RegionHostKey(10, 11), 11u << 16 | 10u);
     EXPECT_EQ(RegionHostKey(-1, -2), 0xFFFEFFFFu);
+}
+
+}  // namespace
+}  // namespace place_test
+
+namespace place_test {
+namespace {
+
+// Bytes 216-219 of an object record are not read: whatever a file holds
+// there, a record without a fade is drawn. The record is written here byte
+// by byte, as the map writers leave those bytes zero.
+TEST_F(ReaderTest, TheUnreadBytesOfAnObjectRecordHideNothing) {
+    std::vector<uint8_t> section(16 + 228, 0);
+    section[0] = 1;  // one record, a point object
+    section[8] = 1;
+    uint8_t* record = section.data() + 16;
+    std::memcpy(record + 56, "p.spr", 5);
+    for (int i = 0; i < 4; ++i) record[216 + i] = uint8_t(0x5A + i);  // any bytes, the old mark among them
+    RegionFileLayout layout;
+    layout.sections.resize(6);
+    layout.sections[5].bytes = section;
+    WriteRegion(10, 11, WriteRegionFile(layout));
+
+    KSceneRegion region;
+    ASSERT_TRUE(Read(region, 10, 11));
+    ASSERT_EQ(region.objectHeader.count, 1u);
+    EXPECT_EQ(region.objects[0].fade, 0);
+    EXPECT_FALSE(RecordFadedOut(region.objects[0]));
+    EXPECT_EQ(region.objects[0].fadedOut, 0);
 }
 
 }  // namespace

@@ -3,13 +3,28 @@
 // itself or hands to its mini-map and weather.
 #include <gtest/gtest.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMIVA_HAS_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(LUMIVA_HAS_ASAN)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+
 #include <cstring>
+#include <limits>
 #include <iterator>
 #include <string>
 
 #include "ScenePlaceFixture.h"
 #include "lumiva/basrel/KIniFile.h"
+#include "place/PakPreload.h"
 #include "place/PlaceClocks.h"
+#include "place/RegionLoaderHooks.h"
 #include "place/ScenePlaceHost.h"
 #include "place/Weather.h"
 #include "scene/K3DSceneNode.h"
@@ -90,6 +105,14 @@ public:
 
 using ScenePlaceThreadTest = ScenePlaceTest;
 
+// The host below never releases the shell: what it holds at exit is the
+// host's leak, not the module's.
+void KeepLeaksOfAnUnreleasedShell() {
+#if defined(__SANITIZE_ADDRESS__) || defined(LUMIVA_HAS_ASAN)
+    __lsan_disable();
+#endif
+}
+
 TEST_F(ScenePlaceThreadTest, TheExportGivesThePlaceOnceTheShellExists) {
     KDrawShell* shell = g_pDrawShell;
     g_pDrawShell = nullptr;
@@ -115,6 +138,25 @@ TEST_F(ScenePlaceThreadTest, InitStartsOneLoaderAndReleaseEndsIt) {
     EXPECT_EQ(Place().LoaderThread(), nullptr);
     ASSERT_TRUE(Place().Init(nullptr));  // and a new life after it
     EXPECT_NE(Place().LoaderThread(), nullptr);
+}
+
+// A host that never calls Release: at module unload the loader and the pak
+// preload thread are stopped before the objects they use are destroyed.
+TEST_F(ScenePlaceThreadTest, ThreadsLeftRunningStopAtModuleUnload) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    WriteEastMap();
+    EXPECT_EXIT(
+        {
+            SetPakPreloadHook([](PakPreloadStep step, const char*) {
+                if (step == PakPreloadStep::Stopping) std::fputs("preload thread stopped\n", stderr);
+            });
+            HoldRegionLoader(false);
+            if (!InitAndLoad()) std::_Exit(3);
+            Place().SetFocus(600, 1100, 0);  // the loader reads while the module unloads
+            KeepLeaksOfAnUnreleasedShell();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "preload thread stopped");
 }
 
 TEST_F(ScenePlaceThreadTest, TheTrapImageIsCutToItsRecord) {
@@ -251,6 +293,20 @@ TEST_F(ScenePlaceThreadTest, NodesRegisterOnceAndGoWithRelease) {
     EXPECT_TRUE(Place().RegisteredNodes().empty());
 }
 
+// A node's position is the host's float: it is checked before it becomes
+// a place position. Far away makes no object; not a number counts as 0.
+TEST_F(ScenePlaceThreadTest, NodesAnywhereRegisterWithoutFault) {
+    ASSERT_TRUE(Place().Init(nullptr));
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    K3DSceneNode far(1e30f, -1e30f, inf, 0), lost(nan, nan, nan, 0);
+    Place().RegisterNode(&far);
+    Place().RegisterNode(&lost);
+    EXPECT_EQ(Place().RegisteredNodes().size(), 2u);
+    int items = 0;
+    Place().ObjectTree().WalkItems(&items, [](void* count, KScenePoint*) { ++*static_cast<int*>(count); });
+    EXPECT_EQ(items, 1);
+}
+
 TEST_F(ScenePlaceTest, TheMiniMapViewFollowsTheFrozenFocus) {
     Place().SetFocusOffset(5, 6);
     KMiniMapView view{};
@@ -262,6 +318,22 @@ TEST_F(ScenePlaceTest, TheMiniMapViewFollowsTheFrozenFocus) {
     EXPECT_LE(view.rect[0], view.rect[2]);
     EXPECT_LE(view.rect[1], view.rect[3]);
     EXPECT_FALSE(Place().GetMiniMapView(nullptr));
+}
+
+// While frozen, an offset that carries the focus across the int range
+// comes back as the offset given.
+TEST_F(ScenePlaceTest, TheFrozenOffsetComesBackAcrossTheIntRange) {
+    WriteEastMap();
+    ASSERT_TRUE(InitAndLoad());
+    const int32_t low = std::numeric_limits<int32_t>::min() + 753;
+    Place().SetFocus(low, low, 0);
+    Place().FreezeFocus(true);
+    Place().SetFocusOffset(-754, -754);
+    KMiniMapView view{};
+    Place().GetMiniMapView(&view);
+    EXPECT_EQ(view.focusX, low);
+    EXPECT_EQ(view.offsetX, -754);
+    EXPECT_EQ(view.offsetY, -754);
 }
 
 }  // namespace
