@@ -1,8 +1,9 @@
 // The module's one drawing shell. The host holds it as IKDrawShell; the
-// module's other parts reach it through g_pDrawShell. Operations are
+// subsystems reach it through KShellServices (ShellServices.h), and only
+// the shell's own files and the exports see this class. Operations are
 // defined in files by area: lifecycle, device objects, display mode,
 // projection and options, accessors, client settings, brightness and screen
-// target, and the slots later work fills in (PendingSlots.cpp).
+// target, and the slots that drive models, effects and the place.
 #pragma once
 
 #include <windows.h>

@@ -11,6 +11,7 @@
 
 class KDrawShell;
 
+// The shell itself; subsystems use ShellServices() instead.
 extern KDrawShell* g_pDrawShell;
 extern int g_ProjectionMode;         // 1 orthographic, 2 perspective
 extern float g_ProjectionRamp;       // eased toward 0.58 (mode 1) or 0.33 (mode 2)
