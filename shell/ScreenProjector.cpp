@@ -1,6 +1,6 @@
 #include "shell/ScreenProjector.h"
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "shell/KDrawShell.h"
 
 KScreenProjector::KScreenProjector(const KDrawShell& shell)

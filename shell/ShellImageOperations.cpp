@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "shell/D3DShell.h"
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "draw2d/scene/ImageFrame.h"
 #include "shell/KDrawShell.h"
 #include "shell/ShellGlobals.h"

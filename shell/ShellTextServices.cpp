@@ -1,6 +1,6 @@
 #include "shell/ShellTextServices.h"
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "shell/D3DDevice.h"
 #include "shell/KDrawShell.h"
 

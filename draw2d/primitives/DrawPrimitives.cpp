@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "draw2d/PendingDrawers.h"
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "draw2d/render/ScreenPictureRenderers.h"
 #include "draw2d/render/SpriteQuadBatch.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "draw2d/render/PictureTint.h"
 #include "draw2d/render/TileQuad.h"
 #include "draw2d/render/VertexLock.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <type_traits>
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "draw2d/text/TextBoxLayout.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <d3dx9.h>
 
-#include "draw2d/primitives/HostIntegers.h"
+#include "basrel/HostIntegers.h"
 #include "shell/ScreenProjector.h"
 
 namespace shell_test {
