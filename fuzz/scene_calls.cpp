@@ -3,7 +3,8 @@
 // slots, bound, unbound, attached, detached, cleared, released and released
 // again, called after their release, fed floats of any value (NaN,
 // infinities, extremes) and names with and without a terminator, with frames
-// drawn between. The device draws without raster.
+// drawn between. The device draws without raster on a small target, so
+// clearing and presenting cost little beside the calls.
 //
 // What the host holds is kept here as it would keep it: a released handle
 // stays in its slot, so later calls hand it back to the shell's slots that
@@ -45,6 +46,7 @@ constexpr const char* kModelNames[] = {"\\model\\man", "\\model\\man.mesh", "\\m
 constexpr const char* kEffectNames[] = {"\\fx\\glow.a3e", "\\fx\\none.a3e", ""};
 constexpr const char* kAnimation = "\\model\\walk.anim";
 constexpr size_t kSlots = 4;
+constexpr int kTargetWidth = 64, kTargetHeight = 48;
 
 class Input {
 public:
@@ -133,18 +135,19 @@ void WriteSampleFiles() {
 struct MadeShell {
     KDrawShell* shell = nullptr;
     IDirect3DDevice9* device = nullptr;
+    HWND window = nullptr;
 };
 
 MadeShell MakeShell() {
     IDirect3DDevice9* other = g_D3DDevice.device;
     g_D3DDevice.device = nullptr;
     WriteSampleFiles();
-    HWND window = CreateWindowExA(0, "LumivaFuzz", "Lumiva scene", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "LumivaFuzz", "Lumiva scene", WS_POPUP | WS_VISIBLE, 0, 0, kTargetWidth,
+                                  kTargetHeight, nullptr, nullptr, nullptr, nullptr);
     g_SetMainHWnd(window);
     auto* shell = static_cast<KDrawShell*>(CreateLumivaShell4());
-    if (!shell || !shell->Create(800, 600, 0, 0, 0) || !shell->GetDevice()) __builtin_trap();
-    MadeShell made{shell, g_D3DDevice.device};
+    if (!shell || !shell->CreateWindowed(kTargetWidth, kTargetHeight, window) || !shell->GetDevice()) __builtin_trap();
+    MadeShell made{shell, g_D3DDevice.device, window};
     g_D3DDevice.device = other;
     return made;
 }
@@ -156,6 +159,7 @@ public:
     SceneScope() {
         static const MadeShell made = MakeShell();
         m_shell = made.shell;
+        m_window = made.window;
         m_savedDevice = g_D3DDevice.device;
         m_savedShell = g_pDrawShell;
         m_savedManagerDevice = g_pModelManager->device;
@@ -171,6 +175,7 @@ public:
         lumiva::d3d9::FailNextReset(D3D_OK);
         m_shell->BeginFrame(0, 0xFF000000u, nullptr);
         m_shell->EndFrame();
+        ShrinkAfterReset();
         lumiva::d3d9::SetNoRaster(m_savedNoRaster);
         g_pModelManager->device = m_savedManagerDevice;
         g_pDrawShell = m_savedShell;
@@ -179,9 +184,19 @@ public:
     SceneScope(const SceneScope&) = delete;
     SceneScope& operator=(const SceneScope&) = delete;
     KDrawShell* Shell() const { return m_shell; }
+    // A reset after a loss takes a display mode's size, window and back
+    // buffer: both small again once the device is back.
+    void ShrinkAfterReset() {
+        if (!lostFrames || m_shell->deviceLost) return;
+        MoveWindow(m_window, 0, 0, kTargetWidth, kTargetHeight, FALSE);
+        m_shell->ResizeBackBuffer(kTargetWidth, kTargetHeight, m_window);
+        lostFrames = false;
+    }
+    bool lostFrames = false;
 
 private:
     KDrawShell* m_shell;
+    HWND m_window;
     IDirect3DDevice9* m_savedDevice;
     KDrawShell* m_savedShell;
     IDirect3DDevice9* m_savedManagerDevice;
@@ -312,11 +327,18 @@ void EffectSlots(Input& in, KDrawShell* shell, Held& held) {
 
 // Records of every model and effect slot, live or given back, and the
 // shell's camera with any float.
-void Frame(Input& in, KDrawShell* shell, Held& held) {
+void Frame(Input& in, SceneScope& scope, Held& held) {
+    KDrawShell* shell = scope.Shell();
     lumiva::win32::AdvanceClock(in.Byte() * 16u);
     switch (in.Byte() % 6) {
-        case 0: lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICELOST); break;
-        case 1: lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICENOTRESET); break;
+        case 0:
+            lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICELOST);
+            scope.lostFrames = true;
+            break;
+        case 1:
+            lumiva::d3d9::SetCooperativeLevel(D3DERR_DEVICENOTRESET);
+            scope.lostFrames = true;
+            break;
         case 2: lumiva::d3d9::SetCooperativeLevel(D3D_OK); break;
         case 3: shell->SetZoomFactor(in.Float()); break;
         case 4: shell->SetZoom(in.Float()); break;
@@ -337,6 +359,7 @@ void Frame(Input& in, KDrawShell* shell, Held& held) {
     std::copy(held.models.begin(), held.models.end(), handles);
     shell->RenderOwnViewPass(handles, int(kSlots), in.Byte() % kSlots, in.Int(), in.Int(), 1 + in.Byte(), 0);
     shell->EndFrame();
+    scope.ShrinkAfterReset();
 }
 
 void Finish(KDrawShell* shell, Held& held) {
@@ -377,7 +400,7 @@ LUMIVA_FUZZ_TARGET(scene_calls, data, size) {
             case 0: ModelSlots(in, shell, held); break;
             case 1: EffectSlots(in, shell, held); break;
             case 2:
-                if (++frames <= 6) Frame(in, shell, held);
+                if (++frames <= 6) Frame(in, scope, held);
                 break;
             default: ModelSlots(in, shell, held); break;
         }
