@@ -35,6 +35,7 @@
 #include "shell/KDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "shell/ShellGlobals.h"
+#include "support/CallInput.h"
 #include "support/FuzzTarget.h"
 #include "win32/Control.h"
 
@@ -48,31 +49,7 @@ constexpr const char* kAnimation = "\\model\\walk.anim";
 constexpr size_t kSlots = 4;
 constexpr int kTargetWidth = 64, kTargetHeight = 48;
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_at >= m_size; }
-    uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-    template <typename T>
-    T Value() {
-        uint8_t bytes[sizeof(T)] = {};
-        for (uint8_t& b : bytes) b = Byte();
-        T value{};
-        std::memcpy(&value, bytes, sizeof(T));
-        return value;
-    }
-    int32_t Int() { return Byte() < 64 ? Value<int32_t>() : int32_t(Byte()) * 4 - 200; }
-    float Float() {
-        const uint8_t kind = Byte();
-        if (kind < 48) return Value<float>();  // NaN, infinities and all
-        return float(int32_t(Byte()) * 4 - 200) + float(kind % 4) * 0.25f;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_at = 0;
-};
+using Input = CallInput;
 
 // A dummy or bone name: a known one, null, or input bytes with or without a
 // terminator in a 48-byte field.

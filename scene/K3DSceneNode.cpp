@@ -58,9 +58,13 @@ IK3DEffectNode* K3DSceneNode::GetEffectNode() { return m_effectNode; }
 // The old attachment goes back to the shell; without a shell there is
 // nothing to give it to. Setting the held one again keeps it: releasing it
 // would leave the node holding a freed object. A node cannot hold its own
-// effect face, which would release itself.
+// effect face, which would release itself, nor one the module does not hold.
 void K3DSceneNode::SetEffectNode(IK3DEffectNode* node) {
-    if (node == m_effectNode || (node && SceneNodeOfEffect(node) == this)) return;
+    if (node == m_effectNode) return;
+    if (node) {
+        const K3DSceneNode* effect = SceneNodeOfEffect(node);
+        if (!effect || effect == this) return;
+    }
     IK3DEffectNode* old = m_effectNode;
     m_effectNode = node;
     if (old && g_pDrawShell) g_pDrawShell->ReleaseEffectNode(old);

@@ -10,6 +10,7 @@
 #include "effects/KParticleSystem.h"
 #include "lumiva/IK3DEffectNode.h"
 #include "lumiva/PrimitiveRecords.h"
+#include "scene/K3DSceneNode.h"
 #include "shell/KDrawShell.h"
 #include "win32/Control.h"
 
@@ -90,6 +91,15 @@ TEST_F(ReleasedHandles, RecordsOfReleasedEffectsDrawNothing) {
     setRecord.effect = set;
     m_shell->DrawPrimitives(1, &setRecord, PRIM_LIGHTNING_SETS, 0, 0, -1, -1.0f);
     EXPECT_TRUE(Calls("DrawPrimitiveUP").empty());
+
+    // Nor is a released node hung on another as its attachment.
+    IK3DEffectNode* holder = m_shell->CreateEffectNode("fx\\glow.a3e", 0);
+    ASSERT_NE(holder, nullptr);
+    K3DSceneNode* holderNode = SceneNodeOfEffect(holder);
+    ASSERT_NE(holderNode, nullptr);
+    holderNode->SetEffectNode(node);
+    EXPECT_EQ(holderNode->GetEffectNode(), nullptr);
+    m_shell->ReleaseEffectNode(holder);
 }
 
 // A shake the file gives as no number or infinite is not kept; a huge one

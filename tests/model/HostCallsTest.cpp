@@ -10,8 +10,6 @@
 #include <string>
 
 #include "AnimationFileWriter.h"
-#include "MaterialFileWriter.h"
-#include "MeshFileWriter.h"
 #include "ModelManagerFixture.h"
 #include "effects/KShadowQuad.h"
 #include "lumiva/PrimitiveRecords.h"
@@ -34,16 +32,8 @@ protected:
         ModelManagerTest::SetUp();
         shell = MakeShell(false);
         ASSERT_NE(shell, nullptr);
-        meshfile::File mesh;
-        mesh.blocks.push_back(meshfile::SkinnedBlock(meshfile::GridBlock(2, 2), 3, 2));
-        WriteModuleFile("\\model\\man.mesh", meshfile::Write(mesh));
-        mtlfile::File material;
-        mtlfile::Record record;
-        mtlfile::Stage stage;
-        stage.textureName = "art\\skin.dds";
-        record.stages.push_back(stage);
-        material.records.push_back(record);
-        WriteModuleFile("\\model\\man.mtl", mtlfile::Write(material));
+        WriteMesh("\\model\\man.mesh");
+        WriteMaterial("\\model\\man.mtl");
         WriteModuleFile("\\model\\texture\\skin.dds", FlatDds(0xFFFF0000));
     }
     KModelProxy* Make() {
