@@ -352,7 +352,13 @@ void Finish(KDrawShell* shell, Held& held) {
 }  // namespace
 
 LUMIVA_FUZZ_SEEDS(scene_calls) {
+    // Many calls of every kind, so inputs start long enough for sequences.
+    Bytes mixed;
+    for (uint8_t i = 0; mixed.size() < 400; ++i)
+        for (uint8_t b : {uint8_t(i % 4), uint8_t(i % 3), uint8_t(i * 7), uint8_t(i * 13), uint8_t(i ^ 0x5A), uint8_t(1)})
+            mixed.push_back(b);
     return {
+        {"mixed", mixed},
         // Two models, the second bound to the first's dummy, the first given
         // back twice, then frames.
         {"bind-release", Bytes{0, 0, 0, 0, 0, 1, 0, 0, 2, 1, 10, 1, 0, 0, 1, 0, 1, 2, 0, 2, 1, 2, 3, 4}},
