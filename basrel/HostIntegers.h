@@ -31,4 +31,12 @@ inline int32_t Truncate(double value) {
     return static_cast<int32_t>(value);
 }
 
+// The same for 64-bit results (times in ms kept as floats); NaN gives 0.
+inline int64_t Truncate64(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
+    if (value <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(value);
+}
+
 }  // namespace host_int

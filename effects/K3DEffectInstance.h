@@ -16,6 +16,7 @@
 
 #include "effects/ElementDrawing.h"
 #include "effects/K3DEffectSet.h"
+#include "scene/LiveHandles.h"
 
 // Render flags.
 constexpr DWORD kEffectRenderTextured = 1;
@@ -60,6 +61,7 @@ public:
     DWORD HiddenWireColor() const { return m_hiddenWireColor; }
 
 private:
+    KLiveMark<K3DEffectInstance> m_live{this};
     // One element placed at a time: its sampled values, its world matrix,
     // the device's world before it and its geometry.
     struct Placed {

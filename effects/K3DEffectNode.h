@@ -67,6 +67,7 @@ private:
     void SetTextureOrModelTime(IDirect3DDevice9* device, K3DEffectElement& element);
     void DrawModel(K3DEffectElement& element);
 
+    KLiveMark<IK3DEffectNode> m_liveEffect{this};
     K3DEffectSet* m_set;
     D3DXVECTOR3 m_direction{0.0f, 1.0f, 0.0f};
     D3DXVECTOR3 m_scale{1.0f, 1.0f, 1.0f};

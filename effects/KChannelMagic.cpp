@@ -3,8 +3,10 @@
 #include <d3dx9math.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
+#include "basrel/HostIntegers.h"
 #include "lumiva/basrel/KIniFile.h"
 #include "shell/D3DDevice.h"
 #include "shell/ShellGlobals.h"
@@ -36,6 +38,8 @@ void KChannelMagic::Load(const char* path) {
     ini.GetInteger(kChannelMagicSection, "RefreshTime", 100, &refreshTime);
     ini.GetFloat(kChannelMagicSection, "Width", 50.0f, &width);
     ini.GetFloat(kChannelMagicSection, "Shake", 50.0f, &shake);
+    // A shake that is no number or infinite lays the beam flat.
+    if (!std::isfinite(shake)) shake = 0.0f;
     char texturePath[MAX_PATH] = {};
     ini.GetString(kChannelMagicSection, "TexturePath", "", texturePath, sizeof texturePath);
     // A reload takes a new texture, so the one held goes back first.
@@ -50,7 +54,7 @@ void KChannelMagic::SetEndPoints(float x0, float y0, float z0, float x1, float y
 
 // Below one unit the remainder would be taken by 0: such a beam lies flat.
 float KChannelMagic::Jitter() const {
-    const int range = int(shake);
+    const int range = host_int::Truncate(shake);
     if (shake < 1.0f || range < 1) return 0.0f;
     return float(double(float(rand() % range)) - double(shake) / 2.0);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "draw2d/render/VertexBuilders.h"
+#include "scene/LiveHandles.h"
 
 struct KTextureRecord;
 
@@ -51,6 +52,7 @@ public:
     KTextureRecord* texture = nullptr;
 
 private:
+    KLiveMark<KChannelMagic> m_live{this};
     void Rebuild();
     float Jitter() const;
 

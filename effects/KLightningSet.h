@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "scene/LiveHandles.h"
+
 class KLightning;
 
 class ILightningSet {
@@ -42,6 +44,7 @@ public:
     float end[3] = {0, 0, 0};
 
 private:
+    KLiveMark<KLightningSet> m_live{this};
     void DropAll();
 
     std::vector<KLightning*> m_definitions;

@@ -13,6 +13,8 @@
 #include <list>
 #include <vector>
 
+#include "scene/LiveHandles.h"
+
 // Copied by value between emitter and system.
 struct KParticle {
     float position[3];
@@ -196,6 +198,7 @@ public:
     IDirect3DTexture9* texture = nullptr;
 
 private:
+    KLiveMark<KParticleSystem> m_live{this};
     void Draw();
     bool WriteQuads(const D3DXVECTOR3& right, const D3DXVECTOR3& down, const D3DXVECTOR3& normal);
     void SetDrawStates(IDirect3DDevice9* device);

@@ -10,9 +10,14 @@
 #include "shell/ShellGlobals.h"
 #include "shell/ShellServices.h"
 
-K3DSceneNode* AsSceneNode(IK3DSceneNode* node) { return dynamic_cast<K3DSceneNode*>(node); }
+// Only the module's own nodes are K3DSceneNodes: one in the set is read.
+K3DSceneNode* AsSceneNode(IK3DSceneNode* node) {
+    return LiveObjects<IK3DSceneNode>().Holds(node) ? static_cast<K3DSceneNode*>(node) : nullptr;
+}
 
-K3DSceneNode* SceneNodeOfEffect(IK3DEffectNode* node) { return dynamic_cast<K3DSceneNode*>(node); }
+K3DSceneNode* SceneNodeOfEffect(IK3DEffectNode* node) {
+    return LiveObjects<IK3DEffectNode>().Holds(node) ? dynamic_cast<K3DSceneNode*>(node) : nullptr;
+}
 
 K3DSceneNode::K3DSceneNode(float x, float y, float z, BYTE straight) : m_timeStamp(timeGetTime()) {
     m_motion.start = m_motion.current = m_motion.target = D3DXVECTOR3(x, y, z);
@@ -23,6 +28,7 @@ K3DSceneNode::K3DSceneNode(float x, float y, float z, BYTE straight) : m_timeSta
 // the host's list and every link before it goes: nothing may point at it
 // afterwards. Disabled first, so losing its parent cannot register it.
 K3DSceneNode::~K3DSceneNode() {
+    UnbindRiders();
     m_enabled = 0;
     RunRegistrationStep();
     Detach();
@@ -52,9 +58,13 @@ IK3DEffectNode* K3DSceneNode::GetEffectNode() { return m_effectNode; }
 // The old attachment goes back to the shell; without a shell there is
 // nothing to give it to. Setting the held one again keeps it: releasing it
 // would leave the node holding a freed object. A node cannot hold its own
-// effect face, which would release itself.
+// effect face, which would release itself, nor one the module does not hold.
 void K3DSceneNode::SetEffectNode(IK3DEffectNode* node) {
-    if (node == m_effectNode || (node && SceneNodeOfEffect(node) == this)) return;
+    if (node == m_effectNode) return;
+    if (node) {
+        const K3DSceneNode* effect = SceneNodeOfEffect(node);
+        if (!effect || effect == this) return;
+    }
     IK3DEffectNode* old = m_effectNode;
     m_effectNode = node;
     if (old && ShellServices()) ShellServices()->ReleaseEffectNode(old);

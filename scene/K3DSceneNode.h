@@ -18,6 +18,11 @@
 // Deleting a linked or registered node is safe: the destructor unregisters
 // and detaches it first. Classes that override Unbind and keep bind state
 // should call Detach in their own destructor, so their Unbind still runs.
+//
+// A node handed in by the host counts only while the module holds it (a
+// node it made and has not destroyed): any other is refused unread. Models
+// that ride on a node (KModel::BindTo) are its riders; the node lets them
+// all go when it is destroyed, so none keeps a pointer to it.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +32,9 @@
 #include <set>
 
 #include "lumiva/IK3DSceneNode.h"
+#include "scene/LiveHandles.h"
+
+class KModel;
 
 // Link flags.
 constexpr WORD kNodePlainBound = 1;  // takes its parent's position
@@ -100,6 +108,13 @@ public:
     DWORD NextAttachmentTime() const { return m_nextAttachmentTime; }
     KModelProxy* AttachedModel() const { return m_attachedModel; }
 
+    // --- Riders: the models whose binding names this node ---
+    void AddRider(KModel* rider) { m_riders.insert(rider); }
+    void RemoveRider(KModel* rider) { m_riders.erase(rider); }
+    const std::set<KModel*>& Riders() const { return m_riders; }
+    // Every rider lets go of this node (scene/ModelBinding.cpp).
+    void UnbindRiders();
+
 protected:
     // The move at the current frame time (advanced first).
     const D3DXVECTOR3& AdvancedPosition();
@@ -123,6 +138,7 @@ private:
     void AdvanceMove();
     void StartArc();
 
+    KLiveMark<IK3DSceneNode> m_live{this};
     NodeSet m_plainChildren;
     K3DSceneNode* m_parent = nullptr;
     WORD m_linkFlags = 0;
@@ -136,9 +152,11 @@ private:
     DWORD m_nextAttachmentTime = 0;
     IK3DEffectNode* m_effectNode = nullptr;
     KModelProxy* m_attachedModel = nullptr;
+    std::set<KModel*> m_riders;
 };
 
-// The node behind a handle, or null for one this module did not make.
+// The node behind a handle, or null for one this module does not hold.
 K3DSceneNode* AsSceneNode(IK3DSceneNode* node);
-// The scene-node part of an effect node, or null when it has none.
+// The scene-node part of an effect node, or null for one this module does
+// not hold.
 K3DSceneNode* SceneNodeOfEffect(IK3DEffectNode* node);

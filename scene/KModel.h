@@ -140,6 +140,8 @@ public:
     // texture factor, which follows the mesh colour, the offset and alpha.
     void RecolorMaterials(int offset);
     bool UnbindAll();
+    // Binding state without the walk over children and parent.
+    void ClearBinding();
     // The world position of the last update.
     void GetBindValues(float* x, float* y, float* z) const;
     // The mesh's dummy of exactly that name; -1 without a mesh, for a null
@@ -229,8 +231,8 @@ private:
     static bool HoldsName(const KResRecord* record, const char* name);
     void ResetTrackBones();
     void FillTrackBones();
-    // Binding state without the walk over children and parent.
-    void ClearBinding();
+    // The bound node, kept in step with the riders of the node it names.
+    void RideOn(IK3DSceneNode* node);
     static void CopyDummyName(char** buffer, const char* name);
     // --- Update steps ---
     void StepShape(KShapeModel* shape);

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "scene/LiveHandles.h"
+
 class KModel;
 class KShadowQuad;
 class IK3DSceneNode;
@@ -140,13 +142,7 @@ public:
     int32_t colourOffset = 0;
     char* trailFileName = nullptr;  // kTrailFileNameSize, made on the first LoadTrail
     KShadowQuad* shadowQuad = nullptr;
-    // Handles whose models BindTo put on this one's, and the handles this
-    // one's model was put on. BindTo links no nodes, so the riders still on
-    // this model are unbound when it goes back to the manager; either side
-    // going takes itself out of the other's list.
-    std::vector<KModelProxy*> riders;
-    std::vector<KModelProxy*> carriers;
 
 private:
-    void LetGoOfBindings();
+    KLiveMark<KModelProxy> m_live{this};
 };

@@ -59,12 +59,16 @@ void KMesh::Clear() {
 
 void KMesh::UpdateDummy(int dummy, int bone) {
     const D3DXMATRIX& current = bones[size_t(bone)].currentMatrix;
-    auto rowLength = [&current](int r) {
+    // A row of length 0 or no finite length leaves its axis unscaled.
+    auto unscaleOf = [&current](int r) {
         const float* row = current.m[r];
-        return std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+        const float length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+        if (!(length > 0.0f) || !std::isfinite(length)) return 1.0f;
+        const float inverse = 1.0f / length;
+        return std::isfinite(inverse) ? inverse : 1.0f;
     };
     D3DXMATRIX unscale, boneFrame;
-    D3DXMatrixScaling(&unscale, 1.0f / rowLength(0), 1.0f / rowLength(1), 1.0f / rowLength(2));
+    D3DXMatrixScaling(&unscale, unscaleOf(0), unscaleOf(1), unscaleOf(2));
     D3DXMatrixMultiply(&boneFrame, &unscale, &current);
     KMeshDummy& d = dummies[size_t(dummy)];
     D3DXMatrixMultiply(&d.worldMatrix, &d.localMatrix, &boneFrame);

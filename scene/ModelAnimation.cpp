@@ -2,7 +2,10 @@
 // speed, frozen while paused; and what the handle reads back.
 #include <mmsystem.h>
 
+#include <cmath>
 #include <cstdio>
+
+#include "basrel/HostIntegers.h"
 
 #include "scene/KAnimation.h"
 #include "scene/KMesh.h"
@@ -71,9 +74,10 @@ float KModel::GetAnimationProgress(const char* trackName) {
     else if (animation->trackCount > 0) index = currentTrack;
     const KAnimTrack* track = index >= 0 ? animation->Track(index) : nullptr;
     if (!track) return 0.0f;
-    const int elapsed = int((float(timeGetTime()) - startTime) * speed);
-    const int length = int(float(track->frameCount) * track->frameInterval);
+    const int64_t elapsed = host_int::Truncate((float(timeGetTime()) - startTime) * speed);
+    const int64_t length = host_int::Truncate(float(track->frameCount) * track->frameInterval);
     if (elapsed == 0 || length == 0) return 0.0f;
+    // In 64 bits: a file's interval of -1 gives a length of -1.
     return float(elapsed % length) / float(length);
 }
 
@@ -86,7 +90,7 @@ void KModel::SetAnimationFlag(BYTE flag) {
 }
 
 void KModel::SetAnimationPosition(float f) {
-    if (!animation || animation->trackCount == 0) return;
+    if (!animation || animation->trackCount == 0 || !std::isfinite(f)) return;
     startTime = float(timeGetTime()) - FirstTrackLength(animation) * f;
 }
 

@@ -30,6 +30,9 @@ constexpr size_t kResNameSize = 256;
 constexpr size_t kResMapBuckets = 200;
 // The release time of an animation loaded for good: ageing never frees it.
 constexpr DWORD kPinnedReleaseTime = 0xFFFFFFFF;
+// A count that reaches it stays there: the record has lost track of its
+// holders and is never freed by ageing, rather than freed under one.
+constexpr DWORD kSaturatedReferences = 0xFFFFFFFF;
 
 class KResRecord {
 public:
@@ -39,7 +42,7 @@ public:
     KResRecord& operator=(const KResRecord&) = delete;
 
     char name[kResNameSize] = {};
-    WORD referenceCount = 0;
+    DWORD referenceCount = 0;
     DWORD releaseTime = 0;  // timeGetTime of the last release
     void* object = nullptr;
 };
@@ -98,12 +101,13 @@ public:
         return standing;
     }
 
-    // One reference less, stamped with the time; nothing for null or a
-    // record without references. A pinned record keeps its time.
+    // One reference less, stamped with the time; nothing for null, a
+    // record without references or a saturated one. A pinned record keeps
+    // its time.
     void Release(Record* record) {
         if (!record) return;
         KAutoMutex hold(m_lock);
-        if (record->referenceCount == 0) return;
+        if (record->referenceCount == 0 || record->referenceCount == kSaturatedReferences) return;
         if (record->releaseTime != kPinnedReleaseTime) record->releaseTime = timeGetTime();
         if (--record->referenceCount == 0) ++m_unreferenced;
     }
@@ -169,6 +173,7 @@ public:
 private:
     // Under the lock.
     void TakeReference(Record* record) {
+        if (record->referenceCount == kSaturatedReferences) return;
         if (record->referenceCount++ == 0) --m_unreferenced;
     }
 

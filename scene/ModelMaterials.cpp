@@ -3,6 +3,8 @@
 // the overlay picture laid over it.
 #include <algorithm>
 
+#include "basrel/HostIntegers.h"
+
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
@@ -30,11 +32,11 @@ D3DCOLOR TintFactor(D3DCOLOR meshColour, int offset, float alpha) {
     const int a = AlphaByte(alpha);
     int r, g, b;
     if (meshColour == kUntintedColour) {
-        r = g = b = (offset + kUntintedLevel) & 255;
+        r = g = b = host_int::Add(offset, kUntintedLevel) & 255;
     } else {
-        r = ClampByte(int((meshColour >> 16) & 255) / 2 + offset);
-        g = ClampByte(int((meshColour >> 8) & 255) / 2 + offset);
-        b = ClampByte(int(meshColour & 255) / 2 + offset);
+        r = ClampByte(host_int::Add(int((meshColour >> 16) & 255) / 2, offset));
+        g = ClampByte(host_int::Add(int((meshColour >> 8) & 255) / 2, offset));
+        b = ClampByte(host_int::Add(int(meshColour & 255) / 2, offset));
     }
     return D3DCOLOR_ARGB(a, r, g, b);
 }

@@ -6,7 +6,6 @@
 #include "shell/ShellGlobals.h"
 #include "shell/ShellServices.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "scene/KShadowQuad.h"
@@ -23,27 +22,11 @@ bool KModelProxy::Init() {
     return true;
 }
 
-namespace {
-
-void Forget(std::vector<KModelProxy*>& list, KModelProxy* handle) {
-    list.erase(std::remove(list.begin(), list.end(), handle), list.end());
-}
-
-}  // namespace
-
-void KModelProxy::LetGoOfBindings() {
-    for (KModelProxy* rider : riders) {
-        if (rider->model && rider->model->boundNode == model) rider->model->Unbind(model);
-        Forget(rider->carriers, this);
-    }
-    for (KModelProxy* carrier : carriers) Forget(carrier->riders, this);
-    riders.clear();
-    carriers.clear();
-}
-
+// The model lingers in the manager until it ages out, but nothing rides on
+// a model given back.
 void KModelProxy::Clear() {
     if (model) {
-        LetGoOfBindings();
+        model->UnbindRiders();
         model->proxy = nullptr;
         g_pModelManager->ReleaseModel(model);
         model = nullptr;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "basrel/HostIntegers.h"
 #include "lumiva/IK3DEffectNode.h"
 #include "scene/KShadowQuad.h"
 #include "scene/KModel.h"
@@ -98,7 +99,7 @@ void KModelProxy::DrawShadow(float centreX, float centreZ, float halfWidth, floa
     shadowQuad->centreZ = centreZ;
     shadowQuad->halfWidth = halfWidth;
     shadowQuad->halfDepth = halfDepth;
-    shadowQuad->alpha = BYTE(int(alpha));
+    shadowQuad->alpha = BYTE(host_int::Truncate(alpha));
     shadowQuad->Draw();
     device->SetTransform(D3DTS_WORLD, &saved);
 }

@@ -12,7 +12,8 @@ namespace {
 constexpr float kHeadingTurn = 3.1415927f;
 constexpr BYTE kNoAnimationFlag = 16;
 
-KModel* ModelOf(KModelProxy* handle) { return handle ? handle->model : nullptr; }
+// Null for a handle the module does not hold: a released one is not read.
+KModel* ModelOf(KModelProxy* handle) { return LiveObjects<KModelProxy>().Holds(handle) ? handle->model : nullptr; }
 
 }  // namespace
 
@@ -36,12 +37,7 @@ bool KModelProxy::AttachTo(KModelProxy* other, const char* bone) {
     return model && model->AttachTo(ModelOf(other), bone);
 }
 bool KModelProxy::BindTo(KModelProxy* other, const char* bone, const char* secondBone) {
-    if (!model || !model->BindTo(ModelOf(other), bone, secondBone)) return false;
-    if (other && other != this && std::find(carriers.begin(), carriers.end(), other) == carriers.end()) {
-        carriers.push_back(other);
-        other->riders.push_back(this);
-    }
-    return true;
+    return model && model->BindTo(ModelOf(other), bone, secondBone);
 }
 bool KModelProxy::Unbind(KModelProxy* other) { return model && model->Unbind(ModelOf(other)); }
 bool KModelProxy::UnbindAll() { return model && model->UnbindAll(); }
@@ -52,7 +48,9 @@ void KModelProxy::GetBindValues(float* x, float* y, float* z) {
 
 bool KModelProxy::Detach(KModelProxy* other) {
     if (!model) return false;
-    if (other) return model->DetachChild(ModelOf(other));
+    // A handle the module does not hold must not read as null, which would
+    // unlink this model from all.
+    if (other) return LiveObjects<KModelProxy>().Holds(other) && model->DetachChild(other->model);
     model->Detach();
     return true;
 }

@@ -4,6 +4,8 @@
 // its shadow and trails. The device's world transform is given back.
 #include <mmsystem.h>
 
+#include "basrel/HostIntegers.h"
+
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "scene/KModel.h"
@@ -113,7 +115,7 @@ void KModel::ApplyBinding() {
 // 1 ms; the float comes last.
 float KModel::AnimationTime(DWORD now) {
     const DWORD pausedFor = paused ? now - pauseStamp : 0;
-    const DWORD elapsed = now - pausedFor - DWORD(int64_t(startTime)) - pausedTotal;
+    const DWORD elapsed = now - pausedFor - DWORD(host_int::Truncate64(startTime)) - pausedTotal;
     float t = float(int32_t(elapsed)) * speed;
     if (t < 0.0f) {
         t = float(pausedTotal) * speed + t;

@@ -21,14 +21,17 @@ bool HasShapeExtension(const char* fileName) {
 }
 
 // Drive and folder of a file name: everything up to its last separator
-// (or the drive of "C:name"); "" when it has neither.
-void FolderOf(const char* fileName, char (&folder)[MAX_PATH]) {
+// (or the drive of "C:name"); "" when it has neither. False when they do
+// not fit the buffer: then no skin path fits either.
+bool FolderOf(const char* fileName, char (&folder)[MAX_PATH]) {
     size_t end = 0;
     for (size_t i = 0; fileName[i]; ++i)
         if (fileName[i] == '\\' || fileName[i] == '/' || (i == 1 && fileName[i] == ':')) end = i + 1;
-    if (end >= MAX_PATH) end = 0;  // no skin path would fit after it anyway
+    folder[0] = '\0';
+    if (end >= MAX_PATH) return false;
     std::memcpy(folder, fileName, end);
     folder[end] = '\0';
+    return true;
 }
 
 // The whole file, or false when it cannot be opened, is empty or reads
@@ -52,13 +55,15 @@ KShapeModel::~KShapeModel() {
 HRESULT KShapeModel::Load(const char* fileName) {
     if (!fileName || !HasShapeExtension(fileName)) return E_FAIL;
     char folder[MAX_PATH];
-    FolderOf(fileName, folder);
+    const bool folderFits = FolderOf(fileName, folder);
     std::vector<uint8_t> bytes;
     if (!ReadWhole(fileName, bytes) || !ReadShape(bytes.data(), bytes.size(), &shape)) {
         shape.Clear();
         return E_FAIL;
     }
-    LoadSkins(folder);
+    // A folder too long for any path keeps every skin null: the skins are
+    // never looked for at the data root instead.
+    if (folderFits) LoadSkins(folder);
     instance = nullptr;
     return 0;
 }

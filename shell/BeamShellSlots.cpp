@@ -4,6 +4,7 @@
 #include "effects/KLightning.h"
 #include "effects/KLightningCache.h"
 #include "effects/KLightningSet.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/KDrawShell.h"
 
 /* 71 */ KLightning* KDrawShell::LoadLightning(const char* fileName) {
@@ -19,8 +20,22 @@
     return nullptr;
 }
 
-/* 74 */ void KDrawShell::ReleaseLightningSet(KLightningSet* set) { delete set; }
+/* 74 */ void KDrawShell::ReleaseLightningSet(KLightningSet* set) {
+    if (!set) return;
+    if (!LiveObjects<KLightningSet>().Holds(set)) {
+        g_DebugLog("[Scene]ReleaseLightningSet: not a lightning set of this module");
+        return;
+    }
+    delete set;
+}
 
 /* 125 */ KChannelMagic* KDrawShell::CreateChannelMagic() { return new KChannelMagic(); }
 
-/* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic* magic) { delete magic; }
+/* 126 */ void KDrawShell::ReleaseChannelMagic(KChannelMagic* magic) {
+    if (!magic) return;
+    if (!LiveObjects<KChannelMagic>().Holds(magic)) {
+        g_DebugLog("[Scene]ReleaseChannelMagic: not a beam of this module");
+        return;
+    }
+    delete magic;
+}

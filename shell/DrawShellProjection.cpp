@@ -1,5 +1,8 @@
 // Projection, the shell's options and the zoom steps.
 #include <algorithm>
+#include <cmath>
+
+#include "basrel/HostIntegers.h"
 
 #include "shell/D3DDevice.h"
 #include "shell/D3DShell.h"
@@ -82,7 +85,10 @@ void KDrawShell::SetOption(int option, DWORD value) {
     }
 }
 
+// A zoom or factor that is no number, or one that puts the camera at an
+// infinite distance, leaves the camera where it is.
 void KDrawShell::SetZoom(float value) {
+    if (!std::isfinite((cameraDistanceMax - cameraDistanceMin) * value)) return;
     if (largeScreen && !g_FreeCamera && value > 1.0f) value = 1.0f;
     zoom = value;
     cameraDistance = (cameraDistanceMax - cameraDistanceMin) * value + cameraDistanceMin;
@@ -90,7 +96,7 @@ void KDrawShell::SetZoom(float value) {
 
 int KDrawShell::GetZoomPercent(int given, int* out) {
     if (given) return given;
-    const int percent = static_cast<int>(kZoomPercentScale / cameraDistance);
+    const int percent = host_int::Truncate(kZoomPercentScale / cameraDistance);
     if (out) *out = percent;
     return percent;
 }
@@ -100,5 +106,6 @@ void KDrawShell::SetFreeCamera(BYTE on) { g_FreeCamera = on != 0; }
 void KDrawShell::SetFreeCameraZoomLimit(float limit) { g_FreeCameraZoomLimit = limit; }
 
 void KDrawShell::SetZoomFactor(float factor) {
+    if (!std::isfinite((cameraDistanceMax - cameraDistanceMin) * factor)) return;
     cameraDistance = cameraDistanceMin + (cameraDistanceMax - cameraDistanceMin) * factor;
 }

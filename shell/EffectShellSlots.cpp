@@ -3,6 +3,7 @@
 #include "effects/K3DEffectInstance.h"
 #include "effects/K3DEffectNode.h"
 #include "effects/K3DEffectSetCache.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/KDrawShell.h"
 
 /* 68 */ IK3DEffectNode* KDrawShell::CreateEffectNode(const char* fileName, DWORD) {
@@ -15,10 +16,14 @@
 }
 
 // Deleted through the scene-node part, whose destructor is virtual; a
-// handle this module did not make is left alone.
+// handle released before, or never made here, is left alone.
 /* 69 */ void KDrawShell::ReleaseEffectNode(IK3DEffectNode* node) {
-    K3DSceneNode* sceneNode = node ? SceneNodeOfEffect(node) : nullptr;
-    if (!sceneNode) return;
+    if (!node) return;
+    K3DSceneNode* sceneNode = SceneNodeOfEffect(node);
+    if (!sceneNode) {
+        g_DebugLog("[Scene]ReleaseEffectNode: not an effect node of this module");
+        return;
+    }
     InterlockedDecrement(&g_LiveEffectNodes);
     delete sceneNode;
 }
@@ -30,4 +35,11 @@
     return set ? new K3DEffectInstance(set) : nullptr;
 }
 
-/* 76 */ void KDrawShell::ReleaseEffectInstance(K3DEffectInstance* instance) { delete instance; }
+/* 76 */ void KDrawShell::ReleaseEffectInstance(K3DEffectInstance* instance) {
+    if (!instance) return;
+    if (!LiveObjects<K3DEffectInstance>().Holds(instance)) {
+        g_DebugLog("[Scene]ReleaseEffectInstance: not an effect instance of this module");
+        return;
+    }
+    delete instance;
+}

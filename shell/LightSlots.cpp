@@ -1,6 +1,21 @@
 // Slots 136 to 140: the glow list the overlay draws from, and the scene
 // light list that feeds the device's fixed-function lights.
+#include <cstring>
+
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/KDrawShell.h"
+
+namespace {
+
+// The type word read as the host wrote it: a value outside the enumeration
+// is never loaded as one.
+bool HasLightType(const D3DLIGHT9& light) {
+    uint32_t type = 0;
+    std::memcpy(&type, reinterpret_cast<const unsigned char*>(&light) + offsetof(D3DLIGHT9, Type), sizeof type);
+    return type == D3DLIGHT_POINT || type == D3DLIGHT_SPOT || type == D3DLIGHT_DIRECTIONAL;
+}
+
+}  // namespace
 
 /* 136 */ void KDrawShell::AddGlowLight(const D3DLIGHT9* light) {
     if (light) lightGlow.glowLights.push_back(*light);
@@ -8,7 +23,13 @@
 
 /* 137 */ int KDrawShell::AddLight(const D3DLIGHT9* light) {
     if (!light) return -1;
-    lights.push_back(*light);
+    D3DLIGHT9 copy;
+    std::memcpy(&copy, light, sizeof copy);
+    if (!HasLightType(copy)) {
+        g_DebugLog("[D3DRender]AddLight: not a light type");
+        return -1;
+    }
+    lights.push_back(copy);
     return int(lights.size());
 }
 

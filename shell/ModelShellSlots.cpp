@@ -89,9 +89,14 @@ KMutex& ModelLock() {
     return handle;
 }
 
+// A handle released before, or never made here, is not read.
 /* 77 */ bool KDrawShell::ReleaseModel(KModelProxy* model) {
     KAutoMutex hold(ModelLock());
     if (!model) return false;
+    if (!LiveObjects<KModelProxy>().Holds(model)) {
+        g_DebugLog("[Scene]ReleaseModel: not a model handle of this module");
+        return false;
+    }
     if (model->DropReference() >= 1) return false;
     model->SetEnabled(0);
     if (IK3DSceneNode* node = model->GetSceneNode()) node->Detach();

@@ -97,13 +97,13 @@ uint32_t PictureCost(const KImageTexture* picture) { return picture ? picture->G
 void ModelGetPosition(KModelProxy* model, float* x, float* y, float* z) {
     Note("KModelProxy::GetPosition");
     if (TestAnswers().modelPosition) TestAnswers().modelPosition(model, x, y, z);
-    else if (model) model->GetPosition(x, y, z, 1);
+    else if (LiveObjects<KModelProxy>().Holds(model)) model->GetPosition(x, y, z, 1);
 }
 
 bool ModelHasSceneMesh(KModelProxy* model) {
     const auto& hasMesh = TestAnswers().modelHasMesh;
     if (hasMesh) return model && hasMesh(model);
-    return model && model->GetSceneNode() && model->HasMesh();
+    return LiveObjects<KModelProxy>().Holds(model) && model->GetSceneNode() && model->HasMesh();
 }
 
 // The mesh keeps no off-screen state: nothing to switch.
@@ -149,7 +149,7 @@ void* ScenePlaceInterface() { return static_cast<IScenePlace*>(ScenePlacePointer
 // A handle without a model is skipped.
 void ModelDrawWithTransform(KModelProxy* model, bool computeTransform) {
     Note(computeTransform ? "KModel::Update transform 1" : "KModel::Update transform 0");
-    KModel* node = model ? model->GetModel() : nullptr;
+    KModel* node = LiveObjects<KModelProxy>().Holds(model) ? model->GetModel() : nullptr;
     if (!node) return;
     node->SetComputeTransform(computeTransform ? 1 : 0);
     model->ApplyColor();
@@ -158,7 +158,7 @@ void ModelDrawWithTransform(KModelProxy* model, bool computeTransform) {
 
 void ModelUpdate(KModelProxy* model) {
     Note("KModel::Update");
-    if (KModel* node = model ? model->GetModel() : nullptr) node->Update();
+    if (KModel* node = LiveObjects<KModelProxy>().Holds(model) ? model->GetModel() : nullptr) node->Update();
 }
 void LightningRender(KLightning* lightning) {
     Note("KLightning::Render");
@@ -167,7 +167,7 @@ void LightningRender(KLightning* lightning) {
 
 void LightningSetDraw(KLightningSet* set) {
     Note("KLightningSet::Draw");
-    set->Draw();
+    if (LiveObjects<KLightningSet>().Holds(set)) set->Draw();
 }
 
 }  // namespace neighbours

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "basrel/HostIntegers.h"
 #include "effects/KStaticMesh.h"
 #include "scene/KModel.h"
 #include "scene/KModelProxy.h"
@@ -103,7 +104,7 @@ KModelProxy* HandleAt(KModelProxy** handles, int i) {
 }
 
 KMesh* MeshOf(KModelProxy* handle) {
-    KModel* model = handle && handle->GetSceneNode() ? handle->GetModel() : nullptr;
+    KModel* model = LiveObjects<KModelProxy>().Holds(handle) && handle->GetSceneNode() ? handle->GetModel() : nullptr;
     return model ? model->mesh : nullptr;
 }
 
@@ -118,7 +119,7 @@ KMesh* MeshOf(KModelProxy* handle) {
     device->SetTransform(D3DTS_WORLD, D3DXMatrixRotationY(&world, float(timeGetTime()) / 1000.0f));
 
     const D3DXVECTOR3 size(mesh->GetSizeX(), mesh->GetSizeY(), mesh->GetSizeZ());
-    y = int(float(y) + (float(height) - size.y / 2.0f) / 2.0f);
+    y = host_int::Truncate(float(y) + (float(height) - size.y / 2.0f) / 2.0f);
     const D3DXVECTOR3 eye(0.0f, size.y / 2.0f, std::max({size.x, size.z, kNearestEye}));
     const D3DXVECTOR3 at(0.0f, size.y / 2.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
     D3DXMATRIX view;
@@ -142,7 +143,7 @@ KMesh* MeshOf(KModelProxy* handle) {
     IDirect3DDevice9* device = GetDevice();
     if (!device || !handles || count <= 0 || index < 0 || index >= count) return;
     KModelProxy* drawn = HandleAt(handles, index);
-    if (!drawn) return;
+    if (!LiveObjects<KModelProxy>().Holds(drawn)) return;
     SavedView saved(device);
     D3DXMATRIX world, view, projection, scaling;
     device->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity(&world));

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "effects/KParticleSystem.h"
+#include "lumiva/basrel/DebugLog.h"
 #include "shell/KDrawShell.h"
 
 namespace {
@@ -32,8 +33,13 @@ void UseBoxPreset(KParticleSystem& system) {
     return system;
 }
 
+// A second holder of a system released through the first is left alone.
 /* 17 */ void KDrawShell::ReleaseParticleSystem(KParticleSystem** holder) {
     if (!holder || !*holder) return;
+    if (!LiveObjects<KParticleSystem>().Holds(*holder)) {
+        g_DebugLog("[Scene]ReleaseParticleSystem: not a particle system of this module");
+        return;
+    }
     (*holder)->ReleaseResources();
     delete *holder;
     *holder = nullptr;

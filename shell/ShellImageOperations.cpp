@@ -142,6 +142,9 @@ static KJpgImage* FindTargetPicture(KImageCache& cache, const char* name, DWORD*
     if (!target || !target->GetTexture()) return;
     IDirect3DSurface9* previous = nullptr;
     if (FAILED(device->GetRenderTarget(0, &previous))) return;
+    // A picture that fails to load below purges the cache: the target is
+    // held until the drawing ends.
+    target->AddRef();
     IDirect3DSurface9* level = nullptr;
     if (SUCCEEDED(target->GetTexture()->GetSurfaceLevel(0, &level)) && SUCCEEDED(device->SetRenderTarget(0, level))) {
         device->SetFVF(kScreenVertexFvf);
@@ -176,6 +179,7 @@ static KJpgImage* FindTargetPicture(KImageCache& cache, const char* name, DWORD*
     device->SetRenderTarget(0, previous);
     if (level) level->Release();
     previous->Release();
+    DropPictureReference(target);
 }
 
 /*  52 */ void KDrawShell::ClearImage(const char* name, DWORD fileId, int16_t* indexHint) {

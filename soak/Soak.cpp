@@ -1,5 +1,5 @@
-// lumiva-soak: the demo's client screen on the software device, through
-// device losses and memory shortages.
+// lumiva-soak: the demo's client screen and then its whole scene on the
+// software device, through device losses and memory shortages.
 //
 //   lumiva-soak [--cycles N] [--seed S]
 //
@@ -9,14 +9,17 @@
 // the screen must be back within two frames with exactly the pixels a run
 // without faults shows for that frame, and the texture memory in use must
 // be what it was in that run. Start-up: every resource creation of the
-// shell's Create fails in turn. At the end of each part the shell is
-// released and no device, resource or over-release may remain.
+// shell's Create fails in turn. The whole scene (soak/SceneSoak.h) goes
+// through a tenth as many loss cycles and out-of-memory at its creations.
+// At the end of each part the shell is released and no device, resource or
+// over-release may remain.
 //
 // Time and randomness come from the stand-ins' manual clock and from the
 // seed, so a failing cycle repeats with the same arguments.
 #include <windows.h>
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +32,7 @@
 #include "host/ClientScreen.h"
 #include "lumiva/IKDrawShell.h"
 #include "shell/ModuleExports.h"
+#include "soak/SceneSoak.h"
 #include "soak/SoakSupport.h"
 #include "win32/Control.h"
 
@@ -234,6 +238,12 @@ int main(int argc, char** argv) {
     if (reference.size() == size_t(kPeriod)) {
         LossCycles(world, root, options, reference);
         StartUpShortages(world, root, reference);
+        const SceneSoakWorld scene{[&world] { world.Start(); },
+                                   [&world](const char* part, int index) { world.ExpectNothingLeft(part, index); },
+                                   [](const std::string& what) { soak::Fail("%s", what.c_str()); }};
+        SceneLossCycles(scene, root.string(), std::max(1, options.cycles / 10), options.seed);
+        // The long soak fails every creation; the short one every seventh.
+        SceneCreationShortages(scene, root.string(), options.cycles >= 1000 ? 1 : 7);
     } else {
         soak::Fail("no reference frames");
     }

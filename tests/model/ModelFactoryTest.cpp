@@ -208,11 +208,12 @@ TEST_F(ModelFactoryTest, ReleasingTheCarrierUnbindsItsRiders) {
     ASSERT_TRUE(rider->BindTo(carrier, "hand", nullptr));
     ASSERT_TRUE(second->BindTo(carrier, "hand", nullptr));
     EXPECT_EQ(rider->model->boundNode, carrier->model);
+    KModel* carrierModel = carrier->model;  // lingers in the manager after the release
     EXPECT_TRUE(shell->ReleaseModel(second));
     EXPECT_TRUE(shell->ReleaseModel(carrier));
     EXPECT_EQ(rider->model->boundNode, nullptr);
     EXPECT_EQ(rider->model->bound, 0);
-    EXPECT_TRUE(rider->carriers.empty());
+    EXPECT_TRUE(carrierModel->Riders().empty());
     EXPECT_TRUE(shell->ReleaseModel(rider));
     EXPECT_EQ(g_LiveModels, 0);
 }

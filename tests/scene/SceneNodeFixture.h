@@ -37,7 +37,8 @@ private:
     std::string m_name;
 };
 
-// Laid out as the real effect node: the handle first, the node part second.
+// Laid out as the real effect node: the handle first, the node part second;
+// counted among the module's effect nodes as the real one is.
 class FakeEffectNode : public IK3DEffectNode, public KModelNodeBase {
 public:
     FakeEffectNode(Journal* journal, DWORD duration);
@@ -53,6 +54,7 @@ public:
     bool Update() override;
 
 private:
+    KLiveMark<IK3DEffectNode> m_live{this};
     Journal* m_journal;
     DWORD m_duration;
 };

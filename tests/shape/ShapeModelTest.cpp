@@ -404,3 +404,23 @@ TEST_F(ShapeModelPixels, ASkinnedShapeShowsItsNodesPositionAtTwoTimes) {
 
 }  // namespace
 }  // namespace shape_model_test
+
+namespace shape_model_test {
+namespace {
+
+// A folder too long for any skin path keeps every skin null: the skins are
+// not looked for at the data root instead.
+TEST_F(ShapeModel, AFolderTooLongForSkinsLeavesThemNull) {
+    const std::string folder = "models/" + std::string(130, 'a') + "/" + std::string(130, 'b');
+    WriteDataFile(folder + "/hero.dts", dts::WriteDts(MovingQuad()));
+    WriteDataFile("body.dds", FlatDds(kGreen));
+    std::string name = "\\" + folder + "\\hero.dts";
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    ASSERT_EQ(model->Load(name.c_str()), 0);
+    ASSERT_EQ(model->shape.materials.Count(), 1u);
+    EXPECT_EQ(model->shape.materials.Texture(0), nullptr);
+}
+
+}  // namespace
+}  // namespace shape_model_test

@@ -1,5 +1,6 @@
 // The shell's named-picture slots over the image cache.
 #include <cstring>
+#include <string>
 
 #include "ImageCacheFixture.h"
 #include "lumiva/basrel/FileNameId.h"
@@ -7,6 +8,7 @@
 #include "shell/D3DShell.h"
 #include "shell/ShellGlobals.h"
 #include "textures/KJpgImage.h"
+#include "textures/PictureServices.h"
 
 namespace shell_test {
 namespace {
@@ -216,6 +218,30 @@ TEST_F(ShellImageOperations, DrawImageLooksUpTheRecordsAndRestoresTheTarget) {
     // No target, or a lost device: nothing at all.
     m_shell->DrawImage(2, records.data(), 3, "nowhere", 0, &hint, 0, 0);
     m_shell->DrawImage(2, nullptr, 3, "into", 0, &hint, 0, 0);
+    EXPECT_EQ(CurrentTarget(), backBuffer);
+}
+
+// A sprite that runs out of video memory purges the cache, here the target
+// picture with it; the target stays until the drawing ends (freed memory
+// was read).
+TEST_F(ShellImageOperations, DrawImageKeepsItsTargetThroughAPurge) {
+    WriteJpeg("t.jpg");
+    ASSERT_NE(Get("t.jpg", 0), nullptr);
+    std::vector<uint8_t> records;
+    for (int i = 0; i < 2; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".spr";
+        WriteSprite(name.c_str());
+        const std::vector<uint8_t> record = PictureRecord(name.c_str(), 1, 0, 0, 1);
+        records.insert(records.end(), record.begin(), record.end());
+    }
+    IDirect3DSurface9* backBuffer = CurrentTarget();
+    picture_services::SetPurgeIdle([this] { Cache().PurgeAll(); });  // the target idles long enough
+    lumiva::d3d9::FailCreationAt(1);
+    int16_t hint = -1;
+    m_shell->DrawImage(2, records.data(), 3, "t.jpg", 0, &hint, 0x3F800000u, 0x3F800000u);
+    picture_services::Reset();
+    EXPECT_EQ(IndexOf("t.jpg"), -1);  // purged
+    EXPECT_GE(IndexOf("s1.spr"), 0);  // drawn into the held target
     EXPECT_EQ(CurrentTarget(), backBuffer);
 }
 
