@@ -11,11 +11,11 @@
 
 #include "AnimationFileWriter.h"
 #include "ModelManagerFixture.h"
-#include "effects/KShadowQuad.h"
 #include "lumiva/PrimitiveRecords.h"
 #include "scene/KMaterial.h"
 #include "scene/KMesh.h"
 #include "scene/KModelProxy.h"
+#include "scene/KShadowQuad.h"
 #include "scene/ModelShellSlots.h"
 #include "shell/KDrawShell.h"
 #include "win32/Control.h"
