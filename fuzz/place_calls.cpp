@@ -26,6 +26,7 @@
 #include "shell/KDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "support/FuzzShell.h"
+#include "support/HostileInput.h"
 #include "support/FuzzTarget.h"
 
 using namespace lumiva::fuzz;
@@ -43,34 +44,12 @@ constexpr int kDeepestCallback = 2;
 // targets stay small, so an input costs what the calls cost.
 constexpr float kSmallUiScale = 0.125f;
 
-class Input {
+// Host values, plus world positions that land inside the map most of the time.
+class Input : public HostileInput {
 public:
-    Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_at >= m_size; }
-    uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-    template <typename T>
-    T Value() {
-        T value{};
-        uint8_t bytes[sizeof(T)] = {};
-        for (uint8_t& b : bytes) b = Byte();
-        std::memcpy(&value, bytes, sizeof(T));
-        return value;
-    }
-    // A full-range int now and then, else a small one.
-    int32_t Int() { return Byte() < 40 ? Value<int32_t>() : int32_t(Byte()) - 64; }
-    // A world x or y: inside the map mostly, anywhere sometimes.
+    using HostileInput::HostileInput;
     int32_t X() { return Byte() < 24 ? Value<int32_t>() : (kLeft - 1) * 512 + int32_t(Value<uint16_t>() % 3584); }
     int32_t Y() { return Byte() < 24 ? Value<int32_t>() : (kTop - 1) * 1024 + int32_t(Value<uint16_t>() % 7168); }
-    float Float() {
-        const uint8_t kind = Byte();
-        if (kind < 48) return Value<float>();  // NaN, infinities and all
-        return float(int32_t(Byte()) - 64) * 0.125f;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_at = 0;
 };
 
 // The generated map's files with their bytes as written, so a damaged one

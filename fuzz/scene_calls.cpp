@@ -35,7 +35,7 @@
 #include "shell/KDrawShell.h"
 #include "shell/ModuleExports.h"
 #include "shell/ShellGlobals.h"
-#include "support/CallInput.h"
+#include "support/HostileInput.h"
 #include "support/FuzzTarget.h"
 #include "win32/Control.h"
 
@@ -49,7 +49,7 @@ constexpr const char* kAnimation = "\\model\\walk.anim";
 constexpr size_t kSlots = 4;
 constexpr int kTargetWidth = 64, kTargetHeight = 48;
 
-using Input = CallInput;
+using Input = HostileInput;
 
 // A dummy or bone name: a known one, null, or input bytes with or without a
 // terminator in a 48-byte field.
