@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "lumiva/basrel/KPakFile.h"
+
 namespace effect_bytes {
 
 float GetF32(const uint8_t* p) {
@@ -93,4 +95,12 @@ void EncodeElementRecord(const K3DEffectElementRecord& r, uint8_t* b) {
     PutU32(b + 132, uint32_t(r.mappingMode));
     PutF32(b + 136, r.animSpeed);
     PutU32(b + 140, uint32_t(r.frameOffset));
+}
+
+bool ReadEffectFileHeader(KPakFile& file, K3DEffectFileHeader* header) {
+    uint8_t bytes[kEffectHeaderSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes) return false;
+    ClearEffectHeader(header);
+    DecodeEffectHeader(bytes, header);
+    return true;
 }

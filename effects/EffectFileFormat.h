@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class KPakFile;
+
 constexpr uint32_t kEffectFileMagic = 0x65643361;  // the bytes "a3de"
 constexpr uint32_t kEffectFileVersion = 6;         // written; 0..6 are read
 constexpr uint32_t kEffectHeaderSize = 256;
@@ -62,6 +64,9 @@ static_assert(offsetof(K3DEffectElementRecord, frameOffset) == 140);
 constexpr uint32_t kEffectKeyBytes[kEffectTrackCount] = {12 + 4, 4 + 4, 4 + 4, 12 + 4, 4 + 4, 12 + 4};
 
 void ClearEffectHeader(K3DEffectFileHeader* header);
+// Reads and decodes the header at the file's position; false for a file
+// shorter than a header. Magic and version are left to the caller.
+bool ReadEffectFileHeader(KPakFile& file, K3DEffectFileHeader* header);
 
 void DecodeEffectHeader(const uint8_t* bytes, K3DEffectFileHeader* header);
 void EncodeEffectHeader(const K3DEffectFileHeader& header, uint8_t* bytes);

@@ -70,11 +70,8 @@ int LoadEffectSet(K3DEffectSet* set, const char* fileName) {
     set->SetName(fileName);
     KPakFile file;
     if (!file.Open(fileName)) return 0;
-    uint8_t bytes[kEffectHeaderSize];
-    if (file.Read(bytes, sizeof bytes) != sizeof bytes) return 0;
     K3DEffectFileHeader header;
-    ClearEffectHeader(&header);
-    DecodeEffectHeader(bytes, &header);
+    if (!ReadEffectFileHeader(file, &header)) return 0;
     if (header.magic != kEffectFileMagic || header.version > kEffectFileVersion) return 0;
     TakeHeader(header, set);
     const uint64_t tracksAt = kEffectHeaderSize + uint64_t(header.elementCount) * kEffectElementRecordSize;

@@ -9,10 +9,7 @@ DWORD KDrawShell::ReadEffectHeader(const char* fileName) {
     if (!fileName) return 0;
     KPakFile file;
     if (!file.Open(fileName)) return 0;
-    uint8_t bytes[kEffectHeaderSize];
-    if (file.Read(bytes, sizeof bytes) != sizeof bytes) return 0;
     K3DEffectFileHeader header;
-    ClearEffectHeader(&header);
-    DecodeEffectHeader(bytes, &header);
+    if (!ReadEffectFileHeader(file, &header)) return 0;
     return DWORD(header.duration);
 }
